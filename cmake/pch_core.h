@@ -1,0 +1,5 @@
+#pragma once
+#include <QtCore>
+#include <functional>
+#include <memory>
+#include <vector>
