@@ -1,0 +1,514 @@
+#include "platform/foundation/KeyedUnarchiver.h"
+
+#include "platform/foundation/Exception.h"
+#include "platform/foundation/KeyedArchiver.h"
+#include "platform/foundation/PropertyList.h"
+
+#include <QReadWriteLock>
+
+#include <limits>
+
+#include <pthread.h>
+
+namespace pf {
+
+namespace {
+
+QReadWriteLock& globalSubstitutionsLock()
+{
+    static QReadWriteLock lock;
+    return lock;
+}
+
+QHash<QString, Class*>& globalSubstitutions()
+{
+    static QHash<QString, Class*> classes;
+    return classes;
+}
+
+Class* globalClassForClassName(const QString& name)
+{
+    QReadLocker lock(&globalSubstitutionsLock());
+    return globalSubstitutions().value(name);
+}
+
+bool isUid(const QVariant& value)
+{
+    return value.metaType() == QMetaType::fromType<PlistUID>();
+}
+
+bool isInteger(const QVariant& value)
+{
+    return value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::ULongLong;
+}
+
+bool isNumber(const QVariant& value)
+{
+    return isInteger(value) || value.typeId() == QMetaType::Double;
+}
+
+// The reals of a point, size or rectangle, stored as a list of `count` numbers.
+bool realsOf(const QVariant* value, int count, double* out)
+{
+    if (!value || value->typeId() != QMetaType::QVariantList)
+        return false;
+    const QVariantList list = value->toList();
+    if (list.size() != count)
+        return false;
+    for (int i = 0; i < count; ++i) {
+        if (!isNumber(list[i]))
+            return false;
+        out[i] = list[i].toDouble();
+    }
+    return true;
+}
+
+// Decoding nests one initWithCoder in another, so it must stop before the stack runs out,
+// however large the thread's stack and the classes' frames are. This much is kept free.
+constexpr quintptr kStackReserve = 256 * 1024;
+
+// The lowest address of the calling thread's stack (stacks grow down), or 0 when unknown.
+quintptr stackLimit()
+{
+    thread_local const quintptr limit = [] {
+        pthread_attr_t attributes;
+        if (pthread_getattr_np(pthread_self(), &attributes) != 0)
+            return quintptr(0);
+        void* address = nullptr;
+        size_t size = 0;
+        const bool known = pthread_attr_getstack(&attributes, &address, &size) == 0;
+        pthread_attr_destroy(&attributes);
+        return known ? quintptr(address) : quintptr(0);
+    }();
+    return limit;
+}
+
+bool stackIsNearlyFull()
+{
+    const quintptr limit = stackLimit();
+    const quintptr here = quintptr(__builtin_frame_address(0));
+    return limit && (here < limit || here - limit < kStackReserve);
+}
+
+Error coderError(int code, const QString& problem)
+{
+    return Error::make(kPFFoundationErrorDomain, code, QStringLiteral("The archive couldn't be read: %1.").arg(problem));
+}
+
+} // namespace
+
+Ref<Object> KeyedUnarchiver::unarchiveObject(const QByteArray& data, Error* error)
+{
+    return unarchive(data, nullptr, error);
+}
+
+Ref<Object> KeyedUnarchiver::unarchiveObjectOfClass(const QByteArray& data, const Class& cls, Error* error)
+{
+    return unarchive(data, &cls, error);
+}
+
+Ref<Object> KeyedUnarchiver::unarchive(const QByteArray& data, const Class* cls, Error* error)
+{
+    KeyedUnarchiver unarchiver(data, error);
+    if (!unarchiver.isValid())
+        return nullptr;
+    const QVariant root = unarchiver.m_top.value(KeyedArchiver::kRootKey);
+    if (!isUid(root)) {
+        fail(error, coderError(kErrorCoderRead, root.isValid() ? QStringLiteral("its root is not an object reference")
+                                                               : QStringLiteral("it has no root object")));
+        return nullptr;
+    }
+    Ref<Object> object = cls ? unarchiver.decodeObjectOfClass(*cls, KeyedArchiver::kRootKey)
+                             : unarchiver.decodeObjectForKey(KeyedArchiver::kRootKey);
+    unarchiver.finishDecoding();
+    if (!unarchiver.error().isNull()) {
+        fail(error, unarchiver.error());
+        return nullptr;
+    }
+    if (cls && !object) {
+        // Nil because the root is of another class, not because it decoded to nil.
+        const quint64 uid = root.value<PlistUID>().value;
+        const bool otherClass = uid != 0 && uid < unarchiver.m_entries.size()
+            && (unarchiver.m_entries[uid].state == State::Unvisited || unarchiver.m_entries[uid].object);
+        if (otherClass) {
+            fail(error, Error::make(kPFFoundationErrorDomain, kErrorCoderInvalidValue,
+                                    QStringLiteral("The archive couldn't be read: its root object is not a %1.").arg(cls->name())));
+        }
+    }
+    return object;
+}
+
+KeyedUnarchiver::KeyedUnarchiver(const QByteArray& data, Error* error)
+{
+    Error readError;
+    const QVariant plist = PropertyList::value(data, nullptr, &readError);
+    if (!readError.isNull()) {
+        m_error = Error(kPFFoundationErrorDomain, kErrorCoderRead,
+                        {{NSLocalizedDescriptionKey, QStringLiteral("The archive couldn't be read: %1")
+                                                         .arg(readError.localizedDescription())},
+                         {NSUnderlyingErrorKey, QVariant::fromValue(readError)}});
+        fail(error, m_error);
+        return;
+    }
+    if (const QString problem = adopt(plist); !problem.isEmpty()) {
+        failed(kErrorCoderRead, problem);
+        fail(error, m_error);
+        return;
+    }
+    m_valid = true;
+}
+
+QString KeyedUnarchiver::adopt(const QVariant& plist)
+{
+    if (plist.typeId() != QMetaType::QVariantMap)
+        return QStringLiteral("it is not a dictionary");
+    const QVariantMap archive = plist.toMap();
+    const QVariant archiver = archive.value(archive::kArchiverKey);
+    if (archiver.typeId() != QMetaType::QString || archiver.toString() != KeyedArchiver::kArchiverName)
+        return QStringLiteral("it was not written by %1").arg(KeyedArchiver::kArchiverName);
+    const QVariant version = archive.value(archive::kVersionKey);
+    if (!isInteger(version) || version.toLongLong() != KeyedArchiver::kVersion)
+        return QStringLiteral("its version is not %1").arg(KeyedArchiver::kVersion);
+    const QVariant top = archive.value(archive::kTopKey);
+    if (top.typeId() != QMetaType::QVariantMap)
+        return QStringLiteral("it has no top-level dictionary");
+    const QVariant objects = archive.value(archive::kObjectsKey);
+    if (objects.typeId() != QMetaType::QVariantList)
+        return QStringLiteral("it has no list of objects");
+    const QVariantList list = objects.toList();
+    if (list.isEmpty() || list.first() != QVariant(archive::kNull))
+        return QStringLiteral("its list of objects does not begin with %1").arg(archive::kNull);
+    m_objects = list;
+    // One entry per object the data holds, so memory stays proportional to the input.
+    m_entries.resize(size_t(m_objects.size()));
+    m_top = top.toMap();
+    return {};
+}
+
+std::nullptr_t KeyedUnarchiver::failed(int code, const QString& problem)
+{
+    if (m_error.isNull())
+        m_error = coderError(code, problem);
+    return nullptr;
+}
+
+template <class F>
+auto KeyedUnarchiver::guarded(F&& decode) -> decltype(decode())
+{
+    // Calls from inside initWithCoder belong to the outermost call, which catches for them.
+    if (!m_frames.empty())
+        return decode();
+    if (!m_valid)
+        return {};
+    try {
+        if (!m_started) {
+            m_started = true;
+            if (m_delegate)
+                m_delegate->unarchiverWillStart(*this);
+        }
+        auto result = decode();
+        // Objects decoded after the cancel are nil, so what the call would answer is incomplete.
+        if (isCancelled()) {
+            failed(kErrorCancelled, QStringLiteral("decoding was cancelled"));
+            return {};
+        }
+        return result;
+    } catch (const std::exception& exception) {
+        recordException(exception);
+        return {};
+    }
+}
+
+void KeyedUnarchiver::abandon(quint64 uid)
+{
+    // An unfinished object: nothing may answer it later, even when a caller goes on.
+    m_frames.pop_back();
+    m_entries[uid] = Entry{State::Failed, nullptr};
+}
+
+void KeyedUnarchiver::recordException(const std::exception& exception)
+{
+    const auto* raised = dynamic_cast<const Exception*>(&exception);
+    const QString what = raised ? raised->name() + QStringLiteral(": ") + raised->reason()
+                                : QString::fromUtf8(exception.what());
+    failed(kErrorCoderInvalidValue, QStringLiteral("decoding raised %1").arg(what));
+}
+
+const QVariant* KeyedUnarchiver::valueForKey(const QString& key) const
+{
+    const QVariantMap& fields = m_frames.empty() ? m_top : m_frames.back().fields;
+    auto it = fields.constFind(archive::storedKey(key));
+    return it == fields.constEnd() ? nullptr : &*it;
+}
+
+bool KeyedUnarchiver::containsValueForKey(const QString& key) const
+{
+    return valueForKey(key) != nullptr;
+}
+
+Ref<Object> KeyedUnarchiver::decodeObjectForKey(const QString& key)
+{
+    return decodeObjectOfClass(Object::staticClass(), key);
+}
+
+Ref<Object> KeyedUnarchiver::decodeObjectOfClass(const Class& cls, const QString& key)
+{
+    return guarded([&]() -> Ref<Object> {
+        const QVariant* value = valueForKey(key);
+        if (!value)
+            return nullptr;
+        const QVariant reference = *value; // the fields it lies in may move while decoding
+        return objectForReference(reference, &cls);
+    });
+}
+
+QVariant KeyedUnarchiver::decodePropertyListValue(const QString& key)
+{
+    return guarded([&]() -> QVariant {
+        const QVariant* value = valueForKey(key);
+        if (!value)
+            return QVariant();
+        const QVariant stored = *value;
+        return valueFromStored(stored);
+    });
+}
+
+QVariant KeyedUnarchiver::valueFromStored(const QVariant& stored)
+{
+    if (isUid(stored))
+        return toVariant(objectForReference(stored, &Object::staticClass()));
+    if (stored.typeId() == QMetaType::QVariantMap) {
+        const QVariantMap map = stored.toMap();
+        QVariantMap value;
+        for (auto it = map.cbegin(); it != map.cend(); ++it)
+            value.insert(archive::keyFromStored(it.key()), valueFromStored(it.value()));
+        return value;
+    }
+    if (stored.typeId() == QMetaType::QVariantList) {
+        const QVariantList list = stored.toList();
+        QVariantList value;
+        value.reserve(list.size());
+        for (const QVariant& item : list)
+            value.append(valueFromStored(item));
+        return value;
+    }
+    return stored;
+}
+
+Ref<Object> KeyedUnarchiver::objectForReference(const QVariant& reference, const Class* required)
+{
+    if (!isUid(reference))
+        return nullptr;
+    const quint64 uid = reference.value<PlistUID>().value;
+    if (uid == 0)
+        return nullptr;
+    if (uid >= m_entries.size())
+        return failed(kErrorCoderRead, QStringLiteral("a reference (%1) lies outside its %2 objects").arg(uid).arg(m_entries.size()));
+
+    const Entry& entry = m_entries[uid];
+    switch (entry.state) {
+    case State::Done:
+    case State::Decoding: // a cycle: the instance being decoded
+        return entry.object && entry.object->isKindOf(*required) ? entry.object : nullptr;
+    case State::Failed:
+        return nullptr;
+    case State::Unvisited:
+        break;
+    }
+    if (isCancelled())
+        return failed(kErrorCancelled, QStringLiteral("decoding was cancelled"));
+    if (m_frames.size() >= size_t(kMaxDepth))
+        return failed(kErrorCoderRead, QStringLiteral("its objects nest deeper than %1 levels").arg(kMaxDepth));
+    if (stackIsNearlyFull())
+        return failed(kErrorCoderRead, QStringLiteral("its objects nest too deeply (%1 levels) for the stack").arg(m_frames.size()));
+
+    const QVariant& object = m_objects.at(qsizetype(uid));
+    if (object.typeId() != QMetaType::QVariantMap) {
+        m_entries[uid].state = State::Failed;
+        return failed(kErrorCoderRead, QStringLiteral("object %1 is not a dictionary").arg(uid));
+    }
+    const QVariantMap fields = object.toMap();
+    const QVariant classReference = fields.value(archive::kClassKey);
+    Class* cls = isUid(classReference) ? classOfClassEntry(classReference.value<PlistUID>().value) : nullptr;
+    if (!cls) {
+        m_entries[uid].state = State::Failed;
+        if (!isUid(classReference))
+            failed(kErrorCoderRead, QStringLiteral("object %1 has no class").arg(uid));
+        return nullptr;
+    }
+    // Decoding by class never makes an object of another class.
+    if (!cls->isSubclassOf(*required))
+        return nullptr;
+    Ref<Object> decoded = decodeEntry(uid, fields, cls);
+    return decoded && decoded->isKindOf(*required) ? decoded : nullptr;
+}
+
+Ref<Object> KeyedUnarchiver::decodeEntry(quint64 uid, const QVariantMap& fields, Class* cls)
+{
+    const Ref<Object> object = cls->create();
+    auto* coding = dynamic_cast<Coding*>(object.get());
+    if (!coding) {
+        m_entries[uid].state = State::Failed;
+        return failed(kErrorCoderInvalidValue, QStringLiteral("the class “%1” made no archivable instance").arg(cls->name()));
+    }
+    m_entries[uid] = Entry{State::Decoding, object};
+    m_frames.push_back(Frame{fields, uid});
+    Ref<Object> result;
+    try {
+        coding->initWithCoder(*this);
+        m_decodedCount.fetch_add(1, std::memory_order_relaxed);
+        result = coding->awakeAfterUsingCoder(*this);
+        if (m_delegate && result)
+            result = m_delegate->didDecodeObject(*this, result);
+    } catch (const std::exception& exception) {
+        abandon(uid);
+        recordException(exception);
+        throw;
+    } catch (...) {
+        abandon(uid);
+        throw;
+    }
+    m_frames.pop_back();
+    m_entries[uid] = Entry{State::Done, result};
+    return result;
+}
+
+Class* KeyedUnarchiver::classOfClassEntry(quint64 classUid)
+{
+    auto known = m_classes.constFind(classUid);
+    if (known != m_classes.constEnd())
+        return *known;
+
+    // A class entry that fails is remembered as failing, so its error is reported once.
+    auto resolve = [&]() -> Class* {
+        if (classUid == 0 || classUid >= m_entries.size())
+            return failed(kErrorCoderRead, QStringLiteral("a class reference (%1) lies outside its objects").arg(classUid));
+        const QVariant& entry = m_objects.at(qsizetype(classUid));
+        const QVariantMap description = entry.typeId() == QMetaType::QVariantMap ? entry.toMap() : QVariantMap();
+        const QVariant name = description.value(archive::kClassNameKey);
+        const QVariant classes = description.value(archive::kClassesKey);
+        if (name.typeId() != QMetaType::QString || name.toString().isEmpty() || classes.typeId() != QMetaType::QVariantList)
+            return failed(kErrorCoderRead, QStringLiteral("entry %1 is not a class description").arg(classUid));
+        QStringList classNames;
+        for (const QVariant& item : classes.toList()) {
+            if (item.typeId() != QMetaType::QString)
+                return failed(kErrorCoderRead, QStringLiteral("entry %1 is not a class description").arg(classUid));
+            classNames.append(item.toString());
+        }
+
+        const QString className = name.toString();
+        Class* cls = m_classSubstitutions.value(className);
+        if (!cls)
+            cls = globalClassForClassName(className);
+        if (!cls)
+            cls = Class::named(className);
+        if (!cls && m_delegate)
+            cls = m_delegate->cannotDecodeObjectOfClassName(*this, className, classNames);
+        if (!cls)
+            return failed(kErrorCoderInvalidValue, QStringLiteral("the class “%1” is unknown").arg(className));
+        if (!Coding::isArchivable(*cls))
+            return failed(kErrorCoderInvalidValue, QStringLiteral("the class “%1” cannot be unarchived").arg(cls->name()));
+        return cls;
+    };
+    Class* cls = resolve();
+    m_classes.insert(classUid, cls);
+    return cls;
+}
+
+bool KeyedUnarchiver::decodeBool(const QString& key) const
+{
+    const QVariant* value = valueForKey(key);
+    if (!value)
+        return false;
+    if (value->typeId() == QMetaType::Bool)
+        return value->toBool();
+    return isInteger(*value) && value->toLongLong() != 0;
+}
+
+qint64 KeyedUnarchiver::decodeInt64(const QString& key) const
+{
+    const QVariant* value = valueForKey(key);
+    return value && value->typeId() == QMetaType::LongLong ? value->toLongLong() : 0;
+}
+
+qint32 KeyedUnarchiver::decodeInt32(const QString& key) const
+{
+    const qint64 value = decodeInt64(key);
+    if (value < std::numeric_limits<qint32>::min() || value > std::numeric_limits<qint32>::max())
+        return 0;
+    return qint32(value);
+}
+
+double KeyedUnarchiver::decodeDouble(const QString& key) const
+{
+    const QVariant* value = valueForKey(key);
+    return value && isNumber(*value) ? value->toDouble() : 0.0;
+}
+
+float KeyedUnarchiver::decodeFloat(const QString& key) const
+{
+    return float(decodeDouble(key));
+}
+
+QString KeyedUnarchiver::decodeString(const QString& key) const
+{
+    const QVariant* value = valueForKey(key);
+    return value && value->typeId() == QMetaType::QString ? value->toString() : QString();
+}
+
+QByteArray KeyedUnarchiver::decodeData(const QString& key) const
+{
+    const QVariant* value = valueForKey(key);
+    return value && value->typeId() == QMetaType::QByteArray ? value->toByteArray() : QByteArray();
+}
+
+QByteArray KeyedUnarchiver::decodeBytes(const QString& key) const
+{
+    return decodeData(key);
+}
+
+QPointF KeyedUnarchiver::decodePoint(const QString& key) const
+{
+    double v[2];
+    return realsOf(valueForKey(key), 2, v) ? QPointF(v[0], v[1]) : QPointF();
+}
+
+QSizeF KeyedUnarchiver::decodeSize(const QString& key) const
+{
+    double v[2];
+    return realsOf(valueForKey(key), 2, v) ? QSizeF(v[0], v[1]) : QSizeF(0, 0);
+}
+
+QRectF KeyedUnarchiver::decodeRect(const QString& key) const
+{
+    double v[4];
+    return realsOf(valueForKey(key), 4, v) ? QRectF(v[0], v[1], v[2], v[3]) : QRectF();
+}
+
+void KeyedUnarchiver::finishDecoding()
+{
+    if (m_finished)
+        return;
+    m_finished = true;
+    if (m_delegate)
+        m_delegate->unarchiverDidFinish(*this);
+}
+
+void KeyedUnarchiver::setClass(Class* cls, const QString& name)
+{
+    if (cls)
+        m_classSubstitutions.insert(name, cls);
+    else
+        m_classSubstitutions.remove(name);
+}
+
+void KeyedUnarchiver::setClassForClassName(Class* cls, const QString& name)
+{
+    QWriteLocker lock(&globalSubstitutionsLock());
+    if (cls)
+        globalSubstitutions().insert(name, cls);
+    else
+        globalSubstitutions().remove(name);
+}
+
+} // namespace pf
