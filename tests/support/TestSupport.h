@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace quillory::test {
 
 // The temporary folder that stands in for the user's home during this test run.
