@@ -54,6 +54,9 @@ bool variantToBool(const QVariant& value)
         const double number = text.toDouble(&ok);
         return ok && number != 0;
     }
+    // QVariant rounds reals before it tests them, which would read 0.1 as false.
+    if (value.metaType().id() == QMetaType::Double || value.metaType().id() == QMetaType::Float)
+        return value.toDouble() != 0;
     return value.toBool();
 }
 

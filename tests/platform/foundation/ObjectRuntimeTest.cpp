@@ -176,7 +176,8 @@ TEST(Values, BooleansReadFromStoredTexts)
     for (const Case& c : {Case{QStringLiteral("YES"), true}, Case{QStringLiteral("yes"), true},
                           Case{QStringLiteral("true"), true}, Case{QStringLiteral("1"), true},
                           Case{QStringLiteral("NO"), false}, Case{QStringLiteral("0"), false},
-                          Case{QString(), false}, Case{QVariant(2), true}, Case{QVariant(), false},
+                          Case{QString(), false}, Case{QVariant(2), true}, Case{QVariant(0.1), true},
+                          Case{QVariant(0.0), false}, Case{QVariant(), false},
                           Case{pf::null(), false}}) {
         EXPECT_EQ(pf::variantToBool(c.value), c.expected) << qPrintable(pf::describe(c.value));
     }
