@@ -12,7 +12,13 @@ namespace pf {
 class Object : public Reflective, public std::enable_shared_from_this<Object> {
 public:
     Object() = default;
+    // Copies take the state, never the identity: observers, liveness and ownership stay.
     Object(const Object& other) : Reflective(other), std::enable_shared_from_this<Object>() {}
+    Object& operator=(const Object& other)
+    {
+        Reflective::operator=(other);
+        return *this;
+    }
     ~Object() override = default;
 
     static Class& staticClass();

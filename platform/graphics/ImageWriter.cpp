@@ -2,6 +2,7 @@
 
 #include "platform/foundation/AtomicFile.h"
 #include "platform/graphics/ImageGifEncoder.h"
+#include "platform/graphics/ImageJpegCmykEncoder.h"
 #include "platform/graphics/ImageTiffEncoder.h"
 
 #include <QBuffer>
@@ -132,14 +133,12 @@ QByteArray ImageWriter::encode(const QImage& image, BitmapFileType type, const I
             break;
         return encodeWithQt(pngImage(image, model), type, "png", -1, error);
     case BitmapFileType::JPEG: {
-        if (cmyk) {
-            fail(error, encodingError(type, QStringLiteral("CMYK JPEG files can't be written; save CMYK as TIFF.")));
-            return {};
-        }
         const double factor = std::isfinite(options.compressionFactor) ? std::clamp(options.compressionFactor, 0.0, 1.0) : 0.75;
+        const int quality = int(std::lround(factor * 100));
+        if (cmyk)
+            return ImageJpegCmykEncoder::encode(image, quality, error);
         const QImage opaque = opaqueRgb(image);
-        return encodeWithQt(model == ImageColorModel::Gray ? grayscale(opaque) : opaque, type, "jpeg",
-                            int(std::lround(factor * 100)), error);
+        return encodeWithQt(model == ImageColorModel::Gray ? grayscale(opaque) : opaque, type, "jpeg", quality, error);
     }
     case BitmapFileType::BMP:
         if (cmyk)

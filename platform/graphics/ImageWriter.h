@@ -32,8 +32,9 @@ struct ImageWriteOptions {
 // Encodes images as bitmap files. What each type keeps:
 //   PNG  RGB or grey; alpha kept (grey with alpha is stored as RGBA with equal channels,
 //        because Qt's PNG writer has no grey-and-alpha form).
-//   JPEG RGB or grey; alpha flattened over white; quality from the compression factor.
-//        CMYK is refused: Qt's JPEG writer has no CMYK form in this Qt version.
+//   JPEG RGB, grey or CMYK; alpha flattened over white; quality from the compression factor.
+//        CMYK is converted from sRGB as for TIFF and written through libjpeg in Adobe's
+//        form, because Qt's JPEG writer has no CMYK form in this Qt version.
 //   TIFF RGB, grey or CMYK through libtiff, LZW compressed; alpha kept for RGB and grey;
 //        CMYK is converted from sRGB with lcms2 and flattened over white.
 //   BMP  RGB or grey (an 8-bit grey palette); alpha flattened over white.

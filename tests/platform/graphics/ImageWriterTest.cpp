@@ -10,10 +10,16 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <QBuffer>
+#include <QImageReader>
+
 #include <cmath>
+#include <csetjmp>
+#include <cstdio>
 #include <cstring>
 
 #include <gif_lib.h>
+#include <jpeglib.h>
 #include <lcms2.h>
 
 using pf::BitmapFileType;
@@ -91,6 +97,8 @@ const RoundTrip kRoundTrips[] = {
     {"JpegRgb", BitmapFileType::JPEG, ImageColorModel::RGB, false, 14, 0, false, false, "RGB", "jpeg", true},
     {"JpegRgbAlpha", BitmapFileType::JPEG, ImageColorModel::RGB, true, 14, 0, false, false, "RGB", "jpeg", true},
     {"JpegGray", BitmapFileType::JPEG, ImageColorModel::Gray, false, 6, 0, false, false, "Gray", "jpeg", true},
+    {"JpegCmyk", BitmapFileType::JPEG, ImageColorModel::CMYK, false, 4, 0, false, false, "CMYK", "jpeg", true},
+    {"JpegCmykAlpha", BitmapFileType::JPEG, ImageColorModel::CMYK, true, 4, 0, false, false, "CMYK", "jpeg", true},
     {"TiffRgb", BitmapFileType::TIFF, ImageColorModel::RGB, false, 0, 0, false, false, "RGB", "tiff", true},
     {"TiffRgbAlpha", BitmapFileType::TIFF, ImageColorModel::RGB, true, 0, 4, true, false, "RGB", "tiff", true},
     {"TiffGray", BitmapFileType::TIFF, ImageColorModel::Gray, false, 0, 0, false, false, "Gray", "tiff", true},
@@ -256,6 +264,121 @@ TEST(ImageWriter, CmykTiffIsSeparatedWithInkValuesAndProfile)
     cmsCloseProfile(cmyk);
 }
 
+// What libjpeg finds in a JPEG file, and its samples as stored.
+struct JpegContents {
+    bool decoded = false;
+    J_COLOR_SPACE colorSpace = JCS_UNKNOWN;
+    int components = 0;
+    bool adobeMarker = false;
+    int adobeTransform = -1;
+    bool jfifMarker = false;
+    int densityUnit = 0;
+    int xDensity = 0;
+    int yDensity = 0;
+    int width = 0;
+    std::vector<unsigned char> samples;
+};
+
+struct JpegTestErrors {
+    jpeg_error_mgr base;
+    std::jmp_buf jump;
+};
+
+void readJpeg(const QByteArray& bytes, JpegContents& out)
+{
+    jpeg_decompress_struct info{};
+    JpegTestErrors errors{};
+    info.err = jpeg_std_error(&errors.base);
+    errors.base.error_exit = [](j_common_ptr common) { std::longjmp(reinterpret_cast<JpegTestErrors*>(common->err)->jump, 1); };
+    if (setjmp(errors.jump)) {
+        jpeg_destroy_decompress(&info);
+        return;
+    }
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.constData()), (unsigned long)(bytes.size()));
+    jpeg_read_header(&info, TRUE);
+    out.colorSpace = info.jpeg_color_space;
+    out.components = info.num_components;
+    out.adobeMarker = info.saw_Adobe_marker;
+    out.adobeTransform = info.Adobe_transform;
+    out.jfifMarker = info.saw_JFIF_marker;
+    out.densityUnit = info.density_unit;
+    out.xDensity = info.X_density;
+    out.yDensity = info.Y_density;
+    jpeg_start_decompress(&info);
+    out.width = int(info.output_width);
+    const size_t rowBytes = size_t(info.output_width) * size_t(info.output_components);
+    out.samples.resize(rowBytes * info.output_height);
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = out.samples.data() + rowBytes * info.output_scanline;
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    out.decoded = true;
+}
+
+TEST(ImageWriter, CmykJpegIsAdobeCmykWithInvertedInkValues)
+{
+    // Pure inks, white and a mid grey, plus translucent red, which is flattened over white.
+    struct Block {
+        QColor colour;
+        int c, m, y, k;
+    };
+    const Block blocks[] = {
+        {QColor(0, 255, 255), 255, 0, 0, 0},   {QColor(255, 0, 255), 0, 255, 0, 0},
+        {QColor(255, 255, 0), 0, 0, 255, 0},   {QColor(0, 0, 0), 0, 0, 0, 255},
+        {QColor(255, 255, 255), 0, 0, 0, 0},   {QColor(128, 128, 128), 0, 0, 0, 127},
+        {QColor(255, 0, 0, 128), 0, 127, 127, 0},
+    };
+    const int count = int(std::size(blocks));
+    QImage image(count * kBlock, kBlock, QImage::Format_ARGB32);
+    for (int i = 0; i < count; ++i)
+        for (int y = 0; y < kBlock; ++y)
+            for (int x = 0; x < kBlock; ++x)
+                image.setPixelColor(i * kBlock + x, y, blocks[i].colour);
+    image.setDotsPerMeterX(kDotsPerMeter300Dpi);
+    image.setDotsPerMeterY(kDotsPerMeter300Dpi * 2);
+    pf::ImageWriteOptions options;
+    options.colorModel = ImageColorModel::CMYK;
+    options.compressionFactor = 0.9;
+    pf::Error error;
+    QByteArray bytes = pf::ImageWriter::encode(image, BitmapFileType::JPEG, options, &error);
+    ASSERT_FALSE(bytes.isNull()) << qPrintable(error.description());
+
+    JpegContents contents;
+    readJpeg(bytes, contents);
+    ASSERT_TRUE(contents.decoded);
+    EXPECT_EQ(contents.colorSpace, JCS_CMYK);
+    EXPECT_EQ(contents.components, 4);
+    EXPECT_TRUE(contents.adobeMarker);
+    EXPECT_EQ(contents.adobeTransform, 0); // no colour transform: the samples are the inks
+    EXPECT_TRUE(contents.jfifMarker);
+    EXPECT_EQ(contents.densityUnit, 1);
+    EXPECT_EQ(contents.xDensity, 300);
+    EXPECT_EQ(contents.yDensity, 600);
+
+    QBuffer buffer(&bytes);
+    QImageReader reader(&buffer, "jpeg");
+    const QImage read = reader.read();
+    ASSERT_FALSE(read.isNull()) << qPrintable(reader.errorString());
+    for (int i = 0; i < count; ++i) {
+        const Block& b = blocks[i];
+        const QPoint at(i * kBlock + kBlock / 2, kBlock / 2);
+        const unsigned char* stored = contents.samples.data() + (size_t(at.y()) * size_t(contents.width) + size_t(at.x())) * 4;
+        SCOPED_TRACE(testing::Message() << "block " << i);
+        EXPECT_NEAR(255 - stored[0], b.c, 3);
+        EXPECT_NEAR(255 - stored[1], b.m, 3);
+        EXPECT_NEAR(255 - stored[2], b.y, 3);
+        EXPECT_NEAR(255 - stored[3], b.k, 3);
+        const QColor expected = overWhite(b.colour);
+        const QColor actual = read.pixelColor(at);
+        EXPECT_NEAR(actual.red(), expected.red(), 4);
+        EXPECT_NEAR(actual.green(), expected.green(), 4);
+        EXPECT_NEAR(actual.blue(), expected.blue(), 4);
+    }
+}
+
 TEST(ImageWriter, GifOfManyColoursIsQuantisedCloseToTheSource)
 {
     QImage gradient(64, 64, QImage::Format_RGB32);
@@ -348,13 +471,17 @@ TEST(ImageWriter, JpegQualityFollowsTheCompressionFactor)
             seed = seed * 1664525u + 1013904223u;
             noise.setPixel(x, y, seed >> 8);
         }
-    pf::ImageWriteOptions small, large;
-    small.compressionFactor = 0.1;
-    large.compressionFactor = 1.0;
-    const QByteArray smallBytes = pf::ImageWriter::encode(noise, BitmapFileType::JPEG, small);
-    const QByteArray largeBytes = pf::ImageWriter::encode(noise, BitmapFileType::JPEG, large);
-    ASSERT_FALSE(smallBytes.isEmpty());
-    EXPECT_LT(smallBytes.size() * 2, largeBytes.size());
+    for (const ImageColorModel model : {ImageColorModel::RGB, ImageColorModel::CMYK}) {
+        SCOPED_TRACE(model == ImageColorModel::RGB ? "RGB" : "CMYK");
+        pf::ImageWriteOptions small, large;
+        small.colorModel = large.colorModel = model;
+        small.compressionFactor = 0.1;
+        large.compressionFactor = 1.0;
+        const QByteArray smallBytes = pf::ImageWriter::encode(noise, BitmapFileType::JPEG, small);
+        const QByteArray largeBytes = pf::ImageWriter::encode(noise, BitmapFileType::JPEG, large);
+        ASSERT_FALSE(smallBytes.isEmpty());
+        EXPECT_LT(smallBytes.size() * 2, largeBytes.size());
+    }
 }
 
 TEST(ImageWriter, RefusesWhatTheTypeCannotHold)
@@ -369,11 +496,12 @@ TEST(ImageWriter, RefusesWhatTheTypeCannotHold)
     const Refusal refusals[] = {
         {"null image", QImage(), BitmapFileType::PNG, ImageColorModel::RGB},
         {"CMYK PNG", image, BitmapFileType::PNG, ImageColorModel::CMYK},
-        {"CMYK JPEG", image, BitmapFileType::JPEG, ImageColorModel::CMYK},
         {"CMYK BMP", image, BitmapFileType::BMP, ImageColorModel::CMYK},
         {"CMYK GIF", image, BitmapFileType::GIF, ImageColorModel::CMYK},
         {"unknown type", image, BitmapFileType(9), ImageColorModel::RGB},
         {"GIF wider than its format", QImage(70000, 1, QImage::Format_RGB32), BitmapFileType::GIF, ImageColorModel::RGB},
+        // libjpeg's own failure, which must come back as an error rather than end the process.
+        {"CMYK JPEG wider than its format", QImage(70000, 1, QImage::Format_RGB32), BitmapFileType::JPEG, ImageColorModel::CMYK},
     };
     for (const Refusal& r : refusals) {
         SCOPED_TRACE(r.name);
