@@ -1,5 +1,6 @@
 #include "platform/foundation/PropertyList.h"
 
+#include "platform/foundation/BinaryPropertyListWriter.h"
 #include "platform/foundation/Date.h"
 
 #include <QDateTime>
@@ -253,16 +254,17 @@ QString problemWith(const QVariant& value, bool forXml, int depth)
     }
 }
 
-// Builds the libplist tree of a value that problemWith accepted. Dictionaries come out in
-// QVariantMap's key order, which is sorted, so the bytes do not depend on insertion order.
-plist_t newNode(const QVariant& value, PropertyListFormat format)
+// Builds the libplist tree of a value that problemWith accepted, for writing XML. Dictionaries
+// come out in QVariantMap's key order, which is sorted, so the bytes do not depend on insertion
+// order.
+plist_t newNode(const QVariant& value)
 {
     switch (value.typeId()) {
     case QMetaType::QVariantMap: {
         Node dict(plist_new_dict());
         const QVariantMap map = value.toMap();
         for (auto it = map.cbegin(); it != map.cend(); ++it) {
-            plist_t item = newNode(it.value(), format);
+            plist_t item = newNode(it.value());
             if (!item)
                 return nullptr;
             plist_dict_set_item(dict.get(), it.key().toUtf8().constData(), item);
@@ -272,7 +274,7 @@ plist_t newNode(const QVariant& value, PropertyListFormat format)
     case QMetaType::QVariantList: {
         Node array(plist_new_array());
         for (const QVariant& element : value.toList()) {
-            plist_t item = newNode(element, format);
+            plist_t item = newNode(element);
             if (!item)
                 return nullptr;
             plist_array_append_item(array.get(), item);
@@ -308,11 +310,8 @@ plist_t newNode(const QVariant& value, PropertyListFormat format)
         return plist_new_data(bytes.constData(), quint64(bytes.size()));
     }
     case QMetaType::QDateTime: {
-        double seconds = Date::timeIntervalSinceReferenceDate(value.toDateTime());
         // XML keeps whole seconds; libplist would round towards 2001 rather than down.
-        if (format == PropertyListFormat::XML)
-            seconds = std::floor(seconds);
-        return newDateNode(seconds);
+        return newDateNode(std::floor(Date::timeIntervalSinceReferenceDate(value.toDateTime())));
     }
     default:
         if (isPlistUID(value))
@@ -746,25 +745,25 @@ QByteArray PropertyList::data(const QVariant& value, PropertyListFormat format, 
         fail(error, writeError(problem));
         return {};
     }
+    if (format == PropertyListFormat::Binary) {
+        // libplist's own binary writer takes quadratic time in the number of objects.
+        QByteArray result = BinaryPropertyListWriter::data(value);
+        if (result.isEmpty())
+            fail(error, writeError(QStringLiteral("it holds a value the binary format has no object for")));
+        return result;
+    }
     const CLocaleScope cLocale;
-    const Node root(newNode(value, format));
+    const Node root(newNode(value));
     char* bytes = nullptr;
     uint32_t length = 0;
-    if (root) {
-        if (format == PropertyListFormat::XML)
-            plist_to_xml(root.get(), &bytes, &length);
-        else
-            plist_to_bin(root.get(), &bytes, &length);
-    }
+    if (root)
+        plist_to_xml(root.get(), &bytes, &length);
     if (!bytes || length == 0) {
         fail(error, writeError(QStringLiteral("libplist could not serialise it")));
         return {};
     }
     QByteArray result(bytes, qsizetype(length));
-    if (format == PropertyListFormat::XML)
-        plist_to_xml_free(bytes);
-    else
-        plist_to_bin_free(bytes);
+    plist_to_xml_free(bytes);
     return result;
 }
 

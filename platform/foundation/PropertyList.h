@@ -18,7 +18,8 @@ struct PlistUID {
     bool operator==(const PlistUID&) const = default;
 };
 
-// Property lists to and from QVariant, through libplist.
+// Property lists to and from QVariant. libplist reads both formats and writes XML;
+// BinaryPropertyListWriter writes the binary format, in time linear in the number of objects.
 //
 // Dictionaries are QVariantMap, arrays QVariantList (QStringList is accepted when writing),
 // strings QString, integers int, uint, qlonglong and qulonglong (read back as qlonglong, or

@@ -148,10 +148,10 @@ void expectReadError(const QByteArray& data, const char* fragment = "")
     EXPECT_TRUE(error.localizedDescription().contains(QLatin1String(fragment))) << qPrintable(error.localizedDescription());
 }
 
-// A small binary property list with one object of every kind.
-QByteArray sampleBinary()
+// A small value with one object of every kind, built anew at every call.
+QVariantMap sampleValue()
 {
-    const QVariantMap sample{
+    return QVariantMap{
         {QStringLiteral("array"), QVariantList{1, QStringLiteral("é")}},
         {QStringLiteral("data"), QByteArray("\x01\x02\x03", 3)},
         {QStringLiteral("date"), utc(2020, 5, 6, 7, 8, 9, 100)},
@@ -160,7 +160,11 @@ QByteArray sampleBinary()
         {QStringLiteral("uid"), QVariant::fromValue(PlistUID{3})},
         {QStringLiteral("big"), std::numeric_limits<qulonglong>::max()},
     };
-    return PropertyList::data(sample, PropertyListFormat::Binary);
+}
+
+QByteArray sampleBinary()
+{
+    return PropertyList::data(sampleValue(), PropertyListFormat::Binary);
 }
 
 // Switches LC_NUMERIC to a locale whose decimal point is a comma, compiling one into `folder`
@@ -203,6 +207,7 @@ TEST(PropertyList, EveryTypeRoundTripsInBothFormats)
         {"empty string", QString(), QString(""), same},
         {"XML specials", QStringLiteral("<a> & \"b\" 'c' ]]>"), same, same},
         {"tab and newline", QStringLiteral("a\tb\nc"), same, same},
+        {"lone surrogate", QString(QChar(0xd800)) + QStringLiteral("é"), QStringLiteral("?é"), same},
         {"int", 42, qlonglong(42), same},
         {"negative int", -7, qlonglong(-7), same},
         {"uint", 4000000000u, qlonglong(4000000000LL), same},
@@ -295,21 +300,172 @@ TEST(PropertyList, XmlOutputIsTheStandardDocumentWithSortedKeys)
 TEST(PropertyList, BinaryOutputIsByteExact)
 {
     QVariantMap value;
-    value.insert(QStringLiteral("b"), true);
+    value.insert(QStringLiteral("c"), true);
+    value.insert(QStringLiteral("b"), QStringLiteral("a"));
     value.insert(QStringLiteral("a"), 1);
     const QByteArray expected = QByteArray::fromHex(
         "62706c6973743030"                   // bplist00
-        "d201030204"                         // dictionary: keys 1 3, values 2 4
-        "5161" "1001" "5162" "09"            // "a", 1, "b", true
-        "080d0f1113"                         // offset table
+        "d3" "010203" "040105"               // dictionary: keys 1 2 3, values 4 1 5
+        "5161" "5162" "5163" "1001" "09"     // "a" (a key and a value), "b", "c", 1, true
+        "080f11131517"                       // offset table
         "000000000000" "01" "01"             // offset and reference sizes
-        "0000000000000005" "0000000000000000" "0000000000000014");
+        "0000000000000006" "0000000000000000" "0000000000000018");
     EXPECT_EQ(PropertyList::data(value, PropertyListFormat::Binary).toHex().toStdString(), expected.toHex().toStdString());
 
-    // Equal values built in other ways give equal bytes in both formats.
-    const QVariantMap other{{QStringLiteral("a"), qlonglong(1)}, {QStringLiteral("b"), true}};
-    for (PropertyListFormat format : kFormats)
-        EXPECT_EQ(PropertyList::data(other, format), PropertyList::data(value, format)) << formatName(format);
+    // Writing again, or writing an equal value built in another order, gives the same bytes.
+    const QVariantMap other{{QStringLiteral("a"), qlonglong(1)}, {QStringLiteral("c"), true}, {QStringLiteral("b"), QStringLiteral("a")}};
+    for (PropertyListFormat format : kFormats) {
+        SCOPED_TRACE(formatName(format));
+        const QByteArray first = PropertyList::data(sampleValue(), format);
+        ASSERT_FALSE(first.isEmpty());
+        EXPECT_EQ(PropertyList::data(sampleValue(), format), first);
+        EXPECT_EQ(PropertyList::data(other, format), PropertyList::data(value, format));
+    }
+}
+
+TEST(PropertyList, BinaryEncodingBoundariesRoundTrip)
+{
+    auto ints = [](int count) {
+        QVariantList list;
+        for (int i = 0; i < count; ++i)
+            list << qlonglong(i);
+        return list;
+    };
+    auto entries = [](int count) {
+        QVariantMap map;
+        for (int i = 0; i < count; ++i)
+            map.insert(QStringLiteral("key %1").arg(i), qlonglong(i));
+        return map;
+    };
+    auto uid = [](quint64 value) { return QVariant::fromValue(PlistUID{value}); };
+    const QString pair = QStringLiteral("😀");
+    const QChar high(0xd800);
+    const QChar low(0xdc00);
+    const QVariant same;
+    const struct {
+        const char* name;
+        QVariant input;
+        QVariant expected; // invalid: the input itself
+    } cases[] = {
+        {"integers at every size boundary",
+         QVariantList{0, 255, 256, 65535, 65536, qlonglong(0xffffffffLL), qlonglong(0x100000000LL),
+                      std::numeric_limits<qlonglong>::max(), -1, std::numeric_limits<int>::min()},
+         QVariantList{qlonglong(0), qlonglong(255), qlonglong(256), qlonglong(65535), qlonglong(65536),
+                      qlonglong(0xffffffffLL), qlonglong(0x100000000LL), std::numeric_limits<qlonglong>::max(),
+                      qlonglong(-1), qlonglong(std::numeric_limits<int>::min())}},
+        {"unsigned integers either side of INT64_MAX",
+         QVariantList{qulonglong(std::numeric_limits<qlonglong>::max()), qulonglong(std::numeric_limits<qlonglong>::max()) + 1},
+         QVariantList{std::numeric_limits<qlonglong>::max(), qulonglong(std::numeric_limits<qlonglong>::max()) + 1}},
+        {"UIDs at every size boundary", QVariantList{uid(0), uid(255), uid(256), uid(65535), uid(65536), uid(0xffffffffu)}, same},
+        {"ASCII strings around the count marker",
+         QVariantList{QString(14, u'x'), QString(15, u'x'), QString(16, u'x'), QString(256, u'y'), QString(70000, u'z')}, same},
+        {"UTF-16 strings around the count marker",
+         QVariantList{QString(14, u'é'), QString(15, u'é'), QString(13, u'é') + pair, pair.repeated(150)}, same},
+        {"lone surrogates become question marks",
+         QVariantList{QString(high), QStringLiteral("é") + low + QStringLiteral("x"), QStringLiteral("ab") + high},
+         QVariantList{QStringLiteral("?"), QStringLiteral("é?x"), QStringLiteral("ab?")}},
+        {"data around the count marker", QVariantList{QByteArray(14, 'a'), QByteArray(15, 'b'), QByteArray(300, 'c')}, same},
+        {"arrays around the count marker", QVariantList{ints(14), ints(15), ints(16), ints(300)}, same},
+        {"dictionaries around the count marker", QVariantList{entries(14), entries(15), entries(300)}, same},
+        {"strings shared between keys and values",
+         QVariantMap{{QStringLiteral("k"), QStringLiteral("k")},
+                     {QStringLiteral("v"), QVariantList{QStringLiteral("k"), QStringLiteral("v"), QStringLiteral("k")}}},
+         same},
+        {"repeated strings in a string list", QStringList{QStringLiteral("a"), QStringLiteral("é"), QStringLiteral("a"), QStringLiteral("é")},
+         QVariantList{QStringLiteral("a"), QStringLiteral("é"), QStringLiteral("a"), QStringLiteral("é")}},
+        {"reals and floats", QVariantList{0.1f, -0.0, 1e308, std::numeric_limits<double>::denorm_min()},
+         QVariantList{double(0.1f), -0.0, 1e308, std::numeric_limits<double>::denorm_min()}},
+        {"dates far from 2001", QVariantList{utc(1601, 1, 1, 0, 0, 0, 1), utc(2000, 12, 31, 23, 59, 59, 999), utc(9999, 12, 31, 23, 59, 59, 999)}, same},
+        {"references of two bytes", ints(300), same},
+        {"references of three bytes", ints(70000), same},
+        {"offsets of three bytes", QVariantList{QByteArray(70000, 'd'), true}, same},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        pf::Error error;
+        const QByteArray bytes = PropertyList::data(c.input, PropertyListFormat::Binary, &error);
+        ASSERT_FALSE(bytes.isEmpty()) << qPrintable(error.description());
+        const QVariant back = PropertyList::value(bytes, nullptr, &error);
+        EXPECT_TRUE(error.isNull()) << qPrintable(error.description());
+        EXPECT_EQ(spell(back), spell(c.expected.isValid() ? c.expected : c.input));
+    }
+}
+
+TEST(PropertyList, BinaryOffsetAndReferenceSizesAreTheSmallestThatFit)
+{
+    auto ints = [](int count) {
+        QVariantList list;
+        for (int i = 0; i < count; ++i)
+            list << i;
+        return list;
+    };
+    const struct {
+        const char* name;
+        QVariant value;
+        int offsetSize;
+        int referenceSize;
+    } cases[] = {
+        {"one object", true, 1, 1},
+        {"one large object", QByteArray(70000, 'd'), 1, 1},
+        {"an object beyond 64 KB", QVariantList{QByteArray(70000, 'd'), true}, 3, 1},
+        {"an object beyond 16 MB", QVariantList{QByteArray(0x1000000, 'd'), true}, 4, 1},
+        {"256 objects", ints(255), 2, 1},
+        {"257 objects", ints(256), 2, 2},
+        {"70,001 objects", ints(70000), 3, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QByteArray bytes = PropertyList::data(c.value, PropertyListFormat::Binary);
+        ASSERT_GT(bytes.size(), 32);
+        const QByteArray trailer = bytes.right(32);
+        EXPECT_EQ(int(trailer[6]), c.offsetSize);
+        EXPECT_EQ(int(trailer[7]), c.referenceSize);
+    }
+}
+
+TEST(PropertyList, ManySmallDictionariesRoundTripWithKeysWrittenOnce)
+{
+    QVariantList records;
+    records.reserve(100000);
+    for (int i = 0; i < 100000; ++i)
+        records << QVariantMap{{QStringLiteral("index"), qlonglong(i)},
+                               {QStringLiteral("label"), QStringLiteral("node %1").arg(i)},
+                               {QStringLiteral("position"), QStringLiteral("{%1, %2}").arg(i * 0.5).arg(i % 7)},
+                               {QStringLiteral("style"), QVariant::fromValue(PlistUID{quint64(i % 3)})},
+                               {QStringLiteral("visible"), i % 3 != 0}};
+    pf::Error error;
+    const QByteArray bytes = PropertyList::data(records, PropertyListFormat::Binary, &error);
+    ASSERT_FALSE(bytes.isEmpty()) << qPrintable(error.description());
+    EXPECT_EQ(bytes.count("label"), 1);
+    EXPECT_EQ(bytes.count("visible"), 1);
+    const QVariant back = PropertyList::value(bytes, nullptr, &error);
+    EXPECT_TRUE(error.isNull()) << qPrintable(error.description());
+    // QVariant's comparison is numeric across integer types, so spell one record exactly too.
+    EXPECT_TRUE(back.toList() == records) << "the records changed on the way";
+    EXPECT_EQ(spell(back.toList().value(99999)), spell(records.last()));
+}
+
+TEST(PropertyList, RepeatedStringsReadBack)
+{
+    // Readers copy a shared object at every reference, so sharing long strings, or short ones
+    // too freely, would make the list look like an expansion attack to our own reader.
+    const struct {
+        QString text;
+        int copies;
+    } cases[] = {
+        {QString(28, u'x'), 200000}, // the longest ASCII string that is shared
+        {QString(14, u'é'), 200000}, // the longest UTF-16 string that is shared
+        {QString(29, u'x'), 200000},
+        {QString(1000, u'y'), 20000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text.size());
+        const QVariantList repeated(c.copies, c.text);
+        pf::Error error;
+        const QVariant back = PropertyList::value(PropertyList::data(repeated, PropertyListFormat::Binary), nullptr, &error);
+        EXPECT_TRUE(error.isNull()) << qPrintable(error.description());
+        EXPECT_TRUE(back.toList() == repeated);
+    }
 }
 
 TEST(PropertyList, ValuesAPropertyListCannotHoldFailToWrite)
