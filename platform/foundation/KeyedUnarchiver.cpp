@@ -42,7 +42,7 @@ bool isInteger(const QVariant& value)
     return value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::ULongLong;
 }
 
-bool isNumber(const QVariant& value)
+bool isStoredNumber(const QVariant& value)
 {
     return isInteger(value) || value.typeId() == QMetaType::Double;
 }
@@ -56,7 +56,7 @@ bool realsOf(const QVariant* value, int count, double* out)
     if (list.size() != count)
         return false;
     for (int i = 0; i < count; ++i) {
-        if (!isNumber(list[i]))
+        if (!isStoredNumber(list[i]))
             return false;
         out[i] = list[i].toDouble();
     }
@@ -442,7 +442,7 @@ qint32 KeyedUnarchiver::decodeInt32(const QString& key) const
 double KeyedUnarchiver::decodeDouble(const QString& key) const
 {
     const QVariant* value = valueForKey(key);
-    return value && isNumber(*value) ? value->toDouble() : 0.0;
+    return value && isStoredNumber(*value) ? value->toDouble() : 0.0;
 }
 
 float KeyedUnarchiver::decodeFloat(const QString& key) const

@@ -77,21 +77,6 @@ bool isSameValue(const QVariant& a, const QVariant& b)
     return a.typeId() == b.typeId() && isEqual(a, b);
 }
 
-bool isNumber(const QVariant& value)
-{
-    switch (value.typeId()) {
-    case QMetaType::Bool:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return true;
-    default:
-        return false;
-    }
-}
 
 qint64 truncatedToInteger(double number)
 {

@@ -23,15 +23,6 @@ QHash<QString, Ref<ValueTransformer>>& registry()
     return transformers;
 }
 
-bool isNumber(const QVariant& value)
-{
-    if (value.metaType().id() == QMetaType::QString)
-        return false; // texts are not numbers, whatever they spell
-    bool ok = false;
-    value.toDouble(&ok);
-    return ok;
-}
-
 } // namespace
 
 QVariant ValueTransformer::reverseTransformedValue(const QVariant& value) const

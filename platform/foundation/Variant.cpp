@@ -6,8 +6,6 @@
 
 namespace pf {
 
-namespace {
-
 bool isNumber(const QVariant& v)
 {
     switch (v.metaType().id()) {
@@ -30,6 +28,8 @@ bool isNumber(const QVariant& v)
         return false;
     }
 }
+
+namespace {
 
 bool isIntegral(const QVariant& v)
 {

@@ -70,6 +70,9 @@ T fromVariant(const QVariant& value)
     return VariantTraits<std::decay_t<T>>::from(value);
 }
 
+// True for booleans and numbers of every width; texts are not numbers, whatever they spell.
+bool isNumber(const QVariant& value);
+
 // The object a QVariant holds, or null.
 Ref<Object> objectFromVariant(const QVariant& value);
 bool holdsObject(const QVariant& value);

@@ -27,21 +27,6 @@ double unit(double value)
     return std::isnan(value) ? 0.0 : std::clamp(value, 0.0, 1.0);
 }
 
-bool isNumber(const QVariant& value)
-{
-    switch (value.typeId()) {
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // The area a radial gradient sweeps from one circle to the other: the convex hull of the two
 // circles, or the larger circle when it holds the smaller.
 QPainterPath sweptArea(const QPointF& c0, double r0, const QPointF& c1, double r1)

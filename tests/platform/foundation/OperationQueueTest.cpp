@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/support/LogCapture.h"
+
 #include "platform/foundation/AutoreleasePool.h"
 #include "platform/foundation/Exception.h"
 #include "platform/foundation/Object.h"
@@ -25,29 +27,7 @@ struct Tracked : pf::Object {
     std::atomic<bool>* destroyed;
 };
 
-// Collects what the platform log says while it is in place.
-class LogCapture {
-public:
-    LogCapture() { s_previous = qInstallMessageHandler(&LogCapture::handle); }
-    ~LogCapture() { qInstallMessageHandler(s_previous); }
-    QStringList lines() const
-    {
-        std::lock_guard lock(s_mutex);
-        return s_lines;
-    }
-
-private:
-    static void handle(QtMsgType, const QMessageLogContext& context, const QString& message)
-    {
-        if (context.category && QByteArray(context.category) == "pf") {
-            std::lock_guard lock(s_mutex);
-            s_lines << message;
-        }
-    }
-    static inline QtMessageHandler s_previous = nullptr;
-    static inline std::mutex s_mutex;
-    static inline QStringList s_lines;
-};
+using quillory::test::LogCapture;
 
 } // namespace
 

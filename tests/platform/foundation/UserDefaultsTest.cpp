@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/support/LogCapture.h"
+
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/PlatformNotifications.h"
 #include "platform/foundation/PropertyList.h"
@@ -28,34 +30,7 @@ using quillory::test::waitUntil;
 
 namespace {
 
-// Collects what the platform log says while it is in place.
-class LogCapture {
-public:
-    LogCapture()
-    {
-        std::lock_guard lock(s_mutex);
-        s_lines.clear();
-        s_previous = qInstallMessageHandler(&LogCapture::handle);
-    }
-    ~LogCapture() { qInstallMessageHandler(s_previous); }
-    QStringList lines() const
-    {
-        std::lock_guard lock(s_mutex);
-        return s_lines;
-    }
-
-private:
-    static void handle(QtMsgType, const QMessageLogContext& context, const QString& message)
-    {
-        if (context.category && QByteArray(context.category) == "pf") {
-            std::lock_guard lock(s_mutex);
-            s_lines << message;
-        }
-    }
-    static inline QtMessageHandler s_previous = nullptr;
-    static inline std::mutex s_mutex;
-    static inline QStringList s_lines;
-};
+using quillory::test::LogCapture;
 
 // Counts the change notifications of one store and where they were delivered.
 class ChangeCounter {
