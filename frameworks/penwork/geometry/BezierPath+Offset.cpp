@@ -1,0 +1,143 @@
+#include "frameworks/penwork/geometry/BezierPath+Offset.h"
+
+#include "frameworks/penwork/geometry/BezierPath+Intersections.h"
+#include "frameworks/penwork/geometry/BezierPath+Parallels.h"
+#include "frameworks/penwork/geometry/BezierPath+SpatialIndex.h"
+#include "frameworks/penwork/geometry/BezierPath+Support.h"
+
+#include <2geom/bezier-curve.h>
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+namespace pw {
+
+namespace {
+
+using detail::CurvePtr;
+using Settings = detail::ParallelSettings;
+
+// Loop cutting is repeated while it finds loops, at most this often.
+constexpr int kMaxLoopPasses = 4;
+
+// Cuts out of `path` (a parallel) the loops whose points come closer to the original than the
+// offset: those are the swallowtails and corner overlaps of bends tighter than the offset. The
+// path's own crossings leave loops at the full distance, which stay. Nothing is answered when
+// the whole parallel lies too close (a closed sub-path too small for a parallel on that side).
+std::optional<Geom::Path> withoutLoops(Geom::Path path, const detail::CurveGrid& original, const Settings& s)
+{
+    const bool closed = path.closed();
+    const double reach = std::abs(s.offset);
+    const double threshold = reach - std::min(std::max(2.0 * s.flatness, 1e-6 * s.scale), 0.5 * reach);
+    auto tooClose = [&](double u) {
+        const double count = double(path.size_default());
+        u = std::fmod(u, count);
+        return original.distanceWithin(path.pointAt(u), reach) < threshold;
+    };
+    auto isLoop = [&](double from, double to) {
+        int close = 0;
+        for (int k = 1; k <= 5; ++k)
+            close += tooClose(from + (to - from) * k / 6.0) ? 1 : 0;
+        return close >= 3;
+    };
+
+    for (int pass = 0; pass < kMaxLoopPasses && path.size_default() > 1; ++pass) {
+        const double count = double(path.size_default());
+        std::vector<const Geom::Curve*> curves;
+        for (size_t i = 0; i < path.size_default(); ++i)
+            curves.push_back(&path[i]);
+        std::vector<std::pair<double, double>> candidates;
+        for (const auto& x : detail::crossingsAmong(curves, true)) {
+            double from = double(x.first) + x.firstTime;
+            double to = double(x.second) + x.secondTime;
+            if (from > to)
+                std::swap(from, to);
+            if (to - from < 1e-6 || (closed && count - (to - from) < 1e-6))
+                continue;
+            candidates.push_back({from, to});
+        }
+        std::sort(candidates.begin(), candidates.end(), [](const auto& a, const auto& b) {
+            return a.first < b.first || (a.first == b.first && a.second > b.second);
+        });
+
+        // On a closed parallel, the part to keep may be the one between two crossings.
+        bool keptInside = false;
+        if (closed) {
+            for (const auto& [from, to] : candidates) {
+                if (!isLoop(from, to) && isLoop(to, from + count)) {
+                    Geom::Path inside = path.portion(from, to);
+                    inside.close(true);
+                    path = std::move(inside);
+                    keptInside = true;
+                    break;
+                }
+            }
+        }
+        if (keptInside)
+            continue;
+
+        std::vector<std::pair<double, double>> cuts;
+        double cursor = -1.0;
+        for (const auto& [from, to] : candidates) {
+            if (from < cursor || !isLoop(from, to))
+                continue;
+            cuts.push_back({from, to});
+            cursor = to;
+        }
+        if (cuts.empty())
+            break;
+        Geom::Path result = path.portion(0.0, cuts.front().first);
+        result.setStitching(true);
+        for (size_t i = 0; i < cuts.size(); ++i) {
+            const double to = i + 1 < cuts.size() ? cuts[i + 1].first : count;
+            const Geom::Path kept = path.portion(cuts[i].second, to);
+            for (size_t c = 0; c < kept.size_default(); ++c)
+                detail::appendJoined(result, CurvePtr(kept[c].duplicate()));
+        }
+        if (closed)
+            result.close(true);
+        path = std::move(result);
+    }
+
+    const double count = double(path.size_default());
+    int close = 0;
+    for (int k = 0; k < 9; ++k)
+        close += tooClose(count * (k + 0.5) / 9.0) ? 1 : 0;
+    if (close >= 7)
+        return std::nullopt;
+    return path;
+}
+
+std::optional<Geom::Path> offsetSubpath(const Geom::Path& subpath, const Settings& s)
+{
+    auto parallel = detail::joinedParallel(subpath, s);
+    if (!parallel)
+        return std::nullopt;
+    return withoutLoops(std::move(*parallel), detail::CurveGrid(detail::curvesOf(Geom::PathVector(subpath))), s);
+}
+
+} // namespace
+
+pf::Ref<pf::BezierPath> paralleloidPathWithOffset2(const pf::BezierPath& path, double offset, double flatness)
+{
+    if (!std::isfinite(offset))
+        return detail::emptyPathLike(path);
+    if (offset == 0.0)
+        return detail::copyOf(path);
+    const Geom::PathVector paths = detail::geometryOf(path);
+    Settings settings;
+    settings.join = detail::CornerJoin::Miter;
+    settings.offset = offset;
+    settings.flatness = flatness > 0.0 && std::isfinite(flatness) ? flatness : path.flatness();
+    settings.scale = detail::scaleOf(paths);
+    settings.miterLimit = path.miterLimit();
+    Geom::PathVector result;
+    for (const Geom::Path& subpath : paths) {
+        if (auto parallel = offsetSubpath(subpath, settings))
+            result.push_back(std::move(*parallel));
+    }
+    return detail::pathLike(path, result);
+}
+
+} // namespace pw
