@@ -129,15 +129,9 @@ QImage decodeGrayAlphaTiff(const QByteArray& data, const QString& path, Error* e
 
 QImage decode(const QByteArray& data, const QString& path, const QSize& vectorPixelSize, Error* error)
 {
-    if (data.isEmpty()) {
-        fail(error, ImageReader::unreadableError(path, QStringLiteral("The file is empty.")));
+    const QByteArray format = ImageReader::checkedFormatOf(data, path, error);
+    if (format.isEmpty())
         return {};
-    }
-    const QByteArray format = ImageReader::formatOf(data);
-    if (format.isEmpty()) {
-        fail(error, ImageReader::unreadableError(path, QStringLiteral("The data is not a JPEG, PNG, TIFF, GIF, BMP or SVG image.")));
-        return {};
-    }
     if (format == "svg")
         return rasterizeSvg(data, path, vectorPixelSize, error);
     return ImageReader::decodeBitmap(data, format, path, true, error);
@@ -162,6 +156,18 @@ bool ImageReader::fitsDecodeLimit(const QSize& size)
     if (size.isEmpty())
         return false;
     return qint64(size.width()) * qint64(size.height()) * 4 <= kDecodeLimitBytes;
+}
+
+QByteArray ImageReader::checkedFormatOf(const QByteArray& data, const QString& path, Error* error)
+{
+    if (data.isEmpty()) {
+        fail(error, unreadableError(path, QStringLiteral("The file is empty.")));
+        return {};
+    }
+    const QByteArray format = formatOf(data);
+    if (format.isEmpty())
+        fail(error, unreadableError(path, QStringLiteral("The data is not a JPEG, PNG, TIFF, GIF, BMP or SVG image.")));
+    return format;
 }
 
 QByteArray ImageReader::formatOf(const QByteArray& data)

@@ -35,6 +35,8 @@ public:
     // The format Qt detects in `data` ("png", "jpeg", "tiff", "gif", "bmp", "svg"), or an empty
     // array for anything the program does not open.
     static QByteArray formatOf(const QByteArray& data);
+    // formatOf, failing with an error that names `path` for empty data or an unknown format.
+    static QByteArray checkedFormatOf(const QByteArray& data, const QString& path, Error* error = nullptr);
 
     // Decodes JPEG, PNG, TIFF, GIF or BMP `data` of the given format (as formatOf answers it),
     // checking the size in its header first; `path` only names the file in errors.

@@ -175,15 +175,9 @@ QVariantMap ImageSource::properties(const QString& path, Error* error)
     const QByteArray data = ImageReader::fileData(path, error);
     if (data.isNull())
         return {};
-    if (data.isEmpty()) {
-        fail(error, ImageReader::unreadableError(path, QStringLiteral("The file is empty.")));
+    const QByteArray format = ImageReader::checkedFormatOf(data, path, error);
+    if (format.isEmpty())
         return {};
-    }
-    const QByteArray format = ImageReader::formatOf(data);
-    if (format.isEmpty()) {
-        fail(error, ImageReader::unreadableError(path, QStringLiteral("The data is not a JPEG, PNG, TIFF, GIF, BMP or SVG image.")));
-        return {};
-    }
     QVariantMap properties;
     properties.insert(kImagePropertyFileType, QString::fromLatin1(format));
     bool ok = false;

@@ -2,6 +2,8 @@
 #include "frameworks/penwork/geometry/BezierPath+Length.h"
 #include "frameworks/penwork/geometry/BezierPath+Trimming.h"
 
+#include "tests/frameworks/penwork/geometry/GoldenPaths.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,46 +12,17 @@
 #include <numbers>
 
 using pf::BezierPath;
+using golden::quarterCircle;
+using golden::sCurve;
+using golden::straightLine;
 
 namespace {
 
 constexpr double kPi = std::numbers::pi;
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-pf::Ref<BezierPath> straightLine()
-{
-    auto path = BezierPath::path();
-    path->moveTo({0, 0});
-    path->lineTo({100, 0});
-    return path;
-}
 
-// A quarter of the circle of radius 100 about the origin, from (100, 0) to (0, 100), in four
-// cubics so that the cubics stand for the circle to well below the tolerances tested.
-pf::Ref<BezierPath> quarterCircle()
-{
-    auto path = BezierPath::path();
-    const double step = kPi / 8.0;
-    const double handle = 4.0 / 3.0 * std::tan(step / 4.0) * 100.0;
-    path->moveTo({100, 0});
-    for (int i = 0; i < 4; ++i) {
-        const double a0 = i * step, a1 = (i + 1) * step;
-        const QPointF p0(100 * std::cos(a0), 100 * std::sin(a0));
-        const QPointF p1(100 * std::cos(a1), 100 * std::sin(a1));
-        path->curveTo(p1, p0 + handle * QPointF(-std::sin(a0), std::cos(a0)),
-                      p1 - handle * QPointF(-std::sin(a1), std::cos(a1)));
-    }
-    return path;
-}
 
-// One cubic that bends one way and then the other.
-pf::Ref<BezierPath> sCurve()
-{
-    auto path = BezierPath::path();
-    path->moveTo({0, 0});
-    path->curveTo({100, 0}, {40, -60}, {60, 60});
-    return path;
-}
 
 // The S curve's length, integrated independently of lib2geom.
 double sCurveLength()

@@ -6,6 +6,8 @@
 #include "frameworks/penwork/geometry/BezierPath+Placement.h"
 #include "frameworks/penwork/geometry/BezierPath+Smoothing.h"
 
+#include "tests/frameworks/penwork/geometry/GoldenPaths.h"
+
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -18,6 +20,9 @@
 #include <numbers>
 
 using pf::BezierPath;
+using golden::quarterCircle;
+using golden::sCurve;
+using golden::straightLine;
 
 namespace {
 
@@ -29,36 +34,8 @@ pf::Ref<BezierPath> polyline(std::initializer_list<QPointF> points, bool closed 
     return BezierPath::pathWithPolygon(QList<QPointF>(points), closed);
 }
 
-pf::Ref<BezierPath> straightLine()
-{
-    return polyline({{0, 0}, {100, 0}});
-}
 
-// A quarter of the circle of radius 100 about the origin, from (100, 0) to (0, 100), in four
-// cubics that stand for the circle well below the tolerances tested.
-pf::Ref<BezierPath> quarterCircle()
-{
-    auto path = BezierPath::path();
-    const double step = kPi / 8.0;
-    const double handle = 4.0 / 3.0 * std::tan(step / 4.0) * 100.0;
-    path->moveTo({100, 0});
-    for (int i = 0; i < 4; ++i) {
-        const double a0 = i * step, a1 = (i + 1) * step;
-        const QPointF p0(100 * std::cos(a0), 100 * std::sin(a0));
-        const QPointF p1(100 * std::cos(a1), 100 * std::sin(a1));
-        path->curveTo(p1, p0 + handle * QPointF(-std::sin(a0), std::cos(a0)),
-                      p1 - handle * QPointF(-std::sin(a1), std::cos(a1)));
-    }
-    return path;
-}
 
-pf::Ref<BezierPath> sCurve()
-{
-    auto path = BezierPath::path();
-    path->moveTo({0, 0});
-    path->curveTo({100, 0}, {40, -60}, {60, 60});
-    return path;
-}
 
 // The sub-paths as polygons, cubics sampled finely.
 QList<QPolygonF> polygonsOf(const BezierPath& path)
