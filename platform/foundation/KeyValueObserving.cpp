@@ -97,6 +97,14 @@ QVariant membersAt(const QVariant& value, const IndexSet& indexes)
     return members;
 }
 
+// Stops an observation from being delivered and drops its registrations beyond the root.
+void endObservation(PathObservation& observation)
+{
+    observation.active = false;
+    std::lock_guard hopsLock(observation.hopsMutex);
+    unbindAfter(observation, 0);
+}
+
 QStringList changedKeys(const Reflective& object, const QString& key)
 {
     QStringList keys{key};
@@ -120,9 +128,7 @@ Reflective::~Reflective()
         table->registrations.clear();
     }
     for (const auto& observation : rooted) {
-        observation->active = false;
-        std::lock_guard hopsLock(observation->hopsMutex);
-        unbindAfter(*observation, 0);
+        endObservation(*observation);
     }
     delete table;
 }
@@ -185,9 +191,7 @@ void Reflective::removeObserver(Reflective* observer, const QString& keyPath, vo
                         QStringLiteral("Cannot remove an observer %1 for the key path \"%2\" from %3 because it is not registered as an observer.")
                             .arg(observer ? observer->description() : QStringLiteral("(null)"), keyPath, description()));
     }
-    removed->active = false;
-    std::lock_guard hopsLock(removed->hopsMutex);
-    unbindAfter(*removed, 0);
+    endObservation(*removed);
 }
 
 void Reflective::removeObserver(Reflective* observer)
@@ -204,9 +208,7 @@ void Reflective::removeObserver(Reflective* observer)
         });
     }
     for (const auto& observation : removed) {
-        observation->active = false;
-        std::lock_guard hopsLock(observation->hopsMutex);
-        unbindAfter(*observation, 0);
+        endObservation(*observation);
     }
 }
 
