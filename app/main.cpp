@@ -1,20 +1,53 @@
+#include "platform/ui/Application.h"
+#include "platform/ui/ApplicationDelegate.h"
+#include "platform/ui/DocumentController.h"
+#include "platform/ui/MainMenu.h"
+#include "platform/ui/WindowController.h"
+
 #include <QApplication>
 #include <QMainWindow>
-#include <QMenuBar>
+
+namespace {
+
+// Makes the document controller before anything can ask for one, so that it is the shared
+// one, and keeps a main window up so the menu bar is always there.
+class QuilloryApplicationDelegate : public pf::ApplicationDelegate {
+    PF_CLASS(QuilloryApplicationDelegate)
+public:
+    void applicationWillFinishLaunching(const pf::Notification&) override
+    {
+        m_documents = std::make_shared<pf::DocumentController>();
+    }
+
+    void applicationDidFinishLaunching(const pf::Notification&) override
+    {
+        if (!m_documents->documents().isEmpty())
+            return;
+        auto* window = new QMainWindow;
+        window->setWindowTitle(QCoreApplication::applicationName());
+        window->resize(800, 600);
+        m_mainWindow = std::make_shared<pf::WindowController>(window);
+        m_mainWindow->showWindow({});
+    }
+
+private:
+    pf::Ref<pf::DocumentController> m_documents;
+    pf::Ref<pf::WindowController> m_mainWindow;
+};
+
+} // namespace
+
+PF_DEFINE_CLASS(QuilloryApplicationDelegate, pf::ApplicationDelegate) {}
 
 int main(int argc, char* argv[])
 {
-    QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quillory"));
-    QApplication::setOrganizationDomain(QStringLiteral("quillory.org"));
-
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Quillory"));
-    QMenu* fileMenu = window.menuBar()->addMenu(QObject::tr("&File"));
-    QAction* quit = fileMenu->addAction(QObject::tr("&Quit Quillory"));
-    quit->setShortcut(QKeySequence::Quit);
-    QObject::connect(quit, &QAction::triggered, &application, &QApplication::quit);
-    window.resize(800, 600);
-    window.show();
-    return application.exec();
+    return pf::Application::run(argc, argv, {}, [](pf::Application& application) {
+        QApplication::setApplicationName(QStringLiteral("Quillory"));
+        QApplication::setOrganizationDomain(QStringLiteral("quillory.org"));
+        application.setMainMenu(pf::MainMenu::makeStandard());
+        application.setDelegate(std::make_shared<QuilloryApplicationDelegate>());
+        // Closing the last window quits the way Quit does: edited documents are asked about.
+        QGuiApplication::setQuitOnLastWindowClosed(false);
+        QObject::connect(qApp, &QGuiApplication::lastWindowClosed, qApp, [&application] { application.terminate({}); });
+    });
 }

@@ -463,3 +463,16 @@ UndoRegistrationDisabled::~UndoRegistrationDisabled()
 }
 
 } // namespace pf
+
+bool pf::UndoManager::explodeTopUndoStep()
+{
+    if (m_undoing || m_redoing || !m_openGroups.empty() || m_undoStack.empty()
+        || m_undoStack.back().actions.size() < 2)
+        return false;
+    Group top = std::move(m_undoStack.back());
+    m_undoStack.pop_back();
+    // Undoing runs a step's actions newest first, so the oldest action goes lowest.
+    for (Action& action : top.actions)
+        m_undoStack.push_back(Group{top.name, {std::move(action)}});
+    return true;
+}

@@ -127,6 +127,12 @@ public:
     int numberOfRedoActions() const { return int(m_redoStack.size()); }
     // Both stacks and the open groups as readable text, for diagnostics.
     QString dumpState() const;
+    // Splits the top undo step into one step per action, each named like the step, the newest
+    // action on top, so undoing them one by one runs the same actions in the same order as
+    // undoing the whole step. Levels of undo are not applied, so no older step is lost. False,
+    // changing nothing, when there is no step, it holds one action, a group is open, or the
+    // manager is undoing or redoing.
+    bool explodeTopUndoStep();
 
 private:
     struct Action {

@@ -8,6 +8,7 @@
 #include <2geom/bezier-curve.h>
 
 #include <QDataStream>
+#include <QIODevice>
 #include <QPainter>
 #include <QPainterPathStroker>
 

@@ -1,0 +1,6 @@
+#include "app/PWXImperialMeasurement.h"
+
+PF_DEFINE_CLASS(PWXImperialMeasurement, PWXMeasurement)
+{
+    b.protocol(pf::kCodingProtocol);
+}

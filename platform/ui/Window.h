@@ -1,0 +1,153 @@
+#pragma once
+
+#include "platform/foundation/ClassBuilder.h"
+#include "platform/foundation/Reflective.h"
+#include "platform/ui/Responder.h"
+
+#include <QPointer>
+#include <QRectF>
+#include <QSizeF>
+#include <QWidget>
+
+#include <memory>
+
+namespace pf {
+
+class Window;
+
+inline const QString NSWindowWillCloseNotification = QStringLiteral("NSWindowWillCloseNotification");
+
+// Window levels: normal windows, floating panels, windows raised above everything during
+// full-screen animations, pop-up menus.
+inline constexpr int kNormalWindowLevel = 0;
+inline constexpr int kFloatingWindowLevel = 3;
+inline constexpr int kStatusWindowLevel = 25;
+inline constexpr int kPopUpMenuWindowLevel = 101;
+
+// What a window tells its delegate; every message is optional.
+class WindowDelegate {
+public:
+    virtual ~WindowDelegate() = default;
+    virtual bool windowShouldClose(Window& window) { return true; }
+    virtual void windowWillClose(Window& window) {}
+    virtual void windowDidBecomeKey(Window& window) {}
+    virtual void windowDidResignKey(Window& window) {}
+    virtual void windowDidBecomeMain(Window& window) {}
+    virtual void windowDidResignMain(Window& window) {}
+    // The size (of the frame) the window may take when it is resized to `frameSize`.
+    virtual QSizeF windowWillResize(Window& window, const QSizeF& frameSize) { return frameSize; }
+    virtual void windowDidResize(Window& window) {}
+    virtual void windowDidMove(Window& window) {}
+};
+
+// A top-level window with the platform's window API: its frame in screen coordinates
+// (origin bottom-left of the main screen, y up), level, alpha, key and main status, a
+// delegate, a frame autosave name, a bottom content border and a close button that can be
+// sent to an action instead of closing. The content view fills the window above the border.
+class Window : public QWidget, public Reflective, public Responder {
+    Q_OBJECT
+    PF_CLASS(Window)
+public:
+    explicit Window(QWidget* parent = nullptr, Qt::WindowFlags flags = Qt::Window);
+    ~Window() override;
+
+    QWidget* contentView() const { return m_contentView; }
+    // Takes ownership of `view`; the one before is deleted.
+    void setContentView(QWidget* view);
+
+    // --- Frame (screen coordinates)
+    QRectF frame() const;
+    void setFrame(const QRectF& frame, bool display = true);
+    void setFrame(const QRectF& frame, bool display, bool animate) { setFrame(frame, display); }
+    void setFrameOrigin(const QPointF& origin);
+    void setFrameTopLeftPoint(const QPointF& topLeft);
+    void center();
+    QRectF contentRectForFrameRect(const QRectF& frame) const;
+    QRectF frameRectForContentRect(const QRectF& content) const;
+    QRectF convertRectToScreen(const QRectF& rect) const;
+    QRectF convertRectFromScreen(const QRectF& rect) const;
+    // The smallest frame size the user can resize the window to.
+    QSizeF minSize() const;
+    void setMinSize(const QSizeF& frameSize);
+
+    bool setFrameAutosaveName(const QString& name);
+    QString frameAutosaveName() const;
+    QString stringWithSavedFrame() const;
+    bool setFrameFromString(const QString& string);
+
+    // --- Level and look
+    int level() const { return m_level; }
+    void setLevel(int level);
+    double alphaValue() const { return windowOpacity(); }
+    void setAlphaValue(double alpha) { setWindowOpacity(alpha); }
+    // A bottom margin the content view leaves free (a status bar drawn by the window).
+    double contentBorderThickness() const { return m_contentBorder; }
+    void setContentBorderThickness(double thickness);
+
+    // --- Status
+    bool isKeyWindow() const;
+    bool isMainWindow() const;
+    bool canBecomeMainWindow() const;
+    void setCanBecomeMainWindow(bool can);
+    bool excludedFromWindowsMenu() const;
+    void setExcludedFromWindowsMenu(bool excluded);
+    // Deleted once closed.
+    bool isReleasedWhenClosed() const { return testAttribute(Qt::WA_DeleteOnClose); }
+    void setReleasedWhenClosed(bool released) { setAttribute(Qt::WA_DeleteOnClose, released); }
+    // Hidden while the application is inactive, shown again when it comes back.
+    bool hidesOnDeactivate() const { return m_hidesOnDeactivate; }
+    void setHidesOnDeactivate(bool hides);
+    // Shown without taking the keyboard; takes it when a click lands on a control that types.
+    bool becomesKeyOnlyIfNeeded() const { return m_becomesKeyOnlyIfNeeded; }
+    void setBecomesKeyOnlyIfNeeded(bool onlyIfNeeded);
+
+    // --- Ordering
+    void orderFront(const QVariant& sender = {});
+    void orderOut(const QVariant& sender = {});
+    void makeKeyAndOrderFront(const QVariant& sender = {});
+    void toggleFullScreen(const QVariant& sender = {});
+
+    // --- Closing
+    WindowDelegate* delegate() const;
+    // Not owned. A delegate that is also a Reflective is dropped once it is destroyed.
+    void setDelegate(WindowDelegate* delegate);
+    // The close button (and performClose) sends `action` to `target` instead of closing.
+    // A null target or an empty action restores closing.
+    void setCloseButtonAction(Reflective* target, const QString& action);
+    // What the close button does: the redirected action, or a close the delegate may refuse.
+    void performClose(const QVariant& sender = {});
+
+    // --- First responder (see Responder.h)
+    QWidget* firstResponder() { return pf::firstResponder(this); }
+    bool makeFirstResponder(QWidget* responder) { return pf::makeFirstResponder(this, responder); }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void applyLevelFlags();
+    void applicationStateChanged(Qt::ApplicationState state);
+    void observeStatusNotifications();
+    bool needsKeyboard(const QWidget* widget) const;
+
+    QPointer<QWidget> m_contentView;
+    int m_level = kNormalWindowLevel;
+    double m_contentBorder = 0;
+    bool m_hidesOnDeactivate = false;
+    bool m_hiddenByDeactivation = false;
+    bool m_becomesKeyOnlyIfNeeded = false;
+    bool m_adjustingSize = false;
+    WindowDelegate* m_delegate = nullptr;
+    std::weak_ptr<void> m_delegateLiveness;
+    bool m_delegateIsReflective = false;
+    Reflective* m_closeTarget = nullptr;
+    std::weak_ptr<void> m_closeTargetLiveness;
+    QString m_closeAction;
+    QMetaObject::Connection m_stateConnection;
+};
+
+} // namespace pf
