@@ -219,8 +219,10 @@ bool Event::isMouseEventType() const
     return isMouseEventType(type);
 }
 
-Event Event::mouseEvent(int type, QPointF location, unsigned flags, double timestamp,
-                        int windowNumber, int eventNumber, int clickCount, double pressure)
+namespace {
+
+// The fields every kind of event carries.
+Event baseEvent(int type, QPointF location, unsigned flags, double timestamp, int windowNumber)
 {
     Event e;
     e.type = type;
@@ -228,6 +230,15 @@ Event Event::mouseEvent(int type, QPointF location, unsigned flags, double times
     e.modifierFlags = flags;
     e.timestamp = timestamp;
     e.windowNumber = windowNumber;
+    return e;
+}
+
+} // namespace
+
+Event Event::mouseEvent(int type, QPointF location, unsigned flags, double timestamp,
+                        int windowNumber, int eventNumber, int clickCount, double pressure)
+{
+    Event e = baseEvent(type, location, flags, timestamp, windowNumber);
     e.eventNumber = eventNumber;
     e.clickCount = clickCount;
     e.pressure = pressure;
@@ -241,12 +252,7 @@ Event Event::keyEvent(int type, QPointF location, unsigned flags, double timesta
                       const QString& characters, const QString& charactersIgnoringModifiers,
                       bool isARepeat, unsigned short keyCode)
 {
-    Event e;
-    e.type = type;
-    e.locationInWindow = location;
-    e.modifierFlags = flags;
-    e.timestamp = timestamp;
-    e.windowNumber = windowNumber;
+    Event e = baseEvent(type, location, flags, timestamp, windowNumber);
     e.characters = characters;
     e.charactersIgnoringModifiers = charactersIgnoringModifiers;
     e.isARepeat = isARepeat;
@@ -257,12 +263,7 @@ Event Event::keyEvent(int type, QPointF location, unsigned flags, double timesta
 Event Event::otherEvent(int type, QPointF location, unsigned flags, double timestamp, int windowNumber,
                         short subtype)
 {
-    Event e;
-    e.type = type;
-    e.locationInWindow = location;
-    e.modifierFlags = flags;
-    e.timestamp = timestamp;
-    e.windowNumber = windowNumber;
+    Event e = baseEvent(type, location, flags, timestamp, windowNumber);
     e.subtype = subtype;
     return e;
 }

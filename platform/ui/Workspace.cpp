@@ -31,7 +31,7 @@ namespace {
 const QString kFileManagerService = QStringLiteral("org.freedesktop.FileManager1");
 const QString kFileManagerPath = QStringLiteral("/org/freedesktop/FileManager1");
 
-// The home trash of the freedesktop trash specification: $XDG_DATA_HOME/Trash.
+// The user's home trash, as the desktop's file managers share it: $XDG_DATA_HOME/Trash.
 QString homeTrashFolder()
 {
     QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
