@@ -3,8 +3,11 @@
 #include "platform/foundation/Exception.h"
 #include "platform/foundation/Object.h"
 
+#include <QMutex>
 #include <QReadWriteLock>
 #include <QSet>
+
+#include <atomic>
 
 namespace pf {
 
@@ -174,10 +177,17 @@ bool Class::conformsTo(const QString& protocol) const
     return false;
 }
 
+namespace {
+// Raised whenever a dependency table changes: a subclass's answers depend on its superclasses'.
+std::atomic<quint64> dependencyGeneration{1};
+QMutex affectedKeysCacheMutex;
+} // namespace
+
 void Class::setKeyPathsForValuesAffecting(const QString& key, const QStringList& keyPaths)
 {
     QWriteLocker lock(&tablesLock());
     m_affectingKeyPaths.insert(key, keyPaths);
+    ++dependencyGeneration;
 }
 
 QStringList Class::keyPathsForValuesAffecting(const QString& key) const
@@ -192,6 +202,26 @@ QStringList Class::keyPathsForValuesAffecting(const QString& key) const
 }
 
 QStringList Class::keysAffectedBy(const QString& key) const
+{
+    const quint64 generation = dependencyGeneration.load();
+    {
+        QMutexLocker cacheLock(&affectedKeysCacheMutex);
+        if (m_affectedKeysGeneration != generation) {
+            m_affectedKeysCache.clear();
+            m_affectedKeysGeneration = generation;
+        }
+        auto cached = m_affectedKeysCache.constFind(key);
+        if (cached != m_affectedKeysCache.constEnd())
+            return *cached;
+    }
+    const QStringList affected = computeKeysAffectedBy(key);
+    QMutexLocker cacheLock(&affectedKeysCacheMutex);
+    if (m_affectedKeysGeneration == generation)
+        m_affectedKeysCache.insert(key, affected);
+    return affected;
+}
+
+QStringList Class::computeKeysAffectedBy(const QString& key) const
 {
     // Every dependent key, with the source's first key compared: a change of "a" is a change
     // of anything that depends on "a" or on a path through "a".

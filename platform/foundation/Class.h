@@ -89,6 +89,8 @@ public:
     static void registerClass(Class* cls);
 
 private:
+    QStringList computeKeysAffectedBy(const QString& key) const;
+
     QString m_name;
     Class* m_superclass = nullptr;
     Factory m_factory;
@@ -97,6 +99,10 @@ private:
     QHash<QString, std::shared_ptr<const Property>> m_properties;
     QStringList m_protocols;
     QHash<QString, QStringList> m_affectingKeyPaths;
+    // keysAffectedBy walks every dependency table up the hierarchy; it is asked on each change
+    // of an observed object, so its answers are kept until any class's table changes.
+    mutable QHash<QString, QStringList> m_affectedKeysCache;
+    mutable quint64 m_affectedKeysGeneration = 0;
     std::function<void()> m_initializer;
     mutable std::once_flag m_initialized;
 };

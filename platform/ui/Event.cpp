@@ -1,5 +1,7 @@
 #include "platform/ui/Event.h"
 
+#include "platform/ui/Screen.h"
+
 #include <QApplication>
 #include <QCursor>
 #include <QElapsedTimer>
@@ -7,7 +9,6 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QScreen>
 #include <QStyleHints>
 #include <QWheelEvent>
 #include <QWidget>
@@ -470,24 +471,15 @@ QPointF Event::qtPointFromWindow(const QWidget* topLevel, QPointF windowPoint)
     return {windowPoint.x(), topLevel->height() - windowPoint.y()};
 }
 
-namespace {
-QRect mainScreenGeometry()
-{
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->geometry() : QRect();
-}
-} // namespace
-
+// The y-flip between Qt's global coordinates and screen coordinates lives in Screen alone.
 QPointF Event::screenPointFromGlobal(QPointF global)
 {
-    const QRect main = mainScreenGeometry();
-    return {global.x() - main.x(), main.y() + main.height() - global.y()};
+    return Screen::fromQt(global);
 }
 
 QPointF Event::globalPointFromScreen(QPointF screen)
 {
-    const QRect main = mainScreenGeometry();
-    return {screen.x() + main.x(), main.y() + main.height() - screen.y()};
+    return Screen::toQt(screen);
 }
 
 QString keyBindingSelector(const Event& event, QString* text)

@@ -7,7 +7,6 @@
 #include <QCoreApplication>
 
 #include <cmath>
-#include <limits>
 
 namespace {
 
@@ -17,30 +16,15 @@ const QString kStartAngleKey = QStringLiteral("pw_arcPath_startAngle");
 const QString kEndAngleKey = QStringLiteral("pw_arcPath_endAngle");
 const QString kArcTypeKey = QStringLiteral("pw_arcPath_arcType");
 
-bool finitePoint(const QPointF& p) { return std::isfinite(p.x()) && std::isfinite(p.y()); }
-
-// The smaller of the factors that take `from` to `to`, over the axes that have extent.
-double uniformFactor(const QSizeF& from, const QSizeF& to)
-{
-    double factor = std::numeric_limits<double>::infinity();
-    if (from.width() > 0.0)
-        factor = std::min(factor, to.width() / from.width());
-    if (from.height() > 0.0)
-        factor = std::min(factor, to.height() / from.height());
-    return factor;
-}
-
 } // namespace
 
-PF_DEFINE_CLASS(PWArcPath, PWDrawablePath)
+PF_DEFINE_CLASS(PWArcPath, PWCentredPath)
 {
     b.protocol(pf::kCodingProtocol);
-    b.property("radius", &PWArcPath::radius, &PWArcPath::setRadius);
     b.property("startAngle", &PWArcPath::startAngle, &PWArcPath::setStartAngle);
     b.property("endAngle", &PWArcPath::endAngle, &PWArcPath::setEndAngle);
     b.property("subtendedAngle", &PWArcPath::subtendedAngle, &PWArcPath::setSubtendedAngle);
     b.property("arcType", &PWArcPath::arcType, &PWArcPath::setArcType);
-    b.method("makePlainPath", &PWArcPath::makePlainPath);
     b.keyPathsAffecting("startAngle", {"angle"});
     b.keyPathsAffecting("endAngle", {"angle"});
     b.keyPathsAffecting("subtendedAngle", {"startAngle", "endAngle"});
@@ -58,7 +42,7 @@ PF_DEFINE_CLASS(PWArcPath, PWDrawablePath)
 PWArcPath::PWArcPath() { rebuildPath(); }
 
 PWArcPath::PWArcPath(const PWArcPath& other)
-    : PWDrawablePath(other), m_centre(other.m_centre), m_radius(other.m_radius), m_startAngle(other.m_startAngle),
+    : PWCentredPath(other), m_startAngle(other.m_startAngle),
       m_endAngle(other.m_endAngle), m_arcType(other.m_arcType)
 {
 }
@@ -86,25 +70,6 @@ void PWArcPath::rebuildPath()
     if (m_arcType != kOpenArc)
         path->closePath();
     m_path = path;
-}
-
-void PWArcPath::changeParameter(const QString& key, const QString& setter, const QVariant& oldValue,
-                                const std::function<void()>& change)
-{
-    if (!canEdit())
-        return;
-    registerUndo(setter, oldValue);
-    performGeometryChange(key, [&] {
-        change();
-        rebuildPath();
-    });
-}
-
-void PWArcPath::setRadius(double radius)
-{
-    if (!std::isfinite(radius) || radius <= 0.0 || radius == m_radius)
-        return;
-    changeParameter("radius", "setRadius:", m_radius, [&] { m_radius = radius; });
 }
 
 void PWArcPath::setStartAngle(double degrees)
@@ -143,22 +108,6 @@ void PWArcPath::setArcType(int type)
     changeParameter("arcType", "setArcType:", m_arcType, [&] { m_arcType = type; });
 }
 
-QPointF PWArcPath::location() const { return m_centre; }
-
-void PWArcPath::setLocation(const QPointF& location)
-{
-    if (!finitePoint(location) || location == m_centre || !canEdit() || locationLocked())
-        return;
-    changeParameter("location", "setLocation:", pf::toVariant(m_centre), [&] { m_centre = location; });
-}
-
-void PWArcPath::setSize(const QSizeF& size)
-{
-    const double factor = uniformFactor(this->size(), size);
-    if (std::isfinite(factor) && factor > 0.0)
-        setRadius(m_radius * factor);
-}
-
 void PWArcPath::setAngle(double angle)
 {
     if (!std::isfinite(angle) || angle == m_angle || !canEdit())
@@ -171,30 +120,11 @@ void PWArcPath::setAngle(double angle)
     });
 }
 
-pf::Ref<PWDrawablePath> PWArcPath::makePlainPath() const
-{
-    return std::make_shared<PWDrawablePath>(static_cast<const PWDrawablePath&>(*this));
-}
-
-void PWArcPath::mouseDraggedAtPoint(const QPointF& point, int part, bool controlFlag)
-{
-    if (part == kEntireObjectPart)
-        PWDrawablePath::mouseDraggedAtPoint(point, part, controlFlag);
-}
-
-void PWArcPath::group(PWShapeGroup* group, const QTransform& transform)
-{
-    // Through the parameters (centre, radius, angles), not the path's points.
-    PWDrawableObject::group(group, transform);
-}
-
-QString PWArcPath::displayName() const { return displayNameForClass(objClass()); }
-
 pf::Ref<pf::Object> PWArcPath::copy() const { return std::make_shared<PWArcPath>(*this); }
 
 void PWArcPath::encodeWithCoder(pf::KeyedArchiver& coder) const
 {
-    PWDrawablePath::encodeWithCoder(coder);
+    PWCentredPath::encodeWithCoder(coder);
     coder.encodePoint(m_centre, kCentreKey);
     coder.encodeDouble(m_radius, kRadiusKey);
     coder.encodeDouble(m_startAngle, kStartAngleKey);
@@ -204,19 +134,14 @@ void PWArcPath::encodeWithCoder(pf::KeyedArchiver& coder) const
 
 void PWArcPath::initWithCoder(pf::KeyedUnarchiver& coder)
 {
-    PWDrawablePath::initWithCoder(coder);
-    const QPointF centre = coder.decodePoint(kCentreKey);
-    m_centre = finitePoint(centre) ? centre : QPointF();
-    const double radius = coder.decodeDouble(kRadiusKey);
-    m_radius = std::isfinite(radius) && radius > 0.0 ? radius : 50.0;
+    PWCentredPath::initWithCoder(coder);
+    setDecodedCentreAndRadius(coder.decodePoint(kCentreKey), coder.decodeDouble(kRadiusKey));
     const double start = coder.decodeDouble(kStartAngleKey);
     m_startAngle = std::isfinite(start) ? start : 0.0;
     const double end = coder.decodeDouble(kEndAngleKey);
     m_endAngle = std::isfinite(end) ? end : 90.0;
     const int type = coder.decodeInt32(kArcTypeKey);
     m_arcType = type >= kOpenArc && type <= kPieWedge ? type : kOpenArc;
-    if (!std::isfinite(m_angle))
-        m_angle = 0.0;
     rebuildPath();
     clearBoundsCache();
 }

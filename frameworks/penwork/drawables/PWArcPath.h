@@ -1,6 +1,6 @@
 #pragma once
 
-#include "frameworks/penwork/drawables/PWDrawablePath.h"
+#include "frameworks/penwork/drawables/PWCentredPath.h"
 
 // A circular arc, drawn open, closed by its chord, or as a pie wedge. Its path is rebuilt from
 // the parameters whenever one changes (observers of "path" hear of it); the location is the
@@ -8,7 +8,7 @@
 // y-down) from the +x axis. Rotating the arc turns both angles; resizing scales the radius by
 // the smaller of the two factors, so the arc stays circular. Its points are not edited one by
 // one: converting it to a plain path (makePlainPath) gives that freedom.
-class PWArcPath : public PWDrawablePath {
+class PWArcPath : public PWCentredPath {
     PF_CLASS(PWArcPath)
 public:
     enum ArcType : int { kOpenArc = 0, kChord = 1, kPieWedge = 2 };
@@ -21,9 +21,6 @@ public:
                                                 double endAngle, int arcType = kOpenArc,
                                                 pf::Ref<PWStyle> style = nullptr);
 
-    // Positive and finite.
-    double radius() const { return m_radius; }
-    void setRadius(double radius);
     double startAngle() const { return m_startAngle; }
     void setStartAngle(double degrees);
     double endAngle() const { return m_endAngle; }
@@ -36,31 +33,15 @@ public:
     int arcType() const { return m_arcType; }
     void setArcType(int type);
 
-    QPointF location() const override;
-    void setLocation(const QPointF& location) override;
-    void setSize(const QSizeF& size) override;
     void setAngle(double angle) override;
-
-    // A plain path with this outline, style, name and metadata.
-    pf::Ref<PWDrawablePath> makePlainPath() const;
-
-    QList<int> knobParts() const override { return {}; }
-    void mouseDraggedAtPoint(const QPointF& point, int part, bool controlFlag) override;
-    void group(PWShapeGroup* group, const QTransform& transform) override;
-    QString displayName() const override;
 
     pf::Ref<pf::Object> copy() const override;
     void encodeWithCoder(pf::KeyedArchiver& coder) const override;
     void initWithCoder(pf::KeyedUnarchiver& coder) override;
 
 private:
-    void rebuildPath();
-    // Records the undo, announces `key` around the change and rebuilds the path.
-    void changeParameter(const QString& key, const QString& setter, const QVariant& oldValue,
-                         const std::function<void()>& change);
+    void rebuildPath() override;
 
-    QPointF m_centre;
-    double m_radius = 50.0;
     double m_startAngle = 0.0;
     double m_endAngle = 90.0;
     int m_arcType = kOpenArc;

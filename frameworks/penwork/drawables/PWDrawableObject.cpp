@@ -4,6 +4,7 @@
 #include "frameworks/penwork/drawables/PWKnob.h"
 #include "frameworks/penwork/layers/PWDrawing.h"
 #include "frameworks/penwork/layers/PWLayer.h"
+#include "frameworks/penwork/output/PWRenderingOutput.h"
 #include "frameworks/penwork/styles/PWStyle.h"
 #include "frameworks/penwork/support/RVUndoManager.h"
 
@@ -12,11 +13,9 @@
 #include "platform/foundation/KeyedUnarchiver.h"
 #include "platform/graphics/GraphicsContext.h"
 
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QHash>
 #include <QPainter>
-#include <QPdfWriter>
 
 #include <cmath>
 
@@ -586,6 +585,13 @@ QList<pf::Ref<PWStyle>> PWDrawableObject::allStyles() const
     return {};
 }
 
+void PWDrawableObject::replaceStyles(const QHash<const PWStyle*, pf::Ref<PWStyle>>& replacements)
+{
+    auto found = replacements.constFind(m_style.get());
+    if (found != replacements.constEnd())
+        setStyle(found.value());
+}
+
 void PWDrawableObject::styleWillChange(PWStyle&, const QString&) { notifyVisualChange(); }
 
 void PWDrawableObject::styleDidChange(PWStyle&, const QString&)
@@ -752,23 +758,9 @@ void PWDrawableObject::drawSelectedState()
 
 QByteArray PWDrawableObject::pdf()
 {
-    const QRectF area = bounds();
-    QByteArray data;
-    if (!area.isValid() || area.isEmpty())
-        return data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
-    {
-        QPdfWriter writer(&buffer);
-        writer.setResolution(72);
-        writer.setPageSize(QPageSize(area.size(), QPageSize::Point));
-        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-        QPainter painter(&writer);
-        painter.translate(-area.topLeft());
-        pf::GraphicsContextScope scope(painter, true, false);
-        drawContent();
-    }
-    return data;
+    // The output remembers the object behind the data, so bitmaps asked of it later render
+    // the object itself.
+    return PWRenderingOutput::pdf(*this);
 }
 
 // Hit testing and mouse ---------------------------------------------------------------------

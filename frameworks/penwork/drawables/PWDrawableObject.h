@@ -7,6 +7,7 @@
 #include "platform/foundation/Object.h"
 #include "platform/graphics/BezierPath.h"
 
+#include <QHash>
 #include <QImage>
 #include <QPointF>
 #include <QRectF>
@@ -188,6 +189,8 @@ public:
     void detachStyle();
     // Every style the object uses (its own, or its members').
     virtual QList<pf::Ref<PWStyle>> allStyles() const;
+    // Swaps each style found in `replacements` for its replacement, wherever allStyles finds it.
+    virtual void replaceStyles(const QHash<const PWStyle*, pf::Ref<PWStyle>>& replacements);
     // Called by the style around a change of one of its key paths: the object redisplays and
     // forgets its bounds.
     void styleWillChange(PWStyle& style, const QString& keyPath) override;

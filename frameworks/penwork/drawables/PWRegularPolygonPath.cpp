@@ -8,7 +8,6 @@
 #include <QLineF>
 
 #include <cmath>
-#include <limits>
 
 namespace {
 
@@ -22,27 +21,14 @@ const QString kStarKey = QStringLiteral("pw_polygon_star");
 const QString kShowsSpreadControlsKey = QStringLiteral("pw_polygon_showsSpreadControls");
 const QString kCreationModeKey = QStringLiteral("pw_polygon_creationMode");
 
-bool finitePoint(const QPointF& p) { return std::isfinite(p.x()) && std::isfinite(p.y()); }
-
 double unitClamped(double value) { return std::clamp(value, 0.0, 1.0); }
-
-double uniformFactor(const QSizeF& from, const QSizeF& to)
-{
-    double factor = std::numeric_limits<double>::infinity();
-    if (from.width() > 0.0)
-        factor = std::min(factor, to.width() / from.width());
-    if (from.height() > 0.0)
-        factor = std::min(factor, to.height() / from.height());
-    return factor;
-}
 
 } // namespace
 
-PF_DEFINE_CLASS(PWRegularPolygonPath, PWDrawablePath)
+PF_DEFINE_CLASS(PWRegularPolygonPath, PWCentredPath)
 {
     b.protocol(pf::kCodingProtocol);
     b.property("numberOfSides", &PWRegularPolygonPath::numberOfSides, &PWRegularPolygonPath::setNumberOfSides);
-    b.property("radius", &PWRegularPolygonPath::radius, &PWRegularPolygonPath::setRadius);
     b.property("innerRadius", &PWRegularPolygonPath::innerRadius, &PWRegularPolygonPath::setInnerRadius);
     b.property("tipSpread", &PWRegularPolygonPath::tipSpread, &PWRegularPolygonPath::setTipSpread);
     b.property("valleySpread", &PWRegularPolygonPath::valleySpread, &PWRegularPolygonPath::setValleySpread);
@@ -50,7 +36,6 @@ PF_DEFINE_CLASS(PWRegularPolygonPath, PWDrawablePath)
     b.property("showsSpreadControls", &PWRegularPolygonPath::showsSpreadControls,
                &PWRegularPolygonPath::setShowsSpreadControls);
     b.property("pathCreationMode", &PWRegularPolygonPath::pathCreationMode, &PWRegularPolygonPath::setPathCreationMode);
-    b.method("makePlainPath", &PWRegularPolygonPath::makePlainPath);
     b.keyPathsAffecting("path", {"numberOfSides", "radius", "innerRadius", "tipSpread", "valleySpread", "isStar",
                                  "location", "angle"});
     b.classMethod("displayName", [](const pf::Class&, const QVariantList&) {
@@ -68,7 +53,7 @@ PF_DEFINE_CLASS(PWRegularPolygonPath, PWDrawablePath)
 PWRegularPolygonPath::PWRegularPolygonPath() { rebuildPath(); }
 
 PWRegularPolygonPath::PWRegularPolygonPath(const PWRegularPolygonPath& other)
-    : PWDrawablePath(other), m_centre(other.m_centre), m_sides(other.m_sides), m_radius(other.m_radius),
+    : PWCentredPath(other), m_sides(other.m_sides),
       m_innerRadius(other.m_innerRadius), m_tipSpread(other.m_tipSpread), m_valleySpread(other.m_valleySpread),
       m_star(other.m_star), m_showsSpreadControls(other.m_showsSpreadControls), m_creationMode(other.m_creationMode)
 {
@@ -122,31 +107,12 @@ void PWRegularPolygonPath::rebuildPath()
     m_path = path;
 }
 
-void PWRegularPolygonPath::changeParameter(const QString& key, const QString& setter, const QVariant& oldValue,
-                                           const std::function<void()>& change)
-{
-    if (!canEdit())
-        return;
-    registerUndo(setter, oldValue);
-    performGeometryChange(key, [&] {
-        change();
-        rebuildPath();
-    });
-}
-
 void PWRegularPolygonPath::setNumberOfSides(int sides)
 {
     sides = std::clamp(sides, kMinimumSides, kMaximumSides);
     if (sides == m_sides)
         return;
     changeParameter("numberOfSides", "setNumberOfSides:", m_sides, [&] { m_sides = sides; });
-}
-
-void PWRegularPolygonPath::setRadius(double radius)
-{
-    if (!std::isfinite(radius) || radius <= 0.0 || radius == m_radius)
-        return;
-    changeParameter("radius", "setRadius:", m_radius, [&] { m_radius = radius; });
 }
 
 void PWRegularPolygonPath::setInnerRadius(double ratio)
@@ -203,22 +169,6 @@ void PWRegularPolygonPath::setPathCreationMode(int mode)
     setObservedValue(m_creationMode, mode, "pathCreationMode");
 }
 
-QPointF PWRegularPolygonPath::location() const { return m_centre; }
-
-void PWRegularPolygonPath::setLocation(const QPointF& location)
-{
-    if (!finitePoint(location) || location == m_centre || !canEdit() || locationLocked())
-        return;
-    changeParameter("location", "setLocation:", pf::toVariant(m_centre), [&] { m_centre = location; });
-}
-
-void PWRegularPolygonPath::setSize(const QSizeF& size)
-{
-    const double factor = uniformFactor(this->size(), size);
-    if (std::isfinite(factor) && factor > 0.0)
-        setRadius(m_radius * factor);
-}
-
 void PWRegularPolygonPath::setAngle(double angle)
 {
     if (!std::isfinite(angle) || angle == m_angle || !canEdit())
@@ -226,30 +176,11 @@ void PWRegularPolygonPath::setAngle(double angle)
     changeParameter("angle", "setAngle:", m_angle, [&] { m_angle = angle; });
 }
 
-pf::Ref<PWDrawablePath> PWRegularPolygonPath::makePlainPath() const
-{
-    return std::make_shared<PWDrawablePath>(static_cast<const PWDrawablePath&>(*this));
-}
-
-void PWRegularPolygonPath::mouseDraggedAtPoint(const QPointF& point, int part, bool controlFlag)
-{
-    if (part == kEntireObjectPart)
-        PWDrawablePath::mouseDraggedAtPoint(point, part, controlFlag);
-}
-
-void PWRegularPolygonPath::group(PWShapeGroup* group, const QTransform& transform)
-{
-    // Through the parameters (centre, radius, angle), not the path's points.
-    PWDrawableObject::group(group, transform);
-}
-
-QString PWRegularPolygonPath::displayName() const { return displayNameForClass(objClass()); }
-
 pf::Ref<pf::Object> PWRegularPolygonPath::copy() const { return std::make_shared<PWRegularPolygonPath>(*this); }
 
 void PWRegularPolygonPath::encodeWithCoder(pf::KeyedArchiver& coder) const
 {
-    PWDrawablePath::encodeWithCoder(coder);
+    PWCentredPath::encodeWithCoder(coder);
     coder.encodePoint(m_centre, kCentreKey);
     coder.encodeInt32(m_sides, kSidesKey);
     coder.encodeDouble(m_radius, kRadiusKey);
@@ -263,17 +194,14 @@ void PWRegularPolygonPath::encodeWithCoder(pf::KeyedArchiver& coder) const
 
 void PWRegularPolygonPath::initWithCoder(pf::KeyedUnarchiver& coder)
 {
-    PWDrawablePath::initWithCoder(coder);
+    PWCentredPath::initWithCoder(coder);
     auto unitOr = [&](const QString& key, double fallback) {
         const double value = coder.decodeDouble(key);
         return coder.containsValueForKey(key) && std::isfinite(value) ? unitClamped(value) : fallback;
     };
-    const QPointF centre = coder.decodePoint(kCentreKey);
-    m_centre = finitePoint(centre) ? centre : QPointF();
     m_sides = coder.containsValueForKey(kSidesKey) ? std::clamp(coder.decodeInt32(kSidesKey), kMinimumSides, kMaximumSides)
                                                    : 5;
-    const double radius = coder.decodeDouble(kRadiusKey);
-    m_radius = std::isfinite(radius) && radius > 0.0 ? radius : 50.0;
+    setDecodedCentreAndRadius(coder.decodePoint(kCentreKey), coder.decodeDouble(kRadiusKey));
     m_innerRadius = unitOr(kInnerRadiusKey, 0.5);
     m_tipSpread = unitOr(kTipSpreadKey, 0.0);
     m_valleySpread = unitOr(kValleySpreadKey, 0.0);
@@ -281,8 +209,6 @@ void PWRegularPolygonPath::initWithCoder(pf::KeyedUnarchiver& coder)
     m_showsSpreadControls = coder.decodeBool(kShowsSpreadControlsKey);
     const int mode = coder.decodeInt32(kCreationModeKey);
     m_creationMode = mode == kCreateFromCorner ? kCreateFromCorner : kCreateFromCentre;
-    if (!std::isfinite(m_angle))
-        m_angle = 0.0;
     rebuildPath();
     clearBoundsCache();
 }

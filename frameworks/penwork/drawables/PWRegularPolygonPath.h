@@ -1,6 +1,6 @@
 #pragma once
 
-#include "frameworks/penwork/drawables/PWDrawablePath.h"
+#include "frameworks/penwork/drawables/PWCentredPath.h"
 
 // A regular polygon or star about a centre (its location). The first corner lies at the
 // object's angle (radians, clockwise on screen from +x); a star's valleys lie halfway between
@@ -9,7 +9,7 @@
 // the next corner long. The path is rebuilt from the parameters whenever one changes
 // (observers of "path" hear of it); resizing scales the radius by the smaller of the two
 // factors. Its points are not edited one by one: makePlainPath gives a plain path.
-class PWRegularPolygonPath : public PWDrawablePath {
+class PWRegularPolygonPath : public PWCentredPath {
     PF_CLASS(PWRegularPolygonPath)
 public:
     static constexpr int kMinimumSides = 3;
@@ -29,9 +29,6 @@ public:
     // Clamped to kMinimumSides .. kMaximumSides.
     int numberOfSides() const { return m_sides; }
     void setNumberOfSides(int sides);
-    // Positive and finite.
-    double radius() const { return m_radius; }
-    void setRadius(double radius);
     // The valleys' radius as a fraction of the radius, 0 to 1 (clamped); stars only.
     double innerRadius() const { return m_innerRadius; }
     void setInnerRadius(double ratio);
@@ -50,31 +47,16 @@ public:
     int pathCreationMode() const { return m_creationMode; }
     void setPathCreationMode(int mode);
 
-    QPointF location() const override;
-    void setLocation(const QPointF& location) override;
-    void setSize(const QSizeF& size) override;
     void setAngle(double angle) override;
-
-    // A plain path with this outline, style, name and metadata.
-    pf::Ref<PWDrawablePath> makePlainPath() const;
-
-    QList<int> knobParts() const override { return {}; }
-    void mouseDraggedAtPoint(const QPointF& point, int part, bool controlFlag) override;
-    void group(PWShapeGroup* group, const QTransform& transform) override;
-    QString displayName() const override;
 
     pf::Ref<pf::Object> copy() const override;
     void encodeWithCoder(pf::KeyedArchiver& coder) const override;
     void initWithCoder(pf::KeyedUnarchiver& coder) override;
 
 private:
-    void rebuildPath();
-    void changeParameter(const QString& key, const QString& setter, const QVariant& oldValue,
-                         const std::function<void()>& change);
+    void rebuildPath() override;
 
-    QPointF m_centre;
     int m_sides = 5;
-    double m_radius = 50.0;
     double m_innerRadius = 0.5;
     double m_tipSpread = 0.0;
     double m_valleySpread = 0.0;

@@ -297,6 +297,12 @@ QList<pf::Ref<PWStyle>> PWShapeGroup::allStyles() const
     return styles;
 }
 
+void PWShapeGroup::replaceStyles(const QHash<const PWStyle*, pf::Ref<PWStyle>>& replacements)
+{
+    for (const auto& member : m_members)
+        member->replaceStyles(replacements);
+}
+
 bool PWShapeGroup::objectIsValid() const { return !m_members.isEmpty(); }
 
 QString PWShapeGroup::displayName() const { return displayNameForClass(objClass()); }

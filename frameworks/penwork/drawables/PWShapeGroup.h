@@ -50,6 +50,7 @@ public:
     void drawContentWithStyle(PWStyle* style) override;
     bool hitTest(const QPointF& point) const override;
     QList<pf::Ref<PWStyle>> allStyles() const override;
+    void replaceStyles(const QHash<const PWStyle*, pf::Ref<PWStyle>>& replacements) override;
     bool objectIsValid() const override;
     QString displayName() const override;
     QStringList searchableStrings() const override;

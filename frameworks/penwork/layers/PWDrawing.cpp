@@ -7,6 +7,7 @@
 #include "frameworks/penwork/layers/PWGuideLayer.h"
 #include "frameworks/penwork/layers/PWIsometricGridLayer.h"
 #include "frameworks/penwork/layers/PWObjectDrawingLayer.h"
+#include "frameworks/penwork/output/PWRenderingOutput.h"
 #include "frameworks/penwork/styles/PWStyle.h"
 #include "frameworks/penwork/support/RVUndoManager.h"
 #include "platform/foundation/ClassBuilder.h"
@@ -649,6 +650,29 @@ void PWDrawing::replaceStyles(const QList<pf::Ref<PWStyle>>& styles, const QList
 }
 
 // Extraction ------------------------------------------------------------------------------------
+
+QByteArray PWDrawing::pdf()
+{
+    return PWRenderingOutput::pdf(*this);
+}
+
+QByteArray PWDrawing::pdfDataWithMediaBox(const QRectF& mediaBox)
+{
+    return PWRenderingOutput::pdfDataWithMediaBox(*this, mediaBox);
+}
+
+QByteArray PWDrawing::imageDataWithFormat(int format, const QVariantMap& options, const QByteArray& pdfData,
+                                          pf::ImageColorModel colourSpace, const QRectF& sourceRect,
+                                          const QSize& destSize, const pf::Color& background, pf::Error* error)
+{
+    return PWRenderingOutput::imageDataWithFormat(*this, format, options, pdfData, colourSpace, sourceRect,
+                                                  destSize, background, error);
+}
+
+QByteArray PWDrawing::thumbnailData()
+{
+    return PWRenderingOutput::thumbnailData(*this);
+}
 
 pf::Ref<PWDrawing> PWDrawing::drawingByExtractingFromRect(const QRectF& rect, int options) const
 {

@@ -3,6 +3,10 @@
 #include "frameworks/penwork/layers/PWDrawingViewTarget.h"
 #include "frameworks/penwork/layers/PWLayerGroup.h"
 
+#include "platform/graphics/Color.h"
+#include "platform/graphics/ImageWriter.h"
+
+#include <QByteArray>
 #include <QList>
 #include <QSizeF>
 #include <QVariantMap>
@@ -167,6 +171,15 @@ public:
     // A new drawing of the rectangle's size holding copies of the objects that intersect it,
     // moved so the rectangle's origin becomes the new drawing's origin.
     pf::Ref<PWDrawing> drawingByExtractingFromRect(const QRectF& rect, int options = 0) const;
+
+    // Output (see PWRenderingOutput, which does the work).
+    QByteArray pdf();
+    QByteArray pdfDataWithMediaBox(const QRectF& mediaBox);
+    QByteArray imageDataWithFormat(int format, const QVariantMap& options, const QByteArray& pdfData,
+                                   pf::ImageColorModel colourSpace, const QRectF& sourceRect,
+                                   const QSize& destSize, const pf::Color& background,
+                                   pf::Error* error = nullptr);
+    QByteArray thumbnailData();
 
     // View controllers.
     void addController(PWDrawingViewTarget* controller);

@@ -2,6 +2,7 @@
 
 #include "frameworks/penwork/layers/PWDrawing.h"
 #include "frameworks/penwork/layers/PWLayerGroup.h"
+#include "frameworks/penwork/output/PWRenderingOutput.h"
 #include "frameworks/penwork/support/RVUndoManager.h"
 #include "platform/foundation/ClassBuilder.h"
 #include "platform/foundation/Exception.h"
@@ -285,4 +286,9 @@ QColor PWLayer::colourFromValue(const QVariant& value)
 QString PWLayer::description() const
 {
     return QStringLiteral("<%1 '%2'>").arg(className(), layerName());
+}
+
+QByteArray PWLayer::pdf()
+{
+    return PWRenderingOutput::pdf(*this);
 }

@@ -95,6 +95,8 @@ public:
     }
     virtual QCursor cursor() const { return QCursor(Qt::ArrowCursor); }
     virtual bool shouldDrawToPrinter() const { return true; }
+    // The layer alone as PDF, on a page the size of its drawing.
+    QByteArray pdf();
 
     // Redisplay through the drawing's view controllers.
     virtual void setNeedsDisplay(bool needsDisplay);

@@ -627,11 +627,8 @@ QPointF PWObjectOwnerLayer::snappedMousePoint(const QPointF& point, const PWDraw
 
 void PWObjectOwnerLayer::replaceStyles(const QHash<const PWStyle*, pf::Ref<PWStyle>>& replacements)
 {
-    for (const auto& object : objects()) {
-        auto found = replacements.constFind(object->style().get());
-        if (found != replacements.constEnd())
-            object->setStyle(found.value());
-    }
+    for (const auto& object : objects())
+        object->replaceStyles(replacements);
 }
 
 // Drawing and container -------------------------------------------------------------------------

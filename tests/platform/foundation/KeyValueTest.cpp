@@ -328,6 +328,41 @@ TEST(KeyValueObserving, DependentKeysAreAnnounced)
     p->removeObserver(&r);
 }
 
+namespace {
+class Gauge : public pf::Object {
+    PF_CLASS(Gauge)
+public:
+    int reading() const { return m_reading; }
+    void setReading(int reading) { setObservedValue(m_reading, reading, QStringLiteral("reading")); }
+    QString label() const { return QString::number(m_reading); }
+
+private:
+    int m_reading = 0;
+};
+} // namespace
+
+PF_DEFINE_CLASS(Gauge, pf::Object)
+{
+    b.property(QStringLiteral("reading"), &Gauge::reading, &Gauge::setReading)
+        .property(QStringLiteral("label"), &Gauge::label);
+}
+
+TEST(KeyValueObserving, DependenciesAddedLaterAreSeenByEarlierAskedClasses)
+{
+    // The affected keys are remembered per class; a dependency registered afterwards (as an
+    // extension does) must still be announced.
+    auto gauge = std::make_shared<Gauge>();
+    Recorder r;
+    gauge->addObserver(&r, QStringLiteral("label"), pf::ObservingNew);
+    gauge->setReading(1);
+    EXPECT_TRUE(r.seen.empty());
+    pf::Class::named(QStringLiteral("Gauge"))->setKeyPathsForValuesAffecting(QStringLiteral("label"), {QStringLiteral("reading")});
+    gauge->setReading(2);
+    ASSERT_EQ(r.seen.size(), 1u);
+    EXPECT_EQ(r.lastNew().toString(), QStringLiteral("2"));
+    gauge->removeObserver(&r);
+}
+
 TEST(KeyValueObserving, ToManyChangesCarryKindAndIndexes)
 {
     auto p = makePerson();

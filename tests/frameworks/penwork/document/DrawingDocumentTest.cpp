@@ -3,6 +3,7 @@
 #include "frameworks/penwork/archiving/PWDrawingArchiving.h"
 #include "frameworks/penwork/archiving/PWErrors.h"
 #include "frameworks/penwork/document/PWDrawingDocument.h"
+#include "frameworks/penwork/drawables/PWShapeGroup.h"
 #include "frameworks/penwork/support/RVUndoManager.h"
 #include "platform/foundation/ClassBuilder.h"
 
@@ -181,11 +182,15 @@ TEST(PWOutDocument, ReplacesStylesWithTheSetsStylesOfTheSameKey)
     ASSERT_EQ(match->uniqueKey(), red->uniqueKey());
     ASSERT_NE(match, red);
     const auto unrelated = std::static_pointer_cast<PWStyle>(other->copy());
+    // Members of groups are reached too.
+    const auto member = PWDrawableShape::drawableShapeWithRect(QRectF(0, 0, 10, 10), red);
+    layer->addObject(PWShapeGroup::groupWithObjects({member}));
 
     document->replaceDocumentStylesWithMatchingStylesFromSet({match, unrelated});
     EXPECT_EQ(layer->objects()[0]->style(), match);
     EXPECT_EQ(layer->objects()[1]->style(), match);
     EXPECT_EQ(layer->objects()[2]->style(), other);
+    EXPECT_EQ(member->style(), match);
 }
 
 TEST(PWOutDocument, HooksAnswerTheFrameworksDefaults)
