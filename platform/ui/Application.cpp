@@ -21,6 +21,7 @@
 #include <QFileInfo>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include <cstdio>
 #include <cstdlib>

@@ -2,13 +2,13 @@
 
 #include "platform/foundation/Object.h"
 
+#include <QFileDialog>
 #include <QPointer>
 #include <QStringList>
 #include <QUrl>
 
 #include <functional>
 
-class QFileDialog;
 class QLabel;
 class QWidget;
 
