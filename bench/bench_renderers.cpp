@@ -1,8 +1,16 @@
-// Drawing with the stroke and fill renderers: a redraw of 10,000 objects styled with one
-// renderer of each family, into a 1024 x 1024 image.
+// Drawing with the stroke and fill renderers, the image adornment and the renderer groups: a
+// redraw of 10,000 objects styled with one renderer of each family, into a 1024 x 1024 image.
+// The groups hold a plain fill, so their figures show what the group itself costs.
 #include <benchmark/benchmark.h>
 
 #include "frameworks/penwork/renderers/PWArrowStroke.h"
+#include "frameworks/penwork/renderers/PWBlendGroup.h"
+#include "frameworks/penwork/renderers/PWCIFilterRastGroup.h"
+#include "frameworks/penwork/renderers/PWCIFilterTypeBlurGroup.h"
+#include "frameworks/penwork/renderers/PWGloomGroup.h"
+#include "frameworks/penwork/renderers/PWImageAdornment.h"
+#include "frameworks/penwork/renderers/PWQuartzBlendRastGroup.h"
+#include "frameworks/penwork/renderers/PWRepeatTransformGroup.h"
 #include "frameworks/penwork/renderers/PWFillPattern.h"
 #include "frameworks/penwork/renderers/PWGradientFill.h"
 #include "frameworks/penwork/renderers/PWHatching.h"
@@ -11,6 +19,7 @@
 #include "frameworks/penwork/renderers/PWTilingFill.h"
 #include "frameworks/penwork/renderers/PWZigZagFill.h"
 #include "frameworks/penwork/renderers/PWZigZagStroke.h"
+#include "frameworks/penwork/styles/PWFill.h"
 #include "frameworks/penwork/styles/PWRenderable.h"
 
 #include "platform/graphics/GraphicsContext.h"
@@ -160,6 +169,83 @@ void BM_FillPattern(benchmark::State& state)
     renderAll(state, pattern);
 }
 BENCHMARK(BM_FillPattern)->Unit(benchmark::kMillisecond);
+
+void BM_ImageAdornment(benchmark::State& state)
+{
+    PWImageAdornment adornment(motif());
+    adornment.setFittingOption(int(state.range(0)));
+    adornment.setClipping(PWImageAdornment::kClipToPath);
+    renderAll(state, adornment);
+}
+BENCHMARK(BM_ImageAdornment)
+    ->Arg(PWImageAdornment::FitProportionally)
+    ->Arg(PWImageAdornment::ScaleByFactor)
+    ->Unit(benchmark::kMillisecond);
+
+// A group of the class holding one fill.
+template <class G>
+void renderGroup(benchmark::State& state, G& group)
+{
+    group.addRenderer(std::make_shared<PWFill>(pf::Color::blue()));
+    renderAll(state, group);
+}
+
+void BM_RepeatTransformGroup(benchmark::State& state)
+{
+    PWRepeatTransformGroup group;
+    group.setDeltaAngle(0.2);
+    group.setScaleX(0.9);
+    group.setScaleY(0.9);
+    // With a blend colour every repeat is drawn off screen to be tinted.
+    if (state.range(0))
+        group.setBlendColour(pf::Color::red());
+    renderGroup(state, group);
+}
+BENCHMARK(BM_RepeatTransformGroup)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+void BM_GloomGroup(benchmark::State& state)
+{
+    PWGloomGroup group;
+    group.setType(int(state.range(0)));
+    renderGroup(state, group);
+}
+BENCHMARK(BM_GloomGroup)->Arg(PWGloomGroup::GloomGlow)->Arg(PWGloomGroup::GloomShadow)->Unit(benchmark::kMillisecond);
+
+void BM_BlurGroup(benchmark::State& state)
+{
+    PWCIFilterTypeBlurGroup group;
+    group.setBlurType(int(state.range(0)));
+    group.setBlurAngle(30.0);
+    renderGroup(state, group);
+}
+BENCHMARK(BM_BlurGroup)
+    ->Arg(PWCIFilterTypeBlurGroup::BlurGaussian)
+    ->Arg(PWCIFilterTypeBlurGroup::BlurBox)
+    ->Arg(PWCIFilterTypeBlurGroup::BlurDisc)
+    ->Arg(PWCIFilterTypeBlurGroup::BlurMotion)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_CIFilterGroup(benchmark::State& state)
+{
+    PWCIFilterRastGroup group;
+    group.setFilterName(QStringLiteral("CIColorInvert"));
+    renderGroup(state, group);
+}
+BENCHMARK(BM_CIFilterGroup)->Unit(benchmark::kMillisecond);
+
+void BM_BlendGroup(benchmark::State& state)
+{
+    PWBlendGroup group;
+    renderGroup(state, group);
+}
+BENCHMARK(BM_BlendGroup)->Unit(benchmark::kMillisecond);
+
+void BM_QuartzBlendGroup(benchmark::State& state)
+{
+    PWQuartzBlendRastGroup group;
+    renderGroup(state, group);
+}
+BENCHMARK(BM_QuartzBlendGroup)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -65,7 +65,7 @@ quint64 mix(quint64 seed, double value)
 
 const QString PWDrawableObject::kVisualChangeKey = QStringLiteral("visual_change");
 
-PF_DEFINE_CLASS(PWDrawableObject, pf::Object)
+PF_DEFINE_CLASS(PWDrawableObject, RVObservableObject)
 {
     b.protocol(pf::kCodingProtocol);
     b.property("location", &PWDrawableObject::location, &PWDrawableObject::setLocation);
@@ -124,8 +124,9 @@ PF_DEFINE_CLASS(PWDrawableObject, pf::Object)
     b.method("notifyVisualChange", &PWDrawableObject::notifyVisualChange);
     b.method("addMetadata:", &PWDrawableObject::addMetadata);
 
-    b.classMethod("observableKeyPaths",
-                  [](const pf::Class&, const QVariantList&) { return QVariant(PWDrawableObject::observableKeyPaths()); });
+    // The base list lives in the observable table (its class operation answers it), where an
+    // extension of the framework may extend or replace it for every drawable class.
+    RVObservableObject::appendObservableKeyPaths(b.cls(), PWDrawableObject::observableKeyPaths());
     b.classMethod("classForAutomaticDoubleClickConversion", [](const pf::Class&, const QVariantList&) { return QVariant(); });
     b.classMethod("displayName", [](const pf::Class&, const QVariantList&) {
         return QVariant(QCoreApplication::translate("PWDrawableObject", "Object"));
@@ -226,7 +227,7 @@ PWDrawableObject::PWDrawableObject()
 }
 
 PWDrawableObject::PWDrawableObject(const PWDrawableObject& other)
-    : pf::Object(other), PWRenderable(other), PWStyleClient(other), pf::Coding(other),
+    : RVObservableObject(other), PWRenderable(other), PWStyleClient(other), pf::Coding(other),
       m_location(other.m_location), m_size(other.m_size), m_angle(other.m_angle), m_offset(other.m_offset),
       m_visible(other.m_visible), m_locked(other.m_locked), m_locationLocked(other.m_locationLocked),
       m_ghosted(other.m_ghosted), m_aspectRatioLocked(other.m_aspectRatioLocked),

@@ -3,6 +3,7 @@
 #include "frameworks/penwork/drawables/PWDrawableContainer.h"
 #include "frameworks/penwork/styles/PWRenderable.h"
 #include "frameworks/penwork/styles/PWStyleClient.h"
+#include "frameworks/penwork/support/RVObservableObject.h"
 #include "platform/foundation/Coding.h"
 #include "platform/foundation/Object.h"
 #include "platform/graphics/BezierPath.h"
@@ -43,7 +44,7 @@ class Error;
 // Geometry edits announce a visual change before and after the edit: observers of the pseudo
 // key "visual_change" hear of it, and the container redraws the old and the new bounds and is
 // told of the geometry change (objectDidChangeGeometry) so that it can keep its index current.
-class PWDrawableObject : public pf::Object, public PWRenderable, public PWStyleClient, public pf::Coding {
+class PWDrawableObject : public RVObservableObject, public PWRenderable, public PWStyleClient, public pf::Coding {
     PF_CLASS(PWDrawableObject)
 public:
     // Part codes answered by hitPart: nothing, or the object as a whole. Positive codes are the
@@ -77,7 +78,8 @@ public:
 
     // The key paths an inspector may observe on instances of `cls`: the class operation
     // "observableKeyPaths" of the class table, so that subclasses (and extensions that replace
-    // it) append to their superclass's list.
+    // it) append to their superclass's list. The base list lives in RVObservableObject's table,
+    // where an extension may extend or replace it for drawables.
     static QStringList observableKeyPathsForClass(const pf::Class& cls);
     // The base list of every drawable.
     static QStringList observableKeyPaths();

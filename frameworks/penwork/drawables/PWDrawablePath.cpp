@@ -119,7 +119,8 @@ PF_DEFINE_CLASS(PWDrawablePath, PWDrawableObject)
     b.method("reversePath", &PWDrawablePath::reversePath);
     b.method("flattenPath", &PWDrawablePath::flattenPath);
     b.classMethod("observableKeyPaths", [](const pf::Class&, const QVariantList&) {
-        return QVariant(PWDrawableObject::observableKeyPaths() + QStringList{"path", "length"});
+        return QVariant(PWDrawableObject::observableKeyPathsForClass(*PWDrawablePath::staticClass().superclass())
+                        + QStringList{"path", "length"});
     });
     b.classMethod("displayName", [](const pf::Class&, const QVariantList&) {
         return QVariant(QCoreApplication::translate("PWDrawablePath", "Path"));

@@ -118,8 +118,10 @@ QVariantMap PWImageShape::tracingParameters()
 
 void PWImageShape::setTracingParameters(const QVariantMap& parameters)
 {
+    // Stored as the tracer will use them, so the sheet never shows a value that is not used.
+    const QVariantMap normalized = normalizedTracingParameters(parameters);
     QMutexLocker lock(&s_tracingMutex);
-    tracingStore() = parameters;
+    tracingStore() = normalized;
 }
 
 QPainter::CompositionMode PWImageShape::compositionModeForOperation(int operation)

@@ -39,6 +39,9 @@ public:
     // The class-wide tracing parameters (keys of frameworks/penwork/tracing/ImageVectorizing.h).
     static QVariantMap tracingParameters();
     static void setTracingParameters(const QVariantMap& parameters);
+    // `parameters` made whole: every tracing key present, values that are missing or not numbers
+    // replaced by the defaults, numbers brought into the tracer's ranges, other keys dropped.
+    static QVariantMap normalizedTracingParameters(const QVariantMap& parameters);
     // QPainter's mode for one of the platform's compositing operation values; source-over for
     // values it does not know.
     static QPainter::CompositionMode compositionModeForOperation(int operation);

@@ -1,27 +1,22 @@
 #include "frameworks/penwork/drawables/PWTextPath.h"
 
-#include "frameworks/penwork/drawables/PWTextShape.h"
-#include "frameworks/penwork/geometry/BezierPath+Length.h"
+#include "frameworks/penwork/renderers/PWTextAdornment.h"
 #include "frameworks/penwork/styles/PWStyle.h"
+#include "frameworks/penwork/support/RVUndoManager.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/KeyedArchiver.h"
 #include "platform/foundation/KeyedUnarchiver.h"
 #include "platform/graphics/GraphicsContext.h"
 
 #include <QCoreApplication>
-#include <QFontMetricsF>
-#include <QPainter>
-#include <QTextBoundaryFinder>
+#include <QTextDocument>
 
 #include <atomic>
 #include <cmath>
 
 namespace {
 
-const QString kTextKey = QStringLiteral("pw_textPath_text");
-const QString kAttributesKey = QStringLiteral("pw_textPath_attributes");
-const QString kClipsKey = QStringLiteral("pw_textPath_clipsToPath");
-const QString kLayoutModeKey = QStringLiteral("pw_textPath_layoutMode");
+const QString kArchivePrefix = QStringLiteral("pw_textPath");
 
 std::atomic<bool> s_allowsGraphicStyle{true};
 
@@ -36,6 +31,7 @@ PF_DEFINE_CLASS(PWTextPath, PWDrawablePath)
     b.property("layoutMode", &PWTextPath::layoutMode, &PWTextPath::setLayoutMode);
     b.property("textAdornment", &PWTextPath::textAdornment);
     b.keyPathsAffecting("textAdornment", {"style"});
+    b.method("commitEditedText:", &PWTextPath::commitEditedText);
     b.classMethod("allowsGraphicStyle",
                   [](const pf::Class&, const QVariantList&) { return QVariant(PWTextPath::allowsGraphicStyle()); });
     b.classMethod("setAllowsGraphicStyle:", [](const pf::Class&, const QVariantList& args) {
@@ -55,11 +51,7 @@ void PWTextPath::setAllowsGraphicStyle(bool allows) { s_allowsGraphicStyle = all
 
 PWTextPath::PWTextPath() = default;
 
-PWTextPath::PWTextPath(const PWTextPath& other)
-    : PWDrawablePath(other), m_text(other.m_text), m_attributes(other.m_attributes),
-      m_clipsToPath(other.m_clipsToPath), m_layoutMode(other.m_layoutMode)
-{
-}
+PWTextPath::PWTextPath(const PWTextPath& other) : PWDrawablePath(other), m_content(other.m_content) {}
 
 pf::Ref<PWTextPath> PWTextPath::textPathWithPath(const pf::BezierPath& path, const QString& text,
                                                  pf::Ref<PWStyle> style)
@@ -77,43 +69,104 @@ void PWTextPath::changeText(const QString& key, const QString& setter, const QVa
 {
     if (!canEdit())
         return;
+    // The text's area is part of the bounds: the old and the new area are redrawn, and the
+    // container learns of the new bounds.
+    const QRectF oldBounds = bounds();
     registerUndo(setter, oldValue);
     notifyVisualChange();
     willChangeValueForKey(key);
     change();
     didChangeValueForKey(key);
+    notifyGeometryChange(oldBounds);
     notifyVisualChange();
+}
+
+QRectF PWTextPath::bounds() const
+{
+    if (hasCachedBounds())
+        return cachedBounds();
+    QRectF result = PWDrawablePath::bounds();
+    // The plain drawing's text is not the style's, so the style's bounds leave it out.
+    if (!textAdornment() && !m_content.text.isEmpty()) {
+        const PWTextLayout layout = pwtext::layoutForObject(m_content.text, textFormat(), *this);
+        const QRectF text = pwtext::layoutBounds(layout, *this, clipsTextToPath());
+        if (!text.isNull())
+            result = result.isNull() ? text : result.united(text);
+    }
+    setCachedBounds(result);
+    return result;
 }
 
 void PWTextPath::setText(const QString& text)
 {
-    if (text == m_text)
+    if (text == m_content.text)
         return;
-    changeText("text", "setText:", m_text, [&] { m_text = text; });
+    changeText("text", "setText:", m_content.text, [&] { m_content.text = text; });
 }
 
 void PWTextPath::setTextAttributes(const QVariantMap& attributes)
 {
-    if (attributes == m_attributes)
+    if (attributes == m_content.attributes)
         return;
-    changeText("textAttributes", "setTextAttributes:", m_attributes, [&] { m_attributes = attributes; });
+    changeText("textAttributes", "setTextAttributes:", m_content.attributes,
+               [&] { m_content.attributes = attributes; });
 }
 
 void PWTextPath::setClipsToPath(bool clips)
 {
-    if (clips == m_clipsToPath)
+    if (clips == m_content.clipsToPath)
         return;
-    changeText("clipsToPath", "setClipsToPath:", m_clipsToPath, [&] { m_clipsToPath = clips; });
+    changeText("clipsToPath", "setClipsToPath:", m_content.clipsToPath, [&] { m_content.clipsToPath = clips; });
 }
 
 void PWTextPath::setLayoutMode(int mode)
 {
-    if (!acceptsLayoutMode(mode) || mode == m_layoutMode)
+    if (!acceptsLayoutMode(mode) || mode == m_content.layoutMode)
         return;
-    changeText("layoutMode", "setLayoutMode:", m_layoutMode, [&] { m_layoutMode = mode; });
+    changeText("layoutMode", "setLayoutMode:", m_content.layoutMode, [&] { m_content.layoutMode = mode; });
 }
 
-pf::Ref<PWRasterizer> PWTextPath::textAdornment() const { return pwtext::textAdornmentInStyle(style().get()); }
+pf::Ref<PWTextAdornment> PWTextPath::textAdornment() const { return pwtext::textAdornmentInStyle(style().get()); }
+
+PWTextFormat PWTextPath::textFormat() const
+{
+    if (const pf::Ref<PWTextAdornment> adornment = textAdornment()) {
+        PWTextFormat format = adornment->format();
+        format.layoutMode = adornment->layoutModeForObject(*this);
+        return format;
+    }
+    PWTextFormat format = PWTextFormat::fromAttributes(m_content.attributes);
+    format.layoutMode = m_content.layoutMode;
+    return format;
+}
+
+QRectF PWTextPath::editingFrame() const
+{
+    const QRectF ink = pwtext::layoutForObject(m_content.text, textFormat(), *this).inkBounds(false);
+    return ink.isNull() ? renderingPath()->bounds() : ink;
+}
+
+std::unique_ptr<QTextDocument> PWTextPath::editingDocument() const
+{
+    PWTextFormat format = textFormat();
+    // Text along a path is one line, however long.
+    format.wrapsLines = false;
+    return pwtext::editingDocument(m_content.text, format, 0.0);
+}
+
+void PWTextPath::commitEditedText(const QString& text)
+{
+    if (text == m_content.text || !canEdit())
+        return;
+    RVUndoManager* manager = undoManager();
+    if (manager)
+        manager->beginUndoGrouping();
+    setText(text);
+    if (manager) {
+        manager->setActionName(QCoreApplication::translate("PWTextPath", "Typing"));
+        manager->endUndoGrouping();
+    }
+}
 
 bool PWTextPath::validateStyle(QVariant* value, pf::Error* error)
 {
@@ -138,62 +191,26 @@ void PWTextPath::drawContentWithStyle(PWStyle* style)
     if (!visible())
         return;
     PWDrawablePath::drawContentWithStyle(style);
-    if (!ghosted())
-        drawText();
+    // An adornment in the style drew the text with the style; without one the plain drawing
+    // shows it.
+    if (!ghosted() && !pwtext::textAdornmentInStyle(style))
+        drawPlainText();
 }
 
-void PWTextPath::drawText()
+void PWTextPath::drawPlainText()
 {
-    pf::GraphicsContext* context = pf::GraphicsContext::current();
-    if (!context || m_text.isEmpty())
+    if (m_content.text.isEmpty() || !pf::GraphicsContext::current())
         return;
-    const pf::Ref<pf::BezierPath> path = renderingPath();
-    const double total = pw::length(*path);
-    if (!(total > 0.0))
-        return;
-    const QFont font = pwtext::fontFromAttributes(m_attributes);
-    const QFontMetricsF metrics(font);
-
-    // One cluster (what reads as one character) at a time, each centred on its place along
-    // the path and turned to the path's direction there.
-    QStringList clusters;
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, m_text);
-    for (qsizetype start = 0, next = finder.toNextBoundary(); next != -1; start = next, next = finder.toNextBoundary())
-        clusters << m_text.mid(start, next - start);
-    double width = 0.0;
-    QList<double> advances;
-    for (const QString& cluster : clusters) {
-        advances << metrics.horizontalAdvance(cluster);
-        width += advances.last();
-    }
-    double distance = m_layoutMode == kLayoutAlongPathCentred ? std::max(0.0, (total - width) / 2.0) : 0.0;
-
-    pf::GraphicsStateSaver saver(context);
-    QPainter& painter = context->painter();
-    const QTransform base = painter.transform();
-    painter.setFont(font);
-    painter.setPen(pwtext::colourFromAttributes(m_attributes));
-    for (qsizetype i = 0; i < clusters.size(); ++i) {
-        const double advance = advances.at(i);
-        const double centre = distance + advance / 2.0;
-        if (centre > total)
-            break;
-        double slope = 0.0;
-        const QPointF at = pw::pointOnPathAtLength(*path, centre, &slope);
-        QTransform place;
-        place.translate(at.x(), at.y());
-        place.rotateRadians(slope);
-        painter.setTransform(place * base);
-        painter.drawText(QPointF(-advance / 2.0, 0.0), clusters.at(i));
-        distance += advance;
-    }
+    PWTextFormat format = PWTextFormat::fromAttributes(m_content.attributes);
+    format.layoutMode = m_content.layoutMode;
+    pwtext::drawLayout(pwtext::layoutForObject(m_content.text, format, *this), *this, false);
 }
 
 QStringList PWTextPath::searchableStrings() const
 {
     QStringList strings = PWDrawablePath::searchableStrings();
-    if (!m_text.isEmpty())
-        strings << m_text;
+    if (!m_content.text.isEmpty())
+        strings << m_content.text;
     return strings;
 }
 
@@ -204,18 +221,11 @@ pf::Ref<pf::Object> PWTextPath::copy() const { return std::make_shared<PWTextPat
 void PWTextPath::encodeWithCoder(pf::KeyedArchiver& coder) const
 {
     PWDrawablePath::encodeWithCoder(coder);
-    coder.encodeString(m_text, kTextKey);
-    coder.encodePropertyListValue(pwtext::archivableAttributes(m_attributes), kAttributesKey);
-    coder.encodeBool(m_clipsToPath, kClipsKey);
-    coder.encodeInt32(m_layoutMode, kLayoutModeKey);
+    m_content.encode(coder, kArchivePrefix);
 }
 
 void PWTextPath::initWithCoder(pf::KeyedUnarchiver& coder)
 {
     PWDrawablePath::initWithCoder(coder);
-    m_text = coder.decodeString(kTextKey);
-    m_attributes = pwtext::attributesFromArchive(coder.decodePropertyListValue(kAttributesKey).toMap());
-    m_clipsToPath = coder.decodeBool(kClipsKey);
-    const int mode = coder.decodeInt32(kLayoutModeKey);
-    m_layoutMode = acceptsLayoutMode(mode) ? mode : kLayoutAlongPath;
+    m_content.decode(coder, kArchivePrefix, &PWTextPath::acceptsLayoutMode, kLayoutAlongPath);
 }

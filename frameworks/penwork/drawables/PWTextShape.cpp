@@ -1,31 +1,23 @@
 #include "frameworks/penwork/drawables/PWTextShape.h"
 
-#include "frameworks/penwork/styles/PWRastGroup.h"
+#include "frameworks/penwork/renderers/PWTextAdornment.h"
 #include "frameworks/penwork/styles/PWStyle.h"
+#include "frameworks/penwork/support/RVUndoManager.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/KeyedArchiver.h"
 #include "platform/foundation/KeyedUnarchiver.h"
-#include "platform/foundation/PropertyList.h"
-#include "platform/graphics/Color.h"
 #include "platform/graphics/GraphicsContext.h"
 
 #include <QCoreApplication>
 #include <QPainter>
-#include <QTextLayout>
+#include <QTextDocument>
 
 #include <atomic>
 #include <cmath>
 
 namespace {
 
-const QString kTextKey = QStringLiteral("pw_textShape_text");
-const QString kAttributesKey = QStringLiteral("pw_textShape_attributes");
-const QString kClipsKey = QStringLiteral("pw_textShape_clipsToPath");
-const QString kLayoutModeKey = QStringLiteral("pw_textShape_layoutMode");
-
-// Tags of attribute values that are not property-list values of their own.
-const QString kFontTag = QStringLiteral("pw_font");
-const QString kColourTag = QStringLiteral("pw_colour");
+const QString kArchivePrefix = QStringLiteral("pw_textShape");
 
 std::atomic<bool> s_allowsGraphicStyle{true};
 std::atomic<bool> s_showsOverflowIndicator{true};
@@ -48,96 +40,6 @@ pf::Class::ClassMethod boolSetter(void (*setter)(bool))
 
 } // namespace
 
-// Shared text support ------------------------------------------------------------------------
-
-namespace pwtext {
-
-pf::Ref<PWRasterizer> textAdornmentInStyle(const PWStyle* style)
-{
-    pf::Class* adornmentClass = pf::Class::named(QStringLiteral("PWTextAdornment"));
-    if (!style || !adornmentClass)
-        return nullptr;
-    return style->renderersOfClass(*adornmentClass).value(0);
-}
-
-bool styleHasGraphics(const PWStyle* style)
-{
-    if (!style)
-        return false;
-    pf::Class* adornmentClass = pf::Class::named(QStringLiteral("PWTextAdornment"));
-    for (const pf::Ref<PWRasterizer>& renderer : style->renderersOfClass(PWRasterizer::staticClass())) {
-        if (renderer->isKindOf(PWRastGroup::staticClass()))
-            continue;
-        if (adornmentClass && renderer->isKindOf(*adornmentClass))
-            continue;
-        return true;
-    }
-    return false;
-}
-
-QFont fontFromAttributes(const QVariantMap& attributes)
-{
-    QFont font;
-    const QVariant stored = attributes.value(kPWTextFontAttribute);
-    if (stored.typeId() == QMetaType::QFont)
-        font = stored.value<QFont>();
-    else if (stored.typeId() == QMetaType::QString && !stored.toString().isEmpty())
-        font.setFamily(stored.toString());
-    const double size = attributes.value(kPWTextFontSizeAttribute).toDouble();
-    if (std::isfinite(size) && size > 0.0)
-        font.setPointSizeF(std::min(size, 10000.0));
-    else if (stored.typeId() != QMetaType::QFont)
-        font.setPointSizeF(12.0);
-    return font;
-}
-
-QColor colourFromAttributes(const QVariantMap& attributes)
-{
-    const QVariant stored = attributes.value(kPWTextColourAttribute);
-    if (stored.typeId() == QMetaType::QColor && stored.value<QColor>().isValid())
-        return stored.value<QColor>();
-    if (auto colour = pf::objectCast<pf::Color>(stored); colour && colour->qColor().isValid())
-        return colour->qColor();
-    return QColor(Qt::black);
-}
-
-QVariantMap archivableAttributes(const QVariantMap& attributes)
-{
-    QVariantMap stored;
-    for (auto it = attributes.constBegin(); it != attributes.constEnd(); ++it) {
-        const QVariant& value = it.value();
-        if (value.typeId() == QMetaType::QFont)
-            stored.insert(it.key(), QVariantMap{{kFontTag, value.value<QFont>().toString()}});
-        else if (value.typeId() == QMetaType::QColor)
-            stored.insert(it.key(), QVariantMap{{kColourTag, value.value<QColor>().name(QColor::HexArgb)}});
-        else if (pf::PropertyList::isValidPropertyList(value))
-            stored.insert(it.key(), value);
-    }
-    return stored;
-}
-
-QVariantMap attributesFromArchive(const QVariantMap& stored)
-{
-    QVariantMap attributes;
-    for (auto it = stored.constBegin(); it != stored.constEnd(); ++it) {
-        const QVariantMap tagged = it.value().toMap();
-        if (it.value().typeId() == QMetaType::QVariantMap && tagged.size() == 1 && tagged.contains(kFontTag)) {
-            QFont font;
-            if (font.fromString(tagged.value(kFontTag).toString()))
-                attributes.insert(it.key(), font);
-        } else if (it.value().typeId() == QMetaType::QVariantMap && tagged.size() == 1 && tagged.contains(kColourTag)) {
-            const QColor colour = QColor::fromString(tagged.value(kColourTag).toString());
-            if (colour.isValid())
-                attributes.insert(it.key(), colour);
-        } else {
-            attributes.insert(it.key(), it.value());
-        }
-    }
-    return attributes;
-}
-
-} // namespace pwtext
-
 // PWTextShape --------------------------------------------------------------------------------
 
 PF_DEFINE_CLASS(PWTextShape, PWDrawableShape)
@@ -149,6 +51,7 @@ PF_DEFINE_CLASS(PWTextShape, PWDrawableShape)
     b.property("layoutMode", &PWTextShape::layoutMode, &PWTextShape::setLayoutMode);
     b.property("textAdornment", &PWTextShape::textAdornment);
     b.keyPathsAffecting("textAdornment", {"style"});
+    b.method("commitEditedText:", &PWTextShape::commitEditedText);
     b.classMethod("allowsGraphicStyle", boolGetter(&PWTextShape::allowsGraphicStyle));
     b.classMethod("setAllowsGraphicStyle:", boolSetter(&PWTextShape::setAllowsGraphicStyle));
     b.classMethod("showsTextOverflowIndicator", boolGetter(&PWTextShape::showsTextOverflowIndicator));
@@ -180,11 +83,7 @@ void PWTextShape::setStartEditingOnObjectCreation(bool starts) { s_startEditingO
 
 PWTextShape::PWTextShape() = default;
 
-PWTextShape::PWTextShape(const PWTextShape& other)
-    : PWDrawableShape(other), m_text(other.m_text), m_attributes(other.m_attributes),
-      m_clipsToPath(other.m_clipsToPath), m_layoutMode(other.m_layoutMode)
-{
-}
+PWTextShape::PWTextShape(const PWTextShape& other) : PWDrawableShape(other), m_content(other.m_content) {}
 
 pf::Ref<PWTextShape> PWTextShape::textShapeWithRect(const QRectF& rect, const QString& text, pf::Ref<PWStyle> style)
 {
@@ -203,43 +102,64 @@ void PWTextShape::changeText(const QString& key, const QString& setter, const QV
 {
     if (!canEdit())
         return;
+    // The text's area is part of the bounds: the old and the new area are redrawn, and the
+    // container learns of the new bounds.
+    const QRectF oldBounds = bounds();
     registerUndo(setter, oldValue);
     notifyVisualChange();
     willChangeValueForKey(key);
     change();
     didChangeValueForKey(key);
+    notifyGeometryChange(oldBounds);
     notifyVisualChange();
+}
+
+QRectF PWTextShape::bounds() const
+{
+    if (hasCachedBounds())
+        return cachedBounds();
+    QRectF result = PWDrawableShape::bounds();
+    // The plain drawing's text is not the style's, so the style's bounds leave it out.
+    if (!textAdornment() && !m_content.text.isEmpty()) {
+        const PWTextLayout layout = pwtext::layoutForObject(m_content.text, textFormat(), *this);
+        const QRectF text = pwtext::layoutBounds(layout, *this, clipsTextToPath());
+        if (!text.isNull())
+            result = result.isNull() ? text : result.united(text);
+    }
+    setCachedBounds(result);
+    return result;
 }
 
 void PWTextShape::setText(const QString& text)
 {
-    if (text == m_text)
+    if (text == m_content.text)
         return;
-    changeText("text", "setText:", m_text, [&] { m_text = text; });
+    changeText("text", "setText:", m_content.text, [&] { m_content.text = text; });
 }
 
 void PWTextShape::setTextAttributes(const QVariantMap& attributes)
 {
-    if (attributes == m_attributes)
+    if (attributes == m_content.attributes)
         return;
-    changeText("textAttributes", "setTextAttributes:", m_attributes, [&] { m_attributes = attributes; });
+    changeText("textAttributes", "setTextAttributes:", m_content.attributes,
+               [&] { m_content.attributes = attributes; });
 }
 
 void PWTextShape::setClipsToPath(bool clips)
 {
-    if (clips == m_clipsToPath)
+    if (clips == m_content.clipsToPath)
         return;
-    changeText("clipsToPath", "setClipsToPath:", m_clipsToPath, [&] { m_clipsToPath = clips; });
+    changeText("clipsToPath", "setClipsToPath:", m_content.clipsToPath, [&] { m_content.clipsToPath = clips; });
 }
 
 void PWTextShape::setLayoutMode(int mode)
 {
-    if (!acceptsLayoutMode(mode) || mode == m_layoutMode)
+    if (!acceptsLayoutMode(mode) || mode == m_content.layoutMode)
         return;
-    changeText("layoutMode", "setLayoutMode:", m_layoutMode, [&] { m_layoutMode = mode; });
+    changeText("layoutMode", "setLayoutMode:", m_content.layoutMode, [&] { m_content.layoutMode = mode; });
 }
 
-pf::Ref<PWRasterizer> PWTextShape::textAdornment() const { return pwtext::textAdornmentInStyle(style().get()); }
+pf::Ref<PWTextAdornment> PWTextShape::textAdornment() const { return pwtext::textAdornmentInStyle(style().get()); }
 
 bool PWTextShape::validateStyle(QVariant* value, pf::Error* error)
 {
@@ -259,23 +179,60 @@ void PWTextShape::setStyle(pf::Ref<PWStyle> style)
     PWDrawableShape::setStyle(std::move(style));
 }
 
+namespace {
+
+// The plain drawing's format: the attributes' look, laid out as the shape says (modes beyond
+// the known ones go in the box).
+PWTextFormat plainFormat(const QVariantMap& attributes, int mode)
+{
+    PWTextFormat format = PWTextFormat::fromAttributes(attributes);
+    format.layoutMode = mode >= PWTextFormat::LayoutInBox && mode <= PWTextFormat::LayoutCentredOnPath
+                            ? mode
+                            : PWTextFormat::LayoutInBox;
+    return format;
+}
+
+} // namespace
+
+PWTextFormat PWTextShape::textFormat() const
+{
+    if (const pf::Ref<PWTextAdornment> adornment = textAdornment()) {
+        PWTextFormat format = adornment->format();
+        format.layoutMode = adornment->layoutModeForObject(*this);
+        return format;
+    }
+    return plainFormat(m_content.attributes, m_content.layoutMode);
+}
+
 bool PWTextShape::textOverflows() const
 {
-    const QSizeF box = size();
-    if (m_text.isEmpty() || box.width() <= 0.0)
-        return !m_text.isEmpty();
-    QTextLayout layout(m_text, pwtext::fontFromAttributes(m_attributes));
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout.setTextOption(option);
-    double height = 0.0;
-    layout.beginLayout();
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-        line.setLineWidth(box.width());
-        height += line.height();
+    if (const pf::Ref<PWTextAdornment> adornment = textAdornment())
+        return adornment->textOverflowsForObject(*this);
+    return pwtext::layoutForObject(m_content.text, textFormat(), *this).overflowsBox();
+}
+
+QRectF PWTextShape::editingFrame() const { return QRectF(QPointF(), size()); }
+
+QTransform PWTextShape::editingTransform() const { return pwtext::boxTransform(*this); }
+
+std::unique_ptr<QTextDocument> PWTextShape::editingDocument() const
+{
+    const PWTextFormat format = textFormat();
+    return pwtext::editingDocument(m_content.text, format, format.wrapsLines ? size().width() : 0.0);
+}
+
+void PWTextShape::commitEditedText(const QString& text)
+{
+    if (text == m_content.text || !canEdit())
+        return;
+    RVUndoManager* manager = undoManager();
+    if (manager)
+        manager->beginUndoGrouping();
+    setText(text);
+    if (manager) {
+        manager->setActionName(QCoreApplication::translate("PWTextShape", "Typing"));
+        manager->endUndoGrouping();
     }
-    layout.endLayout();
-    return height > box.height() + 1e-6;
 }
 
 void PWTextShape::drawContentWithStyle(PWStyle* style)
@@ -283,64 +240,49 @@ void PWTextShape::drawContentWithStyle(PWStyle* style)
     if (!visible())
         return;
     PWDrawableShape::drawContentWithStyle(style);
-    if (!ghosted())
-        drawText();
+    if (ghosted() || !pf::GraphicsContext::current())
+        return;
+    // An adornment in the style drew the text with the style; without one the plain drawing
+    // shows it.
+    const pf::Ref<PWTextAdornment> adornment = pwtext::textAdornmentInStyle(style);
+    if (!adornment)
+        drawPlainText();
+    drawOverflowIndicator(adornment.get());
 }
 
-void PWTextShape::drawText()
+void PWTextShape::drawPlainText()
+{
+    if (m_content.text.isEmpty())
+        return;
+    const PWTextLayout layout =
+        pwtext::layoutForObject(m_content.text, plainFormat(m_content.attributes, m_content.layoutMode), *this);
+    pwtext::drawLayout(layout, *this, m_content.clipsToPath);
+}
+
+void PWTextShape::drawOverflowIndicator(const PWTextAdornment* adornment)
 {
     pf::GraphicsContext* context = pf::GraphicsContext::current();
+    if (!context || !showsTextOverflowIndicator() || !context->isDrawingToScreen() || m_content.text.isEmpty())
+        return;
     const QSizeF box = size();
-    if (!context || m_text.isEmpty() || box.width() <= 0.0 || box.height() <= 0.0)
+    if (!(box.width() > 0.0) || !(box.height() > 0.0))
+        return;
+    const PWTextLayout layout =
+        adornment ? adornment->layoutForObject(*this)
+                  : pwtext::layoutForObject(m_content.text, plainFormat(m_content.attributes, m_content.layoutMode), *this);
+    if (layout.layoutMode() != PWTextFormat::LayoutInBox || !layout.overflowsBox())
         return;
     pf::GraphicsStateSaver saver(context);
     QPainter& painter = context->painter();
-    if (m_clipsToPath)
-        painter.setClipPath(renderingPath()->toQPainterPath(), Qt::IntersectClip);
-    // Box coordinates: (0, 0) at the box's top-left corner, placed like the shape.
-    QTransform toBox;
-    toBox.translate(location().x(), location().y());
-    toBox.rotateRadians(angle());
-    toBox.translate(-box.width() / 2.0, -box.height() / 2.0);
-    painter.setTransform(toBox * containerTransform() * painter.transform());
-
-    QTextLayout layout(m_text, pwtext::fontFromAttributes(m_attributes));
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout.setTextOption(option);
-    double y = 0.0;
-    layout.beginLayout();
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-        line.setLineWidth(box.width());
-        line.setPosition(QPointF(0.0, y));
-        y += line.height();
-    }
-    layout.endLayout();
-    painter.setPen(pwtext::colourFromAttributes(m_attributes));
-    painter.save();
-    painter.setClipRect(QRectF(QPointF(), box), Qt::IntersectClip);
-    layout.draw(&painter, QPointF());
-    painter.restore();
-
-    if (y > box.height() + 1e-6 && showsTextOverflowIndicator() && context->isDrawingToScreen()) {
-        // A small boxed plus at the bottom-right corner says there is more text than shows.
-        const double side = std::min({8.0, box.width(), box.height()});
-        const QRectF mark(box.width() - side, box.height() - side, side, side);
-        QPen pen(Qt::red);
-        pen.setCosmetic(true);
-        painter.setPen(pen);
-        painter.setBrush(Qt::white);
-        painter.drawRect(mark);
-        painter.drawLine(QPointF(mark.center().x(), mark.top() + 1.5), QPointF(mark.center().x(), mark.bottom() - 1.5));
-        painter.drawLine(QPointF(mark.left() + 1.5, mark.center().y()), QPointF(mark.right() - 1.5, mark.center().y()));
-    }
+    painter.setTransform(pwtext::boxTransform(*this) * painter.transform());
+    pwtext::drawOverflowIndicator(painter, box);
 }
 
 QStringList PWTextShape::searchableStrings() const
 {
     QStringList strings = PWDrawableShape::searchableStrings();
-    if (!m_text.isEmpty())
-        strings << m_text;
+    if (!m_content.text.isEmpty())
+        strings << m_content.text;
     return strings;
 }
 
@@ -351,18 +293,11 @@ pf::Ref<pf::Object> PWTextShape::copy() const { return std::make_shared<PWTextSh
 void PWTextShape::encodeWithCoder(pf::KeyedArchiver& coder) const
 {
     PWDrawableShape::encodeWithCoder(coder);
-    coder.encodeString(m_text, kTextKey);
-    coder.encodePropertyListValue(pwtext::archivableAttributes(m_attributes), kAttributesKey);
-    coder.encodeBool(m_clipsToPath, kClipsKey);
-    coder.encodeInt32(m_layoutMode, kLayoutModeKey);
+    m_content.encode(coder, kArchivePrefix);
 }
 
 void PWTextShape::initWithCoder(pf::KeyedUnarchiver& coder)
 {
     PWDrawableShape::initWithCoder(coder);
-    m_text = coder.decodeString(kTextKey);
-    m_attributes = pwtext::attributesFromArchive(coder.decodePropertyListValue(kAttributesKey).toMap());
-    m_clipsToPath = coder.decodeBool(kClipsKey);
-    const int mode = coder.decodeInt32(kLayoutModeKey);
-    m_layoutMode = acceptsLayoutMode(mode) ? mode : 0;
+    m_content.decode(coder, kArchivePrefix, &PWTextShape::acceptsLayoutMode, 0);
 }

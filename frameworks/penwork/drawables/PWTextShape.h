@@ -2,41 +2,21 @@
 
 #include "frameworks/penwork/drawables/PWDrawableShape.h"
 
+#include "frameworks/penwork/drawables/PWTextLayout.h"
+
 #include <QFont>
 #include <QVariantMap>
 
-class PWRasterizer;
+#include <memory>
 
-// Attributes of the text objects' attribute dictionary that the plain text drawing reads: a
-// QFont (or a family name), a size in points and a QColor.
-inline const QString kPWTextFontAttribute = QStringLiteral("font");
-inline const QString kPWTextFontSizeAttribute = QStringLiteral("fontSize");
-inline const QString kPWTextColourAttribute = QStringLiteral("colour");
-
-// What text shapes and text paths share: the text model, the look-up of the style's text
-// adornment, the attribute dictionary's archiving and the font and colour the attributes give.
-namespace pwtext {
-
-// The first renderer of class "PWTextAdornment" in the style; null without a style or while
-// no class of that name is registered.
-pf::Ref<PWRasterizer> textAdornmentInStyle(const PWStyle* style);
-// Whether the style draws anything besides text (renderers other than groups and text
-// adornments).
-bool styleHasGraphics(const PWStyle* style);
-QFont fontFromAttributes(const QVariantMap& attributes);
-QColor colourFromAttributes(const QVariantMap& attributes);
-// Attributes as a property list and back: fonts and colours travel as tagged strings, values a
-// property list cannot hold are left out.
-QVariantMap archivableAttributes(const QVariantMap& attributes);
-QVariantMap attributesFromArchive(const QVariantMap& stored);
-
-} // namespace pwtext
+class PWTextAdornment;
+class QTextDocument;
 
 // Text in a box: the shape's outline is the box, and the text is laid out inside it, wrapped
-// at its width. The text's own look (font, size, colour, alignment ...) belongs to the style's
-// text adornment once there is one; until then the plain drawing here reads the text
-// attributes.
-class PWTextShape : public PWDrawableShape {
+// at its width. The text's look (font, size, colour, alignment, layout ...) belongs to the
+// style's text adornment; a style without one gets the plain drawing, which reads the text
+// attributes and the shape's own layout mode.
+class PWTextShape : public PWDrawableShape, public PWTextObject {
     PF_CLASS(PWTextShape)
 public:
     PWTextShape();
@@ -61,24 +41,45 @@ public:
     // The layout modes a text shape takes: every mode from 0 on.
     static bool acceptsLayoutMode(int mode) { return mode >= 0; }
 
-    QString text() const { return m_text; }
+    QString text() const { return m_content.text; }
     void setText(const QString& text);
-    QVariantMap textAttributes() const { return m_attributes; }
+    QVariantMap textAttributes() const { return m_content.attributes; }
     void setTextAttributes(const QVariantMap& attributes);
-    // Drawing of the text is kept inside the outline.
-    bool clipsToPath() const { return m_clipsToPath; }
+    // Drawing of the text is kept inside the outline (otherwise text that does not fit shows
+    // beyond the box).
+    bool clipsToPath() const { return m_content.clipsToPath; }
     void setClipsToPath(bool clips);
-    // How the text is laid out; values acceptsLayoutMode refuses are ignored.
-    int layoutMode() const { return m_layoutMode; }
+    // How the plain drawing lays the text out (PWTextFormat::LayoutMode: in the box, or along
+    // the outline); values acceptsLayoutMode refuses are ignored. An adornment has its own.
+    int layoutMode() const { return m_content.layoutMode; }
     void setLayoutMode(int mode);
 
-    pf::Ref<PWRasterizer> textAdornment() const;
-    // Whether the wrapped text is taller than the box.
+    // The style's first text adornment, or null.
+    pf::Ref<PWTextAdornment> textAdornment() const;
+    // The look the text is drawn with: the adornment's, or the plain attributes'.
+    PWTextFormat textFormat() const;
+    // Whether the laid-out text does not fit the box.
     bool textOverflows() const;
+
+    // Inline editing. The frame is the box in its own coordinates ((0, 0) its top-left);
+    // editingTransform takes it to where the shape renders. The document holds the text with
+    // the font, colour and alignment it is drawn with, as wide as the box when lines wrap.
+    QRectF editingFrame() const;
+    QTransform editingTransform() const;
+    std::unique_ptr<QTextDocument> editingDocument() const;
+    // Stores the edited text as one undo step named "Typing"; nothing when it is unchanged or
+    // the shape is locked.
+    void commitEditedText(const QString& text);
+
+    QString textContent() const override { return m_content.text; }
+    bool clipsTextToPath() const override { return m_content.clipsToPath; }
+    bool textFollowsPath() const override { return false; }
 
     void setStyle(pf::Ref<PWStyle> style) override;
     bool validateStyle(QVariant* value, pf::Error* error) override;
 
+    // The style's area united with the plain drawing's text.
+    QRectF bounds() const override;
     void drawContentWithStyle(PWStyle* style) override;
     QStringList searchableStrings() const override;
     QString displayName() const override;
@@ -88,13 +89,11 @@ public:
     void initWithCoder(pf::KeyedUnarchiver& coder) override;
 
 private:
-    void drawText();
+    void drawPlainText();
+    void drawOverflowIndicator(const PWTextAdornment* adornment);
     // A change that shows but leaves the geometry alone: announced around `change`.
     void changeText(const QString& key, const QString& setter, const QVariant& oldValue,
                     const std::function<void()>& change);
 
-    QString m_text;
-    QVariantMap m_attributes;
-    bool m_clipsToPath = false;
-    int m_layoutMode = 0;
+    PWTextContent m_content;
 };

@@ -674,6 +674,11 @@ QByteArray PWDrawing::thumbnailData()
     return PWRenderingOutput::thumbnailData(*this);
 }
 
+pf::Ref<PWDrawing> PWDrawing::drawingWithImageData(const QByteArray& data, const QString& nameForContentLayer)
+{
+    return PWRenderingOutput::drawingWithImageData(data, nameForContentLayer);
+}
+
 pf::Ref<PWDrawing> PWDrawing::drawingByExtractingFromRect(const QRectF& rect, int options) const
 {
     const QRectF area = rect.normalized();

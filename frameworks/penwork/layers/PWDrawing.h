@@ -180,6 +180,9 @@ public:
                                    const QSize& destSize, const pf::Color& background,
                                    pf::Error* error = nullptr);
     QByteArray thumbnailData();
+    // A drawing the image's size holding it as an image shape on a layer of that name (the
+    // default name when empty); null for data that is not a bitmap image.
+    static pf::Ref<PWDrawing> drawingWithImageData(const QByteArray& data, const QString& nameForContentLayer);
 
     // View controllers.
     void addController(PWDrawingViewTarget* controller);

@@ -1,11 +1,16 @@
 #include "frameworks/penwork/layers/PWObjectDrawingLayer.h"
 
-#include "frameworks/penwork/drawables/PWDrawableObject.h"
+#include "frameworks/penwork/drawables/PWDrawablePath.h"
+#include "frameworks/penwork/geometry/BezierPath+Boolean.h"
+#include "frameworks/penwork/styles/PWStyle.h"
 #include "platform/foundation/ClassBuilder.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/graphics/GraphicsContext.h"
 
+#include <QCoreApplication>
 #include <QtMath>
+
+#include <algorithm>
 
 #include <cmath>
 #include <optional>
@@ -27,6 +32,47 @@ QPointF rotatedAbout(const QPointF& point, const QPointF& centre, double radians
     return centre + QPointF(d.x() * c - d.y() * s, d.x() * s + d.y() * c);
 }
 
+using ObjectList = PWObjectOwnerLayer::ObjectList;
+
+// An action taking the sender's title as its undo action name: perform() passes either the
+// name itself or an object answering "title".
+template <typename Result>
+std::function<QVariant(PWObjectDrawingLayer&, const QVariantList&)>
+senderAction(Result (PWObjectDrawingLayer::*action)(const QString&))
+{
+    return [action](PWObjectDrawingLayer& layer, const QVariantList& arguments) {
+        const QVariant sender = arguments.value(0);
+        QString name;
+        if (sender.canConvert<QString>() && !pf::objectCast<pf::Object>(sender))
+            name = sender.toString();
+        else if (auto object = pf::objectCast<pf::Object>(sender); object && object->respondsTo("title"))
+            name = object->valueForKey("title").toString();
+        return QVariant::fromValue((layer.*action)(name));
+    };
+}
+
+// Registers an undo action that selects `objects` (those in the layer then) and registers its
+// own opposite, selecting `opposite`. Registered both first and last in a step that swaps
+// objects, it runs after the objects are back whichever way the step is replayed.
+void registerSelection(PWObjectDrawingLayer& layer, const ObjectList& objects, const ObjectList& opposite)
+{
+    RVUndoManager* manager = layer.undoManager();
+    if (!manager)
+        return;
+    pf::Weak<PWObjectDrawingLayer> weak = layer.ref<PWObjectDrawingLayer>();
+    manager->registerUndo(&layer, [weak, objects, opposite] {
+        if (auto target = weak.lock()) {
+            registerSelection(*target, opposite, objects);
+            target->exchangeSelectionWithObjectsFromArray(objects);
+        }
+    });
+}
+
+bool nonEmpty(const pf::Ref<pf::BezierPath>& path)
+{
+    return path && !path->isEmpty() && !path->bounds().isEmpty();
+}
+
 } // namespace
 
 PF_DEFINE_CLASS(PWObjectDrawingLayer, PWObjectOwnerLayer)
@@ -39,6 +85,29 @@ PF_DEFINE_CLASS(PWObjectDrawingLayer, PWObjectOwnerLayer)
         PWObjectDrawingLayer::setSelectionIsShownWhenInactive(pf::variantToBool(arguments.value(0)));
         return QVariant();
     });
+    using L = PWObjectDrawingLayer;
+    const std::pair<const char*, bool (L::*)(const QString&)> actions[] = {
+        {"alignTopEdges:", &L::alignTopEdges},
+        {"alignVerticalCentres:", &L::alignVerticalCentres},
+        {"alignBottomEdges:", &L::alignBottomEdges},
+        {"alignLeftEdges:", &L::alignLeftEdges},
+        {"alignHorizontalCentres:", &L::alignHorizontalCentres},
+        {"alignRightEdges:", &L::alignRightEdges},
+        {"distributeVerticalCentres:", &L::distributeVerticalCentres},
+        {"distributeVerticalSpace:", &L::distributeVerticalSpace},
+        {"distributeHorizontalCentres:", &L::distributeHorizontalCentres},
+        {"distributeHorizontalSpace:", &L::distributeHorizontalSpace},
+        {"unionSelectedObjects:", &L::unionSelectedObjects},
+        {"diffSelectedObjects:", &L::diffSelectedObjects},
+        {"intersectionSelectedObjects:", &L::intersectionSelectedObjects},
+        {"combineSelectedObjects:", &L::combineSelectedObjects},
+        {"cookieCutterSelectedObjects:", &L::cookieCutterSelectedObjects},
+    };
+    for (const auto& [selector, action] : actions)
+        b.method(selector, senderAction(action));
+    b.method("applyStyle:", std::function<QVariant(L&, const QVariantList&)>([](L& layer, const QVariantList& args) {
+                 return QVariant(layer.applyStyle(pf::objectCast<PWStyle>(args.value(0))));
+             }));
 }
 
 PWObjectDrawingLayer::PWObjectDrawingLayer() = default;
@@ -120,4 +189,260 @@ void PWObjectDrawingLayer::drawInContext(pf::GraphicsContext& context, const QRe
     if (pf::GraphicsContext::current() != &context)
         scope.emplace(context.painter(), context.isFlipped(), context.isDrawingToScreen());
     drawSelection(rect);
+}
+
+// Arranging ----------------------------------------------------------------------------------------
+
+void PWObjectDrawingLayer::asUndoStep(const QString& actionName, const std::function<void()>& edit)
+{
+    RVUndoManager* manager = undoManager();
+    if (!manager) {
+        edit();
+        return;
+    }
+    manager->beginUndoGrouping();
+    try {
+        edit();
+    } catch (...) {
+        manager->endUndoGrouping();
+        throw;
+    }
+    if (!actionName.isEmpty())
+        manager->setActionName(actionName);
+    manager->endUndoGrouping();
+}
+
+bool PWObjectDrawingLayer::alignTopEdges(const QString& name) { return align(Edge::Top, name); }
+bool PWObjectDrawingLayer::alignVerticalCentres(const QString& name) { return align(Edge::VerticalCentre, name); }
+bool PWObjectDrawingLayer::alignBottomEdges(const QString& name) { return align(Edge::Bottom, name); }
+bool PWObjectDrawingLayer::alignLeftEdges(const QString& name) { return align(Edge::Left, name); }
+bool PWObjectDrawingLayer::alignHorizontalCentres(const QString& name) { return align(Edge::HorizontalCentre, name); }
+bool PWObjectDrawingLayer::alignRightEdges(const QString& name) { return align(Edge::Right, name); }
+bool PWObjectDrawingLayer::distributeVerticalCentres(const QString& name) { return distribute(true, false, name); }
+bool PWObjectDrawingLayer::distributeVerticalSpace(const QString& name) { return distribute(true, true, name); }
+bool PWObjectDrawingLayer::distributeHorizontalCentres(const QString& name) { return distribute(false, false, name); }
+bool PWObjectDrawingLayer::distributeHorizontalSpace(const QString& name) { return distribute(false, true, name); }
+
+bool PWObjectDrawingLayer::align(Edge edge, const QString& actionName)
+{
+    const ObjectList objects = selectedAvailableObjects();
+    if (objects.size() < 2)
+        return false;
+    QRectF all;
+    for (const auto& object : objects)
+        all = all.united(object->logicalBounds());
+    std::vector<std::pair<pf::Ref<PWDrawableObject>, QPointF>> moves;
+    for (const auto& object : objects) {
+        const QRectF r = object->logicalBounds();
+        QPointF d;
+        switch (edge) {
+        case Edge::Top: d.setY(all.top() - r.top()); break;
+        case Edge::VerticalCentre: d.setY(all.center().y() - r.center().y()); break;
+        case Edge::Bottom: d.setY(all.bottom() - r.bottom()); break;
+        case Edge::Left: d.setX(all.left() - r.left()); break;
+        case Edge::HorizontalCentre: d.setX(all.center().x() - r.center().x()); break;
+        case Edge::Right: d.setX(all.right() - r.right()); break;
+        }
+        if (!d.isNull())
+            moves.emplace_back(object, d);
+    }
+    if (moves.empty())
+        return false;
+    asUndoStep(actionName, [&] {
+        for (const auto& [object, d] : moves)
+            object->moveBy(d.x(), d.y());
+    });
+    return true;
+}
+
+bool PWObjectDrawingLayer::distribute(bool vertical, bool bySpace, const QString& actionName)
+{
+    ObjectList objects = selectedAvailableObjects();
+    if (objects.size() < 3)
+        return false;
+    const auto lead = [vertical](const QRectF& r) { return vertical ? r.top() : r.left(); };
+    const auto extent = [vertical](const QRectF& r) { return vertical ? r.height() : r.width(); };
+    const auto centre = [vertical](const QRectF& r) { return vertical ? r.center().y() : r.center().x(); };
+    std::vector<std::pair<pf::Ref<PWDrawableObject>, QRectF>> items;
+    for (const auto& object : objects)
+        items.emplace_back(object, object->logicalBounds());
+    // Ordered by centre, ties by stacking order (the selection comes bottom first).
+    std::stable_sort(items.begin(), items.end(),
+                     [&](const auto& a, const auto& b) { return centre(a.second) < centre(b.second); });
+    const int n = int(items.size());
+    std::vector<double> shifts(n, 0.0);
+    if (bySpace) {
+        const QRectF& first = items.front().second;
+        const QRectF& last = items.back().second;
+        double used = 0.0;
+        for (const auto& item : items)
+            used += extent(item.second);
+        const double gap = ((lead(last) + extent(last)) - lead(first) - used) / (n - 1);
+        double position = lead(first) + extent(first) + gap;
+        for (int i = 1; i < n - 1; ++i) {
+            shifts[i] = position - lead(items[i].second);
+            position += extent(items[i].second) + gap;
+        }
+    } else {
+        const double from = centre(items.front().second);
+        const double step = (centre(items.back().second) - from) / (n - 1);
+        for (int i = 1; i < n - 1; ++i)
+            shifts[i] = from + step * i - centre(items[i].second);
+    }
+    if (std::all_of(shifts.begin(), shifts.end(), [](double s) { return std::abs(s) < 1e-9; }))
+        return false;
+    asUndoStep(actionName, [&] {
+        for (int i = 1; i < n - 1; ++i)
+            if (std::abs(shifts[i]) >= 1e-9)
+                items[i].first->moveBy(vertical ? 0.0 : shifts[i], vertical ? shifts[i] : 0.0);
+    });
+    return true;
+}
+
+// Boolean operations -------------------------------------------------------------------------------
+
+ObjectList PWObjectDrawingLayer::booleanOperands() const
+{
+    ObjectList operands;
+    for (const auto& object : selectedAvailableObjects())
+        if (object->canPerformBooleanOperation(true) && object->renderingPath())
+            operands.append(object);
+    return operands;
+}
+
+void PWObjectDrawingLayer::replaceObjects(const ObjectList& sources, const ObjectList& results,
+                                          const QString& actionName)
+{
+    asUndoStep(actionName, [&] {
+        const ObjectList before = selection();
+        registerSelection(*this, before, results);
+        qint64 index = 0;
+        for (const auto& source : sources)
+            index = std::max(index, indexOfObject(source.get()));
+        index -= sources.size() - 1;
+        removeObjectsInArray(sources);
+        index = std::clamp<qint64>(index, 0, countOfObjects());
+        for (const auto& result : results)
+            insertObject(result, index++);
+        exchangeSelectionWithObjectsFromArray(results);
+        registerSelection(*this, before, results);
+    });
+}
+
+bool PWObjectDrawingLayer::unionSelectedObjects(const QString& actionName)
+{
+    const ObjectList operands = booleanOperands();
+    if (operands.size() < 2)
+        return false;
+    pf::Ref<pf::BezierPath> result = operands.front()->renderingPath();
+    for (qsizetype i = 1; i < operands.size() && result; ++i)
+        result = pw::unionPath(*result, *operands[i]->renderingPath());
+    if (!nonEmpty(result))
+        return false;
+    replaceObjects(operands, {PWDrawablePath::drawablePathWithPath(*result, operands.back()->style())}, actionName);
+    return true;
+}
+
+bool PWObjectDrawingLayer::diffSelectedObjects(const QString& actionName)
+{
+    const ObjectList operands = booleanOperands();
+    if (operands.size() < 2)
+        return false;
+    pf::Ref<pf::BezierPath> result = operands.front()->renderingPath();
+    for (qsizetype i = 1; i < operands.size() && nonEmpty(result); ++i)
+        result = pw::differencePath(*result, *operands[i]->renderingPath());
+    if (!nonEmpty(result))
+        return false;
+    replaceObjects(operands, {PWDrawablePath::drawablePathWithPath(*result, operands.front()->style())}, actionName);
+    return true;
+}
+
+bool PWObjectDrawingLayer::intersectionSelectedObjects(const QString& actionName)
+{
+    const ObjectList operands = booleanOperands();
+    if (operands.size() < 2)
+        return false;
+    pf::Ref<pf::BezierPath> result = operands.front()->renderingPath();
+    for (qsizetype i = 1; i < operands.size() && nonEmpty(result); ++i)
+        result = pw::intersectionPath(*result, *operands[i]->renderingPath());
+    if (!nonEmpty(result))
+        return false;
+    replaceObjects(operands, {PWDrawablePath::drawablePathWithPath(*result, operands.back()->style())}, actionName);
+    return true;
+}
+
+bool PWObjectDrawingLayer::combineSelectedObjects(const QString& actionName)
+{
+    const ObjectList operands = booleanOperands();
+    if (operands.size() < 2)
+        return false;
+    pf::BezierPath combined;
+    for (const auto& operand : operands)
+        combined.appendPath(*operand->renderingPath());
+    combined.setWindingRule(pf::BezierPath::WindingRule::EvenOdd);
+    if (combined.isEmpty())
+        return false;
+    replaceObjects(operands, {PWDrawablePath::drawablePathWithPath(combined, operands.back()->style())}, actionName);
+    return true;
+}
+
+bool PWObjectDrawingLayer::cookieCutterSelectedObjects(const QString& actionName)
+{
+    const ObjectList operands = booleanOperands();
+    if (operands.size() < 2)
+        return false;
+    // Regions so far, each with the style of the topmost object covering it. Each further
+    // (higher) object splits every region into the part inside it, which takes its style, and
+    // the part outside; what of it lies outside every region so far is a region of its own.
+    std::vector<std::pair<pf::Ref<pf::BezierPath>, pf::Ref<PWStyle>>> regions;
+    regions.emplace_back(operands.front()->renderingPath(), operands.front()->style());
+    for (qsizetype i = 1; i < operands.size(); ++i) {
+        const pf::Ref<pf::BezierPath> cutter = operands[i]->renderingPath();
+        const pf::Ref<PWStyle> style = operands[i]->style();
+        std::vector<std::pair<pf::Ref<pf::BezierPath>, pf::Ref<PWStyle>>> next;
+        pf::Ref<pf::BezierPath> remainder = cutter;
+        for (const auto& [region, regionStyle] : regions) {
+            if (auto outside = pw::differencePath(*region, *cutter); nonEmpty(outside))
+                next.emplace_back(outside, regionStyle);
+            if (auto inside = pw::intersectionPath(*region, *cutter); nonEmpty(inside))
+                next.emplace_back(inside, style);
+            if (nonEmpty(remainder))
+                remainder = pw::differencePath(*remainder, *region);
+        }
+        if (nonEmpty(remainder))
+            next.emplace_back(remainder, style);
+        regions = std::move(next);
+    }
+    ObjectList results;
+    for (const auto& [region, style] : regions)
+        if (nonEmpty(region))
+            results.append(PWDrawablePath::drawablePathWithPath(*region, style));
+    if (results.isEmpty())
+        return false;
+    replaceObjects(operands, results, actionName);
+    return true;
+}
+
+// Styles -------------------------------------------------------------------------------------------
+
+int PWObjectDrawingLayer::applyStyle(const pf::Ref<PWStyle>& style)
+{
+    if (!style)
+        return 0;
+    // validateStyle may hand back a style of its own in place of the one offered.
+    std::vector<std::pair<pf::Ref<PWDrawableObject>, pf::Ref<PWStyle>>> takers;
+    for (const auto& object : selectedAvailableObjects()) {
+        QVariant value = pf::toVariant(std::static_pointer_cast<pf::Object>(style));
+        if (!object->validateStyle(&value, nullptr))
+            continue;
+        if (auto accepted = pf::objectCast<PWStyle>(value))
+            takers.emplace_back(object, accepted);
+    }
+    if (takers.empty())
+        return 0;
+    asUndoStep(QCoreApplication::translate("PWObjectDrawingLayer", "Apply Style"), [&] {
+        for (const auto& [object, accepted] : takers)
+            object->setStyle(accepted);
+    });
+    return int(takers.size());
 }

@@ -4,6 +4,8 @@
 
 #include <QSizeF>
 
+#include <functional>
+
 // The ordinary drawing layer: an object layer that draws its selection highlight (while it is
 // the active layer, or always with selectionIsShownWhenInactive) and makes duplicates of
 // objects in a row or round a centre.
@@ -29,5 +31,52 @@ public:
     // overlapping, spaced evenly round the full turn; none when the object lies on the centre.
     ObjectList autoPolarDuplicate(const pf::Ref<PWDrawableObject>& object, const QPointF& centre) const;
 
+    // Arranging the selection. Each works on the selected available objects by their logical
+    // bounds, as one undo step named `actionName` (the sender's title), and answers whether
+    // anything moved. Alignment needs two objects: it lines them up on the outermost edge (or
+    // the centre line of the selection's bounds). Distribution needs three: the outermost two
+    // stay put and the others are spaced evenly between them, by centres or by equal gaps.
+    // The drawing is y-down, so "top" is the smallest y.
+    bool alignTopEdges(const QString& actionName);
+    bool alignVerticalCentres(const QString& actionName);
+    bool alignBottomEdges(const QString& actionName);
+    bool alignLeftEdges(const QString& actionName);
+    bool alignHorizontalCentres(const QString& actionName);
+    bool alignRightEdges(const QString& actionName);
+    bool distributeVerticalCentres(const QString& actionName);
+    bool distributeVerticalSpace(const QString& actionName);
+    bool distributeHorizontalCentres(const QString& actionName);
+    bool distributeHorizontalSpace(const QString& actionName);
+
+    // Boolean operations on the selected available objects that can take part in them (at
+    // least two), as one undo step named `actionName`. The sources leave the layer and the
+    // results, new path objects, take their place and become the selection. Answers false,
+    // changing nothing, when there are too few objects or the result would be empty.
+    //  union: one path covering them all, in the topmost object's style;
+    //  diff: the bottom object with all the others cut away, in its own style;
+    //  intersection: the area all of them share, in the topmost object's style;
+    //  combine: every outline appended into one even-odd path, in the topmost object's style;
+    //  cookieCutter: every separate region their overlaps make, each in the style of the
+    //  topmost object that covers it.
+    bool unionSelectedObjects(const QString& actionName);
+    bool diffSelectedObjects(const QString& actionName);
+    bool intersectionSelectedObjects(const QString& actionName);
+    bool combineSelectedObjects(const QString& actionName);
+    bool cookieCutterSelectedObjects(const QString& actionName);
+
+    // Gives each selected available object that accepts `style` (validateStyle) that style, as
+    // one undo step "Apply Style"; answers how many took it.
+    int applyStyle(const pf::Ref<PWStyle>& style);
+
     void drawInContext(pf::GraphicsContext& context, const QRectF& rect, bool showingHighlighting) override;
+
+private:
+    enum class Edge { Top, VerticalCentre, Bottom, Left, HorizontalCentre, Right };
+    bool align(Edge edge, const QString& actionName);
+    bool distribute(bool vertical, bool bySpace, const QString& actionName);
+    // Runs `edit` as one undo step named `actionName` (unless empty).
+    void asUndoStep(const QString& actionName, const std::function<void()>& edit);
+    ObjectList booleanOperands() const;
+    // Replaces `sources` by `results`, placed where the topmost source was, and selects them.
+    void replaceObjects(const ObjectList& sources, const ObjectList& results, const QString& actionName);
 };

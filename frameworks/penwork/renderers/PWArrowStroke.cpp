@@ -321,7 +321,7 @@ PWArrowStroke::Parts PWArrowStroke::partsForPath(const pf::BezierPath& path, con
     return parts;
 }
 
-void PWArrowStroke::drawParts(const pf::BezierPath& path, const QString& text)
+void PWArrowStroke::drawParts(const pf::BezierPath& path, const Parts& parts)
 {
     pf::GraphicsContext* context = pf::GraphicsContext::current();
     if (!context || path.isEmpty())
@@ -329,7 +329,6 @@ void PWArrowStroke::drawParts(const pf::BezierPath& path, const QString& text)
     if (!colour().isValid() || colour().alphaComponent() <= 0.0)
         return;
     pf::GraphicsStateSaver saver(context);
-    const Parts parts = partsForPath(path, text);
     if (parts.line)
         applyAttributesToPath(*parts.line);
     pw::renderers::setShadow(*context, shadow().get());
@@ -352,18 +351,50 @@ void PWArrowStroke::drawParts(const pf::BezierPath& path, const QString& text)
     });
 }
 
+QString PWArrowStroke::textForPath(const pf::BezierPath& path, const PWRenderable* object) const
+{
+    // Measuring a path costs more than the rest of an arrow: only when the length is shown.
+    return m_dimensionOptions == DimensionNone ? QString() : dimensionTextForLength(pw::length(path), object);
+}
+
+PWArrowStroke::Parts PWArrowStroke::partsForObject(const PWRenderable& object, const pf::BezierPath& path) const
+{
+    // The text follows the drawing's units as well as the geometry: both are in the key.
+    quint64 units = 0;
+    if (m_dimensionOptions != DimensionNone) {
+        const auto* drawable = dynamic_cast<const PWDrawableObject*>(&object);
+        if (const PWDrawing* drawing = drawable ? drawable->drawing() : nullptr)
+            units = qHashMulti(0, drawing->abbreviatedDrawingUnits(), drawing->convertLength(1.0));
+    }
+    const quint64 key = pw::renderers::geometryKey(object, path, units);
+    if (std::optional<Parts> cached = m_partsCache.find(key))
+        return *cached;
+    Parts parts = partsForPath(path, textForPath(path, &object));
+    const qint64 cost = (parts.line ? parts.line->elementCount() : 0) + parts.shapes.elementCount();
+    m_partsCache.insert(key, parts, cost);
+    return parts;
+}
+
 void PWArrowStroke::render(const PWRenderable& object)
 {
     if (!pf::GraphicsContext::current())
         return;
     const pf::Ref<pf::BezierPath> path = pathForObject(object);
-    if (path)
-        drawParts(*path, dimensionTextForLength(pw::length(*path), &object));
+    if (path && !path->isEmpty())
+        drawParts(*path, partsForObject(object, *path));
 }
 
 void PWArrowStroke::renderPath(const pf::BezierPath& path)
 {
-    drawParts(path, dimensionTextForLength(pw::length(path), nullptr));
+    if (!pf::GraphicsContext::current() || path.isEmpty())
+        return;
+    drawParts(path, partsForPath(path, textForPath(path, nullptr)));
+}
+
+void PWArrowStroke::sendDidChange(const QString& keyPath)
+{
+    m_partsCache.clear();
+    PWStroke::sendDidChange(keyPath);
 }
 
 QRectF PWArrowStroke::boundsNeededForObject(const PWRenderable& object) const
@@ -371,7 +402,7 @@ QRectF PWArrowStroke::boundsNeededForObject(const PWRenderable& object) const
     const pf::Ref<pf::BezierPath> path = pathForObject(object);
     if (!path || path->isEmpty())
         return QRectF();
-    const Parts parts = partsForPath(*path, dimensionTextForLength(pw::length(*path), &object));
+    const Parts parts = partsForObject(object, *path);
     QRectF area;
     if (parts.line && !parts.line->isEmpty())
         area = strokeBoundsForPath(*parts.line);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "frameworks/penwork/renderers/PWRendererGeometry.h"
 #include "frameworks/penwork/styles/PWStroke.h"
 
 #include <QPainterPath>
@@ -105,6 +106,8 @@ public:
 
 protected:
     void registerActionNames() const override;
+    // Any change of a setting drops the drawings kept for redraws.
+    void sendDidChange(const QString& keyPath) override;
 
 private:
     // What one drawing is made of: the shortened line, and the filled shapes (heads, text).
@@ -113,8 +116,11 @@ private:
         QPainterPath shapes;
     };
     Parts partsForPath(const pf::BezierPath& path, const QString& text) const;
+    QString textForPath(const pf::BezierPath& path, const PWRenderable* object) const;
+    // The parts for the object, kept between redraws of the same geometry.
+    Parts partsForObject(const PWRenderable& object, const pf::BezierPath& path) const;
     QPainterPath headShape(int kind, const QPointF& tip, double outwardAngle) const;
-    void drawParts(const pf::BezierPath& path, const QString& text);
+    void drawParts(const pf::BezierPath& path, const Parts& parts);
 
     int m_headAtStart = HeadNone;
     int m_headAtEnd = HeadArrow;
@@ -125,4 +131,5 @@ private:
     int m_dimensionOptions = DimensionNone;
     int m_dimensionTextKind = DimensionTextWithUnits;
     int m_toleranceOption = 0;
+    mutable pw::renderers::GeometryCache<Parts> m_partsCache;
 };

@@ -24,14 +24,6 @@ const QString kSuppressArchiveKey = QStringLiteral("pw_fillPattern_drawingOfClip
 const QString kAlternateArchiveKey = QStringLiteral("pw_fillPattern_patternAlternateYOffset");
 const QString kAutoTileArchiveKey = QStringLiteral("pw_fillPattern_autoTile");
 
-double signedUnit(quint64& state)
-{
-    quint64 z = (state += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    z ^= z >> 31;
-    return double(z >> 11) / double(1ull << 53) * 2.0 - 1.0;
-}
 
 double finiteOr(double value, double fallback)
 {
@@ -129,12 +121,11 @@ QList<QPointF> PWFillPattern::gridPlacesForPath(const pf::BezierPath& path, doub
         stepX = std::max(kMinInterval, motif.width() * scale());
         stepY = std::max(kMinInterval, motif.height() * scale());
     }
-    QTransform turn;
-    turn.rotate(m_angle + extraDegrees);
     // The grid is laid out in its own frame over the path's area there, a copy's reach beyond.
+    const pw::renderers::TurnedFrame frame = pw::renderers::turnedFrameForPath(path, m_angle + extraDegrees);
+    const QTransform& turn = frame.turn;
     const double reach = motifReach() + wobblyness();
-    const QRectF area =
-        path.transformed(turn.inverted())->controlPointBounds().adjusted(-reach, -reach - stepY, reach, reach);
+    const QRectF area = frame.area.adjusted(-reach, -reach - stepY, reach, reach);
     double columns = std::floor(area.width() / stepX) + 1.0;
     double rows = std::floor(area.height() / stepY) + 1.0;
     if (columns * rows > kMaxMotifs) {
@@ -155,38 +146,26 @@ QList<QPointF> PWFillPattern::gridPlacesForPath(const pf::BezierPath& path, doub
 
 void PWFillPattern::renderPattern(const pf::BezierPath& path, double extraDegrees)
 {
+    using pw::renderers::signedRandom;
     pf::GraphicsContext* context = pf::GraphicsContext::current();
     const QImage motif = image();
     if (!context || path.isEmpty() || motif.isNull())
         return;
     const QList<QPointF> places = gridPlacesForPath(path, extraDegrees);
-    const QPainterPath area = path.toQPainterPath();
-    pf::GraphicsStateSaver saver(context);
-    context->addClip(path);
-    QPainter& painter = context->painter();
-    const QRectF imageRect(-motif.width() / 2.0, -motif.height() / 2.0, motif.width(), motif.height());
+    QList<pw::renderers::MotifPlacement> placements;
+    placements.reserve(places.size());
     quint64 state = pw::renderers::seedForPath(path, 0);
     for (const QPointF& place : places) {
         // Three draws per copy whatever is used, so one setting does not reshuffle the others.
-        const double size = scale() * (1.0 + scaleRandomness() * signedUnit(state));
-        const double turn = m_motifAngle + extraDegrees + m_motifAngleRandomness * 180.0 * signedUnit(state);
-        const double strayAngle = signedUnit(state) * M_PI;
-        const QPointF centre = place + QPointF(std::cos(strayAngle), std::sin(strayAngle)) * wobblyness();
-        QTransform placing;
-        placing.translate(centre.x(), centre.y());
-        placing.rotate(turn);
-        placing.scale(size, size);
-        if (m_suppressClipped) {
-            QPainterPath footprint;
-            footprint.addRect(imageRect);
-            if (!area.contains(placing.map(footprint)))
-                continue;
-        }
-        painter.save();
-        painter.setTransform(placing, true);
-        painter.drawImage(imageRect, motif);
-        painter.restore();
+        const double size = scale() * (1.0 + scaleRandomness() * signedRandom(state));
+        const double turn = m_motifAngle + extraDegrees + m_motifAngleRandomness * 180.0 * signedRandom(state);
+        const double strayAngle = signedRandom(state) * M_PI;
+        placements.append({place + QPointF(std::cos(strayAngle), std::sin(strayAngle)) * wobblyness(), turn, size});
     }
+    const QPainterPath area = path.toQPainterPath();
+    pf::GraphicsStateSaver saver(context);
+    context->addClip(path);
+    pw::renderers::drawMotifs(context->painter(), motif, placements, m_suppressClipped ? &area : nullptr);
 }
 
 void PWFillPattern::render(const PWRenderable& object)

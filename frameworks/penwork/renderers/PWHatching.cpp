@@ -37,15 +37,6 @@ bool validJoin(int join)
     return join >= int(pf::BezierPath::LineJoin::Miter) && join <= int(pf::BezierPath::LineJoin::Bevel);
 }
 
-// Splitmix step for the per-line offsets; the same seed always gives the same hatching.
-double signedUnit(quint64& state)
-{
-    quint64 z = (state += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    z ^= z >> 31;
-    return double(z >> 11) / double(1ull << 53) * 2.0 - 1.0;
-}
 
 } // namespace
 
@@ -187,10 +178,9 @@ pf::Ref<pf::BezierPath> PWHatching::hatchLinesForPath(const pf::BezierPath& path
     auto lines = pf::BezierPath::path();
     if (path.isEmpty())
         return lines;
-    QTransform turn;
-    turn.rotate(m_angle + extraDegrees);
     // Lines run along x in the hatching's own frame; the path is measured in that frame.
-    const QRectF area = path.transformed(turn.inverted())->controlPointBounds();
+    const pw::renderers::TurnedFrame frame = pw::renderers::turnedFrameForPath(path, m_angle + extraDegrees);
+    const QRectF& area = frame.area;
     if (!area.isValid() && area.height() <= 0.0 && area.width() <= 0.0)
         return lines;
     const double spacing = std::max(m_spacing, area.height() / kMaxLines);
@@ -201,7 +191,7 @@ pf::Ref<pf::BezierPath> PWHatching::hatchLinesForPath(const pf::BezierPath& path
         if (y > area.bottom() || k > kMaxLines)
             break;
         if (m_roughness > 0.0)
-            y += signedUnit(state) * m_roughness * spacing / 2.0;
+            y += pw::renderers::signedRandom(state) * m_roughness * spacing / 2.0;
         auto line = pf::BezierPath::path();
         line->moveTo(QPointF(area.left() - reach, y));
         line->lineTo(QPointF(area.right() + reach, y));
@@ -209,7 +199,7 @@ pf::Ref<pf::BezierPath> PWHatching::hatchLinesForPath(const pf::BezierPath& path
             line = pw::renderers::roughenedPath(*line, m_wobblyness, state ^ quint64(k));
         lines->appendPath(*line);
     }
-    lines->transform(turn);
+    lines->transform(frame.turn);
     return lines;
 }
 
@@ -256,7 +246,7 @@ QRectF PWHatching::boundsNeededForObject(const PWRenderable& object) const
 
 QString PWHatching::displayName() const
 {
-    return QStringLiteral("Hatching");
+    return QStringLiteral("Hatch Fill");
 }
 
 QStringList PWHatching::observableKeyPaths() const

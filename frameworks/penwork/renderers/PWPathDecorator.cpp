@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -29,14 +30,6 @@ const QString kChainArchiveKey = QStringLiteral("pw_pathDecorator_usesChainMetho
 const QString kWobbleArchiveKey = QStringLiteral("pw_pathDecorator_wobblyness");
 const QString kClippingArchiveKey = QStringLiteral("pw_pathDecorator_clipping");
 
-double signedUnit(quint64& state)
-{
-    quint64 z = (state += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    z ^= z >> 31;
-    return double(z >> 11) / double(1ull << 53) * 2.0 - 1.0;
-}
 
 // Sizes each copy: the decorator's scale, the lead-in and lead-out ramp, and the random
 // variation, drawn in placement order from a seed so redraws match.
@@ -52,7 +45,7 @@ public:
             if (fromEnd < lead)
                 factor *= m_decorator.rampFunction(std::clamp(fromEnd / lead, 0.0, 1.0));
         }
-        factor *= 1.0 + m_decorator.scaleRandomness() * signedUnit(m_state);
+        factor *= 1.0 + m_decorator.scaleRandomness() * pw::renderers::signedRandom(m_state);
         return factor;
     }
 
@@ -228,14 +221,14 @@ double PWPathDecorator::motifReach() const
     return std::hypot(m_image.width(), m_image.height()) / 2.0 * m_scale * (1.0 + m_scaleRandomness);
 }
 
-void PWPathDecorator::renderPath(const pf::BezierPath& path)
+QList<pw::renderers::MotifPlacement> PWPathDecorator::placementsForPath(const pf::BezierPath& path) const
 {
-    pf::GraphicsContext* context = pf::GraphicsContext::current();
-    if (!context || path.isEmpty() || m_image.isNull())
-        return;
+    QList<pw::renderers::MotifPlacement> placements;
+    if (path.isEmpty() || m_image.isNull())
+        return placements;
     const double total = pw::length(path);
     if (total <= 0.0)
-        return;
+        return placements;
     const double interval = std::max(effectiveInterval(), total / kMaxCopies);
     // A marker whose copies give each placement's origin, direction and size.
     auto marker = pf::BezierPath::path();
@@ -247,12 +240,9 @@ void PWPathDecorator::renderPath(const pf::BezierPath& path)
     const pf::Ref<pf::BezierPath> placed =
         pw::bezierPathWithPathAtInterval(path, *marker, interval, interval / 2.0, m_offsetAlternates, &sizer);
 
-    pf::GraphicsStateSaver saver(context);
-    pw::renderers::clipToSide(*context, path, m_clipping, motifReach() + std::abs(m_lateralOffset) + m_wobblyness);
-    QPainter& painter = context->painter();
-    const QRectF imageRect(-m_image.width() / 2.0, -m_image.height() / 2.0, m_image.width(), m_image.height());
     quint64 wobble = seed ^ 0xA5A5A5A5A5A5A5A5ull;
     const QList<pf::BezierPath::Element>& elements = placed->elements();
+    placements.reserve(elements.size() / 3);
     for (int i = 0; i + 2 < elements.size(); i += 3) {
         const QPointF origin = elements[i].points[0];
         const QPointF xAxis = elements[i + 1].points[0] - origin;
@@ -266,16 +256,62 @@ void PWPathDecorator::renderPath(const pf::BezierPath& path)
         const double side = xAxis.x() * yAxis.y() - xAxis.y() * yAxis.x() >= 0.0 ? 1.0 : -1.0;
         double sideways = m_lateralOffset * side;
         if (m_wobblyness > 0.0)
-            sideways += signedUnit(wobble) * m_wobblyness;
-        const QPointF centre = origin + left * sideways;
-        painter.save();
-        painter.translate(centre);
-        if (m_normalToPath)
-            painter.rotate(std::atan2(along.y(), along.x()) * 180.0 / M_PI);
-        painter.scale(factor, factor);
-        painter.drawImage(imageRect, m_image);
-        painter.restore();
+            sideways += pw::renderers::signedRandom(wobble) * m_wobblyness;
+        const double degrees = m_normalToPath ? std::atan2(along.y(), along.x()) * 180.0 / M_PI : 0.0;
+        placements.append({origin + left * sideways, degrees, factor});
     }
+    return placements;
+}
+
+void PWPathDecorator::drawPlacements(const pf::BezierPath& path, const QList<pw::renderers::MotifPlacement>& placements)
+{
+    pf::GraphicsContext* context = pf::GraphicsContext::current();
+    if (!context || placements.isEmpty())
+        return;
+    pf::GraphicsStateSaver saver(context);
+    pw::renderers::clipToSide(*context, path, m_clipping, motifReach() + std::abs(m_lateralOffset) + m_wobblyness);
+    pw::renderers::drawMotifs(context->painter(), m_image, placements);
+}
+
+void PWPathDecorator::render(const PWRenderable& object)
+{
+    if (!pf::GraphicsContext::current())
+        return;
+    const pf::Ref<pf::BezierPath> path = pathForObject(object);
+    if (!path || path->isEmpty() || m_image.isNull())
+        return;
+    // Drawn through renderPath as ever, which finds the placements under the object's key.
+    const std::optional<quint64> outer = std::exchange(m_renderingKey, pw::renderers::geometryKey(object, *path));
+    try {
+        renderPath(*path);
+    } catch (...) {
+        m_renderingKey = outer;
+        throw;
+    }
+    m_renderingKey = outer;
+}
+
+void PWPathDecorator::renderPath(const pf::BezierPath& path)
+{
+    if (!pf::GraphicsContext::current())
+        return;
+    if (!m_renderingKey) {
+        drawPlacements(path, placementsForPath(path));
+        return;
+    }
+    // Placing copies along a path is the costly part, and only the geometry changes it.
+    std::optional<QList<pw::renderers::MotifPlacement>> placements = m_placementCache.find(*m_renderingKey);
+    if (!placements) {
+        placements = placementsForPath(path);
+        m_placementCache.insert(*m_renderingKey, *placements, placements->size());
+    }
+    drawPlacements(path, *placements);
+}
+
+void PWPathDecorator::sendDidChange(const QString& keyPath)
+{
+    m_placementCache.clear();
+    PWRasterizer::sendDidChange(keyPath);
 }
 
 QRectF PWPathDecorator::boundsNeededForObject(const PWRenderable& object) const

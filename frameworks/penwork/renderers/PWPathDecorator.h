@@ -1,5 +1,6 @@
 #pragma once
 
+#include "frameworks/penwork/renderers/PWRendererGeometry.h"
 #include "frameworks/penwork/styles/PWRasterizer.h"
 
 #include <QByteArray>
@@ -83,6 +84,12 @@ public:
     // The distance between copies this decorator uses (the chain method follows the image).
     double effectiveInterval() const;
 
+    // Where the copies go along `path`, in drawing order.
+    QList<pw::renderers::MotifPlacement> placementsForPath(const pf::BezierPath& path) const;
+
+    // Draws the copies placed for the object, reusing the placements of the last drawing of
+    // the same geometry.
+    void render(const PWRenderable& object) override;
     void renderPath(const pf::BezierPath& path) override;
     QRectF boundsNeededForObject(const PWRenderable& object) const override;
     QString displayName() const override;
@@ -99,8 +106,12 @@ protected:
     void registerActionNames() const override;
     // How far a copy may reach from its place: half the image's diagonal at the largest scale.
     double motifReach() const;
+    // Any change of a setting drops the placements kept for redraws.
+    void sendDidChange(const QString& keyPath) override;
 
 private:
+    void drawPlacements(const pf::BezierPath& path, const QList<pw::renderers::MotifPlacement>& placements);
+
     QImage m_image;
     double m_scale = 1.0;
     double m_interval = 20.0;
@@ -112,4 +123,7 @@ private:
     bool m_chain = false;
     double m_wobblyness = 0.0;
     int m_clipping = 0;
+    pw::renderers::GeometryCache<QList<pw::renderers::MotifPlacement>> m_placementCache;
+    // The cache key of the object render is drawing, while it hands its path to renderPath.
+    std::optional<quint64> m_renderingKey;
 };

@@ -21,12 +21,6 @@ quint64 nextRandom(quint64& state)
     return z ^ (z >> 31);
 }
 
-// Uniform in -1...1.
-double signedRandom(quint64& state)
-{
-    return double(nextRandom(state) >> 11) / double(1ull << 53) * 2.0 - 1.0;
-}
-
 QPointF leftNormal(double slope)
 {
     return QPointF(std::sin(slope), -std::cos(slope));
@@ -232,6 +226,56 @@ quint64 seedForPath(const pf::BezierPath& path, quint64 geometryChecksum)
 {
     quint64 state = quint64(path.hash()) ^ (geometryChecksum * 0x9E3779B97F4A7C15ull);
     return nextRandom(state);
+}
+
+double signedRandom(quint64& state)
+{
+    return double(nextRandom(state) >> 11) / double(1ull << 53) * 2.0 - 1.0;
+}
+
+TurnedFrame turnedFrameForPath(const pf::BezierPath& path, double degrees)
+{
+    TurnedFrame frame;
+    frame.turn.rotate(degrees);
+    frame.area = path.transformed(frame.turn.inverted())->controlPointBounds();
+    return frame;
+}
+
+void drawMotifs(QPainter& painter, const QImage& image, const QList<MotifPlacement>& placements,
+                const QPainterPath* keepWithin)
+{
+    if (image.isNull())
+        return;
+    const QRectF imageRect(-image.width() / 2.0, -image.height() / 2.0, image.width(), image.height());
+    QPainterPath footprint;
+    if (keepWithin)
+        footprint.addRect(imageRect);
+    const QTransform base = painter.worldTransform();
+    for (const MotifPlacement& place : placements) {
+        if (!(place.scale > 0.0))
+            continue;
+        QTransform placing;
+        placing.translate(place.centre.x(), place.centre.y());
+        placing.rotate(place.degrees);
+        placing.scale(place.scale, place.scale);
+        if (keepWithin && !keepWithin->contains(placing.map(footprint)))
+            continue;
+        painter.setWorldTransform(placing * base);
+        painter.drawImage(imageRect, image);
+    }
+    painter.setWorldTransform(base);
+}
+
+quint64 geometryKey(const PWRenderable& object, const pf::BezierPath& path, quint64 extra)
+{
+    // The path's own hash leaves its coordinates out (they compare within a tolerance), and
+    // two objects may share a checksum: the exact points go into the key.
+    size_t seed = qHashMulti(0, object.geometryChecksum(), path.hash(), extra);
+    for (const pf::BezierPath::Element& element : path.elements()) {
+        for (int i = 0; i < element.pointCount(); ++i)
+            seed = qHashMulti(seed, element.points[i].x(), element.points[i].y());
+    }
+    return seed;
 }
 
 double clampedValue(double value, double lo, double hi, double fallback)

@@ -1,15 +1,23 @@
 #pragma once
 
+#include "frameworks/penwork/styles/PWRenderable.h"
+
 #include "platform/foundation/Error.h"
 #include "platform/graphics/BezierPath.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QImage>
 #include <QList>
+#include <QPainter>
+#include <QPainterPath>
 #include <QPointF>
+#include <QTransform>
 #include <QVariant>
 
 #include <functional>
+#include <mutex>
+#include <optional>
 
 // Geometry and value helpers the stroke and fill renderers share.
 namespace pw::renderers {
@@ -46,6 +54,90 @@ pf::Ref<pf::BezierPath> roughenedPath(const pf::BezierPath& path, double roughne
 
 // A seed that follows the object's geometry: equal paths give equal seeds.
 quint64 seedForPath(const pf::BezierPath& path, quint64 geometryChecksum);
+// The next number of a seeded sequence, uniform in -1...1; the same seed always gives the same
+// sequence, on every platform.
+double signedRandom(quint64& state);
+
+// A path seen in a frame turned by `degrees`: the turn (frame to user space) and the path's
+// control-point bounds in the frame. Renderers that lay out rows or a grid at an angle work in
+// it and map their places back with `turn`.
+struct TurnedFrame {
+    QTransform turn;
+    QRectF area;
+};
+TurnedFrame turnedFrameForPath(const pf::BezierPath& path, double degrees);
+
+// One copy of a motif: its centre, turn (degrees) and scale.
+struct MotifPlacement {
+    QPointF centre;
+    double degrees = 0.0;
+    double scale = 1.0;
+};
+// Draws `image` centred on each placement, turned and scaled. With `keepWithin`, copies whose
+// footprint does not lie wholly inside it are left out.
+void drawMotifs(QPainter& painter, const QImage& image, const QList<MotifPlacement>& placements,
+                const QPainterPath* keepWithin = nullptr);
+
+// What a renderer builds from an object's geometry and keeps between redraws. An entry's key
+// combines the object's geometryChecksum, the hash of the path drawn and whatever else the
+// entry depends on (geometryKey), so objects that share a renderer never see each other's
+// entries; the renderer clears the cache when one of its settings changes. Copies start empty.
+// Entries are weighed by a cost (say, their points); when the total would pass kMaxCost the
+// cache starts again, and an entry costing more than that is not kept at all.
+template <class T>
+class GeometryCache {
+public:
+    static constexpr qint64 kMaxCost = 3'000'000;
+
+    GeometryCache() = default;
+    GeometryCache(const GeometryCache&) {}
+    GeometryCache& operator=(const GeometryCache&)
+    {
+        clear();
+        return *this;
+    }
+
+    std::optional<T> find(quint64 key) const
+    {
+        std::lock_guard lock(m_mutex);
+        const auto it = m_entries.constFind(key);
+        if (it == m_entries.constEnd())
+            return std::nullopt;
+        return *it;
+    }
+    void insert(quint64 key, T value, qint64 cost)
+    {
+        cost = std::max<qint64>(cost, 1);
+        if (cost > kMaxCost)
+            return;
+        std::lock_guard lock(m_mutex);
+        if (m_cost + cost > kMaxCost) {
+            m_entries.clear();
+            m_cost = 0;
+        }
+        m_entries.insert(key, std::move(value));
+        m_cost += cost;
+    }
+    void clear()
+    {
+        std::lock_guard lock(m_mutex);
+        m_entries.clear();
+        m_cost = 0;
+    }
+    int count() const
+    {
+        std::lock_guard lock(m_mutex);
+        return int(m_entries.size());
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    QHash<quint64, T> m_entries;
+    qint64 m_cost = 0;
+};
+
+// The key of what is built for `object` from `path`, with `extra` for anything else it depends on.
+quint64 geometryKey(const PWRenderable& object, const pf::BezierPath& path, quint64 extra = 0);
 
 // A value clamped to lo..hi; NaN gives `fallback`.
 double clampedValue(double value, double lo, double hi, double fallback);

@@ -1,7 +1,10 @@
 #include "frameworks/penwork/styles/PWStyle.h"
 
+#include "frameworks/penwork/registries/PWStyleRegistry.h"
+#include "frameworks/penwork/renderers/PWTextAdornment.h"
 #include "frameworks/penwork/styles/PWFill.h"
 #include "frameworks/penwork/styles/PWStroke.h"
+#include "frameworks/penwork/support/PWUniqueID.h"
 
 #include "platform/foundation/Date.h"
 #include "platform/foundation/Error.h"
@@ -15,7 +18,6 @@
 
 #include <QBuffer>
 #include <QPaintDevice>
-#include <QUuid>
 
 #include <algorithm>
 #include <atomic>
@@ -45,6 +47,18 @@ PF_DEFINE_CLASS(PWStyle, PWRastGroup)
     b.property("image", &PWStyle::image);
     b.property(PWStyle::kStringKey, &PWStyle::string, &PWStyle::setString);
     b.property(PWStyle::kImageComponentKey, &PWStyle::imageComponent, &PWStyle::setImageComponent);
+    b.classMethod("textStyleWithFont:", [](const pf::Class&, const QVariantList& args) {
+        return pf::toVariant(PWStyle::textStyleWithFont(args.value(0).value<QFont>()));
+    });
+    b.classMethod("textStyleWithAttributes:", [](const pf::Class&, const QVariantList& args) {
+        return pf::toVariant(PWStyle::textStyleWithAttributes(args.value(0).toMap()));
+    });
+    b.classMethod("defaultTextStyle",
+                  [](const pf::Class&, const QVariantList&) { return pf::toVariant(PWStyle::defaultTextStyle()); });
+    b.classMethod("setDefaultTextStyle:", [](const pf::Class&, const QVariantList& args) {
+        PWStyle::setDefaultTextStyle(pf::objectCast<PWStyle>(args.value(0)));
+        return QVariant();
+    });
     b.method("setFillColour:", std::function<QVariant(PWStyle&, const QVariantList&)>(
                                    [](PWStyle& style, const QVariantList& arguments) {
                                        const pf::Ref<pf::Color> colour = pf::objectCast<pf::Color>(arguments.value(0));
@@ -80,6 +94,17 @@ pf::Ref<PWStyle>& defaultStyleSlot()
     return style;
 }
 
+pf::Ref<PWStyle>& defaultTextStyleSlot()
+{
+    static pf::Ref<PWStyle> style;
+    return style;
+}
+
+QString textStyleName(const QFont& font)
+{
+    return QStringLiteral("%1 %2 pt").arg(font.family(), QString::number(font.pointSizeF(), 'g', 4));
+}
+
 double now()
 {
     return pf::Date::timeIntervalSinceReferenceDate(pf::Date::now());
@@ -87,7 +112,7 @@ double now()
 
 QString newUniqueKey()
 {
-    return QUuid::createUuid().toString(QUuid::WithoutBraces);
+    return PWUniqueID::uniqueKey();
 }
 
 // The shape swatches show a style on.
@@ -173,6 +198,42 @@ pf::Ref<PWStyle> PWStyle::defaultStyle()
 void PWStyle::setDefaultStyle(const pf::Ref<PWStyle>& style)
 {
     defaultStyleSlot() = style;
+}
+
+pf::Ref<PWStyle> PWStyle::textStyleWithFont(const QFont& font)
+{
+    auto adornment = std::make_shared<PWTextAdornment>();
+    adornment->setFont(font);
+    auto style = std::make_shared<PWStyle>();
+    style->addRenderer(adornment);
+    style->m_name = textStyleName(adornment->font());
+    return style;
+}
+
+pf::Ref<PWStyle> PWStyle::textStyleWithAttributes(const QVariantMap& attributes)
+{
+    auto adornment = std::make_shared<PWTextAdornment>();
+    adornment->setTextAttributes(attributes);
+    auto style = std::make_shared<PWStyle>();
+    style->addRenderer(adornment);
+    style->m_name = textStyleName(adornment->font());
+    return style;
+}
+
+pf::Ref<PWStyle> PWStyle::defaultTextStyle()
+{
+    pf::Ref<PWStyle>& slot = defaultTextStyleSlot();
+    if (!slot) {
+        slot = std::make_shared<PWStyle>();
+        slot->addRenderer(std::make_shared<PWTextAdornment>());
+        slot->m_name = QStringLiteral("Default Text");
+    }
+    return slot;
+}
+
+void PWStyle::setDefaultTextStyle(const pf::Ref<PWStyle>& style)
+{
+    defaultTextStyleSlot() = style;
 }
 
 pf::Ref<pf::Shadow> PWStyle::defaultShadow()
@@ -318,20 +379,21 @@ void PWStyle::setUserDescription(const QString& description)
     changeProperty(m_userDescription, description, kUserDescriptionKey);
 }
 
+bool PWStyle::isStyleRegistered() const
+{
+    return m_registered || PWStyleRegistry::isStyleRegistered(*this);
+}
+
 bool PWStyle::hasTextAdornment() const
 {
-    const pf::Class* text = pf::Class::named(QStringLiteral("PWTextAdornment"));
-    return text && !renderersOfClass(*text).isEmpty();
+    return !renderersOfClass(PWTextAdornment::staticClass()).isEmpty();
 }
 
 bool PWStyle::isPureTextStyle() const
 {
-    const pf::Class* text = pf::Class::named(QStringLiteral("PWTextAdornment"));
-    if (!text)
-        return false;
     bool any = false;
     for (const pf::Ref<PWRasterizer>& renderer : renderersOfClass(PWRasterizer::staticClass())) {
-        if (renderer->isKindOf(*text))
+        if (renderer->isKindOf<PWTextAdornment>())
             any = true;
         else if (!renderer->isKindOf<PWRastGroup>())
             return false;

@@ -7,8 +7,10 @@
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Shadow.h"
 
+#include <QFont>
 #include <QImage>
 #include <QSizeF>
+#include <QVariantMap>
 #include <QString>
 
 #include <memory>
@@ -61,6 +63,14 @@ public:
     // restores that.
     static pf::Ref<PWStyle> defaultStyle();
     static void setDefaultStyle(const pf::Ref<PWStyle>& style);
+    // Text styles: a new style holding one text adornment with that font (its size included),
+    // or with those text attributes, named after the font ("Helvetica 12 pt").
+    static pf::Ref<PWStyle> textStyleWithFont(const QFont& font);
+    static pf::Ref<PWStyle> textStyleWithAttributes(const QVariantMap& attributes);
+    // The text style new text objects get, and that text can be reset to (callers take a
+    // mutable copy). Starts as one text adornment with its defaults; setting null restores that.
+    static pf::Ref<PWStyle> defaultTextStyle();
+    static void setDefaultTextStyle(const pf::Ref<PWStyle>& style);
     // A new shadow with the framework's default settings, each call.
     static pf::Ref<pf::Shadow> defaultShadow();
 
@@ -100,7 +110,9 @@ public:
     bool styleSharable() const { return m_styleSharable; }
     void setStyleSharable(bool sharable);
     // Whether a style registry holds the style; the registry sets it.
-    bool isStyleRegistered() const { return m_registered; }
+    // Registered by the framework's own registry (which sets the flag), or held under its
+    // unique key by the registry the application handed over.
+    bool isStyleRegistered() const;
     void setStyleRegistered(bool registered);
     // Stable across archiving.
     QString uniqueKey() const { return m_uniqueKey; }
@@ -109,7 +121,8 @@ public:
     // Seconds since 2001-01-01 00:00 UTC of the last change.
     double lastModificationTimestamp() const { return m_lastModification; }
 
-    // No text adornment exists yet: a style holds no text renderers.
+    // Whether a text adornment is among the renderers (groups searched), and whether the style
+    // draws only text: at least one text adornment and, besides groups, nothing else.
     bool hasTextAdornment() const;
     bool isPureTextStyle() const;
 

@@ -82,20 +82,31 @@ void RVObservableObject::sendInitialValuesForAllPropertiesToObserver(pf::Reflect
     sendInitialValuesForProperties(observableKeyPaths(), observer, context);
 }
 
+QStringList RVObservableObject::observableKeyPaths() const
+{
+    return objClass().performClassMethod(QStringLiteral("observableKeyPaths")).toStringList();
+}
+
 void RVObservableObject::sendInitialValuesForProperties(const QStringList& keyPaths, pf::Reflective* observer,
                                                         void* context)
+{
+    sendInitialValues(*this, keyPaths, observer, context);
+}
+
+void RVObservableObject::sendInitialValues(pf::Reflective& object, const QStringList& keyPaths,
+                                           pf::Reflective* observer, void* context)
 {
     PF_PARAMETER_ASSERT(observer);
     for (const QString& keyPath : keyPaths) {
         QVariant value;
         try {
-            value = valueForKeyPath(keyPath);
+            value = object.valueForKeyPath(keyPath);
         } catch (const pf::UndefinedKeyException&) {
             // The observer shows such a key as not applicable; one bad key must not keep the
             // others from their first values.
         }
         const QVariantMap change{{pf::NSKeyValueChangeKindKey, int(pf::ChangeKind::Setting)},
                                  {pf::NSKeyValueChangeNewKey, value.isValid() ? value : pf::null()}};
-        observer->observeValueForKeyPath(keyPath, this, change, context);
+        observer->observeValueForKeyPath(keyPath, &object, change, context);
     }
 }

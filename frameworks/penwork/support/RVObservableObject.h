@@ -14,9 +14,11 @@ class RVObservableObject : public pf::Object {
 public:
     RVObservableObject() = default;
 
-    // The key paths of `cls`, each once, superclass keys first.
+    // The key paths of `cls` in the table, each once, superclass keys first.
     static QStringList observableKeyPaths(const pf::Class& cls);
-    QStringList observableKeyPaths() const { return observableKeyPaths(objClass()); }
+    // What this object's class answers to the class operation "observableKeyPaths" (a subclass
+    // may answer it its own way, on top of the table).
+    QStringList observableKeyPaths() const;
 
     // Makes the list of `cls` its superclass's list followed by `keyPaths`; calling it again adds
     // more. Replaces a list set earlier with setObservableKeyPaths.
@@ -30,4 +32,8 @@ public:
     // The same for `keyPaths`. A key path the object does not have sends the null marker. Both
     // raise NSInvalidArgumentException for a null observer.
     void sendInitialValuesForProperties(const QStringList& keyPaths, pf::Reflective* observer, void* context);
+    // The same for any object, for classes outside this hierarchy that adopt the inspectable
+    // protocol.
+    static void sendInitialValues(pf::Reflective& object, const QStringList& keyPaths, pf::Reflective* observer,
+                                  void* context);
 };

@@ -224,7 +224,7 @@ TEST(RenderersModel, KeyedChangesFollowTheProtocolAndLockedStylesRefuse)
         {"PWRoughStroke", "roughness", 6.0, "Rough Stroke Roughness"},
         {"PWZigZagFill", "closed", false, "Zig-Zag Fill Closed"},
         {"PWGradientFill", "gradientAngle", 0.5, "Gradient Fill Angle"},
-        {"PWHatching", "spacing", 12.0, "Hatching Spacing"},
+        {"PWHatching", "spacing", 12.0, "Hatch Fill Spacing"},
         {"PWTilingFill", "opacity", 0.5, "Tiling Fill Opacity"},
         {"PWPathDecorator", "wobblyness", 2.0, "Path Decorator Wobble"},
         {"PWFillPattern", "motifAngleRandomness", 0.3, "Pattern Fill Motif Angle Randomness"},

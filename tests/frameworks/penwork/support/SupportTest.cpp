@@ -298,3 +298,50 @@ TEST(MeasureUndoManager, ExplodesTheTopStepIntoOneStepPerAction)
     auto empty = std::make_shared<RVUndoManager>();
     EXPECT_FALSE(empty->explodeTopUndoAction());
 }
+
+#include "frameworks/penwork/drawables/PWArcPath.h"
+#include "frameworks/penwork/drawables/PWDrawableShape.h"
+
+namespace {
+
+// Records each key path an observer is sent and whether a value came with it.
+class InitialValuesRecorder : public pf::Object {
+    PF_CLASS(InitialValuesRecorder)
+public:
+    void observeValueForKeyPath(const QString& keyPath, pf::Reflective*, const QVariantMap& change, void*) override
+    {
+        keys.append(keyPath);
+        values.insert(keyPath, change.value(pf::NSKeyValueChangeNewKey));
+    }
+    QStringList keys;
+    QVariantMap values;
+};
+
+} // namespace
+
+PF_DEFINE_CLASS(InitialValuesRecorder, pf::Object) {}
+
+TEST(SupportObservable, DrawablesAreObservableObjectsAndTheirListsFollowTheTable)
+{
+    auto arc = std::make_shared<PWArcPath>();
+    EXPECT_TRUE(arc->isKindOf(RVObservableObject::staticClass()));
+
+    // The instance answer is the class operation, with the subclass's own keys on top.
+    const QStringList arcKeys = arc->RVObservableObject::observableKeyPaths();
+    EXPECT_TRUE(arcKeys.contains("radius") && arcKeys.contains("path") && arcKeys.contains("location"));
+    InitialValuesRecorder recorder;
+    arc->sendInitialValuesForAllPropertiesToObserver(&recorder, nullptr);
+    EXPECT_EQ(recorder.keys, arcKeys);
+    EXPECT_TRUE(recorder.values.value("radius").isValid());
+
+    // An extension replacing the drawable list reaches the subclasses that extend it.
+    const QStringList base = PWDrawableObject::observableKeyPaths();
+    RVObservableObject::setObservableKeyPaths(PWDrawableObject::staticClass(), {"location", "extensionKey"});
+    const QStringList shapeKeys = PWDrawableObject::observableKeyPathsForClass(PWDrawableShape::staticClass());
+    const QStringList replacedArcKeys = PWDrawableObject::observableKeyPathsForClass(PWArcPath::staticClass());
+    RVObservableObject::setObservableKeyPaths(PWDrawableObject::staticClass(), base);
+    EXPECT_EQ(shapeKeys, (QStringList{"location", "extensionKey"}));
+    EXPECT_TRUE(replacedArcKeys.contains("extensionKey") && replacedArcKeys.contains("radius"));
+    EXPECT_FALSE(replacedArcKeys.contains("angle"));
+    EXPECT_EQ(PWDrawableObject::observableKeyPathsForClass(PWDrawableShape::staticClass()), base);
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "frameworks/penwork/svg/PWSVGStyleSheet.h"
+
+#include "platform/foundation/Error.h"
+#include "platform/foundation/Object.h"
+
+#include <QHash>
+#include <QList>
+#include <QSizeF>
+#include <QTransform>
+
+class PWDrawableObject;
+class PWDrawing;
+struct PWSVGElement;
+
+namespace pwsvg {
+struct Style;
+}
+
+// Turns a parsed SVG document into a drawing of editable objects: shapes and paths with their
+// fills and strokes in drawing coordinates (every transform applied), groups, text shapes and
+// image shapes. One instance builds one drawing.
+class PWSVGDrawingBuilder {
+public:
+    // Bounds that keep a hostile document from taking unbounded time or memory: objects made
+    // (use elements can multiply them), elements visited, nested use, and path data per
+    // element.
+    static constexpr int kMaxObjects = 250000;
+    static constexpr int kMaxVisits = 1000000;
+    static constexpr int kMaxUseDepth = 32;
+    static constexpr qsizetype kMaxPathDataChars = 8 * 1024 * 1024;
+    // The largest drawing side accepted, in points (some 35 metres).
+    static constexpr double kMaxDrawingSide = 100000.0;
+
+    explicit PWSVGDrawingBuilder(const PWSVGElement& root);
+    ~PWSVGDrawingBuilder();
+
+    pf::Ref<PWDrawing> build(pf::Error* error);
+
+private:
+    using Objects = QList<pf::Ref<PWDrawableObject>>;
+
+    void collect(const PWSVGElement& element);
+    bool rootGeometry(QSizeF* drawingSize, QTransform* rootTransform, bool* sizeFromContent);
+
+    pwsvg::Style computeStyle(const PWSVGElement& element, const pwsvg::Style& parent) const;
+    QHash<QString, QString> declaredProperties(const PWSVGElement& element) const;
+
+    // Appends what `element` draws to `out`; false once a bound is passed (m_error says why).
+    bool buildElement(const PWSVGElement& element, const pwsvg::Style& parentStyle, const QTransform& parentCTM,
+                      double opacityAbove, Objects& out);
+    bool buildChildren(const PWSVGElement& element, const pwsvg::Style& style, const QTransform& ctm, double opacity,
+                       bool firstOnly, Objects& out);
+    bool buildUse(const PWSVGElement& use, const pwsvg::Style& style, const QTransform& ctm, double opacity,
+                  Objects& out);
+    bool buildShape(const PWSVGElement& element, const pwsvg::Style& style, const QTransform& ctm, double opacity,
+                    Objects& out);
+    bool buildText(const PWSVGElement& element, const pwsvg::Style& style, const QTransform& ctm, double opacity,
+                   Objects& out);
+    bool buildImage(const PWSVGElement& element, const QTransform& ctm, double opacity, Objects& out);
+    bool addObject(const pf::Ref<PWDrawableObject>& object, Objects& out);
+    bool fail(int code, const QString& reason);
+
+    // Several objects as one group, one object itself, none as nothing.
+    static void appendGrouped(const Objects& objects, Objects& out);
+
+    double length(const PWSVGElement& element, const QString& key, int axis, double fontSize,
+                  double fallback = 0.0) const;
+
+    const PWSVGElement& m_root;
+    PWSVGStyleSheet m_sheet;
+    QHash<QString, const PWSVGElement*> m_ids;
+    QSizeF m_viewport;
+    QList<const PWSVGElement*> m_useStack;
+    int m_objectCount = 0;
+    int m_visits = 0;
+    pf::Error m_error;
+    bool m_failed = false;
+};

@@ -1,0 +1,46 @@
+#include "frameworks/penwork/svg/PWSVGImporter.h"
+
+#include "frameworks/penwork/layers/PWDrawing.h"
+#include "frameworks/penwork/svg/PWSVGDrawingBuilder.h"
+#include "frameworks/penwork/svg/PWSVGElement.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+
+pf::Ref<PWDrawing> PWSVGImporter::drawingWithSVGData(const QByteArray& data, pf::Error* error)
+{
+    const std::unique_ptr<PWSVGElement> root = PWSVGDocumentReader::read(data, error);
+    if (!root)
+        return nullptr;
+    return PWSVGDrawingBuilder(*root).build(error);
+}
+
+pf::Ref<PWDrawing> PWSVGImporter::drawingWithContentsOfSVGFile(const QString& path, pf::Error* error)
+{
+    auto unreadable = [&](const QString& reason) {
+        pf::Error underlying = pf::Error::make(pf::kPFFoundationErrorDomain, pf::kErrorFileRead, reason);
+        QVariantMap info{{pf::NSLocalizedDescriptionKey,
+                          QCoreApplication::translate("PWSVGImporter", "The SVG file \"%1\" could not be read.")
+                              .arg(QFileInfo(path).fileName())},
+                         {pf::NSLocalizedFailureReasonErrorKey, reason},
+                         {pf::NSFilePathErrorKey, path},
+                         {pf::NSUnderlyingErrorKey, QVariant::fromValue(underlying)}};
+        pf::fail(error, pf::Error(kPWSVGErrorDomain, kPWSVGErrorUnreadableFile, info));
+        return pf::Ref<PWDrawing>();
+    };
+    QFile file(path);
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return unreadable(QCoreApplication::translate("PWSVGImporter", "There is no file at this place."));
+    if (info.size() > PWSVGDocumentReader::kMaxDataBytes)
+        return unreadable(QCoreApplication::translate("PWSVGImporter", "The file is larger than %1 MB.")
+                              .arg(PWSVGDocumentReader::kMaxDataBytes / (1024 * 1024)));
+    if (!file.open(QIODevice::ReadOnly))
+        return unreadable(file.errorString());
+    // Read one byte past the limit, so that a file that grew since it was measured is caught.
+    const QByteArray data = file.read(PWSVGDocumentReader::kMaxDataBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        return unreadable(file.errorString());
+    return drawingWithSVGData(data, error);
+}
