@@ -3,7 +3,6 @@
 #include "drawing/PWXEasing.h"
 
 #include "frameworks/penwork/geometry/BezierPath+Length.h"
-#include "frameworks/penwork/geometry/BezierPath+Placement.h"
 #include "frameworks/penwork/renderers/PWRendererGeometry.h"
 #include "frameworks/penwork/styles/PWRendererSupport.h"
 
@@ -40,40 +39,6 @@ const QString kColourArchiveKey = QStringLiteral("PWXCuttingEmbankment_colour");
 const QString kKindArchiveKey = QStringLiteral("PWXCuttingEmbankment_kind");
 const QString kRelSpacingArchiveKey = QStringLiteral("PWXCuttingEmbankment_relSpacing");
 const QString kTaperFunctionArchiveKey = QStringLiteral("PWXCuttingEmbankment_taperFunction");
-
-// A repeatable sequence in -1..1 (splitmix64), so that redraws of one path match.
-double signedUnit(quint64& state)
-{
-    quint64 z = (state += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    z ^= z >> 31;
-    return double(z >> 11) / double(1ull << 53) * 2.0 - 1.0;
-}
-
-// Sizes each motif: the scale, the lead-in and lead-out ramp and the random variation.
-class MotifSizer : public pw::TaperDelegate {
-public:
-    MotifSizer(const PWXCuttingAndEmbankmentRasterizer& renderer, quint64 seed) : m_renderer(renderer), m_state(seed)
-    {
-    }
-    double taperFactorAtDistance(double distance, const pf::BezierPath&, double totalLength) override
-    {
-        double factor = m_renderer.scale();
-        const double lead = m_renderer.leadInAndOutLengthProportion() * totalLength;
-        if (lead > 0.0) {
-            const double fromEnd = std::min(distance, totalLength - distance);
-            if (fromEnd < lead)
-                factor *= m_renderer.rampFunction(std::clamp(fromEnd / lead, 0.0, 1.0));
-        }
-        factor *= 1.0 + m_renderer.scaleRandomness() * signedUnit(m_state);
-        return factor;
-    }
-
-private:
-    const PWXCuttingAndEmbankmentRasterizer& m_renderer;
-    quint64 m_state;
-};
 
 // The motif with the centre of its bounds at the origin: that point sits on the path, as the
 // centre of an image placed along it would.
@@ -227,36 +192,10 @@ pf::Ref<pf::BezierPath> PWXCuttingAndEmbankmentRasterizer::motifsPathForPath(con
 
     double interval = usesChainMethod() ? motif->bounds().width() * scale() : this->interval();
     interval = std::max({interval, kMinInterval, total / kMaxCopies});
-    auto marker = pf::BezierPath::path();
-    marker->moveTo(QPointF(0, 0));
-    marker->lineTo(QPointF(1, 0));
-    marker->lineTo(QPointF(0, 1));
-    const quint64 seed = pw::renderers::seedForPath(path, 0);
-    MotifSizer sizer(*this, seed);
-    const pf::Ref<pf::BezierPath> placed =
-        pw::bezierPathWithPathAtInterval(path, *marker, interval, interval / 2.0, lateralOffsetAlternates(), &sizer);
-
-    quint64 wobble = seed ^ 0xA5A5A5A5A5A5A5A5ull;
-    const QList<pf::BezierPath::Element>& elements = placed->elements();
-    for (int i = 0; i + 2 < elements.size(); i += 3) {
-        const QPointF origin = elements[i].points[0];
-        const QPointF xAxis = elements[i + 1].points[0] - origin;
-        const QPointF yAxis = elements[i + 2].points[0] - origin;
-        const double factor = std::hypot(xAxis.x(), xAxis.y());
-        if (!(factor > 0.0))
-            continue;
-        const QPointF along = xAxis / factor;
-        const QPointF left(along.y(), -along.x());
-        // Mirrored copies (the alternates) have their y axis on the path's other side.
-        const double side = xAxis.x() * yAxis.y() - xAxis.y() * yAxis.x() >= 0.0 ? 1.0 : -1.0;
-        double sideways = lateralOffset() * side;
-        if (wobblyness() > 0.0)
-            sideways += signedUnit(wobble) * wobblyness();
-        const QPointF centre = origin + left * sideways;
-        QTransform place = QTransform::fromScale(factor, factor);
-        if (normalToPath())
-            place *= QTransform().rotateRadians(std::atan2(along.y(), along.x()));
-        place *= QTransform::fromTranslate(centre.x(), centre.y());
+    for (const pw::renderers::MotifPlacement& placement : placementsForPath(path, interval)) {
+        QTransform place = QTransform::fromScale(placement.scale, placement.scale);
+        place *= QTransform().rotate(placement.degrees);
+        place *= QTransform::fromTranslate(placement.centre.x(), placement.centre.y());
         result->appendPath(*motif->transformed(place));
     }
     return result;

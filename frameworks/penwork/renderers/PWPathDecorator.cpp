@@ -230,6 +230,13 @@ QList<pw::renderers::MotifPlacement> PWPathDecorator::placementsForPath(const pf
     if (total <= 0.0)
         return placements;
     const double interval = std::max(effectiveInterval(), total / kMaxCopies);
+    return placementsForPath(path, interval);
+}
+
+QList<pw::renderers::MotifPlacement> PWPathDecorator::placementsForPath(const pf::BezierPath& path,
+                                                                      double interval) const
+{
+    QList<pw::renderers::MotifPlacement> placements;
     // A marker whose copies give each placement's origin, direction and size.
     auto marker = pf::BezierPath::path();
     marker->moveTo(QPointF(0, 0));

@@ -104,6 +104,9 @@ public:
 
 protected:
     void registerActionNames() const override;
+    // Where copies `interval` apart go along `path`: each sized by the scale, the ramp and the
+    // random variation, moved by the lateral offset and the wobble.
+    QList<pw::renderers::MotifPlacement> placementsForPath(const pf::BezierPath& path, double interval) const;
     // How far a copy may reach from its place: half the image's diagonal at the largest scale.
     double motifReach() const;
     // Any change of a setting drops the placements kept for redraws.
