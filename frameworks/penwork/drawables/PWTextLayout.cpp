@@ -530,6 +530,17 @@ QRectF layoutBounds(const PWTextLayout& layout, const PWRenderable& object, bool
     return ink;
 }
 
+QRectF withPlainTextBounds(const QRectF& styleBounds, const QString& text, const PWTextFormat& format,
+                           const PWRenderable& object, bool clips)
+{
+    if (text.isEmpty())
+        return styleBounds;
+    const QRectF shown = layoutBounds(layoutForObject(text, format, object), object, clips);
+    if (shown.isNull())
+        return styleBounds;
+    return styleBounds.isNull() ? shown : styleBounds.united(shown);
+}
+
 void drawOverflowIndicator(QPainter& painter, const QSizeF& box)
 {
     const double side = std::min({8.0, box.width(), box.height()});

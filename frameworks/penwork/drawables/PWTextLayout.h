@@ -194,6 +194,10 @@ PWTextLayout layoutForObject(const QString& text, const PWTextFormat& format, co
 void drawLayout(const PWTextLayout& layout, const PWRenderable& object, bool clips);
 // The area drawLayout touches.
 QRectF layoutBounds(const PWTextLayout& layout, const PWRenderable& object, bool clips);
+// `styleBounds` grown by the text the plain drawing shows (the text of an object whose style
+// has no text adornment): the style's bounds leave that text out.
+QRectF withPlainTextBounds(const QRectF& styleBounds, const QString& text, const PWTextFormat& format,
+                           const PWRenderable& object, bool clips);
 
 // The mark drawn at the bottom right of a box whose text does not all fit: a small boxed plus.
 void drawOverflowIndicator(QPainter& painter, const QSizeF& box);

@@ -86,13 +86,8 @@ QRectF PWTextPath::bounds() const
     if (hasCachedBounds())
         return cachedBounds();
     QRectF result = PWDrawablePath::bounds();
-    // The plain drawing's text is not the style's, so the style's bounds leave it out.
-    if (!textAdornment() && !m_content.text.isEmpty()) {
-        const PWTextLayout layout = pwtext::layoutForObject(m_content.text, textFormat(), *this);
-        const QRectF text = pwtext::layoutBounds(layout, *this, clipsTextToPath());
-        if (!text.isNull())
-            result = result.isNull() ? text : result.united(text);
-    }
+    if (!textAdornment())
+        result = pwtext::withPlainTextBounds(result, m_content.text, textFormat(), *this, clipsTextToPath());
     setCachedBounds(result);
     return result;
 }
