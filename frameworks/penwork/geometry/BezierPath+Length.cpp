@@ -9,16 +9,12 @@ namespace pw {
 
 using detail::ArcLengthIndex;
 
-double length(const pf::BezierPath& path)
-{
-    return ArcLengthIndex(detail::geometryOf(path)).totalLength();
-}
+namespace {
 
-QPointF pointOnPathAtLength(const pf::BezierPath& path, double length, double* slope)
+QPointF pointAtLength(const ArcLengthIndex& index, double length, double* slope)
 {
     if (slope)
         *slope = 0.0;
-    const ArcLengthIndex index(detail::geometryOf(path));
     if (!index.hasCurves()) {
         if (index.paths().empty())
             return QPointF();
@@ -32,6 +28,32 @@ QPointF pointOnPathAtLength(const pf::BezierPath& path, double length, double* s
         *slope = std::atan2(direction.y(), direction.x());
     }
     return QPointF(point.x(), point.y());
+}
+
+} // namespace
+
+double length(const pf::BezierPath& path)
+{
+    return ArcLengthIndex(detail::geometryOf(path)).totalLength();
+}
+
+QPointF pointOnPathAtLength(const pf::BezierPath& path, double length, double* slope)
+{
+    return pointAtLength(ArcLengthIndex(detail::geometryOf(path)), length, slope);
+}
+
+PathMeasure::PathMeasure(const pf::BezierPath& path)
+    : m_path(path), m_index(std::make_unique<ArcLengthIndex>(detail::geometryOf(path)))
+{
+}
+
+PathMeasure::~PathMeasure() = default;
+
+double PathMeasure::length() const { return m_index->totalLength(); }
+
+QPointF PathMeasure::pointAtLength(double length, double* slope) const
+{
+    return pw::pointAtLength(*m_index, length, slope);
 }
 
 double nearestLengthToPoint(const pf::BezierPath& path, const QPointF& point, double tolerance, double* distance)

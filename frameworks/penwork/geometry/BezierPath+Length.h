@@ -4,6 +4,12 @@
 
 #include <QPointF>
 
+#include <memory>
+
+namespace pw::detail {
+class ArcLengthIndex;
+}
+
 // Measuring a path along its length. Lengths run through the sub-paths in order: a move adds no
 // length, and a closed sub-path's closing segment counts. A path with a coordinate that is not
 // finite measures as an empty path.
@@ -28,5 +34,27 @@ QPointF pointOnPathAtLength(const pf::BezierPath& path, double length, double* s
 // answers 0 for a point near its first point.
 double nearestLengthToPoint(const pf::BezierPath& path, const QPointF& point, double tolerance,
                             double* distance = nullptr);
+
+// One path measured once, for callers that ask several lengths, points and pieces of the same
+// path (each free function above measures the whole path again). Answers as those functions do.
+// Keeps a copy of the path's geometry: later edits of the path are not seen.
+class PathMeasure {
+public:
+    explicit PathMeasure(const pf::BezierPath& path);
+    ~PathMeasure();
+    PathMeasure(const PathMeasure&) = delete;
+    PathMeasure& operator=(const PathMeasure&) = delete;
+
+    double length() const;
+    QPointF pointAtLength(double length, double* slope = nullptr) const;
+    // bezierPathByTrimmingFromLength(path, start, pieceLength) (BezierPath+Trimming.h).
+    pf::Ref<pf::BezierPath> pieceFromLength(double start, double pieceLength) const;
+
+    const detail::ArcLengthIndex& index() const { return *m_index; }
+
+private:
+    const pf::BezierPath& m_path;
+    std::unique_ptr<detail::ArcLengthIndex> m_index;
+};
 
 } // namespace pw

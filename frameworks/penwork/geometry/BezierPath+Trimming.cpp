@@ -1,6 +1,7 @@
 #include "frameworks/penwork/geometry/BezierPath+Trimming.h"
 
 #include "frameworks/penwork/geometry/BezierPath+ArcLength.h"
+#include "frameworks/penwork/geometry/BezierPath+Length.h"
 
 #include <cmath>
 #include <limits>
@@ -70,10 +71,15 @@ pf::Ref<pf::BezierPath> bezierPathByTrimmingFromLength(const pf::BezierPath& pat
 
 pf::Ref<pf::BezierPath> bezierPathByTrimmingFromLength(const pf::BezierPath& path, double start, double pieceLength)
 {
+    return PathMeasure(path).pieceFromLength(start, pieceLength);
+}
+
+pf::Ref<pf::BezierPath> PathMeasure::pieceFromLength(double start, double pieceLength) const
+{
     if (std::isnan(start) || std::isnan(pieceLength) || pieceLength <= 0.0)
-        return detail::emptyPathLike(path);
+        return detail::emptyPathLike(m_path);
     start = std::max(start, 0.0);
-    return trimmed(path, start, start + pieceLength);
+    return trimmed(m_path, *m_index, start, start + pieceLength);
 }
 
 pf::Ref<pf::BezierPath> bezierPathByTrimmingFromBothEnds(const pf::BezierPath& path, double length)

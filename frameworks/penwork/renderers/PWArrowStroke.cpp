@@ -2,7 +2,6 @@
 
 #include "frameworks/penwork/drawables/PWDrawableObject.h"
 #include "frameworks/penwork/geometry/BezierPath+Length.h"
-#include "frameworks/penwork/geometry/BezierPath+Trimming.h"
 #include "frameworks/penwork/layers/PWDrawing.h"
 #include "frameworks/penwork/renderers/PWRendererGeometry.h"
 #include "frameworks/penwork/styles/PWRendererSupport.h"
@@ -261,28 +260,30 @@ PWArrowStroke::Parts PWArrowStroke::partsForPath(const pf::BezierPath& path, con
 {
     Parts parts;
     const pf::Ref<pf::BezierPath> line = offsetPath(path);
-    const double total = pw::length(*line);
+    // Measured once for the ends, the trimming and the text.
+    const pw::PathMeasure measure(*line);
+    const double total = measure.length();
     if (total <= 0.0) {
         parts.line = line;
         return parts;
     }
     double startSlope = 0.0;
     double endSlope = 0.0;
-    const QPointF start = pw::pointOnPathAtLength(*line, 0.0, &startSlope);
-    const QPointF end = pw::pointOnPathAtLength(*line, total, &endSlope);
+    const QPointF start = measure.pointAtLength(0.0, &startSlope);
+    const QPointF end = measure.pointAtLength(total, &endSlope);
     parts.shapes.addPath(headShape(m_headAtStart, start, startSlope + M_PI));
     parts.shapes.addPath(headShape(m_headAtEnd, end, endSlope));
 
     const double trimStart = trimLengthForKind(m_headAtStart);
     const double trimEnd = trimLengthForKind(m_headAtEnd);
-    parts.line = pw::bezierPathByTrimmingFromLength(*line, trimStart, total - trimStart - trimEnd);
+    parts.line = measure.pieceFromLength(trimStart, total - trimStart - trimEnd);
 
     if (!text.isEmpty()) {
         const QFont font = dimensionFont(width());
         const QFontMetricsF metrics(font);
         const double textWidth = metrics.horizontalAdvance(text);
         double slope = 0.0;
-        const QPointF middle = pw::pointOnPathAtLength(*line, total / 2.0, &slope);
+        const QPointF middle = measure.pointAtLength(total / 2.0, &slope);
         // Text is never drawn upside down: on a line running leftwards it reads the other way.
         const bool reversed = std::cos(slope) < 0.0;
         const double readingAngle = reversed ? slope + M_PI : slope;
@@ -312,8 +313,8 @@ PWArrowStroke::Parts PWArrowStroke::partsForPath(const pf::BezierPath& path, con
             const double gap = textWidth + 2.0 * kTextGap;
             const double gapStart = total / 2.0 - gap / 2.0;
             const double gapEnd = total / 2.0 + gap / 2.0;
-            auto broken = pw::bezierPathByTrimmingFromLength(*line, trimStart, gapStart - trimStart);
-            broken->appendPath(*pw::bezierPathByTrimmingFromLength(*line, gapEnd, total - trimEnd - gapEnd));
+            auto broken = measure.pieceFromLength(trimStart, gapStart - trimStart);
+            broken->appendPath(*measure.pieceFromLength(gapEnd, total - trimEnd - gapEnd));
             parts.line = broken;
         }
     }

@@ -119,6 +119,24 @@ TEST(PathGeometryLength, PointsAndSlopesAlongThePath)
     EXPECT_EQ(pw::pointOnPathAtLength(*point, 10, &slope), QPointF(3, 4));
 }
 
+TEST(PathGeometryLength, OneMeasureAnswersAsTheFreeFunctions)
+{
+    const auto path = sCurve();
+    const pw::PathMeasure measure(*path);
+    EXPECT_DOUBLE_EQ(measure.length(), pw::length(*path));
+    for (double at : {-5.0, 0.0, 17.5, measure.length() / 2, measure.length(), measure.length() + 3, std::nan("")}) {
+        SCOPED_TRACE(at);
+        double slope = 1.0, expectedSlope = 2.0;
+        const QPointF point = measure.pointAtLength(at, &slope);
+        const QPointF expected = pw::pointOnPathAtLength(*path, at, &expectedSlope);
+        expectPointNear(point, expected, 1e-12);
+        EXPECT_DOUBLE_EQ(slope, expectedSlope);
+    }
+    const auto piece = measure.pieceFromLength(10, 40);
+    EXPECT_NEAR(pw::length(*piece), 40, 1e-4);
+    EXPECT_TRUE(measure.pieceFromLength(10, std::nan(""))->isEmpty());
+}
+
 TEST(PathGeometryLength, SegmentsOfNoLengthBorrowADirection)
 {
     auto path = BezierPath::path();
