@@ -737,24 +737,39 @@ void PWDrawableObject::drawSelectedState()
     pf::GraphicsContext* context = pf::GraphicsContext::current();
     if (!context || m_pendingCreation)
         return;
-    PWDrawableContainer* c = container();
-    QColor colour = c ? c->selectionColour() : QColor();
-    if (!colour.isValid())
-        colour = QColor(64, 128, 255);
+    const QColor colour = selectionMarkColour();
     pf::GraphicsStateSaver saver(context);
     QPainter& painter = context->painter();
+    strokeSelectionOutline(painter, colour);
+    PWKnob* knobs = knobsToDraw();
+    const QTransform toView = knobTransform();
+    for (int part : knobParts()) {
+        const int type = m_locked ? PWKnob::kLockedKnobType : PWKnob::kControlKnobType;
+        knobs->drawKnob(toView.map(knobPoint(part)), type, angle(), colour);
+    }
+}
+
+QColor PWDrawableObject::selectionMarkColour() const
+{
+    const PWDrawableContainer* c = container();
+    const QColor colour = c ? c->selectionColour() : QColor();
+    return colour.isValid() ? colour : QColor(64, 128, 255);
+}
+
+PWKnob* PWDrawableObject::knobsToDraw() const
+{
+    PWDrawableContainer* c = container();
+    return (c && c->knobs()) ? c->knobs() : PWKnob::defaultKnobs();
+}
+
+void PWDrawableObject::strokeSelectionOutline(QPainter& painter, const QColor& colour) const
+{
     QPen pen(m_locked ? QColor(Qt::gray) : colour);
     pen.setCosmetic(true);
     pen.setWidthF(1.0);
     painter.setPen(pen);
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(renderingPath()->toQPainterPath());
-    PWKnob* knobs = (c && c->knobs()) ? c->knobs() : PWKnob::defaultKnobs();
-    const QTransform toView = knobTransform();
-    for (int part : knobParts()) {
-        const int type = m_locked ? PWKnob::kLockedKnobType : PWKnob::kControlKnobType;
-        knobs->drawKnob(toView.map(knobPoint(part)), type, angle(), colour);
-    }
 }
 
 QByteArray PWDrawableObject::pdf()

@@ -21,9 +21,11 @@
 #include <memory>
 
 class PWDrawableNameProvider;
+class PWKnob;
 class PWShapeGroup;
 class PWStyle;
 
+class QPainter;
 class RVUndoManager;
 
 namespace pf {
@@ -286,6 +288,16 @@ public:
     void initWithCoder(pf::KeyedUnarchiver& coder) override;
 
 protected:
+    // Selection marks ----------------------------------------------------------------------------
+
+    // The container's selection colour, else a default blue.
+    QColor selectionMarkColour() const;
+    // The container's knobs, else the default ones.
+    PWKnob* knobsToDraw() const;
+    // Sets `painter` up for selection lines (a hairline in `colour`, grey while locked) and
+    // strokes the object's outline with it.
+    void strokeSelectionOutline(QPainter& painter, const QColor& colour) const;
+
     // Edit helpers for setters -----------------------------------------------------------------
 
     // False (and nothing changes) while the object is locked.

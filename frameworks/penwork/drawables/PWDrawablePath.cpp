@@ -681,19 +681,12 @@ void PWDrawablePath::drawSelectedState()
     pf::GraphicsContext* context = pf::GraphicsContext::current();
     if (!context || isPendingCreation())
         return;
-    PWDrawableContainer* c = container();
-    QColor colour = c ? c->selectionColour() : QColor();
-    if (!colour.isValid())
-        colour = QColor(64, 128, 255);
+    const QColor colour = selectionMarkColour();
     pf::GraphicsStateSaver saver(context);
     QPainter& painter = context->painter();
-    QPen pen(locked() ? QColor(Qt::gray) : colour);
-    pen.setCosmetic(true);
-    painter.setPen(pen);
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPath(renderingPath()->toQPainterPath());
+    strokeSelectionOutline(painter, colour);
     const QTransform toView = containerTransform();
-    PWKnob* knobs = (c && c->knobs()) ? c->knobs() : PWKnob::defaultKnobs();
+    PWKnob* knobs = knobsToDraw();
     const QList<Element>& elements = m_path->elements();
     QPointF previous;
     for (int i = 0; i < elements.size(); ++i) {

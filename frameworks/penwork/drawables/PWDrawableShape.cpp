@@ -294,23 +294,16 @@ void PWDrawableShape::drawSelectedState()
     pf::GraphicsContext* context = pf::GraphicsContext::current();
     if (!context || isPendingCreation())
         return;
-    PWDrawableContainer* c = container();
-    QColor colour = c ? c->selectionColour() : QColor();
-    if (!colour.isValid())
-        colour = QColor(64, 128, 255);
+    const QColor colour = selectionMarkColour();
     pf::GraphicsStateSaver saver(context);
     QPainter& painter = context->painter();
-    QPen pen(locked() ? QColor(Qt::gray) : colour);
-    pen.setCosmetic(true);
-    painter.setPen(pen);
-    painter.setBrush(Qt::NoBrush);
     const QTransform toView = containerTransform();
-    painter.drawPath(renderingPath()->toQPainterPath());
+    strokeSelectionOutline(painter, colour);
     // The frame the handles sit on.
     auto frame = unitRect();
     frame->transform(transform() * toView);
     painter.drawPath(frame->toQPainterPath());
-    PWKnob* knobs = (c && c->knobs()) ? c->knobs() : PWKnob::defaultKnobs();
+    PWKnob* knobs = knobsToDraw();
     for (int part : knobParts()) {
         int type = part == kRotationHandle ? PWKnob::kRotationKnobType : PWKnob::kControlKnobType;
         if (locked())
