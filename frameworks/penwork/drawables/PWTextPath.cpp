@@ -69,16 +69,10 @@ void PWTextPath::changeText(const QString& key, const QString& setter, const QVa
 {
     if (!canEdit())
         return;
+    registerUndo(setter, oldValue);
     // The text's area is part of the bounds: the old and the new area are redrawn, and the
     // container learns of the new bounds.
-    const QRectF oldBounds = bounds();
-    registerUndo(setter, oldValue);
-    notifyVisualChange();
-    willChangeValueForKey(key);
-    change();
-    didChangeValueForKey(key);
-    notifyGeometryChange(oldBounds);
-    notifyVisualChange();
+    performGeometryChange(key, change);
 }
 
 QRectF PWTextPath::bounds() const

@@ -102,16 +102,10 @@ void PWTextShape::changeText(const QString& key, const QString& setter, const QV
 {
     if (!canEdit())
         return;
+    registerUndo(setter, oldValue);
     // The text's area is part of the bounds: the old and the new area are redrawn, and the
     // container learns of the new bounds.
-    const QRectF oldBounds = bounds();
-    registerUndo(setter, oldValue);
-    notifyVisualChange();
-    willChangeValueForKey(key);
-    change();
-    didChangeValueForKey(key);
-    notifyGeometryChange(oldBounds);
-    notifyVisualChange();
+    performGeometryChange(key, change);
 }
 
 QRectF PWTextShape::bounds() const
