@@ -1,6 +1,7 @@
 #include "frameworks/penwork/styles/PWStyle.h"
 
 #include "frameworks/penwork/registries/PWStyleRegistry.h"
+#include "frameworks/penwork/renderers/PWImageAdornment.h"
 #include "frameworks/penwork/renderers/PWTextAdornment.h"
 #include "frameworks/penwork/styles/PWFill.h"
 #include "frameworks/penwork/styles/PWStroke.h"
@@ -494,11 +495,21 @@ void PWStyle::setFillColour(const pf::Color& colour)
 void PWStyle::setString(const QString& string)
 {
     changeProperty(m_string, string, kStringKey);
+    const QList<pf::Ref<PWTextAdornment>> adornments = renderersOfClass<PWTextAdornment>();
+    if (!adornments.isEmpty())
+        adornments.last()->setString(string);
+    else if (!string.isEmpty())
+        addRenderer(PWTextAdornment::textAdornmentWithString(string));
 }
 
 void PWStyle::setImageComponent(const QImage& image)
 {
     changeProperty(m_imageComponent, image, kImageComponentKey);
+    const QList<pf::Ref<PWImageAdornment>> adornments = renderersOfClass<PWImageAdornment>();
+    if (!adornments.isEmpty())
+        adornments.last()->setImage(image);
+    else if (!image.isNull())
+        addRenderer(std::make_shared<PWImageAdornment>(image));
 }
 
 bool PWStyle::isEqualToStyle(const PWStyle* other) const

@@ -146,7 +146,8 @@ public:
 
     // The colour of the topmost fill; with none, a new fill goes beneath the other renderers.
     void setFillColour(const pf::Color& colour);
-    // Recorded until the renderers that show them exist (text and image adornments).
+    // The label of the topmost text adornment, and the image of the topmost image adornment;
+    // with none, a new adornment showing it goes on top. Both are also kept by the style.
     void setString(const QString& string);
     QString string() const { return m_string; }
     void setImageComponent(const QImage& image);

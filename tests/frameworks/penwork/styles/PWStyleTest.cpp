@@ -4,6 +4,8 @@
 
 #include "StylesTestSupport.h"
 
+#include "frameworks/penwork/renderers/PWImageAdornment.h"
+#include "frameworks/penwork/renderers/PWTextAdornment.h"
 #include "frameworks/penwork/styles/PWFill.h"
 #include "frameworks/penwork/styles/PWStroke.h"
 #include "frameworks/penwork/styles/PWStyle.h"
@@ -402,10 +404,24 @@ TEST(StylesStyleComponents, FillColourStringAndImage)
     style.setFillColour(pf::Color::blue());
     EXPECT_EQ(style.count(), 2);
     EXPECT_EQ(style.renderersOfClass<PWFill>().first()->colour(), pf::Color::blue());
+    // A string or image shows through an adornment: added on top at first, reused after.
     style.setString("42");
     EXPECT_EQ(style.valueForKey("string").toString(), "42");
-    EXPECT_FALSE(style.hasTextAdornment());
+    ASSERT_TRUE(style.hasTextAdornment());
     EXPECT_FALSE(style.isPureTextStyle());
+    EXPECT_TRUE(style.rendererAtIndex(style.count() - 1)->isKindOf<PWTextAdornment>());
+    style.setString("43");
+    ASSERT_EQ(style.renderersOfClass<PWTextAdornment>().size(), 1);
+    EXPECT_EQ(style.renderersOfClass<PWTextAdornment>().first()->string(), "43");
+
+    QImage image(4, 4, QImage::Format_ARGB32);
+    image.fill(Qt::green);
+    style.setImageComponent(image);
+    style.setImageComponent(image.scaled(8, 8));
+    const auto images = style.renderersOfClass<PWImageAdornment>();
+    ASSERT_EQ(images.size(), 1);
+    EXPECT_EQ(images.first()->image().size(), QSize(8, 8));
+    EXPECT_EQ(style.imageComponent().size(), QSize(8, 8));
 }
 
 TEST(StylesStyleSwatch, ImageShowsTheStyleAndRefusesAbsurdSizes)
