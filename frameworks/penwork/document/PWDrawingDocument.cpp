@@ -8,6 +8,9 @@
 #include "frameworks/penwork/layers/PWObjectDrawingLayer.h"
 #include "frameworks/penwork/styles/PWStyle.h"
 #include "frameworks/penwork/support/RVUndoManager.h"
+#include "frameworks/penwork/tools/PWDrawingTool.h"
+#include "frameworks/penwork/tools/PWToolController.h"
+#include "frameworks/penwork/view/PWDrawingView.h"
 #include "platform/foundation/ClassBuilder.h"
 #include "platform/foundation/UserDefaults.h"
 
@@ -174,7 +177,37 @@ const pf::Class& PWDrawingDocument::classOfDefaultDrawingLayer() const
 
 QWidget* PWDrawingDocument::makePrintDrawingView()
 {
+    if (!m_drawing)
+        return nullptr;
+    // Made without an automatic drawing: the view shows this document's drawing only.
+    const bool automatic = PWDrawingView::shouldCreateAutomaticDrawing();
+    PWDrawingView::setShouldCreateAutomaticDrawing(false);
+    auto* view = new PWDrawingView(QRectF(QPointF(), m_drawing->drawingSize()));
+    PWDrawingView::setShouldCreateAutomaticDrawing(automatic);
+    view->setDrawing(m_drawing);
+    view->setScale(1.0);
+    m_printViews.removeAll(nullptr);
+    m_printViews.append(view);
+    return view;
+}
+
+PWDrawingView* PWDrawingDocument::mainView() const
+{
+    if (!m_drawing)
+        return nullptr;
+    for (PWDrawingViewTarget* controller : m_drawing->controllers())
+        if (auto view = dynamic_cast<PWDrawingView*>(controller ? controller->view() : nullptr);
+            view && !m_printViews.contains(view))
+            return view;
     return nullptr;
+}
+
+pf::Ref<PWDrawingTool> PWDrawingDocument::drawingTool() const
+{
+    PWDrawingView* view = mainView();
+    if (!view || !view->toolController())
+        return nullptr;
+    return view->toolController()->currentTool();
 }
 
 void PWDrawingDocument::replaceDocumentStylesWithMatchingStylesFromSet(const QList<pf::Ref<PWStyle>>& styles)

@@ -4,7 +4,10 @@
 #include "platform/ui/Document.h"
 
 #include <QList>
+#include <QPointer>
 
+class PWDrawingTool;
+class PWDrawingView;
 class PWStyle;
 class QWidget;
 class RVUndoManager;
@@ -62,9 +65,15 @@ public:
     // Whether the default drawing should carry an information layer. The framework has no
     // information layer kind, so the answer changes nothing yet.
     virtual bool wantsInfoLayer() const { return false; }
-    // The view that prints the drawing. The framework has no drawing view yet: null, which
-    // makes printing fail as for a document with nothing to print.
+    // A new drawing view (owned by the caller) showing the document's drawing at full size,
+    // for printing; it is never the main view. Null without a drawing.
     virtual QWidget* makePrintDrawingView();
+
+    // The drawing view of the drawing's first view controller that shows one (print views
+    // left out), or null.
+    PWDrawingView* mainView() const;
+    // The main view's current tool, or null.
+    pf::Ref<PWDrawingTool> drawingTool() const;
 
     // Replaces every style the drawing uses by the style of `styles` with the same unique key
     // (styles without a match stay), undoably.
@@ -77,4 +86,6 @@ public:
 private:
     pf::Ref<RVUndoManager> m_undoManager;
     pf::Ref<PWDrawing> m_drawing;
+    // The print views made for the drawing: they show it too, but are never the main view.
+    mutable QList<QPointer<QWidget>> m_printViews;
 };

@@ -2,6 +2,13 @@
 
 #include "frameworks/penwork/drawables/PWDrawableNameProvider.h"
 #include "frameworks/penwork/drawables/PWKnob.h"
+#include "frameworks/penwork/archiving/PWStylePasteboard.h"
+#include "frameworks/penwork/editing/PWLayerEditing.h"
+#include "frameworks/penwork/editing/PWObjectConversion.h"
+#include "frameworks/penwork/layers/PWObjectDrawingLayer.h"
+#include "frameworks/penwork/view/PWDrawingView.h"
+#include "platform/ui/Menu.h"
+#include "platform/ui/MenuItem.h"
 #include "frameworks/penwork/layers/PWDrawing.h"
 #include "frameworks/penwork/layers/PWLayer.h"
 #include "frameworks/penwork/output/PWRenderingOutput.h"
@@ -128,6 +135,16 @@ PF_DEFINE_CLASS(PWDrawableObject, RVObservableObject)
     // extension of the framework may extend or replace it for every drawable class.
     RVObservableObject::appendObservableKeyPaths(b.cls(), PWDrawableObject::observableKeyPaths());
     b.classMethod("classForAutomaticDoubleClickConversion", [](const pf::Class&, const QVariantList&) { return QVariant(); });
+    b.classMethod("pasteboardTypesForOperation:", [](const pf::Class&, const QVariantList& args) {
+        const int operation = args.value(0).toInt();
+        if (operation == Qt::CopyAction || operation == Qt::MoveAction)
+            return QVariant(QStringList{kPWStylePasteboardType});
+        return QVariant(QStringList());
+    });
+    b.method("convertForDoubleClick:",
+             std::function<QVariant(PWDrawableObject&, const QVariantList&)>([](PWDrawableObject& object, const QVariantList&) {
+                 return QVariant(bool(object.convertForDoubleClick()));
+             }));
     b.classMethod("displayName", [](const pf::Class&, const QVariantList&) {
         return QVariant(QCoreApplication::translate("PWDrawableObject", "Object"));
     });
@@ -198,6 +215,13 @@ pf::Class* PWDrawableObject::classForAutomaticDoubleClickConversion(const pf::Cl
     const QVariant answer = cls.performClassMethod("classForAutomaticDoubleClickConversion");
     const QString name = answer.toString();
     return name.isEmpty() ? nullptr : pf::Class::named(name);
+}
+
+QStringList PWDrawableObject::pasteboardTypesForOperation(const pf::Class& cls, Qt::DropAction operation)
+{
+    if (!cls.respondsToClassMethod("pasteboardTypesForOperation:"))
+        return {};
+    return cls.performClassMethod("pasteboardTypesForOperation:", {int(operation)}).toStringList();
 }
 
 QString PWDrawableObject::displayNameForClass(const pf::Class& cls)
@@ -1008,4 +1032,54 @@ void PWDrawableObject::initWithCoder(pf::KeyedUnarchiver& coder)
     if (coder.containsValueForKey(kStyleKey))
         attachStyle(coder.decodeObjectOfClass<PWStyle>(kStyleKey));
     clearBoundsCache();
+}
+
+// Contextual menu, zooming and double-click conversion ------------------------------------------------
+
+bool PWDrawableObject::populateContextualMenu(pf::Menu& menu, const QPointF&)
+{
+    const pf::Class* cls = classForAutomaticDoubleClickConversion(objClass());
+    if (!cls || locked() || !PWObjectConversion::toClass(*this, *cls))
+        return false;
+    auto item = pf::MenuItem::make(
+        QCoreApplication::translate("PWDrawableObject", "Convert To %1").arg(displayNameForClass(*cls)),
+        QStringLiteral("convertForDoubleClick:"));
+    item->setTarget(this);
+    menu.addItem(item);
+    return true;
+}
+
+bool PWDrawableObject::zoomViewToObject(PWDrawingView* view)
+{
+    if (!view) {
+        if (PWLayer* layer = this->layer())
+            view = layer->currentView();
+    }
+    if (!view)
+        return false;
+    view->zoomViewToRect(bounds());
+    return true;
+}
+
+bool PWDrawableObject::shouldConvertToClass(const pf::Class&)
+{
+    return true;
+}
+
+pf::Ref<PWDrawableObject> PWDrawableObject::convertForDoubleClick()
+{
+    const pf::Class* cls = classForAutomaticDoubleClickConversion(objClass());
+    // Only objects sitting directly in a drawing layer are converted: the new object must
+    // take this one's place there.
+    auto layer = dynamic_cast<PWObjectDrawingLayer*>(container());
+    if (!cls || locked() || !layer || layer->indexOfObject(this) < 0)
+        return nullptr;
+    pf::Ref<PWDrawableObject> converted = PWObjectConversion::toClass(*this, *cls);
+    if (!converted || !shouldConvertToClass(*cls))
+        return nullptr;
+    const QString name = QCoreApplication::translate("PWDrawableObject", "Convert To %1").arg(displayNameForClass(*cls));
+    pf::Ref<PWDrawableObject> self = ref<PWDrawableObject>();
+    if (!PWLayerEditing::replaceObject(*layer, self, converted, name))
+        return nullptr;
+    return converted;
 }

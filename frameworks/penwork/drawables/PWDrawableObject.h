@@ -21,6 +21,7 @@
 #include <memory>
 
 class PWDrawableNameProvider;
+class PWDrawingView;
 class PWKnob;
 class PWShapeGroup;
 class PWStyle;
@@ -30,6 +31,7 @@ class RVUndoManager;
 
 namespace pf {
 class Error;
+class Menu;
 }
 
 // The base of everything a drawing holds: an object with a location, a size and an angle, a
@@ -88,6 +90,10 @@ public:
     // The class a double-clicked object of `cls` converts into (class operation
     // "classForAutomaticDoubleClickConversion"), or null for no conversion.
     static pf::Class* classForAutomaticDoubleClickConversion(const pf::Class& cls);
+    // The pasteboard types instances of `cls` accept dropped on them for `operation` (class
+    // operation "pasteboardTypesForOperation:", given the operation as an integer): a style
+    // for copy and move drops here, nothing for other operations.
+    static QStringList pasteboardTypesForOperation(const pf::Class& cls, Qt::DropAction operation);
     // The name of the kind of object (class operation "displayName"), "Object" here.
     static QString displayNameForClass(const pf::Class& cls);
     // A small swatch of a new instance of `cls` with the default look; null for classes that
@@ -266,6 +272,20 @@ public:
     // where the group shows it.
     virtual void group(PWShapeGroup* group, const QTransform& transform);
     virtual bool canPerformBooleanOperation(bool forOperation) const { return true; }
+    // Adds the object's own items to a contextual menu for a click at `point`; answers whether
+    // it added any. The base offers the double-click conversion, when the class has one
+    // (action "convertForDoubleClick:", targeted at the object).
+    virtual bool populateContextualMenu(pf::Menu& menu, const QPointF& point);
+    // Zooms `view` (null: the drawing's first drawing view) to the object's bounds; false
+    // without a view.
+    bool zoomViewToObject(PWDrawingView* view = nullptr);
+    // Asked before a double-click conversion into `cls`; the base agrees.
+    virtual bool shouldConvertToClass(const pf::Class& cls);
+    // Converts the object into classForAutomaticDoubleClickConversion (when it has one and
+    // shouldConvertToClass agrees): the new object takes this one's place in its layer, with
+    // its style, name and metadata, and is selected, as one undo step. Answers the new object,
+    // or null when nothing was converted.
+    pf::Ref<PWDrawableObject> convertForDoubleClick();
     // A shape with no area or a path with no length is not worth keeping.
     virtual bool objectIsValid() const;
     // The localised name of the object's kind.

@@ -4,11 +4,15 @@
 #include "frameworks/penwork/layers/PWLayerGroup.h"
 #include "frameworks/penwork/output/PWRenderingOutput.h"
 #include "frameworks/penwork/support/RVUndoManager.h"
+#include "frameworks/penwork/view/PWDrawingView.h"
+#include "platform/ui/Menu.h"
+#include "platform/ui/MenuItem.h"
 #include "platform/foundation/ClassBuilder.h"
 #include "platform/foundation/Exception.h"
 #include "platform/foundation/KeyedArchiver.h"
 #include "platform/foundation/KeyedUnarchiver.h"
 
+#include <QCoreApplication>
 #include <QMutex>
 
 #include <cmath>
@@ -291,4 +295,61 @@ QString PWLayer::description() const
 QByteArray PWLayer::pdf()
 {
     return PWRenderingOutput::pdf(*this);
+}
+
+// Editing hooks -----------------------------------------------------------------------------------
+
+pf::Ref<pf::Menu> PWLayer::menuForEvent(const QPointF&, QWidget*)
+{
+    const std::pair<const char*, QString> items[] = {
+        {"Cut", kPWCutAction},       {"Copy", kPWCopyAction},
+        {"Paste", kPWPasteAction},   {"Delete", kPWDeleteAction},
+        {"Select All", kPWSelectAllAction},
+    };
+    pf::Ref<pf::Menu> menu;
+    for (const auto& [title, action] : items) {
+        auto item = pf::MenuItem::make(QCoreApplication::translate("PWLayer", title), action);
+        if (!validateMenuItem(*item))
+            continue;
+        if (!menu)
+            menu = pf::Menu::make();
+        menu->addItem(item);
+    }
+    return menu;
+}
+
+bool PWLayer::validateMenuItem(pf::UserInterfaceItem&) const
+{
+    return false;
+}
+
+bool PWLayer::handlesAction(const QString&) const
+{
+    return false;
+}
+
+bool PWLayer::performAction(const QString& selector, const QString& actionName)
+{
+    if (selector == kPWCutAction)
+        return editCut(actionName);
+    if (selector == kPWCopyAction)
+        return editCopy();
+    if (selector == kPWPasteAction)
+        return editPaste(actionName);
+    if (selector == kPWDeleteAction)
+        return editDelete(actionName);
+    if (selector == kPWSelectAllAction)
+        return editSelectAll(actionName);
+    return false;
+}
+
+PWDrawingView* PWLayer::currentView() const
+{
+    PWDrawing* drawing = this->drawing();
+    if (!drawing)
+        return nullptr;
+    for (PWDrawingViewTarget* controller : drawing->controllers())
+        if (auto view = dynamic_cast<PWDrawingView*>(controller ? controller->view() : nullptr))
+            return view;
+    return nullptr;
 }

@@ -11,14 +11,26 @@
 #include <QRectF>
 #include <QString>
 
+#include <optional>
+
 class QWidget;
 class PWDrawing;
+class PWDrawingView;
 class PWLayerGroup;
 class RVUndoManager;
 
 namespace pf {
 class GraphicsContext;
+class Menu;
+class UserInterfaceItem;
 }
+
+// The selectors of the standard edit actions a view hands to its drawing's active layer.
+inline const QString kPWCutAction = QStringLiteral("cut:");
+inline const QString kPWCopyAction = QStringLiteral("copy:");
+inline const QString kPWPasteAction = QStringLiteral("paste:");
+inline const QString kPWDeleteAction = QStringLiteral("delete:");
+inline const QString kPWSelectAllAction = QStringLiteral("selectAll:");
 
 // Notifications of layers (object: the layer).
 inline const QString kPWLayerSelectionDidChange = QStringLiteral("kPWLayerSelectionDidChange");
@@ -94,6 +106,32 @@ public:
         return false;
     }
     virtual QCursor cursor() const { return QCursor(Qt::ArrowCursor); }
+
+    // The contextual menu for a click at `point` (drawing coordinates) in `view`: the standard
+    // edit items the layer would perform now, or null when it would perform none.
+    virtual pf::Ref<pf::Menu> menuForEvent(const QPointF& point, QWidget* view);
+
+    // The standard edit actions, sent by the view to the active layer. `actionName` names the
+    // undo step (empty: a default name); each answers whether it did anything. The base layer
+    // has nothing to edit and does nothing.
+    virtual bool editCut(const QString& actionName) { return false; }
+    virtual bool editCopy() { return false; }
+    // With `point` (drawing coordinates) the pasted objects are placed there.
+    virtual bool editPaste(const QString& actionName, std::optional<QPointF> point = std::nullopt) { return false; }
+    virtual bool editDelete(const QString& actionName) { return false; }
+    virtual bool editSelectAll(const QString& actionName) { return false; }
+    // Whether the action of `item` (one of the edit actions above, or one the subclass
+    // handles) would do something now; false for actions the layer does not handle.
+    virtual bool validateMenuItem(pf::UserInterfaceItem& item) const;
+    // Whether the layer handles the action `selector` at all.
+    virtual bool handlesAction(const QString& selector) const;
+    // Performs the action `selector` (as validated above) with the sender's title as the undo
+    // name; false when not handled or nothing happened.
+    virtual bool performAction(const QString& selector, const QString& actionName);
+
+    // The drawing view the layer is shown in: the view of the drawing's first controller that
+    // is a drawing view, or null.
+    PWDrawingView* currentView() const;
     virtual bool shouldDrawToPrinter() const { return true; }
     // The layer alone as PDF, on a page the size of its drawing.
     QByteArray pdf();

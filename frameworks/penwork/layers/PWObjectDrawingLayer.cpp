@@ -1,13 +1,25 @@
 #include "frameworks/penwork/layers/PWObjectDrawingLayer.h"
 
+#include "frameworks/penwork/archiving/PWDrawableObjectPasteboard.h"
+#include "frameworks/penwork/archiving/PWDrawingArchiving.h"
 #include "frameworks/penwork/drawables/PWDrawablePath.h"
+#include "frameworks/penwork/drawables/PWImageShape.h"
+#include "frameworks/penwork/editing/PWLayerEditing.h"
+#include "frameworks/penwork/layers/PWDrawing.h"
+#include "frameworks/penwork/view/PWDrawingView.h"
 #include "frameworks/penwork/geometry/BezierPath+Boolean.h"
 #include "frameworks/penwork/styles/PWStyle.h"
 #include "platform/foundation/ClassBuilder.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/graphics/GraphicsContext.h"
+#include "platform/graphics/ImageReader.h"
+#include "platform/ui/Menu.h"
+#include "platform/ui/MenuItem.h"
+#include "platform/ui/Pasteboard.h"
+#include "frameworks/penwork/support/RVLog.h"
 
 #include <QCoreApplication>
+#include <QMimeData>
 #include <QtMath>
 
 #include <algorithm>
@@ -49,23 +61,6 @@ senderAction(Result (PWObjectDrawingLayer::*action)(const QString&))
             name = object->valueForKey("title").toString();
         return QVariant::fromValue((layer.*action)(name));
     };
-}
-
-// Registers an undo action that selects `objects` (those in the layer then) and registers its
-// own opposite, selecting `opposite`. Registered both first and last in a step that swaps
-// objects, it runs after the objects are back whichever way the step is replayed.
-void registerSelection(PWObjectDrawingLayer& layer, const ObjectList& objects, const ObjectList& opposite)
-{
-    RVUndoManager* manager = layer.undoManager();
-    if (!manager)
-        return;
-    pf::Weak<PWObjectDrawingLayer> weak = layer.ref<PWObjectDrawingLayer>();
-    manager->registerUndo(&layer, [weak, objects, opposite] {
-        if (auto target = weak.lock()) {
-            registerSelection(*target, opposite, objects);
-            target->exchangeSelectionWithObjectsFromArray(objects);
-        }
-    });
 }
 
 bool nonEmpty(const pf::Ref<pf::BezierPath>& path)
@@ -310,12 +305,27 @@ ObjectList PWObjectDrawingLayer::booleanOperands() const
     return operands;
 }
 
+void PWObjectDrawingLayer::registerSelectionUndo(const SharedObjectList& objects, const SharedObjectList& opposite)
+{
+    RVUndoManager* manager = undoManager();
+    if (!manager)
+        return;
+    pf::Weak<PWObjectDrawingLayer> weak = ref<PWObjectDrawingLayer>();
+    manager->registerUndo(this, [weak, objects, opposite] {
+        if (auto target = weak.lock()) {
+            target->registerSelectionUndo(opposite, objects);
+            target->exchangeSelectionWithObjectsFromArray(*objects);
+        }
+    });
+}
+
 void PWObjectDrawingLayer::replaceObjects(const ObjectList& sources, const ObjectList& results,
                                           const QString& actionName)
 {
     asUndoStep(actionName, [&] {
-        const ObjectList before = selection();
-        registerSelection(*this, before, results);
+        const auto before = std::make_shared<ObjectList>(selection());
+        const auto after = std::make_shared<ObjectList>(results);
+        registerSelectionUndo(before, after);
         qint64 index = 0;
         for (const auto& source : sources)
             index = std::max(index, indexOfObject(source.get()));
@@ -325,7 +335,7 @@ void PWObjectDrawingLayer::replaceObjects(const ObjectList& sources, const Objec
         for (const auto& result : results)
             insertObject(result, index++);
         exchangeSelectionWithObjectsFromArray(results);
-        registerSelection(*this, before, results);
+        registerSelectionUndo(before, after);
     });
 }
 
@@ -445,4 +455,196 @@ int PWObjectDrawingLayer::applyStyle(const pf::Ref<PWStyle>& style)
             object->setStyle(accepted);
     });
     return int(takers.size());
+}
+
+// Editing through the view -------------------------------------------------------------------------
+
+namespace {
+
+struct EditAction {
+    const char* selector;
+    bool (*perform)(PWObjectDrawingLayer&, const QString&);
+    bool (*validate)(const PWObjectDrawingLayer&);
+};
+
+using E = PWLayerEditing;
+
+const EditAction kEditActions[] = {
+    {"cut:", [](PWObjectDrawingLayer& l, const QString& n) { return E::cut(l, n); }, &E::canCut},
+    {"copy:", [](PWObjectDrawingLayer& l, const QString& n) { return E::copy(l, n); }, &E::canCopy},
+    {"paste:", [](PWObjectDrawingLayer& l, const QString& n) { return E::paste(l, n); },
+     [](const PWObjectDrawingLayer& l) { return E::canPaste(l); }},
+    {"delete:", &E::deleteSelection, &E::canDeleteSelection},
+    {"selectAll:", &E::selectAll, &E::canSelectAll},
+    {"duplicate:", &E::duplicate, &E::canDuplicate},
+    {"group:", &E::group, &E::canGroup},
+    {"ungroup:", &E::ungroup, &E::canUngroup},
+    {"toggleHorizontalFlip:", &E::flipHorizontal, &E::canFlipHorizontal},
+    {"toggleVerticalFlip:", &E::flipVertical, &E::canFlipVertical},
+    {"convertToPath:", &E::convertToPath, &E::canConvertToPath},
+    {"convertToShape:", &E::convertToShape, &E::canConvertToShape},
+    {"convertToShapeGroup:", &E::convertToShapeGroup, &E::canConvertToShapeGroup},
+    {"convertToTextShape:", &E::convertToTextShape, &E::canConvertToTextShape},
+    {"convertToTextPath:", &E::convertToTextPath, &E::canConvertToTextPath},
+    {"bringForward:", &E::bringForward, &E::canBringForward},
+    {"sendBackward:", &E::sendBackward, &E::canSendBackward},
+    {"bringToFront:", &E::bringToFront, &E::canBringToFront},
+    {"sendToBack:", &E::sendToBack, &E::canSendToBack},
+    {"join:", [](PWObjectDrawingLayer& l, const QString& n) { return E::join(l, n); }, &E::canJoin},
+};
+
+const EditAction* editAction(const QString& selector)
+{
+    for (const EditAction& action : kEditActions)
+        if (selector == QLatin1String(action.selector))
+            return &action;
+    return nullptr;
+}
+
+// The objects a dropped file holds, or nothing (with the reason logged) when it cannot be read.
+ObjectList objectsFromFile(const QString& path)
+{
+    pf::Error error;
+    const QByteArray data = pf::ImageReader::fileData(path, &error);
+    if (data.isEmpty()) {
+        RVLog(kFileEvent, QStringLiteral("dropped file unreadable: %1 (%2)").arg(path, error.localizedDescription()));
+        return {};
+    }
+    if (!pf::ImageReader::formatOf(data).isEmpty()) {
+        if (!pf::ImageReader::read(data, &error).isNull())
+            return {PWImageShape::imageShapeWithImageData(data)};
+        RVLog(kFileEvent, QStringLiteral("dropped image damaged: %1 (%2)").arg(path, error.localizedDescription()));
+        return {};
+    }
+    const pf::Ref<PWDrawing> drawing = PWDrawingArchiving::drawingWithData(data, &error);
+    if (!drawing) {
+        RVLog(kFileEvent, QStringLiteral("dropped file not a drawing: %1 (%2)").arg(path, error.localizedDescription()));
+        return {};
+    }
+    ObjectList objects;
+    for (const auto& layer : drawing->flattenedLayers())
+        if (auto objectLayer = std::dynamic_pointer_cast<PWObjectDrawingLayer>(layer))
+            for (const auto& object : objectLayer->objects())
+                objects.append(std::static_pointer_cast<PWDrawableObject>(object->copy()));
+    return objects;
+}
+
+} // namespace
+
+bool PWObjectDrawingLayer::scrollToSelectionInView(QWidget* view)
+{
+    auto drawingView = view ? dynamic_cast<PWDrawingView*>(view) : currentView();
+    if (!drawingView || countOfSelection() == 0)
+        return false;
+    QRectF rect;
+    for (const auto& object : selection())
+        rect = rect.united(object->bounds());
+    drawingView->scrollToDrawingRect(rect);
+    return true;
+}
+
+bool PWObjectDrawingLayer::performFileDropOperation(const QList<QUrl>& urls, const QPointF& point)
+{
+    if (urls.isEmpty() || locked() || !std::isfinite(point.x()) || !std::isfinite(point.y()))
+        return false;
+    ObjectList added;
+    int files = 0;
+    for (const QUrl& url : urls) {
+        if (!url.isLocalFile())
+            return false;
+        ObjectList objects = objectsFromFile(url.toLocalFile());
+        if (objects.isEmpty())
+            return false;
+        // Each file's objects are centred on the drop point, later files stepped on from it.
+        QRectF bounds;
+        for (const auto& object : objects)
+            bounds = bounds.united(object->logicalBounds());
+        const double step = PWLayerEditing::kPasteOffset * files++;
+        const QPointF shift = point + QPointF(step, step) - bounds.center();
+        for (const auto& object : objects)
+            object->moveBy(shift.x(), shift.y());
+        added.append(objects);
+    }
+    recordSelectionForUndo();
+    asUndoStep(QCoreApplication::translate("PWObjectDrawingLayer", "Drop"), [&] {
+        addObjectsFromArray(added);
+        exchangeSelectionWithObjectsFromArray(added);
+        commitSelectionUndoWithActionName(QCoreApplication::translate("PWObjectDrawingLayer", "Drop"));
+    });
+    return true;
+}
+
+bool PWObjectDrawingLayer::performFileDropOperation(const QMimeData& data, const QPointF& point)
+{
+    if (data.hasUrls())
+        return performFileDropOperation(data.urls(), point);
+    if (locked() || !std::isfinite(point.x()) || !std::isfinite(point.y()))
+        return false;
+    ObjectList objects;
+    if (data.hasImage()) {
+        const QImage image = qvariant_cast<QImage>(data.imageData());
+        if (image.isNull())
+            return false;
+        objects.append(PWImageShape::imageShapeWithImage(image));
+    } else {
+        objects = PWDrawableObjectPasteboard::nativeObjectsFromPasteboard(*pf::Pasteboard::fromMimeData(&data));
+    }
+    if (objects.isEmpty())
+        return false;
+    QRectF bounds;
+    for (const auto& object : objects)
+        bounds = bounds.united(object->logicalBounds());
+    const QPointF shift = point - bounds.center();
+    for (const auto& object : objects)
+        object->moveBy(shift.x(), shift.y());
+    recordSelectionForUndo();
+    asUndoStep(QCoreApplication::translate("PWObjectDrawingLayer", "Drop"), [&] {
+        addObjectsFromArray(objects);
+        exchangeSelectionWithObjectsFromArray(objects);
+        commitSelectionUndoWithActionName(QCoreApplication::translate("PWObjectDrawingLayer", "Drop"));
+    });
+    return true;
+}
+
+bool PWObjectDrawingLayer::editCut(const QString& actionName) { return PWLayerEditing::cut(*this, actionName); }
+bool PWObjectDrawingLayer::editCopy() { return PWLayerEditing::copy(*this); }
+bool PWObjectDrawingLayer::editPaste(const QString& actionName, std::optional<QPointF> point)
+{
+    return PWLayerEditing::paste(*this, actionName, point);
+}
+bool PWObjectDrawingLayer::editDelete(const QString& actionName)
+{
+    return PWLayerEditing::deleteSelection(*this, actionName);
+}
+bool PWObjectDrawingLayer::editSelectAll(const QString& actionName) { return PWLayerEditing::selectAll(*this, actionName); }
+
+bool PWObjectDrawingLayer::validateMenuItem(pf::UserInterfaceItem& item) const
+{
+    const EditAction* action = editAction(item.action());
+    return action && action->validate(*this);
+}
+
+bool PWObjectDrawingLayer::handlesAction(const QString& selector) const { return editAction(selector) != nullptr; }
+
+bool PWObjectDrawingLayer::performAction(const QString& selector, const QString& actionName)
+{
+    const EditAction* action = editAction(selector);
+    return action && action->perform(*this, actionName);
+}
+
+pf::Ref<pf::Menu> PWObjectDrawingLayer::menuForEvent(const QPointF& point, QWidget* view)
+{
+    auto menu = pf::Menu::make();
+    if (auto object = hitObject(point))
+        object->populateContextualMenu(*menu, point);
+    if (auto editItems = PWLayer::menuForEvent(point, view)) {
+        if (menu->numberOfItems() > 0)
+            menu->addItem(pf::MenuItem::separator());
+        const QList<pf::Ref<pf::MenuItem>> items = editItems->items();
+        for (const auto& item : items) {
+            editItems->removeItem(item.get());
+            menu->addItem(item);
+        }
+    }
+    return menu->numberOfItems() > 0 ? menu : nullptr;
 }

@@ -3,8 +3,12 @@
 #include "frameworks/penwork/layers/PWObjectOwnerLayer.h"
 
 #include <QSizeF>
+#include <QUrl>
 
 #include <functional>
+#include <memory>
+
+class QMimeData;
 
 // The ordinary drawing layer: an object layer that draws its selection highlight (while it is
 // the active layer, or always with selectionIsShownWhenInactive) and makes duplicates of
@@ -69,6 +73,44 @@ public:
     int applyStyle(const pf::Ref<PWStyle>& style);
 
     void drawInContext(pf::GraphicsContext& context, const QRectF& rect, bool showingHighlighting) override;
+
+    // Editing through the view ---------------------------------------------------------------------
+
+    // Scrolls `view` (null: the layer's current view) to show the selection; false without a
+    // selection or a view.
+    bool scrollToSelectionInView(QWidget* view = nullptr);
+
+    // A drop of files at `point` (drawing coordinates): readable images become image shapes
+    // centred there, drawing files give their objects (centred there as a whole); all the new
+    // objects are added as one undo step and selected. Answers false, changing nothing, when
+    // any file cannot be read, or there are no files.
+    bool performFileDropOperation(const QList<QUrl>& urls, const QPointF& point);
+    // The same for dropped data: file urls, else image data, else drawables of the framework's
+    // pasteboard form.
+    bool performFileDropOperation(const QMimeData& data, const QPointF& point);
+
+    // The standard edit actions and the arrange, group and conversion actions by selector
+    // ("cut:", "copy:", "paste:", "delete:", "selectAll:", "duplicate:", "group:", "ungroup:",
+    // "toggleHorizontalFlip:", "toggleVerticalFlip:", "convertToPath:", "convertToShape:",
+    // "convertToShapeGroup:", "convertToTextShape:", "convertToTextPath:", "bringForward:",
+    // "sendBackward:", "bringToFront:", "sendToBack:", "join:"), through PWLayerEditing.
+    bool editCut(const QString& actionName) override;
+    bool editCopy() override;
+    bool editPaste(const QString& actionName, std::optional<QPointF> point = std::nullopt) override;
+    bool editDelete(const QString& actionName) override;
+    bool editSelectAll(const QString& actionName) override;
+    bool validateMenuItem(pf::UserInterfaceItem& item) const override;
+    bool handlesAction(const QString& selector) const override;
+    bool performAction(const QString& selector, const QString& actionName) override;
+    // The edit items, preceded by what the object under `point` adds (populateContextualMenu).
+    pf::Ref<pf::Menu> menuForEvent(const QPointF& point, QWidget* view) override;
+
+    // Registers an undo action that selects `objects` (those in the layer then) and registers
+    // its own opposite, selecting `opposite`. Registered both first and last in a step that
+    // swaps objects, it runs after the objects are back whichever way the step is replayed.
+    // The lists are shared so that a step may fill in `opposite` after registering.
+    using SharedObjectList = std::shared_ptr<ObjectList>;
+    void registerSelectionUndo(const SharedObjectList& objects, const SharedObjectList& opposite);
 
 private:
     enum class Edge { Top, VerticalCentre, Bottom, Left, HorizontalCentre, Right };

@@ -12,7 +12,7 @@
 #include <cmath>
 
 using layers_test::makeDrawing;
-using layers_test::NotificationRecorder;
+
 using layers_test::step;
 
 namespace {

@@ -15,7 +15,7 @@
 #include <functional>
 
 using layers_test::makeDrawing;
-using layers_test::NotificationRecorder;
+
 using layers_test::step;
 
 namespace {

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "platform/ui/View.h"
+
+class QScrollArea;
+
+// A view that shows its content at a zoom factor: bounds are the content's coordinates, the
+// frame is the content size times the scale. Scale changes are clamped to a sane range and
+// answered by scaleDidChange(), which subclasses use to announce them.
+class RVZoomView : public pf::View {
+    Q_OBJECT
+    PF_CLASS(RVZoomView)
+public:
+    explicit RVZoomView(QWidget* parent = nullptr);
+    explicit RVZoomView(const QRectF& frame, QWidget* parent = nullptr);
+    ~RVZoomView() override;
+
+    // Class setting, kept in the user defaults: pinch gestures zoom the view.
+    static bool trackpadGesturesEnabled();
+    static void setTrackpadGesturesEnabled(bool enabled);
+
+    static constexpr double kMinimumScale = 0.01;
+    static constexpr double kMaximumScale = 256.0;
+    // Zoom steps of zoomIn / zoomOut.
+    static const QList<double>& zoomSteps();
+
+    double scale() const { return m_scale; }
+    // Clamped to kMinimumScale..kMaximumScale; non-finite or non-positive values are ignored.
+    // Keeps the content point at the centre of the visible area in place.
+    void setScale(double scale);
+    // Sets the scale keeping `contentPoint` (bounds coordinates) under the same spot of the
+    // visible area.
+    void setScaleAroundPoint(double scale, QPointF contentPoint);
+
+    // The size of the content at scale 1 (bounds size); the frame follows it times the scale.
+    QSizeF contentSize() const { return m_contentSize; }
+    void setContentSize(const QSizeF& size);
+
+    // The scroll area the view sits in (the view is its widget), or null.
+    QScrollArea* enclosingScrollArea() const;
+    // The part of the content the scroll area shows (all of it without a scroll area).
+    QRectF visibleContentRect() const;
+    // The size in pixels the view may fill: the scroll area's viewport, else the view's parent,
+    // else the view itself.
+    QSizeF availableViewSize() const;
+    // Scrolls so `rect` (content coordinates) shows, centred when it fits.
+    void scrollToContentRect(const QRectF& rect);
+    // Scrolls so `contentPoint` lands on `viewportPoint` of the scroll area's viewport.
+    void scrollContentPointToViewportPoint(QPointF contentPoint, QPointF viewportPoint);
+
+    // Next larger / smaller step; actual size is scale 1.
+    void zoomIn(const QVariant& sender = {});
+    void zoomOut(const QVariant& sender = {});
+    void zoomToActualSize(const QVariant& sender = {});
+
+    bool isFlipped() const override { return true; }
+
+protected:
+    // Called after every real scale change.
+    virtual void scaleDidChange(double oldScale) {}
+    bool event(QEvent* event) override;
+
+private:
+    void applyScale(double scale, std::optional<QPointF> anchor);
+    // Resizes the widget to the content size times the scale, keeping its top-left corner.
+    void applyFrameSize();
+
+    double m_scale = 1.0;
+    QSizeF m_contentSize{1, 1};
+};
