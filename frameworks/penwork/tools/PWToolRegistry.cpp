@@ -10,7 +10,12 @@
 #include "frameworks/penwork/tools/PWFreehandTool.h"
 #include "frameworks/penwork/tools/PWLineTool.h"
 #include "frameworks/penwork/tools/PWObjectCreationTool.h"
+#include "frameworks/penwork/tools/PWPanTool.h"
+#include "frameworks/penwork/tools/PWPathPointTool.h"
+#include "frameworks/penwork/tools/PWPolygonTool.h"
+#include "frameworks/penwork/tools/PWRoundEndRectangleTool.h"
 #include "frameworks/penwork/tools/PWSelectAndEditTool.h"
+#include "frameworks/penwork/tools/PWTextPathTool.h"
 #include "frameworks/penwork/tools/PWTextTool.h"
 #include "frameworks/penwork/tools/PWZoomTool.h"
 #include "platform/foundation/Exception.h"
@@ -60,6 +65,17 @@ void PWToolRegistry::registerStandardTools()
     // The image tool places the picture it is given (setPrototype with an image shape).
     registerTool(creation(nullptr, Mode::kBoxCreation), kPWImageToolName);
     registerTool(std::make_shared<PWZoomTool>(), kPWZoomToolName);
+    // The rest of the tools the tools palette offers, under the names it looks them up by.
+    using PointMode = PWPathPointTool::Mode;
+    registerTool(std::make_shared<PWPathPointTool>(PointMode::kInsertPoint), kPWInsertPathPointToolName);
+    registerTool(std::make_shared<PWPathPointTool>(PointMode::kDeletePoint), kPWDeletePathPointToolName);
+    registerTool(std::make_shared<PWPanTool>(), kPWPanToolName);
+    registerTool(std::make_shared<PWTextPathTool>(), kPWTextPathToolName);
+    registerTool(std::make_shared<PWPolygonTool>(), kPWPolygonToolName);
+    registerTool(std::make_shared<PWRoundEndRectangleTool>(), kPWRoundEndRectangleToolName);
+    registerTool(creation(PWArcPath::arcPathWithCentre({}, 1.0, 0.0, 90.0, PWArcPath::kPieWedge),
+                          Mode::kCentreCreation),
+                 kPWWedgeToolName);
 }
 
 bool PWToolRegistry::registerTool(const pf::Ref<PWDrawingTool>& tool, const QString& name)

@@ -21,6 +21,13 @@ inline const QString kPWArcToolName = QStringLiteral("Arc");
 inline const QString kPWTextToolName = QStringLiteral("Text");
 inline const QString kPWImageToolName = QStringLiteral("Image");
 inline const QString kPWZoomToolName = QStringLiteral("Zoom");
+inline const QString kPWInsertPathPointToolName = QStringLiteral("Insert Path Point");
+inline const QString kPWDeletePathPointToolName = QStringLiteral("Delete Path Point");
+inline const QString kPWPanToolName = QStringLiteral("Pan");
+inline const QString kPWTextPathToolName = QStringLiteral("Text Path");
+inline const QString kPWPolygonToolName = QStringLiteral("Polygon");
+inline const QString kPWRoundEndRectangleToolName = QStringLiteral("Round End Rectangle");
+inline const QString kPWWedgeToolName = QStringLiteral("Wedge");
 
 // The user-defaults key under which saveDefaults keeps every tool's settings: a dictionary
 // from tool name to that tool's settings, its persistent data under "persistentData".
