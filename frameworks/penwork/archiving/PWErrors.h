@@ -17,4 +17,8 @@ enum PWErrorCode : int {
     kPWErrorUnsupportedType = 4,
     // Bitmap or PDF output could not be made.
     kPWErrorOutputFailed = 5,
+    // Data the category manager cannot read into its contents (appendContentsWithData), and
+    // contents it cannot archive (data).
+    kPWErrorCategoryDataUnreadable = 101,
+    kPWErrorCategoryDataUnwritable = 102,
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "frameworks/penwork/archiving/PWErrors.h"
+
 #include "platform/foundation/Coding.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Object.h"
@@ -30,11 +32,6 @@ inline const QString kPWCategoryManagerChangeKindKey = QStringLiteral("kind");
 inline const QString kPWCategoryManagerObjectsChanged = QStringLiteral("objects");
 inline const QString kPWCategoryManagerCategoriesChanged = QStringLiteral("categories");
 inline const QString kPWCategoryManagerRecentListChanged = QStringLiteral("recent");
-
-// The error code (in kPWErrorDomain) of data that appendContentsWithData cannot read, and of
-// contents that data() cannot archive.
-inline constexpr int kPWErrorCategoryDataUnreadable = 101;
-inline constexpr int kPWErrorCategoryDataUnwritable = 102;
 
 // Bits of createMenuWithItemDelegate's options.
 enum PWCategoryMenuOption : unsigned {
