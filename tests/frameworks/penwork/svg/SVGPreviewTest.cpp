@@ -20,13 +20,20 @@ using quillory::test::waitUntil;
 class RecordingDelegate : public PWSVGPreviewDelegate {
 public:
     bool shouldStart = true;
+    // Cancels the preview as soon as it says it started, before any later message can arrive.
+    bool cancelOnStart = false;
     QStringList messages;
     bool allOnMainThread = true;
     QImage image;
     QUrl cachedURL;
 
     bool svgPreviewShouldStart(PWSVGPreview& preview) override { return note("shouldStart"), shouldStart; }
-    void svgPreviewDidStart(PWSVGPreview&) override { note("didStart"); }
+    void svgPreviewDidStart(PWSVGPreview& preview) override
+    {
+        note("didStart");
+        if (cancelOnStart)
+            preview.cancel();
+    }
     void svgPreviewDidEnd(PWSVGPreview& preview) override
     {
         note("didEnd");
@@ -156,9 +163,9 @@ TEST_F(SVGPreviewFixture, SVGPreviewRefusedCancelledOrOrphanedSendsNothingMore)
 
     // Cancelled after it started: the rendering may finish, but nothing more is said.
     RecordingDelegate midway;
-    auto preview = PWSVGPreview::svgPreviewWithSVGURL(file, &midway);
+    midway.cancelOnStart = true;
+    PWSVGPreview::svgPreviewWithSVGURL(file, &midway);
     ASSERT_TRUE(waitUntil([&] { return midway.messages.contains("didStart"); }));
-    preview->cancel();
     RecordingDelegate after;
     PWSVGPreview::svgPreviewWithSVGURL(file, &after);
     ASSERT_TRUE(waitUntil([&] { return after.ended(); }));
