@@ -34,25 +34,7 @@ QString tr(const char* text)
 void perform(PWObjectDrawingLayer& layer, const QString& actionName, const char* defaultName,
              const std::function<ObjectList()>& edit)
 {
-    RVUndoManager* manager = layer.undoManager();
-    auto before = std::make_shared<ObjectList>(layer.selection());
-    auto after = std::make_shared<ObjectList>();
-    if (manager)
-        manager->beginUndoGrouping();
-    try {
-        layer.registerSelectionUndo(before, after);
-        *after = edit();
-        layer.exchangeSelectionWithObjectsFromArray(*after);
-        layer.registerSelectionUndo(before, after);
-    } catch (...) {
-        if (manager)
-            manager->endUndoGrouping();
-        throw;
-    }
-    if (manager) {
-        manager->setActionName(actionName.isEmpty() ? tr(defaultName) : actionName);
-        manager->endUndoGrouping();
-    }
+    layer.performSelectionStep(actionName.isEmpty() ? tr(defaultName) : actionName, edit);
 }
 
 pf::Pasteboard& pasteboardOr(pf::Pasteboard* pasteboard)

@@ -322,10 +322,7 @@ void PWObjectDrawingLayer::registerSelectionUndo(const SharedObjectList& objects
 void PWObjectDrawingLayer::replaceObjects(const ObjectList& sources, const ObjectList& results,
                                           const QString& actionName)
 {
-    asUndoStep(actionName, [&] {
-        const auto before = std::make_shared<ObjectList>(selection());
-        const auto after = std::make_shared<ObjectList>(results);
-        registerSelectionUndo(before, after);
+    performSelectionStep(actionName, [&] {
         qint64 index = 0;
         for (const auto& source : sources)
             index = std::max(index, indexOfObject(source.get()));
@@ -334,7 +331,18 @@ void PWObjectDrawingLayer::replaceObjects(const ObjectList& sources, const Objec
         index = std::clamp<qint64>(index, 0, countOfObjects());
         for (const auto& result : results)
             insertObject(result, index++);
-        exchangeSelectionWithObjectsFromArray(results);
+        return results;
+    });
+}
+
+void PWObjectDrawingLayer::performSelectionStep(const QString& actionName, const std::function<ObjectList()>& edit)
+{
+    asUndoStep(actionName, [&] {
+        const auto before = std::make_shared<ObjectList>(selection());
+        const auto after = std::make_shared<ObjectList>();
+        registerSelectionUndo(before, after);
+        *after = edit();
+        exchangeSelectionWithObjectsFromArray(*after);
         registerSelectionUndo(before, after);
     });
 }

@@ -105,14 +105,17 @@ public:
     // The edit items, preceded by what the object under `point` adds (populateContextualMenu).
     pf::Ref<pf::Menu> menuForEvent(const QPointF& point, QWidget* view) override;
 
+    // Runs `edit` as one undo step named `actionName` (unless empty). The selection becomes the
+    // objects `edit` answers; undo brings back the selection there was before, redo this one.
+    void performSelectionStep(const QString& actionName, const std::function<ObjectList()>& edit);
+
+private:
     // Registers an undo action that selects `objects` (those in the layer then) and registers
     // its own opposite, selecting `opposite`. Registered both first and last in a step that
     // swaps objects, it runs after the objects are back whichever way the step is replayed.
     // The lists are shared so that a step may fill in `opposite` after registering.
     using SharedObjectList = std::shared_ptr<ObjectList>;
     void registerSelectionUndo(const SharedObjectList& objects, const SharedObjectList& opposite);
-
-private:
     enum class Edge { Top, VerticalCentre, Bottom, Left, HorizontalCentre, Right };
     bool align(Edge edge, const QString& actionName);
     bool distribute(bool vertical, bool bySpace, const QString& actionName);
