@@ -2,12 +2,15 @@
 
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/GraphicsContext.h"
+#include "platform/ui/ClipView.h"
 #include "platform/ui/DraggingSession.h"
+#include "platform/ui/ScrollView.h"
 
 #include <QApplication>
 #include <QBuffer>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
+#include <QGraphicsOpacityEffect>
 #include <QHelpEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -47,6 +50,13 @@ QRect roundedRect(const QRectF& r)
     const int bottom = int(std::lround(r.bottom()));
     return QRect(left, top, std::max(0, right - left), std::max(0, bottom - top));
 }
+
+// Raises a counter for its lifetime.
+struct DepthScope {
+    explicit DepthScope(int& depth) : depth(depth) { ++depth; }
+    ~DepthScope() { --depth; }
+    int& depth;
+};
 
 // Runs a handler with the translated event as the current one.
 struct CurrentEventScope {
@@ -109,6 +119,7 @@ void View::addSubview(View* view)
     if (!view || view == this || isDescendantOf(view))
         return;
     const bool explicitlyHidden = view->testAttribute(Qt::WA_WState_ExplicitShowHide) && view->isHidden();
+    view->m_removalPending = false;
     if (view->parentWidget() != this)
         view->setParent(this);
     view->applyQtGeometry();
@@ -131,10 +142,19 @@ void View::removeFromSuperview()
 {
     if (!parentWidget())
         return;
-    hide();
+    // Qt hides the widget as it leaves its parent but remembers whether it was hidden on purpose.
     setParent(nullptr);
-    if (!m_keepAlive)
-        deleteLater();
+    if (m_keepAlive)
+        return;
+    m_removalPending = true;
+    QMetaObject::invokeMethod(this, [this] { deleteIfStillRemoved(); }, Qt::QueuedConnection);
+}
+
+void View::deleteIfStillRemoved()
+{
+    // Added to a view again in the meantime, or kept: it lives on.
+    if (m_removalPending && !parentWidget() && !m_keepAlive)
+        delete this;
 }
 
 bool View::isDescendantOf(const View* view) const
@@ -175,21 +195,79 @@ QRectF View::frame() const
 void View::setFrame(const QRectF& frame)
 {
     const QRectF old = m_frame;
-    m_frame = frame;
-    if (!m_boundsScaled)
-        m_bounds.setSize(frame.size());
-    applyQtGeometry();
+    {
+        DepthScope batch(m_frameChangeDepth);
+        setFrameOrigin(frame.topLeft());
+        setFrameSize(frame.size());
+    }
     frameDidChange(old);
 }
 
 void View::setFrameOrigin(QPointF origin)
 {
-    setFrame(QRectF(origin, m_frame.size()));
+    if (origin == m_frame.topLeft())
+        return;
+    const QRectF old = m_frame;
+    m_frame.moveTopLeft(origin);
+    applyQtGeometry();
+    frameDidChange(old);
 }
 
 void View::setFrameSize(QSizeF size)
 {
-    setFrame(QRectF(m_frame.topLeft(), size));
+    if (size == m_frame.size())
+        return;
+    const QRectF old = m_frame;
+    const QSizeF oldBounds = m_bounds.size();
+    m_frame.setSize(size);
+    if (!m_boundsScaled)
+        m_bounds.setSize(size);
+    applyQtGeometry();
+    if (m_autoresizesSubviews && m_bounds.size() != oldBounds)
+        resizeSubviewsWithOldSize(oldBounds);
+    // Unflipped subviews keep their distance from the bottom edge, which has moved in Qt.
+    layoutSubviewsGeometry();
+    update();
+    frameDidChange(old);
+}
+
+void View::resizeSubviewsWithOldSize(QSizeF oldSize)
+{
+    for (View* sub : subviews())
+        sub->resizeWithOldSuperviewSize(oldSize);
+}
+
+namespace {
+// One axis of an autoresizing mask: the change is shared evenly by the flexible parts.
+void autoresizeAxis(double change, bool minFlexible, bool lengthFlexible, bool maxFlexible, double& origin,
+                    double& length)
+{
+    const int parts = int(minFlexible) + int(lengthFlexible) + int(maxFlexible);
+    if (parts == 0 || change == 0)
+        return;
+    const double share = change / parts;
+    if (minFlexible)
+        origin += share;
+    if (lengthFlexible)
+        length = std::max(0.0, length + share);
+}
+} // namespace
+
+void View::resizeWithOldSuperviewSize(QSizeF oldSize)
+{
+    const View* super = superview();
+    if (!super)
+        return;
+    const QSizeF newSize = super->bounds().size();
+    double x = m_frame.x(), y = m_frame.y(), width = m_frame.width(), height = m_frame.height();
+    const unsigned mask = m_autoresizingMask;
+    autoresizeAxis(newSize.width() - oldSize.width(), mask & ViewMinXMargin, mask & ViewWidthSizable,
+                   mask & ViewMaxXMargin, x, width);
+    autoresizeAxis(newSize.height() - oldSize.height(), mask & ViewMinYMargin, mask & ViewHeightSizable,
+                   mask & ViewMaxYMargin, y, height);
+    const QRectF frame(x, y, width, height);
+    if (frame != m_frame)
+        setFrame(frame);
 }
 
 void View::setBounds(const QRectF& bounds)
@@ -224,25 +302,35 @@ void View::boundsDidChange()
 
 void View::frameDidChange(const QRectF& old)
 {
-    if (old == m_frame)
+    // Inside setFrame or a change from Qt: the outer call reports the whole change once.
+    if (m_frameChangeDepth > 0 || old == m_frame)
         return;
-    if (old.size() != m_frame.size()) {
-        layoutSubviewsGeometry();
-        update();
-    }
     invalidateCursorRects();
     updateTrackingAreas();
     if (m_postsFrameChanged)
         NotificationCenter::defaultCenter().post(NSViewFrameDidChangeNotification, this);
 }
 
+QSizeF View::ancestorScale() const
+{
+    double sx = 1.0, sy = 1.0;
+    for (const View* view = superview(); view; view = view->superview()) {
+        sx *= scaleOf(view->m_frame.width(), view->m_bounds.width());
+        sy *= scaleOf(view->m_frame.height(), view->m_bounds.height());
+    }
+    return {sx, sy};
+}
+
 QTransform View::boundsToWidgetTransform() const
 {
-    const double sx = scaleOf(m_frame.width(), m_bounds.width());
-    const double sy = scaleOf(m_frame.height(), m_bounds.height());
+    // A magnified ancestor (a zoomed clip view) scales this view's pixels too.
+    const QSizeF ancestors = ancestorScale();
+    const double sx = scaleOf(m_frame.width(), m_bounds.width()) * ancestors.width();
+    const double sy = scaleOf(m_frame.height(), m_bounds.height()) * ancestors.height();
     if (isFlipped())
         return QTransform(sx, 0, 0, sy, -m_bounds.x() * sx, -m_bounds.y() * sy);
-    return QTransform(sx, 0, 0, -sy, -m_bounds.x() * sx, m_frame.height() + m_bounds.y() * sy);
+    const double height = m_frame.height() * ancestors.height();
+    return QTransform(sx, 0, 0, -sy, -m_bounds.x() * sx, height + m_bounds.y() * sy);
 }
 
 QRect View::qtGeometryForFrame() const
@@ -268,6 +356,8 @@ QRectF View::frameFromQtGeometry() const
 
 void View::applyQtGeometry()
 {
+    if (m_adoptingQtGeometry)
+        return;
     const QRect target = qtGeometryForFrame();
     if (geometry() == target)
         return;
@@ -285,27 +375,38 @@ void View::layoutSubviewsGeometry()
 void View::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    if (m_applyingGeometry)
-        return;
-    if (geometry() != qtGeometryForFrame()) {
-        const QRectF old = m_frame;
-        m_frame = frameFromQtGeometry();
-        if (!m_boundsScaled)
-            m_bounds.setSize(m_frame.size());
-        frameDidChange(old);
-    }
+    adoptQtGeometry();
 }
 
 void View::moveEvent(QMoveEvent* event)
 {
     QWidget::moveEvent(event);
-    if (m_applyingGeometry || !parentWidget())
+    if (parentWidget())
+        adoptQtGeometry();
+}
+
+void View::adoptQtGeometry()
+{
+    if (m_applyingGeometry || m_adoptingQtGeometry || geometry() == qtGeometryForFrame())
         return;
-    if (geometry() != qtGeometryForFrame()) {
-        const QRectF old = m_frame;
-        m_frame = frameFromQtGeometry();
-        frameDidChange(old);
+    const QRectF target = frameFromQtGeometry();
+    const QRectF old = m_frame;
+    {
+        DepthScope batch(m_frameChangeDepth);
+        struct Adopting {
+            explicit Adopting(bool& flag) : flag(flag) { flag = true; }
+            ~Adopting() { flag = false; }
+            bool& flag;
+        } adopting(m_adoptingQtGeometry);
+        if (target.topLeft() != m_frame.topLeft())
+            setFrameOrigin(target.topLeft());
+        if (target.size() != m_frame.size())
+            setFrameSize(target.size());
     }
+    frameDidChange(old);
+    // Inside a tree of views the frame decides, also when an override kept another one.
+    if (superview())
+        applyQtGeometry();
 }
 
 QPointF View::toSuperview(QPointF point) const
@@ -455,6 +556,82 @@ QRectF View::centerScanRect(const QRectF& rect) const
     const QRectF aligned(QPointF(std::round(device.left()), std::round(device.top())),
                          QPointF(std::round(device.right()), std::round(device.bottom())));
     return toDevice.inverted().mapRect(aligned);
+}
+
+ScrollView* View::enclosingScrollView() const
+{
+    for (View* view = superview(); view; view = view->superview()) {
+        if (auto* scrollView = qobject_cast<ScrollView*>(view))
+            return scrollView;
+    }
+    return nullptr;
+}
+
+namespace {
+// The origin along one axis that shows [low, high] after moving as little as possible; a
+// range longer than the visible length shows its `preferLow` end.
+double originShowing(double origin, double visible, double low, double high, bool preferLow)
+{
+    if (high - low > visible)
+        return preferLow ? low : high - visible;
+    if (low < origin)
+        return low;
+    if (high > origin + visible)
+        return high - visible;
+    return origin;
+}
+} // namespace
+
+bool View::scrollRectToVisible(const QRectF& rect)
+{
+    bool scrolled = false;
+    for (View* view = superview(); view; view = view->superview()) {
+        auto* clip = qobject_cast<ClipView*>(view);
+        if (!clip || !clip->documentView())
+            continue;
+        const QRectF target = convertRectToView(rect, clip);
+        const QRectF visible = clip->bounds();
+        const QPointF wanted(originShowing(visible.x(), visible.width(), target.left(), target.right(), true),
+                             originShowing(visible.y(), visible.height(), target.top(), target.bottom(),
+                                           clip->isFlipped()));
+        const QPointF origin = clip->constrainScrollPoint(wanted);
+        if (origin != visible.topLeft()) {
+            clip->scrollToPoint(origin);
+            scrolled = true;
+        }
+    }
+    return scrolled;
+}
+
+bool View::autoscroll(const Event& event)
+{
+    View* super = superview();
+    return super && super->autoscroll(event);
+}
+
+void View::setAlphaValue(double alpha)
+{
+    alpha = std::isnan(alpha) ? 1.0 : std::clamp(alpha, 0.0, 1.0);
+    if (alpha == m_alphaValue)
+        return;
+    m_alphaValue = alpha;
+    if (alpha >= 1.0) {
+        setGraphicsEffect(nullptr);
+        return;
+    }
+    auto* effect = qobject_cast<QGraphicsOpacityEffect*>(graphicsEffect());
+    if (!effect) {
+        effect = new QGraphicsOpacityEffect(this);
+        setGraphicsEffect(effect);
+    }
+    effect->setOpacity(alpha);
+}
+
+std::shared_ptr<Animation> View::defaultAnimationForKey(const QString& key) const
+{
+    if (key == QLatin1String("frameOrigin") || key == QLatin1String("frameSize") || key == QLatin1String("alphaValue"))
+        return Animation::withDuration(Animation::kDefaultDuration);
+    return nullptr;
 }
 
 View* View::hitTest(QPointF point)

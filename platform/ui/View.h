@@ -1,6 +1,8 @@
 #pragma once
 
 #include "platform/foundation/Reflective.h"
+#include "platform/ui/AnimatablePropertyContainer.h"
+#include "platform/ui/Animator.h"
 #include "platform/ui/Cursor.h"
 #include "platform/ui/DraggingInfo.h"
 #include "platform/ui/Event.h"
@@ -22,7 +24,23 @@ class QMenu;
 
 namespace pf {
 
+class ClipView;
+class ScrollView;
 class View;
+
+// How a view follows its superview's size (resizeWithOldSuperviewSize): which of the margins
+// and lengths along each axis take up the change. Margins are named by the superview's own
+// coordinates, so MinYMargin is the bottom margin in an unflipped superview and the top one
+// in a flipped superview.
+enum AutoresizingMask : unsigned {
+    ViewNotSizable = 0,
+    ViewMinXMargin = 1,
+    ViewWidthSizable = 2,
+    ViewMaxXMargin = 4,
+    ViewMinYMargin = 8,
+    ViewHeightSizable = 16,
+    ViewMaxYMargin = 32,
+};
 
 // Answers the text of a tool-tip rectangle when it is shown.
 class ToolTipOwner {
@@ -41,8 +59,12 @@ public:
 // Mouse, key and wheel events arrive as pf::Event in window coordinates; drawRect gets the
 // dirty rectangle in bounds coordinates with a GraphicsContext current whose transform maps
 // bounds coordinates onto the widget. Qt layouts are not used inside trees of views.
+//
+// Every change of the frame, whether asked for (setFrame), made by the superview's
+// autoresizing or by Qt (a layout, a window resize), passes through setFrameOrigin and
+// setFrameSize, so a subclass overriding them sees them all.
 class View : public QWidget, public Reflective, public Responder, public TrackingAreaOwner,
-             public DraggingDestination {
+             public DraggingDestination, public AnimatablePropertyContainer {
     Q_OBJECT
     PF_CLASS(View)
 public:
@@ -57,9 +79,11 @@ public:
     // Puts the subviews in this order (stacking order); views not in the list are removed.
     void setSubviews(const QList<View*>& views);
     // Detaches from the superview; the view is deleted at the end of the event cycle unless
-    // keepAliveAfterRemoval() was asked for.
+    // keepAliveAfterRemoval() was asked for or it was added to a view again by then. Its own
+    // hidden state is kept: a view that was shown shows again when it is added back.
     void removeFromSuperview();
     void setKeepsAliveAfterRemoval(bool keep) { m_keepAlive = keep; }
+    bool keepsAliveAfterRemoval() const { return m_keepAlive; }
     bool isDescendantOf(const View* view) const;
     // The top-level widget (the window) the view is in; null when it has no parent chain.
     QWidget* windowWidget() const;
@@ -71,8 +95,10 @@ public:
 
     // Geometry.
     QRectF frame() const;
+    // Calls setFrameOrigin and setFrameSize; one frame notification for the whole change.
     virtual void setFrame(const QRectF& frame);
     virtual void setFrameOrigin(QPointF origin);
+    // Resizes the subviews by their autoresizing masks when autoresizesSubviews is set.
     virtual void setFrameSize(QSizeF size);
     QRectF bounds() const { return m_bounds; }
     void setBounds(const QRectF& bounds);
@@ -86,6 +112,18 @@ public:
     void setPostsFrameChangedNotifications(bool posts) { m_postsFrameChanged = posts; }
     bool postsBoundsChangedNotifications() const { return m_postsBoundsChanged; }
     void setPostsBoundsChangedNotifications(bool posts) { m_postsBoundsChanged = posts; }
+    // Autoresizing (AutoresizingMask bits); a new view is not sizable and resizes its subviews.
+    unsigned autoresizingMask() const { return m_autoresizingMask; }
+    void setAutoresizingMask(unsigned mask) { m_autoresizingMask = mask; }
+    bool autoresizesSubviews() const { return m_autoresizesSubviews; }
+    void setAutoresizesSubviews(bool resizes) { m_autoresizesSubviews = resizes; }
+    // Called after the bounds size changed from `oldSize`: by default every subview follows
+    // with resizeWithOldSuperviewSize.
+    virtual void resizeSubviewsWithOldSize(QSizeF oldSize);
+    // Applies the autoresizing mask for a superview whose bounds size was `oldSize`: along each
+    // axis the change is shared evenly among the flexible margins and length; nothing moves
+    // along an axis with none. Lengths do not go below 0.
+    virtual void resizeWithOldSuperviewSize(QSizeF oldSize);
     // Rounds a rectangle in bounds coordinates out to whole device pixels.
     QRectF centerScanRect(const QRectF& rect) const;
 
@@ -102,6 +140,23 @@ public:
     QRectF convertRectToScreen(const QRectF& rect) const;
     // Bounds coordinates to the widget's own Qt coordinates (the one place this happens).
     QTransform boundsToWidgetTransform() const;
+    // Scrolling. The nearest scroll view this view is inside, or null.
+    ScrollView* enclosingScrollView() const;
+    // Scrolls the clip views above this view as little as they can to show `rect` (bounds
+    // coordinates); answers whether any scrolled.
+    bool scrollRectToVisible(const QRectF& rect);
+    // During a drag outside the visible part: scrolls the nearest clip view towards the event's
+    // location. Answers whether it scrolled.
+    virtual bool autoscroll(const Event& event);
+
+    // Opacity from 0 (transparent) to 1, the subviews included.
+    double alphaValue() const { return m_alphaValue; }
+    void setAlphaValue(double alpha);
+    // Changes made through the animator run over the key's animation ("frameOrigin",
+    // "frameSize", "alphaValue" animate by default).
+    Animator animator() { return Animator(this); }
+    std::shared_ptr<Animation> defaultAnimationForKey(const QString& key) const override;
+
     // The deepest subview (or this view) whose frame holds `point`, given in the superview's
     // coordinates (window coordinates for a view with no superview); null when none does.
     virtual View* hitTest(QPointF point);
@@ -233,8 +288,13 @@ private:
     void layoutSubviewsGeometry();
     QRect qtGeometryForFrame() const;
     QRectF frameFromQtGeometry() const;
+    // Takes a frame Qt gave the widget through the frame primitives.
+    void adoptQtGeometry();
     void frameDidChange(const QRectF& old);
     void boundsDidChange();
+    // The scale of the ancestors' bounds: widget pixels per unit of this view's frame.
+    QSizeF ancestorScale() const;
+    void deleteIfStillRemoved();
     // Bounds point to the superview's bounds coordinates (or window coordinates at the root).
     QPointF toSuperview(QPointF point) const;
     QPointF fromSuperview(QPointF point) const;
@@ -257,6 +317,12 @@ private:
     bool m_keepAlive = false;
     bool m_postsFrameChanged = true;
     bool m_postsBoundsChanged = true;
+    unsigned m_autoresizingMask = ViewNotSizable;
+    bool m_autoresizesSubviews = true;
+    double m_alphaValue = 1.0;
+    int m_frameChangeDepth = 0;
+    bool m_adoptingQtGeometry = false;
+    bool m_removalPending = false;
     bool m_applyingGeometry = false;
     bool m_needsDisplay = false;
     bool m_renderingToPdf = false;

@@ -3,12 +3,14 @@
 #include "platform/foundation/ClassBuilder.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/PlatformNotifications.h"
+#include "platform/ui/AnimationContext.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/WindowFrame.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -89,6 +91,32 @@ void Window::setFrame(const QRectF& frame, bool display)
     WindowFrame::setFrame(this, frame);
     if (display)
         update();
+}
+
+void Window::setFrame(const QRectF& frame, bool display, bool animate)
+{
+    if (!animate || !isVisible()) {
+        setFrame(frame, display);
+        return;
+    }
+    // The loop ends when the group completes, also when the window goes away meanwhile.
+    QEventLoop loop;
+    bool done = false;
+    AnimationContext::runAnimationGroup(
+        kAnimationResizeTime, [this, &frame] { animator().setFrame(frame); },
+        [&] {
+            done = true;
+            loop.quit();
+        });
+    if (!done)
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+std::shared_ptr<Animation> Window::defaultAnimationForKey(const QString& key) const
+{
+    if (key == QLatin1String("frame") || key == QLatin1String("frameOrigin") || key == QLatin1String("alphaValue"))
+        return Animation::withDuration(Animation::kDefaultDuration);
+    return nullptr;
 }
 
 void Window::setFrameOrigin(const QPointF& origin)

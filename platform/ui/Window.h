@@ -2,6 +2,8 @@
 
 #include "platform/foundation/ClassBuilder.h"
 #include "platform/foundation/Reflective.h"
+#include "platform/ui/AnimatablePropertyContainer.h"
+#include "platform/ui/Animator.h"
 #include "platform/ui/Responder.h"
 
 #include <QPointer>
@@ -44,7 +46,7 @@ public:
 // (origin bottom-left of the main screen, y up), level, alpha, key and main status, a
 // delegate, a frame autosave name, a bottom content border and a close button that can be
 // sent to an action instead of closing. The content view fills the window above the border.
-class Window : public QWidget, public Reflective, public Responder {
+class Window : public QWidget, public Reflective, public Responder, public AnimatablePropertyContainer {
     Q_OBJECT
     PF_CLASS(Window)
 public:
@@ -58,7 +60,10 @@ public:
     // --- Frame (screen coordinates)
     QRectF frame() const;
     void setFrame(const QRectF& frame, bool display = true);
-    void setFrame(const QRectF& frame, bool display, bool animate) { setFrame(frame, display); }
+    // With `animate` (and the window on screen) the frame changes over animationResizeTime
+    // and the call returns once the window has its new frame, as on the platform.
+    void setFrame(const QRectF& frame, bool display, bool animate);
+    static constexpr double kAnimationResizeTime = 0.2;
     void setFrameOrigin(const QPointF& origin);
     void setFrameTopLeftPoint(const QPointF& topLeft);
     void center();
@@ -80,6 +85,10 @@ public:
     void setLevel(int level);
     double alphaValue() const { return windowOpacity(); }
     void setAlphaValue(double alpha) { setWindowOpacity(alpha); }
+    // Changes through the animator run over the key's animation ("frame", "frameOrigin" and
+    // "alphaValue" animate by default).
+    Animator animator() { return Animator(this); }
+    std::shared_ptr<Animation> defaultAnimationForKey(const QString& key) const override;
     // A bottom margin the content view leaves free (a status bar drawn by the window).
     double contentBorderThickness() const { return m_contentBorder; }
     void setContentBorderThickness(double thickness);

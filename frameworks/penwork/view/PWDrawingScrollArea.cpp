@@ -5,22 +5,30 @@
 
 #include "platform/foundation/NotificationCenter.h"
 
-#include <QScrollBar>
+PF_DEFINE_CLASS(PWDrawingScrollArea, pf::ScrollView) {}
 
-PWDrawingScrollArea::PWDrawingScrollArea(PWDrawingView* view, QWidget* parent)
-    : QScrollArea(parent), m_horizontalRuler(new PWRulerView(Qt::Horizontal, this)),
-      m_verticalRuler(new PWRulerView(Qt::Vertical, this))
+PWDrawingScrollArea::PWDrawingScrollArea(PWDrawingView* view, QWidget* parent) : pf::ScrollView(parent)
 {
-    setAlignment(Qt::AlignCenter);
-    setWidgetResizable(false);
-    setWidget(view);
-    m_horizontalRuler->setDrawingView(view);
-    m_verticalRuler->setDrawingView(view);
-    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, &PWDrawingScrollArea::updateRulers);
-    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &PWDrawingScrollArea::updateRulers);
-    m_rulersObservation = pf::NotificationCenter::defaultCenter().addObserver(
-        kPWDrawingViewRulersChanged, view, [this](const pf::Notification&) { layoutRulers(); });
-    layoutRulers();
+    setHasHorizontalScroller(true);
+    setHasVerticalScroller(true);
+    setAutohidesScrollers(true);
+    auto* horizontal = new PWRulerView(Qt::Horizontal);
+    auto* vertical = new PWRulerView(Qt::Vertical);
+    horizontal->setDrawingView(view);
+    vertical->setDrawingView(view);
+    setHorizontalRulerView(horizontal);
+    setVerticalRulerView(vertical);
+    setHasHorizontalRuler(true);
+    setHasVerticalRuler(true);
+    setDocumentView(view);
+    if (view) {
+        setRulersVisible(view->rulersVisible());
+        m_rulersObservation = pf::NotificationCenter::defaultCenter().addObserver(
+            kPWDrawingViewRulersChanged, view, [this](const pf::Notification&) {
+                if (PWDrawingView* shown = drawingView())
+                    setRulersVisible(shown->rulersVisible());
+            });
+    }
 }
 
 PWDrawingScrollArea::~PWDrawingScrollArea()
@@ -30,33 +38,23 @@ PWDrawingScrollArea::~PWDrawingScrollArea()
 
 PWDrawingView* PWDrawingScrollArea::drawingView() const
 {
-    return qobject_cast<PWDrawingView*>(widget());
+    return qobject_cast<PWDrawingView*>(documentView());
+}
+
+PWRulerView* PWDrawingScrollArea::horizontalRuler() const
+{
+    return qobject_cast<PWRulerView*>(horizontalRulerView());
+}
+
+PWRulerView* PWDrawingScrollArea::verticalRuler() const
+{
+    return qobject_cast<PWRulerView*>(verticalRulerView());
 }
 
 void PWDrawingScrollArea::updateRulers()
 {
-    m_horizontalRuler->update();
-    m_verticalRuler->update();
-}
-
-void PWDrawingScrollArea::resizeEvent(QResizeEvent* event)
-{
-    QScrollArea::resizeEvent(event);
-    layoutRulers();
-}
-
-void PWDrawingScrollArea::layoutRulers()
-{
-    PWDrawingView* view = drawingView();
-    const bool visible = view && view->rulersVisible();
-    const int t = visible ? kRulerThickness : 0;
-    setViewportMargins(t, t, 0, 0);
-    m_horizontalRuler->setVisible(visible);
-    m_verticalRuler->setVisible(visible);
-    if (visible) {
-        const QRect area = viewport()->geometry();
-        m_horizontalRuler->setGeometry(area.left(), area.top() - t, area.width(), t);
-        m_verticalRuler->setGeometry(area.left() - t, area.top(), t, area.height());
+    for (pf::RulerView* ruler : {horizontalRulerView(), verticalRulerView()}) {
+        if (ruler && !ruler->isHidden())
+            ruler->setNeedsDisplay(true);
     }
-    updateRulers();
 }

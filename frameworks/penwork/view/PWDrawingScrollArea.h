@@ -1,15 +1,17 @@
 #pragma once
 
-#include <QScrollArea>
+#include "platform/ui/ScrollView.h"
 
 class PWDrawingView;
 class PWRulerView;
 
-// The scroll area a drawing view is shown in: the view as its widget, centred while smaller
-// than the viewport, with a horizontal and a vertical ruler along the top and left edges
-// while the view's rulers are visible.
-class PWDrawingScrollArea : public QScrollArea {
+// The scroll view a drawing view is shown in: the view as its document view, scrollers that
+// show while the drawing does not fit, and a horizontal and a vertical ruler in the ruler
+// slots while the view's rulers are visible. Replacing the clip view (setContentView) lets a
+// subclass centre the page and draw round it.
+class PWDrawingScrollArea : public pf::ScrollView {
     Q_OBJECT
+    PF_CLASS(PWDrawingScrollArea)
 public:
     static constexpr int kRulerThickness = 18;
 
@@ -17,19 +19,12 @@ public:
     ~PWDrawingScrollArea() override;
 
     PWDrawingView* drawingView() const;
-    PWRulerView* horizontalRuler() const { return m_horizontalRuler; }
-    PWRulerView* verticalRuler() const { return m_verticalRuler; }
+    PWRulerView* horizontalRuler() const;
+    PWRulerView* verticalRuler() const;
 
     // Repaints the rulers (scale, scrolling, markers or mouse position changed).
     void updateRulers();
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
 private:
-    void layoutRulers();
-
-    PWRulerView* m_horizontalRuler;
-    PWRulerView* m_verticalRuler;
     quint64 m_rulersObservation = 0;
 };

@@ -24,7 +24,6 @@
 #include "platform/ui/PrintInfo.h"
 
 #include <QMimeData>
-#include <QScrollArea>
 
 #include <cmath>
 
@@ -311,7 +310,7 @@ double PWDrawingView::verticalRulerWidth() const
 
 void PWDrawingView::updateRulers()
 {
-    if (auto* area = qobject_cast<PWDrawingScrollArea*>(enclosingScrollArea()))
+    if (auto* area = qobject_cast<PWDrawingScrollArea*>(enclosingScrollView()))
         area->updateRulers();
 }
 
@@ -472,10 +471,8 @@ void PWDrawingView::mouseDragged(const pf::Event& event)
     const QPointF point = convertPointFromView(event.locationInWindow, nullptr);
     if (m_toolController->isTracking()) {
         // Keep the pointer in sight while dragging past the visible edge.
-        if (QScrollArea* area = enclosingScrollArea(); area && !visibleDrawingRect().contains(point)) {
-            const QPointF inWidget = convertFromDrawing(point);
-            area->ensureVisible(int(inWidget.x()), int(inWidget.y()), 4, 4);
-        }
+        if (!visibleDrawingRect().contains(point))
+            autoscroll(event);
         m_toolController->mouseDragged(*this, point, pf::qtModifiersFromFlags(event.modifierFlags));
     }
     m_mouseLocation = point;

@@ -94,9 +94,9 @@ public:
     // Zooms so `rect` (drawing coordinates) fills the visible area, and scrolls to it.
     void zoomViewToRect(const QRectF& rect);
     void zoomFitInWindow(const QVariant& sender = {});
-    // Scrolls the enclosing scroll area so `rect` shows.
+    // Scrolls the enclosing scroll view so `rect` shows.
     void scrollToDrawingRect(const QRectF& rect);
-    // The part of the drawing the enclosing scroll area shows (drawing coordinates).
+    // The part of the drawing the enclosing scroll view shows (drawing coordinates).
     QRectF visibleDrawingRect() const;
 
     // Rulers (shown by the enclosing PWDrawingScrollArea) --------------------------------------

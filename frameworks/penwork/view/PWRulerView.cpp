@@ -2,15 +2,20 @@
 
 #include "frameworks/penwork/layers/PWDrawing.h"
 #include "frameworks/penwork/tools/PWToolController.h"
+#include "frameworks/penwork/view/PWDrawingScrollArea.h"
 #include "frameworks/penwork/view/PWDrawingView.h"
 
-#include <QMouseEvent>
+#include "platform/graphics/GraphicsContext.h"
+
 #include <QPainter>
 
 #include <cmath>
 
-PWRulerView::PWRulerView(Qt::Orientation orientation, QWidget* parent) : QWidget(parent), m_orientation(orientation)
+PF_DEFINE_CLASS(PWRulerView, pf::RulerView) {}
+
+PWRulerView::PWRulerView(Qt::Orientation orientation, QWidget* parent) : pf::RulerView(orientation, parent)
 {
+    setRuleThickness(PWDrawingScrollArea::kRulerThickness);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
@@ -22,7 +27,7 @@ PWDrawingView* PWRulerView::drawingView() const
 void PWRulerView::setDrawingView(PWDrawingView* view)
 {
     m_view = view;
-    update();
+    setNeedsDisplay(true);
 }
 
 double PWRulerView::labelStep(double pointsPerUnit, double scale)
@@ -41,22 +46,24 @@ double PWRulerView::labelStep(double pointsPerUnit, double scale)
 
 double PWRulerView::rulerPosition(double drawingCoordinate) const
 {
-    PWDrawingView* view = drawingView();
-    const QPointF inView = m_orientation == Qt::Horizontal ? view->convertFromDrawing(QPointF(drawingCoordinate, 0))
-                                                            : view->convertFromDrawing(QPointF(0, drawingCoordinate));
-    const QPointF here = mapFromGlobal(view->mapToGlobal(inView));
-    return m_orientation == Qt::Horizontal ? here.x() : here.y();
+    // The view's bounds are drawing coordinates.
+    const QPointF here = convertPointFromView(QPointF(drawingCoordinate, drawingCoordinate), drawingView());
+    return orientation() == Qt::Horizontal ? here.x() : here.y();
 }
 
-void PWRulerView::paintEvent(QPaintEvent*)
+void PWRulerView::drawRect(const QRectF&)
 {
-    QPainter painter(this);
-    painter.fillRect(rect(), palette().window());
+    pf::GraphicsContext* context = pf::GraphicsContext::current();
+    if (!context)
+        return;
+    QPainter& painter = context->painter();
+    const QRectF area = bounds();
+    painter.fillRect(area, palette().window());
     PWDrawingView* view = drawingView();
     pf::Ref<PWDrawing> drawing = view ? view->drawing() : nullptr;
-    const bool horizontal = m_orientation == Qt::Horizontal;
-    const double length = horizontal ? width() : height();
-    const double thickness = horizontal ? height() : width();
+    const bool horizontal = orientation() == Qt::Horizontal;
+    const double length = horizontal ? area.width() : area.height();
+    const double thickness = horizontal ? area.height() : area.width();
     painter.setPen(palette().mid().color());
     if (horizontal)
         painter.drawLine(QPointF(0, thickness - 0.5), QPointF(length, thickness - 0.5));
@@ -69,8 +76,7 @@ void PWRulerView::paintEvent(QPaintEvent*)
     const double step = labelStep(pointsPerUnit, view->scale());
     const double stepPoints = step * pointsPerUnit;
     // The drawing range the ruler covers.
-    const double start = horizontal ? view->convertToDrawing(view->mapFromGlobal(mapToGlobal(QPointF(0, 0)))).x()
-                                    : view->convertToDrawing(view->mapFromGlobal(mapToGlobal(QPointF(0, 0)))).y();
+    const double start = horizontal ? drawingPoint(QPointF(0, 0)).x() : drawingPoint(QPointF(0, 0)).y();
     const double end = start + length / view->scale();
 
     // Ruler markers first, under the ticks.
@@ -124,35 +130,34 @@ void PWRulerView::paintEvent(QPaintEvent*)
 
 QPointF PWRulerView::drawingPoint(const QPointF& rulerPoint) const
 {
-    PWDrawingView* view = drawingView();
-    return view->convertToDrawing(view->mapFromGlobal(mapToGlobal(rulerPoint)));
+    return drawingView()->convertPointFromView(rulerPoint, this);
 }
 
-void PWRulerView::mousePressEvent(QMouseEvent* event)
+void PWRulerView::mouseDown(const pf::Event& event)
 {
     PWDrawingView* view = drawingView();
-    if (!view || !view->drawing() || event->button() != Qt::LeftButton || !view->toolController())
-        return QWidget::mousePressEvent(event);
-    m_draggingGuide = view->toolController()->beginGuideDragFromRuler(*view, m_orientation == Qt::Horizontal,
-                                                                       drawingPoint(event->position()));
-    event->accept();
+    if (!view || !view->drawing() || !view->toolController())
+        return pf::RulerView::mouseDown(event);
+    const QPointF point = convertPointFromView(event.locationInWindow, nullptr);
+    m_draggingGuide = view->toolController()->beginGuideDragFromRuler(*view, orientation() == Qt::Horizontal,
+                                                                       drawingPoint(point));
 }
 
-void PWRulerView::mouseMoveEvent(QMouseEvent* event)
-{
-    PWDrawingView* view = drawingView();
-    if (!m_draggingGuide || !view)
-        return QWidget::mouseMoveEvent(event);
-    view->toolController()->mouseDragged(*view, drawingPoint(event->position()), event->modifiers());
-    event->accept();
-}
-
-void PWRulerView::mouseReleaseEvent(QMouseEvent* event)
+void PWRulerView::mouseDragged(const pf::Event& event)
 {
     PWDrawingView* view = drawingView();
     if (!m_draggingGuide || !view)
-        return QWidget::mouseReleaseEvent(event);
+        return pf::RulerView::mouseDragged(event);
+    const QPointF point = convertPointFromView(event.locationInWindow, nullptr);
+    view->toolController()->mouseDragged(*view, drawingPoint(point), pf::qtModifiersFromFlags(event.modifierFlags));
+}
+
+void PWRulerView::mouseUp(const pf::Event& event)
+{
+    PWDrawingView* view = drawingView();
+    if (!m_draggingGuide || !view)
+        return pf::RulerView::mouseUp(event);
     m_draggingGuide = false;
-    view->toolController()->mouseUp(*view, drawingPoint(event->position()), event->modifiers());
-    event->accept();
+    const QPointF point = convertPointFromView(event.locationInWindow, nullptr);
+    view->toolController()->mouseUp(*view, drawingPoint(point), pf::qtModifiersFromFlags(event.modifierFlags));
 }

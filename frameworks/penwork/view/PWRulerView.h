@@ -1,19 +1,21 @@
 #pragma once
 
+#include "platform/ui/RulerView.h"
+
 #include <QPointer>
-#include <QWidget>
 
 class PWDrawingView;
 
-// One ruler beside a drawing view: ticks and numbers in the drawing's units at the view's
-// scale, following the scrolling, with the ruler markers of the view (a band) and the mouse
-// position (a line).
-class PWRulerView : public QWidget {
+// One ruler beside a drawing view, in a ruler slot of its scroll view: ticks and numbers in
+// the drawing's units at the view's scale, following the scrolling, with the ruler markers of
+// the view (a band) and the mouse position (a line). Dragging out of a ruler adds a guide and
+// moves it until the button is released.
+class PWRulerView : public pf::RulerView {
     Q_OBJECT
+    PF_CLASS(PWRulerView)
 public:
-    PWRulerView(Qt::Orientation orientation, QWidget* parent = nullptr);
+    explicit PWRulerView(Qt::Orientation orientation, QWidget* parent = nullptr);
 
-    Qt::Orientation orientation() const { return m_orientation; }
     PWDrawingView* drawingView() const;
     void setDrawingView(PWDrawingView* view);
 
@@ -23,21 +25,18 @@ public:
     static double labelStep(double pointsPerUnit, double scale);
     static constexpr double kMinimumLabelSpacing = 50.0;
 
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    // Dragging out of a ruler adds a guide and moves it until the button is released.
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
+    void drawRect(const QRectF& dirtyRect) override;
+    void mouseDown(const pf::Event& event) override;
+    void mouseDragged(const pf::Event& event) override;
+    void mouseUp(const pf::Event& event) override;
+    bool isOpaque() const override { return true; }
 
 private:
-    // The drawing point under a position of this ruler.
+    // The drawing point under a point of this ruler.
     QPointF drawingPoint(const QPointF& rulerPoint) const;
-    bool m_draggingGuide = false;
-
     // Ruler coordinate (x for horizontal, y for vertical) of a drawing coordinate.
     double rulerPosition(double drawingCoordinate) const;
 
-    Qt::Orientation m_orientation;
     QPointer<QWidget> m_view;
+    bool m_draggingGuide = false;
 };

@@ -1,10 +1,9 @@
 #include "frameworks/penwork/view/RVZoomView.h"
 
 #include "platform/foundation/UserDefaults.h"
+#include "platform/ui/ClipView.h"
 
 #include <QNativeGestureEvent>
-#include <QScrollArea>
-#include <QScrollBar>
 
 #include <algorithm>
 #include <cmath>
@@ -98,47 +97,44 @@ void RVZoomView::applyScale(double scale, std::optional<QPointF> anchor)
     scale = std::clamp(scale, kMinimumScale, kMaximumScale);
     if (scale == m_scale)
         return;
-    QScrollArea* area = enclosingScrollArea();
-    QPointF viewportPoint;
+    // The anchor keeps its place in the visible area; without one, the visible centre does.
+    pf::ClipView* clip = enclosingClipView();
     QPointF contentPoint;
-    if (area) {
-        const QRectF visible = visibleContentRect();
-        contentPoint = anchor ? *anchor : visible.center();
-        viewportPoint = QPointF(mapTo(area->viewport(), boundsToWidgetTransform().map(contentPoint).toPoint()));
-        if (!anchor)
-            viewportPoint = QRectF(area->viewport()->rect()).center();
+    QPointF visiblePoint;
+    if (clip) {
+        const QRectF visible = clip->bounds();
+        contentPoint = anchor ? *anchor : visibleContentRect().center();
+        const QPointF inClip = convertPointToView(contentPoint, clip);
+        visiblePoint = anchor ? QPointF(inClip.x() - visible.left(),
+                                        clip->isFlipped() ? inClip.y() - visible.top() : visible.bottom() - inClip.y())
+                              : QPointF(visible.width() / 2, visible.height() / 2);
     }
     const double old = m_scale;
     m_scale = scale;
     applyFrameSize();
-    if (area)
-        scrollContentPointToViewportPoint(contentPoint, viewportPoint);
+    if (clip)
+        scrollContentPointToVisiblePoint(contentPoint, visiblePoint);
     update();
     scaleDidChange(old);
 }
 
-QScrollArea* RVZoomView::enclosingScrollArea() const
+pf::ClipView* RVZoomView::enclosingClipView() const
 {
-    QWidget* viewport = parentWidget();
-    auto* area = viewport ? qobject_cast<QScrollArea*>(viewport->parentWidget()) : nullptr;
-    return (area && area->widget() == this) ? area : nullptr;
+    auto* clip = qobject_cast<pf::ClipView*>(superview());
+    return (clip && clip->documentView() == this) ? clip : nullptr;
 }
 
 QRectF RVZoomView::visibleContentRect() const
 {
-    const QTransform toContent = boundsToWidgetTransform().inverted();
-    QRect visible = rect();
-    if (QScrollArea* area = enclosingScrollArea()) {
-        const QRect viewportInWidget(mapFrom(area->viewport(), QPoint(0, 0)), area->viewport()->size());
-        visible = visible.intersected(viewportInWidget);
-    }
-    return toContent.mapRect(QRectF(visible)).intersected(bounds());
+    if (pf::ClipView* clip = enclosingClipView())
+        return clip->documentVisibleRect();
+    return bounds();
 }
 
 QSizeF RVZoomView::availableViewSize() const
 {
-    if (QScrollArea* area = enclosingScrollArea())
-        return area->viewport()->size();
+    if (pf::ClipView* clip = enclosingClipView())
+        return clip->frame().size();
     if (QWidget* parent = parentWidget())
         return parent->size();
     return size();
@@ -146,26 +142,31 @@ QSizeF RVZoomView::availableViewSize() const
 
 void RVZoomView::scrollToContentRect(const QRectF& rect)
 {
-    QScrollArea* area = enclosingScrollArea();
-    if (!area || rect.isEmpty())
+    pf::ClipView* clip = enclosingClipView();
+    if (!clip || rect.isEmpty())
         return;
-    const QRectF target = boundsToWidgetTransform().mapRect(rect);
-    const QSizeF viewport = area->viewport()->size();
+    const QRectF target = convertRectToView(rect, clip);
+    const QSizeF visible = clip->bounds().size();
     // Centre what fits; otherwise show its top-left corner.
-    const double x = target.width() <= viewport.width() ? target.center().x() - viewport.width() / 2 : target.left();
-    const double y = target.height() <= viewport.height() ? target.center().y() - viewport.height() / 2 : target.top();
-    area->horizontalScrollBar()->setValue(int(std::lround(x)));
-    area->verticalScrollBar()->setValue(int(std::lround(y)));
+    const double x = target.width() <= visible.width() ? target.center().x() - visible.width() / 2 : target.left();
+    double y;
+    if (target.height() <= visible.height())
+        y = target.center().y() - visible.height() / 2;
+    else
+        y = clip->isFlipped() ? target.top() : target.bottom() - visible.height();
+    clip->scrollToPoint(clip->constrainScrollPoint(QPointF(std::round(x), std::round(y))));
 }
 
-void RVZoomView::scrollContentPointToViewportPoint(QPointF contentPoint, QPointF viewportPoint)
+void RVZoomView::scrollContentPointToVisiblePoint(QPointF contentPoint, QPointF visiblePoint)
 {
-    QScrollArea* area = enclosingScrollArea();
-    if (!area)
+    pf::ClipView* clip = enclosingClipView();
+    if (!clip)
         return;
-    const QPointF inWidget = boundsToWidgetTransform().map(contentPoint);
-    area->horizontalScrollBar()->setValue(int(std::lround(inWidget.x() - viewportPoint.x())));
-    area->verticalScrollBar()->setValue(int(std::lround(inWidget.y() - viewportPoint.y())));
+    const QPointF inClip = convertPointToView(contentPoint, clip);
+    const double height = clip->bounds().height();
+    const double x = inClip.x() - visiblePoint.x();
+    const double y = clip->isFlipped() ? inClip.y() - visiblePoint.y() : inClip.y() + visiblePoint.y() - height;
+    clip->scrollToPoint(clip->constrainScrollPoint(QPointF(std::round(x), std::round(y))));
 }
 
 void RVZoomView::zoomIn(const QVariant&)

@@ -2,7 +2,9 @@
 
 #include "platform/ui/View.h"
 
-class QScrollArea;
+namespace pf {
+class ClipView;
+}
 
 // A view that shows its content at a zoom factor: bounds are the content's coordinates, the
 // frame is the content size times the scale. Scale changes are clamped to a sane range and
@@ -36,17 +38,18 @@ public:
     QSizeF contentSize() const { return m_contentSize; }
     void setContentSize(const QSizeF& size);
 
-    // The scroll area the view sits in (the view is its widget), or null.
-    QScrollArea* enclosingScrollArea() const;
-    // The part of the content the scroll area shows (all of it without a scroll area).
+    // The clip view of the scroll view the view is the document of, or null.
+    pf::ClipView* enclosingClipView() const;
+    // The part of the content the clip view shows (all of it without a scroll view).
     QRectF visibleContentRect() const;
-    // The size in pixels the view may fill: the scroll area's viewport, else the view's parent,
-    // else the view itself.
+    // The size in pixels the view may fill: the clip view's, else the view's parent's, else
+    // the view's own.
     QSizeF availableViewSize() const;
     // Scrolls so `rect` (content coordinates) shows, centred when it fits.
     void scrollToContentRect(const QRectF& rect);
-    // Scrolls so `contentPoint` lands on `viewportPoint` of the scroll area's viewport.
-    void scrollContentPointToViewportPoint(QPointF contentPoint, QPointF viewportPoint);
+    // Scrolls so `contentPoint` shows at `visiblePoint`: a point of the clip view's visible
+    // area measured from its top-left corner.
+    void scrollContentPointToVisiblePoint(QPointF contentPoint, QPointF visiblePoint);
 
     // Next larger / smaller step; actual size is scale 1.
     void zoomIn(const QVariant& sender = {});

@@ -1,6 +1,10 @@
 #include "platform/ui/View.h"
 
 #include "platform/graphics/GraphicsContext.h"
+#include "platform/ui/Window.h"
+
+#include "tests/support/NotificationRecorder.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -40,6 +44,24 @@ public:
     bool contextFlipped = false;
     bool drawingToScreen = false;
     int draws = 0;
+};
+
+// Logs every call of the frame primitives.
+class FrameLoggingView : public View {
+public:
+    using View::View;
+    void setFrameOrigin(QPointF origin) override
+    {
+        origins.append(origin);
+        View::setFrameOrigin(origin);
+    }
+    void setFrameSize(QSizeF size) override
+    {
+        sizes.append(size);
+        View::setFrameSize(size);
+    }
+    QList<QPointF> origins;
+    QList<QSizeF> sizes;
 };
 
 class RecordingView : public View {
@@ -259,10 +281,100 @@ TEST(ViewTree, RemovedViewsGoAtTheEndOfTheEventCycleUnlessKept)
     dropped->removeFromSuperview();
     kept->removeFromSuperview();
     EXPECT_TRUE(dropped); // still there while this event is handled
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
     EXPECT_FALSE(dropped);
     ASSERT_TRUE(kept);
     EXPECT_EQ(kept->superview(), nullptr);
     root.addSubview(kept);
     EXPECT_EQ(kept->superview(), &root);
+}
+
+TEST(ViewTree, RemovedViewAddedAgainStaysAliveAndKeepsItsHiddenState)
+{
+    View root(QRectF(0, 0, 100, 100));
+    auto* other = new View(QRectF(0, 0, 50, 50));
+    root.addSubview(other);
+    QPointer<View> moved = new View(QRectF(0, 0, 10, 10));
+    root.addSubview(moved);
+    moved->removeFromSuperview();
+    other->addSubview(moved);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(moved);
+    EXPECT_EQ(moved->superview(), other);
+    EXPECT_FALSE(moved->isHidden());
+
+    // Hidden on purpose, it stays hidden across the move; shown, it shows again.
+    moved->setHidden(true);
+    moved->removeFromSuperview();
+    root.addSubview(moved);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(moved);
+    EXPECT_TRUE(moved->isHidden());
+}
+
+TEST(ViewFrame, OverridesSeeCallsAutoresizingAndWindowResizesWithOneNotificationEach)
+{
+    View root(QRectF(0, 0, 200, 100));
+    auto* logged = new FrameLoggingView(QRectF(10, 10, 50, 20));
+    logged->setAutoresizingMask(ViewWidthSizable);
+    root.addSubview(logged);
+    NotificationRecorder recorder(logged);
+
+    logged->setFrame(QRectF(20, 10, 60, 20));
+    EXPECT_EQ(logged->origins, (QList<QPointF>{{20, 10}}));
+    EXPECT_EQ(logged->sizes, (QList<QSizeF>{{60, 20}}));
+    EXPECT_EQ(recorder.count(NSViewFrameDidChangeNotification), 1);
+
+    logged->sizes.clear();
+    root.setFrameSize(QSizeF(300, 100));
+    EXPECT_EQ(logged->sizes, (QList<QSizeF>{{160, 20}}));
+    EXPECT_EQ(logged->frame(), QRectF(20, 10, 160, 20));
+    EXPECT_EQ(recorder.count(NSViewFrameDidChangeNotification), 2);
+
+    // The content view of a window follows the window through the same primitives.
+    Window window;
+    auto* content = new FrameLoggingView(QRectF(0, 0, 100, 80));
+    window.setContentView(content);
+    window.resize(240, 160);
+    window.show();
+    ASSERT_TRUE(quillory::test::waitUntil([&] { return content->frame().size() == QSizeF(240, 160); }));
+    EXPECT_EQ(content->sizes.last(), QSizeF(240, 160));
+    content->sizes.clear();
+    window.resize(300, 200);
+    ASSERT_TRUE(quillory::test::waitUntil([&] { return content->frame().size() == QSizeF(300, 200); }));
+    EXPECT_EQ(content->sizes, (QList<QSizeF>{{300, 200}}));
+}
+
+TEST(ViewFrame, AutoresizingMasksShareTheChangeAmongTheFlexibleParts)
+{
+    struct Case {
+        unsigned mask;
+        QSizeF superSize;
+        QRectF expected;
+    } cases[] = {
+        {ViewNotSizable, {300, 160}, {20, 10, 40, 30}},
+        {ViewMaxXMargin | ViewMaxYMargin, {300, 160}, {20, 10, 40, 30}},
+        {ViewWidthSizable, {300, 160}, {20, 10, 140, 30}},
+        {ViewMinXMargin, {300, 160}, {120, 10, 40, 30}},
+        {ViewMinXMargin | ViewWidthSizable, {300, 160}, {70, 10, 90, 30}},
+        {ViewMinXMargin | ViewWidthSizable | ViewMaxXMargin, {350, 100}, {70, 10, 90, 30}},
+        {ViewMinYMargin | ViewHeightSizable, {200, 160}, {20, 40, 40, 60}},
+        {ViewMinYMargin, {200, 40}, {20, -50, 40, 30}},
+        {ViewWidthSizable | ViewHeightSizable, {10, 20}, {20, 10, 0, 0}}, // lengths stop at 0
+    };
+    for (const Case& c : cases) {
+        View root(QRectF(0, 0, 200, 100));
+        auto* sub = new View(QRectF(20, 10, 40, 30));
+        sub->setAutoresizingMask(c.mask);
+        root.addSubview(sub);
+        root.setFrameSize(c.superSize);
+        EXPECT_EQ(sub->frame(), c.expected) << "mask " << c.mask;
+    }
+    View root(QRectF(0, 0, 200, 100));
+    auto* sub = new View(QRectF(20, 10, 40, 30));
+    sub->setAutoresizingMask(ViewWidthSizable);
+    root.addSubview(sub);
+    root.setAutoresizesSubviews(false);
+    root.setFrameSize(QSizeF(300, 100));
+    EXPECT_EQ(sub->frame(), QRectF(20, 10, 40, 30));
 }

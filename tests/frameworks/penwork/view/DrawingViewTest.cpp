@@ -17,6 +17,7 @@
 #include "platform/ui/DraggingInfo.h"
 #include "platform/ui/Event.h"
 #include "platform/ui/MenuItem.h"
+#include "platform/ui/ClipView.h"
 #include "platform/ui/Pasteboard.h"
 
 #include "tests/support/NotificationRecorder.h"
@@ -26,6 +27,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QUrl>
@@ -82,6 +84,13 @@ protected:
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
     }
+    // Hands the view back from a scroll view to the fixture.
+    void detach(PWDrawingScrollArea& area, RecordingView* raw)
+    {
+        raw->setKeepsAliveAfterRemoval(true);
+        area.setDocumentView(nullptr);
+        view.reset(raw);
+    }
     // A window point for a drawing point of the view.
     QPointF windowPoint(QPointF drawingPoint) const { return view->convertPointToView(drawingPoint, nullptr); }
 
@@ -127,12 +136,10 @@ TEST_F(DrawingViewTest, ZoomToRectAndFitUseTheScrollAreaViewport)
     PWDrawingScrollArea area(raw);
     raw->setRulersVisible(false);
     area.resize(404, 304);
-    area.setFrameShape(QFrame::NoFrame);
-    area.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    area.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    area.setAutohidesScrollers(false);
     area.show();
     QCoreApplication::processEvents();
-    const QSizeF viewport = area.viewport()->size();
+    const QSizeF viewport = area.contentSize();
 
     const QRectF target(100, 100, 50, 20);
     raw->zoomViewToRect(target);
@@ -149,8 +156,75 @@ TEST_F(DrawingViewTest, ZoomToRectAndFitUseTheScrollAreaViewport)
     const double before = raw->scale();
     raw->zoomViewToRect(QRectF(10, 10, 0, 0));
     EXPECT_DOUBLE_EQ(raw->scale(), before);
-    area.takeWidget();
-    view.reset(raw);
+    detach(area, raw);
+}
+
+TEST_F(DrawingViewTest, ScrollsAndZoomsAroundAPointThroughTheScrollView)
+{
+    RecordingView* raw = view.release();
+    PWDrawingScrollArea area(raw);
+    raw->setRulersVisible(false);
+    area.resize(300, 200);
+    area.show();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(raw->enclosingScrollView(), &area);
+    ASSERT_FALSE(area.verticalScroller()->isHidden()); // 600 x 400 does not fit
+    const QSizeF visibleSize = area.contentSize();
+    EXPECT_EQ(raw->visibleDrawingRect(), QRectF(QPointF(0, 0), visibleSize));
+    area.verticalScroller()->setValue(100);
+    EXPECT_EQ(raw->visibleDrawingRect().top(), 100);
+    raw->scrollToDrawingRect(QRectF(500, 300, 40, 30));
+    EXPECT_TRUE(raw->visibleDrawingRect().contains(QRectF(500, 300, 40, 30)));
+
+    // Zooming around a point keeps that point where it shows.
+    const QPointF point(520, 320);
+    const QPointF before = raw->convertPointToView(point, area.contentView());
+    const QPointF beforeOffset = before - area.contentView()->bounds().topLeft();
+    raw->setScaleAroundPoint(2.0, point);
+    const QPointF after = raw->convertPointToView(point, area.contentView()) - area.contentView()->bounds().topLeft();
+    EXPECT_NEAR(after.x(), beforeOffset.x(), 1.0);
+    EXPECT_NEAR(after.y(), beforeOffset.y(), 1.0);
+    EXPECT_EQ(raw->frame().size(), QSizeF(1200, 800));
+
+    // Rulers shown take their slots beside the clip view.
+    raw->setRulersVisible(true);
+    EXPECT_EQ(area.contentView()->frame().topLeft(),
+              QPointF(PWDrawingScrollArea::kRulerThickness, PWDrawingScrollArea::kRulerThickness));
+    detach(area, raw);
+}
+
+TEST_F(DrawingViewTest, ClipViewSubclassCentresTheSmallPage)
+{
+    // A clip view that centres a drawing smaller than itself.
+    class CentringClipView : public pf::ClipView {
+    public:
+        QPointF constrainScrollPoint(QPointF proposed) const override
+        {
+            QPointF point = pf::ClipView::constrainScrollPoint(proposed);
+            const QSizeF document = documentRect().size(), visible = bounds().size();
+            if (document.width() < visible.width())
+                point.setX(std::round((document.width() - visible.width()) / 2));
+            if (document.height() < visible.height())
+                point.setY(std::round((document.height() - visible.height()) / 2));
+            return point;
+        }
+    };
+    RecordingView* raw = view.release();
+    PWDrawingScrollArea area(raw);
+    raw->setRulersVisible(false);
+    area.resize(800, 600);
+    area.setContentView(new CentringClipView);
+    area.show();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(area.documentView(), raw);
+    // 600 x 400 in 800 x 600: 100 points round it.
+    EXPECT_EQ(raw->geometry().topLeft(), QPoint(100, 100));
+    raw->setScale(0.5);
+    EXPECT_EQ(raw->geometry(), QRect(250, 200, 300, 200));
+    raw->setScale(2.0);
+    EXPECT_EQ(raw->frame().size(), QSizeF(1200, 800));
+    EXPECT_TRUE(area.contentView()->bounds().x() >= 0);
+    detach(area, raw);
 }
 
 TEST_F(DrawingViewTest, DraggingOutOfTheHorizontalRulerAddsAGuideAsOneStep)
@@ -184,8 +258,7 @@ TEST_F(DrawingViewTest, DraggingOutOfTheHorizontalRulerAddsAGuideAsOneStep)
     EXPECT_TRUE(drawing->guideLayer()->verticalGuides().isEmpty());
     drawing->undoManager()->undo();
     EXPECT_FALSE(drawing->guideLayer()->hasGuides());
-    area.takeWidget();
-    view.reset(raw);
+    detach(area, raw);
 }
 
 TEST_F(DrawingViewTest, ControlScrollWheelZoomsFollowingTheSettings)
