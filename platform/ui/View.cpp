@@ -119,7 +119,6 @@ void View::addSubview(View* view)
     if (!view || view == this || isDescendantOf(view))
         return;
     const bool explicitlyHidden = view->testAttribute(Qt::WA_WState_ExplicitShowHide) && view->isHidden();
-    view->m_removalPending = false;
     if (view->parentWidget() != this)
         view->setParent(this);
     view->applyQtGeometry();
@@ -146,14 +145,13 @@ void View::removeFromSuperview()
     setParent(nullptr);
     if (m_keepAlive)
         return;
-    m_removalPending = true;
     QMetaObject::invokeMethod(this, [this] { deleteIfStillRemoved(); }, Qt::QueuedConnection);
 }
 
 void View::deleteIfStillRemoved()
 {
     // Added to a view again in the meantime, or kept: it lives on.
-    if (m_removalPending && !parentWidget() && !m_keepAlive)
+    if (!parentWidget() && !m_keepAlive)
         delete this;
 }
 

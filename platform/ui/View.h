@@ -322,7 +322,6 @@ private:
     double m_alphaValue = 1.0;
     int m_frameChangeDepth = 0;
     bool m_adoptingQtGeometry = false;
-    bool m_removalPending = false;
     bool m_applyingGeometry = false;
     bool m_needsDisplay = false;
     bool m_renderingToPdf = false;

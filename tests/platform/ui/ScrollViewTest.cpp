@@ -178,6 +178,8 @@ TEST_F(ScrollViewTest, RulerSlotsAndMagnification)
     scroll->setMagnification(2.0);
     EXPECT_EQ(clip()->bounds().size(), QSizeF(100, 50));
     EXPECT_EQ(document->geometry().size(), QSize(800, 600));
+    // The document draws magnified too.
+    EXPECT_EQ(document->boundsToWidgetTransform().map(QPointF(160, 130)), QPointF(320, 260));
     // The middle of what showed stays in the middle.
     EXPECT_EQ(scroll->documentVisibleRect(), QRectF(150, 125, 100, 50));
     scroll->setMagnification(100);

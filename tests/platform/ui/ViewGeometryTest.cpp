@@ -296,12 +296,14 @@ TEST(ViewTree, RemovedViewAddedAgainStaysAliveAndKeepsItsHiddenState)
     root.addSubview(other);
     QPointer<View> moved = new View(QRectF(0, 0, 10, 10));
     root.addSubview(moved);
+    root.show();
+    ASSERT_TRUE(moved->isVisible());
     moved->removeFromSuperview();
     other->addSubview(moved);
     QCoreApplication::processEvents();
     ASSERT_TRUE(moved);
     EXPECT_EQ(moved->superview(), other);
-    EXPECT_FALSE(moved->isHidden());
+    EXPECT_TRUE(moved->isVisible());
 
     // Hidden on purpose, it stays hidden across the move; shown, it shows again.
     moved->setHidden(true);
