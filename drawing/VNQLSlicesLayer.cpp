@@ -158,6 +158,9 @@ void VNQLSlicesLayer::setToolMode(int mode)
 {
     if (mode == m_toolMode || (mode != SelectMode && mode != DrawMode))
         return;
+    // Left running, a draw gesture would keep undo registration off and its slice unchecked.
+    if (m_tracking)
+        finishGesture();
     setObservedValue(m_toolMode, mode, QStringLiteral("toolMode"));
     pf::NotificationCenter::defaultCenter().post(kVNQLSlicesLayerToolModeDidChange, this);
     if (PWDrawing* drawing = this->drawing())
@@ -658,6 +661,9 @@ void VNQLSlicesLayer::layerDidBecomeActiveLayer()
 
 void VNQLSlicesLayer::layerDidResignActiveLayer()
 {
+    // Mouse events go to the active layer: this gesture's mouse up will not come here.
+    if (m_tracking)
+        finishGesture();
     PWLayer::layerDidResignActiveLayer();
     pf::UndoRegistrationDisabled off(undoManagerOrNull());
     setVisible(false);
@@ -704,8 +710,9 @@ void VNQLSlicesLayer::resetDragState()
 void VNQLSlicesLayer::mouseDown(const QPointF& rawPoint, Qt::KeyboardModifiers modifiers, QWidget*)
 {
     const QPointF point = flooredPoint(rawPoint);
+    // A mouse up that never came: the gesture before ends as it would have.
     if (m_tracking)
-        resetDragState();
+        finishGesture();
     m_tracking = true;
     m_dragAnchor = snapPointToGuides(point);
     m_mouseMoved = false;
@@ -780,8 +787,12 @@ void VNQLSlicesLayer::mouseDragged(const QPointF& rawPoint, Qt::KeyboardModifier
 
 void VNQLSlicesLayer::mouseUp(const QPointF&, Qt::KeyboardModifiers, QWidget*)
 {
-    if (!m_tracking)
-        return;
+    if (m_tracking)
+        finishGesture();
+}
+
+void VNQLSlicesLayer::finishGesture()
+{
     pf::UndoManager* manager = undoManagerOrNull();
 
     if (m_toolMode == DrawMode) {

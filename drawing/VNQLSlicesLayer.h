@@ -60,7 +60,8 @@ public:
     QList<pf::Ref<PWXSlice>> selectedSlices() const;
     bool isSliceSelected(const PWXSlice* slice) const;
     int toolMode() const { return m_toolMode; }
-    // Values other than SelectMode and DrawMode are refused.
+    // Values other than SelectMode and DrawMode are refused. A change in the middle of a
+    // mouse gesture ends the gesture first, as its mouse up would.
     void setToolMode(int mode);
     bool useDrawingUnits() const { return m_useDrawingUnits; }
     void setUseDrawingUnits(bool use);
@@ -196,6 +197,8 @@ private:
     pf::UndoManager* undoManagerOrNull() const;
     void endDragGuides();
     void resetDragState();
+    // What the mouse up does: keeps or drops the drawn slice, registers the move or resize.
+    void finishGesture();
     // Turns undo registration off until endDrawingGesture, once per gesture.
     void beginDrawingGesture();
     void endDrawingGesture();

@@ -7,6 +7,8 @@
 #include <QCoreApplication>
 #include <QObject>
 
+#include <atomic>
+
 PF_DEFINE_CLASS_NAMED(pf::UndoManager, pf::Object, "pf::UndoManager")
 {
     using M = pf::UndoManager;
@@ -102,6 +104,12 @@ void UndoManager::InvocationRecorder::record(const QString& selector, const QVar
 
 UndoManager::UndoManager() : m_turnReceiver(std::make_unique<QObject>()) {}
 
+quint64 UndoManager::nextGroupIdentity()
+{
+    static std::atomic<quint64> last{0};
+    return ++last;
+}
+
 UndoManager::~UndoManager() = default;
 
 void UndoManager::registerUndo(Reflective* target, const QString& selector, const QVariant& argument)
@@ -159,7 +167,9 @@ void UndoManager::openGroup(const QString& name)
 {
     if (!m_openGroups.empty())
         post(NSUndoManagerCheckpointNotification);
-    m_openGroups.push_back(Group{name, {}});
+    Group group;
+    group.name = name;
+    m_openGroups.push_back(std::move(group));
     post(NSUndoManagerDidOpenUndoGroupNotification);
 }
 
@@ -384,7 +394,7 @@ QList<UndoGroup> UndoManager::undoStack() const
 {
     QList<UndoGroup> groups;
     for (const Group& group : m_undoStack)
-        groups.append(UndoGroup(group.name, int(group.actions.size())));
+        groups.append(group.snapshot());
     return groups;
 }
 
@@ -392,7 +402,7 @@ QList<UndoGroup> UndoManager::redoStack() const
 {
     QList<UndoGroup> groups;
     for (const Group& group : m_redoStack)
-        groups.append(UndoGroup(group.name, int(group.actions.size())));
+        groups.append(group.snapshot());
     return groups;
 }
 
@@ -400,14 +410,14 @@ std::optional<UndoGroup> UndoManager::peekUndo() const
 {
     if (m_undoStack.empty())
         return std::nullopt;
-    return UndoGroup(m_undoStack.back().name, int(m_undoStack.back().actions.size()));
+    return m_undoStack.back().snapshot();
 }
 
 std::optional<UndoGroup> UndoManager::peekRedo() const
 {
     if (m_redoStack.empty())
         return std::nullopt;
-    return UndoGroup(m_redoStack.back().name, int(m_redoStack.back().actions.size()));
+    return m_redoStack.back().snapshot();
 }
 
 QString UndoManager::dumpState() const
@@ -472,7 +482,11 @@ bool pf::UndoManager::explodeTopUndoStep()
     Group top = std::move(m_undoStack.back());
     m_undoStack.pop_back();
     // Undoing runs a step's actions newest first, so the oldest action goes lowest.
-    for (Action& action : top.actions)
-        m_undoStack.push_back(Group{top.name, {std::move(action)}});
+    for (Action& action : top.actions) {
+        Group piece;
+        piece.name = top.name;
+        piece.actions.push_back(std::move(action));
+        m_undoStack.push_back(std::move(piece));
+    }
     return true;
 }

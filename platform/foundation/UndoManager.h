@@ -117,7 +117,8 @@ public:
     void disableUndoTaskCoalescing() { m_coalescing = false; }
     void enableUndoTaskCoalescing() { m_coalescing = true; }
 
-    // The closed steps, oldest first; the last one is the next to undo (or redo).
+    // The closed steps, oldest first; the last one is the next to undo (or redo). A step keeps
+    // its identity while it stays on its stack; undoing or redoing it makes a new step.
     QList<UndoGroup> undoStack() const;
     QList<UndoGroup> redoStack() const;
     std::optional<UndoGroup> peekUndo() const;
@@ -127,7 +128,7 @@ public:
     int numberOfRedoActions() const { return int(m_redoStack.size()); }
     // Both stacks and the open groups as readable text, for diagnostics.
     QString dumpState() const;
-    // Splits the top undo step into one step per action, each named like the step, the newest
+    // Splits the top undo step into new steps of one action each, named like the step, the newest
     // action on top, so undoing them one by one runs the same actions in the same order as
     // undoing the whole step. Levels of undo are not applied, so no older step is lost. False,
     // changing nothing, when there is no step, it holds one action, a group is open, or the
@@ -150,7 +151,12 @@ private:
     struct Group {
         QString name;
         std::vector<Action> actions;
+        quint64 identity = nextGroupIdentity();
+
+        UndoGroup snapshot() const { return UndoGroup(identity, name, int(actions.size())); }
     };
+    // Each step made, here or by another manager, is told apart from every other.
+    static quint64 nextGroupIdentity();
 
     void addAction(Action action);
     void openGroup(const QString& name);

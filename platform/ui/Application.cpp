@@ -14,6 +14,7 @@
 #include "platform/ui/ModalSession.h"
 #include "platform/ui/ResponderChain.h"
 #include "platform/ui/Sheet.h"
+#include "platform/ui/Window.h"
 #include "platform/ui/Workspace.h"
 
 #include <QApplication>
@@ -237,14 +238,11 @@ void Application::terminate(const QVariant& sender)
 
 void Application::continueTermination(bool documentsClosed)
 {
-    if (!documentsClosed) {
-        m_relaunchOnTerminate = false;
+    if (!documentsClosed)
         return;
-    }
     const TerminateReply reply = m_delegate ? m_delegate->applicationShouldTerminate(*this) : TerminateReply::Now;
     switch (reply) {
     case TerminateReply::Cancel:
-        m_relaunchOnTerminate = false;
         break;
     case TerminateReply::Later:
         m_awaitingTerminateReply = true;
@@ -262,8 +260,6 @@ void Application::replyToApplicationShouldTerminate(bool shouldTerminate)
     m_awaitingTerminateReply = false;
     if (shouldTerminate)
         finishTermination();
-    else
-        m_relaunchOnTerminate = false;
 }
 
 void Application::finishTermination()
@@ -273,20 +269,27 @@ void Application::finishTermination()
     NotificationCenter::defaultCenter().post(notification);
     if (m_delegate)
         m_delegate->applicationWillTerminate(notification);
-    if (m_relaunchOnTerminate) {
-        m_relaunchOnTerminate = false;
-        Error error;
-        if (!Workspace::shared().launchNewInstance(QCoreApplication::arguments().mid(1), &error))
-            log(QStringLiteral("could not start the program anew: ") + error.description());
-    }
     if (m_running)
         QCoreApplication::exit(0);
 }
 
-void Application::relaunch(const QVariant& sender)
+bool Application::relaunch(const QVariant& sender, Error* error)
 {
-    m_relaunchOnTerminate = true;
+    Error failure;
+    if (!startNewInstance(&failure)) {
+        // Quitting now would leave the user with no program at all.
+        log(QStringLiteral("could not start the program anew: ") + failure.description());
+        if (error)
+            *error = failure;
+        return false;
+    }
     terminate(sender);
+    return true;
+}
+
+bool Application::startNewInstance(Error* error)
+{
+    return Workspace::shared().launchNewInstance(QCoreApplication::arguments().mid(1), error);
 }
 
 // --- Target-action
@@ -362,7 +365,10 @@ void Application::performMiniaturize(const QVariant& sender)
 
 void Application::performZoom(const QVariant& sender)
 {
-    if (QWidget* window = keyWindow())
+    QWidget* window = keyWindow();
+    if (auto* ours = qobject_cast<Window*>(window))
+        ours->zoom(sender); // its delegate has a say
+    else if (window)
         window->isMaximized() ? window->showNormal() : window->showMaximized();
 }
 

@@ -18,6 +18,7 @@ class QWidget;
 namespace pf {
 
 class ApplicationDelegate;
+class Error;
 struct Event;
 class MainMenu;
 class ModalSession;
@@ -70,9 +71,9 @@ public:
     virtual void terminate(const QVariant& sender);
     void replyToApplicationShouldTerminate(bool shouldTerminate);
     bool isTerminating() const { return m_terminated; }
-    // Terminates and, once termination goes ahead, starts the program anew with the same
-    // arguments.
-    void relaunch(const QVariant& sender);
+    // Starts the program anew with the same arguments and, only when it started, terminates.
+    // When it cannot start, this copy keeps running, logs why and answers false with the error.
+    bool relaunch(const QVariant& sender, Error* error = nullptr);
 
     // --- Target-action
     // Performs `action` on `target` when it answers it, or on the first responder of the
@@ -135,6 +136,10 @@ public:
     // Ends the process at once with `status`, skipping termination.
     [[noreturn]] static void exitProcess(int status);
 
+protected:
+    // Starts the new copy for relaunch.
+    virtual bool startNewInstance(Error* error);
+
 private:
     friend class ModalSession;
     void trackActivation();
@@ -152,7 +157,6 @@ private:
     bool m_finishedLaunching = false;
     bool m_terminated = false;
     bool m_awaitingTerminateReply = false;
-    bool m_relaunchOnTerminate = false;
     bool m_reviewingDocuments = false;
     bool m_showingExceptionAlert = false;
     bool m_wasActive = false;

@@ -55,6 +55,8 @@ SavePanel::~SavePanel()
 {
     if (m_dialog && Sheet::isSheet(m_dialog))
         Sheet::endSheet(m_dialog, kModalResponseAbort);
+    // The dialog deletes its children; the accessory is its owner's.
+    releaseAccessory();
     if (m_endingSheet && m_dialog)
         m_dialog->deleteLater();
     else
@@ -272,16 +274,36 @@ void SavePanel::setCanCreateDirectories(bool can)
 
 void SavePanel::setAccessoryView(QWidget* view)
 {
-    if (view == m_accessory)
+    if (view == m_accessory) {
+        placeAccessory(); // back from another panel that borrowed it meanwhile
         return;
-    delete m_accessory.data();
+    }
+    releaseAccessory();
     m_accessory = view;
-    if (!view)
+    placeAccessory();
+}
+
+void SavePanel::placeAccessory()
+{
+    QWidget* view = m_accessory;
+    if (!view || !m_dialog || view->parentWidget() == m_dialog)
         return;
     if (auto* grid = qobject_cast<QGridLayout*>(m_dialog->layout()))
         grid->addWidget(view, grid->rowCount(), 0, 1, qMax(1, grid->columnCount()));
     else
         view->setParent(m_dialog);
+    view->show();
+}
+
+void SavePanel::releaseAccessory()
+{
+    QWidget* view = m_accessory;
+    // Another panel may have borrowed the view since: it is not this one's to give back.
+    if (!view || !m_dialog || view->parentWidget() != m_dialog)
+        return;
+    if (QLayout* layout = m_dialog->layout())
+        layout->removeWidget(view);
+    view->setParent(nullptr);
 }
 
 void SavePanel::updateDialogMode() {}
@@ -314,6 +336,8 @@ void SavePanel::beginRun()
         raise(NSInternalInconsistencyException, QStringLiteral("The panel is already showing"));
     m_running = true;
     m_chosen.clear();
+    // A view given back after an earlier run comes in again.
+    placeAccessory();
     updateDialogMode();
 }
 
@@ -322,6 +346,7 @@ void SavePanel::endRun(int result)
     m_running = false;
     if (result != kModalResponseOK)
         m_chosen.clear();
+    releaseAccessory();
 }
 
 int SavePanel::runModal()

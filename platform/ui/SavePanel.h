@@ -57,7 +57,8 @@ public:
     void setTreatsFilePackagesAsDirectories(bool treats) { m_packagesAsDirectories = treats; }
 
     // A widget shown below the file list (check boxes whose actions reach the document).
-    // The panel takes ownership; the one before is deleted.
+    // The caller owns it and keeps it alive; the panel only borrows it, and gives it back
+    // (without a parent) when a run ends, when another view is set and when the panel goes.
     QWidget* accessoryView() const { return m_accessory; }
     void setAccessoryView(QWidget* view);
 
@@ -91,6 +92,8 @@ private:
     void endRun(int result);
     void directoryEntered(const QString& path);
     QString settledName(const QString& name) const;
+    void placeAccessory();
+    void releaseAccessory();
 
     QPointer<QFileDialog> m_dialog;
     QPointer<QLabel> m_messageLabel;

@@ -5,6 +5,7 @@
 #include "platform/foundation/PlatformNotifications.h"
 #include "platform/ui/AnimationContext.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Screen.h"
 #include "platform/ui/WindowFrame.h"
 
 #include <QAbstractSpinBox>
@@ -18,6 +19,8 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include <cmath>
+
 PF_DEFINE_CLASS_NAMED(pf::Window, pf::Reflective, "pf::Window")
 {
     b.method("orderFront:", &pf::Window::orderFront);
@@ -25,6 +28,8 @@ PF_DEFINE_CLASS_NAMED(pf::Window, pf::Reflective, "pf::Window")
     b.method("makeKeyAndOrderFront:", &pf::Window::makeKeyAndOrderFront);
     b.method("performClose:", &pf::Window::performClose);
     b.method("toggleFullScreen:", &pf::Window::toggleFullScreen);
+    b.method("zoom:", &pf::Window::zoom);
+    b.method("performZoom:", &pf::Window::performZoom);
 }
 
 namespace pf {
@@ -357,6 +362,48 @@ void Window::toggleFullScreen(const QVariant&)
         showNormal();
     else
         showFullScreen();
+}
+
+namespace {
+
+// Window geometry is whole pixels: frames a point apart are the same frame.
+bool sameFrame(const QRectF& a, const QRectF& b)
+{
+    return qAbs(a.left() - b.left()) <= 1 && qAbs(a.top() - b.top()) <= 1 && qAbs(a.right() - b.right()) <= 1
+        && qAbs(a.bottom() - b.bottom()) <= 1;
+}
+
+} // namespace
+
+QRectF Window::standardFrame() const
+{
+    const QRectF defaultFrame = Screen::visibleFrame(screen());
+    WindowDelegate* d = delegate();
+    const QRectF wanted = d ? d->windowWillUseStandardFrame(*const_cast<Window*>(this), defaultFrame) : defaultFrame;
+    // A frame with nothing in it would leave no window to see.
+    const bool usable = wanted.isValid() && std::isfinite(wanted.x()) && std::isfinite(wanted.y())
+        && std::isfinite(wanted.width()) && std::isfinite(wanted.height());
+    return usable ? wanted : defaultFrame;
+}
+
+bool Window::isZoomed() const
+{
+    return sameFrame(frame(), standardFrame());
+}
+
+void Window::zoom(const QVariant&)
+{
+    const QRectF current = frame();
+    const QRectF standard = standardFrame();
+    const bool zoomed = sameFrame(current, standard);
+    if (zoomed && (!m_userFrame || sameFrame(*m_userFrame, current)))
+        return; // nothing to go back to
+    const QRectF target = zoomed ? *m_userFrame : standard;
+    if (WindowDelegate* d = delegate(); d && !d->windowShouldZoom(*this, target))
+        return;
+    if (!zoomed)
+        m_userFrame = current;
+    setFrame(target);
 }
 
 // --- Closing

@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 namespace pf {
 
@@ -40,6 +41,10 @@ public:
     virtual QSizeF windowWillResize(Window& window, const QSizeF& frameSize) { return frameSize; }
     virtual void windowDidResize(Window& window) {}
     virtual void windowDidMove(Window& window) {}
+    // The frame zooming makes the window take; `defaultFrame` is the visible part of its screen.
+    virtual QRectF windowWillUseStandardFrame(Window& window, const QRectF& defaultFrame) { return defaultFrame; }
+    // Whether the window may zoom to `newFrame`: the standard frame, or back to the user's own.
+    virtual bool windowShouldZoom(Window& window, const QRectF& newFrame) { return true; }
 };
 
 // A top-level window with the platform's window API: its frame in screen coordinates
@@ -115,6 +120,13 @@ public:
     void orderOut(const QVariant& sender = {});
     void makeKeyAndOrderFront(const QVariant& sender = {});
     void toggleFullScreen(const QVariant& sender = {});
+    // Zooming toggles between the standard frame and the frame the user gave the window
+    // before; the delegate chooses the standard frame and may refuse the change.
+    void zoom(const QVariant& sender = {});
+    void performZoom(const QVariant& sender = {}) { zoom(sender); }
+    // Whether the window has its standard frame now.
+    bool isZoomed() const;
+    QRectF standardFrame() const;
 
     // --- Closing
     WindowDelegate* delegate() const;
@@ -143,6 +155,8 @@ private:
     void observeStatusNotifications();
     bool needsKeyboard(const QWidget* widget) const;
 
+    // The frame to go back to when zoomed, taken as the window zooms to its standard frame.
+    std::optional<QRectF> m_userFrame;
     QPointer<QWidget> m_contentView;
     int m_level = kNormalWindowLevel;
     double m_contentBorder = 0;

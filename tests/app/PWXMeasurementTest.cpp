@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 // Writes a measurement as the earlier version did: its value narrowed to single precision.
 class NarrowMeasurementWriter : public pf::Object, public pf::Coding {
@@ -195,6 +196,12 @@ TEST(PWXMeasurementTest, ConstrainsToLimits)
     auto zero = make(2, 0);
     EXPECT_EQ(zero->measurementConstrainedToQuartzLowerLimit(10, 100, 2), zero);
     EXPECT_THROW(inside->measurementConstrainedToQuartzLowerLimit(100, 100, 2), pf::InternalInconsistencyException);
+    // Lengths no step can bring between the limits come back at once, unchanged.
+    for (double value : {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+                         std::numeric_limits<double>::quiet_NaN()}) {
+        auto endless = make(0, value);
+        EXPECT_EQ(endless->measurementConstrainedToQuartzLowerLimit(10, 100, 2), endless) << value;
+    }
 }
 
 TEST(PWXMeasurementTest, ArchivesAtFullPrecision)

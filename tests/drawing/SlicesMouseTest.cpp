@@ -1,6 +1,7 @@
 #include "SlicesTestSupport.h"
 
 #include "frameworks/penwork/layers/PWGuideLayer.h"
+#include "frameworks/penwork/layers/PWObjectDrawingLayer.h"
 
 #include <gtest/gtest.h>
 
@@ -211,4 +212,88 @@ TEST(SlicesMouse, EventsWithoutAMouseDownAreIgnored)
     f.layer->mouseUp(QPointF(50, 50), Qt::NoModifier, nullptr);
     EXPECT_EQ(a->bounds(), QRectF(10, 10, 20, 20));
     EXPECT_FALSE(f.layer->mouseMoved());
+}
+
+// A gesture cut short (the tool mode changes, the layer stops being the active one, or a
+// mouse up never comes) ends as its mouse up would have: registration is on again, a slice
+// too small is gone, a kept one undoes.
+TEST(SlicesMouse, AGestureCutShortEndsAsItsMouseUpWould)
+{
+    enum class Cut { ModeChange, Resigned, MissedMouseUp };
+    struct Case {
+        const char* name;
+        QList<QPointF> drags;
+        Cut cut;
+        bool kept;
+    };
+    const Case cases[] = {
+        {"a click, then the mode changes", {}, Cut::ModeChange, false},
+        {"a drawn slice, then the mode changes", {QPointF(60, 70)}, Cut::ModeChange, true},
+        {"a click, then another layer becomes active", {}, Cut::Resigned, false},
+        {"a drawn slice, then another layer becomes active", {QPointF(60, 70)}, Cut::Resigned, true},
+        {"a click whose mouse up never came", {}, Cut::MissedMouseUp, false},
+        {"a drawn slice whose mouse up never came", {QPointF(60, 70)}, Cut::MissedMouseUp, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SlicesFixture f;
+        auto objects = std::make_shared<PWObjectDrawingLayer>();
+        f.drawing->addLayer(objects);
+        f.drawing->setActiveLayer(f.layer);
+        f.endEvent();
+        f.undo().removeAllActions();
+
+        f.layer->mouseDown(QPointF(10, 10), Qt::NoModifier, nullptr);
+        f.endEvent();
+        for (const QPointF& point : c.drags) {
+            f.layer->mouseDragged(point, Qt::NoModifier, nullptr);
+            f.endEvent();
+        }
+        switch (c.cut) {
+        case Cut::ModeChange:
+            f.layer->setToolMode(VNQLSlicesLayer::SelectMode);
+            break;
+        case Cut::Resigned:
+            f.drawing->setActiveLayer(objects);
+            break;
+        case Cut::MissedMouseUp:
+            // The next gesture starts far away and is a click: it leaves nothing of its own.
+            f.layer->mouseDown(QPointF(300, 300), Qt::NoModifier, nullptr);
+            break;
+        }
+        if (c.cut != Cut::MissedMouseUp)
+            EXPECT_EQ(f.layer->draggingSlice(), nullptr);
+        f.layer->mouseUp(QPointF(300, 300), Qt::NoModifier, nullptr);
+        f.endEvent();
+
+        EXPECT_TRUE(f.undo().isUndoRegistrationEnabled());
+        ASSERT_EQ(f.layer->countOfSlices(), c.kept ? 1 : 0);
+        EXPECT_EQ(f.undo().canUndo(), c.kept);
+        if (c.kept) {
+            EXPECT_EQ(f.bounds(), QList<QRectF>{QRectF(10, 10, 50, 60)});
+            EXPECT_EQ(f.undo().undoActionName(), "Add Slice");
+            f.undo().undo();
+            EXPECT_EQ(f.layer->countOfSlices(), 0);
+        }
+    }
+}
+
+TEST(SlicesMouse, AMoveCutShortByTheDrawModeStaysAMove)
+{
+    SelectFixture f;
+    auto slice = f.addSlice(QRectF(10, 10, 50, 20));
+    f.endEvent();
+    f.undo().removeAllActions();
+    f.layer->mouseDown(QPointF(20, 15), Qt::NoModifier, nullptr);
+    f.endEvent();
+    f.layer->mouseDragged(QPointF(40, 25), Qt::NoModifier, nullptr);
+    f.endEvent();
+    f.layer->setToolMode(VNQLSlicesLayer::DrawMode);
+    f.layer->mouseUp(QPointF(40, 25), Qt::NoModifier, nullptr);
+    f.endEvent();
+    EXPECT_EQ(slice->bounds(), QRectF(30, 20, 50, 20));
+    EXPECT_EQ(f.undo().numberOfUndoActions(), 1);
+    EXPECT_EQ(f.undo().undoActionName(), "Move Slice");
+    f.undo().undo();
+    EXPECT_EQ(f.bounds(), QList<QRectF>{QRectF(10, 10, 50, 20)}) << "undo moves it back, and only that";
 }

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QSet>
 #include <QTimer>
 
 namespace {
@@ -740,10 +741,15 @@ TEST_F(UndoManagerTest, StacksCanBeInspectedForTheHistoryList)
     endTurn();
     um->undo();
 
-    EXPECT_EQ(um->undoStack(), (QList<pf::UndoGroup>{{"Move", 1}, {"Add", 2}}));
-    EXPECT_EQ(um->redoStack(), (QList<pf::UndoGroup>{{"", 1}}));
-    EXPECT_EQ(um->peekUndo(), pf::UndoGroup("Add", 2));
-    EXPECT_EQ(um->peekRedo(), pf::UndoGroup("", 1));
+    EXPECT_EQ(actionNames(um->undoStack()), (QStringList{"Move", "Add"}));
+    EXPECT_EQ(actionCounts(um->undoStack()), (QList<int>{1, 2}));
+    EXPECT_EQ(actionNames(um->redoStack()), QStringList{""});
+    EXPECT_EQ(actionCounts(um->redoStack()), QList<int>{1});
+    ASSERT_TRUE(um->peekUndo());
+    ASSERT_TRUE(um->peekRedo());
+    EXPECT_EQ(um->peekUndo(), um->undoStack().last());
+    EXPECT_EQ(um->peekUndo()->actionName(), "Add");
+    EXPECT_EQ(um->peekRedo(), um->redoStack().last());
     EXPECT_EQ(um->numberOfUndoActions(), 2);
     EXPECT_EQ(um->numberOfRedoActions(), 1);
 
@@ -753,4 +759,83 @@ TEST_F(UndoManagerTest, StacksCanBeInspectedForTheHistoryList)
         EXPECT_TRUE(dump.contains(QString::fromUtf8(part))) << part << "\n" << qPrintable(dump);
     // The newest step is listed first.
     EXPECT_LT(dump.indexOf(QStringLiteral("\"Add\"")), dump.indexOf(QStringLiteral("\"Move\"")));
+}
+
+namespace {
+
+QList<quint64> identities(const QList<pf::UndoGroup>& groups)
+{
+    QList<quint64> ids;
+    for (const pf::UndoGroup& group : groups)
+        ids.append(group.identity());
+    return ids;
+}
+
+} // namespace
+
+// The history list undoes until a chosen step is on top: steps alike in name and size must
+// still be told apart, and a step must stay itself while others come and go above it.
+TEST_F(UndoManagerTest, StepsAreToldApartByIdentityNotByName)
+{
+    for (int value = 1; value <= 3; ++value) {
+        model->setValue(value);
+        um->setActionName(QStringLiteral("Move"));
+        endTurn();
+    }
+    const QList<pf::UndoGroup> steps = um->undoStack();
+    ASSERT_EQ(steps.size(), 3);
+    EXPECT_NE(steps[0], steps[1]);
+    EXPECT_NE(steps[1], steps[2]);
+    EXPECT_NE(steps[0].identity(), 0u);
+    EXPECT_EQ(um->peekUndo(), steps[2]);
+
+    // Renaming the top step keeps it the same step.
+    um->setActionName(QStringLiteral("Nudge"));
+    EXPECT_EQ(um->peekUndo(), steps[2]);
+    EXPECT_EQ(um->peekUndo()->actionName(), "Nudge");
+
+    // Undo until the first step is on top, as the history list steps back.
+    int undone = 0;
+    while (um->canUndo() && um->peekUndo() != steps[0]) {
+        um->undo();
+        ++undone;
+    }
+    EXPECT_EQ(undone, 2);
+    EXPECT_EQ(model->value(), 1);
+    EXPECT_EQ(um->undoStack(), QList<pf::UndoGroup>{steps[0]});
+    // The undone steps became new redo steps, each its own.
+    const QList<pf::UndoGroup> redo = um->redoStack();
+    ASSERT_EQ(redo.size(), 2);
+    EXPECT_NE(redo[0], redo[1]);
+    EXPECT_FALSE(steps.contains(redo[0]) || steps.contains(redo[1]));
+
+    // Redo until the older of them is next: one redo.
+    int redone = 0;
+    while (um->canRedo() && um->peekRedo() != redo[0]) {
+        um->redo();
+        ++redone;
+    }
+    EXPECT_EQ(redone, 1);
+    EXPECT_EQ(model->value(), 2);
+    EXPECT_EQ(um->undoStack().first(), steps[0]) << "a step below keeps its identity";
+}
+
+TEST_F(UndoManagerTest, ExplodingTheTopStepMakesNewStepsOfOneAction)
+{
+    um->beginUndoGrouping();
+    model->addItem(1);
+    model->addItem(2);
+    model->addItem(3);
+    um->setActionName(QStringLiteral("Add"));
+    um->endUndoGrouping();
+    const pf::UndoGroup whole = *um->peekUndo();
+    ASSERT_TRUE(um->explodeTopUndoStep());
+    const QList<pf::UndoGroup> pieces = um->undoStack();
+    EXPECT_EQ(actionNames(pieces), (QStringList{"Add", "Add", "Add"}));
+    EXPECT_EQ(actionCounts(pieces), (QList<int>{1, 1, 1}));
+    const QList<quint64> ids = identities(pieces);
+    EXPECT_EQ(QSet<quint64>(ids.begin(), ids.end()).size(), 3);
+    EXPECT_FALSE(pieces.contains(whole)) << "the whole step is gone";
+    um->undo();
+    EXPECT_EQ(model->items(), (QList<int>{1, 2}));
 }

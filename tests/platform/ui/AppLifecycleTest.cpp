@@ -60,9 +60,28 @@ public:
     QString windowNibName() const override { return QStringLiteral("PlainWindow"); }
 };
 
+// An application whose new copy starts, or fails to, without starting any process.
+class RelaunchingApplication : public pf::Application {
+    PF_CLASS(RelaunchingApplication)
+public:
+    QStringList* calls = nullptr;
+    bool starts = true;
+
+protected:
+    bool startNewInstance(pf::Error* error) override
+    {
+        *calls << QStringLiteral("start new copy");
+        if (!starts && error)
+            *error = pf::Error::make(pf::kPFFoundationErrorDomain, pf::kErrorFileNotFound,
+                                     QStringLiteral("The program could not be started."));
+        return starts;
+    }
+};
+
 } // namespace
 
 PF_DEFINE_CLASS(LaunchDelegate, pf::ApplicationDelegate) {}
+PF_DEFINE_CLASS(RelaunchingApplication, pf::Application) {}
 PF_DEFINE_CLASS(PlainDocument, pf::Document) {}
 
 namespace {
@@ -156,6 +175,30 @@ TEST_F(AppLifecycleTest, TerminationAsksTheDelegate)
         if (c.terminates)
             expected << QStringLiteral("notification") << QStringLiteral("will terminate");
         EXPECT_EQ(delegate->calls, expected);
+    }
+}
+
+TEST_F(AppLifecycleTest, RelaunchQuitsOnlyOnceTheNewCopyStarted)
+{
+    const struct {
+        bool starts;
+        QStringList calls;
+    } cases[] = {
+        {true, {"start new copy", "should terminate", "notification", "will terminate"}},
+        {false, {"start new copy"}},
+    };
+    for (const auto& c : cases) {
+        auto relaunching = std::make_shared<RelaunchingApplication>();
+        relaunching->calls = &delegate->calls;
+        relaunching->starts = c.starts;
+        pf::Application::install(relaunching);
+        relaunching->setDelegate(delegate);
+        delegate->calls.clear();
+        pf::Error error;
+        EXPECT_EQ(relaunching->relaunch({}, &error), c.starts);
+        EXPECT_EQ(relaunching->isTerminating(), c.starts);
+        EXPECT_EQ(delegate->calls, c.calls);
+        EXPECT_EQ(error.isNull(), c.starts) << "a failure says why";
     }
 }
 

@@ -14,6 +14,8 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 namespace {
@@ -86,9 +88,9 @@ TEST_F(WindowsPanelTest, WindowsPanelSaveNameFieldAndAccessory)
     EXPECT_EQ(panel.nameFieldStringValue(), QStringLiteral("Slice"));
 
     panel.setMessage(QStringLiteral("Choose where to export the slices."));
-    auto* accessory = new QCheckBox(QStringLiteral("Save as template"));
-    panel.setAccessoryView(accessory);
-    EXPECT_TRUE(panel.dialog()->isAncestorOf(accessory));
+    QCheckBox accessory(QStringLiteral("Save as template"));
+    panel.setAccessoryView(&accessory);
+    EXPECT_TRUE(panel.dialog()->isAncestorOf(&accessory));
     bool sawMessage = false;
     for (QLabel* label : panel.dialog()->findChildren<QLabel*>())
         sawMessage = sawMessage || label->text() == panel.message();
@@ -103,6 +105,59 @@ TEST_F(WindowsPanelTest, WindowsPanelSaveNameFieldAndAccessory)
     });
     ASSERT_EQ(panel.runModal(), pf::kModalResponseOK);
     EXPECT_EQ(panel.URL().toLocalFile(), folder.filePath(QStringLiteral("Logo.png")));
+}
+
+// A document keeps one accessory view and hands it to each save panel it makes.
+TEST_F(WindowsPanelTest, WindowsPanelAccessoryViewStaysWithItsOwner)
+{
+    // Owned here; deleted at the end only if no panel deleted it.
+    QPointer<QCheckBox> accessory = new QCheckBox(QStringLiteral("Save as template"));
+    const auto cleanup = qScopeGuard([&] { delete accessory.data(); });
+    auto runShowing = [&](SavePanel& panel) {
+        bool shown = false;
+        PresentationHook::set([&](QWidget* dialog) {
+            shown = dialog->isAncestorOf(accessory) && accessory->isVisibleTo(dialog);
+            static_cast<QDialog*>(dialog)->reject();
+        });
+        panel.runModal();
+        return shown;
+    };
+
+    {
+        SavePanel unused;
+        unused.setAccessoryView(accessory);
+    }
+    ASSERT_TRUE(accessory) << "a panel that goes holding it gives it back";
+    EXPECT_EQ(accessory->parentWidget(), nullptr);
+    {
+        SavePanel first;
+        first.setAccessoryView(accessory);
+        EXPECT_TRUE(runShowing(first));
+        ASSERT_TRUE(accessory) << "the run's end must not delete it";
+        EXPECT_EQ(accessory->parentWidget(), nullptr) << "given back when the run ends";
+        EXPECT_TRUE(runShowing(first)) << "a second run shows it again";
+        EXPECT_EQ(first.accessoryView(), accessory.data());
+    }
+    ASSERT_TRUE(accessory) << "the panel's end must not delete it";
+
+    SavePanel second;
+    second.setAccessoryView(accessory);
+    EXPECT_TRUE(runShowing(second));
+    {
+        // Borrowed by a panel that goes while another holds it: the holder keeps it.
+        SavePanel third;
+        third.setAccessoryView(accessory);
+        second.setAccessoryView(accessory);
+        EXPECT_TRUE(second.dialog()->isAncestorOf(accessory));
+    }
+    EXPECT_TRUE(second.dialog()->isAncestorOf(accessory));
+    QCheckBox other(QStringLiteral("Other"));
+    second.setAccessoryView(&other);
+    ASSERT_TRUE(accessory) << "replacing it must not delete it";
+    EXPECT_EQ(accessory->parentWidget(), nullptr);
+    EXPECT_TRUE(second.dialog()->isAncestorOf(&other));
+    second.setAccessoryView(nullptr);
+    EXPECT_EQ(other.parentWidget(), nullptr);
 }
 
 TEST_F(WindowsPanelTest, WindowsPanelOpenTakesOnlyAllowedTypes)

@@ -200,3 +200,57 @@ TEST(WindowsWindow, LevelsPanelsAndContentBorder)
 }
 
 } // namespace
+
+namespace {
+
+struct ZoomDelegate : pf::WindowDelegate {
+    QRectF standard{100, 100, 500, 400};
+    bool allow = true;
+    QList<QRectF> defaultFrames;
+    QList<QRectF> askedToZoomTo;
+    QRectF windowWillUseStandardFrame(Window&, const QRectF& defaultFrame) override
+    {
+        defaultFrames << defaultFrame;
+        return standard;
+    }
+    bool windowShouldZoom(Window&, const QRectF& newFrame) override
+    {
+        askedToZoomTo << newFrame;
+        return allow;
+    }
+};
+
+} // namespace
+
+TEST(WindowsWindow, ZoomAsksTheDelegateForTheFrameAndWhetherToZoom)
+{
+    Window window;
+    ZoomDelegate delegate;
+    window.setDelegate(&delegate);
+    const QRectF userFrame(50, 60, 300, 200);
+    window.setFrame(userFrame);
+
+    window.zoom();
+    ASSERT_FALSE(delegate.defaultFrames.isEmpty());
+    EXPECT_EQ(delegate.defaultFrames.last(), Screen::visibleFrame(window.screen()));
+    EXPECT_EQ(delegate.askedToZoomTo, QList<QRectF>{delegate.standard});
+    EXPECT_EQ(window.frame(), delegate.standard);
+    EXPECT_TRUE(window.isZoomed());
+
+    // Zooming again goes back to the frame the user had.
+    window.zoom();
+    EXPECT_EQ(delegate.askedToZoomTo.last(), userFrame);
+    EXPECT_EQ(window.frame(), userFrame);
+    EXPECT_FALSE(window.isZoomed());
+
+    // A refusal leaves the frame alone.
+    delegate.allow = false;
+    window.zoom();
+    EXPECT_EQ(delegate.askedToZoomTo.last(), delegate.standard);
+    EXPECT_EQ(window.frame(), userFrame);
+
+    // Without a delegate the standard frame is the visible part of the screen.
+    window.setDelegate(nullptr);
+    window.performZoom();
+    EXPECT_EQ(window.frame(), Screen::visibleFrame(window.screen()));
+}
