@@ -13,6 +13,7 @@
 
 namespace pf {
 
+class Toolbar;
 class Window;
 
 inline const QString NSWindowWillCloseNotification = QStringLiteral("NSWindowWillCloseNotification");
@@ -54,6 +55,10 @@ public:
     QWidget* contentView() const { return m_contentView; }
     // Takes ownership of `view`; the one before is deleted.
     void setContentView(QWidget* view);
+
+    // The toolbar shown above the content view; null for none.
+    Toolbar* toolbar() const { return m_toolbar.get(); }
+    void setToolbar(const Ref<Toolbar>& toolbar);
 
     // --- Frame (screen coordinates)
     QRectF frame() const;
@@ -135,6 +140,7 @@ private:
     bool needsKeyboard(const QWidget* widget) const;
 
     QPointer<QWidget> m_contentView;
+    Ref<Toolbar> m_toolbar;
     int m_level = kNormalWindowLevel;
     double m_contentBorder = 0;
     bool m_hidesOnDeactivate = false;
