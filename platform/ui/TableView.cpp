@@ -549,14 +549,23 @@ void TableView::deselectAll()
 void TableView::proposeSelection(const IndexSet& proposed)
 {
     IndexSet rows;
+    bool choseNew = false;
+    bool choseAllowed = false;
     proposed.forEach([&](qint64 row) {
         const bool newlyChosen = !m_selection.contains(row);
+        choseNew = choseNew || newlyChosen;
         if (delegateIsGroupRow(int(row)))
             return;
         if (newlyChosen && !delegateShouldSelect(int(row)))
             return;
+        choseAllowed = choseAllowed || newlyChosen;
         rows.add(row);
     });
+    // A click on rows that may not be selected changes nothing.
+    if (choseNew && !choseAllowed) {
+        refreshRows();
+        return;
+    }
     if (!m_allowsMultiple && rows.count() > 1)
         rows = IndexSet(proposed.lastIndex() >= 0 && rows.contains(proposed.lastIndex()) ? proposed.lastIndex()
                                                                                           : rows.lastIndex());
