@@ -45,24 +45,26 @@ void TableRowViewLayout::layout(bool animate)
     updateScrollBar();
     const QRectF sight(0, m_scrollY, m_table.width(), m_table.height());
     const int rows = m_table.numberOfRows();
-    std::unordered_map<TableRowTree::Node*, bool> wanted;
+    std::vector<std::pair<int, TableRowTree::Node*>> wanted;
     for (int row = std::max(0, m_table.rowAtPoint(QPointF(0, sight.top()))); row >= 0 && row < rows; ++row) {
-        const QRectF r = m_table.rectOfRow(row);
-        if (r.top() >= sight.bottom())
+        if (m_table.rectOfRow(row).top() >= sight.bottom())
             break;
-        TableRowTree::Node* node = m_table.rowTree().nodeAtRow(row);
-        wanted[node] = true;
-        const bool existed = m_shown.count(node) > 0;
-        Shown& shown = existed ? m_shown[node] : make(node, row);
-        place(shown, row, animate && existed);
+        wanted.emplace_back(row, m_table.rowTree().nodeAtRow(row));
     }
+    // Rows out of sight give their cells back first, so the rows coming in can take them.
     for (auto it = m_shown.begin(); it != m_shown.end();) {
-        if (wanted.count(it->first)) {
+        const bool keep = std::any_of(wanted.begin(), wanted.end(), [&](const auto& w) { return w.second == it->first; });
+        if (keep) {
             ++it;
             continue;
         }
         recycle(it->second);
         it = m_shown.erase(it);
+    }
+    for (const auto& [row, node] : wanted) {
+        const bool existed = m_shown.count(node) > 0;
+        Shown& shown = existed ? m_shown[node] : make(node, row);
+        place(shown, row, animate && existed);
     }
     showSelection();
     showDropTarget();

@@ -126,6 +126,13 @@ void TableTreeWidget::mousePressEvent(QMouseEvent* event)
         event->accept();
         return;
     }
+    // A group row takes no part in the selection: clicking it leaves the selection as it is.
+    const QModelIndex pressed = indexAt(event->position().toPoint());
+    const bool onDisclosure = pressed.isValid() && event->position().x() < visualRect(pressed).left();
+    if (!onDisclosure && m_table.clickedRow() >= 0 && m_table.isGroupRow(m_table.clickedRow())) {
+        event->accept();
+        return;
+    }
     QTreeView::mousePressEvent(event);
 }
 

@@ -101,9 +101,9 @@ protected:
         return table->rowWidget()->itemModel().index(row, column).data().toString();
     }
 
+    Rows rows; // outlives the table, which asks it until it goes
     QWidget window;
     TableView* table = nullptr;
-    Rows rows;
 };
 
 } // namespace
