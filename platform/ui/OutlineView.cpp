@@ -331,8 +331,7 @@ unsigned OutlineView::validateDropAtPoint(const DraggingInfo& info, QPointF poin
     int childIndex = int(rowTree().children(root).size());
     if (row < 0 && point.y() < 0) {
         childIndex = 0;
-    } else if (row >= 0) {
-        TableRowTree::Node* node = rowTree().nodeAtRow(row);
+    } else if (TableRowTree::Node* node = row >= 0 ? rowTree().nodeAtRow(row) : nullptr) {
         const QRectF r = rectOfRow(row);
         const double offset = point.y() - r.top();
         if (offset < r.height() * 0.25) {
