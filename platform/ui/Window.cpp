@@ -6,6 +6,7 @@
 #include "platform/ui/AnimationContext.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/Toolbar.h"
 #include "platform/ui/WindowFrame.h"
 
 #include <QAbstractSpinBox>
@@ -47,6 +48,8 @@ Window::Window(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags |
 Window::~Window()
 {
     NotificationCenter::defaultCenter().removeObserver(this);
+    // The toolbar may outlive the window; its bar must not go down with the window's children.
+    setToolbar(nullptr);
     if (!frameAutosaveName().isEmpty())
         WindowFrame::setFrameAutosaveName(this, QString());
 }
@@ -82,6 +85,23 @@ void Window::setContentView(QWidget* view)
     m_contentView = view;
     if (view)
         layout()->addWidget(view);
+}
+
+void Window::setToolbar(const Ref<Toolbar>& toolbar)
+{
+    if (toolbar == m_toolbar)
+        return;
+    if (m_toolbar) {
+        layout()->removeWidget(m_toolbar->qToolBar());
+        m_toolbar->setWindow(nullptr);
+    }
+    m_toolbar = toolbar;
+    if (!toolbar)
+        return;
+    if (Window* previous = toolbar->window(); previous && previous != this)
+        previous->setToolbar(nullptr);
+    static_cast<QVBoxLayout*>(layout())->insertWidget(0, toolbar->qToolBar());
+    toolbar->setWindow(this);
 }
 
 // --- Frame

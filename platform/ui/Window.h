@@ -16,6 +16,7 @@
 
 namespace pf {
 
+class Toolbar;
 class Window;
 
 inline const QString NSWindowWillCloseNotification = QStringLiteral("NSWindowWillCloseNotification");
@@ -61,6 +62,10 @@ public:
     QWidget* contentView() const { return m_contentView; }
     // Takes ownership of `view`; the one before is deleted.
     void setContentView(QWidget* view);
+
+    // The toolbar shown above the content view; null for none.
+    Toolbar* toolbar() const { return m_toolbar.get(); }
+    void setToolbar(const Ref<Toolbar>& toolbar);
 
     // --- Frame (screen coordinates)
     QRectF frame() const;
@@ -158,6 +163,7 @@ private:
     // The frame to go back to when zoomed, taken as the window zooms to its standard frame.
     std::optional<QRectF> m_userFrame;
     QPointer<QWidget> m_contentView;
+    Ref<Toolbar> m_toolbar;
     int m_level = kNormalWindowLevel;
     double m_contentBorder = 0;
     bool m_hidesOnDeactivate = false;

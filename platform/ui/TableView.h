@@ -1,0 +1,318 @@
+#pragma once
+
+#include "platform/foundation/IndexSet.h"
+#include "platform/foundation/SortDescriptor.h"
+#include "platform/ui/ActionTarget.h"
+#include "platform/ui/DraggingSession.h"
+#include "platform/ui/TableColumn.h"
+#include "platform/ui/TableRowSource.h"
+#include "platform/ui/TableRowTree.h"
+#include "platform/ui/TableViewDataSource.h"
+#include "platform/ui/View.h"
+
+#include <QColor>
+#include <QHash>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QStyleOptionViewItem;
+
+namespace pf {
+
+class Menu;
+class TableRowView;
+class TableRowViewLayout;
+class TableTreeWidget;
+class TableViewDelegate;
+
+inline const QString NSTableViewSelectionDidChangeNotification = QStringLiteral("NSTableViewSelectionDidChangeNotification");
+inline const QString NSTableViewSelectionIsChangingNotification = QStringLiteral("NSTableViewSelectionIsChangingNotification");
+
+// Rows of values in columns, served by a data source and steered by a delegate.
+//
+// Cell-based (the default), the rows are drawn by a QTreeView over a model adapter and the
+// delegate adjusts each cell's look before it draws; view-based, every shown row is a
+// TableRowView holding a view per column made by the delegate, recycled by identifier as rows
+// scroll away. Either way the table's own coordinates are flipped and span the whole content:
+// row 0 starts at y = 0 whatever the scroll position, so rectOfRow and rowAtPoint agree with
+// points converted from events (the bounds origin follows the scroll position and the header).
+class TableView : public View, protected TableRowSource, public DraggingSource {
+    Q_OBJECT
+    PF_CLASS(TableView)
+public:
+    enum class SelectionHighlightStyle { Regular, SourceList };
+
+    explicit TableView(QWidget* parent = nullptr);
+    ~TableView() override;
+
+    bool isFlipped() const override { return true; }
+    bool acceptsFirstResponder() const override { return true; }
+
+    // Chosen before the first reload, as an interface file would.
+    bool isViewBased() const { return m_viewBased; }
+    void setViewBased(bool viewBased);
+
+    // --- Columns
+    const QList<Ref<TableColumn>>& tableColumns() const { return m_columns; }
+    int numberOfColumns() const { return int(m_columns.size()); }
+    void addTableColumn(const Ref<TableColumn>& column);
+    void removeTableColumn(TableColumn* column);
+    TableColumn* tableColumnWithIdentifier(const QString& identifier) const;
+    // -1 when there is none.
+    int columnWithIdentifier(const QString& identifier) const;
+    int indexOfColumn(const TableColumn* column) const;
+
+    // --- Data source and delegate (not owned)
+    TableViewDataSource* dataSource() const { return m_dataSource; }
+    void setDataSource(TableViewDataSource* dataSource);
+    TableViewDelegate* delegate() const { return m_delegate; }
+    void setDelegate(TableViewDelegate* delegate);
+
+    // --- Rows
+    int numberOfRows();
+    // Asks the data source for everything again; selected rows that still exist stay selected.
+    virtual void reloadData();
+    // Redraws the cells of these rows and columns with fresh values.
+    void reloadDataForRowIndexes(const IndexSet& rows, const IndexSet& columns);
+    void noteNumberOfRowsChanged();
+    void noteHeightOfRowsWithIndexesChanged(const IndexSet& rows);
+    double rowHeight() const { return m_rowHeight; }
+    void setRowHeight(double height);
+    bool isGroupRow(int row);
+
+    // --- Geometry (the table's coordinates)
+    QRectF rectOfRow(int row);
+    QRectF rectOfColumn(int column);
+    QRectF frameOfCellAtColumn(int column, int row);
+    // -1 when no row or column is there.
+    int rowAtPoint(QPointF point);
+    int columnAtPoint(QPointF point);
+    void scrollRowToVisible(int row);
+    double headerHeight() const;
+    bool hasHeader() const { return m_headerVisible; }
+    void setHeaderVisible(bool visible);
+
+    // --- Selection
+    IndexSet selectedRowIndexes() const { return m_selection; }
+    // The last selected row, or -1.
+    int selectedRow() const;
+    int numberOfSelectedRows() const { return int(m_selection.count()); }
+    bool isRowSelected(int row) const { return m_selection.contains(row); }
+    // Selection by code: the delegate is not asked, but group rows are left out.
+    void selectRowIndexes(const IndexSet& rows, bool extend);
+    void deselectRow(int row);
+    void deselectAll();
+    bool allowsMultipleSelection() const { return m_allowsMultiple; }
+    void setAllowsMultipleSelection(bool allows) { m_allowsMultiple = allows; }
+    bool allowsEmptySelection() const { return m_allowsEmpty; }
+    void setAllowsEmptySelection(bool allows) { m_allowsEmpty = allows; }
+    // The row and column of the last click, double click or context click; -1 outside.
+    int clickedRow() const { return m_clickedRow; }
+    int clickedColumn() const { return m_clickedColumn; }
+
+    // --- Sorting
+    QList<SortDescriptor> sortDescriptors() const { return m_sortDescriptors; }
+    // Tells the data source when they change.
+    void setSortDescriptors(const QList<SortDescriptor>& descriptors);
+    TableColumn* highlightedTableColumn() const;
+    void setHighlightedTableColumn(TableColumn* column);
+    // What a click on a column's header does: its prototype first, reversed when it was
+    // first already; other descriptors on the same key are dropped.
+    void sortByColumn(TableColumn* column);
+
+    // --- Editing in place
+    // Opens the cell's editor when the column and the delegate allow it.
+    void editColumn(int column, int row, bool select);
+    int editedRow() const { return m_editedRow; }
+    int editedColumn() const { return m_editedColumn; }
+
+    // --- Look
+    SelectionHighlightStyle selectionHighlightStyle() const { return m_highlightStyle; }
+    void setSelectionHighlightStyle(SelectionHighlightStyle style);
+    virtual QColor gridColor() const { return m_gridColor; }
+    void setGridColor(const QColor& color);
+
+    // --- Actions and menu
+    // Sent (to the target, or along the responder chain) on a double click in a row.
+    QString doubleAction() const { return m_doubleAction; }
+    void setDoubleAction(const QString& action) { m_doubleAction = action; }
+    Reflective* target() const { return m_target.get(); }
+    void setTarget(Reflective* target) { m_target = ActionTarget(target); }
+    Menu* menu() const { return m_menu.get(); }
+    void setMenu(const Ref<Menu>& menu) { m_menu = menu; }
+    // The view's menu for every context click: the clicked row is noted, the selection is
+    // left alone.
+    QMenu* menuForEvent(const Event& event) override;
+
+    // --- Dragging rows
+    void setDraggingSourceOperationMask(unsigned mask, bool local);
+    unsigned draggingSourceOperationMask(DraggingContext context) override;
+    bool verticalMotionCanBeginDrag() const { return m_verticalMotionDrags; }
+    void setVerticalMotionCanBeginDrag(bool can) { m_verticalMotionDrags = can; }
+    // Drags the rows with the data source's pasteboard contents; answers the operation.
+    unsigned dragRows(const IndexSet& rows, const Event& event);
+    // During validateDrop: where the drop will land instead of where it was proposed.
+    void setDropRow(int row, TableDropOperation operation);
+    int dropRow() const { return m_dropRow; }
+    TableDropOperation dropOperation() const { return m_dropOperation; }
+
+    unsigned draggingEntered(const DraggingInfo& info) override;
+    unsigned draggingUpdated(const DraggingInfo& info) override;
+    void draggingExited(const DraggingInfo* info) override;
+    bool performDragOperation(const DraggingInfo& info) override;
+
+    // --- View-based rows
+    // A view for `identifier`: one recycled from a row that scrolled away, else a new one
+    // from the factory registered under it; null when there is none. `owner` is what an
+    // interface file would connect the view to (unused here).
+    View* makeViewWithIdentifier(const QString& identifier, Reflective* owner = nullptr);
+    void registerViewFactory(const QString& identifier, std::function<View*()> factory);
+    // The identifier a view was made under, or empty.
+    static QString identifierOfView(const View* view);
+    View* viewAtColumn(int column, int row, bool makeIfNecessary);
+    TableRowView* rowViewAtRow(int row, bool makeIfNecessary);
+    void enumerateAvailableRowViews(const std::function<void(TableRowView*, int)>& visit);
+    // The row of a view inside a row view, or -1.
+    int rowForView(const View* view);
+    // Changes made inside are shown together, rows sliding to their new places.
+    void beginUpdates();
+    void endUpdates();
+    // Rows the data source already gained, lost or moved.
+    void insertRowsAtIndexes(const IndexSet& rows);
+    void removeRowsAtIndexes(const IndexSet& rows);
+    void moveRowAtIndex(int from, int to);
+
+    // --- For the column, the cell adapter and the row list
+    void columnDidChange(TableColumn* column);
+    QVariant objectValueAt(int column, int row);
+    void setObjectValueAt(const QVariant& value, int column, int row);
+    bool isCellEditable(int column, int row);
+    void prepareCellForDisplay(QStyleOptionViewItem& cell, int column, int row);
+    // Proposed by the user: filtered through group rows, shouldSelectRow and the proposal
+    // hook, then made the selection.
+    void proposeSelection(const IndexSet& rows);
+    void noteClick(QPointF point);
+    void performDoubleAction();
+    // Points between the widget showing the rows and the table's coordinates.
+    QPointF tablePointFromRowWidget(QPointF point) const;
+    double heightOfRow(int row);
+    // The indentation of the row's first cell in the outline column.
+    double indentationForRow(int row);
+    TableRowTree& rowTree() { return *m_tree; }
+    // The widget of the cell-based rows (null when view-based).
+    TableTreeWidget* rowWidget() const { return m_treeWidget; }
+    // Where a drop is shown: a row (operation On) or the gap above it; -1 for none.
+    int dropHighlightRow() const { return m_dropHighlightRow; }
+    bool dropHighlightIsAbove() const { return m_dropHighlightAbove; }
+    void noteEditing(int column, int row);
+    // The rows widget scrolled or was resized.
+    void rowWidgetScrolled() { updateBoundsForScroll(); }
+    // The user opened or closed a row in the rows widget.
+    virtual void rowWidgetToggledExpansion(TableRowTree::Node* node, bool expanded);
+
+protected:
+    // TableRowSource: a table is the root's list of row numbers.
+    int numberOfChildren(const QVariant& item) override;
+    QVariant childOfItem(int index, const QVariant& item) override;
+    bool isExpandable(const QVariant& item) override { return false; }
+
+    // What subclasses ask of their own data source and delegate instead.
+    virtual QVariant dataSourceValue(TableColumn* column, int row);
+    virtual void dataSourceSetValue(const QVariant& value, TableColumn* column, int row);
+    virtual void delegateWillDisplayCell(QStyleOptionViewItem& cell, TableColumn* column, int row);
+    virtual View* delegateViewForColumn(TableColumn* column, int row);
+    virtual TableRowView* delegateRowView(int row);
+    virtual bool delegateShouldSelect(int row);
+    virtual IndexSet delegateProposedSelection(const IndexSet& rows);
+    virtual void notifySelectionDidChange();
+    virtual bool delegateShouldEdit(TableColumn* column, int row);
+    virtual bool delegateIsGroupRow(int row);
+    virtual double delegateHeightOfRow(int row);
+    virtual void notifySortDescriptorsDidChange(const QList<SortDescriptor>& old);
+    virtual bool writeRowsToPasteboard(const IndexSet& rows, Pasteboard& pasteboard);
+    // Proposes the drop at `point` (table coordinates) and asks the data source.
+    virtual unsigned validateDropAtPoint(const DraggingInfo& info, QPointF point);
+    virtual bool acceptValidatedDrop(const DraggingInfo& info);
+    // The column whose cells are indented by level; -1 in a plain table.
+    virtual int outlineColumnIndex() const { return -1; }
+    virtual double indentationPerLevel() const { return 0; }
+
+    // The shape of the rows changed: rows are counted again, selected items reselected.
+    void rowsChanged(const QVariantList& selectedItemsBefore);
+    QVariantList selectedItems();
+    void setSelectionInternal(const IndexSet& rows, bool notify);
+    // Shows the drop target of the validation just made (row, or the gap above it).
+    void setDropHighlight(int row, bool above);
+    // Re-lays the shown rows after a change of the tree (both kinds of body).
+    void refreshRows(bool animate = false);
+    void layoutRowViews(bool animate);
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollWheel(const Event& event) override;
+    // View-based rows: clicks select, double clicks send the double action, drags drag rows.
+    void mouseDown(const Event& event) override;
+    void mouseDragged(const Event& event) override;
+    // Subclasses that indent by level call this once they are built.
+    void outlineStyleChanged();
+    // Before the node's child list is asked for again.
+    void willReloadChildren(TableRowTree::Node* node);
+
+private:
+    friend class TableRowViewLayout;
+    void buildBody();
+    void updateBoundsForScroll();
+    void syncHeader();
+    void rebuildGeometry();
+    int scrollOffsetY() const;
+    int scrollOffsetX() const;
+
+    bool m_viewBased = false;
+    QList<Ref<TableColumn>> m_columns;
+    TableViewDataSource* m_dataSource = nullptr;
+    TableViewDelegate* m_delegate = nullptr;
+    std::unique_ptr<TableRowTree> m_tree;
+    TableTreeWidget* m_treeWidget = nullptr;
+    std::unique_ptr<TableRowViewLayout> m_rowViews;
+
+    double m_rowHeight = 17;
+    std::vector<double> m_rowTops; // one more than the rows: the last is the content height
+    bool m_geometryValid = false;
+    bool m_headerVisible = true;
+
+    IndexSet m_selection;
+    bool m_allowsMultiple = false;
+    bool m_allowsEmpty = true;
+    int m_clickedRow = -1;
+    int m_clickedColumn = -1;
+
+    QList<SortDescriptor> m_sortDescriptors;
+    TableColumn* m_highlightedColumn = nullptr;
+
+    int m_editedRow = -1;
+    int m_editedColumn = -1;
+
+    SelectionHighlightStyle m_highlightStyle = SelectionHighlightStyle::Regular;
+    QColor m_gridColor = QColor(224, 224, 224);
+    QString m_doubleAction;
+    ActionTarget m_target;
+    Ref<Menu> m_menu;
+
+    unsigned m_localDragMask = DragOperationEvery;
+    unsigned m_outsideDragMask = DragOperationNone;
+    bool m_verticalMotionDrags = true;
+    int m_dropRow = -1;
+    TableDropOperation m_dropOperation = TableDropOperation::On;
+    unsigned m_lastDropAnswer = DragOperationNone;
+    int m_dropHighlightRow = -1;
+    bool m_dropHighlightAbove = false;
+    int m_updateDepth = 0;
+    QPointF m_mouseDownPoint;
+    bool m_dragStarted = false;
+    bool m_syncingHeader = false;
+
+    QHash<QString, std::function<View*()>> m_viewFactories;
+};
+
+} // namespace pf
