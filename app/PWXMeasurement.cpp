@@ -311,7 +311,8 @@ pf::Ref<PWXMeasurement> PWXMeasurement::measurementConstrainedToQuartzLowerLimit
         factor = 2.0;
     double points = quartzValue();
     pf::Ref<PWXMeasurement> result = ref<PWXMeasurement>();
-    if (!(points > 0.0))
+    // Halving or doubling an infinite length never reaches the limits.
+    if (!(points > 0.0) || !std::isfinite(points))
         return result;
     int stepsUp = 0;
     int stepsDown = 0;

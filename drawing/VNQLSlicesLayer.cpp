@@ -1,5 +1,7 @@
 #include "drawing/VNQLSlicesLayer.h"
 
+#include "app/RVCartavelDocument.h"
+
 #include "frameworks/penwork/layers/PWDrawing.h"
 #include "frameworks/penwork/support/RVUndoManager.h"
 #include "frameworks/penwork/view/PWDrawingView.h"
@@ -158,6 +160,11 @@ void VNQLSlicesLayer::setToolMode(int mode)
 {
     if (mode == m_toolMode || (mode != SelectMode && mode != DrawMode))
         return;
+    // A draw gesture cut short by the change ends here as its mouse up would have ended it.
+    if (m_tracking && m_toolMode == DrawMode) {
+        finishDrawingGesture();
+        resetDragState();
+    }
     setObservedValue(m_toolMode, mode, QStringLiteral("toolMode"));
     pf::NotificationCenter::defaultCenter().post(kVNQLSlicesLayerToolModeDidChange, this);
     if (PWDrawing* drawing = this->drawing())
@@ -603,7 +610,15 @@ void VNQLSlicesLayer::selectAllAction(const QVariant&)
 
 pf::Ref<PWDrawing> VNQLSlicesLayer::extractDrawingAction(const QVariant&)
 {
-    return extractDrawingFromSelection();
+    pf::Ref<PWDrawing> extracted = extractDrawingFromSelection();
+    if (!extracted)
+        return nullptr;
+    PWDrawing* drawing = this->drawing();
+    auto owner = drawing ? std::dynamic_pointer_cast<RVCartavelDocument>(drawing->owner()) : nullptr;
+    const pf::Ref<RVCartavelDocument> document =
+        owner ? RVCartavelDocument::documentWithDrawing(extracted, true, owner.get(), m_selectedSlices.first()->bounds())
+              : RVCartavelDocument::documentWithDrawing(extracted, true);
+    return document ? extracted : nullptr;
 }
 
 bool VNQLSlicesLayer::validateUserInterfaceItem(pf::UserInterfaceItem& item) const
@@ -778,6 +793,20 @@ void VNQLSlicesLayer::mouseDragged(const QPointF& rawPoint, Qt::KeyboardModifier
         updateRulerMarkersForRect(slice->bounds());
 }
 
+void VNQLSlicesLayer::finishDrawingGesture()
+{
+    pf::UndoManager* manager = undoManagerOrNull();
+    const pf::Ref<PWXSlice> slice = m_draggingSlice;
+    const bool tooSmall = slice && (slice->width() <= kMinimumSliceSide || slice->height() <= kMinimumSliceSide);
+    if (tooSmall)
+        removeSlice(slice);
+    endDrawingGesture();
+    if (slice && !tooSmall && manager && indexOfSlice(slice.get()) >= 0) {
+        manager->registerUndo(this, [this, slice] { removeSlice(slice); });
+        setActionName(tr("Add Slice"));
+    }
+}
+
 void VNQLSlicesLayer::mouseUp(const QPointF&, Qt::KeyboardModifiers, QWidget*)
 {
     if (!m_tracking)
@@ -785,16 +814,7 @@ void VNQLSlicesLayer::mouseUp(const QPointF&, Qt::KeyboardModifiers, QWidget*)
     pf::UndoManager* manager = undoManagerOrNull();
 
     if (m_toolMode == DrawMode) {
-        const pf::Ref<PWXSlice> slice = m_draggingSlice;
-        const bool tooSmall = slice
-            && (slice->width() <= kMinimumSliceSide || slice->height() <= kMinimumSliceSide);
-        if (tooSmall)
-            removeSlice(slice);
-        endDrawingGesture();
-        if (slice && !tooSmall && manager && indexOfSlice(slice.get()) >= 0) {
-            manager->registerUndo(this, [this, slice] { removeSlice(slice); });
-            setActionName(tr("Add Slice"));
-        }
+        finishDrawingGesture();
     } else if (m_mouseMoved && manager) {
         // Only a drag that changed something is worth a step.
         bool changed = false;
@@ -881,7 +901,7 @@ bool VNQLSlicesLayer::performAction(const QString& selector, const QString& acti
 {
     // The standard edit actions reach this layer's edit hooks through the base class.
     if (selector == kExtractDrawingAction)
-        return extractDrawingFromSelection() != nullptr;
+        return extractDrawingAction({}) != nullptr;
     return handlesAction(selector) && PWLayer::performAction(selector, actionName);
 }
 

@@ -143,7 +143,8 @@ public:
     void paste(const QVariant& sender);
     void deleteAction(const QVariant& sender);
     void selectAllAction(const QVariant& sender);
-    // Answers the extracted drawing (see extractDrawingFromSelection).
+    // Opens the extracted drawing (see extractDrawingFromSelection) as a new untitled document
+    // and answers it; null when nothing was extracted or no document could be made.
     pf::Ref<PWDrawing> extractDrawingAction(const QVariant& sender);
     bool validateUserInterfaceItem(pf::UserInterfaceItem& item) const;
 
@@ -199,6 +200,9 @@ private:
     // Turns undo registration off until endDrawingGesture, once per gesture.
     void beginDrawingGesture();
     void endDrawingGesture();
+    // Ends a draw gesture: drops a slice too small to keep, turns undo registration on again
+    // and registers the new slice's step.
+    void finishDrawingGesture();
 
     QList<pf::Ref<PWXSlice>> m_slices;
     QList<pf::Ref<PWXSlice>> m_selectedSlices;

@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
+
 
 // Writes a measurement as the earlier version did: its value narrowed to single precision.
 class NarrowMeasurementWriter : public pf::Object, public pf::Coding {
@@ -195,6 +197,11 @@ TEST(PWXMeasurementTest, ConstrainsToLimits)
     auto zero = make(2, 0);
     EXPECT_EQ(zero->measurementConstrainedToQuartzLowerLimit(10, 100, 2), zero);
     EXPECT_THROW(inside->measurementConstrainedToQuartzLowerLimit(100, 100, 2), pf::InternalInconsistencyException);
+    // Lengths that no halving or doubling brings within the limits come back at once.
+    for (double endless : {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(), std::nan("")}) {
+        auto length = make(2, endless);
+        EXPECT_EQ(length->measurementConstrainedToQuartzLowerLimit(10, 100, 2), length) << endless;
+    }
 }
 
 TEST(PWXMeasurementTest, ArchivesAtFullPrecision)
