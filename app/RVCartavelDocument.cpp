@@ -878,7 +878,9 @@ void RVCartavelDocument::readWindowEntry(const pf::FileWrapper* entry)
     pf::Error error;
     const QVariant state = pf::PropertyList::value(entry->regularFileContents(), nullptr, &error);
     setWindowRestorationState(state.toMap());
-    if (m_windowRestorationState.isEmpty())
+    // An empty state is what a window without sidebars writes: nothing to restore, no fault.
+    const bool empty = state.typeId() == QMetaType::QVariantMap && state.toMap().isEmpty();
+    if (m_windowRestorationState.isEmpty() && !empty)
         RVLog(kFileEvent, QStringLiteral("window restoration state could not be read, error = %1").arg(error.description()));
 }
 

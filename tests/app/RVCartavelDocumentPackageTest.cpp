@@ -11,6 +11,7 @@
 #include "frameworks/penwork/layers/PWObjectDrawingLayer.h"
 #include "platform/foundation/FileWrapper.h"
 #include "platform/foundation/KeyedArchiver.h"
+#include "platform/foundation/KeyedUnarchiver.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/foundation/Variant.h"
@@ -140,6 +141,31 @@ TEST_F(DocumentPackageTest, EveryEntryRoundTrips)
     Ref<VNQLSlicesLayer> slices = slicesLayer(*reopened->drawing());
     ASSERT_TRUE(slices);
     EXPECT_FALSE(slices->visible());
+}
+
+// The layout other programs and earlier versions read, spelt out.
+TEST_F(DocumentPackageTest, ThePackageLayoutByName)
+{
+    Ref<RVCartavelDocument> document = richDocument();
+    document->setExportOperation(std::make_shared<VNQLExportOperation>());
+    pf::FileWrapperRef package = document->fileWrapperOfType(QStringLiteral("Quil"), nullptr);
+    ASSERT_TRUE(package);
+    EXPECT_EQ(package->fileWrappers().keys(),
+              (QStringList{QStringLiteral("QuickLook"), QStringLiteral("VN_Auxiliary_Info.dat"), QStringLiteral("VN_Content.drawing"),
+                           QStringLiteral("VN_Info.plist"), QStringLiteral("_export_settings.plist"), QStringLiteral("_window.plist")}));
+    pf::KeyedUnarchiver unarchiver(package->fileWrappers().value(QStringLiteral("VN_Auxiliary_Info.dat"))->regularFileContents());
+    const QVariantMap root = unarchiver.decodePropertyListValue(QStringLiteral("root")).toMap();
+    EXPECT_TRUE(pf::fromVariant<Ref<PWXMapScale>>(root.value(QStringLiteral("Map_Scale"))));
+    EXPECT_TRUE(pf::fromVariant<Ref<pf::PrintInfo>>(root.value(QStringLiteral("Print_info"))));
+    const QVariantMap docInfo = root.value(QStringLiteral("Doc_info")).toMap();
+    EXPECT_DOUBLE_EQ(docInfo.value(QStringLiteral("kDocumentPrescale")).toDouble(), 2.0);
+    EXPECT_EQ(docInfo.value(QStringLiteral("kDocumentUnitDisplayOption")).toInt(), 1);
+    EXPECT_TRUE(docInfo.value(QStringLiteral("kDocumentPaperMarginsVisible")).toBool());
+    EXPECT_FALSE(docInfo.value(QStringLiteral("kMainContentIsXML")).toBool());
+    EXPECT_TRUE(docInfo.contains(QStringLiteral("kDocumentLayerSideBarVisible")));
+    const QVariantMap exportState = pf::PropertyList::value(
+        package->fileWrappers().value(QStringLiteral("_export_settings.plist"))->regularFileContents()).toMap();
+    EXPECT_EQ(exportState.value(QStringLiteral("export_state")).typeId(), QMetaType::QByteArray);
 }
 
 TEST_F(DocumentPackageTest, XMLContentIsReadUnderTheFlatType)
