@@ -1,5 +1,7 @@
 #include "drawing/VNQLSlicesLayer.h"
 
+#include "app/RVCartavelDocument.h"
+
 #include "frameworks/penwork/layers/PWDrawing.h"
 #include "frameworks/penwork/support/RVUndoManager.h"
 #include "frameworks/penwork/view/PWDrawingView.h"
@@ -606,7 +608,15 @@ void VNQLSlicesLayer::selectAllAction(const QVariant&)
 
 pf::Ref<PWDrawing> VNQLSlicesLayer::extractDrawingAction(const QVariant&)
 {
-    return extractDrawingFromSelection();
+    pf::Ref<PWDrawing> extracted = extractDrawingFromSelection();
+    if (!extracted)
+        return nullptr;
+    PWDrawing* drawing = this->drawing();
+    auto owner = drawing ? std::dynamic_pointer_cast<RVCartavelDocument>(drawing->owner()) : nullptr;
+    const pf::Ref<RVCartavelDocument> document =
+        owner ? RVCartavelDocument::documentWithDrawing(extracted, true, owner.get(), m_selectedSlices.first()->bounds())
+              : RVCartavelDocument::documentWithDrawing(extracted, true);
+    return document ? extracted : nullptr;
 }
 
 bool VNQLSlicesLayer::validateUserInterfaceItem(pf::UserInterfaceItem& item) const
@@ -892,7 +902,7 @@ bool VNQLSlicesLayer::performAction(const QString& selector, const QString& acti
 {
     // The standard edit actions reach this layer's edit hooks through the base class.
     if (selector == kExtractDrawingAction)
-        return extractDrawingFromSelection() != nullptr;
+        return extractDrawingAction({}) != nullptr;
     return handlesAction(selector) && PWLayer::performAction(selector, actionName);
 }
 

@@ -144,7 +144,8 @@ public:
     void paste(const QVariant& sender);
     void deleteAction(const QVariant& sender);
     void selectAllAction(const QVariant& sender);
-    // Answers the extracted drawing (see extractDrawingFromSelection).
+    // Opens the extracted drawing (see extractDrawingFromSelection) as a new untitled document
+    // and answers it; null when nothing was extracted or no document could be made.
     pf::Ref<PWDrawing> extractDrawingAction(const QVariant& sender);
     bool validateUserInterfaceItem(pf::UserInterfaceItem& item) const;
 

@@ -76,7 +76,7 @@ public:
     // The file name without its extension; "Untitled", "Untitled 2", ... for an untitled
     // document; the name set with setDisplayName wins over both.
     virtual QString displayName() const;
-    void setDisplayName(const QString& name);
+    virtual void setDisplayName(const QString& name);
     bool isUntitled() const { return m_fileURL.isEmpty(); }
 
     // --- Reading and writing (subclasses override the data or the file wrapper forms)

@@ -215,10 +215,8 @@ QString DocumentController::typeForContentsOfURL(const QUrl& url, Error* error) 
                               QObject::tr("%1 cannot open files of this type.").arg(QCoreApplication::applicationName())));
         return {};
     }
-    if (info.isDir() != t->isPackage) {
-        fail(error, openError(url, kErrorFileReadCorrupt,
-                              info.isDir() ? QObject::tr("It is a folder, not a document.")
-                                           : QObject::tr("The document is not in the correct format.")));
+    if (info.isDir() && !t->isPackage) {
+        fail(error, openError(url, kErrorFileReadCorrupt, QObject::tr("It is a folder, not a document.")));
         return {};
     }
     return type;
@@ -309,11 +307,13 @@ Ref<Document> DocumentController::makeDocumentWithContentsOfURL(const QUrl& url,
         fail(error, openError(url, kErrorFileReadCorrupt, QObject::tr("No kind of document reads \u201c%1\u201d.").arg(type)));
         return nullptr;
     }
-    if (!document->readFromURL(url, type, error))
-        return nullptr;
+    // As the platform does: the document knows where it comes from while it reads.
     document->setFileURL(url);
     document->setFileType(type);
-    document->setFileModificationDate(QFileInfo(url.toLocalFile()).lastModified());
+    if (!document->readFromURL(url, type, error))
+        return nullptr;
+    if (!document->fileURL().isEmpty())
+        document->setFileModificationDate(QFileInfo(url.toLocalFile()).lastModified());
     return document;
 }
 
@@ -363,6 +363,9 @@ void DocumentController::openDocumentWithContentsOfURL(const QUrl& url, bool dis
         return;
     }
     m_opening.insert(fileUrl, {finish});
+    // Set before reading; the reader may change them (a copy drops the URL).
+    document->setFileURL(fileUrl);
+    document->setFileType(type);
     auto read = [document, fileUrl, type](Error* readError) {
         try {
             return document->readFromURL(fileUrl, type, readError);
@@ -394,9 +397,8 @@ void DocumentController::finishOpening(const QUrl& url, const Ref<Document>& doc
     const QList<OpenCompletion> waiting = m_opening.take(url);
     Error failure = error;
     if (document) {
-        document->setFileURL(url);
-        document->setFileType(typeFromFileExtension(QFileInfo(url.toLocalFile()).suffix()));
-        document->setFileModificationDate(QFileInfo(url.toLocalFile()).lastModified());
+        if (!document->fileURL().isEmpty())
+            document->setFileModificationDate(QFileInfo(url.toLocalFile()).lastModified());
         addDocument(document);
         if (display) {
             try {
@@ -542,6 +544,8 @@ bool DocumentController::presentError(const Error& error)
 {
     const Error shown = willPresentError(error);
     if (shown.isNull())
+        return false;
+    if (shown.domain() == kPFFoundationErrorDomain && shown.code() == kErrorCancelled)
         return false;
     auto alert = std::make_shared<Alert>();
     alert->setAlertStyle(AlertStyle::Warning);

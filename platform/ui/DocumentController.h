@@ -64,7 +64,8 @@ public:
     QStringList fileExtensionsFromType(const QString& type) const;
     QString typeFromFileExtension(const QString& extension) const;
     // The type of the file or package at `url` from its extension; fails for a missing
-    // file, a folder that is no package and an extension no type claims.
+    // file, a folder that is no package and an extension no type claims. A plain file of a
+    // package type is the document's to judge, so it is not refused here.
     virtual QString typeForContentsOfURL(const QUrl& url, Error* error) const;
     const Class* documentClassForType(const QString& type) const;
 
@@ -82,9 +83,12 @@ public:
     virtual Ref<Document> makeDocumentWithContentsOfURL(const QUrl& url, const QString& type, Error* error);
     // A new untitled document of the default type, added and, with `display`, shown.
     Ref<Document> openUntitledDocumentAndDisplay(bool display, Error* error);
-    // Opens the document at `url`, or brings up the one already open. Reads on a worker
-    // thread when the document class allows it for the type. The completion runs on the main
-    // thread; on failure it gets the error and no document, and nothing is shown.
+    // Opens the document at `url`, or brings up the one already open. The document gets its
+    // URL and type before it reads, and may change both while reading (a reader that takes
+    // the file as a copy drops the URL). Reads on a worker thread when the document class
+    // allows it for the type: such a class must change nothing outside the new document there.
+    // The completion runs on the main thread; on failure it gets the error and no document,
+    // and nothing is shown.
     void openDocumentWithContentsOfURL(const QUrl& url, bool display, OpenCompletion completion);
 
     // Asks every edited document in turn whether it may close, then closes them all;
@@ -108,7 +112,8 @@ public:
 
     // --- Errors
     // Shows the error's description and failure reason in an alert; answers whether the
-    // user recovered (never: there are no recovery options yet).
+    // user recovered (never: there are no recovery options yet). A cancel the user asked for
+    // (kErrorCancelled in the foundation domain) is not shown.
     virtual bool presentError(const Error& error);
     virtual Error willPresentError(const Error& error) { return error; }
 
