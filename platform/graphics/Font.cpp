@@ -189,11 +189,13 @@ Font Font::make(const QString& family, const QString& face, double size, bool bo
             // The family's style closest in weight with the slant asked for.
             int best = 1 << 20;
             for (const QString& s : styles) {
-                if (QFontDatabase::italic(*installed, s) != wanted->italic)
+                // Qt counts oblique styles as upright; their names say otherwise.
+                const bool slanted = QFontDatabase::italic(*installed, s) || squashedStyle(s).contains(QStringLiteral("italic"));
+                if (slanted != wanted->italic)
                     continue;
                 const int distance = std::abs(QFontDatabase::weight(*installed, s) - wanted->weight);
-                // A regular face prefers the plain style over a condensed one of equal weight.
-                if (distance < best || (distance == best && isRegularFace(s))) {
+                // Of equal weights the plainest name: "Bold" before "Condensed Bold".
+                if (distance < best || (distance == best && s.size() < style.size())) {
                     best = distance;
                     style = s;
                 }
