@@ -11,6 +11,7 @@
 #include "platform/ui/GuardedApplication.h"
 #include "platform/ui/MainMenu.h"
 #include "platform/ui/MenuItem.h"
+#include "platform/ui/EventQueue.h"
 #include "platform/ui/ModalSession.h"
 #include "platform/ui/ResponderChain.h"
 #include "platform/ui/Sheet.h"
@@ -423,6 +424,29 @@ QWidget* Application::modalWindow() const
 void Application::fetchAndDispatchEventsModalForWindow(QWidget* window)
 {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+// --- The event queue
+
+std::optional<Event> Application::nextEventMatchingMask(EventMask mask, double untilDate, const QString& mode,
+                                                        bool dequeue)
+{
+    return EventQueue::shared().nextEvent(mask, untilDate, mode, dequeue);
+}
+
+void Application::discardEventsMatchingMask(EventMask mask, const Event* beforeEvent)
+{
+    EventQueue::shared().discardEvents(mask, beforeEvent);
+}
+
+void Application::postEvent(const Event& event, bool atStart)
+{
+    EventQueue::shared().postEvent(event, atStart);
+}
+
+void Application::sendEvent(const Event& event)
+{
+    EventQueue::shared().dispatch(event);
 }
 
 // --- Events and state

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/foundation/Object.h"
+#include "platform/ui/Event.h"
 #include "platform/ui/Responder.h"
 
 #include <QIcon>
@@ -11,6 +12,7 @@
 
 #include <exception>
 #include <functional>
+#include <optional>
 
 class QMenuBar;
 class QWidget;
@@ -109,6 +111,13 @@ public:
     QWidget* modalWindow() const;
     // One pass over the pending events while a modal window is up, without blocking.
     void fetchAndDispatchEventsModalForWindow(QWidget* window);
+
+    // --- The event queue (see EventQueue)
+    std::optional<Event> nextEventMatchingMask(EventMask mask, double untilDate, const QString& mode, bool dequeue);
+    void discardEventsMatchingMask(EventMask mask, const Event* beforeEvent);
+    void postEvent(const Event& event, bool atStart);
+    // Delivers a taken event to its window.
+    virtual void sendEvent(const Event& event);
 
     // --- Events and state
     const Event* currentEvent() const;

@@ -269,10 +269,37 @@ Event Event::otherEvent(int type, QPointF location, unsigned flags, double times
     return e;
 }
 
+namespace {
+
+struct Replay {
+    const QEvent* qtEvent = nullptr;
+    const Event* event = nullptr;
+};
+
+Replay& replay()
+{
+    static Replay r;
+    return r;
+}
+
+} // namespace
+
+void Event::setReplayed(const QEvent* qtEvent, const Event* event)
+{
+    replay() = qtEvent && event ? Replay{qtEvent, event} : Replay{};
+}
+
 std::optional<Event> Event::fromQt(const QEvent* event, QWidget* receiver)
 {
     if (!event)
         return std::nullopt;
+    if (replay().qtEvent == event) {
+        Event replayed = *replay().event;
+        // As the receiver sees it: its own window, the queue's copies left out.
+        replayed.qtEvent.reset();
+        replayed.qtReceiver = nullptr;
+        return replayed;
+    }
     TranslatorState& s = state();
     switch (event->type()) {
     case QEvent::MouseButtonPress:

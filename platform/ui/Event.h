@@ -135,6 +135,10 @@ struct Event {
     // Entered, exited and cursor-update events name the tracking area and its user info.
     std::shared_ptr<TrackingArea> trackingArea;
     QVariant userData;
+    // The Qt event this one was made from and where it was going, kept when the event queue
+    // holds it back so that it can be delivered later (EventQueue::dispatch).
+    std::shared_ptr<const QEvent> qtEvent;
+    QPointer<QObject> qtReceiver;
 
     EventMask mask() const { return eventMaskFromType(type); }
     bool isMouseEventType() const;
@@ -154,6 +158,10 @@ struct Event {
     // alone become FlagsChanged), enter and leave events translate; anything else does not.
     // Click counts and drag deltas come from the events seen before.
     static std::optional<Event> fromQt(const QEvent* event, QWidget* receiver);
+
+    // While `qtEvent` is delivered again, fromQt answers `event` for it instead of translating
+    // anew, so click counts and drag deltas are not counted twice. Null ends it.
+    static void setReplayed(const QEvent* qtEvent, const Event* event);
 
     // The input event being handled (the last translated one); null outside event handling.
     static const Event* current();

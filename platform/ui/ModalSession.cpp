@@ -5,48 +5,119 @@
 #include "platform/ui/PresentationHook.h"
 #include "platform/ui/Sheet.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QEventLoop>
+#include <QMouseEvent>
 #include <QWidget>
+#include <QWindow>
 
 namespace pf {
 
 namespace {
 
-void showWithModality(QWidget* window, Qt::WindowModality modality)
+bool isBlockedInput(QEvent::Type type)
 {
-    // Qt applies a new modality only when the window is shown again.
-    const bool visible = window->isVisible();
-    if (visible)
-        window->hide();
-    window->setWindowModality(modality);
-    if (visible)
-        window->show();
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::ContextMenu:
+    case QEvent::TabletPress:
+    case QEvent::TouchBegin:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QWidget* topLevelFor(QObject* receiver)
+{
+    if (receiver->isWidgetType())
+        return static_cast<QWidget*>(receiver)->window();
+    if (auto* window = qobject_cast<QWindow*>(receiver)) {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (widget->windowHandle() == window)
+                return widget;
+        }
+    }
+    return nullptr;
 }
 
 } // namespace
+
+class ModalSession::InputFilter : public QObject {
+public:
+    explicit InputFilter(ModalSession* session) : m_session(session) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (!isBlockedInput(event->type()) || !m_session->isInnermost())
+            return false;
+        QWidget* window = topLevelFor(watched);
+        if (!window || m_session->delivers(window))
+            return false;
+        if (event->type() == QEvent::MouseButtonPress) {
+            const auto button = static_cast<QMouseEvent*>(event)->button();
+            if (button == Qt::LeftButton || button == Qt::RightButton) {
+                ++m_session->m_refusedMouseDowns;
+                Application::beep();
+                if (QWidget* modal = m_session->m_window) {
+                    modal->raise();
+                    modal->activateWindow();
+                }
+            }
+        }
+        return true;
+    }
+
+private:
+    ModalSession* m_session;
+};
 
 ModalSession::ModalSession(QWidget* window)
     : m_window(window)
 {
     PF_PARAMETER_ASSERT(window != nullptr);
-    m_oldModality = window->windowModality();
-    window->setWindowModality(Qt::ApplicationModal);
-    if (window->isVisible())
-        showWithModality(window, Qt::ApplicationModal);
-    else
-        window->show();
+    window->show();
     window->raise();
     window->activateWindow();
     Application::shared()->m_modalSessions.append(this);
+    m_filter = new InputFilter(this);
+    qApp->installEventFilter(m_filter);
     PresentationHook::presented(window);
 }
 
 ModalSession::~ModalSession()
 {
+    delete m_filter;
     Application::shared()->m_modalSessions.removeAll(this);
-    if (m_window)
-        showWithModality(m_window, m_oldModality);
+}
+
+bool ModalSession::isInnermost() const
+{
+    const auto& sessions = Application::shared()->m_modalSessions;
+    return !sessions.isEmpty() && sessions.last() == this;
+}
+
+bool ModalSession::delivers(const QWidget* window) const
+{
+    if (!window || !m_window)
+        return true;
+    window = window->window();
+    // Pop-up menus and tool tips open above whatever window is modal.
+    if (window->windowType() == Qt::Popup || window->windowType() == Qt::ToolTip)
+        return true;
+    // The modal window and the windows it owns (sheets, dialogs made with it as parent).
+    for (const QWidget* w = window; w; w = w->parentWidget() ? w->parentWidget()->window() : nullptr) {
+        if (w == m_window)
+            return true;
+    }
+    return false;
 }
 
 int ModalSession::run()

@@ -7,10 +7,14 @@ class QWidget;
 
 namespace pf {
 
-// An application-modal run of one window: while it lasts only that window (and the windows
-// above it) takes input. It can be stepped one pass at a time (run) or run until stopped
-// (runUntilStopped). The window stays on screen when the session ends; its caller orders it
-// out. Sessions nest: the application stops the innermost one.
+// An application-modal run of one window: while it lasts only that window (with the windows
+// it owns and pop-up menus) takes input; a mouse down in any other window of the application
+// beeps and brings the modal window back to the front, other input for them is dropped. The
+// session does this itself, from an application event filter, rather than through Qt's
+// window modality, which drops such clicks before anyone can beep. It can be stepped one pass
+// at a time (run) or run until stopped (runUntilStopped). The window stays on screen when the
+// session ends; its caller orders it out. Sessions nest: only the innermost one filters, and
+// the application stops the innermost one.
 class ModalSession {
 public:
     explicit ModalSession(QWidget* window);
@@ -30,9 +34,20 @@ public:
     bool isStopped() const { return m_stopped; }
     int code() const { return m_code; }
 
+    // Whether input for `window` (a top-level widget or one inside it) reaches it while this
+    // session is the innermost.
+    bool delivers(const QWidget* window) const;
+    // Mouse downs refused (and beeped at) so far.
+    int refusedMouseDowns() const { return m_refusedMouseDowns; }
+
 private:
+    class InputFilter;
+    friend class InputFilter;
+    bool isInnermost() const;
+
     QPointer<QWidget> m_window;
-    Qt::WindowModality m_oldModality = Qt::NonModal;
+    QObject* m_filter = nullptr;
+    int m_refusedMouseDowns = 0;
     QEventLoop* m_loop = nullptr;
     bool m_stopped = false;
     int m_code = 0;

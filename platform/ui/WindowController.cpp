@@ -4,6 +4,8 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Document.h"
 #include "platform/ui/MainMenu.h"
+#include "platform/ui/Nib.h"
+#include "platform/ui/NibLoader.h"
 #include "platform/ui/WindowFrame.h"
 
 #include <QCloseEvent>
@@ -14,17 +16,12 @@
 PF_DEFINE_CLASS_NAMED(pf::WindowController, pf::Object, "pf::WindowController")
 {
     b.method("showWindow:", &pf::WindowController::showWindow);
+    b.method("awakeFromNib", &pf::WindowController::awakeFromNib);
 }
 
 namespace pf {
 
 namespace {
-
-QHash<QString, WindowController::WindowBuilder>& nibBuilders()
-{
-    static QHash<QString, WindowController::WindowBuilder> builders;
-    return builders;
-}
 
 QHash<const QWidget*, WindowController*>& controllersByWindow()
 {
@@ -83,15 +80,19 @@ WindowController::~WindowController()
 
 void WindowController::registerWindowNib(const QString& name, WindowBuilder builder)
 {
-    if (builder)
-        nibBuilders().insert(name, std::move(builder));
-    else
-        nibBuilders().remove(name);
+    if (!builder) {
+        Nib::registerNib(name, nullptr);
+        return;
+    }
+    Nib::registerNib(name, [builder = std::move(builder)](NibLoader& loader) {
+        if (auto* owner = loader.ownerAs<WindowController>())
+            loader.setTopLevelWidget(builder(*owner));
+    });
 }
 
 bool WindowController::hasWindowNib(const QString& name)
 {
-    return nibBuilders().contains(name);
+    return Nib::exists(name);
 }
 
 WindowController* WindowController::forWindow(const QWidget* window)
@@ -160,13 +161,16 @@ void WindowController::attachWindow(QWidget* window)
 
 void WindowController::loadWindow()
 {
-    auto it = nibBuilders().find(m_nibName);
-    if (m_nibName.isEmpty() || it == nibBuilders().end())
+    NibLoader loader(this);
+    const bool found = Nib::load(m_nibName, loader, [this](NibLoader& made) {
+        m_topLevelObjects = made.topLevelObjects();
+        if (!made.topLevelWidget())
+            raise(NSInternalInconsistencyException,
+                  QStringLiteral("the window nib \"%1\" made no window").arg(m_nibName));
+        setWindow(made.topLevelWidget());
+    });
+    if (!found)
         raise(NSInternalInconsistencyException, QStringLiteral("no window nib named \"%1\"").arg(m_nibName));
-    QWidget* window = (*it)(*this);
-    if (!window)
-        raise(NSInternalInconsistencyException, QStringLiteral("the window nib \"%1\" made no window").arg(m_nibName));
-    setWindow(window);
 }
 
 void WindowController::showWindow(const QVariant& sender)

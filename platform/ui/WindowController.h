@@ -30,6 +30,8 @@ public:
     ~WindowController() override;
 
     // Window nibs are widgets built in code: a builder registered by name makes the window.
+    // This registers a nib (see Nib) whose top-level widget is the builder's window; a nib
+    // registered through Nib directly serves as well.
     static void registerWindowNib(const QString& name, WindowBuilder builder);
     static bool hasWindowNib(const QString& name);
 
@@ -45,12 +47,16 @@ public:
     // Takes ownership of `window`, replacing (and deleting) the one before.
     void setWindow(QWidget* window);
 
-    // Makes the window: the registered builder for the nib name. Raises
+    // Makes the window: the registered nib of the nib name, whose objects (then this
+    // controller) get awakeFromNib before windowDidLoad. Raises
     // NSInternalInconsistencyException when there is none; subclasses that build their
     // window themselves override this and call setWindow.
     virtual void loadWindow();
     virtual void windowWillLoad() {}
+    virtual void awakeFromNib() {}
     virtual void windowDidLoad() {}
+    // The objects the window's nib made, kept for the controller's lifetime.
+    const QList<Ref<Object>>& topLevelObjects() const { return m_topLevelObjects; }
 
     // Shows the window and makes it key.
     virtual void showWindow(const QVariant& sender);
@@ -77,6 +83,7 @@ private:
     void attachWindow(QWidget* window);
 
     QString m_nibName;
+    QList<Ref<Object>> m_topLevelObjects;
     QPointer<QWidget> m_window;
     QPointer<QObject> m_closeFilter;
     Document* m_document = nullptr;
