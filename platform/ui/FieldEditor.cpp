@@ -83,6 +83,11 @@ bool FieldEditor::beginEditing(QWidget* host, const QRect& qtRect, const QString
 
 bool FieldEditor::endEditing(TextMovement movement)
 {
+    return end(movement, true);
+}
+
+bool FieldEditor::end(TextMovement movement, bool refocusHost)
+{
     if (!m_editing)
         return true;
     if (m_ending)
@@ -95,7 +100,7 @@ bool FieldEditor::endEditing(TextMovement movement)
         m_ending = false;
         return false;
     }
-    finish();
+    finish(refocusHost);
     NotificationCenter::defaultCenter().post(NSTextDidEndEditingNotification, this, {{NSTextMovement, int(movement)}});
     if (delegate)
         delegate->textDidEndEditing(*this, movement);
@@ -106,17 +111,19 @@ bool FieldEditor::endEditing(TextMovement movement)
 void FieldEditor::abortEditing()
 {
     if (m_editing)
-        finish();
+        finish(false);
 }
 
-void FieldEditor::finish()
+void FieldEditor::finish(bool refocusHost)
 {
     m_editing = false;
     m_delegate = nullptr;
     m_delegateLiveness.reset();
     m_delegateIsReflective = false;
-    const bool hadFocus = hasFocus();
+    const bool hadFocus = refocusHost && window()->focusWidget() == this;
     QWidget* host = parentWidget();
+    if (host && host->focusProxy() == this)
+        host->setFocusProxy(nullptr);
     hide();
     // Back to the host, which stays first responder after a Return as the platform's field does.
     if (hadFocus && host && host->focusPolicy() != Qt::NoFocus && host->isVisible())
@@ -125,7 +132,8 @@ void FieldEditor::finish()
 
 bool FieldEditor::resignFirstResponder()
 {
-    return endEditing(TextMovement::Other);
+    // The focus goes where the caller sends it, not back to the field.
+    return end(TextMovement::Other, false);
 }
 
 void FieldEditor::textWasEdited()
@@ -192,7 +200,7 @@ void FieldEditor::focusOutEvent(QFocusEvent* event)
     QLineEdit::focusOutEvent(event);
     // A context menu of the editor itself takes the focus only for a moment.
     if (m_editing && event->reason() != Qt::PopupFocusReason)
-        endEditing(TextMovement::Other);
+        end(TextMovement::Other, false);
 }
 
 } // namespace pf
