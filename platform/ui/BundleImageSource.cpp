@@ -3,14 +3,18 @@
 #include "platform/graphics/Image.h"
 #include "platform/ui/Bundle.h"
 
+#include <memory>
+
 namespace pf {
 
-void BundleImageSource::install()
+void BundleImageSource::install(const QString& resourcePath)
 {
-    Image::setNamedImageSource([](const QString& name) -> Ref<Image> {
+    auto bundle = resourcePath.isEmpty() ? std::shared_ptr<Bundle>() : std::make_shared<Bundle>(resourcePath);
+    Image::setNamedImageSource([bundle](const QString& name) -> Ref<Image> {
+        const Bundle& source = bundle ? *bundle : Bundle::main();
         // Vector artwork first: it stays sharp at every size.
         for (const char* type : {"svg", "pdf", "png", "tiff", "tif", "jpg", "jpeg"}) {
-            const QString path = Bundle::main().pathForResource(name, QString::fromLatin1(type));
+            const QString path = source.pathForResource(name, QString::fromLatin1(type));
             if (path.isEmpty())
                 continue;
             if (Ref<Image> image = Image::fromFile(path)) {

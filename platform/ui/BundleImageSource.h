@@ -1,13 +1,16 @@
 #pragma once
 
+#include <QString>
+
 namespace pf {
 
-// Installs the main bundle as the source of named images: "name" finds the resource "name"
-// as SVG, PDF, PNG, TIFF or JPEG (in that order). Done once when the interface layer loads;
-// callable again after the bundle's folder changed.
+// Installs a bundle as the source of named images: "name" finds the resource "name" as SVG,
+// PDF, PNG, TIFF or JPEG (in that order). The main bundle is installed when the interface
+// layer loads.
 class BundleImageSource {
 public:
-    static void install();
+    // The bundle of `resourcePath`, or the main bundle when it is empty.
+    static void install(const QString& resourcePath = {});
 
 private:
     BundleImageSource() = delete;

@@ -220,7 +220,8 @@ void SegmentedControl::validateSegments()
         return;
     for (int i = 0; i < m_segments.size(); ++i) {
         SegmentItem item(*this, i);
-        validateUserInterfaceItem(item);
+        // The free function: the member would validate against this control itself.
+        pf::validateUserInterfaceItem(item);
     }
 }
 
