@@ -120,13 +120,16 @@ void FieldEditor::finish(bool refocusHost)
     m_delegate = nullptr;
     m_delegateLiveness.reset();
     m_delegateIsReflective = false;
-    const bool hadFocus = refocusHost && window()->focusWidget() == this;
+    const bool hadFocus = window()->focusWidget() == this;
     QWidget* host = parentWidget();
     if (host && host->focusProxy() == this)
         host->setFocusProxy(nullptr);
+    // Let go of the focus first: hiding a focused widget would hand it to the next one.
+    if (hadFocus)
+        clearFocus();
     hide();
     // Back to the host, which stays first responder after a Return as the platform's field does.
-    if (hadFocus && host && host->focusPolicy() != Qt::NoFocus && host->isVisible())
+    if (refocusHost && hadFocus && host && host->focusPolicy() != Qt::NoFocus && host->isVisible())
         host->setFocus(Qt::OtherFocusReason);
 }
 
@@ -152,6 +155,19 @@ void FieldEditor::textWasEdited()
     NotificationCenter::defaultCenter().post(NSTextDidChangeNotification, this);
     if (delegate && m_editing)
         delegate->textDidChange(*this);
+}
+
+bool FieldEditor::event(QEvent* event)
+{
+    // Tab would otherwise move the focus before the editor sees it as a way of ending.
+    if (event->type() == QEvent::KeyPress && m_editing) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+            keyPressEvent(key);
+            return true;
+        }
+    }
+    return QLineEdit::event(event);
 }
 
 void FieldEditor::keyPressEvent(QKeyEvent* event)

@@ -198,8 +198,10 @@ void TextField::mouseDown(const Event& event)
 void TextField::focusInEvent(QFocusEvent* event)
 {
     Control::focusInEvent(event);
-    // Reached by the keyboard (Tab) rather than through makeFirstResponder.
-    if (!currentEditor() && acceptsFirstResponder())
+    // Reached by the keyboard (Tab) rather than through makeFirstResponder; focus coming back
+    // from the editor at the end of editing does not start it again.
+    const bool byKeyboard = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+    if (byKeyboard && !currentEditor() && acceptsFirstResponder())
         beginEditing(nullptr, true);
 }
 
