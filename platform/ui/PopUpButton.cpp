@@ -30,6 +30,9 @@ PopUpButton::PopUpButton(QWidget* parent, bool pullsDown)
 void PopUpButton::setPullsDown(bool pullsDown)
 {
     m_pullsDown = pullsDown;
+    // Pulling down, nothing is selected until an item is chosen.
+    if (pullsDown)
+        m_selected = -1;
     ensureSelection();
     synchronizeTitleAndSelectedItem();
 }
