@@ -14,6 +14,7 @@
 #include "platform/ui/TableView.h"
 #include "platform/ui/TableViewDelegate.h"
 #include "tests/platform/ui/ControlTestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -356,6 +357,15 @@ TEST_F(TableFixture, CheckBoxesToggleInAnyRowWithoutSelecting)
     EXPECT_TRUE(rows.done[2]);
     EXPECT_EQ(target.actions.size(), 1);
     EXPECT_FALSE(table->isTrackingCell());
+    // Nor when the release comes elsewhere with no move reported between.
+    const QPoint outside = rowWidgetPoint(table->frameOfCellAtColumn(0, 2).center());
+    QMouseEvent press(QEvent::MouseButtonPress, rowWidgetPoint(box.center()), QPointF(), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(viewport(), &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, outside, QPointF(), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport(), &release);
+    EXPECT_TRUE(rows.done[2]);
+    EXPECT_EQ(target.actions.size(), 1);
 
     // A disabled box is no box to click: the row is selected as usual.
     struct Disabling : Rows {
@@ -430,7 +440,10 @@ TEST_F(TableFixture, InsertedRemovedAndMovedRowsKeepTheSelectionOnTheSameRows)
 
 TEST_F(TableFixture, ATableBeingDestroyedAsksItsDataSourceNothing)
 {
+    window.activateWindow();
+    ASSERT_TRUE(quillory::test::waitUntil([this] { return QApplication::activeWindow() == &window; }));
     table->editColumn(0, 1, true);
+    ASSERT_TRUE(table->currentEditor()->hasFocus());
     ASSERT_NE(table->currentEditor(), nullptr);
     table->currentEditor()->setText("typed");
     rows.gone = true;
