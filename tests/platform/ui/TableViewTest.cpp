@@ -493,3 +493,30 @@ TEST_F(TableFixture, RightClickShowsTheMenuWithoutSelecting)
     EXPECT_EQ(table->clickedRow(), 3);
     EXPECT_EQ(table->selectedRowIndexes(), IndexSet(0));
 }
+
+TEST_F(TableFixture, TheHeaderViewCanBeReplacedAndResizesColumnsByTheirEdges)
+{
+    TableHeaderView* header = table->headerView();
+    ASSERT_NE(header, nullptr);
+    EXPECT_EQ(table->headerHeight(), TableHeaderView::kDefaultHeight);
+    EXPECT_EQ(header->headerRectOfColumn(1), QRectF(120, 0, 180, TableHeaderView::kDefaultHeight));
+    // Dragging the edge between the first two headers widens the first column.
+    const QPointF edge(120, 8);
+    quillory::test::pressDragRelease(header, header->boundsToWidgetTransform().map(edge),
+                                     header->boundsToWidgetTransform().map(edge + QPointF(30, 0)));
+    EXPECT_EQ(table->tableColumnWithIdentifier("name")->width(), 150);
+    EXPECT_EQ(table->frameOfCellAtColumn(1, 0).left(), 150);
+    EXPECT_TRUE(rows.sortChanges.isEmpty()); // resizing is no click
+
+    QPointer<TableHeaderView> old = header;
+    auto* tall = new TableHeaderView(QRectF(0, 0, 300, 40));
+    table->setHeaderView(tall);
+    EXPECT_TRUE(old.isNull());
+    EXPECT_EQ(table->headerHeight(), 40);
+    EXPECT_EQ(table->rowWidget()->geometry().top(), 40);
+    EXPECT_EQ(table->boundsToWidgetTransform().map(table->rectOfRow(0).topLeft()).y(), 40); // rows start below it
+    EXPECT_EQ(tall->tableView(), table);
+    table->setHeaderView(nullptr);
+    EXPECT_EQ(table->headerHeight(), 0);
+    EXPECT_EQ(table->rowWidget()->geometry().top(), 0);
+}
