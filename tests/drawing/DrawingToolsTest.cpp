@@ -20,6 +20,19 @@ using namespace drawext_test;
 using tools_test::NotificationCounter;
 using tools_test::ToolFixture;
 
+// A shape that takes no style but its own.
+class StyleRefusingShape : public PWDrawableShape {
+    PF_CLASS(StyleRefusingShape)
+public:
+    bool validateStyle(QVariant*, pf::Error*) override { return false; }
+};
+
+} // namespace
+
+PF_DEFINE_CLASS(StyleRefusingShape, PWDrawableShape) {}
+
+namespace {
+
 pf::Ref<PWDrawablePath> line(QPointF from, QPointF to)
 {
     pf::BezierPath path;
@@ -141,6 +154,23 @@ TEST_F(DrawingToolsTest, TheDropperPicksUpThenDropsAndOptionPicksUpAgain)
     EXPECT_EQ(dropper()->style(), blue);
     EXPECT_EQ(f.undo()->numberOfUndoActions(), 0);
     f.undo()->removeAllActions();
+}
+
+TEST_F(DrawingToolsTest, AnObjectThatRefusesTheStyleKeepsItsOwn)
+{
+    auto red = PWStyle::styleWithFillColour(pf::Color::red(), pf::Color::black());
+    auto target = std::make_shared<StyleRefusingShape>();
+    target->setSize(QSizeF(50, 50));
+    target->setLocation(QPointF(125, 25));
+    target->setStyle(PWStyle::styleWithFillColour(pf::Color::blue(), pf::Color::black()));
+    const auto before = target->style();
+    f.add(target);
+    f.settle();
+    f.use(VNQLDrawingTools::kStyleDropperToolName);
+    dropper()->setStyle(red);
+    f.click({125, 25});
+    EXPECT_EQ(target->style(), before);
+    EXPECT_EQ(f.undo()->numberOfUndoActions(), 0);
 }
 
 TEST_F(DrawingToolsTest, ALockedObjectTakesNoStyle)
