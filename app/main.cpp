@@ -1,5 +1,7 @@
 #include "app/CVLDearchivingHelper.h"
 #include "app/RVCartavelDocument.h"
+#include "drawing/VNQLDrawingExtensions.h"
+#include "drawing/VNQLDrawingTools.h"
 #include "frameworks/penwork/layers/PWDrawing.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ApplicationDelegate.h"
@@ -35,6 +37,8 @@ public:
         m_documents = std::make_shared<pf::DocumentController>();
         RVCartavelDocument::registerDocumentTypes(*m_documents);
         PWDrawing::setDearchivingHelperClass(CVLDearchivingHelper::staticClass().name());
+        VNQLDrawingExtensions::install();
+        VNQLDrawingTools::registerTools();
     }
 
     void applicationDidFinishLaunching(const pf::Notification&) override
