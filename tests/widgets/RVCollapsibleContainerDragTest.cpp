@@ -81,9 +81,10 @@ protected:
         Container::setDraggingView(pane);
         if (source == pane->parentContainerView())
             pane->setHidden(source == over);
-        const pf::DraggingInfo drag = info(source, over, point);
-        if (over->draggingEntered(drag) == pf::DragOperationNone)
+        if (over->draggingEntered(info(source, over, point)) == pf::DragOperationNone)
             return false;
+        // Entering may grow the container; the pointer is asked for again where it now is.
+        const pf::DraggingInfo drag = info(source, over, point);
         over->draggingUpdated(drag);
         if (!over->prepareForDragOperation(drag))
             return false;

@@ -71,9 +71,9 @@ TEST_F(HighlightOutline, PaintsTheRowGradientInTheSelectedBandOnly)
     outline.addSubview(rowView);
     rowView->setFrame(outline.bounds());
     const QImage image = rowView->cacheDisplayInRect(rowView->bounds()).convertToFormat(QImage::Format_ARGB32);
-    const QRectF band = outline.rectOfRow(1);
+    const QRectF band = rowView->convertRectFromView(outline.rectOfRow(1), &outline);
     EXPECT_GT(qAlpha(image.pixel(int(band.center().x()), int(band.center().y()))), 0);
-    const QRectF next = outline.rectOfRow(2);
+    const QRectF next = rowView->convertRectFromView(outline.rectOfRow(2), &outline);
     EXPECT_EQ(qAlpha(image.pixel(int(next.center().x()), int(next.center().y()) + 2)), 0);
 }
 
