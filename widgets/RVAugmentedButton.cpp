@@ -2,7 +2,6 @@
 
 #include "widgets/RVAugmentedButtonDelegate.h"
 
-#include "platform/foundation/Class.h"
 #include "platform/ui/Popover.h"
 #include "platform/ui/ViewController.h"
 
@@ -10,8 +9,10 @@ PF_DEFINE_CLASS(RVAugmentedButton, pf::Button) {}
 
 namespace {
 
-// The layers panel's opacity popover takes the button's action and target for its controls.
-const QString kOpacityPopoverControllerClass = QStringLiteral("VNQLLayerOpacityPopoverController");
+// The layers panel's opacity popover controller (of the inspectors, which this layer may not
+// name) is known by the two operations through which it takes the button's action and target.
+const QString kSetControlsAction = QStringLiteral("setControlsAction:");
+const QString kSetTarget = QStringLiteral("setTarget:");
 
 // Objects travel by name-built calls as a Ref, widgets as their QObject.
 QVariant targetAsVariant(pf::Reflective* target)
@@ -69,10 +70,9 @@ void RVAugmentedButton::prepareAndShowPopover()
         return;
     shown->setBehavior(pf::Popover::Transient);
     if (auto controller = shown->contentViewController()) {
-        const pf::Class* opacityClass = pf::Class::named(kOpacityPopoverControllerClass);
-        if (opacityClass && controller->isKindOf(*opacityClass)) {
-            controller->perform(QStringLiteral("setControlsAction:"), {mPopoverAction});
-            controller->perform(QStringLiteral("setTarget:"), {targetAsVariant(popoverTarget())});
+        if (controller->respondsTo(kSetControlsAction) && controller->respondsTo(kSetTarget)) {
+            controller->perform(kSetControlsAction, {mPopoverAction});
+            controller->perform(kSetTarget, {targetAsVariant(popoverTarget())});
         }
     }
     if (mDelegate)

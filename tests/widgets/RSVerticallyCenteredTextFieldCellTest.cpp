@@ -3,6 +3,7 @@
 #include "widgets/RVControlledView.h"
 
 #include "platform/ui/Event.h"
+#include "platform/ui/FieldEditor.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/TableColumn.h"
 #include "platform/ui/TableView.h"
@@ -38,6 +39,42 @@ TEST(RSVerticallyCenteredTextFieldCell, CentresTheLineInTallerFramesOnly)
     // A frame lower than the text is not stretched or moved.
     const QRectF low(0, 0, 200, textHeight - 4);
     EXPECT_EQ(cell->drawingRectForBounds(low), low);
+}
+
+// Records the frame the field editor is placed over.
+class EditFrameRecorder : public RSVerticallyCenteredTextFieldCell {
+public:
+    using RSVerticallyCenteredTextFieldCell::RSVerticallyCenteredTextFieldCell;
+    QRectF titleRectForBounds(const QRectF& bounds) const override
+    {
+        editedFrames.append(bounds);
+        drawingRects.append(drawingRectForBounds(bounds));
+        return RSVerticallyCenteredTextFieldCell::titleRectForBounds(bounds);
+    }
+    mutable QList<QRectF> editedFrames;
+    mutable QList<QRectF> drawingRects;
+};
+
+TEST(RSVerticallyCenteredTextFieldCell, EditingAndSelectingOpenOnTheCentredLineOnce)
+{
+    auto cell = std::make_shared<EditFrameRecorder>(QStringLiteral("Layer 1"));
+    cell->setEditable(true);
+    pf::View view(QRectF(0, 0, 200, 60));
+    pf::FieldEditor editor(&view);
+    const double textHeight = cell->cellSizeForBounds(QRectF(0, 0, 200, 1000)).height();
+    const QRectF frame(0, 0, 200, textHeight + 20);
+    const QRectF centred(0, 10, 200, textHeight);
+    cell->editWithFrame(frame, &view, &editor, nullptr, nullptr);
+    cell->endEditing(editor);
+    cell->selectWithFrame(frame, &view, &editor, nullptr, 0, 3);
+    ASSERT_FALSE(cell->editedFrames.isEmpty());
+    for (int i = 0; i < cell->editedFrames.size(); ++i) {
+        EXPECT_EQ(cell->editedFrames[i], centred) << i;
+        // While the editor opens, the rectangle is not centred a second time.
+        EXPECT_EQ(cell->drawingRects[i], centred) << i;
+    }
+    // Outside editing the frame is centred as usual.
+    EXPECT_EQ(cell->drawingRectForBounds(frame), centred);
 }
 
 class MenuDelegate : public pf::TableViewDelegate, public RSContextualMenuTableDelegate {

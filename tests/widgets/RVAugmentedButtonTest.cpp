@@ -29,7 +29,7 @@ public:
     }
 };
 
-// Stands in for the layers panel's opacity popover: records what the button hands it.
+// Answers as the layers panel's opacity popover does: records what the button hands it.
 class OpacityContent : public Content {
     PF_CLASS(OpacityContent)
 public:
@@ -53,7 +53,7 @@ public:
 
 } // namespace
 
-PF_DEFINE_CLASS_NAMED(OpacityContent, pf::ViewController, "VNQLLayerOpacityPopoverController")
+PF_DEFINE_CLASS_NAMED(OpacityContent, pf::ViewController, "RVAugmentedButtonTestOpacityContent")
 {
     b.method("setControlsAction:", &OpacityContent::setControlsAction);
     b.method("setTarget:", &OpacityContent::setTarget);

@@ -177,6 +177,25 @@ TEST(RVCollapsibleContainerView, CollapseAllAndExpandAllTouchEveryHostedContaine
     EXPECT_FALSE(b->collapsed());
 }
 
+TEST(RVCollapsibleContainerView, OptionClickCollapsesOrExpandsAllSiblings)
+{
+    std::unique_ptr<Container> top(container(100));
+    Container* a = container(60);
+    Container* b = container(60);
+    top->addViewToContent(a);
+    top->addViewToContent(b);
+    pf::Event optionClick = pf::Event::mouseEvent(pf::LeftMouseUp, QPointF(), pf::AlternateKeyMask, 0, 0, 0, 1, 1);
+    pf::Event::setCurrent(optionClick);
+    a->collapseButton()->setState(pf::ControlState::Off);
+    a->collapseAction(QVariant::fromValue(static_cast<QObject*>(a->collapseButton())));
+    EXPECT_TRUE(a->collapsed());
+    EXPECT_TRUE(b->collapsed());
+    a->collapseAction(QVariant::fromValue(static_cast<QObject*>(a->collapseButton())));
+    pf::Event::setCurrent(std::nullopt);
+    EXPECT_FALSE(a->collapsed());
+    EXPECT_FALSE(b->collapsed());
+}
+
 TEST(RVCollapsibleContainerView, StyleChangesNeverShowTheHelpButton)
 {
     std::unique_ptr<Container> top(container(100));
