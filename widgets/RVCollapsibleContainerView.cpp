@@ -180,6 +180,23 @@ RVCollapsibleContainerView::RVCollapsibleContainerView(const QRectF& frame, QWid
     setTitleBarStyle(1);
 }
 
+void RVCollapsibleContainerView::awakeFromNib()
+{
+    setTitleBarStyle(0);
+    const QRectF bar = titleBarRect();
+    const double middle = bar.center().y();
+    if (mCollapsingButton) {
+        const QSizeF size = mCollapsingButton->frame().size();
+        mCollapsingButton->setFrameOrigin(QPointF(bar.x() + 5.0, middle - 1.5 - size.height() / 2));
+        mCollapsingButton->setState(mCollapsed ? pf::ControlState::Off : pf::ControlState::On);
+    }
+    if (mTitleCheckbox)
+        mTitleCheckbox->setFrameOrigin(QPointF(bar.x() + 16.0, middle - mTitleCheckbox->frame().height() / 2));
+    if (mClosingButton)
+        mClosingButton->setHidden(true);
+    mAllowsReordering = true;
+}
+
 RVCollapsibleContainerView::~RVCollapsibleContainerView()
 {
     if (auto animation = animations().value(QStringLiteral("frameSize")))

@@ -52,6 +52,8 @@ public:
 
     bool isFlipped() const override { return true; }
     bool isOpaque() const override { return true; }
+    // A container laid out in an interface file: no title bar, reorderable.
+    void awakeFromNib();
 
     // --- Class-level hooks
     static const QVariantMap& titleAttributes();

@@ -229,6 +229,36 @@ TEST(RVCollapsibleContainerView, CloseButtonRemovesTheContainerFromItsParent)
     EXPECT_DOUBLE_EQ(top->frame().height(), 22);
 }
 
+TEST(RVCollapsibleContainerView, FromAnInterfaceFileItHasNoTitleBarAndReorders)
+{
+    std::unique_ptr<Container> top(container(100));
+    EXPECT_FALSE(top->allowsReordering());
+    top->setCloseButton(Container::closeButton());
+    top->awakeFromNib();
+    EXPECT_EQ(top->titleBarStyle(), 0);
+    EXPECT_TRUE(top->allowsReordering());
+    EXPECT_TRUE(top->closingButton()->isHidden());
+    EXPECT_DOUBLE_EQ(top->collapseButton()->frame().x(), 5.0);
+    EXPECT_DOUBLE_EQ(top->collapseButton()->frame().center().y(), -1.5);
+    EXPECT_DOUBLE_EQ(top->contentView()->frame().y(), 0);
+}
+
+TEST(RVCollapsibleContainerView, DoubleClickInTheTitleBarToggles)
+{
+    std::unique_ptr<Container> top(container(100));
+    pf::Event click = pf::Event::mouseEvent(pf::LeftMouseDown, top->convertPointToView(QPointF(50, 10), nullptr), 0, 0,
+                                            0, 0, 2, 1);
+    top->mouseDown(click);
+    EXPECT_TRUE(top->collapsed());
+    click.clickCount = 1;
+    top->mouseDown(click);
+    EXPECT_TRUE(top->collapsed());
+    click.clickCount = 2;
+    click.locationInWindow = top->convertPointToView(QPointF(50, 60), nullptr);
+    top->mouseDown(click);
+    EXPECT_TRUE(top->collapsed());
+}
+
 TEST(RVCollapsibleContainerView, ZigZagHasAnEvenNumberOfTeeth)
 {
     struct Case {
