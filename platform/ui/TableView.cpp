@@ -1027,17 +1027,24 @@ unsigned TableView::dragRows(const IndexSet& rows, const Event& event)
     pasteboard->clearContents();
     if (!writeRowsToPasteboard(rows, *pasteboard))
         return DragOperationNone;
+    QPoint offset;
+    const QPixmap image = dragImageForRows(rows, event, offset);
+    return DraggingSession::begin(this, pasteboard, this, image, offset, event);
+}
+
+QPixmap TableView::dragImageForRows(const IndexSet& rows, const Event&, QPoint& offset)
+{
     // The delegate's own image sits centred under the pointer.
     if (const Ref<Image> custom = delegateDragImage(rows)) {
         const QPixmap image = QPixmap::fromImage(custom->bitmap());
-        return DraggingSession::begin(this, pasteboard, this, image, -QPoint(image.width() / 2, image.height() / 2), event);
+        offset = -QPoint(image.width() / 2, image.height() / 2);
+        return image;
     }
     QRectF area = rectOfRow(int(rows.firstIndex()));
     rows.forEach([&](qint64 row) { area = area.united(rectOfRow(int(row))); });
     const QRect widgetArea = boundsToWidgetTransform().mapRect(area).toAlignedRect().intersected(rect());
-    const QPixmap image = DraggingSession::dragImageFromWidget(this, widgetArea);
-    const QPoint pointer = mapFromGlobal(QCursor::pos());
-    return DraggingSession::begin(this, pasteboard, this, image, widgetArea.topLeft() - pointer, event);
+    offset = widgetArea.topLeft() - mapFromGlobal(QCursor::pos());
+    return DraggingSession::dragImageFromWidget(this, widgetArea);
 }
 
 void TableView::setDropRow(int row, TableDropOperation operation)

@@ -179,6 +179,9 @@ public:
     void setVerticalMotionCanBeginDrag(bool can) { m_verticalMotionDrags = can; }
     // Drags the rows with the data source's pasteboard contents; answers the operation.
     unsigned dragRows(const IndexSet& rows, const Event& event);
+    // The picture dragged for `rows` and where its top-left corner sits from the pointer (Qt
+    // pixels): by default the rows as they are drawn, under the pointer where they were.
+    virtual QPixmap dragImageForRows(const IndexSet& rows, const Event& event, QPoint& offset);
     // During validateDrop: where the drop will land instead of where it was proposed.
     void setDropRow(int row, TableDropOperation operation);
     int dropRow() const { return m_dropRow; }
