@@ -97,8 +97,9 @@ TEST(RVScrollwheelStepTest, StepsAHundredthOfTheRange)
     for (const auto& c : cases) {
         const auto value = RVScrollwheelStep::valueAfterScroll(c.value, c.delta, c.min, c.max, c.wraps);
         ASSERT_EQ(value.has_value(), c.expected.has_value()) << c.value << " " << c.delta;
-        if (value)
+        if (value) {
             EXPECT_NEAR(*value, *c.expected, 1e-4) << c.value << " " << c.delta;
+        }
     }
 }
 

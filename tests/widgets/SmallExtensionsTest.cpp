@@ -8,21 +8,81 @@
 #include "widgets/View+CartavelExtensions.h"
 #include "widgets/View+EventTrackingBlock.h"
 #include "widgets/View+RectTrackingConvenience.h"
+#include "widgets/View+StyleDragging.h"
 #include "widgets/View+TagHiding.h"
 #include "widgets/Window+CartavelExtensions.h"
 
+#include "platform/foundation/ClassBuilder.h"
 #include "platform/foundation/Exception.h"
+#include "platform/graphics/Image.h"
+#include "platform/ui/DraggingSession.h"
+#include "platform/ui/Pasteboard.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Matrix.h"
 #include "platform/ui/View.h"
 #include "platform/ui/Window.h"
 
+#include <QDrag>
+#include <QMimeData>
+
 #include <gtest/gtest.h>
 
 #include <memory>
 
+// A style as the drag sees it: an image and a way onto a pasteboard.
+class DraggableStyle : public pf::Object {
+    PF_CLASS(DraggableStyle)
+public:
+    pf::Ref<pf::Image> image() const { return m_image; }
+    pf::Ref<pf::Image> m_image = pf::Image::fromQImage(QImage(8, 6, QImage::Format_ARGB32));
+    int copies = 0;
+};
+
+PF_DEFINE_CLASS(DraggableStyle, pf::Object)
+{
+    b.property(QStringLiteral("image"), &DraggableStyle::image);
+    b.method(QStringLiteral("copyToPasteboard:"),
+             std::function<QVariant(DraggableStyle&, const QVariantList&)>([](DraggableStyle& self, const QVariantList& args) {
+                 if (auto pasteboard = pf::objectCast<pf::Pasteboard>(args.value(0))) {
+                     pasteboard->setString(QStringLiteral("style"), QStringLiteral("public.utf8-plain-text"));
+                     ++self.copies;
+                 }
+                 return QVariant();
+             }));
+}
+
 namespace {
+
+// Without a source given, the view is the drag's source.
+class SourceView : public pf::View, public pf::DraggingSource {
+public:
+    using pf::View::View;
+    unsigned draggingSourceOperationMask(pf::DraggingContext) override { return pf::DragOperationCopy; }
+};
+
+TEST(StyleDraggingTest, ObjectGoesOnTheDragPasteboardWithItsImageCentred)
+{
+    SourceView view(QRectF(0, 0, 50, 50));
+    EXPECT_THROW(dragStyle(view, nullptr, pf::Event()), pf::Exception);
+
+    auto style = std::make_shared<DraggableStyle>();
+    QPoint hotSpot;
+    QSize pictureSize;
+    pf::DraggingSession::setExecHookForTesting([&](QDrag& drag, Qt::DropActions) {
+        hotSpot = drag.hotSpot();
+        pictureSize = drag.pixmap().size();
+        return Qt::IgnoreAction;
+    });
+    dragStyleOrSymbol(view, style, pf::Event::mouseEvent(pf::LeftMouseDragged, QPointF(10, 10), 0, 0, 0, 0, 1, 1));
+    pf::DraggingSession::setExecHookForTesting({});
+    EXPECT_EQ(style->copies, 1);
+    EXPECT_EQ(pf::Pasteboard::drag()->stringForType(QStringLiteral("public.utf8-plain-text")), QStringLiteral("style"));
+    // The style's picture, with the pointer at its middle.
+    EXPECT_EQ(pictureSize, style->m_image->bitmap().size());
+    ASSERT_FALSE(pictureSize.isEmpty());
+    EXPECT_EQ(hotSpot, QPoint(pictureSize.width() / 2, pictureSize.height() / 2));
+}
 
 TEST(StringExtensionsTest, CamelCaseAndSetters)
 {
