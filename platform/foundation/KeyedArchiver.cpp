@@ -83,10 +83,12 @@ void KeyedArchiver::store(const QString& key, QVariant value)
     if (m_finished)
         raise(NSInvalidArchiveOperationException, QStringLiteral("encoding the key “%1” after the encoding finished").arg(key));
     const QString stored = archive::storedKey(key);
-    // Two values under one key would lose one of them without a trace.
-    if (m_current->contains(stored))
+    // Two values under one key would lose one of them without a trace. One search finds both
+    // whether the key is there and where it goes.
+    const auto place = m_current->lowerBound(stored);
+    if (place != m_current->end() && place.key() == stored)
         raise(NSInvalidArchiveOperationException, QStringLiteral("the key “%1” is encoded twice in one object").arg(key));
-    m_current->insert(stored, std::move(value));
+    m_current->insert(place, stored, std::move(value));
 }
 
 void KeyedArchiver::encodeBool(bool value, const QString& key)
