@@ -25,8 +25,8 @@ namespace {
 constexpr double kSide = 3000.0;
 
 // `count` rectangles and ovals spread over a 3,000 x 2,000 point page, each with a style of its
-// own (a fill under a stroke), as a map's buildings and plots are.
-pf::Ref<PWDrawing> styledDrawing(int count)
+// own (a fill under a stroke), as a map's buildings and plots are; or all with one shared style.
+pf::Ref<PWDrawing> styledDrawing(int count, bool sharedStyle = false)
 {
     auto drawing = std::make_shared<PWDrawing>();
     pf::UndoRegistrationDisabled noUndo(drawing->undoManager());
@@ -36,10 +36,12 @@ pf::Ref<PWDrawing> styledDrawing(int count)
     QList<pf::Ref<PWDrawableObject>> objects;
     objects.reserve(count);
     const int perRow = 300;
+    const pf::Ref<PWStyle> shared = PWStyle::styleWithFillColour(pf::Color(0.3, 0.6, 0.5), pf::Color::black());
     for (int i = 0; i < count; ++i) {
         const QRectF rect((i % perRow) * 10.0, (i / perRow % 200) * 10.0, 8.0, 6.0);
-        auto style = PWStyle::styleWithFillColour(pf::Color(i % 7 / 7.0, i % 11 / 11.0, 0.5),
-                                                  pf::Color::black());
+        auto style = sharedStyle ? shared
+                                 : PWStyle::styleWithFillColour(pf::Color(i % 7 / 7.0, i % 11 / 11.0, 0.5),
+                                                                pf::Color::black());
         objects.append(i % 2 ? PWDrawableShape::drawableShapeWithOvalInRect(rect, style)
                              : PWDrawableShape::drawableShapeWithRect(rect, style));
     }
@@ -65,16 +67,18 @@ qint64 residentBytes()
     return fields.size() > 1 ? fields[1].toLongLong() * sysconf(_SC_PAGESIZE) : 0;
 }
 
-// Resident memory grown while building a drawing, per object (style included).
+// Resident memory grown while building a drawing, per object (its style included, unless the
+// second argument makes every object share one).
 void BM_MemoryPerObject(benchmark::State& state)
 {
     const int count = int(state.range(0));
+    const bool shared = state.range(1) != 0;
     double perObject = 0;
     for (auto _ : state) {
         // Hand freed memory back first, so the growth is this drawing's alone.
         malloc_trim(0);
         const qint64 before = residentBytes();
-        pf::Ref<PWDrawing> drawing = styledDrawing(count);
+        pf::Ref<PWDrawing> drawing = styledDrawing(count, shared);
         const qint64 after = residentBytes();
         perObject = double(after - before) / count;
         state.PauseTiming();
@@ -83,7 +87,11 @@ void BM_MemoryPerObject(benchmark::State& state)
     }
     state.counters["bytes_per_object"] = perObject;
 }
-BENCHMARK(BM_MemoryPerObject)->Arg(1000)->Arg(10000)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MemoryPerObject)
+    ->ArgsProduct({{1000, 10000, 100000}, {0, 1}})
+    ->ArgNames({"objects", "shared_style"})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 void BM_SaveDrawing(benchmark::State& state)
 {

@@ -116,6 +116,11 @@ bool isAscii(const QString& string)
     return true;
 }
 
+bool holdsNul(const QString& string)
+{
+    return std::any_of(string.cbegin(), string.cend(), [](QChar c) { return c.unicode() == 0; });
+}
+
 bool hasLoneSurrogate(const QString& string)
 {
     for (qsizetype i = 0; i < string.size(); ++i) {
@@ -185,6 +190,8 @@ bool appendScalar(std::string& out, const QVariant& value)
         appendDouble(out, kReal, value.toDouble());
         return true;
     case QMetaType::QDateTime:
+        if (!value.toDateTime().isValid())
+            return false;
         appendDouble(out, kDate, Date::timeIntervalSinceReferenceDate(value.toDateTime()));
         return true;
     case QMetaType::QByteArray: {
@@ -197,6 +204,8 @@ bool appendScalar(std::string& out, const QVariant& value)
         if (value.metaType() != QMetaType::fromType<PlistUID>())
             return false;
         const quint64 uid = value.value<PlistUID>().value;
+        if (uid > std::numeric_limits<quint32>::max())
+            return false;
         const int size = bytesFor(uid);
         out.push_back(char(kUid | (size - 1)));
         appendBigEndian(out, uid, size);
@@ -206,10 +215,10 @@ bool appendScalar(std::string& out, const QVariant& value)
 
 } // namespace
 
-QByteArray BinaryPropertyListWriter::data(const QVariant& value)
+QByteArray BinaryPropertyListWriter::data(const QVariant& value, int maxDepth)
 {
-    BinaryPropertyListWriter writer;
-    if (writer.flatten(value) == kInvalidIndex)
+    BinaryPropertyListWriter writer(maxDepth);
+    if (writer.flatten(value, 0) == kInvalidIndex)
         return {};
     return writer.write();
 }
@@ -271,19 +280,25 @@ quint64 BinaryPropertyListWriter::shareLastObject()
 
 // Numbers the value's objects depth first and encodes all but their references. A container
 // reserves its references before its children are numbered, and fills them in as they are.
-quint64 BinaryPropertyListWriter::flatten(const QVariant& value)
+quint64 BinaryPropertyListWriter::flatten(const QVariant& value, int depth)
 {
     switch (value.typeId()) {
     case QMetaType::QVariantMap: {
+        if (depth >= m_maxDepth)
+            return kInvalidIndex;
         const QVariantMap map = value.toMap();
         const quint64 count = quint64(map.size());
         const quint64 index = addObject(2 * count);
         appendMarker(m_bytes, kDictionary, count);
         quint64 at = m_objects[index].firstReference;
-        for (auto it = map.cbegin(); it != map.cend(); ++it)
-            m_references[at++] = flattenString(it.key());
         for (auto it = map.cbegin(); it != map.cend(); ++it) {
-            const quint64 child = flatten(it.value());
+            const quint64 key = flattenString(it.key());
+            if (key == kInvalidIndex)
+                return kInvalidIndex;
+            m_references[at++] = key;
+        }
+        for (auto it = map.cbegin(); it != map.cend(); ++it) {
+            const quint64 child = flatten(it.value(), depth + 1);
             if (child == kInvalidIndex)
                 return kInvalidIndex;
             m_references[at++] = child;
@@ -291,12 +306,14 @@ quint64 BinaryPropertyListWriter::flatten(const QVariant& value)
         return index;
     }
     case QMetaType::QVariantList: {
+        if (depth >= m_maxDepth)
+            return kInvalidIndex;
         const QVariantList list = value.toList();
         const quint64 index = addObject(quint64(list.size()));
         appendMarker(m_bytes, kArray, quint64(list.size()));
         quint64 at = m_objects[index].firstReference;
         for (const QVariant& item : list) {
-            const quint64 child = flatten(item);
+            const quint64 child = flatten(item, depth + 1);
             if (child == kInvalidIndex)
                 return kInvalidIndex;
             m_references[at++] = child;
@@ -304,12 +321,18 @@ quint64 BinaryPropertyListWriter::flatten(const QVariant& value)
         return index;
     }
     case QMetaType::QStringList: {
+        if (depth >= m_maxDepth)
+            return kInvalidIndex;
         const QStringList list = value.toStringList();
         const quint64 index = addObject(quint64(list.size()));
         appendMarker(m_bytes, kArray, quint64(list.size()));
         quint64 at = m_objects[index].firstReference;
-        for (const QString& item : list)
-            m_references[at++] = flattenString(item);
+        for (const QString& item : list) {
+            const quint64 child = flattenString(item);
+            if (child == kInvalidIndex)
+                return kInvalidIndex;
+            m_references[at++] = child;
+        }
         return index;
     }
     case QMetaType::QString:
@@ -324,9 +347,18 @@ quint64 BinaryPropertyListWriter::flatten(const QVariant& value)
 
 quint64 BinaryPropertyListWriter::flattenString(const QString& string)
 {
+    const std::pair<const QChar*, qsizetype> place(string.constData(), string.size());
+    if (const auto known = m_sharedStrings.constFind(place); known != m_sharedStrings.constEnd())
+        return *known;
+    if (holdsNul(string))
+        return kInvalidIndex;
     addObject();
     appendString(m_bytes, string);
-    return shareLastObject();
+    const bool shareable = bytesOf(m_objects.size() - 1).size() <= kLongestSharedObject;
+    const quint64 index = shareLastObject();
+    if (shareable)
+        m_sharedStrings.insert(place, index);
+    return index;
 }
 
 QByteArray BinaryPropertyListWriter::write() const

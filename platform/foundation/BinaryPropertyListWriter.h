@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QVariant>
 
@@ -15,12 +16,13 @@ namespace pf {
 // keys come before its values. Small strings, keys and other small values that repeat are
 // written once and shared; arrays and dictionaries never are.
 //
-// The value must be one PropertyList::isValidPropertyList accepts (which also bounds the
-// nesting); PropertyList::data checks that before calling here.
+// Writing checks the value as it goes and fails on anything PropertyList::isValidPropertyList
+// refuses (a type the format has no object for, a string holding NUL, an invalid date, a UID
+// beyond 32 bits, containers nested `maxDepth` deep), so the value need not be checked first.
 class BinaryPropertyListWriter {
 public:
-    // Empty when the value holds a type the format has no object for.
-    static QByteArray data(const QVariant& value);
+    // Empty when the value cannot be written.
+    static QByteArray data(const QVariant& value, int maxDepth);
 
 private:
     static constexpr quint64 kInvalidIndex = ~quint64(0);
@@ -39,9 +41,9 @@ private:
         quint64 index = kInvalidIndex;
     };
 
-    BinaryPropertyListWriter() = default;
+    explicit BinaryPropertyListWriter(int maxDepth) : m_maxDepth(maxDepth) {}
 
-    quint64 flatten(const QVariant& value);
+    quint64 flatten(const QVariant& value, int depth);
     quint64 flattenString(const QString& string);
     quint64 addObject(quint64 referenceCount = 0);
     quint64 shareLastObject();
@@ -54,6 +56,10 @@ private:
     std::string m_bytes; // QByteArray::append costs tens of nanoseconds a call, too much here
     std::vector<SharedSlot> m_sharedSlots; // a power of two in size, at most half full
     size_t m_sharedCount = 0;
+    // Shared strings by where their characters lie: keys repeat as the same string in every
+    // dictionary, and the value written lives until writing ends, so equal places mean equal text.
+    QHash<std::pair<const QChar*, qsizetype>, quint64> m_sharedStrings;
+    int m_maxDepth;
 };
 
 } // namespace pf

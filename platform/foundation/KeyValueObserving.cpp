@@ -261,7 +261,15 @@ void Reflective::willChange(ChangeKind kind, const IndexSet& indexes, const QStr
             }
         }
         std::lock_guard lock(table->mutex);
-        table->pending[k].push_back(std::move(records));
+        // With nothing recorded and no change of this key under way, the matching didChange
+        // would announce nothing either way; recording nothing keeps an unobserved object's
+        // table empty (a hash once filled keeps its memory).
+        auto pending = table->pending.find(k);
+        if (records.empty() && pending == table->pending.end())
+            continue;
+        if (pending == table->pending.end())
+            pending = table->pending.insert(k, {});
+        pending->push_back(std::move(records));
     }
 }
 

@@ -83,10 +83,12 @@ void KeyedArchiver::store(const QString& key, QVariant value)
     if (m_finished)
         raise(NSInvalidArchiveOperationException, QStringLiteral("encoding the key “%1” after the encoding finished").arg(key));
     const QString stored = archive::storedKey(key);
-    // Two values under one key would lose one of them without a trace.
-    if (m_current->contains(stored))
+    // Two values under one key would lose one of them without a trace. One search finds both
+    // whether the key is there and where it goes.
+    const auto place = m_current->lowerBound(stored);
+    if (place != m_current->end() && place.key() == stored)
         raise(NSInvalidArchiveOperationException, QStringLiteral("the key “%1” is encoded twice in one object").arg(key));
-    m_current->insert(stored, std::move(value));
+    m_current->insert(place, stored, std::move(value));
 }
 
 void KeyedArchiver::encodeBool(bool value, const QString& key)
@@ -215,36 +217,40 @@ QVariant KeyedArchiver::storedValue(const QVariant& value)
     }
 }
 
-Ref<Object> KeyedArchiver::replacementFor(const Ref<Object>& object)
-{
-    auto known = m_replacements.constFind(object.get());
-    if (known != m_replacements.constEnd())
-        return *known;
-    auto* coding = dynamic_cast<Coding*>(object.get());
-    if (!coding)
-        raiseNotArchivable(*object);
-    Ref<Object> replacement = coding->replacementObjectForCoder(*this);
-    if (replacement)
-        checkArchivable(*replacement);
-    m_retained.push_back(object);
-    m_replacements.insert(object.get(), replacement);
-    return replacement;
-}
-
 quint64 KeyedArchiver::referenceTo(const Ref<Object>& object)
 {
     if (!object)
         return 0;
-    const Ref<Object> target = replacementFor(object);
+    auto met = m_known.find(object.get());
+    if (met == m_known.end() || !met->asked) {
+        auto* coding = dynamic_cast<Coding*>(object.get());
+        if (!coding)
+            raiseNotArchivable(*object);
+        Ref<Object> replacement = coding->replacementObjectForCoder(*this);
+        if (replacement)
+            checkArchivable(*replacement);
+        m_retained.push_back(object);
+        // Looked up again: the replacement may have encoded objects of its own meanwhile.
+        met = m_known.insert(object.get(), m_known.value(object.get()));
+        met->asked = true;
+        met->replacedBySelf = replacement == object;
+        if (!met->replacedBySelf)
+            met->replacement = std::move(replacement);
+    }
+    const bool bySelf = met->replacedBySelf;
+    const Ref<Object> target = bySelf ? object : met->replacement;
     if (!target)
         return 0;
-    auto known = m_uids.constFind(target.get());
-    if (known != m_uids.constEnd())
-        return *known;
+    auto encoded = bySelf ? met : m_known.find(target.get());
+    if (encoded == m_known.end())
+        encoded = m_known.insert(target.get(), Known());
+    if (encoded->uid)
+        return encoded->uid;
     const quint64 reference = m_objects.size();
     m_objects.emplace_back();
-    m_uids.insert(target.get(), reference);
-    m_retained.push_back(target);
+    encoded->uid = reference;
+    if (!bySelf)
+        m_retained.push_back(target);
     m_queue.push_back({target, reference});
     return reference;
 }
@@ -312,12 +318,10 @@ bool KeyedArchiver::finishEncoding(Error* error)
 
         for (const Conditional& conditional : m_conditionals) {
             // Only an object encoded unconditionally has a UID; its replacement counts for it.
-            quint64 reference = m_uids.value(conditional.object.get(), 0);
-            if (!reference) {
-                auto replacement = m_replacements.constFind(conditional.object.get());
-                if (replacement != m_replacements.constEnd() && *replacement)
-                    reference = m_uids.value(replacement->get(), 0);
-            }
+            const auto known = m_known.constFind(conditional.object.get());
+            quint64 reference = known != m_known.constEnd() ? known->uid : 0;
+            if (!reference && known != m_known.constEnd() && known->replacement)
+                reference = m_known.value(known->replacement.get()).uid;
             if (!reference)
                 continue;
             if (conditional.owner == kTopOwner) {
@@ -349,8 +353,7 @@ bool KeyedArchiver::finishEncoding(Error* error)
         m_queue.clear();
         m_conditionals.clear();
         m_retained.clear();
-        m_uids.clear();
-        m_replacements.clear();
+        m_known.clear();
     }
     if (!m_error.isNull())
         return fail(error, m_error);

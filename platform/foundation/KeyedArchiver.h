@@ -119,9 +119,17 @@ private:
     };
     static constexpr quint64 kTopOwner = 0;
 
+    // What is known of an address: as an object met, its replacement (asked once); as an object
+    // encoded, its UID. One table for both, so that most objects cost one lookup.
+    struct Known {
+        quint64 uid = 0; // 0 until encoded ("$null" has UID 0)
+        bool asked = false;
+        bool replacedBySelf = false;
+        Ref<Object> replacement; // when asked and not replaced by itself; null encodes nil
+    };
+
     void store(const QString& key, QVariant value);
     quint64 referenceTo(const Ref<Object>& object);
-    Ref<Object> replacementFor(const Ref<Object>& object);
     quint64 classReferenceFor(const Object& object);
     QString mappedName(const Class& cls) const;
     QVariant storedValue(const QVariant& value);
@@ -138,8 +146,7 @@ private:
     bool m_encodingQueue = false;
     std::vector<Conditional> m_conditionals;
     // Keyed by address; m_retained keeps every object met alive, so addresses stay unique.
-    QHash<const Object*, quint64> m_uids;
-    QHash<const Object*, Ref<Object>> m_replacements;
+    QHash<const Object*, Known> m_known;
     std::vector<Ref<Object>> m_retained;
     QHash<std::pair<const Class*, QString>, quint64> m_classUids;
     QHash<const Class*, QString> m_classNames;

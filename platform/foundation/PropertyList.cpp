@@ -1,5 +1,6 @@
 #include "platform/foundation/PropertyList.h"
 
+#include "platform/foundation/BinaryPropertyListReader.h"
 #include "platform/foundation/BinaryPropertyListWriter.h"
 #include "platform/foundation/Date.h"
 
@@ -741,16 +742,20 @@ QByteArray PropertyList::data(const QVariant& value, PropertyListFormat format, 
         fail(error, writeError(QStringLiteral("the format %1 is unknown").arg(int(format))));
         return {};
     }
-    if (const QString problem = problemWith(value, format == PropertyListFormat::XML, 0); !problem.isEmpty()) {
+    if (format == PropertyListFormat::Binary) {
+        // libplist's own binary writer takes quadratic time in the number of objects. Ours checks
+        // as it writes; only a failure pays for the walk that says what is wrong.
+        QByteArray result = BinaryPropertyListWriter::data(value, kMaxDepth);
+        if (result.isEmpty()) {
+            const QString problem = problemWith(value, false, 0);
+            fail(error, writeError(problem.isEmpty() ? QStringLiteral("it holds a value the binary format has no object for")
+                                                     : problem));
+        }
+        return result;
+    }
+    if (const QString problem = problemWith(value, true, 0); !problem.isEmpty()) {
         fail(error, writeError(problem));
         return {};
-    }
-    if (format == PropertyListFormat::Binary) {
-        // libplist's own binary writer takes quadratic time in the number of objects.
-        QByteArray result = BinaryPropertyListWriter::data(value);
-        if (result.isEmpty())
-            fail(error, writeError(QStringLiteral("it holds a value the binary format has no object for")));
-        return result;
     }
     const CLocaleScope cLocale;
     const Node root(newNode(value));
@@ -785,6 +790,16 @@ QVariant PropertyList::value(const QByteArray& data, PropertyListFormat* format,
     if (!problem.isEmpty()) {
         fail(error, readError(problem));
         return {};
+    }
+    if (binary) {
+        // Our own reader decodes each shared object once; libplist copies it at every reference.
+        if (auto read = BinaryPropertyListReader::read(data, kMaxDepth)) {
+            if (!read->problem.isEmpty()) {
+                fail(error, readError(read->problem));
+                return {};
+            }
+            return read->value;
+        }
     }
     const CLocaleScope cLocale;
     plist_t parsed = nullptr;

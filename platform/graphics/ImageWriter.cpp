@@ -3,6 +3,7 @@
 #include "platform/foundation/AtomicFile.h"
 #include "platform/graphics/ImageGifEncoder.h"
 #include "platform/graphics/ImageJpegCmykEncoder.h"
+#include "platform/graphics/ImagePngEncoder.h"
 #include "platform/graphics/ImageTiffEncoder.h"
 
 #include <QBuffer>
@@ -39,8 +40,9 @@ QImage opaqueRgb(const QImage& image)
 
 QImage pngImage(const QImage& image, ImageColorModel model)
 {
+    // The encoder converts RGB images a row at a time.
     if (model == ImageColorModel::RGB)
-        return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+        return image;
     const QImage gray = ImageWriter::grayscale(image);
     if (!image.hasAlphaChannel())
         return gray;
@@ -131,7 +133,7 @@ QByteArray ImageWriter::encode(const QImage& image, BitmapFileType type, const I
     case BitmapFileType::PNG:
         if (cmyk)
             break;
-        return encodeWithQt(pngImage(image, model), type, "png", -1, error);
+        return ImagePngEncoder::encode(pngImage(image, model), error);
     case BitmapFileType::JPEG: {
         const double factor = std::isfinite(options.compressionFactor) ? std::clamp(options.compressionFactor, 0.0, 1.0) : 0.75;
         const int quality = int(std::lround(factor * 100));

@@ -30,8 +30,8 @@ struct ImageWriteOptions {
 };
 
 // Encodes images as bitmap files. What each type keeps:
-//   PNG  RGB or grey; alpha kept (grey with alpha is stored as RGBA with equal channels,
-//        because Qt's PNG writer has no grey-and-alpha form).
+//   PNG  RGB or grey through ImagePngEncoder; alpha kept (grey with alpha is stored as RGBA
+//        with equal channels, as files written before have it).
 //   JPEG RGB, grey or CMYK; alpha flattened over white; quality from the compression factor.
 //        CMYK is converted from sRGB as for TIFF and written through libjpeg in Adobe's
 //        form, because Qt's JPEG writer has no CMYK form in this Qt version.

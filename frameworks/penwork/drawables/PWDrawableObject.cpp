@@ -295,7 +295,8 @@ void PWDrawableObject::registerUndo(const QString& setter, const QVariant& oldVa
 
 void PWDrawableObject::performGeometryChange(const QString& key, const std::function<void()>& change)
 {
-    const QRectF oldBounds = bounds();
+    // Only a container is told the old bounds; outside one they would be measured for nothing.
+    const QRectF oldBounds = container() ? bounds() : QRectF();
     notifyVisualChange();
     willChangeValueForKey(key);
     change();
@@ -589,7 +590,7 @@ void PWDrawableObject::setStyle(pf::Ref<PWStyle> style)
         return;
     registerUndo("setStyle:", pf::toVariant(m_style));
     notifyVisualChange();
-    const QRectF oldBounds = bounds();
+    const QRectF oldBounds = container() ? bounds() : QRectF();
     willChangeValueForKey("style");
     attachStyle(style);
     clearBoundsCache();

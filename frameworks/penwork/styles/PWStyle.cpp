@@ -439,14 +439,35 @@ void PWStyle::addClient(PWStyleClient* client)
 {
     if (!client || hasClient(client))
         return;
+    // A client gone without removing itself may have left its address to this one.
+    if (auto stale = m_clientSlots.find(client); stale != m_clientSlots.end()) {
+        m_clients[stale->second] = Client{nullptr, {}, false};
+        ++m_emptyClientSlots;
+        m_clientSlots.erase(stale);
+    }
     const auto* reflective = dynamic_cast<const pf::Reflective*>(client);
+    m_clientSlots.emplace(client, m_clients.size());
     m_clients.push_back({client, reflective ? reflective->livenessToken() : std::weak_ptr<void>(), reflective != nullptr});
     client->setClientIndex(m_nextClientIndex++);
 }
 
 void PWStyle::removeClient(PWStyleClient* client)
 {
-    std::erase_if(m_clients, [client](const Client& entry) { return entry.client == client; });
+    const auto slot = m_clientSlots.find(client);
+    if (slot == m_clientSlots.end())
+        return;
+    m_clients[slot->second] = Client{nullptr, {}, false};
+    m_clientSlots.erase(slot);
+    if (++m_emptyClientSlots > 32 && m_emptyClientSlots > m_clients.size() / 2)
+        compactClients();
+}
+
+void PWStyle::compactClients()
+{
+    std::erase_if(m_clients, [](const Client& entry) { return !entry.client; });
+    m_emptyClientSlots = 0;
+    for (size_t i = 0; i < m_clients.size(); ++i)
+        m_clientSlots[m_clients[i].client] = i;
 }
 
 int PWStyle::countOfClients() const
@@ -456,16 +477,18 @@ int PWStyle::countOfClients() const
 
 bool PWStyle::hasClient(const PWStyleClient* client) const
 {
-    return std::any_of(m_clients.begin(), m_clients.end(), [client](const Client& entry) {
-        return entry.client == client && !(entry.tracked && entry.liveness.expired());
-    });
+    const auto slot = m_clientSlots.find(client);
+    if (slot == m_clientSlots.end())
+        return false;
+    const Client& entry = m_clients[slot->second];
+    return !(entry.tracked && entry.liveness.expired());
 }
 
 std::vector<PWStyleClient*> PWStyle::liveClients() const
 {
     std::vector<PWStyleClient*> clients;
     for (const Client& entry : m_clients) {
-        if (!(entry.tracked && entry.liveness.expired()))
+        if (entry.client && !(entry.tracked && entry.liveness.expired()))
             clients.push_back(entry.client);
     }
     return clients;

@@ -14,6 +14,7 @@
 #include <QString>
 
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace pf {
@@ -183,6 +184,7 @@ protected:
     void sendDidChange(const QString& keyPath) override;
 
 private:
+    // A removed client leaves its slot empty (null) until the list is compacted.
     struct Client {
         PWStyleClient* client;
         std::weak_ptr<void> liveness;
@@ -196,6 +198,7 @@ private:
     };
 
     std::vector<PWStyleClient*> liveClients() const;
+    void compactClients();
     void recordUndo(const PendingUndo& pending, const QString& actionName);
     void touch();
 
@@ -209,7 +212,11 @@ private:
     double m_lastModification = 0.0;
     QString m_string;
     QImage m_imageComponent;
+    // In the order added; m_clientSlots finds a client's slot, so that a style shared by many
+    // objects adds and removes each in constant time.
     std::vector<Client> m_clients;
+    std::unordered_map<const PWStyleClient*, size_t> m_clientSlots;
+    size_t m_emptyClientSlots = 0;
     unsigned m_nextClientIndex = 0;
     pf::UndoManager* m_undoManager = nullptr;
     std::weak_ptr<void> m_undoManagerLiveness;

@@ -281,9 +281,21 @@ Style PWSVGDrawingBuilder::computeStyle(const PWSVGElement& element, const Style
     if (declared.isEmpty())
         return style;
 
-    auto value = [&](const char* name) { return declared.value(QLatin1String(name)); };
+    // A few properties are declared: scanning them costs less than making a QString key for
+    // each of the twenty-odd lookups.
+    auto find = [&](const char* name) {
+        const QLatin1String key(name);
+        auto it = declared.constBegin();
+        while (it != declared.constEnd() && it.key() != key)
+            ++it;
+        return it;
+    };
+    auto value = [&](const char* name) {
+        const auto it = find(name);
+        return it != declared.constEnd() ? *it : QString();
+    };
     auto has = [&](const char* name) {
-        const auto it = declared.constFind(QLatin1String(name));
+        const auto it = find(name);
         return it != declared.constEnd() && it->compare(u"inherit", Qt::CaseInsensitive) != 0;
     };
 

@@ -230,6 +230,25 @@ TEST(KeyValueObserving, OptionsShapeTheChange)
     }
 }
 
+TEST(KeyValueObserving, AChangeBegunBeforeObservingBeganIsNotAnnounced)
+{
+    // Nested changes of one key pair up innermost first, whether or not anyone observed the
+    // outer one when it began.
+    auto p = makePerson();
+    const auto keepsTable = p->livenessToken();
+    Recorder r;
+    p->willChangeValueForKey(QStringLiteral("name"));
+    p->addObserver(&r, QStringLiteral("name"), pf::ObservingOld | pf::ObservingNew);
+    p->setName(QStringLiteral("Grace"));
+    ASSERT_EQ(r.seen.size(), 1u);
+    EXPECT_EQ(r.lastOld().toString(), QStringLiteral("Ada"));
+    p->didChangeValueForKey(QStringLiteral("name"));
+    EXPECT_EQ(r.seen.size(), 1u);
+    p->setName(QStringLiteral("Ada"));
+    EXPECT_EQ(r.seen.size(), 2u);
+    p->removeObserver(&r);
+}
+
 TEST(KeyValueObserving, PriorNotificationComesBeforeTheChange)
 {
     auto p = makePerson();

@@ -606,6 +606,44 @@ TEST(PropertyList, DamagedInputFailsWithAReason)
     EXPECT_EQ(spell(PropertyList::value(goodArray)), "[bool:true]");
 }
 
+TEST(PropertyList, HandMadeBinaryListsReadTheirPlainValues)
+{
+    auto dictionary = [](const QList<quint64>& keys, const QList<quint64>& values) {
+        QByteArray bytes(1, char(0xd0 | keys.size()));
+        for (quint64 reference : keys + values)
+            bytes.append(bigEndian(reference, 4));
+        return bytes;
+    };
+    const QByteArray utf16 = QByteArray("\x63\x00\xe9\xd8\x3d\xdc\x32", 7); // "é" and a surrogate pair
+    const struct {
+        const char* name;
+        QByteArray data;
+        const char* spelled;
+    } cases[] = {
+        {"one object at every reference", binaryPlist({arrayObject({1, 1, 1}), utf16}),
+         "[QString:é🐲,QString:é🐲,QString:é🐲]"},
+        {"integers of every width",
+         binaryPlist({arrayObject({1, 2, 3, 4}), QByteArray("\x10\xff", 2), QByteArray("\x11\xff\xfe", 3),
+                      QByteArray("\x12\xff\xff\xff\xfd", 5), QByteArray("\x13") + bigEndian(quint64(-3), 8)}),
+         "[qlonglong:255,qlonglong:65534,qlonglong:4294967293,qlonglong:-3]"},
+        {"reals of four and eight bytes",
+         binaryPlist({arrayObject({1, 2}), QByteArray("\x22\x3f\xc0\x00\x00", 5),
+                      QByteArray("\x23\xc0\x04\x00\x00\x00\x00\x00\x00", 9)}),
+         "[double:1.5,double:-2.5]"},
+        {"keys out of order, the later of two equal ones winning",
+         binaryPlist({dictionary({1, 2, 1}, {3, 4, 5}), QByteArray("\x51" "b", 2), QByteArray("\x51" "a", 2),
+                      QByteArray("\x08"), QByteArray("\x09"), QByteArray("\x81\x01\x02", 3)}),
+         "{a=bool:true,b=uid:258}"},
+        {"a date", binaryPlist({QByteArray("\x33") + bigEndian(0x41d0000000000000ull, 8)}),
+         "date:2035-01-10T13:37:04.000Z"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        pf::Error error;
+        EXPECT_EQ(spell(PropertyList::value(c.data, nullptr, &error)), c.spelled) << qPrintable(error.description());
+    }
+}
+
 TEST(PropertyList, SharedObjectsWithinReasonStillRead)
 {
     // Writers share equal strings between dictionaries; that must not look hostile.

@@ -542,3 +542,30 @@ TEST(ImageWriter, FailedWriteKeepsTheOldFile)
 }
 
 } // namespace
+
+TEST(ImageWriterPng, StoresPixelsAsQtConvertsThemWithTheResolution)
+{
+    // Translucent pixels of every alpha, premultiplied as rendering leaves them; and opaque ones.
+    QImage translucent(64, 4, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < translucent.height(); ++y)
+        for (int x = 0; x < translucent.width(); ++x)
+            translucent.setPixel(x, y, qPremultiply(qRgba(x * 4, 255 - x * 4, y * 60, x * 4 + y)));
+    QImage opaque = translucent.convertToFormat(QImage::Format_RGB32);
+    for (QImage* image : {&translucent, &opaque}) {
+        image->setDotsPerMeterX(2835);
+        image->setDotsPerMeterY(3937);
+        pf::Error error;
+        const QByteArray png = pf::ImageWriter::encode(*image, BitmapFileType::PNG, {}, &error);
+        ASSERT_FALSE(png.isEmpty()) << qPrintable(error.description());
+        const QImage read = QImage::fromData(png, "PNG");
+        ASSERT_EQ(read.size(), image->size());
+        EXPECT_EQ(read.hasAlphaChannel(), image->hasAlphaChannel());
+        EXPECT_EQ(read.dotsPerMeterX(), 2835);
+        EXPECT_EQ(read.dotsPerMeterY(), 3937);
+        const QImage expected = image->convertToFormat(QImage::Format_ARGB32);
+        const QImage actual = read.convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < expected.height(); ++y)
+            for (int x = 0; x < expected.width(); ++x)
+                ASSERT_EQ(actual.pixel(x, y), expected.pixel(x, y)) << x << ", " << y;
+    }
+}

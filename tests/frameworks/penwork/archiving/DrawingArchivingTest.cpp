@@ -10,8 +10,11 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/PropertyList.h"
 
+#include "tests/support/TestSupport.h"
+
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QThread>
 
 #include <atomic>
@@ -352,4 +355,30 @@ TEST(PWOutArchiving, ObjectListsRoundTripAndFilterByClass)
     pf::Error error;
     EXPECT_TRUE(PWDrawingArchiving::objectsWithData(data.left(30), PWDrawableObject::staticClass(), &error).isEmpty());
     EXPECT_EQ(error.domain(), kPWErrorDomain);
+}
+
+// The fixture was saved (after a first save and open, so that it is what an opened drawing
+// saves) before reading and writing were made faster: it must read as it was written and save
+// again to the very same bytes, so that files move freely between versions.
+TEST(PWOutArchiving, DrawingSavedByTheEarlierCodeReadsAndSavesToTheSameBytes)
+{
+    QFile file(quillory::test::fixturePath(QStringLiteral("drawings/rich-drawing.quillory")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray saved = file.readAll();
+    pf::Error error;
+    const pf::Ref<PWDrawing> drawing = PWDrawingArchiving::drawingWithData(saved, &error);
+    ASSERT_TRUE(drawing) << qPrintable(error.description());
+
+    const auto layer = layerNamed(*drawing, QStringLiteral("Shapes"));
+    ASSERT_TRUE(layer);
+    ASSERT_EQ(layer->objects().size(), everyObjectKind().size());
+    const QVariantMap info = layer->objects()[2]->userInfo();
+    EXPECT_EQ(info.value(QStringLiteral("note")).toString(), QStringLiteral("Grüße, 東京 🚲"));
+    EXPECT_EQ(info.value(QStringLiteral("$dollar")).toLongLong(), -42);
+    EXPECT_EQ(info.value(QStringLiteral("big")).toLongLong(), qlonglong(1) << 40);
+    EXPECT_EQ(info.value(QStringLiteral("list")).toList(), (QVariantList{1.5, true, QByteArray("\x01\x02", 2)}));
+    EXPECT_EQ(info.value(QStringLiteral("when")).toDateTime(), QDateTime::fromMSecsSinceEpoch(1234567890123, Qt::UTC));
+    EXPECT_EQ(layer->objects()[0]->metadata().value(QStringLiteral("nested")).toMap().value(QStringLiteral("a")), 1);
+
+    EXPECT_EQ(PWDrawingArchiving::dataWithDrawing(drawing), saved);
 }

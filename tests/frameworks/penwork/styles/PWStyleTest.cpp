@@ -182,6 +182,32 @@ TEST(StylesStyleClients, ClientsAndNotificationsHearEveryChange)
     EXPECT_EQ(second.messages.size(), 4);
 }
 
+TEST(StylesStyleClients, ManyClientsComeAndGoAndTheRestStillHearEveryChange)
+{
+    // Enough clients come and go for the list to be tidied several times.
+    auto style = PWStyle::styleWithFillColour(pf::Color::red(), pf::Color::blue());
+    std::vector<RecordingClient> clients(200);
+    for (RecordingClient& client : clients)
+        style->addClient(&client);
+    for (size_t i = 0; i < clients.size(); ++i)
+        if (i % 5 != 0)
+            style->removeClient(&clients[i]);
+    style->removeClient(&clients[1]); // already gone
+    style->addClient(&clients[7]);    // back again
+    EXPECT_EQ(style->countOfClients(), 41);
+
+    style->setName("Lake");
+    for (size_t i = 0; i < clients.size(); ++i) {
+        SCOPED_TRACE(i);
+        const bool kept = i % 5 == 0 || i == 7;
+        EXPECT_EQ(clients[i].messages.size(), kept ? 2 : 0);
+    }
+    EXPECT_GT(clients[7].index, clients[195].index); // re-added clients come last
+    for (RecordingClient& client : clients)
+        style->removeClient(&client);
+    EXPECT_EQ(style->countOfClients(), 0);
+}
+
 TEST(StylesStyleLock, LockedStyleRefusesEveryChangeButItsLock)
 {
     auto style = PWStyle::styleWithFillColour(pf::Color::red(), pf::Color::blue());

@@ -1,0 +1,241 @@
+#include "platform/foundation/BinaryPropertyListReader.h"
+
+#include "platform/foundation/Date.h"
+#include "platform/foundation/PropertyList.h"
+
+#include <QDateTime>
+
+#include <cstring>
+
+namespace pf {
+
+namespace {
+
+constexpr quint64 kMagicLength = 8;
+constexpr quint64 kTrailerLength = 32;
+
+quint64 bigEndian(const uchar* bytes, int size)
+{
+    quint64 value = 0;
+    for (int i = 0; i < size; ++i)
+        value = (value << 8) | bytes[i];
+    return value;
+}
+
+double realOf(const uchar* bytes, int size)
+{
+    if (size == 4) {
+        const quint32 bits = quint32(bigEndian(bytes, 4));
+        float value = 0;
+        std::memcpy(&value, &bits, sizeof value);
+        return double(value);
+    }
+    const quint64 bits = bigEndian(bytes, 8);
+    double value = 0;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+} // namespace
+
+std::optional<BinaryPropertyListReader::Result> BinaryPropertyListReader::read(const QByteArray& data, int maxDepth)
+{
+    BinaryPropertyListReader reader(data, maxDepth);
+    if (!reader.readTrailer())
+        return std::nullopt;
+    Result result;
+    if (!reader.decode(reader.m_top, 0, &result.value))
+        return std::nullopt;
+    result.problem = reader.m_problem;
+    if (!result.problem.isEmpty())
+        result.value = QVariant();
+    return result;
+}
+
+BinaryPropertyListReader::BinaryPropertyListReader(const QByteArray& data, int maxDepth)
+    : m_bytes(reinterpret_cast<const uchar*>(data.constData()))
+    , m_size(quint64(data.size()))
+    , m_maxDepth(maxDepth)
+{
+}
+
+bool BinaryPropertyListReader::readTrailer()
+{
+    if (m_size < kMagicLength + 2 + kTrailerLength)
+        return false;
+    const uchar* trailer = m_bytes + m_size - kTrailerLength;
+    m_offsetSize = trailer[6];
+    m_referenceSize = trailer[7];
+    m_count = bigEndian(trailer + 8, 8);
+    m_top = bigEndian(trailer + 16, 8);
+    m_offsetTable = bigEndian(trailer + 24, 8);
+    // The structure check has vouched for all of this; a list it did not see is left alone.
+    if (m_offsetSize < 1 || m_offsetSize > 8 || m_referenceSize < 1 || m_referenceSize > 8 || m_top >= m_count
+        || m_offsetTable > m_size - kTrailerLength || m_count > (m_size - kTrailerLength - m_offsetTable) / m_offsetSize)
+        return false;
+    m_decoded.resize(m_count);
+    m_isDecoded.resize(m_count, false);
+    return true;
+}
+
+quint64 BinaryPropertyListReader::offsetOf(quint64 index) const
+{
+    return bigEndian(m_bytes + m_offsetTable + index * quint64(m_offsetSize), m_offsetSize);
+}
+
+quint64 BinaryPropertyListReader::reference(quint64 at) const
+{
+    return bigEndian(m_bytes + at, m_referenceSize);
+}
+
+void BinaryPropertyListReader::readCount(quint64 offset, quint64* count, quint64* contentAt) const
+{
+    const uchar marker = m_bytes[offset];
+    *count = marker & 0x0f;
+    *contentAt = offset + 1;
+    if (*count == 0x0f) {
+        const int size = 1 << (m_bytes[offset + 1] & 0x0f);
+        *count = bigEndian(m_bytes + offset + 2, size);
+        *contentAt = offset + 2 + quint64(size);
+    }
+}
+
+bool BinaryPropertyListReader::decodeString(quint64 position, int type, quint64 count, QString* out) const
+{
+    const uchar* text = m_bytes + position;
+    if (type == 0x5) {
+        // Bytes outside ASCII, and NUL, are left to the general reader.
+        for (quint64 i = 0; i < count; ++i)
+            if (text[i] == 0 || text[i] >= 0x80)
+                return false;
+        *out = QString::fromLatin1(reinterpret_cast<const char*>(text), qsizetype(count));
+        return true;
+    }
+    QString string(qsizetype(count), Qt::Uninitialized);
+    char16_t* units = reinterpret_cast<char16_t*>(string.data());
+    for (quint64 i = 0; i < count; ++i)
+        units[i] = char16_t((text[2 * i] << 8) | text[2 * i + 1]);
+    // What the general reader would make of NUL and lone surrogates is its own affair.
+    for (qsizetype i = 0; i < string.size(); ++i) {
+        const QChar c = string[i];
+        if (c.unicode() == 0)
+            return false;
+        if (c.isHighSurrogate() && i + 1 < string.size() && string[i + 1].isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            return false;
+    }
+    *out = std::move(string);
+    return true;
+}
+
+bool BinaryPropertyListReader::decode(quint64 index, int depth, QVariant* out)
+{
+    if (m_isDecoded[index]) {
+        *out = m_decoded[index];
+        return true;
+    }
+    const quint64 offset = offsetOf(index);
+    const uchar marker = m_bytes[offset];
+    const int type = marker >> 4;
+    const int info = marker & 0x0f;
+    const uchar* payload = m_bytes + offset + 1;
+    QVariant value;
+    switch (type) {
+    case 0x0:
+        if (marker != 0x08 && marker != 0x09)
+            return false;
+        value = QVariant(marker == 0x09);
+        break;
+    case 0x1: {
+        const int size = 1 << info;
+        if (size > 8)
+            return false;
+        // One to four bytes are unsigned; eight are two's complement.
+        value = QVariant(qlonglong(bigEndian(payload, size)));
+        break;
+    }
+    case 0x2:
+        if (info != 2 && info != 3)
+            return false;
+        value = QVariant(realOf(payload, 1 << info));
+        break;
+    case 0x3: {
+        const QDateTime date = Date::fromTimeIntervalSinceReferenceDate(realOf(payload, 8));
+        if (!date.isValid()) {
+            if (m_problem.isEmpty())
+                m_problem = QStringLiteral("a date lies outside the range of dates");
+            return true;
+        }
+        value = QVariant(date);
+        break;
+    }
+    case 0x4: {
+        quint64 count = 0, at = 0;
+        readCount(offset, &count, &at);
+        value = QVariant(QByteArray(reinterpret_cast<const char*>(m_bytes + at), qsizetype(count)));
+        break;
+    }
+    case 0x5:
+    case 0x6: {
+        quint64 count = 0, at = 0;
+        readCount(offset, &count, &at);
+        QString string;
+        if (!decodeString(at, type, count, &string))
+            return false;
+        value = QVariant(string);
+        break;
+    }
+    case 0x8:
+        if (info + 1 > 8)
+            return false;
+        value = QVariant::fromValue(PlistUID{bigEndian(payload, info + 1)});
+        break;
+    case 0xa:
+    case 0xd: {
+        if (depth >= m_maxDepth) {
+            if (m_problem.isEmpty())
+                m_problem = QStringLiteral("the property list nests deeper than %1 levels").arg(m_maxDepth);
+            return true;
+        }
+        quint64 count = 0, at = 0;
+        readCount(offset, &count, &at);
+        if (type == 0xa) {
+            QVariantList list;
+            list.reserve(qsizetype(count));
+            for (quint64 i = 0; i < count && m_problem.isEmpty(); ++i) {
+                QVariant item;
+                if (!decode(reference(at + i * quint64(m_referenceSize)), depth + 1, &item))
+                    return false;
+                list.append(std::move(item));
+            }
+            value = std::move(list);
+        } else {
+            QVariantMap map;
+            const quint64 valuesAt = at + count * quint64(m_referenceSize);
+            for (quint64 i = 0; i < count && m_problem.isEmpty(); ++i) {
+                QVariant key;
+                QVariant item;
+                if (!decode(reference(at + i * quint64(m_referenceSize)), depth + 1, &key)
+                    || key.typeId() != QMetaType::QString
+                    || !decode(reference(valuesAt + i * quint64(m_referenceSize)), depth + 1, &item))
+                    return false;
+                // Keys written in order go in at the end in constant time; a later duplicate wins.
+                map.insert(map.constEnd(), key.toString(), std::move(item));
+            }
+            value = std::move(map);
+        }
+        break;
+    }
+    default:
+        return false;
+    }
+    if (!m_problem.isEmpty())
+        return true;
+    m_decoded[index] = value;
+    m_isDecoded[index] = true;
+    *out = std::move(value);
+    return true;
+}
+
+} // namespace pf
