@@ -1,5 +1,8 @@
 #include "app/CVLDearchivingHelper.h"
 #include "app/RVCartavelDocument.h"
+#include "drawing/PWXSymbolManager.h"
+#include "drawing/PWXSymbolMaster.h"
+#include "drawing/PWXSymbolTool.h"
 #include "frameworks/penwork/layers/PWDrawing.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ApplicationDelegate.h"
@@ -39,6 +42,8 @@ public:
 
     void applicationDidFinishLaunching(const pf::Notification&) override
     {
+        PWDrawingTool::registerDrawingTool(std::make_shared<PWXSymbolTool>(PWXSymbolMaster::defaultSymbolMaster()),
+                                           PWXSymbolTool::kToolName);
         if (!m_documents->documents().isEmpty())
             return;
         auto* window = new QMainWindow;
@@ -47,6 +52,8 @@ public:
         m_mainWindow = std::make_shared<pf::WindowController>(window);
         m_mainWindow->showWindow({});
     }
+
+    void applicationWillTerminate(const pf::Notification&) override { PWXSymbolManager::saveDefaults(); }
 
 private:
     pf::Ref<pf::DocumentController> m_documents;
