@@ -154,8 +154,6 @@ PWXSymbol::PWXSymbol(const PWXSymbol& other)
       PWDrawableContainer(),
       PWXSymbolMasterClient(),
       m_master(other.m_master),
-      m_location(other.m_location),
-      m_angle(other.m_angle),
       m_scaleFactor(other.m_scaleFactor),
       m_absoluteAngle(other.m_absoluteAngle),
       m_useLocalStyle(other.m_useLocalStyle),
@@ -438,7 +436,7 @@ bool PWXSymbol::validateStyle(QVariant* value, pf::Error* error)
         return refuse(error, tr("No style was given."));
     if (!m_master || m_master->isGroupObject())
         return refuse(error, tr("A symbol whose master is a group takes no style."));
-    if (value->isNull() || !pf::objectFromVariant(*value))
+    if (!value->isValid() || (value->isNull() && !pf::objectFromVariant(*value)))
         return true;
     if (pf::objectCast<PWStyle>(*value))
         return true;
@@ -567,7 +565,7 @@ void PWXSymbol::group(PWShapeGroup* group, const QTransform& transform)
     if (!group)
         return;
     setLocation(transform.map(m_location));
-    const QRectF reference = group->logicalBounds();
+    const QRectF reference = group->referenceRect();
     const QSizeF groupSize = group->size();
     // Degenerate groups give no ratio: the scale stays.
     if (reference.width() > 0.0 && reference.height() > 0.0 && groupSize.width() > 0.0 && groupSize.height() > 0.0) {

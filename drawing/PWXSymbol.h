@@ -167,9 +167,8 @@ private:
     bool refuse(pf::Error* error, const QString& reason) const;
     void loadSequenceNumber();
 
+    // The location and angle are the base's fields.
     pf::Ref<PWXSymbolMaster> m_master;
-    QPointF m_location;
-    double m_angle = 0.0;
     double m_scaleFactor = 1.0;
     bool m_absoluteAngle = false;
     bool m_useLocalStyle = false;

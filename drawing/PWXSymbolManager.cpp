@@ -16,7 +16,6 @@
 #include "platform/ui/Menu.h"
 #include "platform/ui/MenuItem.h"
 
-#include <QCollator>
 #include <QCoreApplication>
 #include <QDir>
 #include <QMutex>
@@ -51,10 +50,8 @@ QStringList sortedNames(QStringList names, bool sorting)
 {
     if (!sorting)
         return names;
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    collator.setNumericMode(true);
-    std::sort(names.begin(), names.end(), [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
+    std::stable_sort(names.begin(), names.end(),
+                     [](const QString& a, const QString& b) { return PWCategoryManager::compareNames(a, b) < 0; });
     return names;
 }
 

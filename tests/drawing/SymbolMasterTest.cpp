@@ -199,7 +199,7 @@ TEST_F(SymbolMaster, ChangesReachEveryInstanceAndTheNotificationCentre)
     int didChange = 0;
     const quint64 token = pf::NotificationCenter::defaultCenter().addObserver(
         kPWXSymbolMasterDidChange, master.get(), [&](const pf::Notification&) { ++didChange; });
-    master->setObject(PWDrawableShape::drawableShapeWithRect(QRectF(-20, -20, 40, 40)));
+    master->setObject(rectMaster("Big", QRectF(-20, -20, 40, 40))->object());
     pf::NotificationCenter::defaultCenter().removeObserver(token);
     EXPECT_EQ(didChange, 1);
     EXPECT_EQ(instance->logicalBounds(), QRectF(80, 80, 40, 40));

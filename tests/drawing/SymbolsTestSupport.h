@@ -27,8 +27,10 @@ protected:
 
     static pf::Ref<PWXSymbolMaster> rectMaster(const QString& name, const QRectF& rect = QRectF(-10, -5, 20, 10))
     {
-        auto shape = PWDrawableShape::drawableShapeWithRect(
-            rect, PWStyle::styleWithFillColour(pf::Color(QColor(Qt::green)), pf::Color(QColor(Qt::black))));
+        // A fill alone: the bounds are the rectangle itself.
+        auto style = std::make_shared<PWStyle>();
+        style->setFillColour(pf::Color(QColor(Qt::green)));
+        auto shape = PWDrawableShape::drawableShapeWithRect(rect, style);
         return PWXSymbolMaster::symbolMasterWithObject(shape, name);
     }
 
