@@ -279,3 +279,19 @@ TEST_F(SymbolMaster, DefaultMasterIsAFivePointedStarMadeOnce)
     EXPECT_NEAR(master->objectSize().width(), 32.0, 3.0);
     EXPECT_FALSE(PWXSymbolMaster::defaultSymbolMasterForPointObjectImport()->sequenceable());
 }
+
+TEST_F(SymbolMaster, AnInstanceReadOnAWorkerThreadJoinsItsMasterOnTheMainThread)
+{
+    auto master = rectMaster("Tree");
+    PWXSymbolManager::registerSymbol(master);
+    const QByteArray data = archive(master->symbolWithLocation(QPointF(5, 5)));
+    const int before = int(master->symbols().size());
+    pf::Ref<PWXSymbol> read;
+    std::thread reader([&] { read = unarchive<PWXSymbol>(data); });
+    reader.join();
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->master(), master);
+    EXPECT_EQ(int(master->symbols().size()), before);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(master->symbols().contains(static_cast<PWXSymbolMasterClient*>(read.get())));
+}
