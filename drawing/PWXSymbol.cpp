@@ -21,6 +21,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/graphics/GraphicsContext.h"
+#include "platform/ui/Alert.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/MenuItem.h"
 #include "platform/ui/Pasteboard.h"
@@ -71,6 +72,21 @@ void asUndoStep(RVUndoManager* undo, const QString& name, const std::function<vo
     undo->endUndoGrouping();
     if (!name.isEmpty())
         undo->setActionName(name);
+}
+
+// The tag and title of a menu item (or other interface item) sending an action.
+int tagOfSender(const QVariant& sender)
+{
+    auto* item = dynamic_cast<pf::UserInterfaceItem*>(pf::objectFromVariant(sender).get());
+    return item ? item->tag() : sender.toInt();
+}
+
+QString titleOfSender(const QVariant& sender)
+{
+    if (sender.typeId() == QMetaType::QString)
+        return sender.toString();
+    auto* item = dynamic_cast<pf::UserInterfaceItem*>(pf::objectFromVariant(sender).get());
+    return item ? item->title() : QString();
 }
 
 } // namespace
@@ -130,6 +146,15 @@ PF_DEFINE_CLASS(PWXSymbol, PWDrawableObject)
     b.method("pasteSymbolMaster:", action([](PWXSymbol& s, const QVariantList&) { s.pasteSymbolMaster(); }));
     b.method("selectMatchingStyle:", action([](PWXSymbol& s, const QVariantList&) { s.selectMatchingStyle(); }));
     b.method("symbolInstanceWasPlaced:", action([](PWXSymbol&, const QVariantList&) {}));
+    b.method("scaleSymbolWithTagOfSender:", action([](PWXSymbol& s, const QVariantList& a) { s.scaleSymbolWithTag(tagOfSender(a.value(0))); }));
+    b.method("moveForwardInSequence:", action([](PWXSymbol& s, const QVariantList& a) { s.moveForwardInSequence(titleOfSender(a.value(0))); }));
+    b.method("moveBackwardInSequence:", action([](PWXSymbol& s, const QVariantList& a) { s.moveBackwardInSequence(titleOfSender(a.value(0))); }));
+    b.method("moveToStartOfSequence:", action([](PWXSymbol& s, const QVariantList& a) { s.moveToStartOfSequence(titleOfSender(a.value(0))); }));
+    b.method("moveToEndOfSequence:", action([](PWXSymbol& s, const QVariantList& a) { s.moveToEndOfSequence(titleOfSender(a.value(0))); }));
+    b.method("setSequenceKindAction:", action([](PWXSymbol& s, const QVariantList& a) { s.setSequenceKind(tagOfSender(a.value(0))); }));
+    b.method("toggleAutoRenumbering:", action([](PWXSymbol& s, const QVariantList&) { s.toggleAutoRenumbering(); }));
+    b.method("insertKeyTable:", action([](PWXSymbol& s, const QVariantList&) { s.insertKeyTable(); }));
+    b.method("renumberSequence:", action([](PWXSymbol& s, const QVariantList&) { s.renumberSequenceAfterAsking(); }));
 }
 
 bool PWXSymbol::defaultSizeHandleVisible() { return s_defaultSizeHandleVisible; }
@@ -781,6 +806,74 @@ void PWXSymbol::setPositionInSequence(qint64 position)
     const qint64 offset = m_sequenceRef->startingOffset();
     m_sequenceRef->moveSymbolAtIndex(positionInSequence() - offset, position - offset);
     loadSequenceNumber();
+}
+
+void PWXSymbol::moveInSequence(qint64 position, const QString& actionName)
+{
+    if (!m_sequenceRef || locked())
+        return;
+    setPositionInSequence(position);
+    if (RVUndoManager* undo = undoManager(); undo && !actionName.isEmpty())
+        undo->setActionName(actionName);
+}
+
+void PWXSymbol::moveForwardInSequence(const QString& actionName) { moveInSequence(positionInSequence() + 1, actionName); }
+void PWXSymbol::moveBackwardInSequence(const QString& actionName) { moveInSequence(positionInSequence() - 1, actionName); }
+
+void PWXSymbol::moveToStartOfSequence(const QString& actionName)
+{
+    if (m_sequenceRef)
+        moveInSequence(m_sequenceRef->startingOffset(), actionName);
+}
+
+void PWXSymbol::moveToEndOfSequence(const QString& actionName)
+{
+    if (m_sequenceRef)
+        moveInSequence(m_sequenceRef->maxSequenceNumber(), actionName);
+}
+
+void PWXSymbol::setSequenceKind(int kind)
+{
+    if (!m_sequenceRef || locked())
+        return;
+    m_sequenceRef->setSequenceKind(kind);
+    if (RVUndoManager* undo = undoManager())
+        undo->setActionName(tr("Sequence Type"));
+}
+
+void PWXSymbol::toggleAutoRenumbering()
+{
+    if (m_sequenceRef && !locked())
+        m_sequenceRef->setAutoRenumbers(!m_sequenceRef->autoRenumbers());
+}
+
+void PWXSymbol::insertKeyTable()
+{
+    if (m_sequenceRef)
+        m_sequenceRef->createAndInsertKeyTable();
+}
+
+void PWXSymbol::renumberSequenceAfterAsking()
+{
+    if (!m_sequenceRef || locked())
+        return;
+    pf::Ref<pf::Alert> alert = pf::Alert::legacy(
+        tr("Renumber Symbol Sequence of '%1'?").arg(masterName()), tr("Cancel"), tr("Renumber"), QString(),
+        tr("Symbol sequence number of new symbols with this master will be renumbered from 1. This will eliminate "
+           "any gaps in the sequence."));
+    // The alternate button answers 0.
+    if (alert->runModal() == 0)
+        renumberSequence();
+}
+
+void PWXSymbol::renumberSequence()
+{
+    if (!m_sequenceRef || locked())
+        return;
+    m_sequenceRef->renumber();
+    loadSequenceNumber();
+    if (RVUndoManager* undo = undoManager())
+        undo->setActionName(tr("Renumber Symbols"));
 }
 
 PWXSymbolSequence* PWXSymbol::makeSequencable()

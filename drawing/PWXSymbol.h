@@ -124,6 +124,18 @@ public:
     qint64 priorPositionInSequence() const { return m_priorSequenceIndex; }
     PWXSymbolSequence* makeSequencable();
     void makeUnsequencable();
+    // The sequence commands; each changes nothing without a sequence or while locked.
+    void moveInSequence(qint64 position, const QString& actionName);
+    void moveForwardInSequence(const QString& actionName);
+    void moveBackwardInSequence(const QString& actionName);
+    void moveToStartOfSequence(const QString& actionName);
+    void moveToEndOfSequence(const QString& actionName);
+    void setSequenceKind(int kind);
+    void toggleAutoRenumbering();
+    void insertKeyTable();
+    // Asks first ("Renumber" or "Cancel"), then renumbers.
+    void renumberSequenceAfterAsking();
+    void renumberSequence();
     void setContainer(PWDrawableContainer* container) override;
 
     // Output properties (class operations for mapping data onto instances).

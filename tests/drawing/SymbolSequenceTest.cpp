@@ -2,6 +2,7 @@
 
 #include "drawing/PWXSymbolSequence.h"
 #include "platform/foundation/Markers.h"
+#include "platform/ui/MenuItem.h"
 
 #include <algorithm>
 
@@ -37,7 +38,7 @@ public:
     qint64 startingOffset() const override { return 1; }
     qint64 maxSequenceNumber() const override { return symbols.size(); }
     void moveSymbolAtIndex(qint64 from, qint64 to) override { symbols.move(from, std::clamp<qint64>(to, 0, symbols.size() - 1)); }
-    void renumber() override {}
+    void renumber() override { ++renumbered; }
     bool autoRenumbers() const override { return false; }
     void setAutoRenumbers(bool) override {}
     int sequenceKind() const override { return 0; }
@@ -45,6 +46,7 @@ public:
     void createAndInsertKeyTable() override {}
 
     QList<PWXSymbol*> symbols;
+    int renumbered = 0;
 };
 
 // A layer whose class table answers "sequenceForSymbolMaster:", as an extension would add it.
@@ -90,6 +92,43 @@ TEST_F(SymbolSequence, InstancesOnALayerThatNumbersThemCarryTheirNumber)
     EXPECT_EQ(layer->sequence->symbols, QList<PWXSymbol*>{b.get()});
     // The master's drawable reads the number through its container, the instance.
     EXPECT_EQ(b->metadataObjectForKey(kPWXSequenceNumberKey).toString(), "No. 1");
+}
+
+TEST_F(SymbolSequence, SequenceCommandsMoveTheInstanceAndAreValidatedByPosition)
+{
+    auto drawing = std::make_shared<PWDrawing>();
+    auto layer = std::make_shared<SequencingLayer>();
+    drawing->addLayer(layer);
+    auto master = rectMaster("Post");
+    master->setSequenceable(true);
+    QList<pf::Ref<PWXSymbol>> posts;
+    for (int i = 0; i < 3; ++i) {
+        posts.append(master->symbolWithLocation(QPointF(10 * i, 0)));
+        layer->addObject(posts.last());
+    }
+    auto item = [](const QString& action, int tag = 0) {
+        auto menuItem = pf::MenuItem::make(QStringLiteral("Move"), action);
+        menuItem->setTag(tag);
+        return menuItem;
+    };
+    const pf::Ref<PWXSymbol>& first = posts.first();
+    EXPECT_TRUE(first->validateMenuItem(*item("moveForwardInSequence:")));
+    EXPECT_FALSE(first->validateMenuItem(*item("moveBackwardInSequence:")));
+    first->perform("moveToEndOfSequence:", {pf::toVariant(std::static_pointer_cast<pf::Object>(item("moveToEndOfSequence:")))});
+    EXPECT_EQ(first->positionInSequence(), 3);
+    EXPECT_FALSE(first->validateMenuItem(*item("moveForwardInSequence:")));
+    EXPECT_TRUE(first->validateMenuItem(*item("moveBackwardInSequence:")));
+    first->perform("moveBackwardInSequence:", {QStringLiteral("Back")});
+    EXPECT_EQ(first->positionInSequence(), 2);
+    EXPECT_TRUE(first->validateMenuItem(*item("renumberSequence:")));
+    first->renumberSequence();
+    EXPECT_EQ(layer->sequence->renumbered, 1);
+    first->perform("scaleSymbolWithTagOfSender:", {pf::toVariant(std::static_pointer_cast<pf::Object>(item("s:", 25)))});
+    EXPECT_DOUBLE_EQ(first->scaleFactor(), 2.5);
+    first->setLocked(true);
+    EXPECT_FALSE(first->validateMenuItem(*item("moveBackwardInSequence:")));
+    EXPECT_TRUE(first->validateMenuItem(*item("copySymbolMaster:")));
+    EXPECT_TRUE(first->validateMenuItem(*item("insertKeyTable:")));
 }
 
 TEST_F(SymbolSequence, ALayerThatAnswersNothingGivesNoSequence)
