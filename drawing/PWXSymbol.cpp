@@ -2,6 +2,7 @@
 
 #include "drawing/PWXSymbolMaster.h"
 #include "drawing/PWXSymbolSequence.h"
+#include "frameworks/penwork/archiving/PWStylePasteboard.h"
 #include "frameworks/penwork/drawables/PWKnob.h"
 #include "frameworks/penwork/drawables/PWShapeGroup.h"
 #include "frameworks/penwork/layers/PWObjectOwnerLayer.h"
@@ -612,12 +613,19 @@ bool PWXSymbol::performDragOperation(const pf::Pasteboard& pasteboard, const QPo
         asUndoStep(undoManager(), tr("Drop Symbol Master"), [&] { setMaster(master); });
         return m_master == master;
     }
-    if (pasteboard.types().contains(pf::NSPasteboardTypeColor) && !m_useLocalStyle) {
-        // The master's style is shared by every instance: the colour goes to a local copy.
+    const QStringList types = pasteboard.types();
+    const bool styleDrop = types.contains(kPWStylePasteboardType) || types.contains(kPWStyleKeyPasteboardType);
+    if ((styleDrop || types.contains(pf::NSPasteboardTypeColor)) && !m_useLocalStyle) {
+        // The master's style is shared by every instance: what is dropped goes to a local copy.
         if (!m_master || m_master->isGroupObject() || !m_master->style())
             return false;
+        if (styleDrop) {
+            QVariant value = pf::toVariant(PWStylePasteboard::styleFromPasteboard(pasteboard));
+            if (value.isNull() || !validateStyle(&value, nullptr))
+                return false;
+        }
         bool done = false;
-        asUndoStep(undoManager(), tr("Set Fill Colour"), [&] {
+        asUndoStep(undoManager(), styleDrop ? tr("Apply Style") : tr("Set Fill Colour"), [&] {
             setUsesLocalStyle(true);
             done = m_useLocalStyle && PWDrawableObject::performDragOperation(pasteboard, point);
         });

@@ -267,6 +267,26 @@ TEST_F(SymbolInstance, AColourDropRecoloursOnlyThatInstance)
     EXPECT_EQ(fillOf(dropped->style()), QColor(Qt::green));
 }
 
+TEST_F(SymbolInstance, AStyleDropGivesTheInstanceALocalStyleAsOneStep)
+{
+    SymbolDrawing d;
+    auto master = rectMaster("Tree");
+    auto symbol = d.place(master, QPointF(50, 50));
+    auto dropped = std::make_shared<PWStyle>();
+    dropped->setFillColour(pf::Color(QColor(Qt::yellow)));
+    auto pasteboard = pf::Pasteboard::withName("symbol-style-drop");
+    pasteboard->clearContents();
+    PWStylePasteboard::copyToPasteboard(dropped, *pasteboard);
+    EXPECT_TRUE(symbol->performDragOperation(*pasteboard, QPointF(50, 50)));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(symbol->usesLocalStyle());
+    EXPECT_EQ(fillOf(symbol->style()), QColor(Qt::yellow));
+    EXPECT_EQ(fillOf(master->style()), QColor(Qt::green));
+    EXPECT_EQ(d.undo().undoActionName(), "Apply Style");
+    d.undo().undo();
+    EXPECT_FALSE(symbol->usesLocalStyle());
+}
+
 TEST_F(SymbolInstance, ALockedInstanceRefusesDropsAndEdits)
 {
     auto master = rectMaster("Tree");
