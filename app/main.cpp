@@ -1,5 +1,7 @@
 #include "app/CVLDearchivingHelper.h"
 #include "app/RVCartavelDocument.h"
+#include "drawing/VNQLDrawingExtensions.h"
+#include "drawing/VNQLDrawingTools.h"
 #include "drawing/PWXSymbolManager.h"
 #include "drawing/PWXSymbolMaster.h"
 #include "drawing/PWXSymbolTool.h"
@@ -38,12 +40,14 @@ public:
         m_documents = std::make_shared<pf::DocumentController>();
         RVCartavelDocument::registerDocumentTypes(*m_documents);
         PWDrawing::setDearchivingHelperClass(CVLDearchivingHelper::staticClass().name());
+        VNQLDrawingExtensions::install();
+        VNQLDrawingTools::registerTools();
+        PWDrawingTool::registerDrawingTool(std::make_shared<PWXSymbolTool>(PWXSymbolMaster::defaultSymbolMaster()),
+                                           PWXSymbolTool::kToolName);
     }
 
     void applicationDidFinishLaunching(const pf::Notification&) override
     {
-        PWDrawingTool::registerDrawingTool(std::make_shared<PWXSymbolTool>(PWXSymbolMaster::defaultSymbolMaster()),
-                                           PWXSymbolTool::kToolName);
         if (!m_documents->documents().isEmpty())
             return;
         auto* window = new QMainWindow;

@@ -297,7 +297,8 @@ void PWXCuttingAndEmbankmentRasterizer::initWithCoder(pf::KeyedUnarchiver& coder
 {
     PWPathDecorator::initWithCoder(coder);
     const pf::Ref<pf::Color> colour = coder.decodeObjectOfClass<pf::Color>(kColourArchiveKey);
-    m_colour = colour ? *colour : pf::Color();
+    // Older archives carry no colour: their motifs were black, the renderer's own default.
+    m_colour = colour ? *colour : pf::Color::black();
     m_kind = coder.decodeInt32(kKindArchiveKey);
     const double spacing = coder.decodeDouble(kRelSpacingArchiveKey);
     m_spacingProportion = std::isfinite(spacing) ? spacing : 1.0;

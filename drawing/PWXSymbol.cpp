@@ -655,7 +655,7 @@ bool PWXSymbol::populateContextualMenu(pf::Menu& menu, const QPointF&)
     return true;
 }
 
-bool PWXSymbol::validateMenuItem(pf::UserInterfaceItem& item) const
+bool PWXSymbol::validateMenuItem(pf::MenuItem& item)
 {
     const QString action = item.action();
     const bool sequenceable = m_master && m_master->sequenceable();

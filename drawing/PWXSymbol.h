@@ -104,7 +104,7 @@ public:
 
     // Commands -------------------------------------------------------------------------------
     bool populateContextualMenu(pf::Menu& menu, const QPointF& point) override;
-    bool validateMenuItem(pf::UserInterfaceItem& item) const;
+    bool validateMenuItem(pf::MenuItem& item) override;
     // The drawable that replaced the instance, or null when nothing happened.
     pf::Ref<PWDrawableObject> detachSymbol();
     bool pickUpSymbol(bool keepInstance);

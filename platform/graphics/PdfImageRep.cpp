@@ -46,6 +46,7 @@ std::shared_ptr<PdfImageRep> PdfImageRep::fromData(const QByteArray& data, Error
     }
     // Transparent where the page draws nothing, as an image should be.
     document->setPaperColor(Qt::transparent);
+    document->setRenderHint(Poppler::Document::IgnorePaperColor);
     document->setRenderHint(Poppler::Document::Antialiasing);
     document->setRenderHint(Poppler::Document::TextAntialiasing);
     return std::shared_ptr<PdfImageRep>(new PdfImageRep(size, data, std::move(document)));

@@ -83,6 +83,11 @@ bool FieldEditor::beginEditing(QWidget* host, const QRect& qtRect, const QString
 
 bool FieldEditor::endEditing(TextMovement movement)
 {
+    return end(movement, true);
+}
+
+bool FieldEditor::end(TextMovement movement, bool refocusHost)
+{
     if (!m_editing)
         return true;
     if (m_ending)
@@ -95,7 +100,7 @@ bool FieldEditor::endEditing(TextMovement movement)
         m_ending = false;
         return false;
     }
-    finish();
+    finish(refocusHost);
     NotificationCenter::defaultCenter().post(NSTextDidEndEditingNotification, this, {{NSTextMovement, int(movement)}});
     if (delegate)
         delegate->textDidEndEditing(*this, movement);
@@ -106,26 +111,32 @@ bool FieldEditor::endEditing(TextMovement movement)
 void FieldEditor::abortEditing()
 {
     if (m_editing)
-        finish();
+        finish(false);
 }
 
-void FieldEditor::finish()
+void FieldEditor::finish(bool refocusHost)
 {
     m_editing = false;
     m_delegate = nullptr;
     m_delegateLiveness.reset();
     m_delegateIsReflective = false;
-    const bool hadFocus = hasFocus();
+    const bool hadFocus = window()->focusWidget() == this;
     QWidget* host = parentWidget();
+    if (host && host->focusProxy() == this)
+        host->setFocusProxy(nullptr);
+    // Let go of the focus first: hiding a focused widget would hand it to the next one.
+    if (hadFocus)
+        clearFocus();
     hide();
     // Back to the host, which stays first responder after a Return as the platform's field does.
-    if (hadFocus && host && host->focusPolicy() != Qt::NoFocus && host->isVisible())
+    if (refocusHost && hadFocus && host && host->focusPolicy() != Qt::NoFocus && host->isVisible())
         host->setFocus(Qt::OtherFocusReason);
 }
 
 bool FieldEditor::resignFirstResponder()
 {
-    return endEditing(TextMovement::Other);
+    // The focus goes where the caller sends it, not back to the field.
+    return end(TextMovement::Other, false);
 }
 
 void FieldEditor::textWasEdited()
@@ -144,6 +155,19 @@ void FieldEditor::textWasEdited()
     NotificationCenter::defaultCenter().post(NSTextDidChangeNotification, this);
     if (delegate && m_editing)
         delegate->textDidChange(*this);
+}
+
+bool FieldEditor::event(QEvent* event)
+{
+    // Tab would otherwise move the focus before the editor sees it as a way of ending.
+    if (event->type() == QEvent::KeyPress && m_editing) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+            keyPressEvent(key);
+            return true;
+        }
+    }
+    return QLineEdit::event(event);
 }
 
 void FieldEditor::keyPressEvent(QKeyEvent* event)
@@ -192,7 +216,7 @@ void FieldEditor::focusOutEvent(QFocusEvent* event)
     QLineEdit::focusOutEvent(event);
     // A context menu of the editor itself takes the focus only for a moment.
     if (m_editing && event->reason() != Qt::PopupFocusReason)
-        endEditing(TextMovement::Other);
+        end(TextMovement::Other, false);
 }
 
 } // namespace pf

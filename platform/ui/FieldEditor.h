@@ -69,7 +69,8 @@ public:
     // already going on elsewhere ends first. False when that refused to end or the delegate
     // does not want to begin.
     bool beginEditing(QWidget* host, const QRect& qtRect, const QString& text, FieldEditorDelegate* delegate);
-    // Ends editing with the movement; false, leaving it editing, when the delegate refuses.
+    // Ends editing with the movement, the field keeping the keyboard; false, leaving it
+    // editing, when the delegate refuses.
     bool endEditing(TextMovement movement = TextMovement::Other);
     // Ends without asking the delegate whether it may, and without telling it.
     void abortEditing();
@@ -78,12 +79,14 @@ public:
     bool resignFirstResponder() override;
 
 protected:
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void textWasEdited();
-    void finish();
+    bool end(TextMovement movement, bool refocusHost);
+    void finish(bool refocusHost);
 
     FieldEditorDelegate* m_delegate = nullptr;
     std::weak_ptr<void> m_delegateLiveness;

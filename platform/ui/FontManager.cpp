@@ -1,5 +1,7 @@
 #include "platform/ui/FontManager.h"
 
+#include <QCoreApplication>
+
 #include "platform/foundation/Exception.h"
 #include "platform/ui/FontPanel.h"
 
@@ -68,7 +70,10 @@ FontManager::FontManager()
 
 FontManager::~FontManager()
 {
-    delete m_panel.data();
+    // The shared manager dies with the program's statics, after the application object; a
+    // window cannot be deleted then, and the process is ending anyway.
+    if (QCoreApplication::instance())
+        delete m_panel.data();
 }
 
 void FontManager::setFontManagerFactory(const Class& cls)

@@ -15,7 +15,12 @@ OutlineView::OutlineView(QWidget* parent) : TableView(parent)
     outlineStyleChanged();
 }
 
-OutlineView::~OutlineView() = default;
+OutlineView::~OutlineView()
+{
+    prepareForDestruction();
+    m_outlineDataSource = nullptr;
+    m_outlineDelegate = nullptr;
+}
 
 void OutlineView::setDataSource(OutlineViewDataSource* dataSource)
 {
@@ -193,60 +198,24 @@ void OutlineView::reloadItem(const QVariant& item, bool reloadChildren)
     }
 }
 
-void OutlineView::reloadChildrenOf(TableRowTree::Node* node)
-{
-    const QVariantList selected = selectedItems();
-    willReloadChildren(node);
-    TableTreeWidget* widget = rowWidget();
-    if (widget)
-        widget->itemModel().beginReset();
-    rowTree().reloadChildren(node);
-    if (widget)
-        widget->itemModel().endReset();
-    rowsChanged(selected);
-}
-
 void OutlineView::reloadData()
 {
     TableView::reloadData();
 }
 
-void OutlineView::insertItemsAtIndexes(const IndexSet&, const QVariant& parent)
+void OutlineView::insertItemsAtIndexes(const IndexSet& indexes, const QVariant& parent)
 {
-    if (TableRowTree::Node* node = rowTree().findNode(parent))
-        reloadChildrenOf(node);
+    insertChildren(rowTree().findNode(parent), indexes);
 }
 
-void OutlineView::removeItemsAtIndexes(const IndexSet&, const QVariant& parent)
+void OutlineView::removeItemsAtIndexes(const IndexSet& indexes, const QVariant& parent)
 {
-    if (TableRowTree::Node* node = rowTree().findNode(parent))
-        reloadChildrenOf(node);
+    removeChildren(rowTree().findNode(parent), indexes);
 }
 
-void OutlineView::moveItemAtIndex(int, const QVariant& oldParent, int, const QVariant& newParent)
+void OutlineView::moveItemAtIndex(int from, const QVariant& oldParent, int to, const QVariant& newParent)
 {
-    TableRowTree::Node* from = rowTree().findNode(oldParent);
-    TableRowTree::Node* to = rowTree().findNode(newParent);
-    // One of the parents may hold the other: reloading the outer one covers both.
-    for (TableRowTree::Node* n = to; n && from; n = n->parent) {
-        if (n == from) {
-            to = nullptr;
-            break;
-        }
-    }
-    for (TableRowTree::Node* n = from; n && to; n = n->parent) {
-        if (n == to) {
-            from = nullptr;
-            break;
-        }
-    }
-    if (from)
-        reloadChildrenOf(from);
-    if (to && to != from) {
-        // Reloading `from` may have replaced the node of the destination.
-        if (TableRowTree::Node* fresh = rowTree().findNode(newParent))
-            reloadChildrenOf(fresh);
-    }
+    moveChild(rowTree().findNode(oldParent), from, rowTree().findNode(newParent), to);
 }
 
 // --- Autosave
@@ -396,10 +365,21 @@ void OutlineView::dataSourceSetValue(const QVariant& value, TableColumn* column,
         m_outlineDataSource->setObjectValue(*this, value, column, itemAtRow(row));
 }
 
-void OutlineView::delegateWillDisplayCell(QStyleOptionViewItem& cell, TableColumn* column, int row)
+void OutlineView::delegateWillDisplayCell(Cell& cell, TableColumn* column, int row)
 {
     if (m_outlineDelegate)
         m_outlineDelegate->willDisplayCell(*this, cell, column, itemAtRow(row));
+}
+
+Ref<Cell> OutlineView::delegateDataCell(TableColumn* column, int row)
+{
+    return m_outlineDelegate ? m_outlineDelegate->dataCellForTableColumn(*this, column, itemAtRow(row)) : nullptr;
+}
+
+QString OutlineView::delegateToolTip(Cell& cell, QRectF& rect, TableColumn* column, int row, QPointF point)
+{
+    return m_outlineDelegate ? m_outlineDelegate->toolTipForCell(*this, cell, rect, column, itemAtRow(row), point)
+                             : QString();
 }
 
 View* OutlineView::delegateViewForColumn(TableColumn* column, int row)

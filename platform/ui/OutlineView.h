@@ -69,12 +69,15 @@ public:
     void rowWidgetToggledExpansion(TableRowTree::Node* node, bool expanded) override;
 
 protected:
+    bool itemsAreChildIndexes() const override { return false; }
     int numberOfChildren(const QVariant& item) override;
     QVariant childOfItem(int index, const QVariant& item) override;
 
     QVariant dataSourceValue(TableColumn* column, int row) override;
     void dataSourceSetValue(const QVariant& value, TableColumn* column, int row) override;
-    void delegateWillDisplayCell(QStyleOptionViewItem& cell, TableColumn* column, int row) override;
+    void delegateWillDisplayCell(Cell& cell, TableColumn* column, int row) override;
+    Ref<Cell> delegateDataCell(TableColumn* column, int row) override;
+    QString delegateToolTip(Cell& cell, QRectF& rect, TableColumn* column, int row, QPointF point) override;
     View* delegateViewForColumn(TableColumn* column, int row) override;
     TableRowView* delegateRowView(int row) override;
     bool delegateShouldSelect(int row) override;
@@ -92,7 +95,6 @@ protected:
 private:
     void setNodeExpanded(TableRowTree::Node* node, bool expanded, bool recursive);
     void setSubtreeExpanded(TableRowTree::Node* node, bool expanded, bool recursive, QVariantList& changed);
-    void reloadChildrenOf(TableRowTree::Node* node);
     void saveExpandedItems();
     void restoreExpandedItems();
     // The row a drop between children is shown above.

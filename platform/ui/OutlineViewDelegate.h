@@ -1,13 +1,15 @@
 #pragma once
 
 #include "platform/foundation/IndexSet.h"
+#include "platform/foundation/Object.h"
 
+#include <QPointF>
+#include <QRectF>
 #include <QVariant>
-
-class QStyleOptionViewItem;
 
 namespace pf {
 
+class Cell;
 class OutlineView;
 class TableColumn;
 class TableRowView;
@@ -18,7 +20,17 @@ class OutlineViewDelegate {
 public:
     virtual ~OutlineViewDelegate() = default;
 
-    virtual void willDisplayCell(OutlineView& outline, QStyleOptionViewItem& cell, TableColumn* column, const QVariant& item) {}
+    // As the table delegate's, by item.
+    virtual void willDisplayCell(OutlineView& outline, Cell& cell, TableColumn* column, const QVariant& item) {}
+    virtual Ref<Cell> dataCellForTableColumn(OutlineView& outline, TableColumn* column, const QVariant& item)
+    {
+        return nullptr;
+    }
+    virtual QString toolTipForCell(OutlineView& outline, Cell& cell, QRectF& rect, TableColumn* column,
+                                   const QVariant& item, QPointF mouseLocation)
+    {
+        return {};
+    }
     virtual View* viewForTableColumn(OutlineView& outline, TableColumn* column, const QVariant& item) { return nullptr; }
     virtual TableRowView* rowViewForItem(OutlineView& outline, const QVariant& item) { return nullptr; }
 

@@ -13,7 +13,14 @@ PF_DEFINE_CLASS_NAMED(pf::TableColumn, pf::Object, "pf::TableColumn")
 
 namespace pf {
 
-TableColumn::TableColumn(QString identifier) : m_identifier(std::move(identifier)) {}
+TableColumn::TableColumn(QString identifier)
+    : m_identifier(std::move(identifier))
+    , m_headerCell(std::make_shared<TableHeaderCell>())
+    , m_dataCell(std::make_shared<TextFieldCell>())
+{
+    m_dataCell->setEditable(true);
+    m_dataCell->setLineBreakMode(LineBreakMode::TruncatingTail);
+}
 
 Ref<TableColumn> TableColumn::make(const QString& identifier)
 {
@@ -22,8 +29,33 @@ Ref<TableColumn> TableColumn::make(const QString& identifier)
 
 void TableColumn::setTitle(const QString& title)
 {
-    m_title = title;
+    m_headerCell->setStringValue(title);
     changed();
+}
+
+void TableColumn::setHeaderCell(const Ref<TableHeaderCell>& cell)
+{
+    if (!cell)
+        return;
+    m_headerCell = cell;
+    changed();
+}
+
+void TableColumn::setDataCell(const Ref<Cell>& cell)
+{
+    if (!cell)
+        return;
+    m_dataCell = cell;
+    changed();
+}
+
+Ref<Cell> TableColumn::dataCellForRow(int row) const
+{
+    if (m_tableView) {
+        if (Ref<Cell> cell = m_tableView->delegateDataCell(const_cast<TableColumn*>(this), row))
+            return cell;
+    }
+    return m_dataCell;
 }
 
 void TableColumn::setHeaderToolTip(const QString& toolTip)

@@ -2,6 +2,8 @@
 
 #include "platform/foundation/Object.h"
 #include "platform/foundation/SortDescriptor.h"
+#include "platform/ui/Cell.h"
+#include "platform/ui/TableHeaderCell.h"
 
 #include <QPointer>
 #include <QString>
@@ -13,8 +15,10 @@ namespace pf {
 class TableView;
 
 // One column of a table or outline: the identifier data sources and delegates know it by,
-// the header title, the sort descriptor a click on the header starts from, whether its cells
-// may be edited in place, and its width.
+// the header cell with the title, the data cell that draws and edits its values, the sort
+// descriptor a click on the header starts from, whether its cells may be edited in place,
+// and its width. The data cell is a prototype: every row is drawn, edited and clicked with
+// a copy of it, prepared for that row.
 class TableColumn : public Object {
     PF_CLASS(TableColumn)
 public:
@@ -24,8 +28,20 @@ public:
     QString identifier() const { return m_identifier; }
     void setIdentifier(const QString& identifier) { m_identifier = identifier; }
 
-    QString title() const { return m_title; }
+    // The header cell's text.
+    QString title() const { return m_headerCell->stringValue(); }
     void setTitle(const QString& title);
+    TableHeaderCell* headerCell() const { return m_headerCell.get(); }
+    // A null cell is refused.
+    void setHeaderCell(const Ref<TableHeaderCell>& cell);
+
+    // A text cell unless set otherwise.
+    Cell* dataCell() const { return m_dataCell.get(); }
+    const Ref<Cell>& dataCellRef() const { return m_dataCell; }
+    // A null cell is refused.
+    void setDataCell(const Ref<Cell>& cell);
+    // The cell for `row`: the table's delegate may answer one of its own, else the data cell.
+    Ref<Cell> dataCellForRow(int row) const;
     QString headerToolTip() const { return m_headerToolTip; }
     void setHeaderToolTip(const QString& toolTip);
 
@@ -55,7 +71,8 @@ private:
     void changed();
 
     QString m_identifier;
-    QString m_title;
+    Ref<TableHeaderCell> m_headerCell;
+    Ref<Cell> m_dataCell;
     QString m_headerToolTip;
     std::optional<SortDescriptor> m_sortPrototype;
     bool m_editable = true;

@@ -1,7 +1,15 @@
 #include "platform/ui/TableItemDelegate.h"
 
+#include "platform/graphics/GraphicsContext.h"
+#include "platform/graphics/SystemColor.h"
 #include "platform/ui/TableItemModel.h"
+#include "platform/ui/TableTreeWidget.h"
 #include "platform/ui/TableView.h"
+#include "platform/ui/TextFieldCell.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QScrollBar>
 
 namespace pf {
 
@@ -10,24 +18,44 @@ TableItemDelegate::TableItemDelegate(TableView& table, TableItemModel& model, QO
 {
 }
 
-void TableItemDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const
+void TableItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
-    QStyledItemDelegate::initStyleOption(option, index);
     const int row = m_model.rowForIndex(index);
-    if (row >= 0)
-        m_table.prepareCellForDisplay(*option, index.column(), row);
+    const int column = index.column();
+    QStyleOptionViewItem background(option);
+    background.features = QStyleOptionViewItem::None;
+    QStyle* style = option.widget ? option.widget->style() : QApplication::style();
+    style->drawPrimitive(QStyle::PE_PanelItemViewItem, &background, painter, option.widget);
+    Ref<Cell> cell = row >= 0 ? m_table.cellForDrawing(column, row) : nullptr;
+    if (!cell)
+        return;
+    // Text in a selected row reads on the highlight unless the delegate chose a colour.
+    auto* textCell = dynamic_cast<TextFieldCell*>(cell.get());
+    if (textCell && m_table.isRowSelected(row) && !textCell->textColor().isValid())
+        textCell->setTextColor(Color(option.palette.color(QPalette::HighlightedText)));
+    // The cell draws in the table's coordinates; the viewport shows them scrolled.
+    const TableTreeWidget* widget = m_table.rowWidget();
+    const QPointF scroll = widget ? QPointF(widget->horizontalScrollBar()->value(), widget->verticalScrollBar()->value())
+                                  : QPointF();
+    painter->save();
+    painter->setClipRect(option.rect, Qt::IntersectClip);
+    painter->translate(-scroll);
+    {
+        GraphicsContext context(*painter, true);
+        cell->drawWithFrame(QRectF(option.rect).translated(scroll), &m_table);
+    }
+    painter->restore();
 }
 
-QWidget* TableItemDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const
+QSize TableItemDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex& index) const
 {
-    m_table.noteEditing(index.column(), m_model.rowForIndex(index));
-    return QStyledItemDelegate::createEditor(parent, option, index);
+    const int row = m_model.rowForIndex(index);
+    return QSize(1, row >= 0 ? qRound(m_table.heightOfRow(row)) : 0);
 }
 
-void TableItemDelegate::destroyEditor(QWidget* editor, const QModelIndex& index) const
+QWidget* TableItemDelegate::createEditor(QWidget*, const QStyleOptionViewItem&, const QModelIndex&) const
 {
-    m_table.noteEditing(-1, -1);
-    QStyledItemDelegate::destroyEditor(editor, index);
+    return nullptr;
 }
 
 } // namespace pf

@@ -34,6 +34,11 @@ public:
 
     void beginReset() { beginResetModel(); }
     void endReset() { endResetModel(); }
+    // One child inserted at or removed from `row` of `parent`.
+    void beginInsert(const QModelIndex& parent, int row) { beginInsertRows(parent, row, row); }
+    void endInsert() { endInsertRows(); }
+    void beginRemove(const QModelIndex& parent, int row) { beginRemoveRows(parent, row, row); }
+    void endRemove() { endRemoveRows(); }
     void resetAll();
     void cellChanged(int row, int column);
     void columnChanged(int column);

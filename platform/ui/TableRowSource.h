@@ -12,6 +12,9 @@ public:
     virtual int numberOfChildren(const QVariant& item) = 0;
     virtual QVariant childOfItem(int index, const QVariant& item) = 0;
     virtual bool isExpandable(const QVariant& item) = 0;
+    // True when an item is its own index among its siblings (a table's rows), so moving
+    // rows renumbers them.
+    virtual bool itemsAreChildIndexes() const { return false; }
 };
 
 } // namespace pf

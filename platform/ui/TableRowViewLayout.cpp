@@ -1,11 +1,12 @@
 #include "platform/ui/TableRowViewLayout.h"
 
+#include "platform/ui/AnimationContext.h"
+#include "platform/ui/Animator.h"
 #include "platform/ui/TableCellView.h"
 #include "platform/ui/TableRowView.h"
 #include "platform/ui/TableView.h"
 
 #include <QScrollBar>
-#include <QVariantAnimation>
 
 #include <algorithm>
 
@@ -13,7 +14,16 @@ namespace pf {
 
 namespace {
 
-constexpr int kSlideMilliseconds = 200;
+constexpr double kSlideSeconds = 0.2;
+
+// Runs `changes` through the animator over the open group's time, or a group of the slide's.
+void animateRows(const std::function<void()>& changes, std::function<void()> completion = {})
+{
+    if (AnimationContext* group = AnimationContext::current())
+        AnimationContext::runAnimationGroup(group->duration(), changes, std::move(completion));
+    else
+        AnimationContext::runAnimationGroup(kSlideSeconds, changes, std::move(completion));
+}
 
 } // namespace
 
@@ -120,17 +130,41 @@ void TableRowViewLayout::place(Shown& shown, int row, bool animate)
             cell->setFrame(QRectF(frame.x(), 0, frame.width(), target.height()));
         }
     }
+    const bool moving = Animator::isAnimating(view, QStringLiteral("frameOrigin"))
+        || Animator::isAnimating(view, QStringLiteral("frameSize"));
     if (!animate || view->frame() == target) {
-        view->setFrame(target);
+        if (moving) // a slide still under way ends where the row is now
+            AnimationContext::runAnimationGroup(0, [&] { view->animator().setFrame(target); });
+        else
+            view->setFrame(target);
         return;
     }
-    auto* slide = new QVariantAnimation(view);
-    slide->setDuration(kSlideMilliseconds);
-    slide->setStartValue(view->frame());
-    slide->setEndValue(target);
-    QObject::connect(slide, &QVariantAnimation::valueChanged, view,
-                     [view](const QVariant& frame) { view->setFrame(frame.toRectF()); });
-    slide->start(QAbstractAnimation::DeleteWhenStopped);
+    animateRows([&] { view->animator().setFrame(target); });
+}
+
+void TableRowViewLayout::fadeOut(Shown& shown)
+{
+    QPointer<TableRowView> view = shown.view;
+    shown.cells.clear();
+    if (!view)
+        return;
+    animateRows([&] { view->animator().setAlphaValue(0); },
+                [view] {
+                    if (view)
+                        view->deleteLater();
+                });
+}
+
+void TableRowViewLayout::dropDetachedRows(bool fade)
+{
+    for (auto it = m_shown.begin(); it != m_shown.end();) {
+        if (m_table.rowTree().isAttached(it->first)) {
+            ++it;
+            continue;
+        }
+        fade ? fadeOut(it->second) : recycle(it->second);
+        it = m_shown.erase(it);
+    }
 }
 
 void TableRowViewLayout::recycleCell(View* cell)

@@ -21,7 +21,9 @@ class View;
 
 // The rows of a view-based table: a row view with its cell views for each row in sight,
 // placed at the row's rectangle in the table. Rows that scroll out of sight give their cell
-// views back for reuse by identifier; rows that move slide to their new place.
+// views back for reuse by identifier; rows that move or change height slide to their new
+// frame through the animator (over the open animation group's time, else 0.2 s), and rows
+// removed from the tree fade out.
 class TableRowViewLayout {
 public:
     explicit TableRowViewLayout(TableView& table);
@@ -35,6 +37,9 @@ public:
     void reloadAll();
     // Before the node's children are asked again.
     void dropRowsUnder(TableRowTree::Node* node);
+    // After a splice, before the removed nodes are freed: rows of nodes no longer in the tree
+    // go, fading out when `fade` (their cells go with them) or at once.
+    void dropDetachedRows(bool fade);
     void reloadCells(const IndexSet& rows, const IndexSet& columns);
 
     TableRowView* rowView(int row, bool makeIfNecessary);
@@ -61,6 +66,7 @@ private:
     Shown& make(TableRowTree::Node* node, int row);
     void fillCell(Shown& shown, int column, int row);
     void recycle(Shown& shown);
+    void fadeOut(Shown& shown);
     void recycleCell(View* cell);
     void place(Shown& shown, int row, bool animate);
     void updateScrollBar();

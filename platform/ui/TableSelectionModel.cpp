@@ -18,18 +18,22 @@ void TableSelectionModel::select(const QItemSelection& selection, QItemSelection
     }
     if (command == NoUpdate)
         return;
-    IndexSet rows = (command & Clear) ? IndexSet() : m_table.selectedRowIndexes();
+    // The widget hands over the cells of the clicked column only, or of every column: each
+    // row counts once either way.
+    IndexSet touched;
     for (const QModelIndex& index : selection.indexes()) {
-        const int row = m_model.rowForIndex(index);
-        if (row < 0 || index.column() != 0)
-            continue;
+        if (const int row = m_model.rowForIndex(index); row >= 0)
+            touched.add(row);
+    }
+    IndexSet rows = (command & Clear) ? IndexSet() : m_table.selectedRowIndexes();
+    touched.forEach([&](qint64 row) {
         if (command & Toggle)
             rows.contains(row) ? rows.remove(row) : rows.add(row);
         else if (command & Deselect)
             rows.remove(row);
         else if (command & Select)
             rows.add(row);
-    }
+    });
     m_table.proposeSelection(rows);
 }
 

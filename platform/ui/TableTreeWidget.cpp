@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QToolTip>
 
 namespace pf {
 
@@ -36,17 +37,11 @@ TableTreeWidget::TableTreeWidget(TableView& table)
     viewport()->setAcceptDrops(false);
     applyOutlineStyle(-1, 0);
 
-    header()->setStretchLastSection(true);
-    header()->setSectionsClickable(true);
+    // The table sets every width itself, the last column's included.
+    header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
-    connect(header(), &QHeaderView::sectionClicked, this, [this](int section) {
-        if (section >= 0 && section < m_table.numberOfColumns())
-            m_table.sortByColumn(m_table.tableColumns()[section].get());
-    });
-    connect(header(), &QHeaderView::sectionResized, this, [this](int section, int, int size) {
-        if (section >= 0 && section < m_table.numberOfColumns())
-            m_table.tableColumns()[section]->setWidth(size);
-    });
+    header()->setMinimumSectionSize(0);
+    header()->hide();
     connect(this, &QTreeView::expanded, this, [this](const QModelIndex& index) { expansionToggled(index, true); });
     connect(this, &QTreeView::collapsed, this, [this](const QModelIndex& index) { expansionToggled(index, false); });
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { m_table.rowWidgetScrolled(); });
@@ -104,13 +99,14 @@ void TableTreeWidget::showSelection()
     m_selection->showTableSelection();
 }
 
-void TableTreeWidget::editCell(int row, int column)
+bool TableTreeWidget::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
 {
-    const QModelIndex index = m_model->indexForRow(row, column);
-    if (!index.isValid())
-        return;
-    m_selection->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
-    edit(index);
+    const int row = m_model->rowForIndex(index);
+    if (row < 0 || !(trigger & editTriggers()) || !m_table.isCellEditable(index.column(), row))
+        return false;
+    std::optional<Event> pfEvent = event ? Event::fromQt(event, viewport()) : std::nullopt;
+    m_table.editColumn(index.column(), row, false, pfEvent ? &*pfEvent : nullptr);
+    return m_table.editedRow() == row;
 }
 
 void TableTreeWidget::noteClick(const QMouseEvent* event)
@@ -133,7 +129,55 @@ void TableTreeWidget::mousePressEvent(QMouseEvent* event)
         event->accept();
         return;
     }
+    // A check box (or any cell that tracks clicks) takes the press in any row.
+    if (!onDisclosure && event->button() == Qt::LeftButton
+        && m_table.trackCellMouseDown(m_table.tablePointFromRowWidget(event->position()))) {
+        event->accept();
+        return;
+    }
     QTreeView::mousePressEvent(event);
+}
+
+void TableTreeWidget::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_table.isTrackingCell()) {
+        m_table.trackCellMouseDragged(m_table.tablePointFromRowWidget(event->position()));
+        event->accept();
+        return;
+    }
+    QTreeView::mouseMoveEvent(event);
+}
+
+void TableTreeWidget::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (m_table.isTrackingCell()) {
+        m_table.trackCellMouseUp(m_table.tablePointFromRowWidget(event->position()));
+        event->accept();
+        return;
+    }
+    QTreeView::mouseReleaseEvent(event);
+}
+
+bool TableTreeWidget::viewportEvent(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::ToolTip: {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QString text = m_table.toolTipForCellAt(m_table.tablePointFromRowWidget(QPointF(help->pos())));
+        if (text.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), text, viewport());
+        return true;
+    }
+    case QEvent::Resize: {
+        const bool handled = QTreeView::viewportEvent(event);
+        m_table.rowWidgetResized();
+        return handled;
+    }
+    default:
+        return QTreeView::viewportEvent(event);
+    }
 }
 
 void TableTreeWidget::mouseDoubleClickEvent(QMouseEvent* event)

@@ -11,8 +11,9 @@ class TableSelectionModel;
 class TableView;
 
 // The widget that shows a cell-based table's rows: a QTreeView over the table's item model
-// that leaves selection, expansion, context clicks, double clicks, drags and drops to the
-// table, and draws the table's drop target.
+// that leaves selection, expansion, editing, presses on cells that track clicks, context
+// clicks, double clicks, tool tips, drags and drops to the table, and draws the table's drop
+// target. Its own header stays hidden: the table's header view shows the headers.
 class TableTreeWidget : public QTreeView {
     Q_OBJECT
 public:
@@ -22,14 +23,18 @@ public:
     // Matches the widget's expanded rows to the table's.
     void applyExpansion();
     void showSelection();
-    void editCell(int row, int column);
     // Tree decoration for outlines, none for tables.
     void applyOutlineStyle(int outlineColumn, double indentation);
     void applyHighlightStyle();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+    // Qt's edit triggers open the table's field editor instead of an item editor.
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void startDrag(Qt::DropActions supportedActions) override;
     void paintEvent(QPaintEvent* event) override;
 

@@ -1,9 +1,16 @@
 #include "platform/ui/TableView.h"
 
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/graphics/Image.h"
+#include "platform/ui/ActionCell.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/ButtonCell.h"
+#include "platform/ui/FieldEditor.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/Pasteboard.h"
+#include "platform/ui/TableCellEditor.h"
+#include "platform/ui/TableCellTracker.h"
+#include "platform/ui/TableHeaderView.h"
 #include "platform/ui/TableItemModel.h"
 #include "platform/ui/TableRowView.h"
 #include "platform/ui/TableRowViewLayout.h"
@@ -13,7 +20,6 @@
 #include <QCursor>
 #include <QHeaderView>
 #include <QScrollBar>
-#include <QStyleOptionViewItem>
 
 #include <algorithm>
 #include <cmath>
@@ -31,14 +37,31 @@ const char* const kIdentifierProperty = "pfUserInterfaceIdentifier";
 TableView::TableView(QWidget* parent) : View(parent), m_tree(std::make_unique<TableRowTree>(static_cast<TableRowSource&>(*this)))
 {
     setFocusPolicy(Qt::StrongFocus);
+    m_headerView = new TableHeaderView(QRectF(0, 0, 100, TableHeaderView::kDefaultHeight));
+    addSubview(m_headerView);
+    m_headerView->setTableView(this);
     buildBody();
 }
 
 TableView::~TableView()
 {
+    prepareForDestruction();
     // Row views and the model ask the table for rows while they go.
     m_rowViews.reset();
     delete m_treeWidget;
+    m_treeWidget = nullptr;
+}
+
+void TableView::prepareForDestruction()
+{
+    if (m_destroying)
+        return;
+    m_destroying = true;
+    // The data source and delegate may already be gone: nothing may ask them from here on.
+    m_dataSource = nullptr;
+    m_delegate = nullptr;
+    abortEditing();
+    m_tracker.reset();
 }
 
 void TableView::setViewBased(bool viewBased)
@@ -59,12 +82,48 @@ void TableView::buildBody()
         m_rowViews = std::make_unique<TableRowViewLayout>(*this);
     } else {
         m_treeWidget = new TableTreeWidget(*this);
-        m_treeWidget->setGeometry(rect());
         m_treeWidget->show();
         syncHeader();
         outlineStyleChanged();
     }
     updateBoundsForScroll();
+}
+
+void TableView::setHeaderView(TableHeaderView* headerView)
+{
+    if (headerView == m_headerView)
+        return;
+    if (m_headerView) {
+        m_headerView->setTableView(nullptr);
+        delete m_headerView.data();
+    }
+    m_headerView = headerView;
+    if (m_headerView) {
+        addSubview(m_headerView);
+        m_headerView->setTableView(this);
+    }
+    updateBoundsForScroll();
+}
+
+void TableView::layoutHeader()
+{
+    const double height = headerHeight();
+    if (m_headerView) {
+        const bool shown = height > 0;
+        m_headerView->setHidden(!shown);
+        if (shown) {
+            // Pinned to the top of the table's visible area, scrolling sideways with the rows.
+            m_headerView->setFrame(QRectF(bounds().topLeft(), QSizeF(bounds().width(), height)));
+            m_headerView->setBoundsOrigin(QPointF(scrollOffsetX(), 0));
+            m_headerView->raise();
+            m_headerView->setNeedsDisplay(true);
+        }
+    }
+    if (m_treeWidget) {
+        const QRect area = rect().adjusted(0, qRound(height), 0, 0);
+        if (m_treeWidget->geometry() != area)
+            m_treeWidget->setGeometry(area);
+    }
 }
 
 // --- Columns
@@ -118,6 +177,8 @@ int TableView::indexOfColumn(const TableColumn* column) const
 
 void TableView::columnDidChange(TableColumn* column)
 {
+    if (m_headerView)
+        m_headerView->setNeedsDisplay(true);
     if (m_treeWidget) {
         if (column)
             m_treeWidget->itemModel().columnChanged(indexOfColumn(column));
@@ -139,19 +200,31 @@ void TableView::syncHeader()
     if (!m_treeWidget || m_syncingHeader)
         return;
     m_syncingHeader = true;
+    // The widget's own header stays hidden (the header view draws the headers) but still
+    // sets the widths of the columns, the last one reaching the right edge.
     QHeaderView* header = m_treeWidget->header();
-    header->setVisible(m_headerVisible);
     for (int i = 0; i < m_columns.size(); ++i) {
         header->setSectionHidden(i, m_columns[i]->isHidden());
-        if (i < m_columns.size() - 1)
-            header->resizeSection(i, qRound(m_columns[i]->width()));
+        const QRectF shown = rectOfColumn(i);
+        if (!shown.isNull())
+            header->resizeSection(i, qRound(shown.width()));
     }
-    TableColumn* highlighted = highlightedTableColumn();
-    header->setSortIndicatorShown(highlighted && !m_sortDescriptors.isEmpty());
-    if (highlighted && !m_sortDescriptors.isEmpty())
-        header->setSortIndicator(indexOfColumn(highlighted),
-                                 m_sortDescriptors.first().ascending() ? Qt::AscendingOrder : Qt::DescendingOrder);
+    if (m_headerView)
+        m_headerView->setNeedsDisplay(true);
     m_syncingHeader = false;
+}
+
+void TableView::rowWidgetResized()
+{
+    syncHeader();
+    layoutHeader();
+}
+
+double TableView::visibleRowWidth() const
+{
+    if (m_treeWidget && m_treeWidget->viewport()->width() > 0)
+        return m_treeWidget->viewport()->width();
+    return bounds().width();
 }
 
 // --- Data source and delegate
@@ -170,7 +243,7 @@ void TableView::setDelegate(TableViewDelegate* delegate)
 
 int TableView::numberOfChildren(const QVariant& item)
 {
-    return !item.isValid() && m_dataSource ? std::max(0, m_dataSource->numberOfRowsInTableView(*this)) : 0;
+    return !item.isValid() && m_dataSource && !m_destroying ? std::max(0, m_dataSource->numberOfRowsInTableView(*this)) : 0;
 }
 
 QVariant TableView::childOfItem(int index, const QVariant&)
@@ -187,6 +260,8 @@ int TableView::numberOfRows()
 
 void TableView::reloadData()
 {
+    abortEditing();
+    stopTrackingCell();
     const QVariantList selected = selectedItems();
     m_dropHighlightRow = -1;
     if (m_rowViews)
@@ -220,7 +295,8 @@ void TableView::noteHeightOfRowsWithIndexesChanged(const IndexSet& rows)
     m_geometryValid = false;
     if (m_treeWidget)
         rows.forEach([&](qint64 row) { m_treeWidget->itemModel().rowHeightChanged(int(row)); });
-    refreshRows(m_updateDepth > 0);
+    // Rows of views grow and shrink over the open animation group's time (or the slide's).
+    refreshRows(true);
 }
 
 void TableView::setRowHeight(double height)
@@ -272,6 +348,7 @@ void TableView::refreshRows(bool animate)
     if (m_rowViews)
         layoutRowViews(animate);
     updateBoundsForScroll();
+    syncHeader();
 }
 
 void TableView::layoutRowViews(bool animate)
@@ -309,7 +386,7 @@ QRectF TableView::rectOfRow(int row)
         if (!column->isHidden())
             width += column->width();
     }
-    width = std::max(width, bounds().width());
+    width = std::max(width, visibleRowWidth());
     return QRectF(0, m_rowTops[size_t(row)], width, m_rowTops[size_t(row) + 1] - m_rowTops[size_t(row)]);
 }
 
@@ -329,7 +406,7 @@ QRectF TableView::rectOfColumn(int column)
     for (int i = column + 1; i < m_columns.size(); ++i)
         last = last && m_columns[i]->isHidden();
     if (last)
-        width = std::max(width, bounds().width() - x);
+        width = std::max(width, visibleRowWidth() - x);
     return QRectF(x, 0, width, m_rowTops.back());
 }
 
@@ -377,10 +454,9 @@ int TableView::columnAtPoint(QPointF point)
 
 double TableView::headerHeight() const
 {
-    if (!m_treeWidget || !m_headerVisible)
+    if (!m_treeWidget || !m_headerVisible || !m_headerView)
         return 0;
-    return m_treeWidget->header()->isVisible() ? m_treeWidget->header()->height()
-                                               : m_treeWidget->header()->sizeHint().height();
+    return m_headerView->frame().height();
 }
 
 void TableView::setHeaderVisible(bool visible)
@@ -407,6 +483,7 @@ void TableView::updateBoundsForScroll()
     const QPointF origin(scrollOffsetX(), scrollOffsetY() - headerHeight());
     if (bounds().topLeft() != origin)
         setBoundsOrigin(origin);
+    layoutHeader();
 }
 
 QPointF TableView::tablePointFromRowWidget(QPointF point) const
@@ -431,8 +508,7 @@ void TableView::scrollRowToVisible(int row)
 void TableView::resizeEvent(QResizeEvent* event)
 {
     View::resizeEvent(event);
-    if (m_treeWidget)
-        m_treeWidget->setGeometry(rect());
+    layoutHeader();
     if (m_rowViews)
         m_rowViews->tableResized();
     updateBoundsForScroll();
@@ -654,15 +730,55 @@ void TableView::sortByColumn(TableColumn* column)
 
 // --- Editing
 
-void TableView::editColumn(int column, int row, bool select)
+void TableView::editColumn(int column, int row, bool select, const Event* event)
 {
-    if (!isCellEditable(column, row))
+    if (!m_treeWidget || !isCellEditable(column, row))
+        return;
+    // Editing elsewhere ends first, writing back what was typed there.
+    if (!FieldEditor::endEditingInWindow(window()))
         return;
     if (select)
         selectRowIndexes(IndexSet(row), false);
     scrollRowToVisible(row);
-    if (m_treeWidget)
-        m_treeWidget->editCell(row, column);
+    Ref<Cell> cell = preparedCellAtColumn(column, row);
+    if (!cell)
+        return;
+    cell->setEditable(true);
+    cell->setHighlighted(false);
+    FieldEditor* editor = cell->fieldEditorForView(this);
+    if (!editor)
+        editor = FieldEditor::forWindow(window());
+    m_cellEditor = std::make_unique<TableCellEditor>(*this, cell, column, row);
+    cell->editWithFrame(frameOfCellAtColumn(column, row), this, editor, m_cellEditor.get(), event);
+    if (editor->isEditing() && editor->delegate() == m_cellEditor.get())
+        noteEditing(column, row);
+}
+
+FieldEditor* TableView::currentEditor() const
+{
+    FieldEditor* editor = FieldEditor::forWindow(const_cast<TableView*>(this)->window(), false);
+    if (editor && m_cellEditor && editor->isEditing() && editor->delegate() == m_cellEditor.get())
+        return editor;
+    return nullptr;
+}
+
+void TableView::abortEditing()
+{
+    if (FieldEditor* editor = currentEditor())
+        editor->abortEditing();
+    noteEditing(-1, -1);
+}
+
+void TableView::cellEditingEnded(TableCellEditor& editor, bool keepText)
+{
+    noteEditing(-1, -1);
+    if (!keepText || &editor != m_cellEditor.get())
+        return;
+    // Taken first: the data source may start editing another cell, which replaces `editor`.
+    const int column = editor.column();
+    const int row = editor.row();
+    const QVariant value = editor.cell().objectValue();
+    setObjectValueAt(value, column, row);
 }
 
 void TableView::noteEditing(int column, int row)
@@ -694,10 +810,100 @@ bool TableView::isCellEditable(int column, int row)
     return tableColumn->isEditable() && !delegateIsGroupRow(row) && delegateShouldEdit(tableColumn, row);
 }
 
-void TableView::prepareCellForDisplay(QStyleOptionViewItem& cell, int column, int row)
+Ref<Cell> TableView::preparedCellAtColumn(int column, int row)
 {
-    if (column >= 0 && column < m_columns.size())
-        delegateWillDisplayCell(cell, m_columns[column].get(), row);
+    if (column < 0 || column >= m_columns.size() || row < 0 || row >= numberOfRows())
+        return nullptr;
+    TableColumn* tableColumn = m_columns[column].get();
+    const Ref<Cell> prototype = tableColumn->dataCellForRow(row);
+    if (!prototype)
+        return nullptr;
+    // A copy per row: what the delegate changes for one row does not stay for the next.
+    Ref<Cell> cell = prototype->copyCell();
+    cell->setControlView(this);
+    cell->setObjectValue(objectValueAt(column, row));
+    cell->setHighlighted(isRowSelected(row) && !cellTracksClicks(*cell));
+    delegateWillDisplayCell(*cell, tableColumn, row);
+    return cell;
+}
+
+Ref<Cell> TableView::cellForDrawing(int column, int row)
+{
+    if (m_tracker && m_tracker->column() == column && m_tracker->row() == row)
+        return m_tracker->cellRef();
+    return preparedCellAtColumn(column, row);
+}
+
+bool TableView::cellTracksClicks(const Cell& cell) const
+{
+    return dynamic_cast<const ButtonCell*>(&cell) != nullptr;
+}
+
+bool TableView::trackCellMouseDown(QPointF point)
+{
+    stopTrackingCell();
+    const int row = rowAtPoint(point);
+    const int column = row >= 0 ? columnAtPoint(point) : -1;
+    if (column < 0 || !m_columns[column]->isEditable())
+        return false;
+    Ref<Cell> cell = preparedCellAtColumn(column, row);
+    const QRectF frame = frameOfCellAtColumn(column, row);
+    if (!cell || !cellTracksClicks(*cell) || !cell->isEnabled() || !frame.contains(point))
+        return false;
+    m_tracker = std::make_unique<TableCellTracker>(cell, column, row, frame);
+    if (!m_tracker->start(point, this)) {
+        m_tracker.reset();
+        return false;
+    }
+    reloadDataForRowIndexes(IndexSet(row), IndexSet(column));
+    return true;
+}
+
+void TableView::trackCellMouseDragged(QPointF point)
+{
+    if (!m_tracker)
+        return;
+    const int row = m_tracker->row();
+    const int column = m_tracker->column();
+    if (!m_tracker->drag(point, this))
+        stopTrackingCell();
+    reloadDataForRowIndexes(IndexSet(row), IndexSet(column));
+}
+
+void TableView::trackCellMouseUp(QPointF point)
+{
+    if (!m_tracker)
+        return;
+    std::unique_ptr<TableCellTracker> tracker = std::move(m_tracker);
+    const int row = tracker->row();
+    const int column = tracker->column();
+    if (tracker->finish(point, this)) {
+        dataSourceSetValue(tracker->cell().objectValue(), m_columns[column].get(), row);
+        if (auto* actionCell = dynamic_cast<ActionCell*>(&tracker->cell()); actionCell && !actionCell->action().isEmpty())
+            Application::shared()->sendAction(actionCell->action(), actionCell->target(), QVariant::fromValue<QWidget*>(this));
+    }
+    // The data source may have reloaded meanwhile.
+    if (row < numberOfRows() && column < numberOfColumns())
+        reloadDataForRowIndexes(IndexSet(row), IndexSet(column));
+}
+
+void TableView::stopTrackingCell()
+{
+    if (!m_tracker)
+        return;
+    std::unique_ptr<TableCellTracker> tracker = std::move(m_tracker);
+    tracker->cancel(this);
+}
+
+QString TableView::toolTipForCellAt(QPointF point)
+{
+    const int row = rowAtPoint(point);
+    const int column = row >= 0 ? columnAtPoint(point) : -1;
+    Ref<Cell> cell = column >= 0 ? preparedCellAtColumn(column, row) : nullptr;
+    if (!cell)
+        return {};
+    QRectF rect = frameOfCellAtColumn(column, row);
+    return delegateToolTip(*cell, rect, m_columns[column].get(), row, point);
 }
 
 void TableView::setSelectionHighlightStyle(SelectionHighlightStyle style)
@@ -718,7 +924,7 @@ void TableView::setGridColor(const QColor& color)
 
 QVariant TableView::dataSourceValue(TableColumn* column, int row)
 {
-    return m_dataSource ? m_dataSource->objectValueForTableColumn(*this, column, row) : QVariant();
+    return m_dataSource && !m_destroying ? m_dataSource->objectValueForTableColumn(*this, column, row) : QVariant();
 }
 
 void TableView::dataSourceSetValue(const QVariant& value, TableColumn* column, int row)
@@ -727,10 +933,25 @@ void TableView::dataSourceSetValue(const QVariant& value, TableColumn* column, i
         m_dataSource->setObjectValue(*this, value, column, row);
 }
 
-void TableView::delegateWillDisplayCell(QStyleOptionViewItem& cell, TableColumn* column, int row)
+void TableView::delegateWillDisplayCell(Cell& cell, TableColumn* column, int row)
 {
     if (m_delegate)
         m_delegate->willDisplayCell(*this, cell, column, row);
+}
+
+Ref<Cell> TableView::delegateDataCell(TableColumn* column, int row)
+{
+    return m_delegate ? m_delegate->dataCellForTableColumn(*this, column, row) : nullptr;
+}
+
+QString TableView::delegateToolTip(Cell& cell, QRectF& rect, TableColumn* column, int row, QPointF point)
+{
+    return m_delegate ? m_delegate->toolTipForCell(*this, cell, rect, column, row, point) : QString();
+}
+
+Ref<Image> TableView::delegateDragImage(const IndexSet& rows)
+{
+    return m_delegate ? m_delegate->customDragImage(*this, rows) : nullptr;
 }
 
 View* TableView::delegateViewForColumn(TableColumn* column, int row)
@@ -806,12 +1027,24 @@ unsigned TableView::dragRows(const IndexSet& rows, const Event& event)
     pasteboard->clearContents();
     if (!writeRowsToPasteboard(rows, *pasteboard))
         return DragOperationNone;
+    QPoint offset;
+    const QPixmap image = dragImageForRows(rows, event, offset);
+    return DraggingSession::begin(this, pasteboard, this, image, offset, event);
+}
+
+QPixmap TableView::dragImageForRows(const IndexSet& rows, const Event&, QPoint& offset)
+{
+    // The delegate's own image sits centred under the pointer.
+    if (const Ref<Image> custom = delegateDragImage(rows)) {
+        const QPixmap image = QPixmap::fromImage(custom->bitmap());
+        offset = -QPoint(image.width() / 2, image.height() / 2);
+        return image;
+    }
     QRectF area = rectOfRow(int(rows.firstIndex()));
     rows.forEach([&](qint64 row) { area = area.united(rectOfRow(int(row))); });
     const QRect widgetArea = boundsToWidgetTransform().mapRect(area).toAlignedRect().intersected(rect());
-    const QPixmap image = DraggingSession::dragImageFromWidget(this, widgetArea);
-    const QPoint pointer = mapFromGlobal(QCursor::pos());
-    return DraggingSession::begin(this, pasteboard, this, image, widgetArea.topLeft() - pointer, event);
+    offset = widgetArea.topLeft() - mapFromGlobal(QCursor::pos());
+    return DraggingSession::dragImageFromWidget(this, widgetArea);
 }
 
 void TableView::setDropRow(int row, TableDropOperation operation)
@@ -946,20 +1179,162 @@ void TableView::endUpdates()
         refreshRows(true);
 }
 
-void TableView::insertRowsAtIndexes(const IndexSet&)
+void TableView::insertRowsAtIndexes(const IndexSet& rows)
 {
-    // A table's rows are numbers: the shown rows after the change are simply asked again.
-    reloadData();
+    insertChildren(m_tree->root(), rows);
 }
 
-void TableView::removeRowsAtIndexes(const IndexSet&)
+void TableView::removeRowsAtIndexes(const IndexSet& rows)
 {
-    reloadData();
+    removeChildren(m_tree->root(), rows);
 }
 
-void TableView::moveRowAtIndex(int, int)
+void TableView::moveRowAtIndex(int from, int to)
 {
-    reloadData();
+    moveChild(m_tree->root(), from, m_tree->root(), to);
+}
+
+// --- Splicing the cached child lists
+
+std::vector<TableRowTree::Node*> TableView::selectedNodes()
+{
+    std::vector<TableRowTree::Node*> nodes;
+    m_selection.forEach([&](qint64 row) {
+        if (TableRowTree::Node* node = m_tree->nodeAtRow(int(row)))
+            nodes.push_back(node);
+    });
+    return nodes;
+}
+
+void TableView::reloadChildrenOf(TableRowTree::Node* node)
+{
+    abortEditing();
+    stopTrackingCell();
+    const QVariantList selected = selectedItems();
+    willReloadChildren(node);
+    if (m_treeWidget)
+        m_treeWidget->itemModel().beginReset();
+    m_tree->reloadChildren(node);
+    if (m_treeWidget)
+        m_treeWidget->itemModel().endReset();
+    rowsChanged(selected);
+}
+
+void TableView::insertChildren(TableRowTree::Node* parent, const IndexSet& indexes)
+{
+    if (!parent || indexes.isEmpty())
+        return;
+    if (!parent->loaded) {
+        // Nothing cached: the children are asked for when the parent opens.
+        refreshRows();
+        return;
+    }
+    // Each index is a place in the list as it is after the earlier insertions.
+    bool fits = true;
+    int count = int(parent->children.size());
+    indexes.forEach([&](qint64 index) {
+        fits = fits && index <= count;
+        ++count;
+    });
+    if (!fits) {
+        reloadChildrenOf(parent);
+        return;
+    }
+    abortEditing();
+    stopTrackingCell();
+    const std::vector<TableRowTree::Node*> selected = selectedNodes();
+    TableItemModel* model = m_treeWidget ? &m_treeWidget->itemModel() : nullptr;
+    const QModelIndex parentIndex = model ? model->indexForNode(parent) : QModelIndex();
+    indexes.forEach([&](qint64 index) {
+        if (model)
+            model->beginInsert(parentIndex, int(index));
+        m_tree->insertChild(parent, int(index));
+        if (model)
+            model->endInsert();
+    });
+    rowsSpliced(selected);
+}
+
+void TableView::removeChildren(TableRowTree::Node* parent, const IndexSet& indexes)
+{
+    if (!parent || indexes.isEmpty())
+        return;
+    if (!parent->loaded) {
+        refreshRows();
+        return;
+    }
+    if (indexes.lastIndex() >= qint64(parent->children.size())) {
+        reloadChildrenOf(parent);
+        return;
+    }
+    abortEditing();
+    stopTrackingCell();
+    const std::vector<TableRowTree::Node*> selected = selectedNodes();
+    TableItemModel* model = m_treeWidget ? &m_treeWidget->itemModel() : nullptr;
+    const QModelIndex parentIndex = model ? model->indexForNode(parent) : QModelIndex();
+    std::vector<int> descending;
+    indexes.forEach([&](qint64 index) { descending.insert(descending.begin(), int(index)); });
+    for (int index : descending) {
+        if (model)
+            model->beginRemove(parentIndex, index);
+        m_tree->removeChild(parent, index);
+        if (model)
+            model->endRemove();
+    }
+    if (m_rowViews)
+        m_rowViews->dropDetachedRows(true);
+    rowsSpliced(selected);
+    m_tree->releaseRemoved();
+}
+
+void TableView::moveChild(TableRowTree::Node* oldParent, int from, TableRowTree::Node* newParent, int to)
+{
+    if (!oldParent || !newParent)
+        return;
+    if (!oldParent->loaded && !newParent->loaded) {
+        refreshRows();
+        return;
+    }
+    abortEditing();
+    stopTrackingCell();
+    const std::vector<TableRowTree::Node*> selected = selectedNodes();
+    // The rows widget is told the whole shape changed; the data source is not asked again.
+    if (m_treeWidget)
+        m_treeWidget->itemModel().beginReset();
+    bool moved = false;
+    if (oldParent->loaded)
+        moved = m_tree->moveChild(oldParent, from, newParent, to);
+    else
+        moved = m_tree->insertChild(newParent, to);
+    if (m_treeWidget)
+        m_treeWidget->itemModel().endReset();
+    if (!moved) {
+        // The lists and the data source disagree: everything is asked for again.
+        reloadChildrenOf(m_tree->root());
+        return;
+    }
+    if (m_rowViews)
+        m_rowViews->dropDetachedRows(false);
+    rowsSpliced(selected);
+    m_tree->releaseRemoved();
+}
+
+void TableView::rowsSpliced(const std::vector<TableRowTree::Node*>& selected)
+{
+    m_tree->invalidateRows();
+    m_geometryValid = false;
+    m_tree->numberOfRows();
+    // Removed nodes are still alive here, their rows gone.
+    IndexSet rows;
+    for (TableRowTree::Node* node : selected) {
+        if (node->row >= 0)
+            rows.add(node->row);
+    }
+    m_dropHighlightRow = -1;
+    if (m_treeWidget)
+        m_treeWidget->applyExpansion();
+    setSelectionInternal(rows, rows.count() != m_selection.count());
+    refreshRows(true);
 }
 
 } // namespace pf

@@ -5,6 +5,7 @@
 #include "platform/ui/ActionTarget.h"
 #include "platform/ui/DraggingSession.h"
 #include "platform/ui/TableColumn.h"
+#include "platform/ui/TableHeaderView.h"
 #include "platform/ui/TableRowSource.h"
 #include "platform/ui/TableRowTree.h"
 #include "platform/ui/TableViewDataSource.h"
@@ -18,11 +19,15 @@
 #include <memory>
 #include <vector>
 
-class QStyleOptionViewItem;
-
 namespace pf {
 
+class Cell;
+class FieldEditor;
+class Image;
 class Menu;
+class TableCellEditor;
+class TableCellTracker;
+class TableHeaderView;
 class TableRowView;
 class TableRowViewLayout;
 class TableTreeWidget;
@@ -33,8 +38,10 @@ inline const QString NSTableViewSelectionIsChangingNotification = QStringLiteral
 
 // Rows of values in columns, served by a data source and steered by a delegate.
 //
-// Cell-based (the default), the rows are drawn by a QTreeView over a model adapter and the
-// delegate adjusts each cell's look before it draws; view-based, every shown row is a
+// Cell-based (the default), the rows are shown by a QTreeView over a model adapter, the
+// column's data cell draws each cell, prepared for its row and adjusted by the delegate just
+// before it draws, and edits it in place with the window's field editor; button cells track
+// clicks in any row without changing the selection. View-based, every shown row is a
 // TableRowView holding a view per column made by the delegate, recycled by identifier as rows
 // scroll away. Either way the table's own coordinates are flipped and span the whole content:
 // row 0 starts at y = 0 whatever the scroll position, so rectOfRow and rowAtPoint agree with
@@ -94,6 +101,10 @@ public:
     double headerHeight() const;
     bool hasHeader() const { return m_headerVisible; }
     void setHeaderVisible(bool visible);
+    // The strip of column headers above cell-based rows; the table owns it. Replacing it
+    // deletes the old one; null leaves the table without a header.
+    TableHeaderView* headerView() const { return m_headerView; }
+    void setHeaderView(TableHeaderView* headerView);
 
     // --- Selection
     IndexSet selectedRowIndexes() const { return m_selection; }
@@ -123,11 +134,25 @@ public:
     // first already; other descriptors on the same key are dropped.
     void sortByColumn(TableColumn* column);
 
+    // --- Cells (cell-based tables)
+    // A copy of the column's data cell for the row with the row's value and enabled state,
+    // as the delegate's willDisplayCell left it: what draws, edits and tracks that cell.
+    // Null outside the rows and columns.
+    Ref<Cell> preparedCellAtColumn(int column, int row);
+    // The delegate's tool tip for the cell under `point` (table coordinates), or empty.
+    QString toolTipForCellAt(QPointF point);
+
     // --- Editing in place
-    // Opens the cell's editor when the column and the delegate allow it.
-    void editColumn(int column, int row, bool select);
+    // Opens the window's field editor over the cell when the column and the delegate allow
+    // it; editing going on elsewhere ends first. Return, Tab and losing the focus write the
+    // text back through the data source; Escape drops it. `event` places the caret.
+    void editColumn(int column, int row, bool select, const Event* event = nullptr);
     int editedRow() const { return m_editedRow; }
     int editedColumn() const { return m_editedColumn; }
+    // The field editor while it edits one of the table's cells, else null.
+    FieldEditor* currentEditor() const;
+    // Ends editing without writing the text back.
+    void abortEditing();
 
     // --- Look
     SelectionHighlightStyle selectionHighlightStyle() const { return m_highlightStyle; }
@@ -154,6 +179,9 @@ public:
     void setVerticalMotionCanBeginDrag(bool can) { m_verticalMotionDrags = can; }
     // Drags the rows with the data source's pasteboard contents; answers the operation.
     unsigned dragRows(const IndexSet& rows, const Event& event);
+    // The picture dragged for `rows` and where its top-left corner sits from the pointer (Qt
+    // pixels): by default the rows as they are drawn, under the pointer where they were.
+    virtual QPixmap dragImageForRows(const IndexSet& rows, const Event& event, QPoint& offset);
     // During validateDrop: where the drop will land instead of where it was proposed.
     void setDropRow(int row, TableDropOperation operation);
     int dropRow() const { return m_dropRow; }
@@ -190,7 +218,20 @@ public:
     QVariant objectValueAt(int column, int row);
     void setObjectValueAt(const QVariant& value, int column, int row);
     bool isCellEditable(int column, int row);
-    void prepareCellForDisplay(QStyleOptionViewItem& cell, int column, int row);
+    // The cell that draws (column, row) now: the one a click is tracking there, else a
+    // prepared one.
+    Ref<Cell> cellForDrawing(int column, int row);
+    // A press on a cell that tracks clicks (see cellTracksClicks): the cell follows the mouse
+    // until it goes up, and a release inside writes its new value through the data source and
+    // sends its action. Answers whether a cell took the press (the selection is left alone).
+    bool trackCellMouseDown(QPointF point);
+    void trackCellMouseDragged(QPointF point);
+    void trackCellMouseUp(QPointF point);
+    bool isTrackingCell() const { return m_tracker != nullptr; }
+    // The field editor ended editing a cell.
+    void cellEditingEnded(TableCellEditor& editor, bool keepText);
+    // The column's data cell for the row when the delegate gives one of its own, else null.
+    virtual Ref<Cell> delegateDataCell(TableColumn* column, int row);
     // Proposed by the user: filtered through group rows, shouldSelectRow and the proposal
     // hook, then made the selection.
     void proposeSelection(const IndexSet& rows);
@@ -210,6 +251,9 @@ public:
     void noteEditing(int column, int row);
     // The rows widget scrolled or was resized.
     void rowWidgetScrolled() { updateBoundsForScroll(); }
+    void rowWidgetResized();
+    // The width the rows are shown in.
+    double visibleRowWidth() const;
     // The user opened or closed a row in the rows widget.
     virtual void rowWidgetToggledExpansion(TableRowTree::Node* node, bool expanded);
 
@@ -218,11 +262,16 @@ protected:
     int numberOfChildren(const QVariant& item) override;
     QVariant childOfItem(int index, const QVariant& item) override;
     bool isExpandable(const QVariant& item) override { return false; }
+    bool itemsAreChildIndexes() const override { return true; }
 
     // What subclasses ask of their own data source and delegate instead.
     virtual QVariant dataSourceValue(TableColumn* column, int row);
     virtual void dataSourceSetValue(const QVariant& value, TableColumn* column, int row);
-    virtual void delegateWillDisplayCell(QStyleOptionViewItem& cell, TableColumn* column, int row);
+    virtual void delegateWillDisplayCell(Cell& cell, TableColumn* column, int row);
+    virtual QString delegateToolTip(Cell& cell, QRectF& rect, TableColumn* column, int row, QPointF point);
+    virtual Ref<Image> delegateDragImage(const IndexSet& rows);
+    // Whether a press on the cell is tracked by the cell rather than selecting: button cells.
+    virtual bool cellTracksClicks(const Cell& cell) const;
     virtual View* delegateViewForColumn(TableColumn* column, int row);
     virtual TableRowView* delegateRowView(int row);
     virtual bool delegateShouldSelect(int row);
@@ -258,12 +307,27 @@ protected:
     void outlineStyleChanged();
     // Before the node's child list is asked for again.
     void willReloadChildren(TableRowTree::Node* node);
+    // Asks the data source for the node's children again, keeping the selected items.
+    void reloadChildrenOf(TableRowTree::Node* node);
+    // The data source gained, lost or moved children of loaded nodes: the cached lists are
+    // spliced, the selection stays on the same items and the rows slide (removed ones fade).
+    // Indexes the lists cannot take reload the parent's children instead.
+    void insertChildren(TableRowTree::Node* parent, const IndexSet& indexes);
+    void removeChildren(TableRowTree::Node* parent, const IndexSet& indexes);
+    void moveChild(TableRowTree::Node* oldParent, int from, TableRowTree::Node* newParent, int to);
+    // First thing a destructor does: from here on nothing asks the data source or delegate.
+    void prepareForDestruction();
 
 private:
     friend class TableRowViewLayout;
     void buildBody();
     void updateBoundsForScroll();
+    void layoutHeader();
     void syncHeader();
+    std::vector<TableRowTree::Node*> selectedNodes();
+    // After a splice: rows counted again, the selection kept on `selected` where they remain.
+    void rowsSpliced(const std::vector<TableRowTree::Node*>& selected);
+    void stopTrackingCell();
     void rebuildGeometry();
     int scrollOffsetY() const;
     int scrollOffsetX() const;
@@ -292,6 +356,10 @@ private:
 
     int m_editedRow = -1;
     int m_editedColumn = -1;
+    std::unique_ptr<TableCellEditor> m_cellEditor;
+    std::unique_ptr<TableCellTracker> m_tracker;
+    QPointer<TableHeaderView> m_headerView;
+    bool m_destroying = false;
 
     SelectionHighlightStyle m_highlightStyle = SelectionHighlightStyle::Regular;
     QColor m_gridColor = QColor(224, 224, 224);

@@ -1,13 +1,16 @@
 #pragma once
 
 #include "platform/foundation/IndexSet.h"
+#include "platform/foundation/Object.h"
 
+#include <QPointF>
+#include <QRectF>
 #include <QString>
-
-class QStyleOptionViewItem;
 
 namespace pf {
 
+class Cell;
+class Image;
 class TableColumn;
 class TableRowView;
 class TableView;
@@ -18,9 +21,22 @@ class TableViewDelegate {
 public:
     virtual ~TableViewDelegate() = default;
 
-    // Cell-based tables: the cell is about to draw the row's value; the delegate may change
-    // its font, colours and enabled state.
-    virtual void willDisplayCell(TableView& table, QStyleOptionViewItem& cell, TableColumn* column, int row) {}
+    // Cell-based tables: the cell (a copy of the column's data cell holding the row's value)
+    // is about to draw, be edited or track a click; the delegate may change its font,
+    // colours, image and enabled state for this row alone.
+    virtual void willDisplayCell(TableView& table, Cell& cell, TableColumn* column, int row) {}
+    // A cell of the delegate's own for the row instead of the column's data cell; null for
+    // the column's.
+    virtual Ref<Cell> dataCellForTableColumn(TableView& table, TableColumn* column, int row) { return nullptr; }
+    // The tool tip of the cell under `mouseLocation` (table coordinates), empty for none;
+    // `rect` (the cell's frame) may be narrowed to where the tip applies.
+    virtual QString toolTipForCell(TableView& table, Cell& cell, QRectF& rect, TableColumn* column, int row,
+                                   QPointF mouseLocation)
+    {
+        return {};
+    }
+    // The image dragged rows show, centred under the pointer; null for a picture of the rows.
+    virtual Ref<Image> customDragImage(TableView& table, const IndexSet& rows) { return nullptr; }
     // View-based tables: the view for a cell, usually from makeViewWithIdentifier. Null
     // leaves the cell empty.
     virtual View* viewForTableColumn(TableView& table, TableColumn* column, int row) { return nullptr; }

@@ -897,10 +897,39 @@ void View::dispatchMouse(QMouseEvent* qtEvent)
         qtEvent->accept();
 }
 
-void View::mousePressEvent(QMouseEvent* event) { dispatchMouse(event); }
+namespace {
+// The last press handed to a view. Depending on the platform plugin, Qt follows the second
+// press of a double click with a double-click event of the same time, or sends the double-click
+// event in its place; it is one mouse down either way.
+struct LastPress {
+    quint64 timestamp = 0;
+    Qt::MouseButton button = Qt::NoButton;
+    bool valid = false;
+};
+LastPress& lastPress()
+{
+    static LastPress press;
+    return press;
+}
+} // namespace
+
+void View::mousePressEvent(QMouseEvent* event)
+{
+    lastPress() = {event->timestamp(), event->button(), true};
+    dispatchMouse(event);
+}
 void View::mouseMoveEvent(QMouseEvent* event) { dispatchMouse(event); }
 void View::mouseReleaseEvent(QMouseEvent* event) { dispatchMouse(event); }
-void View::mouseDoubleClickEvent(QMouseEvent* event) { dispatchMouse(event); }
+void View::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    const LastPress& press = lastPress();
+    if (press.valid && press.timestamp == event->timestamp() && press.button == event->button()) {
+        event->accept();
+        return;
+    }
+    lastPress() = {event->timestamp(), event->button(), true};
+    dispatchMouse(event);
+}
 
 void View::wheelEvent(QWheelEvent* qtEvent)
 {

@@ -32,12 +32,26 @@ private:
     double m_widest = 10.0;
 };
 
+// A cutting as documents of earlier versions wrote it: everything but a colour.
+class ColourlessCutting : public PWXCuttingAndEmbankmentRasterizer {
+    PF_CLASS(ColourlessCutting)
+public:
+    void encodeWithCoder(pf::KeyedArchiver& coder) const override
+    {
+        PWPathDecorator::encodeWithCoder(coder);
+        coder.encodeInt32(kind(), QStringLiteral("PWXCuttingEmbankment_kind"));
+        coder.encodeDouble(spacingProportion(), QStringLiteral("PWXCuttingEmbankment_relSpacing"));
+    }
+};
+
 } // namespace
 
 PF_DEFINE_CLASS(WideObject, pf::Object)
 {
     b.method("clientWidestStrokeWidthInRange", &WideObject::clientWidestStrokeWidthInRange);
 }
+
+PF_DEFINE_CLASS(ColourlessCutting, PWXCuttingAndEmbankmentRasterizer) {}
 
 namespace {
 
@@ -263,6 +277,16 @@ TEST(MapStrokesCutting, DefaultsKindsAndSpacing)
     EXPECT_EQ(read->colour(), pf::Color::red());
     EXPECT_GT(inkCount(draw(cutting, Shape(sCurve()))), 0);
     EXPECT_EQ(cutting.actionNameForKeyPath("kind"), QStringLiteral("Cutting/Embankment Type"));
+}
+
+TEST(MapStrokesCutting, AnArchiveWithoutAColourStillDrawsItsMotifs)
+{
+    auto old = std::make_shared<ColourlessCutting>();
+    const auto read = unarchive<PWXCuttingAndEmbankmentRasterizer>(
+        archive(old, PWXCuttingAndEmbankmentRasterizer::staticClass().name()));
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->colour(), pf::Color::black());
+    EXPECT_GT(inkCount(draw(*read, Shape(straightLine()))), 0);
 }
 
 TEST(MapStrokesCutting, MotifsStandAcrossThePathAndGrowInFromTheEnds)

@@ -143,6 +143,17 @@ PF_DEFINE_CLASS(PWDrawableObject, RVObservableObject)
             return QVariant(QStringList{kPWStylePasteboardType, kPWStyleKeyPasteboardType, pf::NSPasteboardTypeColor});
         return QVariant(QStringList());
     });
+    b.method("shouldConvertToClass:",
+             std::function<QVariant(PWDrawableObject&, const QVariantList&)>([](PWDrawableObject& object, const QVariantList& args) {
+                 const pf::Class* cls = pf::Class::named(args.value(0).toString());
+                 return QVariant(cls && object.shouldConvertToClass(*cls));
+             }));
+    b.method("validateMenuItem:",
+             std::function<QVariant(PWDrawableObject&, const QVariantList&)>([](PWDrawableObject& object, const QVariantList& args) {
+                 pf::Ref<pf::MenuItem> item = pf::objectCast<pf::MenuItem>(args.value(0));
+                 return QVariant(item && object.validateMenuItem(*item));
+             }));
+    b.method("assignUserName:withFlag:", &PWDrawableObject::assignUserName);
     b.method("convertForDoubleClick:",
              std::function<QVariant(PWDrawableObject&, const QVariantList&)>([](PWDrawableObject& object, const QVariantList&) {
                  return QVariant(bool(object.convertForDoubleClick()));
@@ -235,6 +246,11 @@ QString PWDrawableObject::displayNameForClass(const pf::Class& cls)
 
 QImage PWDrawableObject::classIcon(const pf::Class& cls)
 {
+    if (cls.respondsToClassMethod("icon")) {
+        const QVariant icon = cls.performClassMethod("icon");
+        if (icon.canConvert<QImage>())
+            return icon.value<QImage>();
+    }
     auto object = std::dynamic_pointer_cast<PWDrawableObject>(cls.create());
     if (!object)
         return {};
@@ -1107,6 +1123,29 @@ bool PWDrawableObject::performDragOperation(const pf::Pasteboard& pasteboard, co
     return true;
 }
 
+bool PWDrawableObject::validateMenuItem(pf::MenuItem& item)
+{
+    if (item.action() != QLatin1String("convertForDoubleClick:"))
+        return true;
+    const pf::Class* cls = classForAutomaticDoubleClickConversion(objClass());
+    return cls && !locked() && PWObjectConversion::toClass(*this, *cls);
+}
+
+bool PWDrawableObject::assignUserName(const QString& name, bool undoable)
+{
+    if (name.trimmed().isEmpty() || !canEdit())
+        return false;
+    RVUndoManager* undo = undoable ? undoManager() : nullptr;
+    if (undo)
+        undo->beginUndoGrouping();
+    setName(name);
+    if (undo) {
+        undo->endUndoGrouping();
+        undo->setActionName(QCoreApplication::translate("PWDrawableObject", "Rename"));
+    }
+    return this->name() == name;
+}
+
 pf::Ref<PWDrawableObject> PWDrawableObject::convertForDoubleClick()
 {
     const pf::Class* cls = classForAutomaticDoubleClickConversion(objClass());
@@ -1116,7 +1155,7 @@ pf::Ref<PWDrawableObject> PWDrawableObject::convertForDoubleClick()
     if (!cls || locked() || !layer || layer->indexOfObject(this) < 0)
         return nullptr;
     pf::Ref<PWDrawableObject> converted = PWObjectConversion::toClass(*this, *cls);
-    if (!converted || !shouldConvertToClass(*cls))
+    if (!converted || !perform(QStringLiteral("shouldConvertToClass:"), {cls->name()}).toBool())
         return nullptr;
     const QString name = QCoreApplication::translate("PWDrawableObject", "Convert To %1").arg(displayNameForClass(*cls));
     pf::Ref<PWDrawableObject> self = ref<PWDrawableObject>();

@@ -32,6 +32,7 @@ class RVUndoManager;
 namespace pf {
 class Error;
 class Menu;
+class MenuItem;
 class Pasteboard;
 }
 
@@ -97,8 +98,8 @@ public:
     static QStringList pasteboardTypesForOperation(const pf::Class& cls, Qt::DropAction operation);
     // The name of the kind of object (class operation "displayName"), "Object" here.
     static QString displayNameForClass(const pf::Class& cls);
-    // A small swatch of a new instance of `cls` with the default look; null for classes that
-    // cannot be made.
+    // The class operation "icon" when the class table has one; else a small swatch of a new
+    // instance of `cls` with the default look; null for classes that cannot be made.
     static QImage classIcon(const pf::Class& cls);
 
     // Geometry ---------------------------------------------------------------------------------
@@ -287,8 +288,16 @@ public:
     // a style (validated first) or a colour for the fill. One undo step; answers whether the
     // object took the drop.
     virtual bool performDragOperation(const pf::Pasteboard& pasteboard, const QPointF& point);
-    // Asked before a double-click conversion into `cls`; the base agrees.
+    // Asked before a double-click conversion into `cls`; the base agrees. The conversion asks
+    // through the class table ("shouldConvertToClass:", given the class name), where an
+    // extension may answer instead.
     virtual bool shouldConvertToClass(const pf::Class& cls);
+    // Validation of the menu items targeted at the object (class table "validateMenuItem:"):
+    // the conversion item only while the object can be converted; others are enabled.
+    virtual bool validateMenuItem(pf::MenuItem& item);
+    // Renames the object for the user ("assignUserName:withFlag:"); with `undoable` the rename
+    // is an undo step of its own, named "Rename". Names of nothing but white space are refused.
+    virtual bool assignUserName(const QString& name, bool undoable);
     // Converts the object into classForAutomaticDoubleClickConversion (when it has one and
     // shouldConvertToClass agrees): the new object takes this one's place in its layer, with
     // its style, name and metadata, and is selected, as one undo step. Answers the new object,

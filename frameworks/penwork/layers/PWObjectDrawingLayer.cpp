@@ -15,6 +15,7 @@
 #include "platform/graphics/ImageReader.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/MenuItem.h"
+#include "platform/ui/DraggingInfo.h"
 #include "platform/ui/Pasteboard.h"
 #include "frameworks/penwork/support/RVLog.h"
 
@@ -648,6 +649,18 @@ bool PWObjectDrawingLayer::performFileDropOperation(const QMimeData& data, const
         commitSelectionUndoWithActionName(QCoreApplication::translate("PWObjectDrawingLayer", "Drop"));
     });
     return true;
+}
+
+bool PWObjectDrawingLayer::performFileDrop(const pf::DraggingInfo& info, const QPointF& point)
+{
+    const QString selector = QStringLiteral("performFileDropOperation:");
+    if (objClass().instancesRespondTo(selector) && perform(selector, {QVariant::fromValue(&info)}).toBool())
+        return true;
+    pf::Ref<pf::Pasteboard> pasteboard = info.draggingPasteboard();
+    if (!pasteboard)
+        return false;
+    std::unique_ptr<QMimeData> data(pasteboard->makeMimeData());
+    return data && performFileDropOperation(*data, point);
 }
 
 bool PWObjectDrawingLayer::editCut(const QString& actionName) { return PWLayerEditing::cut(*this, actionName); }

@@ -10,6 +10,10 @@
 
 class QMimeData;
 
+namespace pf {
+class DraggingInfo;
+}
+
 // The ordinary drawing layer: an object layer that draws its selection highlight (while it is
 // the active layer, or always with selectionIsShownWhenInactive) and makes duplicates of
 // objects in a row or round a centre.
@@ -94,6 +98,10 @@ public:
     // The same for dropped data: file urls, else image data, else drawables of the framework's
     // pasteboard form.
     bool performFileDropOperation(const QMimeData& data, const QPointF& point);
+    // A file drop from a view at `point`: an operation "performFileDropOperation:" of the class
+    // table (given a const pf::DraggingInfo*) is asked first, so an extension may take the
+    // drop; when there is none or it answers false, the drop's data is dropped as above.
+    bool performFileDrop(const pf::DraggingInfo& info, const QPointF& point);
 
     // The standard edit actions and the arrange, group and conversion actions by selector
     // ("cut:", "copy:", "paste:", "delete:", "selectAll:", "duplicate:", "group:", "ungroup:",

@@ -106,6 +106,9 @@ void PWRasterizer::removeFromContainer()
 
 QString PWRasterizer::displayName() const
 {
+    // An extension may name renderer classes through the class table.
+    if (objClass().respondsToClassMethod(QStringLiteral("displayName")))
+        return objClass().performClassMethod(QStringLiteral("displayName")).toString();
     // The class name without the framework prefix: "PWStroke" is a "Stroke".
     const QString name = className();
     return name.startsWith(QLatin1String("PW")) && name.size() > 2 ? name.mid(2) : name;

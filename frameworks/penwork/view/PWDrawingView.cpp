@@ -828,10 +828,7 @@ bool PWDrawingView::performDragOperation(const pf::DraggingInfo& info)
             done = layer && PWLayerEditing::paste(*layer, tr("Drop"), point, pasteboard.get());
             break;
         case DropKind::Files: {
-            if (layer) {
-                std::unique_ptr<QMimeData> data(pasteboard->makeMimeData());
-                done = data && layer->performFileDropOperation(*data, point);
-            }
+            done = layer && layer->performFileDrop(info, point);
             break;
         }
         case DropKind::None: break;

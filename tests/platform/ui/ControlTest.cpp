@@ -101,3 +101,53 @@ TEST_F(ControlTest, ValuesGoThroughTheCell)
 }
 
 } // namespace
+
+#include "platform/ui/Button.h"
+#include "platform/ui/Menu.h"
+#include "platform/ui/PresentationHook.h"
+#include "tests/support/TestSupport.h"
+
+#include <QMenu>
+
+namespace {
+
+// Holding a button with a delayed menu pops the menu up instead of clicking.
+TEST(ButtonTest, HeldPressShowsTheMenuAndSendsNoAction)
+{
+    quillory::test::ActiveWindow active;
+    auto* button = pf::Button::pushButton(QStringLiteral("Tools"), active.window.get());
+    button->setFrame(QRectF(10, 10, 80, 24));
+    button->setAction(QStringLiteral("takeValue:"));
+    // Explicit: the menu showing moves window activation, and with it the chain.
+    button->setTarget(active.recorder);
+    auto menu = pf::Menu::make();
+    menu->addItem(QStringLiteral("Copy"), QString());
+    button->setMenu(menu);
+    button->setMenuDelay(0.05);
+    button->show();
+
+    int shown = 0;
+    pf::PresentationHook::set([&shown](QWidget* widget) {
+        ++shown;
+        widget->close();
+    });
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(20, 12), button->mapToGlobal(QPointF(20, 12)), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(button, &press);
+    EXPECT_TRUE(quillory::test::waitUntil([&] { return shown == 1; }, 2000));
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(20, 12), button->mapToGlobal(QPointF(20, 12)),
+                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(button, &release);
+    pf::PresentationHook::clear();
+    EXPECT_TRUE(active.recorder->actions.isEmpty());
+    EXPECT_FALSE(button->isHighlighted());
+
+    // A quick click is an ordinary click.
+    quillory::test::click(button, QPointF(20, 12));
+    EXPECT_EQ(active.recorder->actions.size(), 1);
+    // Its timer finds the press over and shows nothing.
+    quillory::test::waitUntil([] { return false; }, 100);
+    EXPECT_EQ(shown, 1);
+}
+
+} // namespace

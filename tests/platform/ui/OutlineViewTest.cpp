@@ -1,12 +1,15 @@
 // Outlines: expansion by item and its autosave, group rows, row drags with retargeted drops,
-// and the view-based rows of the layers panel.
+// items inserted, removed and moved in place, and the view-based rows of the layers panel.
 #include "platform/foundation/UserDefaults.h"
+#include "platform/ui/AnimationContext.h"
+#include "platform/ui/Animator.h"
 #include "platform/ui/OutlineView.h"
 #include "platform/ui/Pasteboard.h"
 #include "platform/ui/TableCellView.h"
 #include "platform/ui/TableItemModel.h"
 #include "platform/ui/TableRowView.h"
 #include "platform/ui/TableTreeWidget.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -33,8 +36,14 @@ public:
     int acceptedIndex = -2;
     bool retargetOntoChildZero = true;
     int viewsMade = 0;
+    int countsAsked = 0;
+    double compactHeight = 0;
 
-    int numberOfChildrenOfItem(OutlineView&, const QVariant& item) override { return int(children.value(item.toString()).size()); }
+    int numberOfChildrenOfItem(OutlineView&, const QVariant& item) override
+    {
+        ++countsAsked;
+        return int(children.value(item.toString()).size());
+    }
     QVariant child(OutlineView&, int index, const QVariant& item) override { return children.value(item.toString()).value(index); }
     bool isItemExpandable(OutlineView&, const QVariant& item) override { return children.contains(item.toString()); }
     QVariant objectValueForTableColumn(OutlineView&, TableColumn*, const QVariant& item) override { return item; }
@@ -73,6 +82,8 @@ public:
     }
     double heightOfRowByItem(OutlineView&, const QVariant& item) override
     {
+        if (compactHeight > 0)
+            return compactHeight;
         return item.toString().contains('/') ? 30 : 50;
     }
 };
@@ -82,6 +93,22 @@ QStringList shownRows(OutlineView& outline)
     QStringList rows;
     for (int row = 0; row < outline.numberOfRows(); ++row)
         rows << outline.itemAtRow(row).toString();
+    return rows;
+}
+
+QStringList selectedItems(OutlineView& outline)
+{
+    QStringList items;
+    outline.selectedRowIndexes().forEach([&](qint64 row) { items << outline.itemAtRow(int(row)).toString(); });
+    return items;
+}
+
+// The rows as the rows widget shows them.
+QStringList widgetRows(OutlineView& outline)
+{
+    QStringList rows;
+    for (int row = 0; row < outline.numberOfRows(); ++row)
+        rows << outline.rowWidget()->itemModel().indexForRow(row, 0).data().toString();
     return rows;
 }
 
@@ -285,4 +312,108 @@ TEST_F(OutlineFixture, ViewBasedRowsHoldCellViewsMadeByIdentifierAndRecycleThem)
         EXPECT_EQ(view->isSelected(), row == 32);
     });
     EXPECT_GT(available, 0);
+}
+
+TEST_F(OutlineFixture, GrandchildrenStayExpandedWhenAClosedItemReloadsItsChildren)
+{
+    outline->setDataSource(&tree);
+    outline->expandItem("A");
+    outline->expandItem("A/2");
+    outline->collapseItem("A");
+    outline->reloadItem("A", true);
+    outline->expandItem("A");
+    EXPECT_EQ(shownRows(*outline), (QStringList{"A", "A/1", "A/2", "A/2/x", "B", "C"}));
+    // And again, through a reload of everything while A is closed.
+    outline->collapseItem("A");
+    outline->reloadData();
+    outline->reloadItem("A", true);
+    outline->expandItem("A");
+    EXPECT_TRUE(outline->isItemExpanded("A/2"));
+}
+
+TEST_F(OutlineFixture, InsertedRemovedAndMovedItemsKeepTheSelectionOnTheSameItems)
+{
+    outline->setAllowsMultipleSelection(true);
+    outline->setDataSource(&tree);
+    outline->expandItem("A");
+    outline->expandItem("B");
+    IndexSet selection(outline->rowForItem("A/2"));
+    selection.add(outline->rowForItem("B"));
+    outline->selectRowIndexes(selection, false);
+    const int counts = tree.countsAsked;
+
+    tree.children["A"].insert(0, "A/0");
+    outline->insertItemsAtIndexes(IndexSet(0), "A");
+    EXPECT_EQ(shownRows(*outline), (QStringList{"A", "A/0", "A/1", "A/2", "B", "B/1", "C"}));
+    EXPECT_EQ(selectedItems(*outline), (QStringList{"A/2", "B"}));
+
+    tree.children["A"].removeAt(1);
+    outline->removeItemsAtIndexes(IndexSet(1), "A");
+    EXPECT_EQ(shownRows(*outline), (QStringList{"A", "A/0", "A/2", "B", "B/1", "C"}));
+    EXPECT_EQ(selectedItems(*outline), (QStringList{"A/2", "B"}));
+
+    // B moves into A, first, taking its open children along.
+    tree.children[""].removeAt(1);
+    tree.children["A"].insert(0, "B");
+    outline->moveItemAtIndex(1, QVariant(), 0, "A");
+    EXPECT_EQ(shownRows(*outline), (QStringList{"A", "B", "B/1", "A/0", "A/2", "C"}));
+    EXPECT_EQ(outline->levelForItem("B/1"), 2);
+    EXPECT_EQ(outline->parentForItem("B").toString(), "A");
+    EXPECT_EQ(selectedItems(*outline), (QStringList{"B", "A/2"}));
+    EXPECT_EQ(widgetRows(*outline), shownRows(*outline));
+    EXPECT_EQ(tree.countsAsked, counts); // spliced, not asked for again
+
+    // Removing a selected item leaves it out of the selection.
+    tree.children["A"].removeAt(2);
+    outline->removeItemsAtIndexes(IndexSet(2), "A");
+    EXPECT_EQ(selectedItems(*outline), (QStringList{"B"}));
+    EXPECT_EQ(widgetRows(*outline), shownRows(*outline));
+}
+
+TEST_F(OutlineFixture, ViewBasedRowsFadeWhenRemovedAndChangeHeightThroughTheAnimator)
+{
+    outline->setViewBased(true);
+    outline->registerViewFactory("Layers_Main", [] { return new TableCellView; });
+    outline->setDataSource(&tree);
+    outline->expandItem("A");
+    QPointer<TableRowView> leaving = outline->rowViewAtRow(outline->rowForItem("A/1"), false);
+    TableRowView* staying = outline->rowViewAtRow(outline->rowForItem("A/2"), false);
+    ASSERT_TRUE(leaving && staying);
+    const QRectF leavingFrame = leaving->frame();
+
+    tree.children["A"].removeAt(0);
+    outline->removeItemsAtIndexes(IndexSet(0), "A");
+    EXPECT_EQ(outline->rowViewAtRow(1, false), staying);
+    EXPECT_TRUE(Animator::isAnimating(leaving, "alphaValue"));
+    EXPECT_TRUE(Animator::isAnimating(staying, "frameOrigin")); // sliding up into the gap
+    EXPECT_EQ(outline->rectOfRow(1), leavingFrame);
+    EXPECT_TRUE(quillory::test::waitUntil([&] { return leaving.isNull(); }));
+    EXPECT_EQ(staying->frame(), outline->rectOfRow(1));
+
+    // Heights told to change grow or shrink the row views over the group's time.
+    tree.compactHeight = 20;
+    TableRowView* first = outline->rowViewAtRow(0, false);
+    outline->noteHeightOfRowsWithIndexesChanged(IndexSet::range(0, outline->numberOfRows()));
+    EXPECT_TRUE(Animator::isAnimating(first, "frameSize"));
+    tree.compactHeight = 24;
+    AnimationContext::runAnimationGroup(0, [&] {
+        outline->noteHeightOfRowsWithIndexesChanged(IndexSet::range(0, outline->numberOfRows()));
+    });
+    EXPECT_FALSE(Animator::isAnimating(first, "frameSize"));
+    EXPECT_EQ(first->frame().height(), 24);
+    EXPECT_EQ(outline->rowViewAtRow(1, false)->frame(), QRectF(0, 24, 300, 24));
+}
+
+TEST_F(OutlineFixture, AnOutlineBeingDestroyedAsksItsDataSourceNothing)
+{
+    outline->setViewBased(true);
+    outline->registerViewFactory("Layers_Main", [] { return new TableCellView; });
+    outline->setDataSource(&tree);
+    outline->expandItem("A");
+    const int counts = tree.countsAsked;
+    const int made = tree.viewsMade;
+    delete outline;
+    outline = nullptr;
+    EXPECT_EQ(tree.countsAsked, counts);
+    EXPECT_EQ(tree.viewsMade, made);
 }

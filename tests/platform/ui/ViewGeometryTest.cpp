@@ -216,6 +216,39 @@ TEST(ViewEvents, MouseEventsArriveInTheViewsCoordinates)
     EXPECT_EQ(view->log, (QStringList{"down 10,10", "dragged 12,20", "up 1"}));
 }
 
+// A double click is one mouse down with a click count of 2, whether Qt sends the second press
+// followed by a double-click event of the same time or the double-click event alone.
+TEST(ViewEvents, ADoubleClickIsOneSecondMouseDown)
+{
+    for (bool pressBeforeDoubleClick : {true, false}) {
+        QWidget window;
+        window.resize(100, 100);
+        auto* view = new RecordingView(QRectF(0, 0, 100, 100), &window);
+        window.show();
+        ulong time = 5000 + (pressBeforeDoubleClick ? 0 : 10000);
+        QPointF at(95, 5);
+        auto send = [&](QEvent::Type type, Qt::MouseButtons buttons) {
+            QMouseEvent e(type, at, at, view->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+            e.setTimestamp(time);
+            QApplication::sendEvent(view, &e);
+        };
+        // A click far away first, so this round never continues an earlier test's clicks.
+        send(QEvent::MouseButtonPress, Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, Qt::NoButton);
+        view->log.clear();
+        at = QPointF(pressBeforeDoubleClick ? 10 : 60, 90);
+        send(QEvent::MouseButtonPress, Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, Qt::NoButton);
+        time += 50;
+        if (pressBeforeDoubleClick)
+            send(QEvent::MouseButtonPress, Qt::LeftButton);
+        send(QEvent::MouseButtonDblClick, Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, Qt::NoButton);
+        const QString down = QString("down %1,10").arg(at.x());
+        EXPECT_EQ(view->log, (QStringList{down, "up 1", down, "up 2"})) << pressBeforeDoubleClick;
+    }
+}
+
 TEST(ViewEvents, TrackingAreasReportEntryAndExitAndCursorRectsSetTheCursor)
 {
     QWidget window;

@@ -1,0 +1,2 @@
+#include "widgets/RVControlledView.h"
+PF_DEFINE_CLASS(RVControlledView, pf::View) {}

@@ -1,0 +1,3 @@
+#include "widgets/RVFlippedView.h"
+
+PF_DEFINE_CLASS(RVFlippedView, pf::View) {}
