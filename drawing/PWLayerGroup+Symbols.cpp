@@ -20,7 +20,7 @@ void collect(const pf::Ref<pf::Object>& object, QList<pf::Ref<PWXSymbol>>& out, 
     }
     // Objects that hold instances of their own (shape groups, by extension) list them.
     if (object && object->respondsTo(QStringLiteral("allSymbols")))
-        for (const QVariant& item : object->valueForKey(QStringLiteral("allSymbols")).toList())
+        for (const QVariant& item : object->perform(QStringLiteral("allSymbols")).toList())
             collect(pf::objectFromVariant(item), out, seen);
 }
 

@@ -1,6 +1,8 @@
 #include "SymbolsTestSupport.h"
 
 #include "drawing/PWLayerGroup+Symbols.h"
+#include "drawing/PWShapeGroup+SymbolsSupport.h"
+#include "frameworks/penwork/drawables/PWShapeGroup.h"
 #include "frameworks/penwork/layers/PWLayerGroup.h"
 
 using namespace symbols_test;
@@ -42,6 +44,21 @@ TEST_F(LayerGroupSymbols, InstancesOfNestedLayersAreCollectedOnce)
     EXPECT_TRUE(found.contains(a));
     EXPECT_TRUE(found.contains(b));
     EXPECT_EQ(allSymbols(*group), QList<pf::Ref<PWXSymbol>>{b});
+}
+
+TEST_F(LayerGroupSymbols, InstancesInsideShapeGroupsAreFoundThroughTheGroups)
+{
+    PWShapeGroupSymbolsSupport::install();
+    auto drawing = std::make_shared<PWDrawing>();
+    auto layer = std::make_shared<PWObjectDrawingLayer>();
+    drawing->addLayer(layer);
+    auto instance = rectMaster("Tree")->symbolWithLocation({});
+    auto group = PWShapeGroup::groupWithObjects(
+        {instance, PWDrawableShape::drawableShapeWithRect(QRectF(30, 30, 5, 5))});
+    layer->addObject(group);
+    const QList<pf::Ref<PWXSymbol>> found = allSymbols(*drawing);
+    ASSERT_EQ(found.size(), 1);
+    EXPECT_EQ(found.first()->master()->name(), "Tree");
 }
 
 TEST_F(LayerGroupSymbols, TheMapScaleIsTheOwners)
