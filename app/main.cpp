@@ -1,5 +1,8 @@
 #include "app/CVLDearchivingHelper.h"
 #include "app/RVCartavelDocument.h"
+#include "drawing/PWXSymbolManager.h"
+#include "drawing/PWXSymbolMaster.h"
+#include "drawing/PWXSymbolTool.h"
 #include "drawing/VNQLDrawingExtensions.h"
 #include "drawing/VNQLDrawingTools.h"
 #include "frameworks/penwork/layers/PWDrawing.h"
@@ -39,6 +42,8 @@ public:
         PWDrawing::setDearchivingHelperClass(CVLDearchivingHelper::staticClass().name());
         VNQLDrawingExtensions::install();
         VNQLDrawingTools::registerTools();
+        PWDrawingTool::registerDrawingTool(std::make_shared<PWXSymbolTool>(PWXSymbolMaster::defaultSymbolMaster()),
+                                           PWXSymbolTool::kToolName);
     }
 
     void applicationDidFinishLaunching(const pf::Notification&) override
@@ -51,6 +56,8 @@ public:
         m_mainWindow = std::make_shared<pf::WindowController>(window);
         m_mainWindow->showWindow({});
     }
+
+    void applicationWillTerminate(const pf::Notification&) override { PWXSymbolManager::saveDefaults(); }
 
 private:
     pf::Ref<pf::DocumentController> m_documents;

@@ -8,6 +8,7 @@
 #include "frameworks/penwork/layers/PWObjectDrawingLayer.h"
 #include "frameworks/penwork/view/PWDrawingView.h"
 #include "platform/ui/Menu.h"
+#include "platform/ui/Pasteboard.h"
 #include "platform/ui/MenuItem.h"
 #include "frameworks/penwork/layers/PWDrawing.h"
 #include "frameworks/penwork/layers/PWLayer.h"
@@ -99,6 +100,7 @@ PF_DEFINE_CLASS(PWDrawableObject, RVObservableObject)
     });
     b.property("bounds", &PWDrawableObject::bounds);
     b.property("logicalBounds", &PWDrawableObject::logicalBounds);
+    b.property("boundsIgnoringLabels", &PWDrawableObject::boundsIgnoringLabels);
     b.property("renderingPath", &PWDrawableObject::renderingPath);
     b.property("geometryChecksum", &PWDrawableObject::geometryChecksum);
     b.property("displayName", &PWDrawableObject::displayName);
@@ -138,7 +140,7 @@ PF_DEFINE_CLASS(PWDrawableObject, RVObservableObject)
     b.classMethod("pasteboardTypesForOperation:", [](const pf::Class&, const QVariantList& args) {
         const int operation = args.value(0).toInt();
         if (operation == Qt::CopyAction || operation == Qt::MoveAction)
-            return QVariant(QStringList{kPWStylePasteboardType});
+            return QVariant(QStringList{kPWStylePasteboardType, kPWStyleKeyPasteboardType, pf::NSPasteboardTypeColor});
         return QVariant(QStringList());
     });
     b.method("shouldConvertToClass:",
@@ -1080,6 +1082,45 @@ bool PWDrawableObject::zoomViewToObject(PWDrawingView* view)
 
 bool PWDrawableObject::shouldConvertToClass(const pf::Class&)
 {
+    return true;
+}
+
+bool PWDrawableObject::performDragOperation(const pf::Pasteboard& pasteboard, const QPointF& point)
+{
+    Q_UNUSED(point);
+    if (locked())
+        return false;
+    RVUndoManager* undo = undoManager();
+    const QStringList types = pasteboard.types();
+    if (types.contains(kPWStylePasteboardType) || types.contains(kPWStyleKeyPasteboardType)) {
+        QVariant value = pf::toVariant(PWStylePasteboard::styleFromPasteboard(pasteboard));
+        pf::Error error;
+        if (value.isNull() || !validateStyle(&value, &error))
+            return false;
+        auto style = pf::fromVariant<pf::Ref<PWStyle>>(value);
+        if (!style || style == this->style())
+            return false;
+        if (undo)
+            undo->beginUndoGrouping();
+        setStyle(style);
+        if (undo) {
+            undo->endUndoGrouping();
+            undo->setActionName(QCoreApplication::translate("PWDrawableObject", "Apply Style"));
+        }
+        return true;
+    }
+    const QColor colour = types.contains(pf::NSPasteboardTypeColor) ? pasteboard.color() : QColor();
+    if (!colour.isValid() || !style())
+        return false;
+    if (undo)
+        undo->beginUndoGrouping();
+    // The colour is for this object: a shared style is made its own first.
+    detachStyle();
+    style()->setFillColour(pf::Color(colour));
+    if (undo) {
+        undo->endUndoGrouping();
+        undo->setActionName(QCoreApplication::translate("PWDrawableObject", "Set Fill Colour"));
+    }
     return true;
 }
 

@@ -33,6 +33,7 @@ namespace pf {
 class Error;
 class Menu;
 class MenuItem;
+class Pasteboard;
 }
 
 // The base of everything a drawing holds: an object with a location, a size and an angle, a
@@ -227,6 +228,9 @@ public:
     virtual QRectF bounds() const;
     // The bounds of the geometry alone.
     virtual QRectF logicalBounds() const;
+    // The bounds without any text labels the object carries; objects without labels answer
+    // their bounds.
+    virtual QRectF boundsIgnoringLabels() const { return bounds(); }
     void clearBoundsCache() const;
     // The path renderers draw, in the container's rendering coordinates.
     pf::Ref<pf::BezierPath> renderingPath() const override;
@@ -280,6 +284,10 @@ public:
     // Zooms `view` (null: the drawing's first drawing view) to the object's bounds; false
     // without a view.
     bool zoomViewToObject(PWDrawingView* view = nullptr);
+    // A drop onto the object of one of the types its class accepts (pasteboardTypesForOperation):
+    // a style (validated first) or a colour for the fill. One undo step; answers whether the
+    // object took the drop.
+    virtual bool performDragOperation(const pf::Pasteboard& pasteboard, const QPointF& point);
     // Asked before a double-click conversion into `cls`; the base agrees. The conversion asks
     // through the class table ("shouldConvertToClass:", given the class name), where an
     // extension may answer instead.

@@ -104,6 +104,12 @@ PF_DEFINE_CLASS(PWObjectDrawingLayer, PWObjectOwnerLayer)
     b.method("applyStyle:", std::function<QVariant(L&, const QVariantList&)>([](L& layer, const QVariantList& args) {
                  return QVariant(layer.applyStyle(pf::objectCast<PWStyle>(args.value(0))));
              }));
+    b.method("applySymbol:", std::function<QVariant(L&, const QVariantList&)>([](L& layer, const QVariantList& args) {
+                 return QVariant(layer.applySymbol(pf::objectCast<pf::Object>(args.value(0))));
+             }));
+    b.method("setAuxiliaryStyle:", std::function<QVariant(L&, const QVariantList&)>([](L& layer, const QVariantList& args) {
+                 return QVariant(layer.setAuxiliaryStyle(pf::objectCast<PWStyle>(args.value(0))));
+             }));
 }
 
 PWObjectDrawingLayer::PWObjectDrawingLayer() = default;
@@ -462,6 +468,36 @@ int PWObjectDrawingLayer::applyStyle(const pf::Ref<PWStyle>& style)
     asUndoStep(QCoreApplication::translate("PWObjectDrawingLayer", "Apply Style"), [&] {
         for (const auto& [object, accepted] : takers)
             object->setStyle(accepted);
+    });
+    return int(takers.size());
+}
+
+int PWObjectDrawingLayer::applySymbol(const pf::Ref<pf::Object>& master)
+{
+    return sendToSelection(QStringLiteral("setMaster:"), master,
+                           QCoreApplication::translate("PWObjectDrawingLayer", "Apply Symbol"));
+}
+
+int PWObjectDrawingLayer::setAuxiliaryStyle(const pf::Ref<PWStyle>& style)
+{
+    return sendToSelection(QStringLiteral("setAuxiliaryStyle:"), style,
+                           QCoreApplication::translate("PWObjectDrawingLayer", "Set Auxiliary Style"));
+}
+
+int PWObjectDrawingLayer::sendToSelection(const QString& selector, const pf::Ref<pf::Object>& argument,
+                                          const QString& actionName)
+{
+    if (!argument)
+        return 0;
+    ObjectList takers;
+    for (const auto& object : selectedAvailableObjects())
+        if (object->respondsTo(selector))
+            takers.append(object);
+    if (takers.isEmpty())
+        return 0;
+    asUndoStep(actionName, [&] {
+        for (const auto& object : takers)
+            object->perform(selector, {pf::toVariant(argument)});
     });
     return int(takers.size());
 }

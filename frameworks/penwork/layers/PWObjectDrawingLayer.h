@@ -75,6 +75,12 @@ public:
     // Gives each selected available object that accepts `style` (validateStyle) that style, as
     // one undo step "Apply Style"; answers how many took it.
     int applyStyle(const pf::Ref<PWStyle>& style);
+    // Gives each selected available object that takes a master ("setMaster:") `master`, as one
+    // undo step "Apply Symbol"; answers how many took it.
+    virtual int applySymbol(const pf::Ref<pf::Object>& master);
+    // Gives each selected available object that takes an overlay style ("setAuxiliaryStyle:")
+    // `style`, as one undo step "Set Auxiliary Style"; answers how many took it.
+    virtual int setAuxiliaryStyle(const pf::Ref<PWStyle>& style);
 
     void drawInContext(pf::GraphicsContext& context, const QRectF& rect, bool showingHighlighting) override;
 
@@ -130,6 +136,9 @@ private:
     // Runs `edit` as one undo step named `actionName` (unless empty).
     void asUndoStep(const QString& actionName, const std::function<void()>& edit);
     ObjectList booleanOperands() const;
+    // Sends `selector` with `argument` to each selected available object that answers it, as one
+    // undo step; answers how many did.
+    int sendToSelection(const QString& selector, const pf::Ref<pf::Object>& argument, const QString& actionName);
     // Replaces `sources` by `results`, placed where the topmost source was, and selects them.
     void replaceObjects(const ObjectList& sources, const ObjectList& results, const QString& actionName);
 };

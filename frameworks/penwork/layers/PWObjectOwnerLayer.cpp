@@ -724,3 +724,10 @@ void PWObjectOwnerLayer::initWithCoder(pf::KeyedUnarchiver& coder)
     m_storage->insertObjects(decoded, pf::IndexSet::range(0, decoded.size()));
     m_allowsSnapToObjects = coder.decodeBool(kSnapToObjectsKey);
 }
+
+pf::Ref<pf::Object> PWObjectOwnerLayer::sequenceForSymbolMaster(const pf::Ref<pf::Object>& master)
+{
+    if (!master || !respondsTo(QStringLiteral("sequenceForSymbolMaster:")))
+        return nullptr;
+    return pf::objectCast<pf::Object>(perform(QStringLiteral("sequenceForSymbolMaster:"), {pf::toVariant(master)}));
+}

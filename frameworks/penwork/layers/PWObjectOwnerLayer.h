@@ -126,6 +126,11 @@ public:
     QColor selectionColour() const override { return PWLayer::selectionColour(); }
     void drawInContext(pf::GraphicsContext& context, const QRectF& rect, bool showingHighlighting) override;
     bool hitLayer(const QPointF& point) const override { return bool(hitObject(point)); }
+
+    // The sequence numbering the placed instances of a symbol master on this layer: the answer
+    // of the class table's "sequenceForSymbolMaster:" when the layer's class offers it (an
+    // extension adds it), else null.
+    virtual pf::Ref<pf::Object> sequenceForSymbolMaster(const pf::Ref<pf::Object>& master);
     bool shouldAutoActivateWithEvent(const QPointF& point, Qt::KeyboardModifiers modifiers) const override;
 
     // PWDrawableContainer --------------------------------------------------------------------------

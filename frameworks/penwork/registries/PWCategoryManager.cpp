@@ -45,7 +45,7 @@ bool isStringList(const QVariant& value, QStringList& out)
 
 // Orders names as people read them: letters without regard to case, runs of digits by their
 // value ("Red 2" before "Red 10"). QCollator's numeric mode needs ICU, which Qt may lack.
-int compareNames(const QString& a, const QString& b)
+int compareNamesByReading(const QString& a, const QString& b)
 {
     qsizetype i = 0, j = 0;
     while (i < a.size() && j < b.size()) {
@@ -731,7 +731,7 @@ pf::Ref<pf::Menu> PWCategoryManager::createMenuWithItemDelegate(PWCategoryMenuIt
                 titles.insert(key, name.isEmpty() ? key : name);
             }
             std::stable_sort(entries.begin(), entries.end(), [&](const auto& a, const auto& b) {
-                return compareNames(titles.value(a.first), titles.value(b.first)) < 0;
+                return compareNamesByReading(titles.value(a.first), titles.value(b.first)) < 0;
             });
         }
         return entries;
@@ -791,3 +791,5 @@ pf::Ref<pf::Menu> PWCategoryManager::createMenuWithItemDelegate(PWCategoryMenuIt
     }
     return menu;
 }
+
+int PWCategoryManager::compareNames(const QString& a, const QString& b) { return compareNamesByReading(a, b); }

@@ -144,6 +144,8 @@ public:
 
     // The name of a stored object: its "name" when it answers one, else empty.
     static QString nameOfObject(const pf::Ref<pf::Object>& object);
+    // The order names are listed in: letters without regard to case, runs of digits by value.
+    static int compareNames(const QString& a, const QString& b);
 
 protected:
     // Called after the object entered or left the manager, outside the lock.

@@ -773,6 +773,16 @@ pf::Ref<PWDrawableObject> objectUnderPoint(const PWDrawing& drawing, QPointF poi
     return nullptr;
 }
 
+// The object under the point when its class accepts one of the pasteboard's types for a copy.
+pf::Ref<PWDrawableObject> objectAcceptingDrop(const PWDrawing& drawing, const pf::Pasteboard& pasteboard, QPointF point)
+{
+    pf::Ref<PWDrawableObject> target = objectUnderPoint(drawing, point);
+    if (!target)
+        return nullptr;
+    const QStringList accepted = PWDrawableObject::pasteboardTypesForOperation(target->objClass(), Qt::CopyAction);
+    return pasteboard.availableTypeFromArray(accepted).isEmpty() ? nullptr : target;
+}
+
 } // namespace
 
 unsigned PWDrawingView::draggingEntered(const pf::DraggingInfo& info)
@@ -786,10 +796,12 @@ unsigned PWDrawingView::draggingUpdated(const pf::DraggingInfo& info)
     if (!pasteboard || !m_drawing)
         return pf::DragOperationNone;
     const QPointF point = convertPointFromView(info.draggingLocation(), nullptr);
+    if (objectAcceptingDrop(*m_drawing, *pasteboard, point))
+        return pf::DragOperationCopy;
     switch (dropKindOf(*pasteboard)) {
     case DropKind::Style:
     case DropKind::Colour:
-        return objectUnderPoint(*m_drawing, point) ? pf::DragOperationCopy : pf::DragOperationNone;
+        return pf::DragOperationNone;
     case DropKind::Drawables:
     case DropKind::Files:
         return std::dynamic_pointer_cast<PWObjectDrawingLayer>(activeLayer()) ? pf::DragOperationCopy
@@ -806,36 +818,12 @@ bool PWDrawingView::performDragOperation(const pf::DraggingInfo& info)
     if (pasteboard && m_drawing) {
         const QPointF point = convertPointFromView(info.draggingLocation(), nullptr);
         auto layer = std::dynamic_pointer_cast<PWObjectDrawingLayer>(activeLayer());
-        RVUndoManager* undo = m_drawing->undoManager();
-        switch (dropKindOf(*pasteboard)) {
-        case DropKind::Style: {
-            pf::Ref<PWStyle> style = PWStylePasteboard::styleFromPasteboard(*pasteboard);
-            pf::Ref<PWDrawableObject> target = objectUnderPoint(*m_drawing, point);
-            QVariant value = pf::toVariant(style);
-            pf::Error error;
-            if (style && target && target->validateStyle(&value, &error)) {
-                undo->beginUndoGrouping();
-                target->setStyle(pf::fromVariant<pf::Ref<PWStyle>>(value));
-                undo->endUndoGrouping();
-                undo->setActionName(tr("Apply Style"));
-                done = true;
-            }
-            break;
-        }
-        case DropKind::Colour: {
-            const QColor colour = pasteboard->color();
-            pf::Ref<PWDrawableObject> target = objectUnderPoint(*m_drawing, point);
-            if (colour.isValid() && target && target->style()) {
-                undo->beginUndoGrouping();
-                // The colour is for this object: a shared style is made its own first.
-                target->detachStyle();
-                target->style()->setFillColour(pf::Color(colour));
-                undo->endUndoGrouping();
-                undo->setActionName(tr("Set Fill Colour"));
-                done = true;
-            }
-            break;
-        }
+        // The object under the point handles the types its class accepts (styles, colours, and
+        // whatever a subclass takes); the rest are drops on the layer.
+        pf::Ref<PWDrawableObject> target = objectAcceptingDrop(*m_drawing, *pasteboard, point);
+        switch (target ? DropKind::None : dropKindOf(*pasteboard)) {
+        case DropKind::Style:
+        case DropKind::Colour: break;
         case DropKind::Drawables:
             done = layer && PWLayerEditing::paste(*layer, tr("Drop"), point, pasteboard.get());
             break;
@@ -845,6 +833,8 @@ bool PWDrawingView::performDragOperation(const pf::DraggingInfo& info)
         }
         case DropKind::None: break;
         }
+        if (target)
+            done = target->performDragOperation(*pasteboard, point);
     }
     if (!done)
         refuseWithBeep();

@@ -205,7 +205,8 @@ TEST(EditingDrawable, DoubleClickConversionReplacesTheObjectAsOneStep)
 TEST(EditingDrawable, DropTypesFollowTheOperation)
 {
     const auto& cls = PWDrawableShape::staticClass();
-    EXPECT_EQ(PWDrawableObject::pasteboardTypesForOperation(cls, Qt::CopyAction), QStringList{kPWStylePasteboardType});
+    EXPECT_EQ(PWDrawableObject::pasteboardTypesForOperation(cls, Qt::CopyAction),
+              (QStringList{kPWStylePasteboardType, kPWStyleKeyPasteboardType, pf::NSPasteboardTypeColor}));
     EXPECT_TRUE(PWDrawableObject::pasteboardTypesForOperation(cls, Qt::LinkAction).isEmpty());
 }
 
