@@ -102,6 +102,8 @@ TEST(PWRulerViewUnits, LabelsAndTicksFollowTheUnitsCycles)
         {"in at 0.1", inches(), 0.1, 8.0, 1.0},
         // Exactly 50 px per unit labels every unit.
         {"50 px", {"u", "u", 50.0, {2.0}, {0.5}}, 1.0, 1.0, 0.125},
+        // Halving 100 px leaves exactly 50 between labels, which is enough.
+        {"100 px", {"u", "u", 100.0, {2.0}, {0.5}}, 1.0, 0.5, 0.0625},
         {"NaN scale", inches(), kNaN, 1.0, 1.0},
         {"infinite scale", inches(), kInfinity, 1.0, 1.0},
         {"zero scale", inches(), 0.0, 1.0, 1.0},
