@@ -2,6 +2,7 @@
 
 #include "app/CVLDearchivingHelper.h"
 #include "app/PWXMapScale.h"
+#include "app/PWXMeasurement.h"
 #include "app/VNQLDrawingWindowController.h"
 #include "app/VNQLExportOperation.h"
 #include "drawing/PWDrawing+SlicesLayer.h"
@@ -15,6 +16,7 @@
 #include "frameworks/penwork/support/RVLog.h"
 #include "frameworks/penwork/support/RVUndoManager.h"
 #include "frameworks/penwork/svg/PWSVGImporter.h"
+#include "frameworks/penwork/view/PWRulerView.h"
 #include "platform/foundation/ClassBuilder.h"
 #include "platform/foundation/Exception.h"
 #include "platform/foundation/FileManager.h"
@@ -29,6 +31,7 @@
 #include "platform/ui/Alert.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Bundle.h"
+#include "platform/ui/Button.h"
 #include "platform/ui/DocumentController.h"
 #include "platform/ui/PrintInfo.h"
 #include "platform/ui/SavePanel.h"
@@ -36,6 +39,7 @@
 #include "platform/ui/WindowController.h"
 #include "platform/ui/Workspace.h"
 #include "widgets/FileManager+FindFolder.h"
+#include "widgets/RVBasicDialogController.h"
 #include "widgets/RVProgressController.h"
 #include "widgets/RVProgressViewController.h"
 
@@ -55,6 +59,7 @@ PF_DEFINE_CLASS(RVCartavelDocument, PWDrawingDocument)
     b.method("saveXMLAction:", &RVCartavelDocument::saveXMLAction);
     b.method("savePreviewAction:", &RVCartavelDocument::savePreviewAction);
     b.method("saveCopyAsTemplateAction:", &RVCartavelDocument::saveCopyAsTemplateAction);
+    b.method("saveTemplateAction:", &RVCartavelDocument::saveTemplateAction);
     b.method("exportAction:", &RVCartavelDocument::exportAction);
     b.property("mapScale", &RVCartavelDocument::mapScale, &RVCartavelDocument::setMapScale);
     b.property("unitDisplayOption", &RVCartavelDocument::unitDisplayOption, &RVCartavelDocument::setUnitDisplayOption);
@@ -158,7 +163,23 @@ QByteArray serialisedPlist(const QVariant& value, pf::Error* error)
 
 // --- Construction -------------------------------------------------------------------------------
 
-RVCartavelDocument::RVCartavelDocument() = default;
+RVCartavelDocument::RVCartavelDocument()
+{
+    registerRulerUnits();
+}
+
+void RVCartavelDocument::registerRulerUnits()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        PWRulerView::registerUnit(PWXMeasurement::unitsStringForMeasure(PWXMeasurement::kImperialSystem, 1),
+                                  PWXMeasurement::abbreviationForMeasure(PWXMeasurement::kImperialSystem, 1), 72.0,
+                                  {2.0}, {0.5});
+        PWRulerView::registerUnit(PWXMeasurement::unitsStringForMeasure(PWXMeasurement::kMetricSystem, 10),
+                                  PWXMeasurement::abbreviationForMeasure(PWXMeasurement::kMetricSystem, 10),
+                                  28.346456692913, {2.0}, {0.5, 0.2});
+    });
+}
 
 RVCartavelDocument::~RVCartavelDocument()
 {
@@ -994,9 +1015,18 @@ bool RVCartavelDocument::prepareSavePanel(pf::SavePanel& panel)
     auto* xml = new QCheckBox(tr("Save as XML"), accessory);
     xml->setObjectName(QStringLiteral("saveXML"));
     xml->setChecked(m_saveXML);
+    auto* asTemplate = new QCheckBox(tr("Save as template"), accessory);
+    asTemplate->setObjectName(QStringLiteral("saveAsTemplate"));
     row->addWidget(preview);
     row->addWidget(xml);
+    row->addWidget(asTemplate);
+    // Empty for a panel nobody holds by reference: then the check box has nothing to point.
+    m_savePanel = std::static_pointer_cast<pf::SavePanel>(panel.weak_from_this().lock());
     std::weak_ptr<void> alive = livenessToken();
+    QObject::connect(asTemplate, &QCheckBox::toggled, accessory, [this, alive](bool on) {
+        if (!alive.expired())
+            saveTemplateAction(on);
+    });
     QObject::connect(preview, &QCheckBox::toggled, accessory, [this, alive](bool on) {
         if (!alive.expired())
             savePreviewAction(on);
@@ -1168,6 +1198,57 @@ void RVCartavelDocument::saveTemplateNamed(const QString& name)
         presentError(error);
 }
 
+void RVCartavelDocument::savePanelDidEnd(const pf::SavePanel& panel, int returnCode)
+{
+    if (returnCode != pf::kModalResponseOK || panel.URL().isEmpty())
+        return;
+    // The panel is held to the templates folder: a name chosen elsewhere is taken there.
+    saveTemplateNamed(QFileInfo(panel.URL().toLocalFile()).fileName());
+}
+
+void RVCartavelDocument::saveTemplateAction(const QVariant& sender)
+{
+    const std::shared_ptr<pf::SavePanel> panel = m_savePanel.lock();
+    if (!panel)
+        return;
+    if (sender.toBool()) {
+        const QUrl templates = userTemplatesURL();
+        if (!templates.isEmpty())
+            panel->setDirectoryURL(templates);
+        return;
+    }
+    QUrl folder = defaultDocumentSaveURL();
+    if (folder.isEmpty()) {
+        pf::Error error;
+        const QString documents = pf::FileManager::defaultManager().URLForDirectory(
+            pf::FileManager::SearchPath::Documents, fileURL().toLocalFile(), true, &error);
+        if (documents.isEmpty()) {
+            RVLog(kFileEvent, QStringLiteral("error while trying to set the default documents folder, err: %1").arg(error.description()));
+            return;
+        }
+        folder = QUrl::fromLocalFile(documents);
+        setDefaultDocumentSaveURL(folder);
+    }
+    panel->setDirectoryURL(folder);
+}
+
+void RVCartavelDocument::basicDialogDidEndWithReturnCode(RVBasicDialogController& dialog, int returnCode)
+{
+    if (returnCode != RVBasicDialogController::kReturnOK || !dialog.primaryItem())
+        return;
+    saveTemplateNamed(dialog.primaryItem()->stringValue());
+}
+
+bool RVCartavelDocument::basicDialogValidateDefaultButton(RVBasicDialogController& dialog)
+{
+    return dialog.primaryItem() && !dialog.primaryItem()->stringValue().isEmpty();
+}
+
+void RVCartavelDocument::basicDialogSetObjectValueForPrimaryItem(RVBasicDialogController&, pf::Control& item)
+{
+    item.setStringValue(displayName());
+}
+
 void RVCartavelDocument::saveCopyAsTemplateAction(const QVariant&)
 {
     showSaveTemplatesDialog();
@@ -1184,11 +1265,9 @@ void RVCartavelDocument::showSaveTemplatesDialog()
     panel->setMessage(QStringLiteral("%1 \u201c%2\u201d %3").arg(tr("Save Copy of"), displayName(), tr("as a Template")));
     panel->setNameFieldStringValue(displayName());
     std::weak_ptr<void> alive = livenessToken();
-    auto answered = [this, alive, panel, folder](int code) {
-        if (alive.expired() || code != pf::kModalResponseOK)
-            return;
-        // The panel is held to the templates folder: a name chosen elsewhere is taken there.
-        saveTemplateNamed(QFileInfo(panel->URL().toLocalFile()).fileName());
+    auto answered = [this, alive, panel](int code) {
+        if (!alive.expired())
+            savePanelDidEnd(*panel, code);
     };
     if (QWidget* window = windowForSheet())
         panel->beginSheetModal(window, answered);

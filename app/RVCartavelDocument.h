@@ -1,6 +1,7 @@
 #pragma once
 
 #include "frameworks/penwork/document/PWDrawingDocument.h"
+#include "widgets/RVBasicDialogControllerDelegate.h"
 
 #include <QRectF>
 #include <QSizeF>
@@ -18,6 +19,7 @@ class VNQLExportOperation;
 namespace pf {
 class DocumentController;
 class Notification;
+class SavePanel;
 }
 
 // The program's document: one drawing with its map scale, print info, unit display option,
@@ -25,7 +27,7 @@ class Notification;
 // The same reader takes packages of the related map type, flat drawing files, SVG files and
 // bitmap images; everything that is not our own package opens untitled, so saving never writes
 // a package over the user's picture, map or drawing file.
-class RVCartavelDocument : public PWDrawingDocument {
+class RVCartavelDocument : public PWDrawingDocument, public RVBasicDialogControllerDelegate {
     PF_CLASS(RVCartavelDocument)
 public:
     // Document types as the document controller passes them.
@@ -119,6 +121,10 @@ public:
     // Applies at once to the drawing of every open drawing document.
     static void setDefaultQualityModulation(bool enabled);
 
+    // Registers the inch and centimetre ruler units of every drawing view; once per process,
+    // before the first document exists.
+    static void registerRulerUnits();
+
     // New documents for drawings made elsewhere -----------------------------------------------------
     static pf::Ref<RVCartavelDocument> documentWithDrawing(const pf::Ref<PWDrawing>& drawing, bool display);
     static pf::Ref<RVCartavelDocument> documentWithDrawing(const pf::Ref<PWDrawing>& drawing, bool display,
@@ -146,6 +152,17 @@ public:
     void saveTemplateNamed(const QString& name);
     void saveCopyAsTemplateAction(const QVariant& sender);
     void showSaveTemplatesDialog();
+    // The end of the templates save panel: OK saves the copy under the chosen name.
+    void savePanelDidEnd(const pf::SavePanel& panel, int returnCode);
+    // The "save as template" check box of the document's save panel: on points the panel at
+    // the user templates folder, off at the default document folder.
+    void saveTemplateAction(const QVariant& sender);
+
+    // The template-name dialog: OK needs a name, which starts as the display name; OK saves
+    // the copy as that template.
+    void basicDialogDidEndWithReturnCode(RVBasicDialogController& dialog, int returnCode) override;
+    bool basicDialogValidateDefaultButton(RVBasicDialogController& dialog) override;
+    void basicDialogSetObjectValueForPrimaryItem(RVBasicDialogController& dialog, pf::Control& item) override;
 
     // pf::Document -----------------------------------------------------------------------------
     bool initWithType(const QString& type, pf::Error* error) override;
@@ -237,6 +254,8 @@ private:
     pf::FileWrapperRef buildPackage(const QString& type, pf::Error* error);
     pf::UndoManager* undoManagerOrNull() const { return ownUndoManager(); }
 
+    // The save panel the document's accessory view belongs to.
+    std::weak_ptr<pf::SavePanel> m_savePanel;
     bool m_saveXML = false;
     bool m_savePreview = false;
     double m_prescale = 1.0;

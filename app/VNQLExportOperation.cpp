@@ -83,16 +83,6 @@ pf::Error exportError(int code, const QString& reason, const QString& path = {})
     return pf::Error(pf::kPFFoundationErrorDomain, code, info);
 }
 
-QString colorModelName(pf::ImageColorModel model)
-{
-    switch (model) {
-    case pf::ImageColorModel::Gray: return QStringLiteral("Generic Gray");
-    case pf::ImageColorModel::CMYK: return QStringLiteral("Generic CMYK");
-    case pf::ImageColorModel::RGB: break;
-    }
-    return QStringLiteral("sRGB");
-}
-
 QRectF drawingRect(const PWDrawing* drawing)
 {
     return drawing ? QRectF(QPointF(), drawing->drawingSize()) : QRectF();
@@ -132,7 +122,21 @@ QUrl VNQLExportOperation::defaultExportLocation()
 
 QString VNQLExportOperation::colorspaceName() const
 {
-    return tr(qPrintable(colorModelName(m_colorspace)));
+    return m_colorspace->localizedName();
+}
+
+void VNQLExportOperation::setColorspace(const pf::Ref<pf::ColorSpace>& space)
+{
+    m_colorspace = space ? space : pf::ColorSpace::sRGB();
+}
+
+pf::Ref<pf::ColorSpace> VNQLExportOperation::colorspaceForArchivedName(const QString& name)
+{
+    if (name == QLatin1String("Generic Gray"))
+        return pf::ColorSpace::genericGray();
+    if (name == QLatin1String("Generic CMYK"))
+        return pf::ColorSpace::genericCMYK();
+    return pf::ColorSpace::sRGB();
 }
 
 QString VNQLExportOperation::fileExtension() const
@@ -289,7 +293,7 @@ QByteArray VNQLExportOperation::rasterImageDataFromPDF(const QByteArray& pdf, co
     // The size, not the origin, of the area is scaled.
     const QRectF source(rect.x(), rect.y(), rect.width() * m_scale, rect.height() * m_scale);
     const pf::Color background = m_transparent ? pf::Color() : m_drawing->paperColour();
-    return m_drawing->imageDataWithFormat(int(m_format), options, pdf, m_colorspace, source, size, background, error);
+    return m_drawing->imageDataWithFormat(int(m_format), options, pdf, m_colorspace->imageColorModel(), source, size, background, error);
 }
 
 QByteArray VNQLExportOperation::imageDataWithSource(const pf::Ref<pf::Object>& source, quint64, pf::Error* error)
@@ -319,7 +323,7 @@ QByteArray VNQLExportOperation::imageDataWithSource(const pf::Ref<pf::Object>& s
             pf::fail(error, exportError(pf::kErrorFileWrite, tr("The slice \u201c%1\u201d is too large to export at this size.").arg(slice->name())));
             return {};
         }
-        return slice->imageData(int(m_format), {{kPWImageCompressionFactor, m_quality}}, m_dpi, m_scale, m_colorspace,
+        return slice->imageData(int(m_format), {{kPWImageCompressionFactor, m_quality}}, m_dpi, m_scale, m_colorspace->imageColorModel(),
                                 !m_transparent, error);
     }
     case kSelectionSource: {
@@ -507,7 +511,7 @@ void VNQLExportOperation::encodeWithCoder(pf::KeyedArchiver& coder) const
     coder.encodeDouble(m_dpi, kDpiKey);
     coder.encodeDouble(m_scale, kScaleKey);
     coder.encodeDouble(m_quality, kQualityKey);
-    coder.encodeString(colorModelName(m_colorspace), kColorspaceKey);
+    coder.encodeObject(m_colorspace, kColorspaceKey);
     coder.encodeBool(m_transparent, kTransparentKey);
     coder.encodeString(m_fileNameRoot, kFilenameRootKey);
     coder.encodeInt64(qint64(m_firstIndex), kFirstIndexKey);
@@ -528,10 +532,10 @@ void VNQLExportOperation::initWithCoder(pf::KeyedUnarchiver& coder)
     m_dpi = coder.decodeDouble(kDpiKey);
     m_scale = coder.decodeDouble(kScaleKey);
     m_quality = coder.decodeDouble(kQualityKey);
-    const QString model = coder.decodeString(kColorspaceKey);
-    m_colorspace = model == colorModelName(pf::ImageColorModel::Gray)   ? pf::ImageColorModel::Gray
-                 : model == colorModelName(pf::ImageColorModel::CMYK) ? pf::ImageColorModel::CMYK
-                                                                      : pf::ImageColorModel::RGB;
+    // Earlier settings hold the space's name; a missing or foreign value is sRGB.
+    const QString archivedName = coder.decodeString(kColorspaceKey);
+    setColorspace(archivedName.isNull() ? coder.decodeObjectOfClass<pf::ColorSpace>(kColorspaceKey)
+                                        : colorspaceForArchivedName(archivedName));
     m_transparent = coder.decodeBool(kTransparentKey);
     m_fileNameRoot = coder.decodeString(kFilenameRootKey);
     m_firstIndex = quint64(coder.decodeInt64(kFirstIndexKey));

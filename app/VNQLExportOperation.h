@@ -4,6 +4,7 @@
 #include "platform/foundation/Error.h"
 #include "platform/foundation/FileWrapper.h"
 #include "platform/foundation/Object.h"
+#include "platform/graphics/ColorSpace.h"
 #include "platform/graphics/ImageWriter.h"
 
 #include <QByteArray>
@@ -77,8 +78,13 @@ public:
     void setIndexIncrement(quint64 increment) { m_indexIncrement = increment; }
     quint64 indexPadLength() const { return m_indexPadLength; }
     void setIndexPadLength(quint64 length) { m_indexPadLength = length; }
-    pf::ImageColorModel colorspace() const { return m_colorspace; }
-    void setColorspace(pf::ImageColorModel model) { m_colorspace = model; }
+    // The colour space of bitmap output; never null.
+    pf::Ref<pf::ColorSpace> colorspace() const { return m_colorspace; }
+    // Null stands for sRGB.
+    void setColorspace(const pf::Ref<pf::ColorSpace>& space);
+    // The space of a colour-space name archived by earlier versions ("sRGB", "Generic Gray",
+    // "Generic CMYK"); sRGB for any other name.
+    static pf::Ref<pf::ColorSpace> colorspaceForArchivedName(const QString& name);
     QString colorspaceName() const;
     bool showInFinder() const { return m_showInFinder; }
     void setShowInFinder(bool show) { m_showInFinder = show; }
@@ -151,7 +157,7 @@ private:
     quint64 m_firstIndex = 1;
     quint64 m_indexIncrement = 1;
     quint64 m_indexPadLength = 4;
-    pf::ImageColorModel m_colorspace = pf::ImageColorModel::RGB;
+    pf::Ref<pf::ColorSpace> m_colorspace = pf::ColorSpace::sRGB();
     bool m_showInFinder = true;
     bool m_overwriteExisting = false;
     bool m_groupInFolder = false;

@@ -1,4 +1,5 @@
 #include "app/CVLDearchivingHelper.h"
+#include "app/QuilloryFileMenu.h"
 #include "app/RVCartavelDocument.h"
 #include "drawing/PWXSymbolManager.h"
 #include "drawing/PWXSymbolMaster.h"
@@ -10,25 +11,12 @@
 #include "platform/ui/ApplicationDelegate.h"
 #include "platform/ui/DocumentController.h"
 #include "platform/ui/MainMenu.h"
-#include "platform/ui/MenuItem.h"
 #include "platform/ui/WindowController.h"
 
 #include <QApplication>
 #include <QMainWindow>
 
 namespace {
-
-// File > Export... writes the document with its current export settings.
-void addExportItem(pf::MainMenu& menu)
-{
-    pf::Menu* file = menu.menuWithTitle(QObject::tr("File"));
-    if (!file)
-        return;
-    const int revert = file->indexOfItemWithTitle(QObject::tr("Re&vert to Saved"));
-    pf::Ref<pf::MenuItem> item = pf::MenuItem::make(QObject::tr("&Export\u2026"), QStringLiteral("exportAction:"));
-    item->setKeyEquivalent(QKeySequence(QStringLiteral("Ctrl+E")));
-    file->insertItem(item, revert >= 0 ? revert + 1 : file->numberOfItems());
-}
 
 // Makes the document controller before anything can ask for one, so that it is the shared
 // one, and keeps a main window up so the menu bar is always there.
@@ -74,7 +62,7 @@ int main(int argc, char* argv[])
         QApplication::setApplicationName(QStringLiteral("Quillory"));
         QApplication::setOrganizationDomain(QStringLiteral("quillory.org"));
         pf::Ref<pf::MainMenu> menu = pf::MainMenu::makeStandard();
-        addExportItem(*menu);
+        QuilloryFileMenu::addDocumentItems(*menu);
         application.setMainMenu(menu);
         application.setDelegate(std::make_shared<QuilloryApplicationDelegate>());
         // Closing the last window quits the way Quit does: edited documents are asked about.

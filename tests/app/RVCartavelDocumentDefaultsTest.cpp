@@ -5,6 +5,7 @@
 #include "drawing/VNQLSlicesLayer.h"
 #include "frameworks/measurement/RVUnitLength.h"
 #include "frameworks/penwork/layers/PWGridLayer.h"
+#include "frameworks/penwork/view/PWRulerView.h"
 #include "platform/foundation/UserDefaults.h"
 #include "widgets/FileManager+FindFolder.h"
 
@@ -136,6 +137,27 @@ TEST_F(DocumentDefaultsTest, TemplatesAreSavedAsPackagesUnderOneSafeName)
     EXPECT_TRUE(document->isUntitled()) << "the document's own file is untouched";
     EXPECT_TRUE(RVCartavelDocument::availableTemplatesAtURL(RVCartavelDocument::userTemplatesURL(), true).contains(url));
     EXPECT_TRUE(RVCartavelDocument::hasTemplatesAvailable());
+}
+
+TEST_F(DocumentDefaultsTest, DocumentsRegisterInchAndCentimetreRulerUnits)
+{
+    Ref<RVCartavelDocument> document = newDocument();
+    std::optional<PWRulerView::Unit> inches = PWRulerView::registeredUnit(QStringLiteral("inches"));
+    std::optional<PWRulerView::Unit> centimetres = PWRulerView::registeredUnit(QStringLiteral("centimetres"));
+    ASSERT_TRUE(inches && centimetres);
+    EXPECT_EQ(inches->abbreviation, RVUnitLength::inches()->symbol());
+    EXPECT_DOUBLE_EQ(inches->pointsPerUnit, 72.0);
+    EXPECT_EQ(inches->stepUpCycle, QList<double>{2.0});
+    EXPECT_EQ(inches->stepDownCycle, QList<double>{0.5});
+    EXPECT_EQ(centimetres->abbreviation, QStringLiteral("cm"));
+    EXPECT_DOUBLE_EQ(centimetres->pointsPerUnit, 28.346456692913);
+    EXPECT_EQ(centimetres->stepUpCycle, QList<double>{2.0});
+    EXPECT_EQ(centimetres->stepDownCycle, (QList<double>{0.5, 0.2}));
+    // The default drawing is in centimetres, which the rulers find by its own unit names.
+    Ref<PWDrawing> drawing = document->drawing();
+    EXPECT_EQ(PWRulerView::unitForDrawingUnits(drawing->drawingUnits(), drawing->abbreviatedDrawingUnits(),
+                                               drawing->unitToPointsConversionFactor()).stepDownCycle,
+              (QList<double>{0.5, 0.2}));
 }
 
 } // namespace

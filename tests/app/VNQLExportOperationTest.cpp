@@ -7,6 +7,7 @@
 #include "drawing/VNQLSlicesLayer.h"
 #include "frameworks/penwork/drawables/PWDrawableShape.h"
 #include "frameworks/penwork/layers/PWObjectDrawingLayer.h"
+#include "platform/foundation/PropertyList.h"
 #include "platform/foundation/UserDefaults.h"
 
 #include <QFile>
@@ -240,7 +241,7 @@ TEST_F(ExportOperationTest, ArchivedSettingsComeBackWithTheFolderFromTheDefaults
     operation->setScale(2);
     operation->setQuality(0.3);
     operation->setFormat(VNQLExportOperation::kBMPFormat);
-    operation->setColorspace(pf::ImageColorModel::CMYK);
+    operation->setColorspace(pf::ColorSpace::genericCMYK());
     operation->setFileNameRoot(QStringLiteral("Saved"));
     operation->setTransparent(false);
     operation->setOverwriteExisting(true);
@@ -252,7 +253,7 @@ TEST_F(ExportOperationTest, ArchivedSettingsComeBackWithTheFolderFromTheDefaults
     EXPECT_DOUBLE_EQ(back->quality(), 0.3);
     EXPECT_EQ(back->format(), VNQLExportOperation::kBMPFormat);
     EXPECT_EQ(back->fileExtension(), QStringLiteral("BMP"));
-    EXPECT_EQ(back->colorspace(), pf::ImageColorModel::CMYK);
+    EXPECT_EQ(back->colorspace()->identifier(), pf::ColorSpace::genericCMYK()->identifier());
     EXPECT_EQ(back->fileNameRoot(), QStringLiteral("Saved"));
     EXPECT_FALSE(back->transparent());
     EXPECT_TRUE(back->overwriteExisting());
@@ -267,3 +268,71 @@ TEST_F(ExportOperationTest, DrawingSizeString)
 }
 
 } // namespace
+
+namespace {
+
+// Replaces the value under `key` wherever it appears in a parsed archive.
+QVariant withValueReplaced(const QVariant& value, const QString& key, const QVariant& replacement)
+{
+    if (value.typeId() == QMetaType::QVariantMap) {
+        QVariantMap map = value.toMap();
+        for (auto it = map.begin(); it != map.end(); ++it)
+            it.value() = it.key() == key ? replacement : withValueReplaced(it.value(), key, replacement);
+        return map;
+    }
+    if (value.typeId() == QMetaType::QVariantList) {
+        QVariantList list = value.toList();
+        for (QVariant& item : list)
+            item = withValueReplaced(item, key, replacement);
+        return list;
+    }
+    return value;
+}
+
+// The operation's settings as an earlier version stored them: `stored` under "Exp_colorspace".
+QVariantMap settingsWithStoredColorspace(VNQLExportOperation& operation, const QVariant& stored)
+{
+    QVariantMap info = operation.restorableStateInfo();
+    const QString key = info.firstKey();
+    const QVariant plist = pf::PropertyList::value(info.value(key).toByteArray());
+    info[key] = pf::PropertyList::data(withValueReplaced(plist, QStringLiteral("Exp_colorspace"), stored),
+                                       pf::PropertyListFormat::Binary);
+    return info;
+}
+
+} // namespace
+
+TEST_F(ExportOperationTest, ColourSpacesRoundTripAndNamesStoredByEarlierVersionsStillRead)
+{
+    for (const Ref<pf::ColorSpace>& space : {pf::ColorSpace::sRGB(), pf::ColorSpace::genericGray(), pf::ColorSpace::genericCMYK()}) {
+        operation->setColorspace(space);
+        Ref<VNQLExportOperation> back = VNQLExportOperation::exportOperationWithRestorableStateInfo(operation->restorableStateInfo());
+        ASSERT_TRUE(back);
+        EXPECT_EQ(back->colorspace()->identifier(), space->identifier());
+        EXPECT_EQ(back->colorspace()->imageColorModel(), space->imageColorModel());
+    }
+
+    struct Legacy {
+        QVariant stored;
+        Ref<pf::ColorSpace> expected;
+    };
+    const QList<Legacy> cases = {
+        {QStringLiteral("Generic Gray"), pf::ColorSpace::genericGray()},
+        {QStringLiteral("Generic CMYK"), pf::ColorSpace::genericCMYK()},
+        {QStringLiteral("sRGB"), pf::ColorSpace::sRGB()},
+        {QStringLiteral("Nonsense"), pf::ColorSpace::sRGB()},
+        {42, pf::ColorSpace::sRGB()},
+    };
+    operation->setColorspace(pf::ColorSpace::genericCMYK());
+    for (const Legacy& c : cases) {
+        SCOPED_TRACE(c.stored.toString().toStdString());
+        Ref<VNQLExportOperation> back =
+            VNQLExportOperation::exportOperationWithRestorableStateInfo(settingsWithStoredColorspace(*operation, c.stored));
+        ASSERT_TRUE(back);
+        ASSERT_TRUE(back->colorspace());
+        EXPECT_EQ(back->colorspace()->identifier(), c.expected->identifier());
+    }
+
+    operation->setColorspace(nullptr);
+    EXPECT_EQ(operation->colorspace()->identifier(), pf::ColorSpace::sRGB()->identifier());
+}

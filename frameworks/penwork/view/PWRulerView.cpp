@@ -7,7 +7,11 @@
 
 #include "platform/graphics/GraphicsContext.h"
 
+#include <QMutex>
+#include <QMutexLocker>
 #include <QPainter>
+
+#include <algorithm>
 
 #include <cmath>
 
@@ -30,18 +34,140 @@ void PWRulerView::setDrawingView(PWDrawingView* view)
     setNeedsDisplay(true);
 }
 
-double PWRulerView::labelStep(double pointsPerUnit, double scale)
+namespace {
+
+// Registered units in registration order; rulers of any thread may look them up.
+struct UnitRegistry {
+    QMutex mutex;
+    QList<PWRulerView::Unit> units;
+};
+
+UnitRegistry& unitRegistry()
 {
-    const double pixelsPerUnit = pointsPerUnit * scale;
-    if (!(pixelsPerUnit > 0) || !std::isfinite(pixelsPerUnit))
-        return 1.0;
-    double power = std::pow(10.0, std::floor(std::log10(kMinimumLabelSpacing / pixelsPerUnit)));
-    for (int guard = 0; guard < 4; ++guard, power *= 10) {
-        for (double factor : {1.0, 2.0, 5.0})
-            if (factor * power * pixelsPerUnit >= kMinimumLabelSpacing)
-                return factor * power;
+    static UnitRegistry registry;
+    return registry;
+}
+
+bool isValidCycle(const QList<double>& cycle, bool up)
+{
+    if (cycle.isEmpty())
+        return false;
+    return std::all_of(cycle.begin(), cycle.end(), [up](double factor) {
+        return std::isfinite(factor) && (up ? factor > 1.0 : factor > 0.0 && factor < 1.0);
+    });
+}
+
+// Bounds the walks through the cycles whatever the scale.
+constexpr int kMaximumCycleSteps = 2000;
+constexpr int kMaximumTicks = 20000;
+
+double pixelsPerUnit(const PWRulerView::Unit& unit, double scale)
+{
+    const double pixels = unit.pointsPerUnit * scale;
+    return std::isfinite(pixels) && pixels > 0 ? pixels : 0.0;
+}
+
+} // namespace
+
+bool PWRulerView::registerUnit(const QString& name, const QString& abbreviation, double pointsPerUnit,
+                               const QList<double>& stepUpCycle, const QList<double>& stepDownCycle)
+{
+    if (name.isEmpty() || abbreviation.isEmpty() || !std::isfinite(pointsPerUnit) || pointsPerUnit <= 0
+        || !isValidCycle(stepUpCycle, true) || !isValidCycle(stepDownCycle, false))
+        return false;
+    UnitRegistry& registry = unitRegistry();
+    QMutexLocker lock(&registry.mutex);
+    Unit unit{name, abbreviation, pointsPerUnit, stepUpCycle, stepDownCycle};
+    for (Unit& existing : registry.units) {
+        if (existing.name.compare(name, Qt::CaseInsensitive) == 0) {
+            existing = unit;
+            return true;
+        }
     }
-    return power;
+    registry.units.append(unit);
+    return true;
+}
+
+std::optional<PWRulerView::Unit> PWRulerView::registeredUnit(const QString& nameOrAbbreviation)
+{
+    if (nameOrAbbreviation.isEmpty())
+        return std::nullopt;
+    UnitRegistry& registry = unitRegistry();
+    QMutexLocker lock(&registry.mutex);
+    // Names first: an abbreviation of one unit must not hide another unit's name.
+    for (const Unit& unit : registry.units)
+        if (unit.name.compare(nameOrAbbreviation, Qt::CaseInsensitive) == 0)
+            return unit;
+    for (const Unit& unit : registry.units)
+        if (unit.abbreviation.compare(nameOrAbbreviation, Qt::CaseInsensitive) == 0)
+            return unit;
+    return std::nullopt;
+}
+
+QStringList PWRulerView::registeredUnitNames()
+{
+    UnitRegistry& registry = unitRegistry();
+    QMutexLocker lock(&registry.mutex);
+    QStringList names;
+    for (const Unit& unit : registry.units)
+        names.append(unit.name);
+    return names;
+}
+
+PWRulerView::Unit PWRulerView::unitForDrawingUnits(const QString& name, const QString& abbreviation,
+                                                   double pointsPerUnit)
+{
+    if (std::optional<Unit> unit = registeredUnit(name))
+        return *unit;
+    if (std::optional<Unit> unit = registeredUnit(abbreviation))
+        return *unit;
+    // 1, 2, 5, 10 ... up; halves then fifths down.
+    return Unit{name, abbreviation, pointsPerUnit, {2.0, 2.5, 2.0}, {0.5, 0.2}};
+}
+
+std::optional<PWRulerView::Unit> PWRulerView::currentUnit() const
+{
+    PWDrawingView* view = drawingView();
+    pf::Ref<PWDrawing> drawing = view ? view->drawing() : nullptr;
+    if (!drawing)
+        return std::nullopt;
+    return unitForDrawingUnits(drawing->drawingUnits(), drawing->abbreviatedDrawingUnits(),
+                               drawing->unitToPointsConversionFactor());
+}
+
+double PWRulerView::labelStep(const Unit& unit, double scale)
+{
+    const double pixels = pixelsPerUnit(unit, scale);
+    if (pixels == 0 || unit.stepUpCycle.isEmpty() || unit.stepDownCycle.isEmpty())
+        return 1.0;
+    double step = 1.0;
+    if (step * pixels < kMinimumLabelSpacing) {
+        for (int i = 0; step * pixels < kMinimumLabelSpacing && i < kMaximumCycleSteps; ++i)
+            step *= unit.stepUpCycle[i % unit.stepUpCycle.size()];
+    } else {
+        for (int i = 0; i < kMaximumCycleSteps; ++i) {
+            const double closer = step * unit.stepDownCycle[i % unit.stepDownCycle.size()];
+            if (closer * pixels < kMinimumLabelSpacing)
+                break;
+            step = closer;
+        }
+    }
+    return std::isfinite(step) && step > 0 ? step : 1.0;
+}
+
+double PWRulerView::tickStep(const Unit& unit, double scale)
+{
+    const double pixels = pixelsPerUnit(unit, scale);
+    double step = labelStep(unit, scale);
+    if (pixels == 0 || unit.stepDownCycle.isEmpty())
+        return step;
+    for (int i = 0; i < kMaximumCycleSteps; ++i) {
+        const double finer = step * unit.stepDownCycle[i % unit.stepDownCycle.size()];
+        if (finer * pixels < kMinimumTickSpacing || finer <= 0)
+            break;
+        step = finer;
+    }
+    return step;
 }
 
 double PWRulerView::rulerPosition(double drawingCoordinate) const
@@ -72,9 +198,15 @@ void PWRulerView::drawRect(const QRectF&)
     if (!drawing)
         return;
 
-    const double pointsPerUnit = drawing->unitToPointsConversionFactor();
-    const double step = labelStep(pointsPerUnit, view->scale());
-    const double stepPoints = step * pointsPerUnit;
+    const Unit unit = *currentUnit();
+    const double step = labelStep(unit, view->scale());
+    const double tick = tickStep(unit, view->scale());
+    const double tickPoints = tick * unit.pointsPerUnit;
+    if (!(tickPoints > 0) || !std::isfinite(tickPoints) || !(view->scale() > 0))
+        return;
+    // Whole ticks per label and per first subdivision, so labels fall on ticks.
+    const qint64 ticksPerLabel = std::max<qint64>(1, std::llround(step / tick));
+    const qint64 ticksPerHalf = std::max<qint64>(1, std::llround(step * unit.stepDownCycle.first() / tick));
     // The drawing range the ruler covers.
     const double start = horizontal ? drawingPoint(QPointF(0, 0)).x() : drawingPoint(QPointF(0, 0)).y();
     const double end = start + length / view->scale();
@@ -92,21 +224,19 @@ void PWRulerView::drawRect(const QRectF&)
     font.setPointSizeF(7.5);
     painter.setFont(font);
     painter.setPen(palette().windowText().color());
-    const int first = int(std::floor(start / stepPoints));
-    const int last = int(std::ceil(end / stepPoints));
-    const int minorCount = 10;
-    for (int i = first; i <= last && i - first < 10000; ++i) {
-        const double major = i * stepPoints;
-        for (int m = 0; m < minorCount; ++m) {
-            const double at = rulerPosition(major + m * stepPoints / minorCount);
-            const double tick = m == 0 ? thickness : (m == minorCount / 2 ? thickness * 0.4 : thickness * 0.2);
-            if (horizontal)
-                painter.drawLine(QPointF(at, thickness - tick), QPointF(at, thickness));
-            else
-                painter.drawLine(QPointF(thickness - tick, at), QPointF(thickness, at));
-        }
-        const QString label = QString::number(i * step, 'g', 6);
-        const double at = rulerPosition(major);
+    const qint64 first = qint64(std::floor(start / tickPoints));
+    const qint64 last = qint64(std::ceil(end / tickPoints));
+    for (qint64 i = first; i <= last && i - first < kMaximumTicks; ++i) {
+        const double at = rulerPosition(i * tickPoints);
+        const bool labelled = i % ticksPerLabel == 0;
+        const double height = labelled ? thickness : (i % ticksPerHalf == 0 ? thickness * 0.4 : thickness * 0.2);
+        if (horizontal)
+            painter.drawLine(QPointF(at, thickness - height), QPointF(at, thickness));
+        else
+            painter.drawLine(QPointF(thickness - height, at), QPointF(thickness, at));
+        if (!labelled)
+            continue;
+        const QString label = QString::number(double(i / ticksPerLabel) * step, 'g', 6);
         if (horizontal) {
             painter.drawText(QPointF(at + 2, 9), label);
         } else {

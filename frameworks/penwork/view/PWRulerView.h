@@ -2,7 +2,12 @@
 
 #include "platform/ui/RulerView.h"
 
+#include <QList>
 #include <QPointer>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
 
 class PWDrawingView;
 
@@ -19,11 +24,40 @@ public:
     PWDrawingView* drawingView() const;
     void setDrawingView(PWDrawingView* view);
 
-    // The spacing between numbered ticks, in drawing units, for `pointsPerUnit` at `scale`:
-    // the first of 1, 2, 5 times a power of ten that leaves at least kMinimumLabelSpacing
+    // A unit the rulers can measure in. Labels start one unit apart and are spread by the
+    // step-up factors (each above 1, taken in turn) or drawn closer by the step-down factors
+    // (each between 0 and 1, taken in turn); ticks subdivide labels by the step-down factors.
+    struct Unit {
+        QString name;
+        QString abbreviation;
+        double pointsPerUnit = 1.0;
+        QList<double> stepUpCycle;
+        QList<double> stepDownCycle;
+    };
+
+    // Registers (or replaces) the unit `name` for every ruler. False, and nothing registered,
+    // for an empty name or abbreviation, points per unit that are not finite and positive, or
+    // an empty cycle or a factor outside its range.
+    static bool registerUnit(const QString& name, const QString& abbreviation, double pointsPerUnit,
+                             const QList<double>& stepUpCycle, const QList<double>& stepDownCycle);
+    // The registered unit whose name or abbreviation is `nameOrAbbreviation` in any case.
+    static std::optional<Unit> registeredUnit(const QString& nameOrAbbreviation);
+    static QStringList registeredUnitNames();
+    // The unit the rulers use for a drawing in `name` (or `abbreviation`) of `pointsPerUnit`:
+    // the registered one, else a plain unit labelled at 1, 2, 5 and 10.
+    static Unit unitForDrawingUnits(const QString& name, const QString& abbreviation, double pointsPerUnit);
+    // The unit these rulers draw in now, for their drawing view's drawing.
+    std::optional<Unit> currentUnit() const;
+
+    // The spacing between numbered ticks, in units, for `unit` at `scale`: one unit moved
+    // through the unit's cycles to the smallest step leaving at least kMinimumLabelSpacing
     // pixels between labels.
-    static double labelStep(double pointsPerUnit, double scale);
+    static double labelStep(const Unit& unit, double scale);
+    // The spacing between the smallest ticks, in units: the label step divided through the
+    // step-down cycle while ticks stay at least kMinimumTickSpacing pixels apart.
+    static double tickStep(const Unit& unit, double scale);
     static constexpr double kMinimumLabelSpacing = 50.0;
+    static constexpr double kMinimumTickSpacing = 4.0;
 
     void drawRect(const QRectF& dirtyRect) override;
     void mouseDown(const pf::Event& event) override;

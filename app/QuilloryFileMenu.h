@@ -1,0 +1,15 @@
+#pragma once
+
+namespace pf {
+class MainMenu;
+}
+
+// The document commands the program adds to the standard File menu: Export... and
+// Save as Template..., placed after Revert to Saved and sent to the current document.
+class QuilloryFileMenu {
+public:
+    static inline constexpr const char* kExportAction = "exportAction:";
+    static inline constexpr const char* kSaveAsTemplateAction = "saveCopyAsTemplateAction:";
+
+    static void addDocumentItems(pf::MainMenu& menu);
+};
