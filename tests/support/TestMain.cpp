@@ -32,6 +32,9 @@ int main(int argc, char* argv[])
     QFile::setPermissions(root + QStringLiteral("/.runtime"),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("XDG_DATA_DIRS", QByteArray("/usr/local/share:/usr/share"));
+    // The resources are the ones the build placed beside the test program, never a folder of
+    // the developer's own.
+    qunsetenv("QUILLORY_RESOURCES");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
