@@ -31,7 +31,7 @@ function(quillory_add_fuzz_target name source)
     target_compile_options(fuzz_replay_${name} PRIVATE -Wall -Wextra -Wno-unused-parameter)
     target_compile_definitions(fuzz_replay_${name} PRIVATE QUILLORY_FUZZ_CORPUS_DIR="${corpus}")
     quillory_link_layers(fuzz_replay_${name} ${ARG_LAYERS})
-    gtest_discover_tests(fuzz_replay_${name} DISCOVERY_MODE PRE_TEST
+    gtest_discover_tests(fuzz_replay_${name} DISCOVERY_MODE PRE_TEST TEST_PREFIX "${name}."
       PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
   endif()
 endfunction()

@@ -95,7 +95,7 @@ PF_DEFINE_CLASS(PWXSlice, pf::Object)
     b.property("size", &PWXSlice::size);
     b.property("extent", &PWXSlice::extent);
     b.property("resizeRect", &PWXSlice::resizeRect);
-    b.method("copy:", &PWXSlice::copy);
+    b.method("copy:", static_cast<void (PWXSlice::*)(const QVariant&)>(&PWXSlice::copy));
     b.method("delete:", &PWXSlice::deleteAction);
     b.method("zoomToSlice:", &PWXSlice::zoomToSlice);
     b.method("removeFromLayer", &PWXSlice::removeFromLayer);

@@ -435,18 +435,37 @@ QImage PWStyle::imageToFitSize(const QSizeF& size, bool allowScaleUp) const
     return image;
 }
 
+// Styles shared by a whole drawing have as many clients as it has objects, and objects come and
+// go one by one: the set keeps adding and removing them from growing with the square of that.
+std::vector<PWStyle::Client>::iterator PWStyle::findClient(const PWStyleClient* client)
+{
+    if (!m_clientSet.contains(client))
+        return m_clients.end();
+    // The newest first: an object that takes a style at once and then another is the last one.
+    for (auto it = m_clients.end(); it != m_clients.begin();)
+        if ((--it)->client == client)
+            return it;
+    return m_clients.end();
+}
+
 void PWStyle::addClient(PWStyleClient* client)
 {
     if (!client || hasClient(client))
         return;
+    removeClient(client); // an entry left by a client that died at this address
     const auto* reflective = dynamic_cast<const pf::Reflective*>(client);
     m_clients.push_back({client, reflective ? reflective->livenessToken() : std::weak_ptr<void>(), reflective != nullptr});
+    m_clientSet.insert(client);
     client->setClientIndex(m_nextClientIndex++);
 }
 
 void PWStyle::removeClient(PWStyleClient* client)
 {
-    std::erase_if(m_clients, [client](const Client& entry) { return entry.client == client; });
+    const auto it = findClient(client);
+    if (it == m_clients.end())
+        return;
+    m_clients.erase(it);
+    m_clientSet.remove(client);
 }
 
 int PWStyle::countOfClients() const
@@ -456,9 +475,8 @@ int PWStyle::countOfClients() const
 
 bool PWStyle::hasClient(const PWStyleClient* client) const
 {
-    return std::any_of(m_clients.begin(), m_clients.end(), [client](const Client& entry) {
-        return entry.client == client && !(entry.tracked && entry.liveness.expired());
-    });
+    const auto it = const_cast<PWStyle*>(this)->findClient(client);
+    return it != m_clients.end() && !(it->tracked && it->liveness.expired());
 }
 
 std::vector<PWStyleClient*> PWStyle::liveClients() const

@@ -9,6 +9,7 @@
 
 #include <QFont>
 #include <QImage>
+#include <QSet>
 #include <QSizeF>
 #include <QVariantMap>
 #include <QString>
@@ -188,6 +189,7 @@ private:
         std::weak_ptr<void> liveness;
         bool tracked;
     };
+    std::vector<Client>::iterator findClient(const PWStyleClient* client);
     struct PendingUndo {
         pf::Reflective* target;
         std::weak_ptr<void> liveness;
@@ -209,7 +211,8 @@ private:
     double m_lastModification = 0.0;
     QString m_string;
     QImage m_imageComponent;
-    std::vector<Client> m_clients;
+    std::vector<Client> m_clients; // in the order they came, at most one entry each
+    QSet<const PWStyleClient*> m_clientSet;
     unsigned m_nextClientIndex = 0;
     pf::UndoManager* m_undoManager = nullptr;
     std::weak_ptr<void> m_undoManagerLiveness;

@@ -757,9 +757,47 @@ bool PWSVGDrawingBuilder::rootGeometry(QSizeF* drawingSize, QTransform* rootTran
     return true;
 }
 
+qint64 PWSVGDrawingBuilder::expandedVisits(const PWSVGElement& element, int useDepth, VisitCounts& counts,
+                                           QSet<const PWSVGElement*>& open) const
+{
+    if (auto known = counts.constFind(&element); known != counts.constEnd())
+        return *known;
+    if (open.contains(&element) || useDepth > kMaxUseDepth)
+        return 0; // the build stops such a use too
+    open.insert(&element);
+    qint64 visits = 1;
+    for (const auto& child : element.children) {
+        if (visits > kMaxVisits)
+            break;
+        if (!child->isText() && renderedElements().contains(child->name)) {
+            visits += expandedVisits(*child, useDepth, counts, open);
+            if (element.name == u"switch")
+                break; // only its first child is drawn
+        }
+    }
+    if (element.name == u"use" && visits <= kMaxVisits)
+        if (const PWSVGElement* target = m_ids.value(pwsvg::localHrefId(element.href())))
+            visits += expandedVisits(*target, useDepth + 1, counts, open);
+    open.remove(&element);
+    visits = std::min<qint64>(visits, kMaxVisits + 1);
+    counts.insert(&element, visits);
+    return visits;
+}
+
 pf::Ref<PWDrawing> PWSVGDrawingBuilder::build(pf::Error* error)
 {
     collect(m_root);
+    // Uses multiply what they instance: a document that would take more steps than allowed is
+    // refused before anything is made, not after a quarter of a million objects.
+    VisitCounts counts;
+    QSet<const PWSVGElement*> open;
+    if (expandedVisits(m_root, 0, counts, open) > kMaxVisits) {
+        pf::fail(error, svgError(kPWSVGErrorTooComplex, QCoreApplication::translate("PWSVGImporter", "The document "
+                                                                                                     "takes more than "
+                                                                                                     "%1 steps to draw.")
+                                                            .arg(kMaxVisits)));
+        return nullptr;
+    }
     QSizeF size;
     QTransform rootTransform;
     bool sizeFromContent = false;

@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QRectF>
 #include <QList>
+#include <QSet>
 #include <QSizeF>
 #include <QTransform>
 
@@ -46,6 +47,11 @@ private:
     using Objects = QList<pf::Ref<PWDrawableObject>>;
 
     void collect(const PWSVGElement& element);
+    // The elements the build would visit for `element`, every use instancing its target again
+    // (display and sizes aside); saturates just past kMaxVisits.
+    using VisitCounts = QHash<const PWSVGElement*, qint64>;
+    qint64 expandedVisits(const PWSVGElement& element, int useDepth, VisitCounts& counts,
+                          QSet<const PWSVGElement*>& open) const;
     bool rootGeometry(QSizeF* drawingSize, QTransform* rootTransform, bool* sizeFromContent);
 
     pwsvg::Style computeStyle(const PWSVGElement& element, const pwsvg::Style& parent) const;
