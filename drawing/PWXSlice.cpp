@@ -95,7 +95,7 @@ PF_DEFINE_CLASS(PWXSlice, pf::Object)
     b.property("size", &PWXSlice::size);
     b.property("extent", &PWXSlice::extent);
     b.property("resizeRect", &PWXSlice::resizeRect);
-    b.method("copy:", &PWXSlice::copy);
+    b.method("copy:", static_cast<void (PWXSlice::*)(const QVariant&)>(&PWXSlice::copy));
     b.method("delete:", &PWXSlice::deleteAction);
     b.method("zoomToSlice:", &PWXSlice::zoomToSlice);
     b.method("removeFromLayer", &PWXSlice::removeFromLayer);
@@ -619,7 +619,8 @@ pf::Ref<PWXSlice> PWXSlice::sliceFromArchivedData(const QByteArray& data, pf::Er
         return nullptr;
     pf::Ref<PWXSlice> slice = unarchiver.decodeObjectOfClass<PWXSlice>(kPasteboardRootKey);
     unarchiver.finishDecoding();
-    if (!slice) {
+    // A slice out of damaged data is not handed out, even when its own object survived.
+    if (!slice || !unarchiver.error().isNull()) {
         const pf::Error& reason = unarchiver.error();
         pf::fail(error, reason.isNull() ? pf::Error::make(pf::kPFFoundationErrorDomain, pf::kErrorCoderValueNotFound,
                                                           tr("The data holds no slice."))

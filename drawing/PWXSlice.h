@@ -178,6 +178,7 @@ public:
 
     // Clears the general pasteboard and writes this slice.
     void copy(const QVariant& sender);
+    using pf::Object::copy; // the object copy stays reachable beside the action
     void deleteAction(const QVariant& sender);
     // Zooms the current view onto the slice's extent.
     void zoomToSlice(const QVariant& sender);

@@ -108,7 +108,7 @@ PF_DEFINE_CLASS(VNQLSlicesLayer, PWLayer)
     b.method("deselectAll", &VNQLSlicesLayer::deselectAll);
     b.method("restoreSlicesWithUndoInfo:", &VNQLSlicesLayer::restoreSlicesWithUndoInfo);
     b.method(kSetToolModeAction, &VNQLSlicesLayer::setToolModeAction);
-    b.method(kPWCopyAction, &VNQLSlicesLayer::copy);
+    b.method(kPWCopyAction, static_cast<void (VNQLSlicesLayer::*)(const QVariant&)>(&VNQLSlicesLayer::copy));
     b.method(kPWPasteAction, &VNQLSlicesLayer::paste);
     b.method(kPWDeleteAction, &VNQLSlicesLayer::deleteAction);
     b.method(kPWSelectAllAction, &VNQLSlicesLayer::selectAllAction);

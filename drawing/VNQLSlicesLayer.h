@@ -141,6 +141,7 @@ public:
 
     void setToolModeAction(const QVariant& sender);
     void copy(const QVariant& sender);
+    using PWLayer::copy; // the object copy stays reachable beside the action
     void paste(const QVariant& sender);
     void deleteAction(const QVariant& sender);
     void selectAllAction(const QVariant& sender);

@@ -107,11 +107,19 @@ bool writeDataAtomically(const QByteArray& data, const QString& path, Error* err
         const int posix = errno;
         return fail(error, fileSystemError(writeErrorCode(posix), couldNotSave(path), path, file.errorString()));
     }
-    if (file.write(data) != data.size()) {
+    // QSaveFile buffers what it is given and its commit neither reports a failure to write that
+    // buffer out nor one to sync the file, and would put a short or unsynced file in place of
+    // the old one: both are checked here, before anything replaces it.
+    if (file.write(data) != data.size() || !file.flush()) {
         const int posix = errno;
         const QString reason = file.errorString();
         file.cancelWriting();
         return fail(error, fileSystemError(writeErrorCode(posix), couldNotSave(path), path, reason));
+    }
+    if (::fdatasync(file.handle()) != 0 && errno != EINVAL) {
+        const int posix = errno;
+        file.cancelWriting();
+        return fail(error, fileSystemError(writeErrorCode(posix), couldNotSave(path), path, posix));
     }
     if (!file.commit()) {
         const int posix = errno;

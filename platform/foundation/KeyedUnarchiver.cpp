@@ -158,6 +158,34 @@ KeyedUnarchiver::KeyedUnarchiver(const QByteArray& data, Error* error)
     m_valid = true;
 }
 
+KeyedUnarchiver::~KeyedUnarchiver()
+{
+    if (!m_error.isNull() || isCancelled())
+        releaseCycles();
+}
+
+void KeyedUnarchiver::releaseCycles()
+{
+    // Each holder is read again with nothing to read, which sets every reference it took to
+    // nil (the contract of initWithCoder for missing values).
+    std::vector<Ref<Object>> holders;
+    holders.swap(m_cycleHolders);
+    m_entries.clear();
+    m_objects.clear();
+    for (const Ref<Object>& holder : holders) {
+        auto* coding = dynamic_cast<Coding*>(holder.get());
+        if (!coding)
+            continue;
+        m_frames.push_back(Frame{QVariantMap(), 0});
+        try {
+            coding->initWithCoder(*this);
+        } catch (...) {
+            // Its references may stay; nothing else can be done for it here.
+        }
+        m_frames.pop_back();
+    }
+}
+
 QString KeyedUnarchiver::adopt(const QVariant& plist)
 {
     if (plist.typeId() != QMetaType::QVariantMap)
@@ -308,8 +336,15 @@ Ref<Object> KeyedUnarchiver::objectForReference(const QVariant& reference, const
     const Entry& entry = m_entries[uid];
     switch (entry.state) {
     case State::Done:
-    case State::Decoding: // a cycle: the instance being decoded
         return entry.object && entry.object->isKindOf(*required) ? entry.object : nullptr;
+    case State::Decoding: // a cycle: the instance being decoded
+        if (!entry.object || !entry.object->isKindOf(*required))
+            return nullptr;
+        if (!m_frames.empty())
+            if (const Ref<Object>& holder = m_entries[m_frames.back().uid].object;
+                holder && (m_cycleHolders.empty() || m_cycleHolders.back() != holder))
+                m_cycleHolders.push_back(holder);
+        return entry.object;
     case State::Failed:
         return nullptr;
     case State::Unvisited:

@@ -35,6 +35,11 @@ namespace pf {
 // and the delegate's didDecodeObject may then replace the object, and the replacement is what
 // references decoded after that answer.
 //
+// A decode that failed (any error recorded, cancellation included) hands nothing out, and what
+// it built is freed with the unarchiver: every object that took a reference to an object still
+// being decoded (the only way a cycle forms) is read again from no values, so that it lets go of
+// what it holds. Keep no object of a failed decode.
+//
 // An unarchiver is used by one thread at a time, which may be a worker thread; another thread
 // may read numberOfObjectsDecoded and call setCancelled meanwhile.
 class KeyedUnarchiver {
@@ -77,6 +82,7 @@ public:
     }
 
     explicit KeyedUnarchiver(const QByteArray& data, Error* error = nullptr);
+    ~KeyedUnarchiver();
     KeyedUnarchiver(const KeyedUnarchiver&) = delete;
     KeyedUnarchiver& operator=(const KeyedUnarchiver&) = delete;
 
@@ -151,6 +157,8 @@ private:
     QVariant valueFromStored(const QVariant& stored);
     void abandon(quint64 uid);
     void recordException(const std::exception& exception);
+    // After a failure: the objects that may close a cycle drop what they decoded.
+    void releaseCycles();
     // Records the first failure; answers null for `return failed(...)`.
     std::nullptr_t failed(int code, const QString& problem);
 
@@ -163,6 +171,8 @@ private:
     QVariantList m_objects;
     std::vector<Entry> m_entries;
     std::vector<Frame> m_frames; // objects being decoded, innermost last
+    // Objects that were handed an object still being decoded.
+    std::vector<Ref<Object>> m_cycleHolders;
     QHash<quint64, Class*> m_classes; // class entry to class, null when it fails
     QHash<QString, Class*> m_classSubstitutions;
     std::atomic<qint64> m_decodedCount{0};

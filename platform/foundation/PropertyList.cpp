@@ -1,5 +1,6 @@
 #include "platform/foundation/PropertyList.h"
 
+#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/BinaryPropertyListReader.h"
 #include "platform/foundation/BinaryPropertyListWriter.h"
 #include "platform/foundation/Date.h"
@@ -7,7 +8,6 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringList>
 #include <QtEndian>
 
@@ -864,11 +864,12 @@ bool PropertyList::write(const QVariant& value, const QString& path, PropertyLis
     if (bytes.isEmpty())
         return false;
     const QString name = QFileInfo(path).fileName();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(error, fileError(kErrorFileWrite, QStringLiteral("The file “%1” couldn't be saved.").arg(name), path, file.errorString()));
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        return fail(error, fileError(kErrorFileWrite, QStringLiteral("The file “%1” couldn't be saved.").arg(name), path, file.errorString()));
+    // Through the atomic write, which reports every failing step rather than replacing the old
+    // file with a short one.
+    Error writeError;
+    if (!writeDataAtomically(bytes, path, &writeError))
+        return fail(error, fileError(kErrorFileWrite, QStringLiteral("The file “%1” couldn't be saved.").arg(name), path,
+                                     writeError.localizedFailureReason()));
     return true;
 }
 

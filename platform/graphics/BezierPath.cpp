@@ -69,8 +69,9 @@ std::atomic<double> g_defaultLineWidth{1.0};
 std::atomic<double> g_defaultMiterLimit{10.0};
 std::atomic<double> g_defaultFlatness{0.6};
 
-// The control distance of a cubic quarter circle of radius 1: 4/3 tan(90° / 4).
-const double kQuarterKappa = 4.0 / 3.0 * std::tan(M_PI / 8.0);
+// The control distance of a cubic quarter circle of radius 1: 4/3 tan(90° / 4). A literal, so
+// that it is set before any static initialiser draws an oval (std::tan is not constexpr).
+constexpr double kQuarterKappa = 0.55228474983079339840;
 
 // Halving a cubic takes its control polygon's distance from the chord down about four times,
 // so this many levels (at most 65,536 lines a curve) reach any sensible flatness, and a curve
@@ -301,7 +302,8 @@ bool readElements(const QByteArray& blob, qint64 count, QList<BezierPath::Elemen
         for (int p = 0; p < element.pointCount(); ++p) {
             double x = 0.0, y = 0.0;
             stream >> x >> y;
-            if (stream.status() != QDataStream::Ok || !std::isfinite(x) || !std::isfinite(y))
+            if (stream.status() != QDataStream::Ok || !std::isfinite(x) || !std::isfinite(y)
+                || std::abs(x) > BezierPath::kMaxArchivedCoordinate || std::abs(y) > BezierPath::kMaxArchivedCoordinate)
                 return false;
             element.points[p] = QPointF(x, y);
         }

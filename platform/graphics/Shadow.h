@@ -32,6 +32,7 @@ public:
     // No offset, no blur, black at a third opacity.
     Shadow();
     Shadow(const Shadow& other) = default;
+    Shadow& operator=(const Shadow& other) = default;
 
     QSizeF shadowOffset() const { return m_offset; }
     // Components that are not finite become 0.

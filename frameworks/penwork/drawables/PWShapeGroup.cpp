@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QHash>
+#include <QSet>
 
 #include <cmath>
 
@@ -105,15 +106,25 @@ void PWShapeGroup::observeValueForKeyPath(const QString& keyPath, pf::Reflective
 
 pf::Ref<PWShapeGroup> PWShapeGroup::groupWithObjects(const QList<pf::Ref<PWDrawableObject>>& objects)
 {
+    QRectF reference;
+    for (const auto& object : objects)
+        if (object)
+            reference = unite(reference, object->logicalBounds());
+    return groupWithObjects(objects, reference);
+}
+
+pf::Ref<PWShapeGroup> PWShapeGroup::groupWithObjects(const QList<pf::Ref<PWDrawableObject>>& objects,
+                                                     const QRectF& logicalBounds)
+{
     auto group = std::make_shared<PWShapeGroup>();
     QList<pf::Ref<PWDrawableObject>> members;
-    QRectF reference;
-    for (const auto& object : objects) {
-        if (!object || members.contains(object))
-            continue;
-        reference = unite(reference, object->logicalBounds());
-        members.append(object);
-    }
+    QSet<const PWDrawableObject*> seen; // a list lookup would make large groups quadratic
+    for (const auto& object : objects)
+        if (object && !seen.contains(object.get())) {
+            seen.insert(object.get());
+            members.append(object);
+        }
+    QRectF reference = logicalBounds;
     if (!finiteRect(reference))
         reference = QRectF();
     group->m_referenceRect = reference;
@@ -392,9 +403,12 @@ void PWShapeGroup::initWithCoder(pf::KeyedUnarchiver& coder)
 {
     PWDrawableObject::initWithCoder(coder);
     QList<pf::Ref<PWDrawableObject>> members;
+    QSet<const PWDrawableObject*> seen;
     for (const QVariant& value : coder.decodePropertyListValue(kMembersKey).toList())
-        if (auto member = pf::objectCast<PWDrawableObject>(value); member && !members.contains(member))
+        if (auto member = pf::objectCast<PWDrawableObject>(value); member && !seen.contains(member.get())) {
+            seen.insert(member.get());
             members.append(member);
+        }
     const QRectF reference = coder.decodeRect(kReferenceRectKey);
     adoptMembers(members);
     m_referenceRect = finiteRect(reference) ? reference : logicalBounds();

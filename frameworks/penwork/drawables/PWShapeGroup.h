@@ -25,6 +25,10 @@ public:
     // is drawn now: objects that belong to another group are taken out of it with that group's
     // transform applied. Null objects are skipped.
     static pf::Ref<PWShapeGroup> groupWithObjects(const QList<pf::Ref<PWDrawableObject>>& objects);
+    // The same for objects whose logical bounds the caller has measured already (their union),
+    // so that building groups of groups measures each member once rather than once a level.
+    static pf::Ref<PWShapeGroup> groupWithObjects(const QList<pf::Ref<PWDrawableObject>>& objects,
+                                                  const QRectF& logicalBounds);
 
     QList<pf::Ref<PWDrawableObject>> members() const { return m_members; }
     int countOfMembers() const { return int(m_members.size()); }

@@ -106,17 +106,30 @@ QString format(const char* format, ...)
 QString methodName(const char* function)
 {
     QString name = QString::fromUtf8(function);
-    // The name ends at the parameter list; the return type, if any, ends at the last space
-    // before it that is outside template brackets.
-    const qsizetype open = name.indexOf(QLatin1Char('('));
-    if (open >= 0)
-        name.truncate(open);
+    // Each compiler spells an anonymous namespace its own way; the line names neither.
+    name.remove(QStringLiteral("(anonymous namespace)::"));
+    name.remove(QStringLiteral("{anonymous}::"));
+    // The name ends where the parameter list that closes the signature opens (so that
+    // "operator()" keeps its own brackets).
+    if (const qsizetype close = name.lastIndexOf(QLatin1Char(')')); close >= 0) {
+        int depth = 0;
+        for (qsizetype i = close; i >= 0; --i) {
+            const QChar c = name.at(i);
+            if (c == QLatin1Char(')'))
+                ++depth;
+            else if (c == QLatin1Char('(') && --depth == 0) {
+                name.truncate(i);
+                break;
+            }
+        }
+    }
+    // The return type, if any, ends at the last space outside brackets.
     int depth = 0;
     for (qsizetype i = name.size() - 1; i >= 0; --i) {
         const QChar c = name.at(i);
-        if (c == QLatin1Char('>'))
+        if (c == QLatin1Char('>') || c == QLatin1Char(')'))
             ++depth;
-        else if (c == QLatin1Char('<'))
+        else if (c == QLatin1Char('<') || c == QLatin1Char('('))
             --depth;
         else if (c == QLatin1Char(' ') && depth == 0)
             return name.mid(i + 1);

@@ -113,13 +113,15 @@ QColor withAlpha(QColor colour, double factor)
     return colour;
 }
 
-bool isFinitePoint(const QPointF& p) { return std::isfinite(p.x()) && std::isfinite(p.y()); }
+bool isWithinReach(double v) { return std::isfinite(v) && std::abs(v) <= PWSVGDrawingBuilder::kMaxCoordinate; }
 
-bool isFinitePath(const pf::BezierPath& path)
+// Whether every point is finite and within the reading bounds: geometry beyond them is left
+// out, as other damaged values are.
+bool isWithinReach(const pf::BezierPath& path)
 {
     for (const auto& element : path.elements())
         for (int k = 0; k < element.pointCount(); ++k)
-            if (!isFinitePoint(element.points[size_t(k)]))
+            if (!isWithinReach(element.points[size_t(k)].x()) || !isWithinReach(element.points[size_t(k)].y()))
                 return false;
     return true;
 }
@@ -177,18 +179,33 @@ void placeBox(PWDrawableObject& object, const QRectF& rect, const QTransform& ct
 QString validPathDataPrefix(const QString& data)
 {
     static const QString commands = QStringLiteral("MmZzLlHhVvCcSsQqTtAa");
-    qsizetype lastCommand = -1;
+    // The data before the command holding the first damage.
+    auto before = [&](qsizetype damage) {
+        for (qsizetype i = damage; i >= 0; --i)
+            if (commands.contains(data[i]))
+                return data.left(i);
+        return QString();
+    };
+    qsizetype end = data.size();
     for (qsizetype i = 0; i < data.size(); ++i) {
         const QChar c = data[i];
-        if (commands.contains(c)) {
-            lastCommand = i;
+        if (commands.contains(c) || c.isDigit() || c.isSpace() || c == u',' || c == u'.' || c == u'-' || c == u'+'
+            || c == u'e' || c == u'E')
             continue;
-        }
-        if (c.isDigit() || c.isSpace() || c == u',' || c == u'.' || c == u'-' || c == u'+' || c == u'e' || c == u'E')
-            continue;
-        return lastCommand < 0 ? QString() : data.left(lastCommand);
+        end = i;
+        break;
     }
-    return data;
+    // A number that is not finite or lies beyond the reading bounds is damage too: lib2geom
+    // raises on an arc to an infinite point and subdivides an arc to a far one without end.
+    static const QRegularExpression number(QStringLiteral("[+-]?(?:\\d+\\.?\\d*|\\.\\d+)(?:[eE][+-]?\\d+)?"));
+    for (auto it = number.globalMatch(QStringView(data).left(end)); it.hasNext();) {
+        const auto match = it.next();
+        bool ok = false;
+        const double value = match.capturedView().toDouble(&ok);
+        if (!ok || !isWithinReach(value))
+            return before(match.capturedStart());
+    }
+    return end == data.size() ? data : before(end);
 }
 
 pf::Error svgError(int code, const QString& reason)
@@ -752,9 +769,47 @@ bool PWSVGDrawingBuilder::rootGeometry(QSizeF* drawingSize, QTransform* rootTran
     return true;
 }
 
+qint64 PWSVGDrawingBuilder::expandedVisits(const PWSVGElement& element, int useDepth, VisitCounts& counts,
+                                           QSet<const PWSVGElement*>& open) const
+{
+    if (auto known = counts.constFind(&element); known != counts.constEnd())
+        return *known;
+    if (open.contains(&element) || useDepth > kMaxUseDepth)
+        return 0; // the build stops such a use too
+    open.insert(&element);
+    qint64 visits = 1;
+    for (const auto& child : element.children) {
+        if (visits > kMaxVisits)
+            break;
+        if (!child->isText() && renderedElements().contains(child->name)) {
+            visits += expandedVisits(*child, useDepth, counts, open);
+            if (element.name == u"switch")
+                break; // only its first child is drawn
+        }
+    }
+    if (element.name == u"use" && visits <= kMaxVisits)
+        if (const PWSVGElement* target = m_ids.value(pwsvg::localHrefId(element.href())))
+            visits += expandedVisits(*target, useDepth + 1, counts, open);
+    open.remove(&element);
+    visits = std::min<qint64>(visits, kMaxVisits + 1);
+    counts.insert(&element, visits);
+    return visits;
+}
+
 pf::Ref<PWDrawing> PWSVGDrawingBuilder::build(pf::Error* error)
 {
     collect(m_root);
+    // Uses multiply what they instance: a document that would take more steps than allowed is
+    // refused before anything is made, not after a quarter of a million objects.
+    VisitCounts counts;
+    QSet<const PWSVGElement*> open;
+    if (expandedVisits(m_root, 0, counts, open) > kMaxVisits) {
+        pf::fail(error, svgError(kPWSVGErrorTooComplex, QCoreApplication::translate("PWSVGImporter", "The document "
+                                                                                                     "takes more than "
+                                                                                                     "%1 steps to draw.")
+                                                            .arg(kMaxVisits)));
+        return nullptr;
+    }
     QSizeF size;
     QTransform rootTransform;
     bool sizeFromContent = false;
@@ -797,16 +852,24 @@ bool PWSVGDrawingBuilder::addObject(const pf::Ref<PWDrawableObject>& object, Obj
         return fail(kPWSVGErrorTooComplex, QCoreApplication::translate("PWSVGImporter", "The document makes more than "
                                                                                         "%1 objects.")
                                                .arg(kMaxObjects));
+    m_logicalBounds.insert(object.get(), object->logicalBounds());
     out.append(object);
     return true;
 }
 
 void PWSVGDrawingBuilder::appendGrouped(const Objects& objects, Objects& out)
 {
-    if (objects.size() == 1)
+    if (objects.size() == 1) {
         out.append(objects.first());
-    else if (objects.size() > 1)
-        out.append(PWShapeGroup::groupWithObjects(objects));
+    } else if (objects.size() > 1) {
+        // Each object was measured when it was made: a group of groups measures nothing again.
+        QRectF bounds;
+        for (const auto& object : objects)
+            bounds = bounds.united(m_logicalBounds.value(object.get()));
+        auto group = PWShapeGroup::groupWithObjects(objects, bounds);
+        m_logicalBounds.insert(group.get(), bounds);
+        out.append(group);
+    }
 }
 
 bool PWSVGDrawingBuilder::buildChildren(const PWSVGElement& element, const Style& style, const QTransform& ctm,
@@ -995,16 +1058,22 @@ bool PWSVGDrawingBuilder::buildShape(const PWSVGElement& element, const Style& s
         }
         if (paths.empty())
             return true;
-        userPath = pf::bezierPathFromGeomPathVector(paths);
+        try {
+            userPath = pf::bezierPathFromGeomPathVector(paths);
+        } catch (const std::exception& exception) {
+            return fail(kPWSVGErrorTooComplex, QCoreApplication::translate("PWSVGImporter", "A path's geometry cannot "
+                                                                                            "be converted (%1).")
+                                                   .arg(QString::fromLocal8Bit(exception.what())));
+        }
     } else {
         return true;
     }
-    if (userPath->isEmpty() || !isFinitePath(*userPath))
+    if (userPath->isEmpty() || !isWithinReach(*userPath))
         return true;
 
     const QRectF bbox = userPath->bounds();
     auto drawingPath = userPath->transformed(ctm);
-    if (!isFinitePath(*drawingPath))
+    if (!isWithinReach(*drawingPath))
         return true;
     drawingPath->setWindingRule(style.evenOdd ? pf::BezierPath::WindingRule::EvenOdd
                                               : pf::BezierPath::WindingRule::NonZero);

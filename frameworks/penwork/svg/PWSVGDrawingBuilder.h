@@ -6,7 +6,9 @@
 #include "platform/foundation/Object.h"
 
 #include <QHash>
+#include <QRectF>
 #include <QList>
+#include <QSet>
 #include <QSizeF>
 #include <QTransform>
 
@@ -32,6 +34,9 @@ public:
     static constexpr qsizetype kMaxPathDataChars = 8 * 1024 * 1024;
     // The largest drawing side accepted, in points (some 35 metres).
     static constexpr double kMaxDrawingSide = 100000.0;
+    // The largest coordinate read, in user units and in the drawing: a thousand kilometres of
+    // points, far beyond any drawing, yet small enough for lib2geom to convert arcs exactly.
+    static constexpr double kMaxCoordinate = 1e9;
 
     explicit PWSVGDrawingBuilder(const PWSVGElement& root);
     ~PWSVGDrawingBuilder();
@@ -42,6 +47,11 @@ private:
     using Objects = QList<pf::Ref<PWDrawableObject>>;
 
     void collect(const PWSVGElement& element);
+    // The elements the build would visit for `element`, every use instancing its target again
+    // (display and sizes aside); saturates just past kMaxVisits.
+    using VisitCounts = QHash<const PWSVGElement*, qint64>;
+    qint64 expandedVisits(const PWSVGElement& element, int useDepth, VisitCounts& counts,
+                          QSet<const PWSVGElement*>& open) const;
     bool rootGeometry(QSizeF* drawingSize, QTransform* rootTransform, bool* sizeFromContent);
 
     pwsvg::Style computeStyle(const PWSVGElement& element, const pwsvg::Style& parent) const;
@@ -63,7 +73,7 @@ private:
     bool fail(int code, const QString& reason);
 
     // Several objects as one group, one object itself, none as nothing.
-    static void appendGrouped(const Objects& objects, Objects& out);
+    void appendGrouped(const Objects& objects, Objects& out);
 
     double length(const PWSVGElement& element, const QString& key, int axis, double fontSize,
                   double fallback = 0.0) const;
@@ -73,6 +83,8 @@ private:
     QHash<QString, const PWSVGElement*> m_ids;
     QSizeF m_viewport;
     QList<const PWSVGElement*> m_useStack;
+    // The logical bounds of every object made so far, measured once.
+    QHash<const PWDrawableObject*, QRectF> m_logicalBounds;
     int m_objectCount = 0;
     int m_visits = 0;
     pf::Error m_error;

@@ -66,7 +66,7 @@ TEST(RunLoop, PerformRunsOnALaterTurnWithItsArgument)
     RunLoop::main().perform(&target, "record:", 7, 0);
     EXPECT_TRUE(target.received.isEmpty());
     ASSERT_TRUE(waitUntil([&] { return !target.received.isEmpty(); }));
-    EXPECT_EQ(target.received, QVariantList({7}));
+    EXPECT_EQ(target.received, QVariantList{7});
 }
 
 TEST(RunLoop, RequestsRunInTheOrderTheyComeDue)
@@ -98,8 +98,8 @@ TEST(RunLoop, CancellationMatchesTargetSelectorAndAnEqualArgument)
     loop.cancelPreviousPerformRequests(&target, "other:", 2);
     ASSERT_TRUE(waitUntil([&] { return !target.received.isEmpty() && !other.received.isEmpty(); }));
     spinBriefly();
-    EXPECT_EQ(target.received, QVariantList({2}));
-    EXPECT_EQ(other.received, QVariantList({1}));
+    EXPECT_EQ(target.received, QVariantList{2});
+    EXPECT_EQ(other.received, QVariantList{1});
 
     target.received.clear();
     loop.perform(&target, "record:", 1, 0);

@@ -484,6 +484,38 @@ TEST(SVGImportErrors, DamagedValuesAreIgnoredNotFatal)
     EXPECT_EQ(path->path()->elementCount(), 2);
 }
 
+TEST(SVGImportErrors, GeometryBeyondTheReadingBoundsIsCutAsDamage)
+{
+    // An arc to a point that is not finite made lib2geom raise, and one to a far point made it
+    // subdivide without end: the path keeps what comes before such a command.
+    const struct {
+        const char* name;
+        const char* data;
+    } paths[] = {
+        {"arc to an infinite point", "M0 0 L10 10 A5 5 0 1 1 1e999 0"},
+        {"arc to a far point", "M0 0 L10 10 A5 5 0 1 1 1e40 0"},
+        {"far radius", "M0 0 L10 10 A1e12 5 0 1 1 20 0"},
+        {"far point after an exponent", "M0 0 L10 10 L1e+10-3"},
+    };
+    for (const auto& path : paths) {
+        pf::Error error;
+        auto drawing = PWSVGImporter::drawingWithSVGData(svg(QStringLiteral("<path d=\"%1\" stroke=\"black\"/>").arg(QLatin1String(path.data))), &error);
+        ASSERT_TRUE(drawing) << path.name << ": " << qPrintable(error.description());
+        const auto objects = objectsOf(drawing);
+        ASSERT_EQ(objects.size(), 1) << path.name;
+        auto drawn = std::dynamic_pointer_cast<PWDrawablePath>(objects[0]);
+        ASSERT_TRUE(drawn) << path.name;
+        EXPECT_EQ(drawn->path()->elementCount(), 2) << path.name;
+    }
+    // Within the bounds an arc converts as before, and a shape placed beyond them by its
+    // transform is left out.
+    auto drawing = PWSVGImporter::drawingWithSVGData(
+        svg("<path d=\"M0 0 A5 5 0 1 1 1e8 0\"/><rect width=\"1\" height=\"1\" transform=\"scale(1e10)\"/>"));
+    ASSERT_TRUE(drawing);
+    ASSERT_EQ(objectsOf(drawing).size(), 1);
+    EXPECT_GT(objectsOf(drawing)[0]->bounds().width(), 9e7);
+}
+
 TEST(SVGImportErrors, MissingFileGivesAnError)
 {
     pf::Error error;

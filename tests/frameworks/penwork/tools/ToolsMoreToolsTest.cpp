@@ -45,7 +45,9 @@ pf::Ref<PWDrawablePath> polyline(std::initializer_list<QPointF> points)
 QList<QPointF> endPoints(const PWDrawablePath& path)
 {
     QList<QPointF> points;
-    for (const auto& e : path.path()->elements()) {
+    // path() answers a copy: it has to outlive the loop over its elements.
+    const auto copy = path.path();
+    for (const auto& e : copy->elements()) {
         if (e.type == Type::ClosePath)
             continue;
         points.append(e.type == Type::CurveTo ? e.points[2] : e.points[0]);
@@ -204,7 +206,8 @@ TEST(ToolsMore, PolygonClicksCornersOfAClosedStraightPath)
     ASSERT_TRUE(polygon);
     EXPECT_EQ(endPoints(*polygon), (QList<QPointF>{{10, 10}, {60, 10}, {60, 60}, {10, 60}}));
     EXPECT_TRUE(polygon->isPathClosed());
-    for (const auto& e : polygon->path()->elements())
+    const auto polygonPath = polygon->path();
+    for (const auto& e : polygonPath->elements())
         EXPECT_NE(e.type, Type::CurveTo);
     EXPECT_EQ(f.undo()->numberOfUndoActions(), 1);
     EXPECT_EQ(f.undo()->undoActionName(), "New Polygon");
