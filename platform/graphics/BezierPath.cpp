@@ -302,8 +302,7 @@ bool readElements(const QByteArray& blob, qint64 count, QList<BezierPath::Elemen
         for (int p = 0; p < element.pointCount(); ++p) {
             double x = 0.0, y = 0.0;
             stream >> x >> y;
-            if (stream.status() != QDataStream::Ok || !std::isfinite(x) || !std::isfinite(y)
-                || std::abs(x) > BezierPath::kMaxArchivedCoordinate || std::abs(y) > BezierPath::kMaxArchivedCoordinate)
+            if (stream.status() != QDataStream::Ok || !std::isfinite(x) || !std::isfinite(y))
                 return false;
             element.points[p] = QPointF(x, y);
         }

@@ -34,11 +34,6 @@ public:
     enum class LineJoin { Miter = 0, Round = 1, Bevel = 2 };
     enum class WindingRule { NonZero = 0, EvenOdd = 1 };
 
-    // The largest coordinate a point read from an archive may have: a thousand kilometres of
-    // points, far beyond any drawing, yet where lib2geom's offsets and intersections still end.
-    // A path with a point beyond it is damaged and decodes empty.
-    static constexpr double kMaxArchivedCoordinate = 1e9;
-
     // One element and its points: a move or line has one (the end point), a curve three
     // (first control point, second control point, end point), a close none.
     struct Element {
