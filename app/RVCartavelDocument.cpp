@@ -397,6 +397,11 @@ void RVCartavelDocument::setDrawing(const pf::Ref<PWDrawing>& drawing)
     if (!drawing)
         return;
     pf::UndoRegistrationDisabled noUndo(undoManagerOrNull());
+    // Installing the drawing gives it the document's undo manager; its own must outlive the
+    // guard that switched it off.
+    pf::Ref<pf::Object> drawingUndo;
+    if (drawing->undoManager())
+        drawingUndo = drawing->undoManager()->ref();
     pf::UndoRegistrationDisabled noDrawingUndo(drawing->undoManager());
     pf::Ref<VNQLSlicesLayer> slices = slicesLayer(*drawing);
     if (!slices) {
