@@ -18,7 +18,7 @@ class VNQLExportOperation;
 
 namespace pf {
 class DocumentController;
-class Notification;
+struct Notification;
 class SavePanel;
 }
 

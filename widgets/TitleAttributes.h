@@ -8,5 +8,5 @@ class Font;
 } // namespace pf
 
 // Attributes for a one-line title cut at its tail: the font and colour given, centred or
-// left-aligned. Kept apart because the paragraph style's names clash with the cells'.
+// left-aligned.
 QVariantMap oneLineTitleAttributes(const pf::Font& font, const pf::Color& colour, bool centred);

@@ -60,11 +60,11 @@ double pointSizeFor(ControlSize size)
 Qt::TextElideMode elideMode(LineBreakMode mode)
 {
     switch (mode) {
-    case LineBreakMode::TruncatingHead:
+    case LineBreakByTruncatingHead:
         return Qt::ElideLeft;
-    case LineBreakMode::TruncatingMiddle:
+    case LineBreakByTruncatingMiddle:
         return Qt::ElideMiddle;
-    case LineBreakMode::TruncatingTail:
+    case LineBreakByTruncatingTail:
         return Qt::ElideRight;
     default:
         return Qt::ElideNone;
@@ -275,7 +275,7 @@ void Cell::drawText(const QString& text, const QRectF& rect, const QColor& colou
         const QFontMetricsF metrics(cellFont);
         if (wrapping) {
             QTextOption option(horizontal | Qt::AlignTop);
-            option.setWrapMode(mode == LineBreakMode::CharWrapping ? QTextOption::WrapAnywhere : QTextOption::WordWrap);
+            option.setWrapMode(mode == LineBreakByCharWrapping ? QTextOption::WrapAnywhere : QTextOption::WordWrap);
             painter.drawText(local, text, option);
             return;
         }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/foundation/Object.h"
+#include "platform/graphics/ParagraphStyle.h"
 #include "platform/ui/UserInterfaceItem.h"
 #include "platform/ui/View.h"
 
@@ -29,9 +30,6 @@ class NumberFormatter;
 
 // How much room a control takes.
 enum class ControlSize { Regular, Small, Mini };
-
-// How text that does not fit is shortened or wrapped.
-enum class LineBreakMode { WordWrapping, CharWrapping, Clipping, TruncatingHead, TruncatingTail, TruncatingMiddle };
 
 // How an image is fitted into a rectangle smaller or larger than it.
 enum class ImageScaling { ProportionallyDown = 0, AxesIndependently = 1, None = 2, ProportionallyUpOrDown = 3 };
@@ -114,7 +112,7 @@ public:
     void setLineBreakMode(LineBreakMode mode) { m_lineBreakMode = mode; }
     bool truncatesLastVisibleLine() const { return m_truncatesLastLine; }
     void setTruncatesLastVisibleLine(bool truncates) { m_truncatesLastLine = truncates; }
-    bool wraps() const { return m_lineBreakMode == LineBreakMode::WordWrapping || m_lineBreakMode == LineBreakMode::CharWrapping; }
+    bool wraps() const { return m_lineBreakMode == LineBreakByWordWrapping || m_lineBreakMode == LineBreakByCharWrapping; }
     ControlSize controlSize() const { return m_controlSize; }
     void setControlSize(ControlSize size) { m_controlSize = size; }
 
@@ -195,7 +193,7 @@ private:
     QFont m_font;
     bool m_hasFont = false;
     Qt::Alignment m_alignment = Qt::AlignLeft;
-    LineBreakMode m_lineBreakMode = LineBreakMode::WordWrapping;
+    LineBreakMode m_lineBreakMode = LineBreakByWordWrapping;
     bool m_truncatesLastLine = false;
     ControlSize m_controlSize = ControlSize::Regular;
     QVariant m_representedObject;

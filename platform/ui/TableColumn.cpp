@@ -19,7 +19,7 @@ TableColumn::TableColumn(QString identifier)
     , m_dataCell(std::make_shared<TextFieldCell>())
 {
     m_dataCell->setEditable(true);
-    m_dataCell->setLineBreakMode(LineBreakMode::TruncatingTail);
+    m_dataCell->setLineBreakMode(LineBreakByTruncatingTail);
 }
 
 Ref<TableColumn> TableColumn::make(const QString& identifier)

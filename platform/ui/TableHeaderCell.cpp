@@ -22,7 +22,7 @@ TableHeaderCell::TableHeaderCell() : TableHeaderCell(QString()) {}
 TableHeaderCell::TableHeaderCell(const QString& title) : TextFieldCell(title)
 {
     setControlSize(ControlSize::Small);
-    setLineBreakMode(LineBreakMode::TruncatingTail);
+    setLineBreakMode(LineBreakByTruncatingTail);
 }
 
 Ref<Cell> TableHeaderCell::copyCell() const

@@ -27,7 +27,7 @@ TextField::TextField(const Ref<TextFieldCell>& cell, QWidget* parent)
     textFieldCell()->setEditable(true);
     textFieldCell()->setBezeled(true);
     textFieldCell()->setDrawsBackground(true);
-    textFieldCell()->setLineBreakMode(LineBreakMode::Clipping);
+    textFieldCell()->setLineBreakMode(LineBreakByClipping);
     setFocusPolicy(Qt::StrongFocus);
 }
 

@@ -101,6 +101,7 @@ public:
     bool textShouldEndEditing(FieldEditor& editor) override;
     void textDidEndEditing(FieldEditor& editor, TextMovement movement) override;
     bool doCommandBySelector(FieldEditor& editor, const QString& selector) override;
+    using View::doCommandBySelector; // the view's own keyboard commands stay reachable
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
