@@ -28,38 +28,6 @@ QVariant keyValue(const QVariant& object, const QString& keyPath)
     }
 }
 
-// Runs of digits compare by their number ("file9" before "file10"), the text between them
-// through the user's collation without regard to case. Not every collation backend can do
-// the numbers, so they are split off here.
-int standardCompare(const QString& left, const QString& right)
-{
-    static const QRegularExpression chunks(QStringLiteral("\\d+|\\D+"));
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    auto a = chunks.globalMatch(left);
-    auto b = chunks.globalMatch(right);
-    while (a.hasNext() && b.hasNext()) {
-        const QString x = a.next().captured();
-        const QString y = b.next().captured();
-        const bool numbers = x.front().isDigit() && y.front().isDigit();
-        int order = 0;
-        if (numbers) {
-            // Compares any length: fewer digits (leading zeros aside) is the smaller number.
-            QString xn = x, yn = y;
-            while (xn.size() > 1 && xn.front() == u'0')
-                xn.remove(0, 1);
-            while (yn.size() > 1 && yn.front() == u'0')
-                yn.remove(0, 1);
-            order = xn.size() != yn.size() ? int(xn.size() < yn.size() ? -1 : 1) : xn.compare(yn);
-        } else {
-            order = collator.compare(x, y);
-        }
-        if (order != 0)
-            return sign(order);
-    }
-    return int(a.hasNext()) - int(b.hasNext());
-}
-
 } // namespace
 
 SortDescriptor::SortDescriptor(QString key, bool ascending, Comparison comparison)
@@ -98,7 +66,7 @@ int SortDescriptor::compareValues(const QVariant& a, const QVariant& b) const
     case Comparison::LocalizedCompare:
         return sign(QCollator().compare(left, right));
     case Comparison::LocalizedStandardCompare:
-        return standardCompare(left, right);
+        return compareByReading(left, right);
     }
     return 0;
 }
@@ -113,5 +81,36 @@ void sort(QVariantList& objects, const QList<SortDescriptor>& descriptors)
         return false;
     });
 }
+
+// Not every collation backend can do the numbers, so they are split off here.
+int compareByReading(const QString& left, const QString& right)
+{
+    static const QRegularExpression chunks(QStringLiteral("\\d+|\\D+"));
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    auto a = chunks.globalMatch(left);
+    auto b = chunks.globalMatch(right);
+    while (a.hasNext() && b.hasNext()) {
+        const QString x = a.next().captured();
+        const QString y = b.next().captured();
+        const bool numbers = x.front().isDigit() && y.front().isDigit();
+        int order = 0;
+        if (numbers) {
+            // Compares any length: fewer digits (leading zeros aside) is the smaller number.
+            QString xn = x, yn = y;
+            while (xn.size() > 1 && xn.front() == u'0')
+                xn.remove(0, 1);
+            while (yn.size() > 1 && yn.front() == u'0')
+                yn.remove(0, 1);
+            order = xn.size() != yn.size() ? int(xn.size() < yn.size() ? -1 : 1) : xn.compare(yn);
+        } else {
+            order = collator.compare(x, y);
+        }
+        if (order != 0)
+            return sign(order);
+    }
+    return int(a.hasNext()) - int(b.hasNext());
+}
+
 
 } // namespace pf

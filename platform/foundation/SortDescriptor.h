@@ -45,6 +45,10 @@ private:
 // Sorts in place, stably, by the descriptors in order.
 void sort(QVariantList& objects, const QList<SortDescriptor>& descriptors);
 
+// Orders text as people read it: runs of digits by their number ("file9" before "file10"),
+// the text between them through the user's collation without regard to case. Answers -1, 0 or 1.
+int compareByReading(const QString& left, const QString& right);
+
 } // namespace pf
 
 Q_DECLARE_METATYPE(pf::SortDescriptor)

@@ -6,6 +6,7 @@
 #include "platform/foundation/KeyedArchiver.h"
 #include "platform/foundation/KeyedUnarchiver.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/SortDescriptor.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/MenuItem.h"
 
@@ -43,40 +44,6 @@ bool isStringList(const QVariant& value, QStringList& out)
     return true;
 }
 
-// Orders names as people read them: letters without regard to case, runs of digits by their
-// value ("Red 2" before "Red 10"). QCollator's numeric mode needs ICU, which Qt may lack.
-int compareNamesByReading(const QString& a, const QString& b)
-{
-    qsizetype i = 0, j = 0;
-    while (i < a.size() && j < b.size()) {
-        const qsizetype si = i, sj = j;
-        if (a[i].isDigit() && b[j].isDigit()) {
-            while (i < a.size() && a[i].isDigit())
-                ++i;
-            while (j < b.size() && b[j].isDigit())
-                ++j;
-            QStringView da = QStringView(a).mid(si, i - si), db = QStringView(b).mid(sj, j - sj);
-            while (da.size() > 1 && da.front() == u'0')
-                da = da.mid(1);
-            while (db.size() > 1 && db.front() == u'0')
-                db = db.mid(1);
-            if (da.size() != db.size())
-                return da.size() < db.size() ? -1 : 1;
-            if (const int c = da.compare(db); c != 0)
-                return c < 0 ? -1 : 1;
-        } else {
-            while (i < a.size() && !a[i].isDigit())
-                ++i;
-            while (j < b.size() && !b[j].isDigit())
-                ++j;
-            const int c = QString::localeAwareCompare(a.mid(si, i - si).toCaseFolded(), b.mid(sj, j - sj).toCaseFolded());
-            if (c != 0)
-                return c < 0 ? -1 : 1;
-        }
-    }
-    const qsizetype left = (a.size() - i) - (b.size() - j);
-    return left < 0 ? -1 : (left > 0 ? 1 : 0);
-}
 
 } // namespace
 
@@ -731,7 +698,7 @@ pf::Ref<pf::Menu> PWCategoryManager::createMenuWithItemDelegate(PWCategoryMenuIt
                 titles.insert(key, name.isEmpty() ? key : name);
             }
             std::stable_sort(entries.begin(), entries.end(), [&](const auto& a, const auto& b) {
-                return compareNamesByReading(titles.value(a.first), titles.value(b.first)) < 0;
+                return pf::compareByReading(titles.value(a.first), titles.value(b.first)) < 0;
             });
         }
         return entries;
@@ -792,4 +759,4 @@ pf::Ref<pf::Menu> PWCategoryManager::createMenuWithItemDelegate(PWCategoryMenuIt
     return menu;
 }
 
-int PWCategoryManager::compareNames(const QString& a, const QString& b) { return compareNamesByReading(a, b); }
+int PWCategoryManager::compareNames(const QString& a, const QString& b) { return pf::compareByReading(a, b); }
