@@ -12,6 +12,7 @@
 #include "platform/ui/Menu.h"
 #include "platform/ui/MenuItem.h"
 #include "platform/ui/Pasteboard.h"
+#include "widgets/Color+VNQLApplicationColors.h"
 #include "tests/support/TestSupport.h"
 
 #include <QElapsedTimer>
@@ -559,4 +560,20 @@ TEST_F(TabViewTest, ATabTakesItsIconFromTheControllersResource)
     auto missing = std::make_shared<InspPanelController>("Text");
     missing->setTabIcon(QStringLiteral("no_such_icon.png"));
     EXPECT_TRUE(left->addTabWithContentViewController(missing)->icon().isNull());
+}
+
+TEST_F(TabViewTest, ASidebarPaintsItsStripTabsAndPanel)
+{
+    fill(left, {"Style", "Geometry"});
+    left->setBordered(true);
+    const QImage image = left->cacheDisplayInRect(left->bounds());
+    ASSERT_FALSE(image.isNull());
+    const QPointF scale(image.width() / left->bounds().width(), image.height() / left->bounds().height());
+    auto pixel = [&](double x, double y) { return image.pixelColor(int(x * scale.x()), int(y * scale.y())).rgb(); };
+    // Beside the centred tabs the strip shows its own background; below it the panel's.
+    EXPECT_EQ(pixel(5, 12), VNQLUnderpageBackgroundColour().qColor().rgb());
+    EXPECT_EQ(pixel(150, 200), VNQLWindowBackgroundColour().qColor().rgb());
+    // A tab is drawn where its rectangle is.
+    const QRectF tab = left->rectOfTabAtIndex(1);
+    EXPECT_NE(pixel(tab.center().x(), tab.top() + 4), VNQLUnderpageBackgroundColour().qColor().rgb());
 }
