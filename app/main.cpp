@@ -9,7 +9,7 @@
 #include "frameworks/penwork/layers/PWDrawing.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ApplicationDelegate.h"
-#include "platform/ui/DocumentController.h"
+#include "app/CartavelDocumentController.h"
 #include "platform/ui/MainMenu.h"
 #include "platform/ui/WindowController.h"
 
@@ -25,7 +25,7 @@ class QuilloryApplicationDelegate : public pf::ApplicationDelegate {
 public:
     void applicationWillFinishLaunching(const pf::Notification&) override
     {
-        m_documents = std::make_shared<pf::DocumentController>();
+        m_documents = std::make_shared<CartavelDocumentController>();
         RVCartavelDocument::registerDocumentTypes(*m_documents);
         PWDrawing::setDearchivingHelperClass(CVLDearchivingHelper::staticClass().name());
         VNQLDrawingExtensions::install();
