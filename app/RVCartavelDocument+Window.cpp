@@ -52,8 +52,6 @@ const QString kIdentifierListKey = QStringLiteral("identifierList");
 const QString kSelectedTabKey = QStringLiteral("selectedTab");
 const QString kTabOptionsKey = QStringLiteral("tabOptions");
 const QString kTabAlignmentKey = QStringLiteral("tabAlignment");
-// What a tab view shows when its options read 0 or are missing: icons only.
-constexpr int kDefaultTabOptions = 2;
 constexpr int kLastTabOptions = 3;
 constexpr int kLastTabAlignment = 3;
 // The room bestFrameForWindow leaves round the drawing.
@@ -227,16 +225,14 @@ QVariantMap RVCartavelDocument::sanitisedSidebarState(const QVariant& state)
     }
     if (kept.isEmpty())
         return {};
-    qint64 options = integerValue(map.value(kTabOptionsKey)).value_or(0);
-    if (options <= 0 || options > kLastTabOptions)
-        options = kDefaultTabOptions;
-    qint64 alignment = integerValue(map.value(kTabAlignmentKey)).value_or(0);
-    if (alignment < 0 || alignment > kLastTabAlignment)
-        alignment = 0;
-    return {{kIdentifierListKey, kept},
-            {kSelectedTabKey, keptSelection.value_or(0)},
-            {kTabOptionsKey, options},
-            {kTabAlignmentKey, alignment}};
+    QVariantMap sanitised{{kIdentifierListKey, kept}, {kSelectedTabKey, keptSelection.value_or(0)}};
+    // Options that are 0, missing or unknown are left out: the tab view then reads them as the
+    // preference does.
+    if (const qint64 options = integerValue(map.value(kTabOptionsKey)).value_or(0); options > 0 && options <= kLastTabOptions)
+        sanitised.insert(kTabOptionsKey, options);
+    const qint64 alignment = integerValue(map.value(kTabAlignmentKey)).value_or(0);
+    sanitised.insert(kTabAlignmentKey, alignment >= 0 && alignment <= kLastTabAlignment ? alignment : 0);
+    return sanitised;
 }
 
 void RVCartavelDocument::makeTabViewControllers()

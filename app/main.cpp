@@ -1,5 +1,6 @@
 #include "app/CVLDearchivingHelper.h"
 #include "app/QuilloryFileMenu.h"
+#include "app/QuillorySidebarMenu.h"
 #include "app/RVCartavelDocument.h"
 #include "drawing/PWXSymbolManager.h"
 #include "drawing/PWXSymbolMaster.h"
@@ -63,6 +64,7 @@ int main(int argc, char* argv[])
         QApplication::setOrganizationDomain(QStringLiteral("quillory.org"));
         pf::Ref<pf::MainMenu> menu = pf::MainMenu::makeStandard();
         QuilloryFileMenu::addDocumentItems(*menu);
+        QuillorySidebarMenu::addSidebarItems(*menu);
         application.setMainMenu(menu);
         application.setDelegate(std::make_shared<QuilloryApplicationDelegate>());
         // Closing the last window quits the way Quit does: edited documents are asked about.

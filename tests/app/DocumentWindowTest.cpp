@@ -1,6 +1,7 @@
 #include "DocumentTestSupport.h"
 
 #include "app/CVLMouseLocationController.h"
+#include "app/QuillorySidebarMenu.h"
 #include "app/VNQLDrawingWindowController.h"
 #include "frameworks/penwork/drawables/PWDrawableShape.h"
 #include "frameworks/penwork/layers/PWObjectDrawingLayer.h"
@@ -8,6 +9,8 @@
 #include "inspectors/VNQLTabView.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/ui/MainMenu.h"
+#include "platform/ui/Menu.h"
 #include "platform/ui/MenuItem.h"
 #include "platform/ui/PopUpButton.h"
 #include "platform/ui/SegmentedControl.h"
@@ -266,6 +269,35 @@ TEST_F(DocumentWindow, SelectingATabOpensItsSidebar)
     document->selectGeometryTabAction({});
     EXPECT_TRUE(document->layersSidebarVisible());
     EXPECT_TRUE(document->tabWithIdentifierIsSelected(kGeometry));
+}
+
+TEST_F(DocumentWindow, WindowMenuFollowsTheSidebars)
+{
+    pf::Ref<pf::MainMenu> main = pf::MainMenu::makeStandard();
+    QuillorySidebarMenu::addSidebarItems(*main);
+    pf::Menu* menu = main->menuWithTitle(QStringLiteral("Window"));
+    ASSERT_TRUE(menu);
+    pf::MenuItem* left = menu->itemWithTag(QuillorySidebarMenu::kLeftSidebarTag);
+    pf::MenuItem* right = menu->itemWithTag(QuillorySidebarMenu::kRightSidebarTag);
+    pf::MenuItem* geometry = menu->itemWithTag(QuillorySidebarMenu::kGeometryTabTag);
+    ASSERT_TRUE(left && right && geometry);
+    EXPECT_EQ(geometry->action(), QStringLiteral("selectGeometryTabAction:"));
+
+    auto document = openWindow();
+    QuillorySidebarMenu::updateItems(*menu, document.get());
+    EXPECT_EQ(left->title(), QStringLiteral("Hide Left Sidebar"));
+    EXPECT_EQ(right->title(), QStringLiteral("Show Right Sidebar"));
+    EXPECT_EQ(geometry->state(), pf::ControlState::Off);
+    EXPECT_EQ(menu->itemWithTag(QuillorySidebarMenu::kLayersTabTag)->state(), pf::ControlState::On);
+    document->selectGeometryTabAction({});
+    document->toggleLeftSidebarAction({});
+    QuillorySidebarMenu::updateItems(*menu, document.get());
+    EXPECT_EQ(left->title(), QStringLiteral("Show Left Sidebar"));
+    // A tab of a closed sidebar is not the one showing.
+    EXPECT_EQ(geometry->state(), pf::ControlState::Off);
+    document->toggleLeftSidebarAction({});
+    QuillorySidebarMenu::updateItems(*menu, document.get());
+    EXPECT_EQ(geometry->state(), pf::ControlState::On);
 }
 
 TEST_F(DocumentWindow, SidebarSwitchFollowsItsSegments)
