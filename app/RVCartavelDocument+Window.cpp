@@ -44,11 +44,6 @@
 
 namespace {
 
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("RVCartavelDocument", text);
-}
-
 const QString kIdentifierListKey = QStringLiteral("identifierList");
 const QString kSelectedTabKey = QStringLiteral("selectedTab");
 const QString kTabOptionsKey = QStringLiteral("tabOptions");

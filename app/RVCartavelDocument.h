@@ -268,7 +268,7 @@ public:
     // A burst of tab changes writes the preference once, this long after the last.
     static constexpr int kPreferenceSaveDelayMs = 2000;
 
-    QString windowNibName() const { return QStringLiteral("MainDocument"); }
+    QString windowNibName() const override { return QStringLiteral("MainDocument"); }
     // The window's views and controls, handed over by the window controller as it builds them.
     void connectWindowOutlets(const VNQLDocumentWindowOutlets& outlets);
     void awakeFromNib();
