@@ -56,6 +56,7 @@ class DocumentWindow : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        defaults().removeObjectForKey(kVNQLTabViewOptionsPreferencesKey);
         defaults().removeObjectForKey(RVCartavelDocument::kDefaultRestorableStateDefault);
         defaults().removeObjectForKey(RVCartavelDocument::kCentreDocumentViewDefaultState);
     }
