@@ -1,4 +1,5 @@
 #include "app/CVLDearchivingHelper.h"
+#include "app/QuilloryDocumentMenus.h"
 #include "app/QuilloryFileMenu.h"
 #include "app/RVCartavelDocument.h"
 #include "drawing/PWXSymbolManager.h"
@@ -63,6 +64,7 @@ int main(int argc, char* argv[])
         QApplication::setOrganizationDomain(QStringLiteral("quillory.org"));
         pf::Ref<pf::MainMenu> menu = pf::MainMenu::makeStandard();
         QuilloryFileMenu::addDocumentItems(*menu);
+        QuilloryDocumentMenus::addDocumentMenus(*menu);
         application.setMainMenu(menu);
         application.setDelegate(std::make_shared<QuilloryApplicationDelegate>());
         // Closing the last window quits the way Quit does: edited documents are asked about.
