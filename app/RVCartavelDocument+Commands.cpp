@@ -498,6 +498,12 @@ void RVCartavelDocument::observeCommandNotifications()
     for (const QString& name : {kPWDrawingDidChangeSnapToGrid, kPWDrawingDidChangeSnapToGuides,
                                 kPWLayerDidChangeSnapToObjects})
         m_drawingObservations.append(center.addObserver(name, nullptr, handler));
+    // Text editing in one of this document's views leaves no colour well active.
+    m_drawingObservations.append(
+        center.addObserver(kPWDrawingViewDidBeginTextEditing, nullptr, [this, alive](const pf::Notification& notification) {
+            if (!alive.expired() && mainView() && notification.object == mainView())
+                textBeganEditing(notification);
+        }));
 }
 
 void RVCartavelDocument::gridOrGuidesSnappingChanged(const pf::Notification&)

@@ -13,8 +13,8 @@
 namespace {
 
 // A counter whose changes are undoable, one named step each.
-class Counter : public pf::Object {
-    PF_CLASS(Counter)
+class HistoryCounter : public pf::Object {
+    PF_CLASS(HistoryCounter)
 public:
     int value = 0;
     void set(pf::UndoManager& undo, int to, const QString& name)
@@ -28,7 +28,7 @@ public:
 
 } // namespace
 
-PF_DEFINE_CLASS(Counter, pf::Object) {}
+PF_DEFINE_CLASS(HistoryCounter, pf::Object) {}
 
 namespace {
 
@@ -37,7 +37,7 @@ protected:
     void SetUp() override
     {
         undo = std::make_shared<pf::UndoManager>();
-        counter = std::make_shared<Counter>();
+        counter = std::make_shared<HistoryCounter>();
         history.setStepInterval(10);
         history.setUndoManager(undo.get());
     }
@@ -60,7 +60,7 @@ protected:
     }
 
     pf::Ref<pf::UndoManager> undo;
-    pf::Ref<Counter> counter;
+    pf::Ref<HistoryCounter> counter;
     VNQLUndoHistoryController history;
 };
 
