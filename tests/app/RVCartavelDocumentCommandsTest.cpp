@@ -1,6 +1,7 @@
 #include "DocumentTestSupport.h"
 
 #include "app/QuilloryDocumentMenus.h"
+#include "app/VNQLUndoHistoryController.h"
 #include "frameworks/measurement/RVUnitLength.h"
 #include "frameworks/penwork/drawables/PWDrawablePath.h"
 #include "frameworks/penwork/drawables/PWDrawableShape.h"
@@ -14,9 +15,13 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/foundation/Variant.h"
 #include "platform/graphics/BezierPath.h"
+#include "platform/ui/MainMenu.h"
 #include "platform/ui/MenuItem.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+
+#include <functional>
 
 namespace {
 
@@ -426,6 +431,54 @@ TEST_F(DocumentCommandsTest, TheMenusListTheDocumentsLayers)
     EXPECT_EQ(pf::objectFromVariant(moveTo->itemAtIndex(index)->representedObject()), other);
     QuilloryDocumentMenus::fillLayerMenu(*moveTo, nullptr);
     EXPECT_EQ(moveTo->numberOfItems(), 0);
+}
+
+} // namespace
+
+namespace {
+
+// Every command is in the program's menus.
+TEST(DocumentMenus, TheCommandsAreInTheMenuBar)
+{
+    Ref<pf::MainMenu> main = pf::MainMenu::makeStandard();
+    QuilloryDocumentMenus::addDocumentMenus(*main);
+    QStringList actions;
+    std::function<void(pf::Menu&)> collect = [&](pf::Menu& menu) {
+        for (const auto& item : menu.items()) {
+            actions.append(item->action());
+            if (item->submenu())
+                collect(*item->submenu());
+        }
+    };
+    for (const char* title : {"Edit", "Object", "Arrange", "View"}) {
+        pf::Menu* menu = main->menuWithTitle(QString::fromLatin1(title));
+        ASSERT_TRUE(menu) << title;
+        collect(*menu);
+    }
+    for (const char* action : {"showUndoHistoryAction:", "linearDuplicate:", "polarDuplicate:", "parallelDuplicate:",
+                               "newDrawingLayer:", "addLayerGroupAction:", "duplicateLayer:", "deleteLayerAction:",
+                               "toggleDisplayAntiAliasing:", "toggleDisplayShadows:", "toggleDisplayStyleSubstitution:",
+                               "togglePaperMarginsVisible:", "setUnitsOptionsWithTagOfSender:", "snappingOptionsAction:"})
+        EXPECT_TRUE(actions.contains(QString::fromLatin1(action))) << action;
+    pf::Menu* arrange = main->menuWithTitle(QStringLiteral("Arrange"));
+    EXPECT_TRUE(arrange->itemWithTitle(QuilloryDocumentMenus::kMoveToLayerMenuTitle)->submenu()->delegate())
+        << "the layer list is filled as the menu opens";
+}
+
+TEST_F(DocumentCommandsTest, TheUndoHistoryPanelShowsTheDocumentsHistory)
+{
+    shape(layer, QRectF(0, 0, 10, 10));
+    settle();
+    ASSERT_TRUE(document->doLinearDuplicateCopies(1, QSizeF(1, 1)));
+    settle();
+    document->showUndoHistoryAction({});
+    VNQLUndoHistoryController* history = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* found = widget->findChild<VNQLUndoHistoryController*>(); found && widget->isVisible())
+            history = found;
+    ASSERT_TRUE(history);
+    EXPECT_EQ(history->undoManager(), drawing->undoManager());
+    EXPECT_EQ(history->orderedUndoAndRedoTaskNames().last(), QStringLiteral("Linear Duplication"));
 }
 
 } // namespace

@@ -78,6 +78,7 @@ TEST_F(DrawingSetupTest, MapScaleChangesAreUndoableAndAnnounced)
 
 TEST_F(DrawingSetupTest, UnitDisplayOptionsChooseTheDisplayedUnit)
 {
+    document->setUnitDisplayOption(0);
     Counter changed(RVCartavelDocument::kDisplayUnitOptionsChangedNotification, document.get());
     document->setMapScale(scale(4, 1)); // 1:25,000
     document->setUnitDisplayOption(0);
@@ -143,6 +144,7 @@ TEST_F(DrawingSetupTest, ASetUpIsOneStepThatUndoesToTheOriginalSettings)
 {
     const QSizeF size = drawing->drawingSize();
     const double span = drawing->gridLayer()->spanMultiplier();
+    const Ref<PWXMapScale> mapScale = document->mapScale();
     QVariantMap settings = document->beginDrawingSetUp();
     const int steps = undo().numberOfUndoActions();
     settings["kCVLDrawingSizeBaseValue"] = QSizeF(600, 400);
@@ -172,7 +174,7 @@ TEST_F(DrawingSetupTest, ASetUpIsOneStepThatUndoesToTheOriginalSettings)
     EXPECT_NEAR(drawing->leftMargin(), 0.0, 1e-9);
     EXPECT_DOUBLE_EQ(drawing->gridLayer()->spanMultiplier(), span);
     EXPECT_TRUE(drawing->units()->isEqualToUnit(RVUnitLength::centimeters()));
-    EXPECT_TRUE(document->mapScale()->isEqualToMapScale(PWXMapScale::defaultScale().get()));
+    EXPECT_TRUE(document->mapScale()->isEqualToMapScale(mapScale.get()));
     undo().redo();
     EXPECT_EQ(drawing->drawingSize(), QSizeF(600, 400));
     EXPECT_NEAR(drawing->leftMargin(), cm, 1e-9);
