@@ -348,7 +348,7 @@ TEST_F(DocumentCommandsTest, ValidationBySelectionState)
         }
     };
     check("nothing selected", &Case::empty);
-    auto square = shape(layer, QRectF(0, 0, 10, 10));
+    shape(layer, QRectF(0, 0, 10, 10));
     check("a shape", &Case::shape);
     layer->deselectAll();
     line(QPointF(0, 0), QPointF(10, 10));
