@@ -24,6 +24,7 @@
 #include "platform/ui/WindowController.h"
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -145,24 +146,12 @@ void RVCartavelDocument::registerCommandActions(pf::ClassBuilder<RVCartavelDocum
 
 // --- Queries ----------------------------------------------------------------------------------------
 
-pf::Ref<PWLayer> RVCartavelDocument::activeLayer() const
-{
-    pf::Ref<PWDrawing> drawing = this->drawing();
-    return drawing ? drawing->activeLayer() : nullptr;
-}
-
 pf::Ref<PWObjectDrawingLayer> RVCartavelDocument::activeObjectLayer() const
 {
     pf::Ref<PWDrawing> drawing = this->drawing();
     if (!drawing)
         return nullptr;
     return std::dynamic_pointer_cast<PWObjectDrawingLayer>(drawing->activeLayerOfClass(PWObjectDrawingLayer::staticClass()));
-}
-
-bool RVCartavelDocument::hasValidSelection() const
-{
-    auto layer = std::dynamic_pointer_cast<PWObjectOwnerLayer>(activeLayer());
-    return layer && layer->countOfSelectedAvailableObjects() != 0;
 }
 
 qint64 RVCartavelDocument::countOfItemsInSelection() const
@@ -645,16 +634,38 @@ void RVCartavelDocument::validateCommand(pf::UserInterfaceItem& item, bool isMen
                 control->setToolTip(undo ? manager->undoMenuItemTitle() : manager->redoMenuItemTitle(), item.tag());
         }
     } else if (action == QLatin1String("snappingOptionsAction:")) {
-        // Segments (and menu items) by tag: 0 grid, 1 guides, 2 objects.
+        // 0 grid, 1 guides, 2 objects: the segments of the toolbar control, or menu items by tag.
         auto owner = drawing ? std::dynamic_pointer_cast<PWObjectOwnerLayer>(drawing->activeLayer()) : nullptr;
-        const int segment = item.tag();
-        if (segment == 0)
-            item.setState(drawing && drawing->snapsToGrid() ? ControlState::On : ControlState::Off);
-        else if (segment == 1)
-            item.setState(drawing && drawing->snapsToGuides() ? ControlState::On : ControlState::Off);
-        else if (segment == 2)
-            item.setState(owner && owner->allowsSnapToObjects() ? ControlState::On : ControlState::Off);
-        *enabled = segment == 2 ? bool(owner) : bool(drawing);
+        const bool states[3] = {drawing && drawing->snapsToGrid(), drawing && drawing->snapsToGuides(),
+                                owner && owner->allowsSnapToObjects()};
+        if (auto* control = qobject_cast<pf::SegmentedControl*>(sender.value<QObject*>())) {
+            for (int segment = 0; segment < std::min(3, control->segmentCount()); ++segment)
+                control->setSelected(states[segment], segment);
+        } else if (item.tag() >= 0 && item.tag() < 3) {
+            item.setState(states[item.tag()] ? ControlState::On : ControlState::Off);
+            *enabled = item.tag() == 2 ? bool(owner) : bool(drawing);
+        }
+    } else if (action == QLatin1String("toggleLeftSidebarAction:") || action == QLatin1String("toggleRightSidebarAction:")) {
+        if (isMenuItem) {
+            const bool left = action == QLatin1String("toggleLeftSidebarAction:");
+            const bool collapsed = isSidebarCollapsed(left ? kLeftSidebarIndex : kRightSidebarIndex);
+            item.setTitle(left ? (collapsed ? tr("Show Left Sidebar") : tr("Hide Left Sidebar"))
+                               : (collapsed ? tr("Show Right Sidebar") : tr("Hide Right Sidebar")));
+        }
+    } else if (action == QLatin1String("toggleLayersListVisible:")) {
+        if (isMenuItem)
+            item.setTitle(layersSidebarVisible() ? tr("Hide Sidebar") : tr("Show Sidebar"));
+    } else if (action == QLatin1String("selectLayersTabAction:") || action == QLatin1String("selectGeometryTabAction:")
+               || action == QLatin1String("selectTextTabAction:") || action == QLatin1String("selectStyleTabAction:")
+               || action == QLatin1String("selectAttributesTabAction:")) {
+        static const QHash<QString, QString> tabs = {
+            {QStringLiteral("selectLayersTabAction:"), kLayersTabIdentifier},
+            {QStringLiteral("selectGeometryTabAction:"), kGeometryTabIdentifier},
+            {QStringLiteral("selectTextTabAction:"), kTextTabIdentifier},
+            {QStringLiteral("selectStyleTabAction:"), kStyleTabIdentifier},
+            {QStringLiteral("selectAttributesTabAction:"), kAttributesTabIdentifier},
+        };
+        item.setState(tabWithIdentifierIsSelected(tabs.value(action)) ? ControlState::On : ControlState::Off);
     } else if (action == QLatin1String("debugExplodeUndoAction:")) {
         *enabled = drawingUndoManager() && drawingUndoManager()->numberOfUndoActions() > 0;
     } else if (action == QLatin1String("showUndoHistoryAction:") || action == QLatin1String("test:")) {

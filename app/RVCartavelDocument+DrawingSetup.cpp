@@ -150,10 +150,8 @@ void RVCartavelDocument::setPaperMarginsVisible(bool visible)
 {
     m_paperMarginsShouldBeShown = visible;
     PWDrawingView* view = mainView();
-    RVShadowClipView* clip = nullptr;
-    for (QWidget* widget = view ? view->parentWidget() : nullptr; widget && !clip; widget = widget->parentWidget())
-        clip = qobject_cast<RVShadowClipView*>(widget);
-    if (!clip)
+    RVShadowClipView* clip = shadowClipView();
+    if (!clip || !view)
         return;
     pf::Ref<pf::PrintInfo> info = printInfo();
     if (!visible || !info) {

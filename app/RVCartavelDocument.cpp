@@ -5,6 +5,16 @@
 #include "app/PWXMeasurement.h"
 #include "app/VNQLDrawingWindowController.h"
 #include "app/VNQLExportOperation.h"
+#include "app/CVLMouseLocationController.h"
+#include "frameworks/penwork/view/PWDrawingScrollArea.h"
+#include "inspectors/VNQLTabView.h"
+#include "platform/ui/PopUpButton.h"
+#include "platform/ui/SegmentedControl.h"
+#include "platform/ui/SplitView.h"
+#include "platform/ui/Toolbar.h"
+#include "platform/ui/Window.h"
+#include "widgets/RVShadowClipView.h"
+#include "widgets/RVSplitViewController.h"
 #include "drawing/PWDrawing+SlicesLayer.h"
 #include "drawing/VNQLSlicesLayer.h"
 #include "frameworks/measurement/RVUnitLength.h"
@@ -61,6 +71,16 @@ PF_DEFINE_CLASS(RVCartavelDocument, PWDrawingDocument)
     b.method("saveCopyAsTemplateAction:", &RVCartavelDocument::saveCopyAsTemplateAction);
     b.method("saveTemplateAction:", &RVCartavelDocument::saveTemplateAction);
     b.method("exportAction:", &RVCartavelDocument::exportAction);
+    b.method("selectTextTabAction:", &RVCartavelDocument::selectTextTabAction);
+    b.method("selectLayersTabAction:", &RVCartavelDocument::selectLayersTabAction);
+    b.method("selectGeometryTabAction:", &RVCartavelDocument::selectGeometryTabAction);
+    b.method("selectStyleTabAction:", &RVCartavelDocument::selectStyleTabAction);
+    b.method("selectAttributesTabAction:", &RVCartavelDocument::selectAttributesTabAction);
+    b.method("toggleSidebarsAction:", &RVCartavelDocument::toggleSidebarsAction);
+    b.method("toggleLeftSidebarAction:", &RVCartavelDocument::toggleLeftSidebarAction);
+    b.method("toggleRightSidebarAction:", &RVCartavelDocument::toggleRightSidebarAction);
+    b.method("toggleLayersListVisible:", &RVCartavelDocument::toggleLayersListVisible);
+    b.property("layersSidebarVisible", &RVCartavelDocument::layersSidebarVisible, &RVCartavelDocument::setLayersSidebarVisible);
     b.property("mapScale", &RVCartavelDocument::mapScale, &RVCartavelDocument::setMapScale);
     b.property("unitDisplayOption", &RVCartavelDocument::unitDisplayOption, &RVCartavelDocument::setUnitDisplayOption);
     b.property("prescale", &RVCartavelDocument::prescale, &RVCartavelDocument::setPrescale);
@@ -191,6 +211,7 @@ RVCartavelDocument::~RVCartavelDocument()
         center.removeObserver(token);
     if (m_fileOpenProgress)
         m_fileOpenProgress->endProgress();
+    detachWindow();
 }
 
 QStringList RVCartavelDocument::fileTypesForcingUntitledDocument()
@@ -416,6 +437,7 @@ void RVCartavelDocument::setDrawing(const pf::Ref<PWDrawing>& drawing)
     drawing->setLayerName(displayName());
     drawing->setDynamicQualityModulationEnabled(defaultQualityModulation());
     drawing->setSelectionColour(QColor());
+    applyDrawingToTabControllers();
 }
 
 void RVCartavelDocument::setDisplayName(const QString& name)
@@ -560,8 +582,22 @@ void RVCartavelDocument::setWindowRestorationState(const QVariantMap& state)
 
 QVariantMap RVCartavelDocument::restorableStateInfo() const
 {
-    // The plain drawing window has no sidebars of its own: the state read is carried through.
-    return m_windowRestorationState;
+    // Without a window (or before its tabs are made) the state read is carried through.
+    if (!m_sidebarTabView || !m_rightHandSidebarTabView || !m_windowRestorationState.isEmpty())
+        return m_windowRestorationState;
+    QVariantMap state;
+    const QVariantMap left = m_sidebarTabView->restorableStateInfo();
+    if (!left.isEmpty())
+        state.insert(kLeftSidebarIdentifier, left);
+    const QVariantMap right = m_rightHandSidebarTabView->restorableStateInfo();
+    if (!right.isEmpty())
+        state.insert(kRightSidebarIdentifier, right);
+    if (m_splitViewController) {
+        const QVariantMap splits = m_splitViewController->restorableStateInfo();
+        if (!splits.isEmpty())
+            state.insert(kSplitsKey, splits);
+    }
+    return state;
 }
 
 void RVCartavelDocument::restoreStateFromPreference()
@@ -1069,11 +1105,6 @@ void RVCartavelDocument::makeWindowControllers()
     addWindowController(std::make_shared<VNQLDrawingWindowController>());
 }
 
-void RVCartavelDocument::windowControllerDidLoadNib(pf::WindowController* controller)
-{
-    PWDrawingDocument::windowControllerDidLoadNib(controller);
-    endFileOpenProgress();
-}
 
 // --- Templates ----------------------------------------------------------------------------------------
 

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "app/VNQLDocumentWindow.h"
 #include "frameworks/penwork/document/PWDrawingDocument.h"
+#include "inspectors/VNQLTabViewDelegate.h"
 #include "widgets/RVBasicDialogControllerDelegate.h"
+#include "widgets/RVSplitViewControllerDelegate.h"
 
 #include <QPointer>
 #include <QRectF>
@@ -12,23 +15,35 @@
 
 #include <mutex>
 
+class CVLMouseLocationController;
+class PWDrawingScrollArea;
 class PWLayer;
 class PWObjectDrawingLayer;
 class PWXMapScale;
 class RVMeasurement;
 class RVProgressViewController;
+class RVShadowClipView;
+class RVSplitViewController;
+class VNQLTabContentView;
+class VNQLTabView;
+struct VNQLDocumentWindowOutlets;
 class RVUnitLength;
 class VNQLExportOperation;
 class QWidget;
 
 namespace pf {
+class Class;
 class DocumentController;
 class MenuItem;
 class UserInterfaceItem;
 template <class T>
 class ClassBuilder;
 struct Notification;
+class PopUpButton;
 class SavePanel;
+class SegmentedControl;
+class SplitView;
+class Toolbar;
 }
 
 // The program's document: one drawing with its map scale, print info, unit display option,
@@ -36,7 +51,11 @@ class SavePanel;
 // The same reader takes packages of the related map type, flat drawing files, SVG files and
 // bitmap images; everything that is not our own package opens untitled, so saving never writes
 // a package over the user's picture, map or drawing file.
-class RVCartavelDocument : public PWDrawingDocument, public RVBasicDialogControllerDelegate {
+class RVCartavelDocument : public PWDrawingDocument,
+                           public RVBasicDialogControllerDelegate,
+                           public VNQLTabViewDelegate,
+                           public RVSplitViewControllerDelegate,
+                           public VNQLDocumentWindowDelegate {
     PF_CLASS(RVCartavelDocument)
 public:
     // Document types as the document controller passes them.
@@ -212,7 +231,6 @@ public:
     bool paperMarginsShouldBeShown() const { return m_paperMarginsShouldBeShown; }
     // Whether the window shows the paper margins (the stored flag until a window shows them).
     bool paperMarginsVisible() const { return m_paperMarginsShouldBeShown; }
-    bool layersSidebarVisible() const { return false; }
 
     pf::Ref<PWXMapScale> mapScale() const { return m_mapScale; }
     // Undoable; posts the will- and did-change notifications.
@@ -245,9 +263,8 @@ public:
     // Copy counts the duplication operations take: fewer than 1 is refused, more is capped.
     static constexpr int kMaxDuplicateCopies = 10000;
 
-    pf::Ref<PWLayer> activeLayer() const;
+    // activeLayer() and hasValidSelection(): with the document window's operations.
     pf::Ref<PWObjectDrawingLayer> activeObjectLayer() const;
-    bool hasValidSelection() const;
     qint64 countOfItemsInSelection() const;
     QList<pf::Ref<PWLayer>> flattenedListOfLayers() const;
     QList<pf::Ref<PWLayer>> flattenedListOfLayersAndGroups() const;
@@ -348,6 +365,108 @@ public:
     // layer's lock state as it was.
     void cancelDrawingSetUp();
 
+    // Document window (RVCartavelDocument+Window.cpp) ----------------------------------------------
+    static inline const QString kCentreDocumentViewDefaultState = QStringLiteral("kCentreDocumentViewDefaultState");
+    static inline const QString kLeftSidebarIdentifier = QStringLiteral("left_sidebar");
+    static inline const QString kRightSidebarIdentifier = QStringLiteral("right_sidebar");
+    static inline const QString kSplitsKey = QStringLiteral("splits");
+    static inline const QString kStyleTabIdentifier = QStringLiteral("VNQLTabViewStyle");
+    static inline const QString kLayersTabIdentifier = QStringLiteral("VNQLTabViewLayers");
+    static inline const QString kGeometryTabIdentifier = QStringLiteral("VNQLTabViewGeometry");
+    static inline const QString kTextTabIdentifier = QStringLiteral("VNQLTextController");
+    static inline const QString kUndoHistoryTabIdentifier = QStringLiteral("VNQLUndoHistoryController");
+    static inline const QString kAttributesTabIdentifier = QStringLiteral("VNCVAttributesController");
+    static constexpr int kLeftSidebarIndex = 0;
+    static constexpr int kRightSidebarIndex = 2;
+    static constexpr double kSidebarMinimumSize = 250;
+    static constexpr double kSidebarMaximumSize = 350;
+    // A burst of tab changes writes the preference once, this long after the last.
+    static constexpr int kPreferenceSaveDelayMs = 2000;
+
+    QString windowNibName() const { return QStringLiteral("MainDocument"); }
+    // The window's views and controls, handed over by the window controller as it builds them.
+    void connectWindowOutlets(const VNQLDocumentWindowOutlets& outlets);
+    void awakeFromNib();
+    // Fills the sidebars from the window restoration state, else the preference, else the
+    // default tabs.
+    void makeTabViewControllers();
+    // The class of the controller a tab with that identifier holds; null for none (such a tab
+    // is removed). The undo-history tab has a class but never stays.
+    static const pf::Class* classForTabControllerWithIdentifier(const QString& identifier);
+    void installShadowClipview();
+    // The window frame (Qt geometry) that shows the whole drawing with the open sidebars, the
+    // rulers and the toolbar, kept on the window's screen.
+    QRectF bestFrameForWindow(QWidget* window) const;
+    void bringWindowToFront();
+    // Lets go of everything the window used; harmless when called again.
+    void cleanUpIfNeeded();
+
+    // Applies a window state (raises when it is empty); a damaged split state is skipped.
+    void restoreWithStateInfo(const QVariantMap& state);
+    void saveRestorableStateAsPreference();
+    bool isPreferenceSavePending() const;
+
+    // Tabs: the left sidebar is looked in first, then the right.
+    VNQLTabContentView* tabWithIdentifier(const QString& identifier) const;
+    // Selects the tab and opens its sidebar; nothing when neither sidebar has it.
+    void selectTabWithIdentifier(const QString& identifier);
+    QVariant tabIconWithIdentifier(const QString& identifier) const;
+    // The tab is the selected one of its sidebar and that sidebar is open.
+    bool tabWithIdentifierIsSelected(const QString& identifier) const;
+    void selectTextTabAction(const QVariant& sender);
+    void selectLayersTabAction(const QVariant& sender);
+    void selectGeometryTabAction(const QVariant& sender);
+    void selectStyleTabAction(const QVariant& sender);
+    void selectAttributesTabAction(const QVariant& sender);
+
+    // Sidebars: segment 0 of the sender is the left one, 1 the right one.
+    void toggleSidebarsAction(const QVariant& sender);
+    void toggleLeftSidebarAction(const QVariant& sender);
+    void toggleRightSidebarAction(const QVariant& sender);
+    bool layersSidebarVisible() const;
+    void setLayersSidebarVisible(bool visible);
+    void toggleLayersListVisible(const QVariant& sender);
+    bool isSidebarCollapsed(int index) const;
+
+    VNQLTabView* sidebarTabView() const;
+    VNQLTabView* rightHandSidebarTabView() const;
+    pf::Ref<RVSplitViewController> splitViewController() const { return m_splitViewController; }
+    pf::Ref<CVLMouseLocationController> mouseLocationController() const { return m_mouser; }
+    pf::SegmentedControl* sidebarToolbarSegmentedControl() const;
+    pf::SegmentedControl* snappingToolbarSegmentedControl() const;
+    pf::PopUpButton* zoomScaleInfo() const;
+    VNQLDocumentWindow* documentWindow() const { return m_window; }
+    RVShadowClipView* shadowClipView() const;
+    bool isInFullScreen() const { return m_inFullScreen; }
+    QRectF nonFullscreenFrame() const { return m_nonFullscreenFrame; }
+
+    // The drawing's active layer, or null.
+    pf::Ref<PWLayer> activeLayer() const;
+    // The active layer holds selected objects that can be edited.
+    bool hasValidSelection() const;
+
+    // Notification handlers.
+    void viewScaleDidChange(const pf::Notification& notification);
+    void toolbarWillAddItem(const pf::Notification& notification);
+    void toolbarDidRemoveItem(const pf::Notification& notification);
+
+    // VNQLTabViewDelegate
+    void tabViewDidAddTab(VNQLTabView* tabView, VNQLTabContentView* tab, int index) override;
+    void tabViewDidMoveTab(VNQLTabView* tabView, VNQLTabContentView* tab, int toIndex) override;
+    void tabViewDidBecomeEmpty(VNQLTabView* tabView) override;
+    void tabViewDidChangeInterfaceState(VNQLTabView* tabView) override;
+    // RVSplitViewControllerDelegate
+    void splitViewControllerDidCollapseItem(RVSplitViewController& controller, RVSplitViewItem& item) override;
+    void splitViewControllerDidUncollapseItem(RVSplitViewController& controller, RVSplitViewItem& item) override;
+    void splitViewControllerDidChangeItem(RVSplitViewController& controller, RVSplitViewItem& item) override;
+    // VNQLDocumentWindowDelegate
+    void windowDidBecomeMain(VNQLDocumentWindow& window) override;
+    void windowWillClose(VNQLDocumentWindow& window) override;
+    void windowWillEnterFullScreen(VNQLDocumentWindow& window) override;
+    void windowWillExitFullScreen(VNQLDocumentWindow& window) override;
+    QRectF windowWillUseStandardFrame(VNQLDocumentWindow& window, const QRectF& defaultFrame) override;
+    bool windowShouldZoom(VNQLDocumentWindow& window, const QRectF& frame) override;
+
     // File-opening progress --------------------------------------------------------------------------
     void setUpFileOpeningProgress(const QByteArray& data, const QString& name);
     void startFileOpenProgress(const pf::Notification& notification);
@@ -383,6 +502,35 @@ private:
     pf::Ref<PWXMapScale> m_mapScale;
     pf::Ref<VNQLExportOperation> m_exportOperation;
     QVariantMap m_windowRestorationState;
+
+    // The document window (RVCartavelDocument+Window.cpp).
+    // A sidebar state keeping only the tabs a sidebar can hold, with the selection, options and
+    // alignment made usable; empty when no tab is left.
+    static QVariantMap sanitisedSidebarState(const QVariant& state);
+    void addDefaultTabs();
+    void applyDrawingToTabControllers();
+    void setSidebarCollapsed(int index, bool collapsed);
+    void observeWindowNotifications();
+    void stopObservingWindowNotifications();
+    void detachWindow();
+    QPointer<VNQLDocumentWindow> m_window;
+    QPointer<pf::SplitView> m_splitView;
+    QPointer<VNQLTabView> m_sidebarTabView;
+    QPointer<VNQLTabView> m_rightHandSidebarTabView;
+    QPointer<PWDrawingScrollArea> m_scrollView;
+    QPointer<RVShadowClipView> m_shadowClipView;
+    QPointer<pf::SegmentedControl> m_sidebarToolbarSegmentedControl;
+    QPointer<pf::SegmentedControl> m_snappingToolbarSegmentedControl;
+    QPointer<pf::PopUpButton> m_zoomScaleInfo;
+    pf::Ref<pf::Toolbar> m_toolbar;
+    pf::Ref<RVSplitViewController> m_splitViewController;
+    pf::Ref<CVLMouseLocationController> m_mouser;
+    quint64 m_preferenceSaveRequest = 0;
+    QList<quint64> m_windowObservations;
+    bool m_isInitiallyPlacingWindow = false;
+    bool m_inFullScreen = false;
+    bool m_cleanedUp = false;
+    QRectF m_nonFullscreenFrame;
     QList<quint64> m_drawingObservations;
 
     // Editing commands and drawing set-up.

@@ -1,6 +1,7 @@
 #include "app/CVLDearchivingHelper.h"
 #include "app/QuilloryDocumentMenus.h"
 #include "app/QuilloryFileMenu.h"
+#include "app/QuillorySidebarMenu.h"
 #include "app/RVCartavelDocument.h"
 #include "drawing/PWXSymbolManager.h"
 #include "drawing/PWXSymbolMaster.h"
@@ -10,7 +11,7 @@
 #include "frameworks/penwork/layers/PWDrawing.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ApplicationDelegate.h"
-#include "platform/ui/DocumentController.h"
+#include "app/CartavelDocumentController.h"
 #include "platform/ui/MainMenu.h"
 #include "platform/ui/WindowController.h"
 
@@ -26,7 +27,7 @@ class QuilloryApplicationDelegate : public pf::ApplicationDelegate {
 public:
     void applicationWillFinishLaunching(const pf::Notification&) override
     {
-        m_documents = std::make_shared<pf::DocumentController>();
+        m_documents = std::make_shared<CartavelDocumentController>();
         RVCartavelDocument::registerDocumentTypes(*m_documents);
         PWDrawing::setDearchivingHelperClass(CVLDearchivingHelper::staticClass().name());
         VNQLDrawingExtensions::install();
@@ -65,6 +66,7 @@ int main(int argc, char* argv[])
         pf::Ref<pf::MainMenu> menu = pf::MainMenu::makeStandard();
         QuilloryFileMenu::addDocumentItems(*menu);
         QuilloryDocumentMenus::addDocumentMenus(*menu);
+        QuillorySidebarMenu::addSidebarItems(*menu);
         application.setMainMenu(menu);
         application.setDelegate(std::make_shared<QuilloryApplicationDelegate>());
         // Closing the last window quits the way Quit does: edited documents are asked about.
