@@ -284,9 +284,12 @@ void RVCartavelDocument::performDrawingPreviewWithOptions(const QVariantMap& set
         if (settings.contains(kPrintGrid))
             grid->setShouldDrawToPrinter(flag(settings, kPrintGrid));
     }
-    if (std::optional<QColor> paper = colourValue(settings, kPaperColour))
-        drawing->setPaperColour(pf::Color(*paper));
-    else if (settings.contains(kPaperColour) || settings.contains(kPaperImageName))
+    if (auto paper = pf::fromVariant<pf::Ref<pf::Color>>(settings.value(kPaperColour)))
+        drawing->setPaperColour(*paper); // a pattern colour stays a pattern
+    else if (std::optional<QColor> colour = colourValue(settings, kPaperColour))
+        drawing->setPaperColour(pf::Color(*colour));
+    else if (settings.contains(kPaperColour) || settings.contains(kPaperColourPrintable))
+        // The settings describe the paper and name no colour: the paper has none.
         drawing->setPaperColour(pf::Color());
     if (settings.contains(kPaperColourPrintable))
         drawing->setPaperColourIsPrinted(flag(settings, kPaperColourPrintable));

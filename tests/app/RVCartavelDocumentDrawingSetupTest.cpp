@@ -145,7 +145,9 @@ TEST_F(DrawingSetupTest, ASetUpIsOneStepThatUndoesToTheOriginalSettings)
     const QSizeF size = drawing->drawingSize();
     const double span = drawing->gridLayer()->spanMultiplier();
     const Ref<PWXMapScale> mapScale = document->mapScale();
+    const QColor paper = drawing->paperColour().qColor();
     QVariantMap settings = document->beginDrawingSetUp();
+    settings["kCVLPaperColourValue"] = QColor(Qt::yellow);
     const int steps = undo().numberOfUndoActions();
     settings["kCVLDrawingSizeBaseValue"] = QSizeF(600, 400);
     settings["kCVLDrawingMarginLeftValue"] = 1.0;
@@ -165,6 +167,7 @@ TEST_F(DrawingSetupTest, ASetUpIsOneStepThatUndoesToTheOriginalSettings)
     EXPECT_NEAR(drawing->leftMargin(), cm, 1e-9) << "margins are multiplied by the unit factor of the settings";
     EXPECT_DOUBLE_EQ(drawing->gridLayer()->spanMultiplier(), 2.0);
     EXPECT_TRUE(drawing->units()->isEqualToUnit(RVUnitLength::inches()));
+    EXPECT_EQ(drawing->paperColour().qColor(), QColor(Qt::yellow));
     EXPECT_TRUE(drawing->gridLayer()->locked()) << "a set-up locks the grid";
     ASSERT_EQ(undo().numberOfUndoActions(), steps + 1);
     EXPECT_EQ(undo().undoActionName(), QStringLiteral("Drawing Setup"));
@@ -175,6 +178,7 @@ TEST_F(DrawingSetupTest, ASetUpIsOneStepThatUndoesToTheOriginalSettings)
     EXPECT_DOUBLE_EQ(drawing->gridLayer()->spanMultiplier(), span);
     EXPECT_TRUE(drawing->units()->isEqualToUnit(RVUnitLength::centimeters()));
     EXPECT_TRUE(document->mapScale()->isEqualToMapScale(mapScale.get()));
+    EXPECT_EQ(drawing->paperColour().qColor(), paper) << "the paper colour the drawing had, or none";
     undo().redo();
     EXPECT_EQ(drawing->drawingSize(), QSizeF(600, 400));
     EXPECT_NEAR(drawing->leftMargin(), cm, 1e-9);
