@@ -29,6 +29,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <functional>
 #include <cmath>
 
 static_assert(RVCartavelDocument::kMaxDuplicateCopies == PWObjectDrawingLayer::kMaxCopies);
@@ -142,6 +143,14 @@ void RVCartavelDocument::registerCommandActions(pf::ClassBuilder<RVCartavelDocum
     b.property("hasValidSelection", &RVCartavelDocument::hasValidSelection);
     b.property("countOfItemsInSelection", &RVCartavelDocument::countOfItemsInSelection);
     b.property("activeLayer", &RVCartavelDocument::activeLayer);
+    b.property("geometrySelection",
+               std::function<QVariant(const RVCartavelDocument&)>([](const RVCartavelDocument& document) {
+                   QVariantList objects;
+                   for (const auto& object : document.geometrySelection())
+                       objects.append(pf::toVariant(object));
+                   return QVariant(objects);
+               }),
+               std::function<void(RVCartavelDocument&, const QVariant&)>());
 }
 
 // --- Queries ----------------------------------------------------------------------------------------
@@ -487,6 +496,11 @@ void RVCartavelDocument::observeCommandNotifications()
     for (const QString& name : {kPWDrawingDidChangeSnapToGrid, kPWDrawingDidChangeSnapToGuides,
                                 kPWLayerDidChangeSnapToObjects})
         m_drawingObservations.append(center.addObserver(name, nullptr, handler));
+    m_drawingObservations.append(center.addObserver(kPWLayerSelectionDidChange, nullptr,
+                                                    [this, alive](const pf::Notification& notification) {
+                                                        if (!alive.expired())
+                                                            selectionChanged(notification);
+                                                    }));
     // Text editing in one of this document's views leaves no colour well active.
     m_drawingObservations.append(
         center.addObserver(kPWDrawingViewDidBeginTextEditing, nullptr, [this, alive](const pf::Notification& notification) {
@@ -518,6 +532,18 @@ void RVCartavelDocument::undoRedoCombinedAction(const QVariant& sender)
         manager->undo();
     else if (segment == 1 && manager->canRedo())
         manager->redo();
+}
+
+void RVCartavelDocument::selectionChanged(const pf::Notification& notification)
+{
+    auto* layer = dynamic_cast<PWObjectOwnerLayer*>(notification.object);
+    pf::Ref<PWDrawing> drawing = this->drawing();
+    if (!layer || !drawing || layer->drawing() != drawing.get())
+        return;
+    RVLog(kStateEvent, QStringLiteral("%1 got selection change").arg(displayName()));
+    const bool active = drawing->activeLayer().get() == layer;
+    setObservedValue(m_geometrySelection, active ? layer->selection() : PWObjectOwnerLayer::ObjectList(),
+                     QStringLiteral("geometrySelection"));
 }
 
 void RVCartavelDocument::textBeganEditing(const pf::Notification&)

@@ -17,6 +17,7 @@
 
 class CVLMouseLocationController;
 class PWDrawingScrollArea;
+class PWDrawableObject;
 class PWLayer;
 class PWObjectDrawingLayer;
 class PWXMapScale;
@@ -329,6 +330,10 @@ public:
     // Segment 0 undoes, segment 1 redoes.
     void undoRedoCombinedAction(const QVariant& sender);
     void textBeganEditing(const pf::Notification& notification);
+    // The objects the geometry inspector edits (observable as "geometrySelection"): the
+    // selection of the active layer, following every selection change of the drawing's layers.
+    QList<pf::Ref<PWDrawableObject>> geometrySelection() const { return m_geometrySelection; }
+    void selectionChanged(const pf::Notification& notification);
     void debugExplodeUndoAction(const QVariant& sender);
     void test(const QVariant& sender);
     // Shows the undo history of the document (a panel of the document window).
@@ -539,6 +544,7 @@ private:
     QVariantMap drawingSettings(bool withImage);
     void validateCommand(pf::UserInterfaceItem& item, bool isMenuItem, bool* handled, bool* enabled);
     QPointer<QWidget> m_undoHistoryWindow;
+    QList<pf::Ref<PWDrawableObject>> m_geometrySelection;
     pf::Weak<pf::Object> m_layersController;
     QVariantMap m_drawingSetUpOriginal;
     bool m_gridLockedBeforeSetUp = true;

@@ -142,6 +142,18 @@ TEST_F(DocumentCommandsTest, SelectionQueries)
     EXPECT_TRUE(document->availableDonorObjectsForCreatingSymbols().isEmpty());
 }
 
+TEST_F(DocumentCommandsTest, TheGeometrySelectionFollowsTheActiveLayer)
+{
+    auto square = shape(layer, QRectF(0, 0, 10, 10));
+    EXPECT_EQ(document->geometrySelection(), ObjectList{square});
+    EXPECT_EQ(document->valueForKey(QStringLiteral("geometrySelection")).toList().size(), 1);
+    auto other = secondLayer(QStringLiteral("Other"));
+    shape(other, QRectF(0, 0, 5, 5));
+    EXPECT_TRUE(document->geometrySelection().isEmpty()) << "a change on an inactive layer shows nothing";
+    layer->deselectAll();
+    EXPECT_TRUE(document->geometrySelection().isEmpty());
+}
+
 TEST_F(DocumentCommandsTest, LinearDuplicationConvertsGridUnitsAndIsOneStep)
 {
     // Centimetres: an offset of 1 grid unit is 28.35 points.
