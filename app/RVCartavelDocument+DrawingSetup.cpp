@@ -21,6 +21,8 @@
 #include <QImage>
 
 #include <cmath>
+#include <limits>
+#include <optional>
 
 namespace {
 
@@ -74,6 +76,15 @@ std::optional<double> finiteNumber(const QVariantMap& settings, const QString& k
         return std::nullopt;
     const double number = value.toDouble();
     return std::isfinite(number) ? std::optional<double>(number) : std::nullopt;
+}
+
+// A whole number within int's range (larger values would not convert safely).
+std::optional<int> intValue(const QVariantMap& settings, const QString& key)
+{
+    const std::optional<double> number = finiteNumber(settings, key);
+    if (!number || *number < double(std::numeric_limits<int>::min()) || *number > double(std::numeric_limits<int>::max()))
+        return std::nullopt;
+    return int(*number);
 }
 
 // A colour as the sheet hands it: a colour object or a QColor.
@@ -258,12 +269,12 @@ void RVCartavelDocument::performDrawingPreviewWithOptions(const QVariantMap& set
         setMapScale(scale);
     if (auto units = pf::fromVariant<pf::Ref<RVUnitLength>>(settings.value(kModernUnits)))
         drawing->setUnits(units);
-    if (std::optional<double> type = finiteNumber(settings, kGridType))
-        drawing->setGridType(int(*type));
+    if (std::optional<int> type = intValue(settings, kGridType))
+        drawing->setGridType(*type);
     if (pf::Ref<PWGridLayer> grid = drawing->gridLayer()) {
         if (drawing->gridType() == 1 && settings.contains(kIsoVerticals))
             grid->setShowsVerticalLines(flag(settings, kIsoVerticals));
-        if (finiteNumber(settings, kGridThemeSelector).value_or(1) == 0) {
+        if (intValue(settings, kGridThemeSelector).value_or(1) == 0) {
             if (std::optional<QColor> theme = colourValue(settings, kGridThemeColour))
                 grid->setGridThemeColour(*theme);
         } else {
@@ -276,9 +287,9 @@ void RVCartavelDocument::performDrawingPreviewWithOptions(const QVariantMap& set
         }
         const std::optional<double> span = finiteNumber(settings, kGridSpan);
         if (span && *span > 0.0)
-            grid->setSpan(*span, int(finiteNumber(settings, kGridDivisions).value_or(grid->divisions())),
-                          int(finiteNumber(settings, kGridMajors).value_or(grid->majors())),
-                          int(finiteNumber(settings, kRulerInterval).value_or(grid->rulerSteps())));
+            grid->setSpan(*span, intValue(settings, kGridDivisions).value_or(grid->divisions()),
+                          intValue(settings, kGridMajors).value_or(grid->majors()),
+                          intValue(settings, kRulerInterval).value_or(grid->rulerSteps()));
         if (settings.contains(kGridVisible))
             grid->setVisible(flag(settings, kGridVisible));
         if (settings.contains(kPrintGrid))

@@ -214,6 +214,15 @@ TEST_F(DrawingSetupTest, SettingsWithoutAUsablePageAreRefused)
         EXPECT_FALSE(document->performDrawingSetUpWithOptions(settings, false)) << c.what;
         EXPECT_EQ(drawing->drawingSize(), size) << c.what;
     }
+    // Numbers beyond any count leave the grid as it was.
+    QVariantMap huge = original;
+    huge["kCVLGridTypeValue"] = 1e20;
+    huge["kCVLGridDivisionsValue"] = -1e12;
+    const int divisions = drawing->gridLayer()->divisions();
+    EXPECT_TRUE(document->performDrawingSetUpWithOptions(huge, false));
+    EXPECT_EQ(drawing->gridType(), 0);
+    EXPECT_EQ(drawing->gridLayer()->divisions(), divisions);
+
     EXPECT_THROW(document->performDrawingSetUpWithOptions(QVariantMap(), false), pf::Exception);
     EXPECT_THROW(document->performDrawingPreviewWithOptions(QVariantMap()), pf::Exception);
 }
