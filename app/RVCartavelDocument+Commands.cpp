@@ -24,7 +24,6 @@
 #include "platform/ui/WindowController.h"
 
 #include <QCoreApplication>
-#include <QHash>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -671,27 +670,9 @@ void RVCartavelDocument::validateCommand(pf::UserInterfaceItem& item, bool isMen
             item.setState(states[item.tag()] ? ControlState::On : ControlState::Off);
             *enabled = item.tag() == 2 ? bool(owner) : bool(drawing);
         }
-    } else if (action == QLatin1String("toggleLeftSidebarAction:") || action == QLatin1String("toggleRightSidebarAction:")) {
-        if (isMenuItem) {
-            const bool left = action == QLatin1String("toggleLeftSidebarAction:");
-            const bool collapsed = isSidebarCollapsed(left ? kLeftSidebarIndex : kRightSidebarIndex);
-            item.setTitle(left ? (collapsed ? tr("Show Left Sidebar") : tr("Hide Left Sidebar"))
-                               : (collapsed ? tr("Show Right Sidebar") : tr("Hide Right Sidebar")));
-        }
     } else if (action == QLatin1String("toggleLayersListVisible:")) {
         if (isMenuItem)
             item.setTitle(layersSidebarVisible() ? tr("Hide Sidebar") : tr("Show Sidebar"));
-    } else if (action == QLatin1String("selectLayersTabAction:") || action == QLatin1String("selectGeometryTabAction:")
-               || action == QLatin1String("selectTextTabAction:") || action == QLatin1String("selectStyleTabAction:")
-               || action == QLatin1String("selectAttributesTabAction:")) {
-        static const QHash<QString, QString> tabs = {
-            {QStringLiteral("selectLayersTabAction:"), kLayersTabIdentifier},
-            {QStringLiteral("selectGeometryTabAction:"), kGeometryTabIdentifier},
-            {QStringLiteral("selectTextTabAction:"), kTextTabIdentifier},
-            {QStringLiteral("selectStyleTabAction:"), kStyleTabIdentifier},
-            {QStringLiteral("selectAttributesTabAction:"), kAttributesTabIdentifier},
-        };
-        item.setState(tabWithIdentifierIsSelected(tabs.value(action)) ? ControlState::On : ControlState::Off);
     } else if (action == QLatin1String("debugExplodeUndoAction:")) {
         *enabled = drawingUndoManager() && drawingUndoManager()->numberOfUndoActions() > 0;
     } else if (action == QLatin1String("showUndoHistoryAction:") || action == QLatin1String("test:")) {
