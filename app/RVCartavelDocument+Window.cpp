@@ -25,6 +25,7 @@
 #include "platform/ui/Control.h"
 #include "platform/ui/MenuItem.h"
 #include "platform/ui/PopUpButton.h"
+#include "platform/ui/Responder.h"
 #include "platform/ui/SegmentedControl.h"
 #include "platform/ui/SplitView.h"
 #include "platform/ui/Toolbar.h"
@@ -146,6 +147,9 @@ void RVCartavelDocument::awakeFromNib()
             item->setBehaviour(RVSplitViewItem::kFixedBehaviour);
         }
     }
+    // The drawing in the middle always shows.
+    if (RVSplitViewItem* middle = m_splitViewController->splitViewItemAtIndex(1))
+        middle->setCanCollapse(false);
     m_splitViewController->notifyInitialState();
 }
 
@@ -595,10 +599,10 @@ void RVCartavelDocument::toolbarDidRemoveItem(const pf::Notification& notificati
 
 // --- Window delegate ----------------------------------------------------------------------------
 
-void RVCartavelDocument::windowDidBecomeMain(VNQLDocumentWindow&)
+void RVCartavelDocument::windowDidBecomeMain(VNQLDocumentWindow& window)
 {
     if (PWDrawingView* view = mainView())
-        view->setFocus(Qt::ActiveWindowFocusReason);
+        pf::makeFirstResponder(&window, view);
     if (m_snappingToolbarSegmentedControl)
         m_snappingToolbarSegmentedControl->validateSegments();
 }

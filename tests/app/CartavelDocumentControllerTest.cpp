@@ -18,8 +18,9 @@ using namespace quillory::test;
 
 TEST(CartavelDocumentController, TemplatesStayOutOfTheRecentDocuments)
 {
+    // The shared controller of the tests comes first, so this one never stands in for it.
+    documentController();
     CartavelDocumentController controller;
-    controller.clearRecentDocuments({});
     auto document = newDocument();
     QTemporaryDir folder;
     const QString drawing = QDir(folder.path()).filePath(QStringLiteral("Plan.qlry"));
@@ -41,6 +42,7 @@ TEST(CartavelDocumentController, TemplatesStayOutOfTheRecentDocuments)
 
 TEST(CartavelDocumentController, AlertCarriesTheCaughtException)
 {
+    documentController();
     CartavelDocumentController controller;
     const pf::Error plain(RVCartavelDocument::kErrorDomain, 102, {{pf::NSLocalizedDescriptionKey, QStringLiteral("No drawing")}});
     pf::Ref<pf::Alert> alert = controller.alertForError(plain);
