@@ -557,6 +557,8 @@ void RVCartavelDocument::bringWindowToFront()
 
 void RVCartavelDocument::viewScaleDidChange(const pf::Notification&)
 {
+    // The page margins round the drawing follow the zoom.
+    setPaperMarginsVisible(m_paperMarginsShouldBeShown);
     PWDrawingView* view = mainView();
     if (!view || !m_zoomScaleInfo)
         return;

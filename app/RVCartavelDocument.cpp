@@ -86,6 +86,7 @@ PF_DEFINE_CLASS(RVCartavelDocument, PWDrawingDocument)
     b.property("prescale", &RVCartavelDocument::prescale, &RVCartavelDocument::setPrescale);
     b.property("savesXML", &RVCartavelDocument::savesXML);
     b.property("savesPreview", &RVCartavelDocument::savesPreview, &RVCartavelDocument::setSavesPreview);
+    registerCommandActions(b);
 }
 
 namespace {
@@ -186,6 +187,7 @@ QByteArray serialisedPlist(const QVariant& value, pf::Error* error)
 RVCartavelDocument::RVCartavelDocument()
 {
     registerRulerUnits();
+    observeCommandNotifications();
 }
 
 void RVCartavelDocument::registerRulerUnits()

@@ -7,7 +7,6 @@
 #include "widgets/RVSplitViewControllerDelegate.h"
 
 #include <QPointer>
-
 #include <QRectF>
 #include <QSizeF>
 #include <QStringList>
@@ -18,8 +17,11 @@
 
 class CVLMouseLocationController;
 class PWDrawingScrollArea;
+class PWDrawableObject;
 class PWLayer;
+class PWObjectDrawingLayer;
 class PWXMapScale;
+class RVMeasurement;
 class RVProgressViewController;
 class RVShadowClipView;
 class RVSplitViewController;
@@ -28,10 +30,15 @@ class VNQLTabView;
 struct VNQLDocumentWindowOutlets;
 class RVUnitLength;
 class VNQLExportOperation;
+class QWidget;
 
 namespace pf {
 class Class;
 class DocumentController;
+class MenuItem;
+class UserInterfaceItem;
+template <class T>
+class ClassBuilder;
 struct Notification;
 class PopUpButton;
 class SavePanel;
@@ -250,6 +257,119 @@ public:
     // dictionaries and whose "splits", when present, is a dictionary.
     static bool isValidWindowState(const QVariant& state);
 
+    // Editing commands (RVCartavelDocument+Commands.cpp) -------------------------------------------
+    // "Active object layer" is the drawing's active PWObjectDrawingLayer; "selection" its
+    // selected available (visible, unlocked) objects.
+
+    // Copy counts the duplication operations take: fewer than 1 is refused, more is capped.
+    static constexpr int kMaxDuplicateCopies = 10000;
+
+    // activeLayer() and hasValidSelection(): with the document window's operations.
+    pf::Ref<PWObjectDrawingLayer> activeObjectLayer() const;
+    qint64 countOfItemsInSelection() const;
+    QList<pf::Ref<PWLayer>> flattenedListOfLayers() const;
+    QList<pf::Ref<PWLayer>> flattenedListOfLayersAndGroups() const;
+    QList<pf::Ref<PWLayer>> flattenedListOfDrawingLayers() const;
+    QList<pf::Ref<PWLayer>> flattenedListOfDrawingLayersAndGroups() const;
+    // Groups, and the layers that may become active, in order.
+    QList<pf::Ref<PWLayer>> flattenedListOfActivateableLayersAndGroups() const;
+    // The selected objects that can become clip art; empty without an active object layer.
+    QList<pf::Ref<pf::Object>> availableDonorObjectsForCreatingSymbols() const;
+    qint64 numberOfSymbolsInSelection() const;
+    pf::Ref<pf::Object> symbolAtIndex(qint64 index) const;
+
+    // The layers panel the layer commands go to (the controller of the "VNQLTabViewLayers"
+    // tab, kept weakly). It answers "canAddLayerOrGroup", "canDuplicateLayerOrGroup",
+    // "canDeleteLayerOrGroup" and the actions "addLayerAction:", "addlayerGroupAction:",
+    // "deleteLayerAction:", "duplicateLayerAction:". Without one the commands are disabled.
+    pf::Ref<pf::Object> layersController() const { return m_layersController.lock(); }
+    void setLayersController(const pf::Ref<pf::Object>& controller) { m_layersController = controller; }
+    bool couldAddNewLayerOrLayerGroup(const QVariant& sender) const;
+    bool couldDuplicateLayer(const QVariant& sender) const;
+    bool couldDeleteLayer(const QVariant& sender) const;
+    void newDrawingLayer(const QVariant& sender);
+    void addLayerGroupAction(const QVariant& sender);
+    void deleteLayerAction(const QVariant& sender);
+    void duplicateLayer(const QVariant& sender);
+
+    // Where a point picked in a window lies on the grid (grid units from the grid's origin),
+    // snapped when asked; the zero point outside the drawing's interior or without a window.
+    QPointF gridPointForGlobalPoint(const QPointF&, bool) const { return {}; }
+    QPointF gridPointForPoint(const QPointF& point, QWidget* window, bool snapToGrid) const;
+
+    // The duplication the duplicate sheets ask for. Offsets and centres are in grid units
+    // (drawing units from the grid's origin); the parallel offset is in points. Each copies
+    // the selection as one undo step and answers whether it made copies.
+    bool doLinearDuplicateCopies(int copies, const QSizeF& offset);
+    bool doPolarDuplicateCopies(int copies, const QPointF& centre, double incrementDegrees, bool rotateCopies);
+    bool doAutoPolarDuplicateWithCentre(const QPointF& centre);
+    bool parallelCopyWithOffset(double offset, int copies, bool smooth);
+    // The duplicate sheets: the sheet asks for the numbers and calls the operations above.
+    void linearDuplicate(const QVariant& sender);
+    void polarDuplicate(const QVariant& sender);
+    void parallelDuplicate(const QVariant& sender);
+
+    // The sender's represented layer becomes the active layer, when it may.
+    void activateLayerByName(const QVariant& sender);
+    // Moves the selection to the sender's represented layer (one undo step "Move To <name>"),
+    // which becomes the active layer; beeps when it cannot.
+    void moveSelectionToLayerByName(const QVariant& sender);
+    bool moveSelectionToLayer(const pf::Ref<PWLayer>& target);
+
+    void toggleDisplayAntiAliasing(const QVariant& sender);
+    void toggleDisplayShadows(const QVariant& sender);
+    void toggleDisplayStyleSubstitution(const QVariant& sender);
+    void togglePaperMarginsVisible(const QVariant& sender);
+    // The sender's tag (0 drawing units, 1 points, 2 map units) becomes the unit display option
+    // and the class default.
+    void setUnitsOptionsWithTagOfSender(const QVariant& sender);
+    // Segment (or the menu item's tag) 0: snap to grid, 1: snap to guides, 2: the active object
+    // layer's snapping to objects.
+    void snappingOptionsAction(const QVariant& sender);
+    void gridOrGuidesSnappingChanged(const pf::Notification& notification);
+    // Segment 0 undoes, segment 1 redoes.
+    void undoRedoCombinedAction(const QVariant& sender);
+    void textBeganEditing(const pf::Notification& notification);
+    // The objects the geometry inspector edits (observable as "geometrySelection"): the
+    // selection of the active layer, following every selection change of the drawing's layers.
+    QList<pf::Ref<PWDrawableObject>> geometrySelection() const { return m_geometrySelection; }
+    void selectionChanged(const pf::Notification& notification);
+    void debugExplodeUndoAction(const QVariant& sender);
+    void test(const QVariant& sender);
+    // Shows the undo history of the document (a panel of the document window).
+    void showUndoHistoryAction(const QVariant& sender);
+
+    // Menu validation of the commands above; other items as the base class validates them.
+    bool validateMenuItem(pf::MenuItem& item) override;
+    bool validateUserInterfaceItem(pf::UserInterfaceItem& item) override;
+
+    // Map scale, units and drawing set-up (RVCartavelDocument+DrawingSetup.cpp) --------------------
+
+    // PWDrawingDelegate: lengths in the unit the unit display option chooses. Ground units
+    // need a map scale: without one, lengths show in the drawing's units.
+    pf::Ref<RVUnitLength> convertedDisplayUnitsForDrawing(const PWDrawing& drawing) const override;
+    double conversionMultiplierForDisplayUnits() const override;
+    pf::Ref<RVMeasurement> convertedMeasurement(const pf::Ref<RVMeasurement>& measurement,
+                                                const PWDrawing& drawing) const;
+    void setPaperMarginsVisible(bool visible);
+
+    // The settings the drawing set-up sheet edits, taken from the drawing ("kCVL..." keys). The
+    // grid layer is unlocked (without undo) first, as the sheet edits it.
+    QVariantMap dictionaryOfDrawingSettings();
+    // Starts a set-up: the settings as above, remembered as the original settings (what undo
+    // and cancel go back to), with the grid layer's lock state.
+    QVariantMap beginDrawingSetUp();
+    QVariantMap drawingSetUpOriginalSettings() const { return m_drawingSetUpOriginal; }
+    // Applies the sheet's settings while the user edits them (no undo).
+    void performDrawingPreviewWithOptions(const QVariantMap& settings);
+    // A real set-up (preview false) is one undo step "Drawing Setup" whose undo applies the
+    // original settings; with preview true, the settings are applied without undo. Settings
+    // whose unit factor, size or interior is not positive are refused (false, nothing changed).
+    bool performDrawingSetUpWithOptions(const QVariantMap& settings, bool isPreviewOrCancel);
+    // The sheet was cancelled: the original settings come back without undo, with the grid
+    // layer's lock state as it was.
+    void cancelDrawingSetUp();
+
     // Document window (RVCartavelDocument+Window.cpp) ----------------------------------------------
     static inline const QString kCentreDocumentViewDefaultState = QStringLiteral("kCentreDocumentViewDefaultState");
     static inline const QString kLeftSidebarIdentifier = QStringLiteral("left_sidebar");
@@ -417,6 +537,17 @@ private:
     bool m_cleanedUp = false;
     QRectF m_nonFullscreenFrame;
     QList<quint64> m_drawingObservations;
+
+    // Editing commands and drawing set-up.
+    static void registerCommandActions(pf::ClassBuilder<RVCartavelDocument>& b);
+    void observeCommandNotifications();
+    QVariantMap drawingSettings(bool withImage);
+    void validateCommand(pf::UserInterfaceItem& item, bool isMenuItem, bool* handled, bool* enabled);
+    QPointer<QWidget> m_undoHistoryWindow;
+    QList<pf::Ref<PWDrawableObject>> m_geometrySelection;
+    pf::Weak<pf::Object> m_layersController;
+    QVariantMap m_drawingSetUpOriginal;
+    bool m_gridLockedBeforeSetUp = true;
 
     // File opening, guarded by m_openingMutex (reading may run on a worker thread).
     mutable std::mutex m_openingMutex;

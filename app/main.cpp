@@ -1,4 +1,5 @@
 #include "app/CVLDearchivingHelper.h"
+#include "app/QuilloryDocumentMenus.h"
 #include "app/QuilloryFileMenu.h"
 #include "app/QuillorySidebarMenu.h"
 #include "app/RVCartavelDocument.h"
@@ -64,6 +65,7 @@ int main(int argc, char* argv[])
         QApplication::setOrganizationDomain(QStringLiteral("quillory.org"));
         pf::Ref<pf::MainMenu> menu = pf::MainMenu::makeStandard();
         QuilloryFileMenu::addDocumentItems(*menu);
+        QuilloryDocumentMenus::addDocumentMenus(*menu);
         QuillorySidebarMenu::addSidebarItems(*menu);
         application.setMainMenu(menu);
         application.setDelegate(std::make_shared<QuilloryApplicationDelegate>());

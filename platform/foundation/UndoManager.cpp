@@ -371,6 +371,8 @@ void UndoManager::removeAllActions()
     m_redoStack.clear();
     for (Group& group : m_openGroups)
         group.actions.clear();
+    // Lists of the history (the undo history panel) learn that the stacks are gone.
+    post(NSUndoManagerCheckpointNotification);
 }
 
 void UndoManager::removeAllActionsWithTarget(const Reflective* target)
@@ -388,6 +390,7 @@ void UndoManager::removeAllActionsWithTarget(const Reflective* target)
     }
     for (Group& group : m_openGroups)
         removeFrom(group);
+    post(NSUndoManagerCheckpointNotification);
 }
 
 QList<UndoGroup> UndoManager::undoStack() const

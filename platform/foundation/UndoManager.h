@@ -105,7 +105,8 @@ public:
     // Empties both stacks and the open groups. Open groups stay open and registration stays
     // as disabled as it was, so the callers' begin/end and disable/enable pairs still match.
     void removeAllActions();
-    // Drops the actions of `target` everywhere; steps left empty are dropped.
+    // Drops the actions of `target` everywhere; steps left empty are dropped. Both post
+    // NSUndoManagerCheckpointNotification, so lists of the history can follow.
     void removeAllActionsWithTarget(const Reflective* target);
 
     // Coalescing (on by default): a setter registration ("set<Key>:") of the same target and

@@ -1,0 +1,119 @@
+#include "app/QuilloryDocumentMenus.h"
+
+#include "app/RVCartavelDocument.h"
+#include "frameworks/penwork/layers/PWLayer.h"
+#include "platform/foundation/Variant.h"
+#include "platform/ui/DocumentController.h"
+#include "platform/ui/MainMenu.h"
+#include "platform/ui/MenuItem.h"
+
+#include <QObject>
+
+namespace {
+
+pf::Ref<pf::MenuItem> item(const QString& title, const char* action, int tag = 0, const QString& key = {})
+{
+    pf::Ref<pf::MenuItem> made = pf::MenuItem::make(title, QString::fromLatin1(action));
+    made->setTag(tag);
+    if (!key.isEmpty())
+        made->setKeyEquivalent(QKeySequence(key));
+    return made;
+}
+
+pf::Ref<pf::MenuItem> submenuItem(const QString& title, const pf::Ref<pf::Menu>& submenu)
+{
+    pf::Ref<pf::MenuItem> made = pf::MenuItem::make(title);
+    made->setSubmenu(submenu);
+    return made;
+}
+
+// Inserts `menu` into the bar just after the menu titled `after` (at the end when missing).
+void insertAfter(pf::MainMenu& main, const pf::Ref<pf::Menu>& menu, const QString& after)
+{
+    pf::Menu* previous = main.menuWithTitle(after);
+    int index = -1;
+    if (previous) {
+        for (int i = 0; i < main.root().numberOfItems(); ++i)
+            if (main.root().itemAtIndex(i)->submenu() == previous)
+                index = i + 1;
+    }
+    main.insertMenu(menu, index);
+}
+
+} // namespace
+
+QuilloryDocumentMenus& QuilloryDocumentMenus::shared()
+{
+    static QuilloryDocumentMenus menus;
+    return menus;
+}
+
+void QuilloryDocumentMenus::addDocumentMenus(pf::MainMenu& main)
+{
+    if (pf::Menu* edit = main.menuWithTitle(QObject::tr("Edit"))) {
+        const int redo = edit->indexOfItemWithTitle(QObject::tr("&Redo"));
+        const int at = redo >= 0 ? redo + 1 : edit->numberOfItems();
+        edit->insertItem(item(QObject::tr("Undo &History\u2026"), "showUndoHistoryAction:", 0, QStringLiteral("Ctrl+Alt+Z")),
+                         at);
+    }
+
+    pf::Ref<pf::Menu> object = pf::Menu::make(QObject::tr("&Object"));
+    object->addItem(item(QObject::tr("&Linear Duplicate\u2026"), "linearDuplicate:"));
+    object->addItem(item(QObject::tr("&Polar Duplicate\u2026"), "polarDuplicate:"));
+    object->addItem(item(QObject::tr("&Offset Copies\u2026"), "parallelDuplicate:"));
+    insertAfter(main, object, QObject::tr("Edit"));
+
+    pf::Ref<pf::Menu> arrange = pf::Menu::make(QObject::tr("&Arrange"));
+    arrange->addItem(item(QObject::tr("New &Layer"), "newDrawingLayer:"));
+    arrange->addItem(item(QObject::tr("New Layer &Group"), "addLayerGroupAction:"));
+    arrange->addItem(item(QObject::tr("&Duplicate Layer"), "duplicateLayer:"));
+    arrange->addItem(item(QObject::tr("Delete La&yer"), "deleteLayerAction:"));
+    arrange->addItem(pf::MenuItem::separator());
+    pf::Ref<pf::Menu> activate = pf::Menu::make(kActivateLayerMenuTitle);
+    activate->setDelegate(&shared());
+    arrange->addItem(submenuItem(activate->title(), activate));
+    pf::Ref<pf::Menu> moveTo = pf::Menu::make(kMoveToLayerMenuTitle);
+    moveTo->setDelegate(&shared());
+    arrange->addItem(submenuItem(moveTo->title(), moveTo));
+    insertAfter(main, arrange, QObject::tr("&Object"));
+
+    pf::Ref<pf::Menu> view = pf::Menu::make(QObject::tr("&View"));
+    view->addItem(item(QObject::tr("&Anti-aliasing"), "toggleDisplayAntiAliasing:"));
+    view->addItem(item(QObject::tr("&Shadows"), "toggleDisplayShadows:"));
+    view->addItem(item(QObject::tr("Style S&ubstitution"), "toggleDisplayStyleSubstitution:"));
+    view->addItem(item(QObject::tr("Show Paper Margins"), "togglePaperMarginsVisible:"));
+    view->addItem(pf::MenuItem::separator());
+    pf::Ref<pf::Menu> units = pf::Menu::make(QObject::tr("Units"));
+    units->addItem(item(QObject::tr("Drawing Units"), "setUnitsOptionsWithTagOfSender:", 0));
+    units->addItem(item(QObject::tr("Points"), "setUnitsOptionsWithTagOfSender:", 1));
+    units->addItem(item(QObject::tr("Map Units"), "setUnitsOptionsWithTagOfSender:", 2));
+    view->addItem(submenuItem(QObject::tr("&Units"), units));
+    view->addItem(pf::MenuItem::separator());
+    view->addItem(item(QObject::tr("Snap to &Grid"), "snappingOptionsAction:", 0));
+    view->addItem(item(QObject::tr("Snap to G&uides"), "snappingOptionsAction:", 1));
+    view->addItem(item(QObject::tr("Snap to &Objects"), "snappingOptionsAction:", 2));
+    insertAfter(main, view, QObject::tr("&Arrange"));
+}
+
+void QuilloryDocumentMenus::fillLayerMenu(pf::Menu& menu, RVCartavelDocument* document)
+{
+    menu.removeAllItems();
+    if (!document)
+        return;
+    const bool activating = menu.title() == kActivateLayerMenuTitle;
+    const QList<pf::Ref<PWLayer>> layers =
+        activating ? document->flattenedListOfLayers() : document->flattenedListOfDrawingLayers();
+    for (const auto& layer : layers) {
+        pf::Ref<pf::MenuItem> entry = item(layer->layerName().isEmpty() ? QObject::tr("Untitled Layer") : layer->layerName(),
+                                           activating ? "activateLayerByName:" : "moveSelectionToLayerByName:");
+        entry->setRepresentedObject(pf::toVariant(layer));
+        entry->setIndentationLevel(layer->level());
+        menu.addItem(entry);
+    }
+}
+
+void QuilloryDocumentMenus::menuNeedsUpdate(pf::Menu& menu)
+{
+    pf::DocumentController* controller = pf::DocumentController::sharedIfMade();
+    fillLayerMenu(menu, controller ? dynamic_cast<RVCartavelDocument*>(controller->currentDocument()) : nullptr);
+}
