@@ -2,14 +2,11 @@
 
 #include "platform/graphics/Color.h"
 #include "platform/ui/ActionTarget.h"
+#include "platform/ui/ColorPanel.h"
+#include "platform/ui/ColorWell.h"
 #include "platform/ui/Popover.h"
 
 #include <QPointer>
-
-namespace pf {
-class ColorPanel;
-class ColorWell;
-}
 
 // The one popover that shows the colour panel's own pickers next to a colour well. It follows
 // the panel's colour while shown and hands each change to its target. Dragging it far enough

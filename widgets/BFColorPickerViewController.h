@@ -1,16 +1,12 @@
 #pragma once
 
+#include "widgets/BFIconTabBar.h"
 #include "widgets/BFIconTabBarDelegate.h"
 
+#include "platform/ui/ColorPanel.h"
 #include "platform/ui/ViewController.h"
 
 #include <QPointer>
-
-class BFIconTabBar;
-
-namespace pf {
-class ColorPanel;
-}
 
 // The popover's content: the colour panel's pickers, borrowed from the panel, under an icon
 // tab bar whose tabs mirror the panel's picker modes.

@@ -110,7 +110,9 @@ void BFPopoverColorWell::deactivate()
         BFColorPickerPopover* shared = BFColorPickerPopover::sharedPopover();
         if (shared->colorWell() == this) {
             shared->setColorWell(nullptr);
-            shared->performClose();
+            // A popover already closing is not asked again.
+            if (!mPopoverClosing)
+                shared->performClose();
         }
         mHasPopover = false;
     }
@@ -150,9 +152,14 @@ void BFPopoverColorWell::popoverWillClose(pf::Popover&, const QString& reason)
 {
     if (reason != pf::NSPopoverCloseReasonStandard)
         return;
+    QPointer<BFPopoverColorWell> self(this);
     if (!isContinuous())
         sendAction();
+    if (!self)
+        return;
+    mPopoverClosing = true;
     deactivate();
+    mPopoverClosing = false;
 }
 
 // --- Drawing

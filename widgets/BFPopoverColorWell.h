@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/ui/ColorWell.h"
+#include "platform/ui/Popover.h"
 #include "platform/ui/PopoverDelegate.h"
 
 #include <QPointer>
@@ -51,6 +52,7 @@ private:
     bool mUseColorPanelIfAvailable = true;
     bool mIsActive = false;
     bool mDeactivating = false;
+    bool mPopoverClosing = false;
     bool mShiftClick = false;
     int mColorWellStyle = PopUpMenuStyle;
     int mPreferredEdgeForPopover = pf::MaxXEdge;

@@ -173,9 +173,9 @@ bool RVColourCell::trackMouse(const pf::Event& event, const QRectF& cellFrame, p
     mFrame = cellFrame;
     bool shown = false;
     bool allowed = true;
-    if (auto* table = qobject_cast<pf::TableView*>(controlView)) {
+    if (auto* table = dynamic_cast<pf::TableView*>(controlView)) {
         RVColourCellDelegate* delegate = nullptr;
-        if (auto* outline = qobject_cast<pf::OutlineView*>(table))
+        if (auto* outline = dynamic_cast<pf::OutlineView*>(table))
             delegate = dynamic_cast<RVColourCellDelegate*>(outline->delegate());
         if (!delegate)
             delegate = dynamic_cast<RVColourCellDelegate*>(table->delegate());

@@ -182,6 +182,8 @@ pf::Color RVColourPickerView::color() const
 
 void RVColourPickerView::sendToTarget()
 {
+    if (action().isEmpty())
+        return;
     pf::Application::shared()->sendAction(action(), target(), senderValue());
 }
 

@@ -6,7 +6,7 @@
 
 #include <QPointer>
 
-class RVInfoFloater;
+#include "frameworks/penwork/support/RVInfoFloater.h"
 
 namespace pf {
 class ColorList;

@@ -6,7 +6,7 @@
 #include "widgets/Color+BFPopoverColorWell.h"
 #include "widgets/ColorPanel+BFPopoverColorWell.h"
 
-#include "NotificationRecorder.h"
+#include "tests/support/NotificationRecorder.h"
 #include "WidgetTestSupport.h"
 
 #include "platform/ui/ColorPanel.h"
@@ -205,7 +205,7 @@ TEST(PopoverColourHelpers, LuminanceAndThePanelsDescription)
         pf::Color colour;
         double luminance;
     };
-    for (const Case c : {Case{pf::Color(0, 1, 0), 0.587}, Case{pf::Color::white(), 1.0}, Case{pf::Color::black(), 0.0},
+    for (const Case& c : {Case{pf::Color(0, 1, 0), 0.587}, Case{pf::Color::white(), 1.0}, Case{pf::Color::black(), 0.0},
                          Case{pf::Color(1, 0, 0), 0.299}, Case{pf::Color(0, 0, 1, 0.5), 0.114}})
         EXPECT_NEAR(luminance(c.colour), c.luminance, 1e-6) << c.colour.hexString().toStdString();
     pf::ColorPanel::shared()->setShowsAlpha(true);

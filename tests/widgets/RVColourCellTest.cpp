@@ -3,7 +3,7 @@
 #include "widgets/RVColourPickerView.h"
 #include "widgets/RVColourPopUpMenuView.h"
 
-#include "NotificationRecorder.h"
+#include "tests/support/NotificationRecorder.h"
 #include "WidgetTestSupport.h"
 #include "tests/support/TestSupport.h"
 
