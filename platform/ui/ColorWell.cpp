@@ -125,8 +125,10 @@ void ColorWell::deactivateAll()
 {
     for (ColorWell* well : activeWells())
         well->deactivate();
-    if (ColorPanel::sharedExists())
+    if (ColorPanel::sharedExists()) {
         ColorPanel::shared()->setColorReceiver(nullptr, nullptr);
+        ColorPanel::shared()->setTarget(nullptr);
+    }
 }
 
 void ColorWell::setBordered(bool bordered)

@@ -27,7 +27,8 @@ public:
     // Exclusive activation deactivates every other active well first.
     virtual void activate(bool exclusive);
     virtual void deactivate();
-    // Deactivates every active well; the panel stays as it is on screen.
+    // Deactivates every active well and leaves the panel without a target; the panel stays
+    // as it is on screen and its colour is not touched.
     static void deactivateAll();
     static QList<ColorWell*> activeWells();
 

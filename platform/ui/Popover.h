@@ -75,6 +75,8 @@ public:
     void close();
     // Closes unless the delegate refuses.
     void performClose(const QVariant& sender = {});
+    // Closes without asking the delegate, announcing `reason` (one of the close reasons).
+    void closeWithReason(const QString& reason);
     // Moves the content into the delegate's detachable window; false when there is none.
     bool detach();
 
@@ -91,7 +93,6 @@ private:
 
     void ensureWindow();
     QRectF frameFor(const QRectF& anchor, int edge) const;
-    void closeWithReason(const QString& reason);
     void closeFromBehavior();
     void announce(const QString& name, const QString& reason = {});
     QWidget* contentView() const;
