@@ -1,0 +1,3 @@
+#include "widgets/RVLimelightHoggingView.h"
+
+PF_DEFINE_CLASS(RVLimelightHoggingView, pf::View) {}

@@ -1,0 +1,3 @@
+#include "widgets/RVNoVibrancyTableView.h"
+
+PF_DEFINE_CLASS(RVNoVibrancyTableView, pf::TableView) {}
