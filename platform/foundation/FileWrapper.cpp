@@ -231,14 +231,16 @@ QString randomSuffix()
     return suffix;
 }
 
-// Best effort: makes a folder's entries durable before the folder is renamed into place.
-void syncFolder(const QString& path)
+// Makes a folder's entries durable; answers the error number, 0 when they are (or when the
+// file system cannot sync a folder).
+int syncFolder(const QString& path)
 {
     const int fd = ::open(encoded(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    if (fd < 0)
+        return errno;
+    const int posix = ::fsync(fd) == 0 || errno == EINVAL || errno == ENOTSUP ? 0 : errno;
+    ::close(fd);
+    return posix;
 }
 
 // Writes a tree into a fresh temporary folder, then swaps it with the target.
@@ -331,7 +333,9 @@ bool TreeWriter::writeChildren(const FileWrapper& folder, const QString& path)
         if (!writeItem(*it.value(), joined(path, it.key())))
             return false;
     }
-    syncFolder(path);
+    // A folder whose entries may not be on disk is no package to put in place of the old one.
+    if (const int posix = syncFolder(path))
+        return failedPosix(posix, path);
     return true;
 }
 
@@ -548,6 +552,7 @@ bool FileWrapper::writeToPath(const QString& path, int options, Error* error)
         const bool written = isDirectory() ? writer.writeChildren(*this, temporary) : writer.writeItem(*this, item);
         if (!written || !writer.moveIntoPlace(item))
             return false;
+        // Best effort: the new package is in place whether or not its name is durable yet.
         syncFolder(info.absolutePath());
     }
     if (options & kFileWrapperWritingWithNameUpdating)

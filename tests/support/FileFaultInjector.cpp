@@ -33,6 +33,10 @@ int quillory_renameat(int fromDir, const char* from, int toDir, const char* to) 
 int quillory_renameat2(int fromDir, const char* from, int toDir, const char* to, unsigned flags) __asm__("renameat2");
 int quillory_link(const char* from, const char* to) __asm__("link");
 int quillory_linkat(int fromDir, const char* from, int toDir, const char* to, int flags) __asm__("linkat");
+int quillory_mkdir(const char* path, mode_t mode) __asm__("mkdir");
+int quillory_mkdirat(int dir, const char* path, mode_t mode) __asm__("mkdirat");
+int quillory_symlink(const char* destination, const char* path) __asm__("symlink");
+int quillory_symlinkat(const char* destination, int dir, const char* path) __asm__("symlinkat");
 }
 
 namespace {
@@ -245,6 +249,31 @@ int quillory_linkat(int fromDir, const char* from, int toDir, const char* to, in
 {
     static const auto real = next<int (*)(int, const char*, int, const char*, int)>("linkat");
     return onPaths("link", fromDir, from, toDir, to, [&] { return real(fromDir, from, toDir, to, flags); });
+}
+
+int quillory_mkdir(const char* path, mode_t mode)
+{
+    static const auto real = next<int (*)(const char*, mode_t)>("mkdir");
+    return onPaths("mkdir", AT_FDCWD, path, AT_FDCWD, nullptr, [&] { return real(path, mode); });
+}
+
+int quillory_mkdirat(int dir, const char* path, mode_t mode)
+{
+    static const auto real = next<int (*)(int, const char*, mode_t)>("mkdirat");
+    return onPaths("mkdir", dir, path, AT_FDCWD, nullptr, [&] { return real(dir, path, mode); });
+}
+
+// The link is made at `path`; its destination is only text.
+int quillory_symlink(const char* destination, const char* path)
+{
+    static const auto real = next<int (*)(const char*, const char*)>("symlink");
+    return onPaths("symlink", AT_FDCWD, path, AT_FDCWD, nullptr, [&] { return real(destination, path); });
+}
+
+int quillory_symlinkat(const char* destination, int dir, const char* path)
+{
+    static const auto real = next<int (*)(const char*, int, const char*)>("symlinkat");
+    return onPaths("symlink", dir, path, AT_FDCWD, nullptr, [&] { return real(destination, dir, path); });
 }
 
 } // extern "C"

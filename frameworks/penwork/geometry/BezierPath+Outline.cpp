@@ -17,6 +17,10 @@ namespace {
 using detail::CurvePtr;
 using Cap = pf::BezierPath::LineCap;
 
+// A stroke width, relative to the path's size, below which the two sides of the outline are one
+// (doubles carry some 16 digits; this leaves room for the offsets' own rounding).
+constexpr double kNegligibleWidth = 1e-12;
+
 detail::CornerJoin cornerJoin(pf::BezierPath::LineJoin join)
 {
     switch (join) {
@@ -120,9 +124,14 @@ pf::Ref<pf::BezierPath> strokedPathWithStrokeWidth(const pf::BezierPath& path, d
     const Geom::PathVector geometry = detail::geometryOf(path);
     if (geometry.empty())
         return detail::emptyPathLike(path);
+    // A width lost in the rounding of the path's own coordinates parts no sides: the outline
+    // has no area, and merging its two coinciding sides would only grind through their overlap.
+    const double scale = detail::scaleOf(geometry);
+    if (width <= scale * kNegligibleWidth)
+        return detail::emptyPathLike(path);
 
     detail::ParallelSettings settings;
-    settings.scale = std::max(detail::scaleOf(geometry), width);
+    settings.scale = std::max(scale, width);
     // Fine enough that the outline's area and edges are right to a small part of the width.
     settings.flatness = std::clamp(width * 5e-4, 1e-6, path.flatness());
     settings.miterLimit = path.miterLimit();

@@ -277,6 +277,11 @@ TEST(PathGeometryOutline, AreaAndBoundsFollowWidthAndCaps)
     EXPECT_TRUE(pw::strokedPathWithStrokeWidth(*straightLine(), -1)->isEmpty());
     EXPECT_TRUE(pw::strokedPathWithStrokeWidth(*straightLine(), kNaN)->isEmpty());
     EXPECT_TRUE(pw::strokedPathWithStrokeWidth(*BezierPath::path(), 5)->isEmpty());
+    // A width lost in the rounding of the coordinates has no area (its two sides coincide, and
+    // merging them once took seconds); a thin one that is not lost still has its area.
+    for (double lost : {std::numeric_limits<double>::denorm_min(), 1e-300, 1e-14})
+        EXPECT_TRUE(pw::strokedPathWithStrokeWidth(*sCurve(), lost)->isEmpty()) << lost;
+    EXPECT_NEAR(signedAreaSum(*pw::strokedPathWithStrokeWidth(*sCurve(), 1e-3)), 1e-3 * pw::length(*sCurve()), 1e-5);
 
     // A lone point is a dot with round caps and nothing with butt caps.
     auto point = BezierPath::path();

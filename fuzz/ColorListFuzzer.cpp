@@ -1,0 +1,53 @@
+// Colour lists (".clr" files). A list that reads must write and read back with the same keys,
+// in the same order, and the same colours.
+#include "platform/graphics/ColorList.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+void check(bool holds)
+{
+    if (!holds)
+        std::abort();
+}
+
+const QString& workFolder()
+{
+    static const QString folder = [] {
+        static QTemporaryDir* const made = new QTemporaryDir(QDir::tempPath() + QStringLiteral("/quillory-clr-fuzz-XXXXXX"));
+        check(made->isValid());
+        return made->path();
+    }();
+    return folder;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
+{
+    const QString path = workFolder() + QStringLiteral("/Fuzz.clr");
+    const QString copyPath = workFolder() + QStringLiteral("/Copy.clr");
+    {
+        QFile file(path);
+        check(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        check(file.write(reinterpret_cast<const char*>(bytes), qint64(size)) == qint64(size));
+    }
+    pf::Error error;
+    const pf::Ref<pf::ColorList> list = pf::ColorList::fromFile(QString(), path, &error);
+    if (!list) {
+        check(!error.isNull()); // a failure reported as nothing
+        return 0;
+    }
+    check(list->writeToFile(copyPath, &error));
+    const pf::Ref<pf::ColorList> copy = pf::ColorList::fromFile(QString(), copyPath, &error);
+    check(copy && copy->name() == list->name() && copy->allKeys() == list->allKeys());
+    for (const QString& key : list->allKeys())
+        check(copy->colorWithKey(key) == list->colorWithKey(key));
+    return 0;
+}
