@@ -11,6 +11,8 @@
 
 #include <mutex>
 
+class PWStyle;
+class PWXLibrary;
 class PWXMapScale;
 class RVProgressViewController;
 class RVUnitLength;
@@ -229,6 +231,27 @@ public:
     // dictionaries and whose "splits", when present, is a dictionary.
     static bool isValidWindowState(const QVariant& state);
 
+    // Temporary library --------------------------------------------------------------------------
+    // The document's styles and symbol masters shown read-only in the library's "OPEN
+    // DOCUMENTS" group. Made when the document gets a file or a window (once: later calls add
+    // what the library lacks), removed when the document closes. Main thread only: a call from
+    // elsewhere is carried out on the main thread.
+    void makeTemporaryDocumentLibrary();
+    pf::Ref<PWXLibrary> library() const { return m_library; }
+    void setLibrary(const pf::Ref<PWXLibrary>& library) { m_library = library; }
+    void updateTemporaryDocumentLibraryWithItems(const QList<pf::Ref<pf::Object>>& objects);
+    QList<pf::Ref<PWStyle>> allStyles() const;
+    QList<pf::Ref<pf::Object>> allSymbolMasters() const;
+    QList<pf::Ref<pf::Object>> allLibraryObjects() const;
+    // A library style replaced another: the drawing uses the new one, and the temporary
+    // library forgets the old one.
+    void styleSubstitutionNotification(const pf::Notification& notification);
+    // Replaces the document's styles by the library's styles of the same unique keys.
+    void remergeStyles(const QList<pf::Ref<PWStyle>>& styles, const QUrl& url);
+    // Takes the temporary library out of the libraries; harmless when called again.
+    void removeTemporaryDocumentLibrary();
+    void close() override;
+
     // File-opening progress --------------------------------------------------------------------------
     void setUpFileOpeningProgress(const QByteArray& data, const QString& name);
     void startFileOpenProgress(const pf::Notification& notification);
@@ -274,4 +297,7 @@ private:
     double m_timeToOpenFile = 0.0;
     pf::Ref<RVProgressViewController> m_fileOpenProgress;
     quint64 m_dearchivingObservation = 0;
+
+    pf::Ref<PWXLibrary> m_library;
+    quint64 m_substitutionObservation = 0;
 };

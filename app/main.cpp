@@ -7,6 +7,11 @@
 #include "drawing/VNQLDrawingExtensions.h"
 #include "drawing/VNQLDrawingTools.h"
 #include "frameworks/penwork/layers/PWDrawing.h"
+#include "frameworks/penwork/registries/PWRegistryProvider.h"
+#include "frameworks/penwork/registries/PWStyleRegistry.h"
+#include "library/PWXLibrary.h"
+#include "library/PWXLibraryManagerWindowController.h"
+#include "library/PWXLibraryRegistryShim.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ApplicationDelegate.h"
 #include "platform/ui/DocumentController.h"
@@ -19,16 +24,22 @@
 namespace {
 
 // Makes the document controller before anything can ask for one, so that it is the shared
-// one, and keeps a main window up so the menu bar is always there.
-class QuilloryApplicationDelegate : public pf::ApplicationDelegate {
+// one, and keeps a main window up so the menu bar is always there. Hands the framework the
+// item library as its style registry and symbol manager.
+class QuilloryApplicationDelegate : public pf::ApplicationDelegate, public PWRegistryProvider {
     PF_CLASS(QuilloryApplicationDelegate)
 public:
+    pf::Ref<PWStyleRegistry> applicationWillReturnStyleRegistry() override { return PWXLibraryRegistryShim::shim(); }
+    pf::Ref<PWStyleRegistry> applicationWillReturnSymbolManager() override { return PWXLibraryRegistryShim::shim(); }
+
     void applicationWillFinishLaunching(const pf::Notification&) override
     {
         m_documents = std::make_shared<pf::DocumentController>();
         RVCartavelDocument::registerDocumentTypes(*m_documents);
         PWDrawing::setDearchivingHelperClass(CVLDearchivingHelper::staticClass().name());
         VNQLDrawingExtensions::install();
+        PWStyleRegistry::installFromApplicationDelegate();
+        PWXLibrary::initializeRegistry();
         VNQLDrawingTools::registerTools();
         PWDrawingTool::registerDrawingTool(std::make_shared<PWXSymbolTool>(PWXSymbolMaster::defaultSymbolMaster()),
                                            PWXSymbolTool::kToolName);
