@@ -7,6 +7,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "frameworks/penwork/registries/PWCategoryManager.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QIcon>
@@ -57,11 +58,11 @@ PWXLibraryManagerWindowController::PWXLibraryManagerWindowController()
             if (m_reloadPending || !pf::RunLoop::isMainThread())
                 return;
             m_reloadPending = true;
-            QPointer<QTreeWidget> outline = m_outline;
-            QMetaObject::invokeMethod(outline, [this, outline] {
-                if (outline) {
-                    m_reloadPending = false;
-                    reloadLibraries();
+            std::weak_ptr<pf::Object> weakSelf = weak_from_this();
+            QMetaObject::invokeMethod(qApp, [weakSelf] {
+                if (auto self = std::static_pointer_cast<PWXLibraryManagerWindowController>(weakSelf.lock())) {
+                    self->m_reloadPending = false;
+                    self->reloadLibraries();
                 }
             }, Qt::QueuedConnection);
         }));
@@ -88,10 +89,6 @@ bool PWXLibraryManagerWindowController::sharedLibraryManagerAvailable() { return
 void PWXLibraryManagerWindowController::releaseSharedLibraryManager()
 {
     pf::Ref<PWXLibraryManagerWindowController>& manager = sharedManager();
-    if (manager) {
-        manager->close();
-        delete manager->window();
-    }
     manager.reset();
 }
 
