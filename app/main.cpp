@@ -16,6 +16,8 @@
 #include "platform/ui/ApplicationDelegate.h"
 #include "platform/ui/DocumentController.h"
 #include "platform/ui/MainMenu.h"
+#include "platform/ui/Menu.h"
+#include "platform/ui/MenuItem.h"
 #include "platform/ui/WindowController.h"
 
 #include <QApplication>
@@ -65,7 +67,13 @@ private:
 
 } // namespace
 
-PF_DEFINE_CLASS(QuilloryApplicationDelegate, pf::ApplicationDelegate) {}
+PF_DEFINE_CLASS(QuilloryApplicationDelegate, pf::ApplicationDelegate)
+{
+    b.method("showLibraryManager:", [](QuilloryApplicationDelegate&, const QVariantList& args) {
+        PWXLibraryManagerWindowController::sharedLibraryManager()->showWindow(args.value(0));
+        return QVariant();
+    });
+}
 
 int main(int argc, char* argv[])
 {
@@ -74,6 +82,10 @@ int main(int argc, char* argv[])
         QApplication::setOrganizationDomain(QStringLiteral("quillory.org"));
         pf::Ref<pf::MainMenu> menu = pf::MainMenu::makeStandard();
         QuilloryFileMenu::addDocumentItems(*menu);
+        if (pf::Menu* window = menu->menuWithTitle(QObject::tr("Window"))) {
+            window->addItem(pf::MenuItem::separator());
+            window->addItem(pf::MenuItem::make(QObject::tr("&Library"), QStringLiteral("showLibraryManager:")));
+        }
         application.setMainMenu(menu);
         application.setDelegate(std::make_shared<QuilloryApplicationDelegate>());
         // Closing the last window quits the way Quit does: edited documents are asked about.
