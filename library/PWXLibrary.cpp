@@ -68,6 +68,8 @@ PF_DEFINE_CLASS(PWXLibrary, PWXLibraryElementContainer) {}
 
 PWXLibrary::~PWXLibrary()
 {
+    if (PWStyle::nameProvider() == static_cast<PWStyleNameProvider*>(this))
+        PWStyle::setNameProvider(nullptr);
     RVLog(kLifeEvent, QStringLiteral("deallocating library: %1").arg(m_path.isEmpty() ? PWXLibraryElement::name() : m_path));
 }
 
@@ -234,6 +236,7 @@ void PWXLibrary::addItem(const pf::Ref<PWXLibraryItem>& item, bool notifying)
         m_recentlyAdded->addItem(item);
     m_allItems->addItem(item);
     m_updatingManagedCategories = false;
+    refreshSmartCategories(item.get());
     item->writeToFile();
     if (notifying)
         post(kPWXLibraryDidAddItem, {{kItemUserInfoKey, pf::toVariant(item)}});
@@ -252,6 +255,7 @@ void PWXLibrary::removeItem(const pf::Ref<PWXLibraryItem>& item)
     for (const pf::Ref<PWXLibraryCategory>& category : categoriesWithItem(keep.get()))
         category->removeItem(keep);
     m_updatingManagedCategories = false;
+    refreshSmartCategories(keep.get());
     keep->deleteOnDisk();
     keep->setLibrary(nullptr);
     markDirty();
@@ -263,7 +267,6 @@ QList<pf::Ref<PWXLibraryItem>> PWXLibrary::items() const { return m_itemsByID.va
 
 pf::Ref<PWXLibraryItem> PWXLibrary::itemWithUniqueID(const QString& key) const
 {
-    PF_ASSERT(!key.isNull(), "unique ID was nil");
     return m_itemsByID.value(key);
 }
 
@@ -302,6 +305,13 @@ void PWXLibrary::addUnknownItemsFromSet(const QList<pf::Ref<pf::Object>>& object
     }
     if (m_needsUpdateOnDisk)
         updateOnDisk();
+}
+
+void PWXLibrary::refreshSmartCategories(const PWXLibraryItem* item)
+{
+    for (const pf::Ref<PWXLibraryCategory>& category : categories())
+        if (auto smart = std::dynamic_pointer_cast<PWXLibrarySmartCategory>(category))
+            smart->itemUpdateCouldAffectCategories(item);
 }
 
 void PWXLibrary::itemUpdateCouldAffectCategories(const PWXLibraryItem* item)

@@ -219,6 +219,8 @@ private:
     void initWithPath(const QString& path, bool addingStandardCategories);
     void loadItems(const QVariantList& infos);
     void markDirty() { m_needsUpdateOnDisk = true; }
+    // The smart categories follow items coming and going.
+    void refreshSmartCategories(const PWXLibraryItem* item);
     void post(const QString& name, const QVariantMap& userInfo = {});
 
     QString m_group;

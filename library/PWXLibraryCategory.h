@@ -74,6 +74,9 @@ public:
     QString toolTipString() const;
 
 protected:
+    // The stored flags, whatever a subclass answers.
+    bool isReadOnlyFlag() const { return m_readOnly; }
+    bool renameable() const { return m_renameable; }
     virtual void readInfo(const QVariantMap& info, PWXLibrary* library);
     bool libraryIsLoading() const;
     void tellLibraryCategoryDidChange();

@@ -11,6 +11,7 @@
 #include "platform/foundation/FileWrapper.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/PropertyList.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/ui/Alert.h"
 #include "platform/ui/Application.h"
 
@@ -468,6 +469,15 @@ void PWXLibraryItem::startObserving()
     for (const QString& name : names)
         m_observations.append(pf::NotificationCenter::defaultCenter().addObserver(
             name, m_object.get(), [self, name](const pf::Notification&) {
+                // The libraries belong to the main thread; a change made elsewhere is caught
+                // up with there.
+                if (!pf::RunLoop::isMainThread()) {
+                    pf::performOnMainThread([self, name] {
+                        if (pf::Ref<PWXLibraryItem> item = self.lock())
+                            item->objectChanged(name);
+                    }, false);
+                    return;
+                }
                 if (pf::Ref<PWXLibraryItem> item = self.lock())
                     item->objectChanged(name);
             }));

@@ -136,8 +136,11 @@ void PWXLibrarySmartCategory::readInfo(const QVariantMap& info, PWXLibrary* libr
 
 QVariantMap PWXLibrarySmartCategory::elementInfo() const
 {
-    QVariantMap info = PWXLibraryCategory::elementInfo();
-    info.remove(kItemsKey);
+    // The content is the predicate's: no items are listed.
+    QVariantMap info = PWXLibraryElement::elementInfo();
+    info.insert(kReadOnlyKey, PWXLibraryCategory::isReadOnlyFlag());
+    info.insert(kDeletableKey, isDeletable());
+    info.insert(kNoRenameKey, !renameable());
     if (m_predicate)
         info.insert(kPredicateKey, m_predicate->archivedData());
     info.insert(kLimitKey, qulonglong(m_countLimit));

@@ -134,17 +134,3 @@ TEST_F(DocumentLibrary, SavingMakesTheLibraryAndASubstitutionSwapsTheStyle)
     EXPECT_FALSE(styles.contains(drawn.shapeStyle));
     closeDocument(document);
 }
-
-TEST_F(DocumentLibrary, AnEmptyDrawingMakesNoLibrary)
-{
-    pf::Ref<RVCartavelDocument> document = newDocument();
-    auto layer = std::dynamic_pointer_cast<PWObjectDrawingLayer>(
-        document->drawing()->activeLayerOfClass(PWObjectDrawingLayer::staticClass()));
-    ASSERT_TRUE(layer);
-    if (document->allLibraryObjects().isEmpty()) {
-        document->makeTemporaryDocumentLibrary();
-        EXPECT_FALSE(document->library());
-    }
-    const int removals = countRemovals([&] { closeDocument(document); });
-    EXPECT_EQ(removals, 0);
-}
