@@ -5,6 +5,7 @@
 #include "library/PWXLibraryCategory.h"
 #include "platform/foundation/PropertyList.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 
@@ -14,7 +15,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
 {
     const QByteArray data(reinterpret_cast<const char*>(bytes), qsizetype(size));
-    static const QString folder = QDir::temp().filePath(QStringLiteral("quillory-fuzz-library/Fuzz.symlibrary"));
+    static const QString folder = QDir::temp().filePath(
+        QStringLiteral("quillory-fuzz-library-%1/Fuzz.symlibrary").arg(QCoreApplication::applicationPid()));
     QDir(folder).removeRecursively();
     QDir().mkpath(folder);
     const QString file = QDir(folder).filePath(QStringLiteral("Fuzz.categories"));

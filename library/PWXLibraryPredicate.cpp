@@ -24,7 +24,7 @@ pf::Ref<PWXLibraryPredicate> PWXLibraryPredicate::comparison(const QString& key,
     return std::make_shared<PWXLibraryPredicate>(Compound::Or, QList<Comparison>{{key, op, value}});
 }
 
-bool PWXLibraryPredicate::isEqual(const PWXLibraryPredicate& other) const
+bool PWXLibraryPredicate::isEqualToPredicate(const PWXLibraryPredicate& other) const
 {
     return m_compound == other.m_compound && m_comparisons == other.m_comparisons;
 }

@@ -34,7 +34,7 @@ public:
 
     Compound compound() const { return m_compound; }
     const QList<Comparison>& comparisons() const { return m_comparisons; }
-    bool isEqual(const PWXLibraryPredicate& other) const;
+    bool isEqualToPredicate(const PWXLibraryPredicate& other) const;
 
     bool evaluateWithItem(const PWXLibraryItem& item) const;
     // The predicate as text, e.g. `name CONTAINS "Cartavel"`.

@@ -42,7 +42,7 @@ pf::Ref<PWXLibrarySmartCategory> PWXLibrarySmartCategory::allSymbolsSmartCategor
 
 void PWXLibrarySmartCategory::setPredicate(const pf::Ref<PWXLibraryPredicate>& predicate)
 {
-    if (!m_editablePredicate || !predicate || (m_predicate && m_predicate->isEqual(*predicate)))
+    if (!m_editablePredicate || !predicate || (m_predicate && m_predicate->isEqualToPredicate(*predicate)))
         return;
     m_predicate = predicate;
     m_cacheValid = false;

@@ -144,8 +144,7 @@ TEST_F(LibraryRegistry, AStyleKnowsTheLibraryHoldingIt)
 TEST_F(LibraryRegistry, MatchingMapsKnownObjectsToTheLibrarysOwn)
 {
     pf::Ref<PWStyle> style = namedStyle("Kept");
-    pf::Ref<PWXLibrary> shelf = userLibrary("Shelf", {style});
-    const QString path = shelf->path();
+    userLibrary("Shelf", {style});
     // The same style read back from another archive: equal key, another object.
     pf::Ref<PWStyle> twin = std::dynamic_pointer_cast<PWStyle>(
         PWStyleCartavelExtensions::libraryObjectWithFileData(PWStyleCartavelExtensions::fileData(style)));
