@@ -457,7 +457,13 @@ void PWXLibrary::resetAdHocStyleName()
 
 QString PWXLibrary::adHocSeedKey() const { return QStringLiteral("%1_%2").arg(kAdHocNameSeedDefault, name()); }
 
-QString PWXLibrary::nameForCopyOfStyle(const PWStyle&) { return nextAdHocStyleNameWithCollection(false); }
+QString PWXLibrary::nameForCopyOfStyle(const PWStyle& style)
+{
+    // The counter belongs to the main thread; a copy made elsewhere keeps its original's name.
+    if (!pf::RunLoop::isMainThread())
+        return style.name();
+    return nextAdHocStyleNameWithCollection(false);
+}
 
 // Disk ------------------------------------------------------------------------------------------
 
