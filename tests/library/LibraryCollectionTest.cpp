@@ -264,3 +264,27 @@ TEST_F(LibraryCollection, RecentListsDropTheOldestAndRenewMovesToTheFront)
     added->setMaximumLength(2);
     EXPECT_EQ(added->orderedItems(), (QList<pf::Ref<PWXLibraryItem>>{items[5], items[16]}));
 }
+
+TEST_F(LibraryCollection, SmartCategoriesFollowItemsAndKeepToTheirLimit)
+{
+    pf::Ref<PWXLibrary> library = makeLibrary("Smart");
+    auto styles = std::dynamic_pointer_cast<PWXLibrarySmartCategory>(library->categoryWithName("All Styles"));
+    auto clipArt = std::dynamic_pointer_cast<PWXLibrarySmartCategory>(library->categoryWithName("All Clip Art"));
+    ASSERT_TRUE(styles && clipArt);
+    pf::Ref<PWXLibraryItem> first = addObject(*library, namedStyle("One"));
+    EXPECT_EQ(styles->allElements().size(), 1);
+    addObject(*library, namedMaster("Mast"));
+    addObject(*library, namedStyle("Two"));
+    addObject(*library, namedStyle("Three"));
+    EXPECT_EQ(styles->allElements().size(), 3);
+    EXPECT_EQ(clipArt->allElements().size(), 1);
+    styles->setCountLimit(2);
+    EXPECT_EQ(styles->allElements().size(), 2);
+    styles->setCountLimit(0);
+    library->removeItem(first);
+    EXPECT_EQ(styles->allElements().size(), 2);
+    EXPECT_FALSE(styles->allElements().contains(first));
+    // Built-in predicates cannot be changed.
+    styles->setPredicate(PWXLibraryPredicate::comparison("name", PWXLibraryPredicate::Operator::Contains, "T"));
+    EXPECT_EQ(styles->allElements().size(), 2);
+}
