@@ -226,6 +226,8 @@ void PWXLibrary::addItem(const pf::Ref<PWXLibraryItem>& item, bool notifying)
     PF_ASSERT(!key.isEmpty(), "a valid key is required");
     if (key.isEmpty() || m_itemsByID.contains(key))
         return;
+    if (!m_loadingFromDisk && !m_noDisk)
+        giveItemAFreePackageName(*item);
     m_itemsByID.insert(key, item);
     item->setLibrary(this);
     if (m_loadingFromDisk)
@@ -241,6 +243,25 @@ void PWXLibrary::addItem(const pf::Ref<PWXLibraryItem>& item, bool notifying)
     if (notifying)
         post(kPWXLibraryDidAddItem, {{kItemUserInfoKey, pf::toVariant(item)}});
     writeCategoryFile();
+}
+
+void PWXLibrary::giveItemAFreePackageName(PWXLibraryItem& item)
+{
+    // Items are stored under their names: a second "Road" must not write over the first
+    // one's package (nor over a package the category file has lost track of).
+    const QString base = item.name();
+    if (base.isEmpty())
+        return;
+    auto taken = [&](const QString& name) {
+        const QString package =
+            QDir(path()).filePath(PWXLibraryItem::cleanedName(name) + QLatin1Char('.') + PWXLibraryItem::libraryItemExtension());
+        return itemWithName(name) != nullptr || QFileInfo::exists(package);
+    };
+    QString candidate = base;
+    for (qint64 n = 1; taken(candidate); ++n)
+        candidate = QStringLiteral("%1-%2").arg(base).arg(n);
+    if (candidate != base)
+        item.setNameKeepingObjectName(candidate);
 }
 
 void PWXLibrary::removeItem(const pf::Ref<PWXLibraryItem>& item)

@@ -221,6 +221,7 @@ private:
     void markDirty() { m_needsUpdateOnDisk = true; }
     // The smart categories follow items coming and going.
     void refreshSmartCategories(const PWXLibraryItem* item);
+    void giveItemAFreePackageName(PWXLibraryItem& item);
     void post(const QString& name, const QVariantMap& userInfo = {});
 
     QString m_group;

@@ -237,6 +237,14 @@ void PWXLibraryItem::setName(const QString& proposed)
     writeToFile();
 }
 
+void PWXLibraryItem::setNameKeepingObjectName(const QString& name)
+{
+    setNameInternal(name);
+    info();
+    m_info.insert(kInfoNameKey, PWXLibraryElement::name());
+    m_infoValid = true;
+}
+
 bool PWXLibraryItem::setFilename(const QString& name)
 {
     PWXLibrary* owner = library();

@@ -82,6 +82,8 @@ public:
     // writes the package. A name whose package exists already (an orphan) is refused with an
     // alert.
     void setName(const QString& name) override;
+    // Names the item (and its package) without renaming its object or any package on disk.
+    void setNameKeepingObjectName(const QString& name);
     QString filename() const { return name() + QLatin1Char('.') + libraryItemExtension(); }
     // Renames the package; false when the target exists or the move fails.
     bool setFilename(const QString& name);

@@ -288,3 +288,23 @@ TEST_F(LibraryCollection, SmartCategoriesFollowItemsAndKeepToTheirLimit)
     styles->setPredicate(PWXLibraryPredicate::comparison("name", PWXLibraryPredicate::Operator::Contains, "T"));
     EXPECT_EQ(styles->allElements().size(), 2);
 }
+
+TEST_F(LibraryCollection, ItemsOfOneNameKeepPackagesOfTheirOwn)
+{
+    pf::Ref<PWXLibrary> library = makeLibrary("Twins");
+    pf::Ref<PWStyle> first = namedStyle("Twin", Qt::red);
+    pf::Ref<PWStyle> second = namedStyle("Twin", Qt::blue);
+    pf::Ref<PWXLibraryItem> firstItem = addObject(*library, first);
+    pf::Ref<PWXLibraryItem> secondItem = addObject(*library, second);
+    EXPECT_EQ(firstItem->name(), "Twin");
+    EXPECT_EQ(secondItem->name(), "Twin-1");
+    EXPECT_EQ(second->name(), "Twin");
+    const QString path = library->path();
+    library.reset();
+    pf::Ref<PWXLibrary> reread = PWXLibrary::libraryWithPath(path, false);
+    for (const pf::Ref<PWStyle>& style : {first, second}) {
+        auto read = std::dynamic_pointer_cast<PWStyle>(reread->itemWithUniqueID(style->uniqueKey())->representedObject());
+        ASSERT_TRUE(read);
+        EXPECT_EQ(read->uniqueKey(), style->uniqueKey());
+    }
+}
