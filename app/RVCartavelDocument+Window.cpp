@@ -176,6 +176,7 @@ void RVCartavelDocument::windowControllerDidLoadNib(pf::WindowController* contro
                 self->bringWindowToFront();
         }, 0);
     }
+    makeTemporaryDocumentLibrary();
     endFileOpenProgress();
 }
 

@@ -16,6 +16,9 @@
 #include "widgets/RVShadowClipView.h"
 #include "widgets/RVSplitViewController.h"
 #include "drawing/PWDrawing+SlicesLayer.h"
+#include "drawing/PWLayerGroup+Symbols.h"
+#include "drawing/PWXSymbol.h"
+#include "drawing/PWXSymbolMaster.h"
 #include "drawing/VNQLSlicesLayer.h"
 #include "frameworks/measurement/RVUnitLength.h"
 #include "frameworks/penwork/archiving/PWClassObject.h"
@@ -26,7 +29,10 @@
 #include "frameworks/penwork/support/RVLog.h"
 #include "frameworks/penwork/support/RVUndoManager.h"
 #include "frameworks/penwork/svg/PWSVGImporter.h"
+#include "frameworks/penwork/styles/PWStyle.h"
 #include "frameworks/penwork/view/PWRulerView.h"
+#include "library/PWXLibrary.h"
+#include "library/PWXLibraryItem.h"
 #include "platform/foundation/ClassBuilder.h"
 #include "platform/foundation/Exception.h"
 #include "platform/foundation/FileManager.h"
@@ -205,6 +211,7 @@ void RVCartavelDocument::registerRulerUnits()
 
 RVCartavelDocument::~RVCartavelDocument()
 {
+    removeTemporaryDocumentLibrary();
     stopObservingFileOpening();
     auto& center = pf::NotificationCenter::defaultCenter();
     for (quint64 token : m_drawingObservations)
@@ -639,6 +646,7 @@ void RVCartavelDocument::setFileURL(const QUrl& url)
     if (fileTypesForcingUntitledDocument().contains(QFileInfo(url.path()).suffix().toLower()))
         return;
     PWDrawingDocument::setFileURL(url);
+    makeTemporaryDocumentLibrary();
 }
 
 void RVCartavelDocument::setFileType(const QString& type)
@@ -1311,4 +1319,116 @@ void RVCartavelDocument::showSaveTemplatesDialog()
         panel->beginSheetModal(window, answered);
     else
         answered(panel->runModal());
+}
+
+// --- Temporary library ----------------------------------------------------------------------------
+
+void RVCartavelDocument::makeTemporaryDocumentLibrary()
+{
+    if (!pf::RunLoop::isMainThread()) {
+        // The libraries belong to the main thread; a document read on a worker joins them there.
+        std::weak_ptr<pf::Object> weakSelf = weak_from_this();
+        pf::performOnMainThread([weakSelf] {
+            if (auto self = std::static_pointer_cast<RVCartavelDocument>(weakSelf.lock()))
+                self->makeTemporaryDocumentLibrary();
+        }, false);
+        return;
+    }
+    pf::UndoRegistrationDisabled noUndo(undoManagerOrNull());
+    const QList<pf::Ref<pf::Object>> objects = allLibraryObjects();
+    if (m_library) {
+        updateTemporaryDocumentLibraryWithItems(objects);
+    } else if (!objects.isEmpty()) {
+        m_library = PWXLibrary::documentLibraryWithName(displayName(), objects, false);
+        if (m_library)
+            RVLog(kStateEvent, QStringLiteral("created document library %1").arg(m_library->name()));
+    }
+    if (m_substitutionObservation == 0) {
+        std::weak_ptr<pf::Object> weakSelf = weak_from_this();
+        m_substitutionObservation = pf::NotificationCenter::defaultCenter().addObserver(
+            kPWXStyleSubstitutionWasPerformed, nullptr, [weakSelf](const pf::Notification& note) {
+                if (auto self = std::static_pointer_cast<RVCartavelDocument>(weakSelf.lock()))
+                    self->styleSubstitutionNotification(note);
+            });
+    }
+}
+
+void RVCartavelDocument::updateTemporaryDocumentLibraryWithItems(const QList<pf::Ref<pf::Object>>& objects)
+{
+    if (m_library && pf::RunLoop::isMainThread())
+        m_library->addUnknownItemsFromSet(objects);
+}
+
+QList<pf::Ref<PWStyle>> RVCartavelDocument::allStyles() const
+{
+    pf::Ref<PWDrawing> drawing = this->drawing();
+    return drawing ? drawing->allStyles() : QList<pf::Ref<PWStyle>>();
+}
+
+QList<pf::Ref<pf::Object>> RVCartavelDocument::allSymbolMasters() const
+{
+    QList<pf::Ref<pf::Object>> masters;
+    pf::Ref<PWDrawing> drawing = this->drawing();
+    if (!drawing)
+        return masters;
+    for (const pf::Ref<PWXSymbol>& symbol : allSymbols(*drawing))
+        if (pf::Ref<PWXSymbolMaster> master = symbol->master(); master && !masters.contains(master))
+            masters.append(master);
+    return masters;
+}
+
+QList<pf::Ref<pf::Object>> RVCartavelDocument::allLibraryObjects() const
+{
+    QList<pf::Ref<pf::Object>> objects;
+    for (const pf::Ref<PWStyle>& style : allStyles())
+        if (!objects.contains(style))
+            objects.append(style);
+    for (const pf::Ref<pf::Object>& master : allSymbolMasters())
+        if (!objects.contains(master))
+            objects.append(master);
+    return objects;
+}
+
+void RVCartavelDocument::styleSubstitutionNotification(const pf::Notification& notification)
+{
+    auto oldStyle = pf::objectCast<PWStyle>(notification.userInfo.value(PWXLibrary::kOldStyleUserInfoKey));
+    auto newStyle = pf::objectCast<PWStyle>(notification.userInfo.value(PWXLibrary::kNewStyleUserInfoKey));
+    pf::Ref<PWDrawing> drawing = this->drawing();
+    if (!oldStyle || !newStyle || oldStyle == newStyle || !drawing)
+        return;
+    drawing->replaceStyles({oldStyle}, {newStyle});
+    if (m_library)
+        if (pf::Ref<PWXLibraryItem> item = m_library->itemWithUniqueID(oldStyle->uniqueKey()))
+            m_library->removeItem(item);
+}
+
+void RVCartavelDocument::remergeStyles(const QList<pf::Ref<PWStyle>>& styles, const QUrl&)
+{
+    QList<pf::Ref<pf::Object>> objects;
+    for (const pf::Ref<PWStyle>& style : styles)
+        objects.append(style);
+    QList<pf::Ref<PWStyle>> matched;
+    for (const pf::Ref<pf::Object>& object : PWXLibrary::libraryItemsMatchingItemsInSet(objects))
+        if (auto style = std::dynamic_pointer_cast<PWStyle>(object))
+            matched.append(style);
+    if (!matched.isEmpty())
+        replaceDocumentStylesWithMatchingStylesFromSet(matched);
+}
+
+void RVCartavelDocument::removeTemporaryDocumentLibrary()
+{
+    if (m_substitutionObservation != 0) {
+        pf::NotificationCenter::defaultCenter().removeObserver(m_substitutionObservation);
+        m_substitutionObservation = 0;
+    }
+    pf::Ref<PWXLibrary> library = std::move(m_library);
+    m_library.reset();
+    if (library)
+        PWXLibrary::removeDocumentLibrary(library);
+}
+
+void RVCartavelDocument::close()
+{
+    removeTemporaryDocumentLibrary();
+    PWDrawingDocument::close();
 }

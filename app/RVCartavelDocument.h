@@ -20,6 +20,8 @@ class PWDrawingScrollArea;
 class PWDrawableObject;
 class PWLayer;
 class PWObjectDrawingLayer;
+class PWStyle;
+class PWXLibrary;
 class PWXMapScale;
 class RVMeasurement;
 class RVProgressViewController;
@@ -471,6 +473,26 @@ public:
     void windowWillExitFullScreen(VNQLDocumentWindow& window) override;
     QRectF windowWillUseStandardFrame(VNQLDocumentWindow& window, const QRectF& defaultFrame) override;
     bool windowShouldZoom(VNQLDocumentWindow& window, const QRectF& frame) override;
+    // Temporary library --------------------------------------------------------------------------
+    // The document's styles and symbol masters shown read-only in the library's "OPEN
+    // DOCUMENTS" group. Made when the document gets a file or a window (once: later calls add
+    // what the library lacks), removed when the document closes. Main thread only: a call from
+    // elsewhere is carried out on the main thread.
+    void makeTemporaryDocumentLibrary();
+    pf::Ref<PWXLibrary> library() const { return m_library; }
+    void setLibrary(const pf::Ref<PWXLibrary>& library) { m_library = library; }
+    void updateTemporaryDocumentLibraryWithItems(const QList<pf::Ref<pf::Object>>& objects);
+    QList<pf::Ref<PWStyle>> allStyles() const;
+    QList<pf::Ref<pf::Object>> allSymbolMasters() const;
+    QList<pf::Ref<pf::Object>> allLibraryObjects() const;
+    // A library style replaced another: the drawing uses the new one, and the temporary
+    // library forgets the old one.
+    void styleSubstitutionNotification(const pf::Notification& notification);
+    // Replaces the document's styles by the library's styles of the same unique keys.
+    void remergeStyles(const QList<pf::Ref<PWStyle>>& styles, const QUrl& url);
+    // Takes the temporary library out of the libraries; harmless when called again.
+    void removeTemporaryDocumentLibrary();
+    void close() override;
 
     // File-opening progress --------------------------------------------------------------------------
     void setUpFileOpeningProgress(const QByteArray& data, const QString& name);
@@ -557,4 +579,7 @@ private:
     double m_timeToOpenFile = 0.0;
     pf::Ref<RVProgressViewController> m_fileOpenProgress;
     quint64 m_dearchivingObservation = 0;
+
+    pf::Ref<PWXLibrary> m_library;
+    quint64 m_substitutionObservation = 0;
 };

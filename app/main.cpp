@@ -9,10 +9,17 @@
 #include "drawing/VNQLDrawingExtensions.h"
 #include "drawing/VNQLDrawingTools.h"
 #include "frameworks/penwork/layers/PWDrawing.h"
+#include "frameworks/penwork/registries/PWRegistryProvider.h"
+#include "frameworks/penwork/registries/PWStyleRegistry.h"
+#include "library/PWXLibrary.h"
+#include "library/PWXLibraryManagerWindowController.h"
+#include "library/PWXLibraryRegistryShim.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ApplicationDelegate.h"
 #include "app/CartavelDocumentController.h"
 #include "platform/ui/MainMenu.h"
+#include "platform/ui/Menu.h"
+#include "platform/ui/MenuItem.h"
 #include "platform/ui/WindowController.h"
 
 #include <QApplication>
@@ -21,16 +28,22 @@
 namespace {
 
 // Makes the document controller before anything can ask for one, so that it is the shared
-// one, and keeps a main window up so the menu bar is always there.
-class QuilloryApplicationDelegate : public pf::ApplicationDelegate {
+// one, and keeps a main window up so the menu bar is always there. Hands the framework the
+// item library as its style registry and symbol manager.
+class QuilloryApplicationDelegate : public pf::ApplicationDelegate, public PWRegistryProvider {
     PF_CLASS(QuilloryApplicationDelegate)
 public:
+    pf::Ref<PWStyleRegistry> applicationWillReturnStyleRegistry() override { return PWXLibraryRegistryShim::shim(); }
+    pf::Ref<PWStyleRegistry> applicationWillReturnSymbolManager() override { return PWXLibraryRegistryShim::shim(); }
+
     void applicationWillFinishLaunching(const pf::Notification&) override
     {
         m_documents = std::make_shared<CartavelDocumentController>();
         RVCartavelDocument::registerDocumentTypes(*m_documents);
         PWDrawing::setDearchivingHelperClass(CVLDearchivingHelper::staticClass().name());
         VNQLDrawingExtensions::install();
+        PWStyleRegistry::installFromApplicationDelegate();
+        PWXLibrary::initializeRegistry();
         VNQLDrawingTools::registerTools();
         PWDrawingTool::registerDrawingTool(std::make_shared<PWXSymbolTool>(PWXSymbolMaster::defaultSymbolMaster()),
                                            PWXSymbolTool::kToolName);
@@ -56,7 +69,13 @@ private:
 
 } // namespace
 
-PF_DEFINE_CLASS(QuilloryApplicationDelegate, pf::ApplicationDelegate) {}
+PF_DEFINE_CLASS(QuilloryApplicationDelegate, pf::ApplicationDelegate)
+{
+    b.method("showLibraryManager:", [](QuilloryApplicationDelegate&, const QVariantList& args) {
+        PWXLibraryManagerWindowController::sharedLibraryManager()->showWindow(args.value(0));
+        return QVariant();
+    });
+}
 
 int main(int argc, char* argv[])
 {
@@ -67,6 +86,10 @@ int main(int argc, char* argv[])
         QuilloryFileMenu::addDocumentItems(*menu);
         QuilloryDocumentMenus::addDocumentMenus(*menu);
         QuillorySidebarMenu::addSidebarItems(*menu);
+        if (pf::Menu* window = menu->menuWithTitle(QObject::tr("Window"))) {
+            window->addItem(pf::MenuItem::separator());
+            window->addItem(pf::MenuItem::make(QObject::tr("&Library"), QStringLiteral("showLibraryManager:")));
+        }
         application.setMainMenu(menu);
         application.setDelegate(std::make_shared<QuilloryApplicationDelegate>());
         // Closing the last window quits the way Quit does: edited documents are asked about.

@@ -3,6 +3,7 @@
 #include "drawing/PWTextAdornment+CartavelExtensions.h"
 #include "frameworks/penwork/drawables/PWDrawableShape.h"
 #include "frameworks/penwork/renderers/PWTextAdornment.h"
+#include "library/PWXLibrary.h"
 #include "platform/foundation/Class.h"
 #include "platform/foundation/KeyedArchiver.h"
 #include "platform/foundation/KeyedUnarchiver.h"
@@ -27,6 +28,9 @@ void PWStyleCartavelExtensions::install()
     });
     cls.addMethod(QStringLiteral("identifiers"), [](pf::Reflective& self, const QVariantList&) {
         return QVariant(identifiers(static_cast<PWStyle&>(self)));
+    });
+    cls.addMethod(QStringLiteral("library"), [](pf::Reflective& self, const QVariantList&) {
+        return pf::toVariant(library(static_cast<PWStyle&>(self)));
     });
     cls.addMethod(QStringLiteral("fileData"), [](pf::Reflective& self, const QVariantList&) {
         return QVariant(fileData(static_cast<PWStyle&>(self).ref<PWStyle>()));
@@ -120,4 +124,9 @@ pf::Ref<pf::Object> PWStyleCartavelExtensions::libraryObjectWithFileData(const Q
     if (data.isEmpty())
         return nullptr;
     return pf::KeyedUnarchiver::unarchiveObject(data);
+}
+
+pf::Ref<PWXLibrary> PWStyleCartavelExtensions::library(const PWStyle& style)
+{
+    return PWXLibrary::libraryContainingItemWithUniqueID(style.uniqueKey());
 }

@@ -8,6 +8,7 @@
 #include <QVariant>
 
 class PWRenderable;
+class PWXLibrary;
 
 // Styles made from dropped values, their searchable text, and styles as library items
 // (kept as archived data).
@@ -29,4 +30,7 @@ struct PWStyleCartavelExtensions {
     static QByteArray fileData(const pf::Ref<PWStyle>& style);
     // The object archived in `data`, or null when the data holds none.
     static pf::Ref<pf::Object> libraryObjectWithFileData(const QByteArray& data);
+    // The library holding an item with the style's unique key, or null (also when no library
+    // holds it, or off the main thread).
+    static pf::Ref<PWXLibrary> library(const PWStyle& style);
 };

@@ -12,6 +12,7 @@
 #include "frameworks/penwork/support/RVUndoManager.h"
 #include "frameworks/penwork/tools/PWDrawingTool.h"
 #include "frameworks/penwork/StringAdditions.h"
+#include "library/PWXLibraryManagerWindowController.h"
 
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Exception.h"
@@ -144,6 +145,7 @@ PF_DEFINE_CLASS(PWXSymbol, PWDrawableObject)
                  s.pickUpSymbol(a.size() > 1 && pf::variantToBool(a.value(1)));
              }));
     b.method("copySymbolMaster:", action([](PWXSymbol& s, const QVariantList&) { s.copySymbolMaster(); }));
+    b.method("revealMasterSymbol:", action([](PWXSymbol& s, const QVariantList&) { s.revealMasterSymbol(); }));
     b.method("pasteSymbolMaster:", action([](PWXSymbol& s, const QVariantList&) { s.pasteSymbolMaster(); }));
     b.method("selectMatchingStyle:", action([](PWXSymbol& s, const QVariantList&) { s.selectMatchingStyle(); }));
     b.method("symbolInstanceWasPlaced:", action([](PWXSymbol&, const QVariantList&) {}));
@@ -730,6 +732,15 @@ void PWXSymbol::scaleSymbolWithTag(int tag)
     if (locked())
         return;
     asUndoStep(undoManager(), tr("Change Symbol Scale"), [&] { setScaleFactor(tag / 10.0); });
+}
+
+void PWXSymbol::revealMasterSymbol() const
+{
+    if (!m_master)
+        return;
+    pf::Ref<PWXLibraryManagerWindowController> manager = PWXLibraryManagerWindowController::sharedLibraryManager();
+    manager->showWindow({});
+    manager->showItemWithUniqueID(m_master->uniqueKey(), true);
 }
 
 void PWXSymbol::copySymbolMaster() const

@@ -110,6 +110,8 @@ public:
     bool pickUpSymbol(bool keepInstance);
     void scaleSymbolWithTag(int tag);
     void copySymbolMaster() const;
+    // Shows the library manager with the master's item selected.
+    void revealMasterSymbol() const;
     bool pasteSymbolMaster();
     void selectMatchingStyle();
     void symbolInstanceWasPlaced(PWDrawableContainer*) {}
