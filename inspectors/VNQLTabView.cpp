@@ -97,6 +97,8 @@ VNQLTabView::VNQLTabView(const QRectF& frame, QWidget* parent) : pf::View(frame,
     m_titleView = new VNQLTabViewTitleView(QRectF(0, 0, frame.width(), kStripHeight), this);
     m_titleView->setAutoresizingMask(pf::ViewWidthSizable | pf::ViewMaxYMargin);
     addSubview(m_titleView);
+    // The display options and alignments, offered by every sidebar's strip.
+    m_titleView->setMenu(makeStandardMenu());
     const pf::UserDefaults& defaults = pf::UserDefaults::standard();
     m_tabOptions = sanitisedOptions(defaults.integerForKey(kVNQLTabViewOptionsPreferencesKey));
     m_tabAlignment = sanitisedAlignment(defaults.integerForKey(kVNQLTabViewAlignmentPreferencesKey));
