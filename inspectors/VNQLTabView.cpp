@@ -11,6 +11,7 @@
 #include "platform/foundation/KeyedUnarchiver.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/foundation/Variant.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/ui/Bundle.h"
 #include "platform/ui/Menu.h"
@@ -54,25 +55,6 @@ int sanitisedOptions(qint64 options)
 int sanitisedAlignment(qint64 alignment)
 {
     return (alignment < 0 || alignment > 3) ? int(VNQLTabView::AlignCentre) : int(alignment);
-}
-
-bool isNumber(const QVariant& value)
-{
-    switch (value.metaType().id()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-        return true;
-    default:
-        return false;
-    }
 }
 
 // A sender's tag and title: a menu item's, or the value itself.
@@ -469,7 +451,7 @@ bool VNQLTabView::isUsableStateInfo(const QVariantMap& info)
     if (!anyIdentifier)
         return false;
     for (const QString& key : {kSelectedTabKey, kTabOptionsKey, kTabAlignmentKey})
-        if (info.contains(key) && !isNumber(info.value(key)))
+        if (info.contains(key) && !pf::isNumber(info.value(key)))
             return false;
     return true;
 }
