@@ -11,6 +11,7 @@
 #include "platform/foundation/KeyedUnarchiver.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/foundation/Variant.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/ui/Bundle.h"
 #include "platform/ui/Menu.h"
@@ -56,25 +57,6 @@ int sanitisedAlignment(qint64 alignment)
     return (alignment < 0 || alignment > 3) ? int(VNQLTabView::AlignCentre) : int(alignment);
 }
 
-bool isNumber(const QVariant& value)
-{
-    switch (value.metaType().id()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // A sender's tag and title: a menu item's, or the value itself.
 int senderTag(const QVariant& sender)
 {
@@ -97,6 +79,8 @@ VNQLTabView::VNQLTabView(const QRectF& frame, QWidget* parent) : pf::View(frame,
     m_titleView = new VNQLTabViewTitleView(QRectF(0, 0, frame.width(), kStripHeight), this);
     m_titleView->setAutoresizingMask(pf::ViewWidthSizable | pf::ViewMaxYMargin);
     addSubview(m_titleView);
+    // The display options and alignments, offered by every sidebar's strip.
+    m_titleView->setMenu(makeStandardMenu());
     const pf::UserDefaults& defaults = pf::UserDefaults::standard();
     m_tabOptions = sanitisedOptions(defaults.integerForKey(kVNQLTabViewOptionsPreferencesKey));
     m_tabAlignment = sanitisedAlignment(defaults.integerForKey(kVNQLTabViewAlignmentPreferencesKey));
@@ -467,7 +451,7 @@ bool VNQLTabView::isUsableStateInfo(const QVariantMap& info)
     if (!anyIdentifier)
         return false;
     for (const QString& key : {kSelectedTabKey, kTabOptionsKey, kTabAlignmentKey})
-        if (info.contains(key) && !isNumber(info.value(key)))
+        if (info.contains(key) && !pf::isNumber(info.value(key)))
             return false;
     return true;
 }

@@ -367,7 +367,6 @@ TEST_F(TabViewTest, OptionsComeFromThePreferencesAndChangeThemForLaterSidebars)
 TEST_F(TabViewTest, TheStripMenuListsTheTabsAndSelectsByName)
 {
     fill(left, {"Style", "Geometry"});
-    left->setMenu(VNQLTabView::makeStandardMenu());
     auto menu = left->titleView()->menuWithTabs();
     ASSERT_TRUE(menu);
     pf::MenuItem* item = menu->itemWithTitle("Geometry");
@@ -375,6 +374,7 @@ TEST_F(TabViewTest, TheStripMenuListsTheTabsAndSelectsByName)
     EXPECT_EQ(item->action(), QStringLiteral("selectTabWithName:"));
     left->selectTabWithName(pf::toVariant(pf::Ref<pf::Object>(menu->items().at(menu->indexOfItem(item)))));
     EXPECT_EQ(selectedIdentifier(*left), QStringLiteral("Geometry"));
+    EXPECT_TRUE(menu->itemWithTitle("Icon Only"));
     left->setAddTabTitlesToMenu(false);
     EXPECT_EQ(left->titleView()->menuWithTabs()->itemWithTitle("Geometry"), nullptr);
 }
