@@ -96,7 +96,7 @@ TEST(CTBadge, TheLozengeIsPaintedInTheBadgeColourAndTheOverlaySitsTopRight)
 {
     const auto badge = CTBadge::badgeWithColor(pf::Color::blue(), pf::Color::white());
     const QImage pixels = badge->smallBadgeForValue(8)->bitmap();
-    EXPECT_EQ(alphaAt(pixels, 0, 0), 0); // outside the lozenge
+    EXPECT_LT(alphaAt(pixels, 0, 0), 40); // outside the lozenge: at most a trace of its shadow
     const QColor edge = pixels.pixelColor(int(pixels.width() * 0.2), pixels.height() / 2);
     EXPECT_GT(edge.blue(), 120);
     EXPECT_LT(edge.red(), 60);

@@ -9,6 +9,8 @@
 #include "platform/ui/Event.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
 #include <QtMath>
 
 #include <gtest/gtest.h>
@@ -237,9 +239,14 @@ TEST_F(Cluster, APressStillEndsWhenTheClusterFadedMeanwhile)
 TEST_F(Cluster, TheFadeTimerRunsOnTheRunLoop)
 {
     cluster->setVisible(false);
-    for (int i = 0; i < 200 && cluster->isFading(); ++i)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QElapsedTimer waited;
+    waited.start();
+    while (cluster->isFading() && waited.elapsed() < 5000) {
+        QThread::msleep(5);
+        QCoreApplication::processEvents();
+    }
     EXPECT_FALSE(cluster->visible());
+    EXPECT_LE(cluster->alpha(), 0.0);
 }
 
 // --- Sliders
