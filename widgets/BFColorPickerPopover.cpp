@@ -34,8 +34,9 @@ BFColorPickerPopover::~BFColorPickerPopover()
 
 BFColorPickerPopover* BFColorPickerPopover::sharedPopover()
 {
-    static const pf::Ref<BFColorPickerPopover> popover = std::make_shared<BFColorPickerPopover>();
-    return popover.get();
+    // Kept for the life of the process, past the application object: never destroyed.
+    static const pf::Ref<BFColorPickerPopover>* popover = new pf::Ref<BFColorPickerPopover>(std::make_shared<BFColorPickerPopover>());
+    return popover->get();
 }
 
 pf::ColorPanel* BFColorPickerPopover::colorPanel() const

@@ -10,6 +10,13 @@
 
 PF_DEFINE_CLASS(BFColorPickerPopoverView, pf::View) {}
 
+BFColorPickerPopoverView::~BFColorPickerPopoverView()
+{
+    // The pickers are the colour panel's: they go back to it rather than down with this view.
+    if (mPickerView && mPickerView->parentWidget() == this && pf::ColorPanel::sharedExists())
+        pf::ColorPanel::shared()->reclaimPickerView();
+}
+
 void BFColorPickerPopoverView::setPickerView(QWidget* view, double topInset)
 {
     mPickerView = view;

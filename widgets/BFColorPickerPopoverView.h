@@ -14,6 +14,7 @@ public:
     static constexpr double kTearOffDistance = 50.0;
 
     using pf::View::View;
+    ~BFColorPickerPopoverView() override;
 
     // The borrowed picker widget, laid out below the tab bar.
     QWidget* pickerView() const { return mPickerView; }

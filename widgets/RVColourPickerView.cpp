@@ -107,7 +107,8 @@ QRectF RVColourPickerView::rectForSwatch(QPointF swatch) const
 QPointF RVColourPickerView::swatchAtPoint(QPointF point) const
 {
     const QRectF b = bounds();
-    if (!b.contains(point) || b.width() <= 0 || b.height() <= 0)
+    const bool inside = point.x() >= b.left() && point.x() < b.right() && point.y() >= b.top() && point.y() < b.bottom();
+    if (!inside)
         return kNoSelection;
     return QPointF(std::trunc(point.x() * kSwatchesPerSide / b.width()), std::trunc(point.y() * kSwatchesPerSide / b.height()));
 }

@@ -11,7 +11,7 @@
 PF_DEFINE_CLASS(RVWindowMenu, pf::Window) {}
 
 RVWindowMenu::RVWindowMenu()
-    : pf::Window(nullptr, Qt::Tool | Qt::FramelessWindowHint)
+    : pf::Window(nullptr, Qt::Window | Qt::FramelessWindowHint)
 {
     setLevel(pf::kPopUpMenuWindowLevel);
     setAlphaValue(kRestingAlpha);
