@@ -47,7 +47,7 @@ QImage iconResource(const QString& name, bool selected)
     QString resource = name;
     if (selected) {
         const QFileInfo info(name);
-        const QString suffix = info.completeSuffix();
+        const QString suffix = info.suffix();
         const QString base = suffix.isEmpty() ? name : name.left(name.size() - suffix.size() - 1);
         resource = base + QStringLiteral("_selected") + (suffix.isEmpty() ? QString() : QStringLiteral(".") + suffix);
     }
@@ -65,7 +65,7 @@ VNQLTabContentView::~VNQLTabContentView()
 {
     if (m_content && m_content->parent() == this) {
         m_content->setParent(nullptr);
-        if (!m_controller || m_controller->view() != m_content)
+        if (!ownedByController(m_content))
             delete m_content.data();
     }
 }
@@ -102,6 +102,11 @@ QRectF VNQLTabContentView::tabContentRect() const
     return rect;
 }
 
+bool VNQLTabContentView::ownedByController(const QWidget* view) const
+{
+    return m_controller && m_controller->isViewLoaded() && m_controller->view() == view;
+}
+
 void VNQLTabContentView::setContentView(QWidget* view)
 {
     if (m_content == view)
@@ -111,7 +116,7 @@ void VNQLTabContentView::setContentView(QWidget* view)
         old->hide();
         old->setParent(nullptr);
         // The controller's own view goes with the controller; any other view goes now.
-        if (!m_controller || m_controller->view() != old)
+        if (!ownedByController(old))
             old->deleteLater();
     }
     m_content = view;
@@ -355,6 +360,10 @@ QImage VNQLTabContentView::dragImage()
     const QRectF visible = owner ? owner->visibleRect() : bounds();
     const qreal ratio = devicePixelRatioF();
     QImage image((visible.size() * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull()) {
+        m_renderTabForDrag = false;
+        return image;
+    }
     image.setDevicePixelRatio(ratio);
     image.fill(Qt::transparent);
     {

@@ -104,6 +104,8 @@ public:
 
 private:
     void layoutContent();
+    // Whether `view` is the view of the tab's controller, which goes with the controller.
+    bool ownedByController(const QWidget* view) const;
     void applyStateToLayer();
 
     QString m_title;

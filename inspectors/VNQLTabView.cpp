@@ -97,6 +97,8 @@ VNQLTabView::VNQLTabView(const QRectF& frame, QWidget* parent) : pf::View(frame,
     m_titleView = new VNQLTabViewTitleView(QRectF(0, 0, frame.width(), kStripHeight), this);
     m_titleView->setAutoresizingMask(pf::ViewWidthSizable | pf::ViewMaxYMargin);
     addSubview(m_titleView);
+    // The display options and alignments, offered by every sidebar's strip.
+    m_titleView->setMenu(makeStandardMenu());
     const pf::UserDefaults& defaults = pf::UserDefaults::standard();
     m_tabOptions = sanitisedOptions(defaults.integerForKey(kVNQLTabViewOptionsPreferencesKey));
     m_tabAlignment = sanitisedAlignment(defaults.integerForKey(kVNQLTabViewAlignmentPreferencesKey));
@@ -280,7 +282,8 @@ void VNQLTabView::removeTabFromView(VNQLTabContentView* tab)
             --m_currentTab;
         }
     }
-    if (m_tabs.isEmpty())
+    // While restoring, emptiness is reported only if the restore leaves no tab.
+    if (m_tabs.isEmpty() && !m_isRestoring)
         if (VNQLTabViewDelegate* d = delegate())
             d->tabViewDidBecomeEmpty(this);
     redisplayStrip();
@@ -495,7 +498,10 @@ bool VNQLTabView::restore(const QVariantMap& info)
                          ? sanitisedAlignment(info.value(kTabAlignmentKey).toLongLong())
                          : sanitisedAlignment(pf::UserDefaults::standard().integerForKey(kVNQLTabViewAlignmentPreferencesKey));
     const QVariant selected = info.value(kSelectedTabKey);
-    const qint64 selectedEntry = selected.isValid() ? selected.toLongLong() : 0;
+    // No saved selection (or "none") selects the first tab.
+    qint64 selectedEntry = selected.isValid() ? selected.toLongLong() : 0;
+    if (selectedEntry < 0 || selectedEntry == kNoTab)
+        selectedEntry = 0;
     QPointer<VNQLTabContentView> selectedTab;
     qsizetype position = 0;
     for (const QVariant& entry : info.value(kIdentifierListKey).toList()) {
@@ -522,6 +528,9 @@ bool VNQLTabView::restore(const QVariantMap& info)
         setCurrentTab(index);
     }
     m_isRestoring = false;
+    if (m_tabs.isEmpty())
+        if (VNQLTabViewDelegate* d = delegate())
+            d->tabViewDidBecomeEmpty(this);
     return true;
 }
 
