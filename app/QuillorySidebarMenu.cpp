@@ -30,6 +30,7 @@ void QuillorySidebarMenu::addSidebarItems(pf::MainMenu& main)
     window->addItem(pf::MenuItem::separator());
     window->addItem(item(QObject::tr("Hide Left Sidebar"), "toggleLeftSidebarAction:", kLeftSidebarTag, QStringLiteral("Ctrl+Alt+L")));
     window->addItem(item(QObject::tr("Hide Right Sidebar"), "toggleRightSidebarAction:", kRightSidebarTag, QStringLiteral("Ctrl+Alt+R")));
+    window->addItem(item(QObject::tr("Toggle Full Screen"), "toggleFullScreen:", kFullScreenTag, QStringLiteral("F11")));
     window->addItem(pf::MenuItem::separator());
     window->addItem(item(QObject::tr("Layers"), "selectLayersTabAction:", kLayersTabTag, QStringLiteral("Ctrl+1")));
     window->addItem(item(QObject::tr("Geometry"), "selectGeometryTabAction:", kGeometryTabTag, QStringLiteral("Ctrl+2")));

@@ -18,6 +18,7 @@ public:
     static constexpr int kGeometryTabTag = 1044;
     static constexpr int kTextTabTag = 1045;
     static constexpr int kStyleTabTag = 1046;
+    static constexpr int kFullScreenTag = 1047;
 
     static void addSidebarItems(pf::MainMenu& menu);
     // Sets the items' titles and check marks for `document` (none: as for closed sidebars).

@@ -469,6 +469,18 @@ void RVCartavelDocument::toggleLayersListVisible(const QVariant&)
     setLayersSidebarVisible(!layersSidebarVisible());
 }
 
+void RVCartavelDocument::performZoom(const QVariant&)
+{
+    if (m_window)
+        m_window->zoom();
+}
+
+void RVCartavelDocument::toggleFullScreen(const QVariant&)
+{
+    if (m_window)
+        m_window->toggleFullScreen();
+}
+
 void RVCartavelDocument::splitViewControllerDidCollapseItem(RVSplitViewController&, RVSplitViewItem& item)
 {
     if (!m_sidebarToolbarSegmentedControl)

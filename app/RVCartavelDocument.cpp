@@ -86,6 +86,8 @@ PF_DEFINE_CLASS(RVCartavelDocument, PWDrawingDocument)
     b.method("toggleLeftSidebarAction:", &RVCartavelDocument::toggleLeftSidebarAction);
     b.method("toggleRightSidebarAction:", &RVCartavelDocument::toggleRightSidebarAction);
     b.method("toggleLayersListVisible:", &RVCartavelDocument::toggleLayersListVisible);
+    b.method("performZoom:", &RVCartavelDocument::performZoom);
+    b.method("toggleFullScreen:", &RVCartavelDocument::toggleFullScreen);
     b.property("layersSidebarVisible", &RVCartavelDocument::layersSidebarVisible, &RVCartavelDocument::setLayersSidebarVisible);
     b.property("mapScale", &RVCartavelDocument::mapScale, &RVCartavelDocument::setMapScale);
     b.property("unitDisplayOption", &RVCartavelDocument::unitDisplayOption, &RVCartavelDocument::setUnitDisplayOption);

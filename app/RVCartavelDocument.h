@@ -434,6 +434,9 @@ public:
     void setLayersSidebarVisible(bool visible);
     void toggleLayersListVisible(const QVariant& sender);
     bool isSidebarCollapsed(int index) const;
+    // Window commands the document window answers itself: zooming asks bestFrameForWindow.
+    void performZoom(const QVariant& sender);
+    void toggleFullScreen(const QVariant& sender);
 
     VNQLTabView* sidebarTabView() const;
     VNQLTabView* rightHandSidebarTabView() const;

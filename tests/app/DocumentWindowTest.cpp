@@ -201,28 +201,30 @@ TEST_F(DocumentWindow, DamagedSplitStateKeepsTheTabs)
 // follows its tab, and a selection that is gone or missing selects tab 0.
 TEST_F(DocumentWindow, RestoredTabsAreFilteredAndTheSelectionClamped)
 {
+    const QStringList saved = {kUndo, kLayers, QStringLiteral("Nonsense"), kText};
     const struct {
         const char* name;
+        QStringList identifiers;
         QVariant selected;
         QVariant options;
         QStringList expected;
         qint64 current;
         int tabOptions;
     } cases[] = {
-        {"selection follows its tab", 3, 1, {kLayers, kText}, 1, 1},
-        {"selected tab was dropped", 0, 3, {kLayers, kText}, 0, 3},
-        {"selection beyond the end", 99, 2, {kLayers, kText}, 0, 2},
-        {"no selection, options 0", QVariant(), 0, {kLayers, kText}, 0, 2},
-        {"no options", 1, QVariant(), {kLayers, kText}, 0, 2},
+        {"selection follows its tab", saved, 3, 1, {kLayers, kText}, 1, 1},
+        {"selection counted after filtering", {kUndo, kLayers, kText, kStyle}, 2, 2, {kLayers, kText, kStyle}, 1, 2},
+        {"selected tab was dropped", saved, 0, 3, {kLayers, kText}, 0, 3},
+        {"selection beyond the end", saved, 99, 2, {kLayers, kText}, 0, 2},
+        {"no selection, options 0", saved, QVariant(), 0, {kLayers, kText}, 0, 2},
+        {"no options", saved, 1, QVariant(), {kLayers, kText}, 0, 2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const QVariantMap left = sidebar({kUndo, kLayers, QStringLiteral("Nonsense"), kText}, c.selected, c.options);
-        auto document = openWindow(windowState(left, sidebar({kStyle})));
+        auto document = openWindow(windowState(sidebar(c.identifiers, c.selected, c.options), sidebar({kGeometry})));
         EXPECT_EQ(identifiers(document->sidebarTabView()), c.expected);
         EXPECT_EQ(document->sidebarTabView()->currentTab(), c.current);
         EXPECT_EQ(document->sidebarTabView()->tabOptions(), c.tabOptions);
-        EXPECT_EQ(identifiers(document->rightHandSidebarTabView()), QStringList{kStyle});
+        EXPECT_EQ(identifiers(document->rightHandSidebarTabView()), QStringList{kGeometry});
     }
 }
 
