@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace quillory::fuzz {
@@ -44,11 +45,15 @@ const QString& workFolder()
     return folder;
 }
 
-void check(bool holds)
+// Aborts, saying which check failed, when `holds` is false.
+void checkAt(bool holds, int line)
 {
-    if (!holds)
+    if (!holds) {
+        std::fprintf(stderr, "DocumentPackageFuzzing.cpp:%d: check failed\n", line);
         std::abort();
+    }
 }
+#define check(holds) checkAt((holds), __LINE__)
 
 // A value as the bytes it is saved as, so that values that never compare equal (a NaN) still
 // compare as what the next save would write.

@@ -122,6 +122,11 @@ Ref<ColorList> ColorList::fromFile(const QString& name, const QString& path, Err
         return nullptr;
     }
     const QString ownName = map.value(kNameKey).toString();
+    // Neither form of the file can carry a NUL: such a list could never be saved again.
+    if (ownName.contains(QChar(0))) {
+        fail(error, corrupt(path, QStringLiteral("the name holds a NUL character")));
+        return nullptr;
+    }
     auto list = std::make_shared<ColorList>(name.isEmpty() ? ownName : name);
     const QVariantList colours = map.value(kColorsKey).toList();
     for (qsizetype i = 0; i < colours.size(); ++i) {
@@ -129,7 +134,8 @@ Ref<ColorList> ColorList::fromFile(const QString& name, const QString& path, Err
         const QVariant key = entry.value(kEntryKey);
         const QVariantList components = entry.value(kEntryColorKey).toList();
         double c[4];
-        bool valid = key.typeId() == QMetaType::QString && !key.toString().isEmpty() && components.size() == 4;
+        bool valid = key.typeId() == QMetaType::QString && !key.toString().isEmpty() && !key.toString().contains(QChar(0))
+                     && components.size() == 4;
         for (int k = 0; valid && k < 4; ++k)
             valid = component(components[k], &c[k]);
         if (!valid || list->indexOf(key.toString()) >= 0) {
@@ -152,8 +158,11 @@ bool ColorList::writeToFile(const QString& path, Error* error) const
     }
     const QVariantMap root{{kFormatKey, kFormatValue}, {kVersionKey, kVersion}, {kNameKey, m_name}, {kColorsKey, colours}};
     Error encodeError;
-    const QByteArray data = PropertyList::data(root, PropertyListFormat::XML, &encodeError);
-    if (data.isNull() && !encodeError.isNull())
+    QByteArray data = PropertyList::data(root, PropertyListFormat::XML, &encodeError);
+    // XML cannot carry control characters in a name or key; the binary form can, and reads alike.
+    if (data.isEmpty())
+        data = PropertyList::data(root, PropertyListFormat::Binary, &encodeError);
+    if (data.isEmpty())
         return fail(error, encodeError);
     return writeDataAtomically(data, path, error);
 }

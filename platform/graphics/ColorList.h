@@ -20,7 +20,9 @@ namespace pf {
 //                                       <key>Color</key> <array> r g b a as reals 0..1 </array>
 //                                 </dict> ... </array>
 //   </dict>
-// Keys are unique and non-empty. A file that breaks any of this is refused as a whole.
+// Keys are unique and non-empty; neither they nor the name hold a NUL. A file that breaks any of
+// this is refused as a whole. A list whose name or keys hold control characters, which XML
+// cannot carry, is written as a binary property list of the same form.
 class ColorList : public Object {
     PF_CLASS(ColorList)
 public:

@@ -310,8 +310,14 @@ Ref<Document> DocumentController::makeDocumentWithContentsOfURL(const QUrl& url,
     // As the platform does: the document knows where it comes from while it reads.
     document->setFileURL(url);
     document->setFileType(type);
-    if (!document->readFromURL(url, type, error))
+    Error readError;
+    if (!document->readFromURL(url, type, &readError)) {
+        // A reader that refuses without saying why still gets the user an error to show.
+        if (readError.isNull())
+            readError = openError(url, kErrorFileReadCorrupt, QObject::tr("The document is not in the correct format."));
+        fail(error, readError);
         return nullptr;
+    }
     if (!document->fileURL().isEmpty())
         document->setFileModificationDate(QFileInfo(url.toLocalFile()).lastModified());
     return document;

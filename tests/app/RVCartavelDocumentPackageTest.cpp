@@ -348,6 +348,10 @@ TEST_F(DocumentPackageTest, APackageWithoutItsDrawingDoesNotOpen)
     EXPECT_FALSE(openDocument(file, &error));
     EXPECT_FALSE(error.isNull());
     EXPECT_NE(error.domain(), RVCartavelDocument::kErrorDomain) << "the reader adds no error of its own";
+    // Made without opening (as a revert or a template is), it is refused with an error too.
+    pf::Error made;
+    EXPECT_FALSE(documentController().makeDocumentWithContentsOfURL(QUrl::fromLocalFile(file), RVCartavelDocument::kNativeType, &made));
+    EXPECT_EQ(made.code(), pf::kErrorFileReadCorrupt);
 }
 
 TEST_F(DocumentPackageTest, NativeTypeUnderItsExtensionNameIsOneType)

@@ -21,6 +21,10 @@ using Settings = detail::ParallelSettings;
 // Loop cutting is repeated while it finds loops, at most this often.
 constexpr int kMaxLoopPasses = 4;
 
+// An offset, relative to the path's size, below which the parallel is the path itself (doubles
+// carry some 16 digits; this leaves room for the parallel's own rounding).
+constexpr double kNegligibleOffset = 1e-12;
+
 // Cuts out of `path` (a parallel) the loops whose points come closer to the original than the
 // offset: those are the swallowtails and corner overlaps of bends tighter than the offset. The
 // path's own crossings leave loops at the full distance, which stay. Nothing is answered when
@@ -123,9 +127,11 @@ pf::Ref<pf::BezierPath> paralleloidPathWithOffset2(const pf::BezierPath& path, d
 {
     if (!std::isfinite(offset))
         return detail::emptyPathLike(path);
-    if (offset == 0.0)
-        return detail::copyOf(path);
     const Geom::PathVector paths = detail::geometryOf(path);
+    // An offset lost in the rounding of the path's own coordinates is none: the parallel would
+    // lie on the path, and cutting its loops would grind through every place it meets itself.
+    if (std::abs(offset) <= detail::scaleOf(paths) * kNegligibleOffset)
+        return detail::copyOf(path);
     Settings settings;
     settings.join = detail::CornerJoin::Miter;
     settings.offset = offset;

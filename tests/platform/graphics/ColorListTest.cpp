@@ -47,6 +47,22 @@ TEST_F(ColorListTest, WrittenListsReadBackInOrder)
               QStringLiteral("Other"));
 }
 
+TEST_F(ColorListTest, NamesAndKeysWithControlCharactersAreWrittenInTheBinaryForm)
+{
+    // XML cannot carry them; such a list was read from a file and then could not be saved.
+    const QString name = QStringLiteral("Bell\aList");
+    const QString key = QStringLiteral("Tab\tand\x01start");
+    ColorList list(name);
+    list.setColor(Color(0.25, 0.5, 0.75), key);
+    pf::Error error;
+    ASSERT_TRUE(list.writeToFile(path(QStringLiteral("control.clr")), &error)) << error.description().toStdString();
+    const auto read = ColorList::fromFile(QString(), path(QStringLiteral("control.clr")), &error);
+    ASSERT_TRUE(read) << error.description().toStdString();
+    EXPECT_EQ(read->name(), name);
+    EXPECT_EQ(read->allKeys(), QStringList{key});
+    EXPECT_EQ(read->colorWithKey(key), Color(0.25, 0.5, 0.75));
+}
+
 TEST_F(ColorListTest, DamagedFilesAreRefusedAndLeaveTheOldFile)
 {
     const QByteArray head = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>"

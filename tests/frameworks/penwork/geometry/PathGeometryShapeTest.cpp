@@ -167,6 +167,13 @@ TEST(PathGeometryOffset, ParallelsLieAtTheOffsetOnTheSignedSide)
     const QPointF middle = pw::pointOnPathAtLength(*pw::paralleloidPathWithOffset2(*quarterCircle(), 10, 0.01), 27.5 * kPi);
     EXPECT_NEAR(middle.x(), 110 * std::sqrt(0.5), 0.02);
     EXPECT_NEAR(middle.y(), 110 * std::sqrt(0.5), 0.02);
+
+    // An offset lost in the rounding of the coordinates is none: the path comes back as it is
+    // (cutting the loops of a parallel lying on a damaged path once took a minute). One that is
+    // not lost still moves the path.
+    for (double lost : {std::numeric_limits<double>::denorm_min(), -1e-300, 1e-14})
+        EXPECT_TRUE(pw::paralleloidPathWithOffset2(*sCurve(), lost, 0.01)->isEqual(sCurve().get())) << lost;
+    EXPECT_FALSE(pw::paralleloidPathWithOffset2(*sCurve(), 1e-3, 0.01)->isEqual(sCurve().get()));
 }
 
 TEST(PathGeometryOffset, ClosedPathsJoinCornersWithinTheMiterLimit)
