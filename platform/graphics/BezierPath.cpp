@@ -13,10 +13,12 @@
 #include <QPainterPathStroker>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <vector>
 
 PF_DEFINE_CLASS_NAMED(pf::BezierPath, pf::Object, "pf::BezierPath")
 {
@@ -125,6 +127,48 @@ double distanceToSegment(const QPointF& point, const QPointF& from, const QPoint
 
 // Tracks the smallest rectangle holding a set of points; QRectF::united ignores rectangles of
 // no size, which points are.
+QPointF cubicPointAt(const QPointF& p0, const QPointF& p1, const QPointF& p2, const QPointF& p3, double t)
+{
+    const double u = 1.0 - t;
+    return p0 * (u * u * u) + p1 * (3 * u * u * t) + p2 * (3 * u * t * t) + p3 * (t * t * t);
+}
+
+// The times strictly inside 0..1 where the cubic's x or y turns: the roots of its derivative
+// a t^2 + b t + c on each axis. At most four.
+std::vector<double> cubicExtremeTimes(const QPointF& p0, const QPointF& p1, const QPointF& p2, const QPointF& p3)
+{
+    std::vector<double> times;
+    auto addRoot = [&](double t) {
+        if (std::isfinite(t) && t > 0.0 && t < 1.0)
+            times.push_back(t);
+    };
+    for (const auto& [v0, v1, v2, v3] : {std::array{p0.x(), p1.x(), p2.x(), p3.x()}, std::array{p0.y(), p1.y(), p2.y(), p3.y()}}) {
+        const double a = -v0 + 3 * v1 - 3 * v2 + v3;
+        const double b = 2 * (v0 - 2 * v1 + v2);
+        const double c = v1 - v0;
+        const double scale = std::max({std::abs(a), std::abs(b), std::abs(c)});
+        if (!(scale > 0.0) || !std::isfinite(scale))
+            continue;
+        if (std::abs(a) <= scale * 1e-12) {
+            if (b != 0.0)
+                addRoot(-c / b);
+            continue;
+        }
+        // Scaled first, so that squaring cannot overflow for coordinates near the double range.
+        const double sa = a / scale, sb = b / scale, sc = c / scale;
+        const double discriminant = sb * sb - 4 * sa * sc;
+        if (discriminant < 0.0)
+            continue;
+        const double root = std::sqrt(discriminant);
+        // The stable form: no cancellation between -b and the root.
+        const double q = -0.5 * (sb + std::copysign(root, sb));
+        addRoot(q / sa);
+        if (q != 0.0)
+            addRoot(sc / q);
+    }
+    return times;
+}
+
 struct PointBounds {
     double minX = std::numeric_limits<double>::infinity();
     double minY = std::numeric_limits<double>::infinity();
@@ -822,14 +866,10 @@ QRectF BezierPath::bounds() const
             break;
         case ElementType::CurveTo: {
             bounds.add(e.points[2]);
-            // lib2geom finds the extremes where the derivative vanishes.
-            const Geom::CubicBezier curve(Geom::Point(current.x(), current.y()),
-                                          Geom::Point(e.points[0].x(), e.points[0].y()),
-                                          Geom::Point(e.points[1].x(), e.points[1].y()),
-                                          Geom::Point(e.points[2].x(), e.points[2].y()));
-            const Geom::Rect extent = curve.boundsExact();
-            bounds.add(QPointF(extent.min().x(), extent.min().y()));
-            bounds.add(QPointF(extent.max().x(), extent.max().y()));
+            // The extremes lie where the derivative, a quadratic, vanishes: solved in closed form
+            // (lib2geom's root finder could search for a minute on a damaged curve).
+            for (double t : cubicExtremeTimes(current, e.points[0], e.points[1], e.points[2]))
+                bounds.add(cubicPointAt(current, e.points[0], e.points[1], e.points[2], t));
             current = e.points[2];
             break;
         }

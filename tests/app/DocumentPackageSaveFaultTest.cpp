@@ -123,9 +123,11 @@ TEST_F(PackageSaveFaults, EachFailingFileCallOfASaveLeavesTheOldPackageWhole)
                 // old package is left beside it (and said so in the log), never a part of the new.
                 const QStringList left = folderContents();
                 if (step > lastRename) {
-                    for (const QString& name : left)
-                        if (name != QStringLiteral("Map.qlry"))
+                    for (const QString& name : left) {
+                        if (name != QStringLiteral("Map.qlry")) {
                             EXPECT_TRUE(QDir(folder.filePath(name)).removeRecursively());
+                        }
+                    }
                 } else {
                     EXPECT_EQ(left, QStringList{QStringLiteral("Map.qlry")})
                         << "a temporary was left: " << qPrintable(left.join(u' '));
@@ -153,8 +155,9 @@ TEST_F(PackageSaveFaults, KillingASavingProcessAtAnyPointLeavesAWholePackage)
         ASSERT_TRUE(waitUntil([&] { return said("ready"); }, 60000))
             << "the child never became ready: " << child.readAllStandardError().constData();
         // The first round lets one save finish, so that there is a package to keep whole.
-        if (round == 0)
+        if (round == 0) {
             ASSERT_TRUE(waitUntil([&] { return said("saved"); }, 60000));
+        }
         QThread::msleep(random.bounded(1, 200));
         ASSERT_EQ(child.state(), QProcess::Running) << child.readAllStandardError().constData();
         child.kill();
