@@ -94,7 +94,7 @@ PF_DEFINE_CLASS(RVCartavelDocument, PWDrawingDocument)
     b.property("prescale", &RVCartavelDocument::prescale, &RVCartavelDocument::setPrescale);
     b.property("savesXML", &RVCartavelDocument::savesXML);
     b.property("savesPreview", &RVCartavelDocument::savesPreview, &RVCartavelDocument::setSavesPreview);
-    registerCommandActions(b);
+    RVCartavelDocument::registerCommandActions(b);
 }
 
 namespace {

@@ -341,6 +341,9 @@ public:
     // Shows the undo history of the document (a panel of the document window).
     void showUndoHistoryAction(const QVariant& sender);
 
+    // Adds the commands above to the class tables.
+    static void registerCommandActions(pf::ClassBuilder<RVCartavelDocument>& b);
+
     // Menu validation of the commands above; other items as the base class validates them.
     bool validateMenuItem(pf::MenuItem& item) override;
     bool validateUserInterfaceItem(pf::UserInterfaceItem& item) override;
@@ -564,7 +567,6 @@ private:
     QList<quint64> m_drawingObservations;
 
     // Editing commands and drawing set-up.
-    static void registerCommandActions(pf::ClassBuilder<RVCartavelDocument>& b);
     void observeCommandNotifications();
     QVariantMap drawingSettings(bool withImage);
     void validateCommand(pf::UserInterfaceItem& item, bool isMenuItem, bool* handled, bool* enabled);
