@@ -92,7 +92,6 @@ Ref<MainMenu> MainMenu::makeStandard()
     window->addItem(QObject::tr("&Bring All to Front"), QStringLiteral("arrangeInFront:"));
     window->setDelegate(main.get());
     main->m_windowMenu = window.get();
-    main->m_windowMenuFixedItems = window->numberOfItems();
 
     Ref<Menu> help = submenuOf(root, QObject::tr("&Help"));
     help->addItem(QObject::tr("%1 &Help").arg(QCoreApplication::applicationName()), QStringLiteral("showHelp:"),
@@ -168,8 +167,9 @@ void MainMenu::menuNeedsUpdate(Menu& menu)
 
 void MainMenu::fillWindowsMenu(Menu& menu)
 {
-    while (menu.numberOfItems() > m_windowMenuFixedItems)
-        menu.removeItemAtIndex(menu.numberOfItems() - 1);
+    for (const Ref<MenuItem>& item : std::as_const(m_windowListItems))
+        menu.removeItem(item.get());
+    m_windowListItems.clear();
     QWidget* key = QApplication::activeWindow();
     bool first = true;
     for (QWidget* window : Application::shared()->windows()) {
@@ -177,7 +177,9 @@ void MainMenu::fillWindowsMenu(Menu& menu)
             || window->property("excludedFromWindowsMenu").toBool())
             continue;
         if (first) {
-            menu.addItem(MenuItem::separator());
+            Ref<MenuItem> separator = MenuItem::separator();
+            menu.addItem(separator);
+            m_windowListItems.append(separator);
             first = false;
         }
         QString title = window->windowTitle();
@@ -186,6 +188,7 @@ void MainMenu::fillWindowsMenu(Menu& menu)
         item->setTarget(this);
         item->setRepresentedObject(QVariant::fromValue(window));
         item->setState(window == key ? ControlState::On : ControlState::Off);
+        m_windowListItems.append(item);
         applyShortcutContext(menu);
     }
 }

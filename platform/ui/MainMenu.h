@@ -54,7 +54,8 @@ private:
     Ref<Menu> m_root;
     Menu* m_windowMenu = nullptr;
     Menu* m_recentMenu = nullptr;
-    int m_windowMenuFixedItems = 0;
+    // The window list the Window menu shows at its end; items added to the menu by others stay.
+    QList<Ref<MenuItem>> m_windowListItems;
     QList<QPointer<QMenuBar>> m_bars;
 };
 

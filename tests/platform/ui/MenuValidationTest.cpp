@@ -262,8 +262,15 @@ TEST(MenuValidation, StandardMainMenu)
     window.setWindowTitle(QStringLiteral("Listed[*]"));
     window.show();
     pf::Menu* windows = main->menuWithTitle(QStringLiteral("Window"));
+    // Items the program adds to the Window menu after it is made stay when the list is refilled.
+    windows->addItem(QStringLiteral("Library"), QStringLiteral("showLibraryManager:"));
     windows->update();
     EXPECT_GE(windows->indexOfItemWithTitle(QStringLiteral("Listed")), 0);
+    const int itemsWithList = windows->numberOfItems();
+    windows->update();
+    EXPECT_EQ(windows->numberOfItems(), itemsWithList);
+    EXPECT_GE(windows->indexOfItemWithTitle(QStringLiteral("Library")), 0);
+    EXPECT_EQ(windows->indexOfItemWithTitle(QStringLiteral("Listed")), itemsWithList - 1);
     recent->submenu()->update();
     EXPECT_EQ(recent->submenu()->itemAtIndex(recent->submenu()->numberOfItems() - 1)->action(),
               QStringLiteral("clearRecentDocuments:"));
