@@ -1,4 +1,5 @@
 #include "DocumentTestSupport.h"
+#include "tests/library/LibraryTestSupport.h"
 
 #include "drawing/PWXSymbol.h"
 #include "drawing/PWXSymbolManager.h"
@@ -22,24 +23,9 @@ using namespace quillory::test;
 
 namespace {
 
-class DocumentLibrary : public ::testing::Test {
+class DocumentLibrary : public library_test::LibraryTest {
 protected:
-    void SetUp() override { reset(); }
-    void TearDown() override { reset(); }
-    static void reset()
-    {
-        PWXLibraryManagerWindowController::releaseSharedLibraryManager();
-        PWXLibrary::resetRegistryForTesting();
-        PWXSymbolManager::resetSharedSymbolManager();
-        QDir(PWXLibrary::userLibraryFolder()).removeRecursively();
-    }
-
-    static pf::Ref<PWStyle> style(const QString& name)
-    {
-        auto made = PWStyle::styleWithFillColour(pf::Color(QColor(Qt::blue)), pf::Color(QColor(Qt::black)));
-        made->setName(name);
-        return made;
-    }
+    static pf::Ref<PWStyle> style(const QString& name) { return namedStyle(name, Qt::blue); }
 
     // A drawing with a shape of its own style and an instance of a master.
     struct Drawn {
