@@ -481,24 +481,29 @@ void RVCartavelDocument::toggleFullScreen(const QVariant&)
         m_window->toggleFullScreen();
 }
 
+namespace {
+
+// The toolbar's sidebar switch shows whether each sidebar is open: segment 0 the left, 1 the right.
+void showSidebarOpenInSwitch(pf::SegmentedControl* sidebarSwitch, const RVSplitViewItem& item, bool open)
+{
+    if (!sidebarSwitch)
+        return;
+    if (item.identifier() == RVCartavelDocument::kLeftSidebarIdentifier)
+        sidebarSwitch->setSelected(open, 0);
+    else if (item.identifier() == RVCartavelDocument::kRightSidebarIdentifier)
+        sidebarSwitch->setSelected(open, 1);
+}
+
+} // namespace
+
 void RVCartavelDocument::splitViewControllerDidCollapseItem(RVSplitViewController&, RVSplitViewItem& item)
 {
-    if (!m_sidebarToolbarSegmentedControl)
-        return;
-    if (item.identifier() == kLeftSidebarIdentifier)
-        m_sidebarToolbarSegmentedControl->setSelected(false, 0);
-    else if (item.identifier() == kRightSidebarIdentifier)
-        m_sidebarToolbarSegmentedControl->setSelected(false, 1);
+    showSidebarOpenInSwitch(m_sidebarToolbarSegmentedControl, item, false);
 }
 
 void RVCartavelDocument::splitViewControllerDidUncollapseItem(RVSplitViewController&, RVSplitViewItem& item)
 {
-    if (!m_sidebarToolbarSegmentedControl)
-        return;
-    if (item.identifier() == kLeftSidebarIdentifier)
-        m_sidebarToolbarSegmentedControl->setSelected(true, 0);
-    else if (item.identifier() == kRightSidebarIdentifier)
-        m_sidebarToolbarSegmentedControl->setSelected(true, 1);
+    showSidebarOpenInSwitch(m_sidebarToolbarSegmentedControl, item, true);
 }
 
 void RVCartavelDocument::splitViewControllerDidChangeItem(RVSplitViewController&, RVSplitViewItem&)
