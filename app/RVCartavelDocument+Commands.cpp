@@ -2,6 +2,7 @@
 
 #include "app/VNQLDuplicateSheet.h"
 #include "app/VNQLUndoHistoryController.h"
+#include "library/PWXLibraryManagerWindowController.h"
 #include "drawing/PWXSymbolMaster.h"
 #include "frameworks/penwork/editing/PWLayerEditing.h"
 #include "frameworks/penwork/layers/PWDrawing.h"
@@ -17,6 +18,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/Variant.h"
+#include "platform/ui/Alert.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ColorWell.h"
 #include "platform/ui/MenuItem.h"
@@ -123,6 +125,7 @@ void RVCartavelDocument::registerCommandActions(pf::ClassBuilder<RVCartavelDocum
     b.method("linearDuplicate:", &RVCartavelDocument::linearDuplicate);
     b.method("polarDuplicate:", &RVCartavelDocument::polarDuplicate);
     b.method("parallelDuplicate:", &RVCartavelDocument::parallelDuplicate);
+    b.method("createSymbol:", &RVCartavelDocument::createSymbol);
     b.method("doLinearDuplicateCopies:offset:", &RVCartavelDocument::doLinearDuplicateCopies);
     b.method("doPolarDuplicateCopies:centre:incAngle:rotateCopies:", &RVCartavelDocument::doPolarDuplicateCopies);
     b.method("doAutoPolarDuplicateWithCentre:", &RVCartavelDocument::doAutoPolarDuplicateWithCentre);
@@ -227,6 +230,29 @@ pf::Ref<pf::Object> RVCartavelDocument::symbolAtIndex(qint64 index) const
 {
     const QList<pf::Ref<pf::Object>> donors = availableDonorObjectsForCreatingSymbols();
     return index >= 0 && index < donors.size() ? donors[index] : nullptr;
+}
+
+void RVCartavelDocument::createSymbol(const QVariant&)
+{
+    const QList<pf::Ref<pf::Object>> donors = availableDonorObjectsForCreatingSymbols();
+    if (donors.isEmpty()) {
+        pf::Application::beep();
+        return;
+    }
+    if (donors.size() >= 6) {
+        pf::Application::beep();
+        pf::Alert alert;
+        alert.setMessageText(tr("Add Clip Art To Library"));
+        alert.addButton(tr("OK"));
+        alert.addButton(tr("Cancel"));
+        alert.setInformativeText(tr("You have selected %1 objects. Are you sure you want add them all as clip art?")
+                                     .arg(donors.size()));
+        if (alert.runModal() != pf::kAlertFirstButtonReturn)
+            return;
+    }
+    pf::Ref<PWXLibraryManagerWindowController> manager = PWXLibraryManagerWindowController::sharedLibraryManager();
+    manager->showWindow({});
+    manager->importItemsAsSymbols(donors);
 }
 
 // --- Layer commands ----------------------------------------------------------------------------------
@@ -621,6 +647,10 @@ void RVCartavelDocument::validateCommand(pf::UserInterfaceItem& item, bool isMen
         *enabled = couldDeleteLayer(sender);
     } else if (action == QLatin1String("linearDuplicate:") || action == QLatin1String("polarDuplicate:")) {
         *enabled = countOfItemsInSelection() > 0;
+    } else if (action == QLatin1String("createSymbol:")) {
+        *enabled = numberOfSymbolsInSelection() > 0;
+        if (isMenuItem)
+            item.setTitle(tr("Add Clip Art To Library"));
     } else if (action == QLatin1String("parallelDuplicate:")) {
         *enabled = objectLayer && PWLayerEditing::canMakeParallelCopy(*objectLayer);
     } else if (action == QLatin1String("toggleDisplayAntiAliasing:")) {

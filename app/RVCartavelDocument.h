@@ -279,6 +279,8 @@ public:
     QList<pf::Ref<pf::Object>> availableDonorObjectsForCreatingSymbols() const;
     qint64 numberOfSymbolsInSelection() const;
     pf::Ref<pf::Object> symbolAtIndex(qint64 index) const;
+    // Adds the selection's objects to the user's library as clip art (asks first for 6 or more).
+    void createSymbol(const QVariant& sender);
 
     // The layers panel the layer commands go to (the controller of the "VNQLTabViewLayers"
     // tab, kept weakly). It answers "canAddLayerOrGroup", "canDuplicateLayerOrGroup",

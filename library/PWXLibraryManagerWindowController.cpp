@@ -1,10 +1,15 @@
 #include "library/PWXLibraryManagerWindowController.h"
 
+#include "drawing/PWXSymbolMaster.h"
 #include "library/PWXLibrary.h"
+#include "library/PWXLibraryCategory.h"
 #include "library/PWXLibraryGroup.h"
 #include "library/PWXLibraryItem.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/ui/Alert.h"
+#include "platform/ui/Application.h"
+#include "frameworks/penwork/drawables/PWDrawableObject.h"
 #include "frameworks/penwork/registries/PWCategoryManager.h"
 
 #include <QApplication>
@@ -185,4 +190,82 @@ QString PWXLibraryManagerWindowController::selectedItemUniqueID() const
         return {};
     const QList<QTreeWidgetItem*> rows = m_outline->selectedItems();
     return rows.isEmpty() ? QString() : rows.first()->data(0, kKeyRole).toString();
+}
+
+QStringList PWXLibraryManagerWindowController::selectedItemUniqueIDs() const
+{
+    QStringList keys;
+    if (!m_outline)
+        return keys;
+    for (QTreeWidgetItem* row : m_outline->selectedItems()) {
+        const QString key = row->data(0, kKeyRole).toString();
+        if (!key.isEmpty())
+            keys.append(key);
+    }
+    return keys;
+}
+
+// --- Drawable objects as clip art ------------------------------------------------------------
+
+bool PWXLibraryManagerWindowController::importItemsAsSymbols(const QList<pf::Ref<pf::Object>>& objects,
+                                                             pf::Ref<PWXLibrary> library,
+                                                             pf::Ref<PWXLibraryCategory> category)
+{
+    const QList<pf::Ref<pf::Object>> donors = PWXSymbolMaster::validSymbolDonorObjectsFromArray(objects);
+    if (donors.isEmpty())
+        return false;
+    PWXLibrary::initializeRegistry();
+    if (!library)
+        library = PWXLibrary::userLibraryForImpliedOperation();
+    if (!library || !library->allowsContentChanges() || library->isDamaged())
+        return false;
+    if (!category)
+        category = library->allItemsCategory();
+    if (!category)
+        return false;
+
+    QList<pf::Ref<PWXLibraryItem>> made;
+    for (const pf::Ref<pf::Object>& donor : donors) {
+        auto drawable = std::dynamic_pointer_cast<PWDrawableObject>(donor);
+        if (!drawable)
+            continue;
+        const QString name = library->uniqueItemName(tr("untitled clip art"));
+        pf::Ref<PWXSymbolMaster> master = PWXSymbolMaster::symbolMasterWithObject(drawable, name);
+        if (!master || !master->object())
+            continue;
+        pf::Ref<PWXLibraryItem> item = PWXLibraryItem::itemWithLibraryObject(master);
+        if (!item)
+            continue;
+        category->addItem(item);
+        // The library refuses an item it cannot hold; only what it took is reported as made.
+        if (library->containsUniqueID(item->uniqueKey()))
+            made.append(item);
+    }
+    if (made.isEmpty())
+        return false;
+
+    reloadLibraries();
+    if (m_outline) {
+        m_outline->clearSelection();
+        for (const pf::Ref<PWXLibraryItem>& item : made)
+            if (QTreeWidgetItem* row = rowForItem(item->uniqueKey())) {
+                for (QTreeWidgetItem* parent = row->parent(); parent; parent = parent->parent())
+                    parent->setExpanded(true);
+                row->setSelected(true);
+            }
+        if (QTreeWidgetItem* first = rowForItem(made.first()->uniqueKey()))
+            m_outline->scrollToItem(first);
+    }
+
+    if (made.size() < objects.size()) {
+        pf::Application::beep();
+        pf::Alert alert;
+        alert.setMessageText(tr("Add Clip Art"));
+        alert.addButton(tr("OK"));
+        alert.setInformativeText(tr("Some items could not be added because they are not compatible with clip art.\n\n "
+                                    "The remaining %1 were converted successfully and may now be reviewed as required.")
+                                     .arg(made.size()));
+        alert.runModal();
+    }
+    return true;
 }

@@ -2,6 +2,10 @@
 
 #include "app/QuilloryDocumentMenus.h"
 #include "app/VNQLUndoHistoryController.h"
+#include "drawing/VNQLDrawingExtensions.h"
+#include "library/PWXLibrary.h"
+#include "library/PWXLibraryCategory.h"
+#include "library/PWXLibraryManagerWindowController.h"
 #include "frameworks/measurement/RVUnitLength.h"
 #include "frameworks/penwork/drawables/PWDrawablePath.h"
 #include "frameworks/penwork/drawables/PWDrawableShape.h"
@@ -17,8 +21,12 @@
 #include "platform/graphics/BezierPath.h"
 #include "platform/ui/MainMenu.h"
 #include "platform/ui/MenuItem.h"
+#include "platform/ui/PresentationHook.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
+#include <QMessageBox>
 #include <QCoreApplication>
 
 #include <functional>
@@ -331,6 +339,8 @@ TEST_F(DocumentCommandsTest, LayerCommandsGoToTheLayersPanel)
 
 TEST_F(DocumentCommandsTest, ValidationBySelectionState)
 {
+    // The program's drawing extensions say which objects can become clip art.
+    VNQLDrawingExtensions::install();
     auto other = secondLayer(QStringLiteral("Other"));
     auto hiddenLayer = secondLayer(QStringLiteral("Hidden"));
     hiddenLayer->setVisible(false);
@@ -346,6 +356,7 @@ TEST_F(DocumentCommandsTest, ValidationBySelectionState)
         {"linearDuplicate:", {}, false, true, true},
         {"polarDuplicate:", {}, false, true, true},
         {"parallelDuplicate:", {}, false, false, true},
+        {"createSymbol:", {}, false, true, true},
         {"moveSelectionToLayerByName:", otherLayer, false, true, true},
         {"moveSelectionToLayerByName:", pf::toVariant(layer), false, false, false},
         {"moveSelectionToLayerByName:", pf::toVariant(hiddenLayer), false, false, false},
@@ -494,3 +505,52 @@ TEST_F(DocumentCommandsTest, TheUndoHistoryPanelShowsTheDocumentsHistory)
 }
 
 } // namespace
+
+TEST_F(DocumentCommandsTest, AddClipArtAsksFirstForSixOrMoreObjects)
+{
+    auto forgetLibraries = [] {
+        PWXLibraryManagerWindowController::releaseSharedLibraryManager();
+        PWXLibrary::resetRegistryForTesting();
+        QDir(PWXLibrary::userLibraryFolder()).removeRecursively();
+    };
+    forgetLibraries();
+    VNQLDrawingExtensions::install();
+    for (int i = 0; i < 6; ++i)
+        shape(layer, QRectF(i * 20, 0, 10, 10));
+    int asked = 0;
+    QString answer = QStringLiteral("Cancel");
+    pf::PresentationHook::set([&](QWidget* dialog) {
+        auto* box = qobject_cast<QMessageBox*>(dialog);
+        ASSERT_NE(box, nullptr);
+        ++asked;
+        EXPECT_EQ(box->text(), "Add Clip Art To Library");
+        EXPECT_TRUE(box->informativeText().contains("6 objects"));
+        for (QAbstractButton* button : box->buttons())
+            if (button->text() == answer)
+                button->click();
+    });
+    auto clipArtCount = [] {
+        pf::Ref<PWXLibrary> library = PWXLibrary::userLibraryForImpliedOperation();
+        return library ? library->allItemsCategory()->items().size() : 0;
+    };
+
+    document->perform("createSymbol:", {QVariant()});
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(clipArtCount(), 0) << "cancelled: nothing added";
+
+    answer = QStringLiteral("OK");
+    document->perform("createSymbol:", {QVariant()});
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(clipArtCount(), 6);
+    EXPECT_EQ(layer->objects().size(), 6u) << "the drawing keeps its objects";
+    pf::PresentationHook::clear();
+
+    // Five objects are added without asking.
+    layer->deselectAll();
+    for (int i = 0; i < 5; ++i)
+        shape(layer, QRectF(i * 20, 40, 10, 10));
+    document->perform("createSymbol:", {QVariant()});
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(clipArtCount(), 11);
+    forgetLibraries();
+}
