@@ -185,7 +185,7 @@ void VNQLGeometryController::loadView()
     mAuxiliaryInfoLabel = VNQLPaneControls::label();
     column->addWidget(mAuxiliaryInfoLabel);
 
-    auto* unitsRow = new QHBoxLayout;
+    auto* unitsRow = new QVBoxLayout;
     mDrawingUnitsPopUp = new pf::PopUpButton;
     const QList<std::pair<QString, int>> items = {
         {tr("Points"), kPoints}, {tr("Drawing Units"), kDrawingUnits}, {tr("Converted Units"), kConvertedUnits}};
@@ -195,11 +195,10 @@ void VNQLGeometryController::loadView()
     mDrawingUnitsPopUp->setAction(QStringLiteral("displayUnitsAction:"));
     mDrawingUnitsPopUp->selectItemWithTag(m_drawingUnitsMode);
     mDrawingUnitsPopUp->setFixedHeight(22);
-    mDrawingUnitsPopUp->setMinimumWidth(130);
+    mDrawingUnitsPopUp->setMinimumWidth(150);
     unitsRow->addWidget(mDrawingUnitsPopUp);
     mPercentCheckbox = VNQLPaneControls::checkBox(tr("Percentages"), this, QStringLiteral("percentDisplayAction:"));
     unitsRow->addWidget(mPercentCheckbox);
-    unitsRow->addStretch(1);
     column->addLayout(unitsRow);
 
     mGeometryViewStack = new RVCollapsibleContainerView(QRectF(0, 0, 260, 20));
@@ -366,8 +365,11 @@ void VNQLGeometryController::installViewForSubcontroller(pf::ViewController* con
         pane->viewWillAppear();
     if (!mGeometryViewStack)
         return;
-    if (auto* view = qobject_cast<pf::View*>(controller->view()))
+    if (auto* view = qobject_cast<pf::View*>(controller->view())) {
         mGeometryViewStack->addViewToContent(view);
+        // A view taken out of the stack earlier comes back hidden.
+        view->show();
+    }
 }
 
 void VNQLGeometryController::removeViewForSubcontroller(pf::ViewController* controller)

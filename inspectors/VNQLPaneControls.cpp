@@ -40,7 +40,11 @@ int addRow(QWidget* view, const QString& caption, const QList<QWidget*>& control
         captionLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         grid->addWidget(captionLabel, row, 0);
     }
-    int column = 1;
+    if (caption.isEmpty() && controls.size() == 1 && controls.first()) {
+        grid->addWidget(controls.first(), row, 0, 1, -1);
+        return row;
+    }
+    int column = caption.isEmpty() ? 0 : 1;
     for (QWidget* control : controls)
         if (control)
             grid->addWidget(control, row, column++);
@@ -55,7 +59,7 @@ void finish(QWidget* view)
     grid->setColumnStretch(grid->columnCount(), 1);
     const int height = std::max(grid->sizeHint().height(), grid->rowCount() * (kRowHeight + 4) + 12);
     if (auto* pfView = qobject_cast<pf::View*>(view))
-        pfView->setFrame(QRectF(0, 0, 260, height));
+        pfView->setFrame(QRectF(0, 0, 200, height));
     view->setMinimumHeight(height);
 }
 

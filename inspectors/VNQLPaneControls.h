@@ -25,7 +25,8 @@ namespace VNQLPaneControls {
 // A pane's view: a grid whose first column holds the captions.
 pf::View* makePaneView();
 QGridLayout* gridOf(QWidget* view);
-// Adds a row: a caption and the controls after it; answers the row's index.
+// Adds a row: a caption and the controls after it; without a caption the controls start at
+// the left edge, and a lone control spans the row. Answers the row's index.
 int addRow(QWidget* view, const QString& caption, const QList<QWidget*>& controls);
 // Fixes the view's height to what its rows need (the stack lays panes out by their frames).
 void finish(QWidget* view);

@@ -3,6 +3,7 @@
 #include "frameworks/penwork/layers/PWObjectDrawingLayer.h"
 #include "inspectors/VNQLPaneControls.h"
 #include "platform/foundation/ClassBuilder.h"
+#include "platform/ui/TextField.h"
 #include "platform/ui/Button.h"
 
 #include <QCoreApplication>
@@ -38,7 +39,8 @@ void VNQL_AlignDistributeController::loadView()
 {
     using namespace VNQLPaneControls;
     pf::View* view = makePaneView();
-    addRow(view, tr("Align:"), {button(tr("Top"), tr("Align Top Edges"), "alignTopAction:"),
+    addRow(view, {}, {label(tr("Align"))});
+    addRow(view, {}, {button(tr("Top"), tr("Align Top Edges"), "alignTopAction:"),
                                 button(tr("Middle"), tr("Align Vertical Centers"), "alignMiddleAction:"),
                                 button(tr("Bottom"), tr("Align Bottom Edges"), "alignBottomAction:")});
     addRow(view, {}, {button(tr("Left"), tr("Align Left Edges"), "alignLeftAction:"),
@@ -48,7 +50,8 @@ void VNQL_AlignDistributeController::loadView()
                           button(tr("V Centres"), tr("Distribute Vertical Centers"), "distributeVerticalCentres:"),
                           button(tr("H Space"), tr("Distribute Horizontal Space"), "distributeHorizontalSpace:"),
                           button(tr("H Centres"), tr("Distribute Horizontal Centers"), "distributeHorizontalCentres:")};
-    addRow(view, tr("Distribute:"), {mDistributeButtons[0], mDistributeButtons[1]});
+    addRow(view, {}, {label(tr("Distribute"))});
+    addRow(view, {}, {mDistributeButtons[0], mDistributeButtons[1]});
     addRow(view, {}, {mDistributeButtons[2], mDistributeButtons[3]});
     finish(view);
     setView(view);

@@ -3,6 +3,7 @@
 #include "frameworks/penwork/layers/PWObjectDrawingLayer.h"
 #include "inspectors/VNQLPaneControls.h"
 #include "platform/foundation/ClassBuilder.h"
+#include "platform/ui/TextField.h"
 
 #include <QCoreApplication>
 
@@ -32,7 +33,8 @@ void VNQL_BooleanOpsViewController::loadView()
 {
     using namespace VNQLPaneControls;
     pf::View* view = makePaneView();
-    addRow(view, tr("Combine:"), {button(tr("Union"), tr("Union"), "unionAction:"),
+    addRow(view, {}, {label(tr("Combine"))});
+    addRow(view, {}, {button(tr("Union"), tr("Union"), "unionAction:"),
                                   button(tr("Intersect"), tr("Intersection"), "intersectionAction:"),
                                   button(tr("Difference"), tr("Difference"), "differenceAction:")});
     addRow(view, {}, {button(tr("Append"), tr("Append"), "appendAction:"), button(tr("Divide"), tr("Divide"), "cookieCutterAction:")});

@@ -144,17 +144,18 @@ void VNQL_PWDrawableObjectController::buildGeometryRows(QWidget* view, bool with
     mXLocationStepper = stepper(this, "xLocationAction:");
     mYLocationTextField = numberField(this, "yLocationAction:", units);
     mYLocationStepper = stepper(this, "yLocationAction:");
-    addRow(view, tr("Position:"), {label(tr("x")), mXLocationTextField, mXLocationStepper, label(tr("y")), mYLocationTextField,
-                                   mYLocationStepper});
+    addRow(view, tr("X:"), {mXLocationTextField, mXLocationStepper});
+    addRow(view, tr("Y:"), {mYLocationTextField, mYLocationStepper});
     mSizeWidthTextField = numberField(this, "sizeWidthAction:", units);
     mSizeWidthStepper = stepper(this, "sizeWidthAction:", 1.0, 0.0);
     mSizeHeightTextField = numberField(this, "sizeHeightAction:", units);
     mSizeHeightStepper = stepper(this, "sizeHeightAction:", 1.0, 0.0);
-    addRow(view, tr("Size:"), {label(tr("w")), mSizeWidthTextField, mSizeWidthStepper, label(tr("h")), mSizeHeightTextField,
-                               mSizeHeightStepper});
+    addRow(view, tr("Width:"), {mSizeWidthTextField, mSizeWidthStepper});
+    addRow(view, tr("Height:"), {mSizeHeightTextField, mSizeHeightStepper});
     mSizeAspectLockCheckbox = checkBox(tr("Lock aspect ratio"), this, "sizeAspectLockAction:");
-    mSizePercentageCheckbox = checkBox(tr("Percent"), this, "sizePercentageAction:");
-    addRow(view, {}, {mSizeAspectLockCheckbox, mSizePercentageCheckbox});
+    mSizePercentageCheckbox = checkBox(tr("Sizes as percentages"), this, "sizePercentageAction:");
+    addRow(view, {}, {mSizeAspectLockCheckbox});
+    addRow(view, {}, {mSizePercentageCheckbox});
     if (withAngleAndStyle) {
         mAngleTextField = numberField(this, "angleAction:", decimalFormatter(1));
         mAngleStepper = stepper(this, "angleAction:", 1.0, -360.0, 360.0);
@@ -164,14 +165,16 @@ void VNQL_PWDrawableObjectController::buildGeometryRows(QWidget* view, bool with
         mAngleSlider->setFixedWidth(90);
         mAngleSlider->setTarget(this);
         mAngleSlider->setAction(QStringLiteral("angleAction:"));
-        addRow(view, tr("Angle:"), {mAngleTextField, mAngleStepper, mAngleSlider});
+        addRow(view, tr("Angle:"), {mAngleTextField, mAngleStepper});
+        addRow(view, {}, {mAngleSlider});
     }
     mVisibleCheckbox = checkBox(tr("Visible"), this, "visibleAction:");
     mGeneralLockCheckbox = checkBox(tr("Locked"), this, "generalLockAction:");
-    addRow(view, {}, {mVisibleCheckbox, mGeneralLockCheckbox});
+    addRow(view, {}, {mVisibleCheckbox});
+    addRow(view, {}, {mGeneralLockCheckbox});
     if (withAngleAndStyle) {
         mStyleInfoTextField = label();
-        mStyleInfoTextField->setMinimumWidth(160);
+        mStyleInfoTextField->setMinimumWidth(110);
         addRow(view, tr("Style:"), {mStyleInfoTextField});
     }
 }

@@ -4,6 +4,7 @@
 #include "frameworks/penwork/view/PWDrawingView.h"
 #include "inspectors/VNQLPaneControls.h"
 #include "platform/foundation/ClassBuilder.h"
+#include "platform/ui/TextField.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Button.h"
@@ -53,11 +54,14 @@ void VNQL_ZArrangerViewController::loadView()
                         button(tr("Back"), tr("Move To Back"), "moveToBackAction:"),
                         button(tr("Forward"), tr("Move Forwards"), "moveForwardsAction:"),
                         button(tr("Backward"), tr("Move Backwards"), "moveBackwardsAction:")};
-    addRow(view, tr("Arrange:"), {mStackingButtons[0], mStackingButtons[1]});
+    addRow(view, {}, {label(tr("Arrange"))});
+    addRow(view, {}, {mStackingButtons[0], mStackingButtons[1]});
     addRow(view, {}, {mStackingButtons[2], mStackingButtons[3]});
-    addRow(view, tr("Flip:"), {button(tr("Horizontal"), tr("Flip Horizontally"), "flipHorizontalAction:"),
+    addRow(view, {}, {label(tr("Flip"))});
+    addRow(view, {}, {button(tr("Horizontal"), tr("Flip Horizontally"), "flipHorizontalAction:"),
                                button(tr("Vertical"), tr("Flip Vertically"), "flipVerticalAction:")});
-    addRow(view, tr("Duplicate:"), {button(tr("Once"), tr("Duplicate Once"), "singleDuplicateAction:"),
+    addRow(view, {}, {label(tr("Duplicate"))});
+    addRow(view, {}, {button(tr("Once"), tr("Duplicate Once"), "singleDuplicateAction:"),
                                     button(tr("Linear…"), tr("Linear Duplicate"), "linearDuplicateAction:"),
                                     button(tr("Polar…"), tr("Polar Duplicate"), "polarDuplicateAction:")});
     mConvertPopUpButton = new pf::PopUpButton(nullptr, true);
@@ -75,7 +79,8 @@ void VNQL_ZArrangerViewController::loadView()
         item->setTarget(this);
     }
     mConvertPopUpButton->setFixedHeight(22);
-    addRow(view, tr("Convert:"), {mConvertPopUpButton});
+    addRow(view, {}, {label(tr("Convert"))});
+    addRow(view, {}, {mConvertPopUpButton});
     finish(view);
     setView(view);
 }

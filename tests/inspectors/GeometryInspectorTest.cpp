@@ -367,8 +367,8 @@ TEST_F(GeometryInspectorTest, ButtonsNeedEnoughObjects)
     select({a, b});
     EXPECT_FALSE(arranger.stackingEnabled());
     EXPECT_FALSE(alignment.distributionEnabled());
-    auto c = rect(QRectF(40, 0, 10, 10));
-    select({a, b});
+    auto c = rect(QRectF(40, 20, 10, 10));
+    select({a, c});
     EXPECT_TRUE(arranger.stackingEnabled());
     select({a, b, c});
     EXPECT_TRUE(alignment.distributionEnabled());
@@ -432,3 +432,4 @@ TEST_F(GeometryInspectorTest, RoundedRectanglesShareCornersAndSkipLockedOnes)
     EXPECT_DOUBLE_EQ(a->cornerRadius(), 5.0);
     EXPECT_DOUBLE_EQ(b->cornerRadius(), 12.0);
 }
+
