@@ -172,7 +172,7 @@ void VNQLGeometryController::detachPanes()
 
 void VNQLGeometryController::loadView()
 {
-    auto* root = new QWidget;
+    auto* root = new pf::View;
     auto* column = new QVBoxLayout(root);
     column->setContentsMargins(6, 6, 6, 6);
     column->setSpacing(4);
@@ -324,6 +324,7 @@ void VNQLGeometryController::installViewsForHighestCommonClass(const pf::Class* 
     if (mGeometryViewStack)
         mGeometryViewStack->removeAllContentViews();
     mInstalled.clear();
+    fitStackToContent();
     for (const pf::Class* link : chain) {
         if (link->name() == QLatin1String("PWDrawablePath") && !pathIsSimpleStraightLine())
             continue;
@@ -369,7 +370,20 @@ void VNQLGeometryController::installViewForSubcontroller(pf::ViewController* con
         mGeometryViewStack->addViewToContent(view);
         // A view taken out of the stack earlier comes back hidden.
         view->show();
+        fitStackToContent();
     }
+}
+
+void VNQLGeometryController::fitStackToContent()
+{
+    if (!mGeometryViewStack)
+        return;
+    // The scroll area sizes the stack to its minimum height, so the stack asks for all its
+    // panes' room (below its title bar).
+    double bottom = 0;
+    for (pf::View* view : mGeometryViewStack->hostedViews())
+        bottom = std::max(bottom, view->frame().bottom());
+    mGeometryViewStack->setMinimumHeight(int(std::ceil(bottom + mGeometryViewStack->titleBarHeight() + 8)));
 }
 
 void VNQLGeometryController::removeViewForSubcontroller(pf::ViewController* controller)
@@ -380,6 +394,7 @@ void VNQLGeometryController::removeViewForSubcontroller(pf::ViewController* cont
     if (mGeometryViewStack && controller->isViewLoaded())
         if (auto* view = qobject_cast<pf::View*>(controller->view()))
             mGeometryViewStack->removeViewFromContent(view);
+    fitStackToContent();
 }
 
 pf::Ref<pf::ViewController> VNQLGeometryController::subcontrollerForClass(const QString& key) const

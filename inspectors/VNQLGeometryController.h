@@ -121,6 +121,7 @@ private:
     void observeDrawing(PWDrawing* drawing);
     const pf::Class* highestCommonClass() const;
     void detachPanes();
+    void fitStackToContent();
 
     QPointer<RVCollapsibleContainerView> mGeometryViewStack;
     QPointer<pf::TextField> mTypeNameLabel;

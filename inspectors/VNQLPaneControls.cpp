@@ -89,6 +89,8 @@ pf::TextField* label(const QString& text)
 {
     pf::TextField* field = pf::TextField::label(text);
     field->setMinimumHeight(kRowHeight - 4);
+    if (!text.isEmpty())
+        field->setMinimumWidth(field->fontMetrics().horizontalAdvance(text) + 6);
     return field;
 }
 
@@ -107,6 +109,7 @@ pf::Stepper* stepper(pf::Reflective* target, const QString& action, double incre
 pf::Button* checkBox(const QString& title, pf::Reflective* target, const QString& action)
 {
     pf::Button* button = pf::Button::checkBox(title);
+    button->setMinimumSize(button->fontMetrics().horizontalAdvance(title) + 24, kRowHeight);
     button->setTarget(target);
     button->setAction(action);
     return button;
@@ -115,6 +118,7 @@ pf::Button* checkBox(const QString& title, pf::Reflective* target, const QString
 pf::Button* pushButton(const QString& title, pf::Reflective* target, const QString& action, const QString& toolTip)
 {
     pf::Button* button = pf::Button::pushButton(title);
+    button->setMinimumSize(button->fontMetrics().horizontalAdvance(title) + 16, kRowHeight + 2);
     button->setTarget(target);
     button->setAction(action);
     if (!toolTip.isEmpty())
