@@ -39,6 +39,7 @@
 #include "widgets/RVCollapsibleContainerView.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QPainter>
 #include <QScrollArea>
 #include <QVBoxLayout>
@@ -67,6 +68,23 @@ const QString kDrawableKey = QStringLiteral("PWDrawableObject");
 const QString kArrangerKey = QStringLiteral("VNQL_Arranger");
 const QString kBooleansKey = QStringLiteral("VNQL_Booleans");
 const QString kAlignmentKey = QStringLiteral("VNQL_Alignment");
+
+// Starts renaming on a double click on the name line.
+class NameDoubleClickFilter : public QObject {
+public:
+    NameDoubleClickFilter(VNQLGeometryController* controller, QObject* parent) : QObject(parent), m_controller(controller) {}
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::MouseButtonDblClick && m_controller && !m_controller->renamingModeActive()) {
+            m_controller->renameAction({});
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    VNQLGeometryController* m_controller;
+};
 
 QImage geometryIcon()
 {
@@ -181,6 +199,7 @@ void VNQLGeometryController::loadView()
     QFont bold = mTypeNameLabel->font();
     bold.setBold(true);
     mTypeNameLabel->setFont(bold);
+    mTypeNameLabel->installEventFilter(new NameDoubleClickFilter(this, mTypeNameLabel));
     column->addWidget(mTypeNameLabel);
     mAuxiliaryInfoLabel = VNQLPaneControls::label();
     column->addWidget(mAuxiliaryInfoLabel);

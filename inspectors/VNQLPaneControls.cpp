@@ -78,7 +78,7 @@ pf::TextField* numberField(pf::Reflective* target, const QString& action,
 pf::TextField* textField(pf::Reflective* target, const QString& action)
 {
     auto* field = new pf::TextField;
-    field->setMinimumWidth(140);
+    field->setMinimumWidth(100);
     field->setFixedHeight(kRowHeight);
     field->setTarget(target);
     field->setAction(action);
@@ -90,7 +90,7 @@ pf::TextField* label(const QString& text)
     pf::TextField* field = pf::TextField::label(text);
     field->setMinimumHeight(kRowHeight - 4);
     if (!text.isEmpty())
-        field->setMinimumWidth(field->fontMetrics().horizontalAdvance(text) + 6);
+        field->setMinimumWidth(field->fontMetrics().horizontalAdvance(text) + 16);
     return field;
 }
 

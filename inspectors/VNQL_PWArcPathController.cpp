@@ -61,7 +61,7 @@ void VNQL_PWArcPathController::loadView()
     mIncludedAngleStepper = stepper(this, "includedAngleAction:", 1.0, 0.0, 360.0);
     addRow(view, tr("Included angle:"), {mIncludedAngleTextField, mIncludedAngleStepper});
     mAnglesTextLabel = label();
-    mAnglesTextLabel->setMinimumWidth(140);
+    mAnglesTextLabel->setMinimumWidth(100);
     addRow(view, tr("Angles:"), {mAnglesTextLabel});
     m_lockControls = {mRadiusTextField.data(), mRadiusStepper.data(), mAnglesTextLabel.data(), mIncludedAngleTextField.data(),
                       mIncludedAngleStepper.data()};

@@ -174,7 +174,7 @@ void VNQL_PWDrawableObjectController::buildGeometryRows(QWidget* view, bool with
     addRow(view, {}, {mGeneralLockCheckbox});
     if (withAngleAndStyle) {
         mStyleInfoTextField = label();
-        mStyleInfoTextField->setMinimumWidth(110);
+        mStyleInfoTextField->setMinimumWidth(72);
         addRow(view, tr("Style:"), {mStyleInfoTextField});
     }
 }

@@ -433,3 +433,25 @@ TEST_F(GeometryInspectorTest, RoundedRectanglesShareCornersAndSkipLockedOnes)
     EXPECT_DOUBLE_EQ(b->cornerRadius(), 12.0);
 }
 
+
+TEST_F(GeometryInspectorTest, RenamesOneUnlockedObjectFromTheNameLine)
+{
+    auto a = rect();
+    a->setName("Old");
+    auto b = rect(QRectF(100, 0, 80, 40));
+    select({a, b});
+    EXPECT_FALSE(tab->canRename());
+    select({a});
+    ASSERT_TRUE(tab->canRename());
+    tab->renameAction({});
+    EXPECT_TRUE(tab->renamingModeActive());
+    tab->nameFieldAction(QStringLiteral("   "));
+    EXPECT_EQ(a->name(), "Old");
+    EXPECT_FALSE(tab->renamingModeActive());
+    tab->renameAction({});
+    tab->nameFieldAction(QStringLiteral("Roof"));
+    EXPECT_EQ(a->name(), "Roof");
+    EXPECT_EQ(tab->nameString(), "Roof");
+    a->setLocked(true);
+    EXPECT_FALSE(tab->canRename());
+}
