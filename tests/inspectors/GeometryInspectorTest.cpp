@@ -21,6 +21,7 @@
 #include "frameworks/penwork/drawables/PWRoundRectShape.h"
 #include "frameworks/penwork/layers/PWDrawing.h"
 #include "frameworks/penwork/layers/PWObjectDrawingLayer.h"
+#include "frameworks/penwork/support/RVObservableObject.h"
 #include "frameworks/penwork/support/RVUndoManager.h"
 #include "platform/foundation/ClassBuilder.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -33,6 +34,35 @@
 #include <QCoreApplication>
 
 using pf::Ref;
+
+namespace {
+
+// A model object that, unlike the drawing's, takes every edit even while locked: the panes'
+// own guard is all that keeps it unchanged.
+class GeoUnguardedPlate : public RVObservableObject {
+    PF_CLASS(GeoUnguardedPlate)
+public:
+    QVariant xLocation() const { return m_x; }
+    void setXLocation(const QVariant& x) { setObservedValue(m_x, x, QStringLiteral("xLocation")); }
+    QVariant cornerRadius() const { return m_radius; }
+    void setCornerRadius(const QVariant& r) { setObservedValue(m_radius, r, QStringLiteral("cornerRadius")); }
+    QVariant locked() const { return m_locked; }
+    void setLocked(const QVariant& locked) { setObservedValue(m_locked, locked, QStringLiteral("locked")); }
+
+private:
+    QVariant m_x = 10.0;
+    QVariant m_radius = 5.0;
+    QVariant m_locked = false;
+};
+
+} // namespace
+
+PF_DEFINE_CLASS(GeoUnguardedPlate, RVObservableObject)
+{
+    b.property("xLocation", &GeoUnguardedPlate::xLocation, &GeoUnguardedPlate::setXLocation);
+    b.property("cornerRadius", &GeoUnguardedPlate::cornerRadius, &GeoUnguardedPlate::setCornerRadius);
+    b.property("locked", &GeoUnguardedPlate::locked, &GeoUnguardedPlate::setLocked);
+}
 
 namespace {
 
@@ -454,4 +484,30 @@ TEST_F(GeometryInspectorTest, RenamesOneUnlockedObjectFromTheNameLine)
     EXPECT_EQ(tab->nameString(), "Roof");
     a->setLocked(true);
     EXPECT_FALSE(tab->canRename());
+}
+
+TEST_F(GeometryInspectorTest, PanesWriteNothingToLockedObjectsButTheLock)
+{
+    auto plate = std::make_shared<GeoUnguardedPlate>();
+    plate->setLocked(true);
+
+    VNQL_PWDrawableObjectController drawablePane;
+    drawablePane.view();
+    drawablePane.setContent({plate});
+    drawablePane.setCommonValue(99.0, "xLocation");
+    EXPECT_EQ(plate->xLocation().toDouble(), 10.0);
+    drawablePane.setCommonValue(false, "locked");
+    EXPECT_FALSE(plate->locked().toBool());
+    plate->setLocked(true);
+
+    VNQL_PWRoundRectShapeController roundPane;
+    roundPane.view();
+    roundPane.setContent({plate});
+    roundPane.setCommonValue(20.0, "cornerRadius");
+    EXPECT_EQ(plate->cornerRadius().toDouble(), 5.0);
+    plate->setLocked(false);
+    roundPane.setCommonValue(20.0, "cornerRadius");
+    EXPECT_EQ(plate->cornerRadius().toDouble(), 20.0);
+    drawablePane.setContent({});
+    roundPane.setContent({});
 }
