@@ -650,8 +650,6 @@ void VNQLGeometryController::renameAction(const QVariant&)
     setRenamingMode(true);
 }
 
-void VNQLGeometryController::geometryControllerHelpAction(const QVariant&) {}
-
 bool VNQLGeometryController::validateUserInterfaceItem(pf::UserInterfaceItem& item)
 {
     if (item.action() == QLatin1String("percentDisplayAction:")) {

@@ -82,7 +82,6 @@ public:
     void percentDisplayAction(const QVariant& sender);
     void renameAction(const QVariant& sender);
     void nameFieldAction(const QVariant& sender);
-    void geometryControllerHelpAction(const QVariant& sender);
     bool validateUserInterfaceItem(pf::UserInterfaceItem& item) override;
 
     // Units.

@@ -4,6 +4,7 @@
 #include "inspectors/VNQL_AlignDistributeController.h"
 #include "inspectors/VNQL_PWArcPathController.h"
 #include "inspectors/VNQL_PWDrawableObjectController.h"
+#include "inspectors/VNQL_PWImageShapeController.h"
 #include "inspectors/VNQL_PWRegularPolygonPathController.h"
 #include "inspectors/VNQL_PWRoundRectShapeController.h"
 #include "inspectors/VNQL_PWXSliceController.h"
@@ -17,6 +18,7 @@
 #include "frameworks/penwork/drawables/PWArcPath.h"
 #include "frameworks/penwork/drawables/PWDrawablePath.h"
 #include "frameworks/penwork/drawables/PWDrawableShape.h"
+#include "frameworks/penwork/drawables/PWImageShape.h"
 #include "frameworks/penwork/drawables/PWRegularPolygonPath.h"
 #include "frameworks/penwork/drawables/PWRoundRectShape.h"
 #include "frameworks/penwork/layers/PWDrawing.h"
@@ -29,8 +31,10 @@
 #include "platform/ui/MenuItem.h"
 #include "platform/foundation/Variant.h"
 #include "platform/graphics/BezierPath.h"
+#include "tests/app/DocumentTestSupport.h"
 #include "tests/support/TestSupport.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 
 using pf::Ref;
@@ -510,4 +514,83 @@ TEST_F(GeometryInspectorTest, PanesWriteNothingToLockedObjectsButTheLock)
     EXPECT_EQ(plate->cornerRadius().toDouble(), 20.0);
     drawablePane.setContent({});
     roundPane.setContent({});
+}
+
+TEST_F(GeometryInspectorTest, FollowsTheDocumentsUnitDisplayOption)
+{
+    Ref<RVCartavelDocument> document = quillory::test::newDocument();
+    ASSERT_TRUE(document);
+    ASSERT_EQ(document->drawing()->owner().get(), document.get());
+    auto documentTab = std::make_shared<VNQLGeometryController>();
+    documentTab->view();
+    documentTab->setDrawing(document->drawing());
+    // Option 0 shows drawing units, 1 points, 2 converted units.
+    const QList<std::pair<int, int>> cases = {{1, VNQLGeometryController::kPoints},
+                                              {0, VNQLGeometryController::kDrawingUnits},
+                                              {2, VNQLGeometryController::kConvertedUnits}};
+    for (const auto& [option, mode] : cases) {
+        document->setUnitDisplayOption(option);
+        EXPECT_EQ(documentTab->drawingUnitsMode(), mode) << option;
+        EXPECT_EQ(documentTab->unitsPopUp()->selectedItem()->tag(), mode) << option;
+    }
+    documentTab->setDrawing(nullptr);
+    document->close();
+}
+
+TEST_F(GeometryInspectorTest, SizeToFitOverSeveralImagesIsOneNamedStep)
+{
+    QImage pixels(30, 20, QImage::Format_ARGB32);
+    pixels.fill(Qt::red);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    pixels.save(&buffer, "PNG");
+    QList<Ref<PWDrawableObject>> images;
+    for (int i = 0; i < 3; ++i) {
+        auto image = add(std::make_shared<PWImageShape>(png));
+        image->setSize(QSizeF(100, 100));
+        images.append(image);
+    }
+    select(images);
+    settle();
+    EXPECT_TRUE(installedPanes().contains("VNQL_PWImageShapeController"));
+    auto& imagePane = pane<VNQL_PWImageShapeController>("PWImageShape");
+    EXPECT_FALSE(imagePane.editButton()->isEnabled()); // edit needs exactly one image
+    imagePane.sizeToFitAction({});
+    for (const auto& image : images)
+        EXPECT_EQ(image->size(), QSizeF(30, 20));
+    EXPECT_EQ(undo().undoActionName(), "Size To Fit Image");
+    undo().undo();
+    for (const auto& image : images)
+        EXPECT_EQ(image->size(), QSizeF(100, 100));
+}
+
+TEST_F(GeometryInspectorTest, TheSlicePaneEditsTitleAndColour)
+{
+    drawing->addLayer(std::make_shared<VNQLSlicesLayer>());
+    Ref<VNQLSlicesLayer> slices = slicesLayer(*drawing);
+    auto first = std::make_shared<PWXSlice>();
+    first->setBounds(QRectF(10, 10, 100, 50));
+    auto second = std::make_shared<PWXSlice>();
+    second->setBounds(QRectF(200, 10, 100, 50));
+    first->setTitle("Header");
+    second->setTitle("Footer");
+    slices->addSlice(first);
+    slices->addSlice(second);
+    slices->selectSlicesInArray({first, second}, false);
+    drawing->setActiveLayer(slices);
+    settle();
+    auto& slicePane = pane<VNQL_PWXSliceController>("PWXSlice");
+    EXPECT_EQ(slicePane.titleField()->stringValue(), QString());
+    slicePane.titleField()->setStringValue("Banner");
+    slicePane.sliceTitleAction(sender(slicePane.titleField()));
+    EXPECT_EQ(first->title(), "Banner");
+    EXPECT_EQ(second->title(), "Banner");
+    slicePane.colourWell()->setColor(pf::Color(QColor(Qt::green)));
+    slicePane.sliceColourAction(sender(slicePane.colourWell()));
+    EXPECT_EQ(first->colour(), QColor(Qt::green));
+    EXPECT_EQ(second->colour(), QColor(Qt::green));
+    slicePane.toolModeControl()->setSelectedSegment(VNQLSlicesLayer::SelectMode);
+    slicePane.toolModeAction(sender(slicePane.toolModeControl()));
+    EXPECT_EQ(slices->toolMode(), VNQLSlicesLayer::SelectMode);
 }
