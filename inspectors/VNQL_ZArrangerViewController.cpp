@@ -100,6 +100,12 @@ void VNQL_ZArrangerViewController::viewWillAppear()
             button->setEnabled(enabled);
 }
 
+bool VNQL_ZArrangerViewController::validateMenuItem(pf::MenuItem& item)
+{
+    PWDrawingView* drawingView = currentDrawingView();
+    return drawingView && drawingView->respondsTo(item.action()) && drawingView->validateMenuItem(item);
+}
+
 // Stacking order
 
 void VNQL_ZArrangerViewController::arrange(Stacking how, const QString& actionName)

@@ -37,6 +37,9 @@ public:
     void convertToTextPath(const QVariant& sender);
     void convertToTrack(const QVariant&) {}
 
+    // The conversions are offered while the drawing view can perform them.
+    bool validateMenuItem(pf::MenuItem& item) override;
+
     void viewWillAppear() override;
     void loadView() override;
 
