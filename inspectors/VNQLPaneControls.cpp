@@ -90,7 +90,7 @@ pf::TextField* label(const QString& text)
     pf::TextField* field = pf::TextField::label(text);
     field->setMinimumHeight(kRowHeight - 4);
     if (!text.isEmpty())
-        field->setMinimumWidth(field->fontMetrics().horizontalAdvance(text) + 16);
+        field->setMinimumWidth(field->fontMetrics().horizontalAdvance(text) + 26);
     return field;
 }
 
@@ -118,7 +118,7 @@ pf::Button* checkBox(const QString& title, pf::Reflective* target, const QString
 pf::Button* pushButton(const QString& title, pf::Reflective* target, const QString& action, const QString& toolTip)
 {
     pf::Button* button = pf::Button::pushButton(title);
-    button->setMinimumSize(button->fontMetrics().horizontalAdvance(title) + 16, kRowHeight + 2);
+    button->setMinimumSize(button->fontMetrics().horizontalAdvance(title) + 26, kRowHeight + 2);
     button->setTarget(target);
     button->setAction(action);
     if (!toolTip.isEmpty())
