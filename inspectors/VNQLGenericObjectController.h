@@ -126,7 +126,7 @@ public:
 
 protected:
     // Runs the deferred read of new content.
-    void newObjectWasAssigned();
+    virtual void newObjectWasAssigned();
     // A key path that could not be observed on an object; answers whether the pane handled it.
     bool invalidKeyPath(const QString& keyPath, pf::Reflective* object);
     static QString objectKey(const pf::Reflective* object);

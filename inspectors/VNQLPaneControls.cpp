@@ -1,0 +1,168 @@
+#include "inspectors/VNQLPaneControls.h"
+
+#include "platform/foundation/Variant.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/Stepper.h"
+#include "platform/ui/TextField.h"
+
+#include <QGridLayout>
+
+namespace VNQLPaneControls {
+
+namespace {
+constexpr int kFieldWidth = 72;
+constexpr int kRowHeight = 22;
+} // namespace
+
+pf::View* makePaneView()
+{
+    auto* view = new pf::View;
+    auto* grid = new QGridLayout(view);
+    grid->setContentsMargins(8, 6, 8, 6);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(4);
+    return view;
+}
+
+QGridLayout* gridOf(QWidget* view)
+{
+    return view ? qobject_cast<QGridLayout*>(view->layout()) : nullptr;
+}
+
+int addRow(QWidget* view, const QString& caption, const QList<QWidget*>& controls)
+{
+    QGridLayout* grid = gridOf(view);
+    if (!grid)
+        return -1;
+    const int row = grid->rowCount() == 1 && !grid->itemAtPosition(0, 0) && !grid->itemAtPosition(0, 1) ? 0 : grid->rowCount();
+    if (!caption.isEmpty()) {
+        pf::TextField* captionLabel = label(caption);
+        captionLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        grid->addWidget(captionLabel, row, 0);
+    }
+    if (caption.isEmpty() && controls.size() == 1 && controls.first()) {
+        grid->addWidget(controls.first(), row, 0, 1, -1);
+        return row;
+    }
+    int column = caption.isEmpty() ? 0 : 1;
+    for (QWidget* control : controls)
+        if (control)
+            grid->addWidget(control, row, column++);
+    return row;
+}
+
+void finish(QWidget* view)
+{
+    QGridLayout* grid = gridOf(view);
+    if (!grid)
+        return;
+    grid->setColumnStretch(grid->columnCount(), 1);
+    const int height = std::max(grid->sizeHint().height(), grid->rowCount() * (kRowHeight + 4) + 12);
+    if (auto* pfView = qobject_cast<pf::View*>(view))
+        pfView->setFrame(QRectF(0, 0, 200, height));
+    view->setMinimumHeight(height);
+}
+
+pf::TextField* numberField(pf::Reflective* target, const QString& action,
+                           const std::shared_ptr<pf::NumberFormatter>& formatter)
+{
+    auto* field = new pf::TextField;
+    field->setFixedSize(kFieldWidth, kRowHeight);
+    field->setTarget(target);
+    field->setAction(action);
+    field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    field->setFormatter(formatter ? formatter : decimalFormatter());
+    return field;
+}
+
+pf::TextField* textField(pf::Reflective* target, const QString& action)
+{
+    auto* field = new pf::TextField;
+    field->setMinimumWidth(100);
+    field->setFixedHeight(kRowHeight);
+    field->setTarget(target);
+    field->setAction(action);
+    return field;
+}
+
+pf::TextField* label(const QString& text)
+{
+    pf::TextField* field = pf::TextField::label(text);
+    field->setMinimumHeight(kRowHeight - 4);
+    if (!text.isEmpty())
+        field->setMinimumWidth(field->fontMetrics().horizontalAdvance(text) + 26);
+    return field;
+}
+
+pf::Stepper* stepper(pf::Reflective* target, const QString& action, double increment, double minimum, double maximum)
+{
+    auto* control = new pf::Stepper;
+    control->setFixedSize(15, kRowHeight);
+    control->setMinValue(minimum);
+    control->setMaxValue(maximum);
+    control->setIncrement(increment);
+    control->setTarget(target);
+    control->setAction(action);
+    return control;
+}
+
+pf::Button* checkBox(const QString& title, pf::Reflective* target, const QString& action)
+{
+    pf::Button* button = pf::Button::checkBox(title);
+    button->setMinimumSize(button->fontMetrics().horizontalAdvance(title) + 24, kRowHeight);
+    button->setTarget(target);
+    button->setAction(action);
+    return button;
+}
+
+pf::Button* pushButton(const QString& title, pf::Reflective* target, const QString& action, const QString& toolTip)
+{
+    pf::Button* button = pf::Button::pushButton(title);
+    button->setMinimumSize(button->fontMetrics().horizontalAdvance(title) + 26, kRowHeight + 2);
+    button->setTarget(target);
+    button->setAction(action);
+    if (!toolTip.isEmpty())
+        button->setToolTip(toolTip);
+    return button;
+}
+
+std::shared_ptr<pf::NumberFormatter> decimalFormatter(int fractionDigits)
+{
+    auto formatter = std::make_shared<pf::NumberFormatter>();
+    formatter->setStyle(pf::NumberFormatter::Style::Decimal);
+    formatter->setMaximumFractionDigits(fractionDigits);
+    formatter->setRoundingMode(pf::NumberFormatter::RoundingMode::HalfEven);
+    formatter->setLenient(true);
+    return formatter;
+}
+
+std::shared_ptr<pf::NumberFormatter> percentageFormatter(bool bounded)
+{
+    auto formatter = std::make_shared<pf::NumberFormatter>();
+    formatter->setStyle(pf::NumberFormatter::Style::Percent);
+    formatter->setMaximumFractionDigits(1);
+    formatter->setPositiveSuffix(QStringLiteral("%"));
+    formatter->setNegativeSuffix(QStringLiteral("%"));
+    formatter->setMultiplier(100.0);
+    formatter->setLenient(true);
+    if (bounded) {
+        formatter->setMinimum(0.1);
+        formatter->setMaximum(4.0);
+    }
+    return formatter;
+}
+
+void showNumber(pf::TextField* field, pf::Stepper* stepper, const QVariant& value)
+{
+    if (!pf::isNumber(value)) {
+        if (field)
+            field->setStringValue(QString());
+        return;
+    }
+    if (field)
+        field->setObjectValue(value.toDouble());
+    if (stepper)
+        stepper->setDoubleValue(value.toDouble());
+}
+
+} // namespace VNQLPaneControls

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "platform/foundation/NumberFormatter.h"
+#include "platform/ui/View.h"
+
+#include <QList>
+#include <QString>
+
+#include <memory>
+
+class QGridLayout;
+class QWidget;
+
+namespace pf {
+class Button;
+class Reflective;
+class Stepper;
+class TextField;
+} // namespace pf
+
+// The controls the inspector panes are built from, laid out in a captioned grid. Each control
+// sends its action to the pane that makes it.
+namespace VNQLPaneControls {
+
+// A pane's view: a grid whose first column holds the captions.
+pf::View* makePaneView();
+QGridLayout* gridOf(QWidget* view);
+// Adds a row: a caption and the controls after it; without a caption the controls start at
+// the left edge, and a lone control spans the row. Answers the row's index.
+int addRow(QWidget* view, const QString& caption, const QList<QWidget*>& controls);
+// Fixes the view's height to what its rows need (the stack lays panes out by their frames).
+void finish(QWidget* view);
+
+pf::TextField* numberField(pf::Reflective* target, const QString& action,
+                           const std::shared_ptr<pf::NumberFormatter>& formatter = {});
+pf::TextField* textField(pf::Reflective* target, const QString& action);
+pf::TextField* label(const QString& text = {});
+pf::Stepper* stepper(pf::Reflective* target, const QString& action, double increment = 1.0, double minimum = -1e7,
+                     double maximum = 1e7);
+pf::Button* checkBox(const QString& title, pf::Reflective* target, const QString& action);
+pf::Button* pushButton(const QString& title, pf::Reflective* target, const QString& action,
+                       const QString& toolTip = {});
+
+// A decimal formatter with at most `fractionDigits` digits, lenient, for plain numbers.
+std::shared_ptr<pf::NumberFormatter> decimalFormatter(int fractionDigits = 2);
+// The formatter of a length shown as a percentage: percent style, one fraction digit, "%"
+// suffix, multiplier 100; bounded to 10 % .. 400 % when `bounded`.
+std::shared_ptr<pf::NumberFormatter> percentageFormatter(bool bounded);
+
+// Shows a number in a field, or an empty field for a missing value.
+void showNumber(pf::TextField* field, pf::Stepper* stepper, const QVariant& value);
+
+} // namespace VNQLPaneControls
