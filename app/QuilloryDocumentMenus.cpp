@@ -61,6 +61,8 @@ void QuilloryDocumentMenus::addDocumentMenus(pf::MainMenu& main)
     object->addItem(item(QObject::tr("&Linear Duplicate\u2026"), "linearDuplicate:"));
     object->addItem(item(QObject::tr("&Polar Duplicate\u2026"), "polarDuplicate:"));
     object->addItem(item(QObject::tr("&Offset Copies\u2026"), "parallelDuplicate:"));
+    object->addItem(pf::MenuItem::separator());
+    object->addItem(item(QObject::tr("&Trace Image\u2026"), "vectorizeImageSelection:"));
     insertAfter(main, object, QObject::tr("Edit"));
 
     pf::Ref<pf::Menu> arrange = pf::Menu::make(QObject::tr("&Arrange"));

@@ -76,6 +76,7 @@ PF_DEFINE_CLASS(RVCartavelDocument, PWDrawingDocument)
     b.method("savePreviewAction:", &RVCartavelDocument::savePreviewAction);
     b.method("saveCopyAsTemplateAction:", &RVCartavelDocument::saveCopyAsTemplateAction);
     b.method("saveTemplateAction:", &RVCartavelDocument::saveTemplateAction);
+    b.method("vectorizeImageSelection:", &RVCartavelDocument::vectorizeImageSelection);
     b.method("exportAction:", &RVCartavelDocument::exportAction);
     b.method("selectTextTabAction:", &RVCartavelDocument::selectTextTabAction);
     b.method("selectLayersTabAction:", &RVCartavelDocument::selectLayersTabAction);

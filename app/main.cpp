@@ -1,4 +1,6 @@
 #include "app/CVLDearchivingHelper.h"
+#include "app/CVLTemplatePickerController.h"
+#include "app/VNQLTemplateDocumentOpener.h"
 #include "app/QuilloryDocumentMenus.h"
 #include "app/QuilloryFileMenu.h"
 #include "app/QuillorySidebarMenu.h"
@@ -53,6 +55,13 @@ public:
     {
         if (!m_documents->documents().isEmpty())
             return;
+        if (CVLTemplatePickerController::shouldDisplayTemplatePickerAtLaunch()) {
+            try {
+                VNQLTemplateDocumentOpener::shared().newDocumentFromTemplate();
+            } catch (const std::exception& error) {
+                qWarning("an exception occurred trying to show the template browser at launch: %s", error.what());
+            }
+        }
         auto* window = new QMainWindow;
         window->setWindowTitle(QCoreApplication::applicationName());
         window->resize(800, 600);
@@ -74,6 +83,16 @@ PF_DEFINE_CLASS(QuilloryApplicationDelegate, pf::ApplicationDelegate)
     b.method("showLibraryManager:", [](QuilloryApplicationDelegate&, const QVariantList& args) {
         PWXLibraryManagerWindowController::sharedLibraryManager()->showWindow(args.value(0));
         return QVariant();
+    });
+    b.method("newDocumentFromTemplate:", [](QuilloryApplicationDelegate&, const QVariantList&) {
+        VNQLTemplateDocumentOpener::shared().newDocumentFromTemplate();
+        return QVariant();
+    });
+    b.method("validateMenuItem:", [](QuilloryApplicationDelegate&, const QVariantList& args) {
+        pf::Ref<pf::MenuItem> item = pf::objectCast<pf::MenuItem>(args.value(0));
+        if (item && item->action() == QStringLiteral("newDocumentFromTemplate:"))
+            return QVariant(RVCartavelDocument::hasTemplatesAvailable());
+        return QVariant(true);
     });
 }
 
