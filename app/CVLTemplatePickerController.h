@@ -4,16 +4,14 @@
 #include "browsers/RVFolderBrowserController.h"
 #include "platform/ui/WindowController.h"
 
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPointer>
+#include <QPushButton>
 #include <QStringList>
 #include <QUrl>
-
-class QCheckBox;
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QListWidgetItem;
-class QPushButton;
 
 // What the template picker asks of its delegate (the application delegate).
 class CVLTemplatePickerDelegate {

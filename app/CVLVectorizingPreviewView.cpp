@@ -27,6 +27,9 @@ void CVLVectorizingPreviewView::setSourceImage(const QImage& image)
         return;
     m_sourceImage = image;
     updateMinImageScale();
+    // A linked view without an image of its own zooms over this one.
+    if (m_linkedView && m_linkedView->sourceImage().isNull())
+        m_linkedView->updateMinImageScale();
     m_imageOrigin = QPointF();
     // Back to actual size, within the zoom range.
     m_imageScale = std::clamp(1.0, m_minImageScale, maxImageScale());
@@ -54,7 +57,7 @@ void CVLVectorizingPreviewView::setScaleSlider(pf::Slider* slider)
 void CVLVectorizingPreviewView::updateMinImageScale()
 {
     const QSizeF view = bounds().size();
-    const QSize image = m_sourceImage.size();
+    const QSize image = referenceImage().size();
     // Without an image (or with an empty one) there is nothing to fit: actual size only.
     double least = 1.0;
     if (image.width() > 0 && image.height() > 0)

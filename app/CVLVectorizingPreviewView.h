@@ -1,14 +1,11 @@
 #pragma once
 
 #include "frameworks/penwork/tracing/PWTracedVectorObject.h"
+#include "platform/ui/Slider.h"
 #include "platform/ui/View.h"
 
 #include <QImage>
 #include <QPointer>
-
-namespace pf {
-class Slider;
-}
 
 // A pannable, zoomable view of an image or of the paths traced from it. Two views can be
 // linked so that zooming or panning one moves the other the same way. An image point p shows
