@@ -74,7 +74,14 @@ QIcon iconForImage(const QImage& image)
 {
     if (image.isNull())
         return placeholderIcon();
-    return QIcon(QPixmap::fromImage(image.scaled(kIconSize, kIconSize, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    // Framed, so a blank page shows on the light grid.
+    QImage page = image.scaled(kIconSize, kIconSize, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                      .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&page);
+    painter.setPen(QColor(170, 170, 170));
+    painter.drawRect(page.rect().adjusted(0, 0, -1, -1));
+    painter.end();
+    return QIcon(QPixmap::fromImage(page));
 }
 
 QString pathOf(const QUrl& url)
