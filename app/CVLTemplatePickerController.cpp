@@ -18,6 +18,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -232,6 +233,8 @@ void CVLTemplatePickerController::windowDidLoad()
         m_folderBrowser->expandItem(node, true);
     if (m_cancelButton)
         m_cancelButton->hide();
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        window()->move(screen->availableGeometry().center() - window()->rect().center());
 }
 
 void CVLTemplatePickerController::setTemplatesRootURL(const QUrl& url)
