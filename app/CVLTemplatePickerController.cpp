@@ -454,6 +454,8 @@ void CVLTemplatePickerController::importTemplatesAction(const QVariant&)
 
 void CVLTemplatePickerController::showImportedFolder(const QUrl& destination)
 {
+    if (destination.isEmpty() || !destination.isLocalFile())
+        return;
     pf::Ref<RVFolderInfo> node = m_folderBrowser->itemWithURL(destination);
     if (!node) {
         node = RVFolderInfo::folderInfoWithURL(destination);

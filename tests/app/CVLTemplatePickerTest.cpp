@@ -237,7 +237,7 @@ TEST_F(TemplatePickerTest, ImportCopiesTemplatesIntoAFolderNamedAfterTheirsAndRe
         {QUrl::fromLocalFile(QDir(work).filePath("Plan.qlry")), QUrl::fromLocalFile(QDir(work).filePath("notes.txt")),
          QUrl::fromLocalFile(QDir(work).filePath("Letter.qlry"))},
         &failures);
-    EXPECT_EQ(QDir::cleanPath(made.toLocalFile()), QDir::cleanPath(destination));
+    ASSERT_EQ(QDir::cleanPath(made.toLocalFile()), QDir::cleanPath(destination));
     EXPECT_EQ(failures.size(), 2) << qPrintable(failures.join('\n'));
     EXPECT_TRUE(QFileInfo(QDir(destination).filePath("Letter.qlry/VN_Content.drawing")).isFile());
     EXPECT_FALSE(QFileInfo::exists(QDir(destination).filePath("notes.txt")));
@@ -254,6 +254,7 @@ TEST_F(TemplatePickerTest, ImportCopiesTemplatesIntoAFolderNamedAfterTheirsAndRe
     ASSERT_TRUE(inTheWay.open(QIODevice::ReadOnly));
     EXPECT_EQ(inTheWay.readAll(), "in the way") << "a failed copy overwrites nothing";
 
+    ASSERT_GT(picker->grid()->count(), 0);
     picker->grid()->item(0)->setSelected(true);
     EXPECT_TRUE(picker->canRevealSelection()) << "a user template";
 }
