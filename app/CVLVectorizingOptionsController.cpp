@@ -89,10 +89,9 @@ CVLVectorizingOptionsController::CVLVectorizingOptionsController()
 CVLVectorizingOptionsController::~CVLVectorizingOptionsController()
 {
     m_delegate = nullptr;
-    if (isWindowLoaded()) {
+    // The base class lets go of the window.
+    if (isWindowLoaded())
         pf::Sheet::endSheet(window(), kReturnCancel);
-        delete window();
-    }
 }
 
 void CVLVectorizingOptionsController::buildWindow()

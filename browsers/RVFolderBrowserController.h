@@ -4,10 +4,9 @@
 
 #include <QHash>
 #include <QPointer>
+#include <QTreeWidget>
 
 class QFileSystemWatcher;
-class QTreeWidget;
-class QTreeWidgetItem;
 class QWidget;
 class RVFolderBrowserController;
 
