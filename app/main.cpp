@@ -69,6 +69,12 @@ public:
         m_mainWindow->showWindow({});
     }
 
+    // The template picker, when it shows at launch, stands in for the untitled document.
+    bool applicationShouldOpenUntitledFile(pf::Application&) override
+    {
+        return !CVLTemplatePickerController::shouldDisplayTemplatePickerAtLaunch();
+    }
+
     void applicationWillTerminate(const pf::Notification&) override { PWXSymbolManager::saveDefaults(); }
 
 private:
