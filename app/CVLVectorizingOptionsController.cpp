@@ -105,8 +105,8 @@ void CVLVectorizingOptionsController::buildWindow()
     m_vectorImageView = new CVLVectorizingPreviewView(window);
     m_originalImageView->setLinkedView(m_vectorImageView);
     m_vectorImageView->setLinkedView(m_originalImageView);
-    m_originalImageView->setMinimumSize(300, 300);
-    m_vectorImageView->setMinimumSize(300, 300);
+    m_originalImageView->setMinimumSize(260, 260);
+    m_vectorImageView->setMinimumSize(260, 260);
     previews->addWidget(m_originalImageView, 1);
     previews->addWidget(m_vectorImageView, 1);
     layout->addLayout(previews, 1);
@@ -172,7 +172,7 @@ void CVLVectorizingOptionsController::buildWindow()
     layout->addLayout(buttons);
     QObject::connect(m_cancelButton, &QPushButton::clicked, window, [this] { cancelAction({}); });
     QObject::connect(m_vectorizeButton, &QPushButton::clicked, window, [this] { vectorizeAction({}); });
-    window->resize(760, 620);
+    window->resize(640, 600);
     setWindow(window);
     setUIFromOptions();
 }
