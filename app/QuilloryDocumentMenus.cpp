@@ -63,6 +63,7 @@ void QuilloryDocumentMenus::addDocumentMenus(pf::MainMenu& main)
     object->addItem(item(QObject::tr("&Offset Copies\u2026"), "parallelDuplicate:"));
     object->addItem(pf::MenuItem::separator());
     object->addItem(item(QObject::tr("Add Clip Art To Library"), "createSymbol:"));
+    object->addItem(item(QObject::tr("&Trace Image\u2026"), "vectorizeImageSelection:"));
     insertAfter(main, object, QObject::tr("Edit"));
 
     pf::Ref<pf::Menu> arrange = pf::Menu::make(QObject::tr("&Arrange"));

@@ -4,12 +4,15 @@ namespace pf {
 class MainMenu;
 }
 
-// The document commands the program adds to the standard File menu: Export... and
-// Save as Template..., placed after Revert to Saved and sent to the current document.
+// The commands the program adds to the standard File menu: New From Template... after New
+// (for the application delegate), and Export... and Save as Template..., placed after Revert
+// to Saved and sent to the current document.
 class QuilloryFileMenu {
 public:
     static inline constexpr const char* kExportAction = "exportAction:";
     static inline constexpr const char* kSaveAsTemplateAction = "saveCopyAsTemplateAction:";
+    // Sent to the application delegate.
+    static inline constexpr const char* kNewFromTemplateAction = "newDocumentFromTemplate:";
 
     static void addDocumentItems(pf::MainMenu& menu);
 };

@@ -6,6 +6,7 @@
 #include "app/VNQLDrawingWindowController.h"
 #include "app/VNQLExportOperation.h"
 #include "app/CVLMouseLocationController.h"
+#include "browsers/RVFolderEnumerator.h"
 #include "frameworks/penwork/view/PWDrawingScrollArea.h"
 #include "inspectors/VNQLTabView.h"
 #include "platform/ui/PopUpButton.h"
@@ -76,6 +77,7 @@ PF_DEFINE_CLASS(RVCartavelDocument, PWDrawingDocument)
     b.method("savePreviewAction:", &RVCartavelDocument::savePreviewAction);
     b.method("saveCopyAsTemplateAction:", &RVCartavelDocument::saveCopyAsTemplateAction);
     b.method("saveTemplateAction:", &RVCartavelDocument::saveTemplateAction);
+    b.method("vectorizeImageSelection:", &RVCartavelDocument::vectorizeImageSelection);
     b.method("exportAction:", &RVCartavelDocument::exportAction);
     b.method("selectTextTabAction:", &RVCartavelDocument::selectTextTabAction);
     b.method("selectLayersTabAction:", &RVCartavelDocument::selectLayersTabAction);
@@ -1139,16 +1141,8 @@ QList<QUrl> RVCartavelDocument::availableTemplatesAtURL(const QUrl& folder, bool
 {
     if (folder.isEmpty() || !createDirectoryIfNeeded(folder))
         return {};
-    QStringList filters;
-    for (const QString& type : templatesFileTypes())
-        filters.append(QStringLiteral("*.") + type);
-    QList<QUrl> found;
-    QDirIterator it(folder.toLocalFile(), filters, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot,
-                    includingSubfolders ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags);
-    while (it.hasNext())
-        found.append(QUrl::fromLocalFile(it.next()));
-    std::sort(found.begin(), found.end(), [](const QUrl& a, const QUrl& b) { return a.toLocalFile() < b.toLocalFile(); });
-    return found;
+    return RVFolderEnumerator::folderEnumeratorWithPath(folder.toLocalFile(), includingSubfolders, templatesFileTypes())
+        ->fileURLs();
 }
 
 QList<QUrl> RVCartavelDocument::availableTemplateURLs()

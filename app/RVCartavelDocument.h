@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/CVLVectorizingOptionsController.h"
 #include "app/VNQLDocumentWindow.h"
 #include "frameworks/penwork/document/PWDrawingDocument.h"
 #include "inspectors/VNQLTabViewDelegate.h"
@@ -18,6 +19,7 @@
 class CVLMouseLocationController;
 class PWDrawingScrollArea;
 class PWDrawableObject;
+class PWImageShape;
 class PWLayer;
 class PWObjectDrawingLayer;
 class PWStyle;
@@ -58,7 +60,8 @@ class RVCartavelDocument : public PWDrawingDocument,
                            public RVBasicDialogControllerDelegate,
                            public VNQLTabViewDelegate,
                            public RVSplitViewControllerDelegate,
-                           public VNQLDocumentWindowDelegate {
+                           public VNQLDocumentWindowDelegate,
+                           public CVLVectorizingDelegate {
     PF_CLASS(RVCartavelDocument)
 public:
     // Document types as the document controller passes them.
@@ -502,6 +505,18 @@ public:
     void removeTemporaryDocumentLibrary();
     void close() override;
 
+    // Tracing the selected image (RVCartavelDocument+Vectorizing.cpp) ---------------------------------
+    // Shows the tracing options sheet (made once per document) on the document's window.
+    void vectorizeImageSelection(const QVariant& sender);
+    // The single selected object of the active object layer, when it is an image shape.
+    pf::Ref<PWImageShape> vectorizingImageShape() const;
+    QImage vectorizingSourceImage() override;
+    QVariantMap vectorizingOptions() override;
+    // Makes the parameters the class-wide ones and replaces the image by its tracing (undoable
+    // "Vectorize"); nothing without a single selected image shape.
+    void vectorizeWithOptions(const QVariantMap& options) override;
+    pf::Ref<CVLVectorizingOptionsController> vectorizingController() const { return m_vectorizingController; }
+
     // File-opening progress --------------------------------------------------------------------------
     void setUpFileOpeningProgress(const QByteArray& data, const QString& name);
     void startFileOpenProgress(const pf::Notification& notification);
@@ -589,4 +604,6 @@ private:
 
     pf::Ref<PWXLibrary> m_library;
     quint64 m_substitutionObservation = 0;
+
+    pf::Ref<CVLVectorizingOptionsController> m_vectorizingController;
 };

@@ -1,4 +1,6 @@
 #include "app/CVLDearchivingHelper.h"
+#include "app/CVLTemplatePickerController.h"
+#include "app/VNQLTemplateDocumentOpener.h"
 #include "app/QuilloryDocumentMenus.h"
 #include "app/QuilloryFileMenu.h"
 #include "app/QuillorySidebarMenu.h"
@@ -53,11 +55,24 @@ public:
     {
         if (!m_documents->documents().isEmpty())
             return;
+        if (CVLTemplatePickerController::shouldDisplayTemplatePickerAtLaunch()) {
+            try {
+                VNQLTemplateDocumentOpener::shared().newDocumentFromTemplate();
+            } catch (const std::exception& error) {
+                qWarning("an exception occurred trying to show the template browser at launch: %s", error.what());
+            }
+        }
         auto* window = new QMainWindow;
         window->setWindowTitle(QCoreApplication::applicationName());
         window->resize(800, 600);
         m_mainWindow = std::make_shared<pf::WindowController>(window);
         m_mainWindow->showWindow({});
+    }
+
+    // The template picker, when it shows at launch, stands in for the untitled document.
+    bool applicationShouldOpenUntitledFile(pf::Application&) override
+    {
+        return !CVLTemplatePickerController::shouldDisplayTemplatePickerAtLaunch();
     }
 
     void applicationWillTerminate(const pf::Notification&) override { PWXSymbolManager::saveDefaults(); }
@@ -74,6 +89,16 @@ PF_DEFINE_CLASS(QuilloryApplicationDelegate, pf::ApplicationDelegate)
     b.method("showLibraryManager:", [](QuilloryApplicationDelegate&, const QVariantList& args) {
         PWXLibraryManagerWindowController::sharedLibraryManager()->showWindow(args.value(0));
         return QVariant();
+    });
+    b.method("newDocumentFromTemplate:", [](QuilloryApplicationDelegate&, const QVariantList&) {
+        VNQLTemplateDocumentOpener::shared().newDocumentFromTemplate();
+        return QVariant();
+    });
+    b.method("validateMenuItem:", [](QuilloryApplicationDelegate&, const QVariantList& args) {
+        pf::Ref<pf::MenuItem> item = pf::objectCast<pf::MenuItem>(args.value(0));
+        if (item && item->action() == QStringLiteral("newDocumentFromTemplate:"))
+            return QVariant(RVCartavelDocument::hasTemplatesAvailable());
+        return QVariant(true);
     });
 }
 
