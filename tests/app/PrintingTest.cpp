@@ -64,13 +64,14 @@ class Printing : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        accessory().view(); // the shared options tab, with the choices carried from job to job
         accessory().fitToPageCheckbox()->setState(pf::ControlState::Off);
         accessory().cropmarksPopUpButton()->selectItemWithTag(0);
         document = newDocument();
         ASSERT_TRUE(document);
         drawing = document->drawing();
         // A filled square in the drawing's top-left corner.
-        auto square = PWDrawableShape::drawableShapeWithRect(QRectF(20, 20, 100, 100));
+        auto square = PWDrawableShape::drawableShapeWithRect(QRectF(20, 20, 400, 400));
         square->setStyle(PWStyle::styleWithFillColour(pf::Color(QColor(Qt::black)), pf::Color(QColor(Qt::black))));
         document->activeObjectLayer()->addObject(square);
     }
@@ -100,6 +101,16 @@ protected:
             (info.get()->*set)(72);
         return operation;
     }
+    // Where a rectangle of the drawing lands on A4 when the drawing is fitted inside 1-inch
+    // margins and centred.
+    QRectF onPage(const QRectF& inDrawing) const
+    {
+        const QSizeF size = drawing->drawingSize();
+        const double scale = std::min((595.0 - 144) / size.width(), (842.0 - 144) / size.height());
+        const QPointF origin(72 + (595.0 - 144 - size.width() * scale) / 2, 72 + (842.0 - 144 - size.height() * scale) / 2);
+        return QRectF(origin + inDrawing.topLeft() * scale, inDrawing.size() * scale);
+    }
+    QRectF content() const { return onPage(QRectF(QPointF(), drawing->drawingSize())); }
     PrintedPdf print(const QString& name)
     {
         Ref<pf::PrintOperation> operation = job(name);
@@ -121,20 +132,20 @@ TEST_F(Printing, TheDrawingPrintsThroughAPrintingViewOfItsSize)
     ASSERT_TRUE(printing);
     EXPECT_EQ(printing->document(), document.get());
     EXPECT_EQ(printing->drawing(), drawing);
-    EXPECT_EQ(QSizeF(printing->size()), drawing->drawingSize());
+    EXPECT_NEAR(printing->width(), drawing->drawingSize().width(), 1);
+    EXPECT_NEAR(printing->height(), drawing->drawingSize().height(), 1);
     EXPECT_NE(document->mainView(), printing) << "a print view is never the main view";
     delete view;
 
-    // An A4 drawing on A4 paper within 1-inch margins: one page when fitted.
+    // Fitted to A4 within 1-inch margins: one page, the square where the drawing puts it.
     accessory().fitToPageCheckbox()->setState(pf::ControlState::On);
     const PrintedPdf pdf = print(QStringLiteral("fit.pdf"));
     ASSERT_EQ(pdf.sizes.size(), 1);
     EXPECT_NEAR(pdf.sizes[0].width(), 595, 1);
     EXPECT_NEAR(pdf.sizes[0].height(), 842, 1);
-    const double scale = (595.0 - 144) / drawing->drawingSize().width();
-    const QRectF square(72 + 20 * scale, 72 + 20 * scale + (842 - 144 - drawing->drawingSize().height() * scale) / 2,
-                        100 * scale, 100 * scale);
-    EXPECT_GT(inkIn(pdf.pages[0], square.adjusted(4, 4, -4, -4)), 1000) << "the square is drawn";
+    const QRectF square = onPage(QRectF(20, 20, 400, 400)).adjusted(3, 3, -3, -3);
+    EXPECT_EQ(inkIn(pdf.pages[0], square), square.toRect().width() * square.toRect().height()) << "the square is drawn";
+    EXPECT_EQ(inkIn(pdf.pages[0], onPage(QRectF(600, 600, 400, 400))), 0) << "and nothing else";
 }
 
 TEST_F(Printing, FitToPageDecidesThePageCount)
@@ -149,10 +160,9 @@ TEST_F(Printing, CropMarksAreDrawnInTheMargin)
 {
     accessory().fitToPageCheckbox()->setState(pf::ControlState::On);
     // The fitted drawing is centred vertically: the band above it is empty paper.
-    const double scale = (595.0 - 144) / drawing->drawingSize().width();
-    const double top = 72 + (842 - 144 - drawing->drawingSize().height() * scale) / 2;
-    const QRectF aboveLeftCorner(72 - 4, top - 30, 8, 24); // where a corner mark runs up
-    const QRectF aboveMiddle(595 / 2.0 - 4, top - 30, 8, 24); // where an edge mark runs up
+    const QRectF page = content();
+    const QRectF aboveLeftCorner(page.left() - 4, page.top() - 30, 8, 24); // where a corner mark runs up
+    const QRectF aboveMiddle(page.center().x() - 4, page.top() - 30, 8, 24); // where an edge mark runs up
     struct Case {
         int tag;
         bool corner;
@@ -170,9 +180,7 @@ TEST_F(Printing, CropMarksAreDrawnInTheMargin)
 TEST_F(Printing, GraphPaperAndPaperBackgroundFollowTheDrawing)
 {
     accessory().fitToPageCheckbox()->setState(pf::ControlState::On);
-    const double scale = (595.0 - 144) / drawing->drawingSize().width();
-    const double top = 72 + (842 - 144 - drawing->drawingSize().height() * scale) / 2;
-    const QRectF empty(300, top + 300, 150, 150); // paper away from the square
+    const QRectF empty = onPage(QRectF(600, 600, 600, 600)); // paper away from the square
     EXPECT_EQ(inkIn(print(QStringLiteral("plain.pdf")).pages.value(0), empty), 0);
 
     ASSERT_TRUE(drawing->gridLayer());

@@ -359,6 +359,7 @@ TEST(DuplicateDialogsDocumentTest, TheSheetsValuesReachTheDocumentsDuplication)
     auto document = newDocument();
     ASSERT_TRUE(document);
     document->makeWindowControllers();
+    ASSERT_TRUE(document->windowControllers().first()->window());
     auto layer = document->activeObjectLayer();
     auto square = PWDrawableShape::drawableShapeWithRect(QRectF(10, 10, 20, 20));
     layer->addObject(square);
