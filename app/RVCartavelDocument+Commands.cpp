@@ -305,10 +305,13 @@ QPointF RVCartavelDocument::gridPointForGlobalPoint(const QPointF& global, bool 
         return {};
     const QPointF inView = view->mapFromGlobal(global);
     const QPointF snapped = drawing->snapToGrid(view->convertToDrawing(inView), snapToGrid);
-    pf::Ref<PWGridLayer> grid = drawing->gridLayer();
-    if (!grid || !drawing->interior().contains(snapped))
+    if (!drawing->interior().contains(snapped))
         return {};
-    return grid->gridLocationForPoint(snapped);
+    // The same units the duplication takes its centre in.
+    if (pf::Ref<PWGridLayer> grid = drawing->gridLayer())
+        return grid->gridLocationForPoint(snapped);
+    const double factor = drawing->unitToPointsConversionFactor();
+    return factor > 0 ? snapped / factor : snapped;
 }
 
 QPointF RVCartavelDocument::gridPointForPoint(const QPointF& point, QWidget* window, bool snapToGrid) const

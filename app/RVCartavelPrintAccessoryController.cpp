@@ -84,9 +84,10 @@ void RVCartavelPrintAccessoryController::loadView()
     mFitToPageCheckbox->setAction(QStringLiteral("fitToSinglePageAction:"));
 
     pf::TextField* label = pf::TextField::label(tr("Crop marks:"), view);
-    label->setGeometry(10, 40, 90, 20);
+    label->setGeometry(10, 40, 120, 20);
     mCropmarksPopUpButton = new pf::PopUpButton(view);
-    mCropmarksPopUpButton->setGeometry(104, 36, 150, 26);
+    mCropmarksPopUpButton->setGeometry(134, 36, 150, 26);
+    mCropmarksPopUpButton->setAutoenablesItems(false); // every kind can always be chosen
     const std::pair<const char*, int> items[] = {{"None", kCropMarksNone}, {"Corners", kCropMarksCorners}, {"Edges", kCropMarksEdges}};
     for (const auto& [title, tag] : items)
         mCropmarksPopUpButton->addItemWithTitle(tr(title))->setTag(tag);

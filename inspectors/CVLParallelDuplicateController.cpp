@@ -37,19 +37,19 @@ void CVLParallelDuplicateController::loadWindow()
     window->setWindowTitle(tr("Offset Copies"));
     auto* content = new QWidget;
     window->setContentView(content);
-    window->resize(300, 150);
+    window->resize(320, 150);
 
     mOffsetTextField = addLabelledField(content, tr("Offset (points):"), 14);
     mCopiesTextField = addLabelledField(content, tr("Copies:"), 46);
     for (pf::TextField* field : {mOffsetTextField.data(), mCopiesTextField.data()})
         field->setDelegate(this);
     mSmoothCheckbox = pf::Button::checkBox(tr("Smooth"), content);
-    mSmoothCheckbox->setGeometry(128, 78, 160, 22);
+    mSmoothCheckbox->setGeometry(148, 78, 160, 22);
 
-    pf::Button* cancel = addButton(content, tr("Cancel"), QRect(110, 110, 86, 28));
+    pf::Button* cancel = addButton(content, tr("Cancel"), QRect(120, 110, 90, 28));
     cancel->setTarget(this);
     cancel->setAction(QStringLiteral("cancelAction:"));
-    mOKButton = addButton(content, tr("OK"), QRect(204, 110, 86, 28));
+    mOKButton = addButton(content, tr("OK"), QRect(220, 110, 90, 28));
     mOKButton->setTarget(this);
     mOKButton->setAction(QStringLiteral("okAction:"));
     setWindow(window);

@@ -32,7 +32,7 @@ std::optional<int> copies(const pf::TextField* field);
 void setNumber(pf::TextField* field, double value);
 
 // Layout helpers: a right-aligned label and an editable field in a row at `y`.
-pf::TextField* addLabelledField(QWidget* parent, const QString& label, int y, int labelWidth = 110);
+pf::TextField* addLabelledField(QWidget* parent, const QString& label, int y, int labelWidth = 130);
 pf::Button* addButton(QWidget* parent, const QString& title, const QRect& frame);
 
 } // namespace DuplicateDialogFields

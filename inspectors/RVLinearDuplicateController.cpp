@@ -38,7 +38,7 @@ void RVLinearDuplicateController::loadWindow()
     window->setWindowTitle(tr("Linear Duplication"));
     auto* content = new QWidget;
     window->setContentView(content);
-    window->resize(300, 160);
+    window->resize(320, 160);
 
     mNumberOfCopiesTextField = addLabelledField(content, tr("Copies:"), 14);
     mXOffsetTextField = addLabelledField(content, tr("X offset:"), 46);
@@ -55,10 +55,10 @@ void RVLinearDuplicateController::loadWindow()
     setNumber(mXOffsetTextField, 1);
     setNumber(mYOffsetTextField, 0);
 
-    pf::Button* cancel = addButton(content, tr("Cancel"), QRect(110, 118, 86, 28));
+    pf::Button* cancel = addButton(content, tr("Cancel"), QRect(120, 118, 90, 28));
     cancel->setTarget(this);
     cancel->setAction(QStringLiteral("cancelAction:"));
-    mOKButton = addButton(content, tr("OK"), QRect(204, 118, 86, 28));
+    mOKButton = addButton(content, tr("OK"), QRect(220, 118, 90, 28));
     mOKButton->setTarget(this);
     mOKButton->setAction(QStringLiteral("okAction:"));
     setWindow(window);

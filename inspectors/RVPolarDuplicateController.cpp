@@ -73,7 +73,7 @@ void RVPolarDuplicateController::loadWindow()
     window->setWindowTitle(tr("Polar Duplication"));
     auto* content = new QWidget;
     window->setContentView(content);
-    window->resize(330, 330);
+    window->resize(400, 340);
 
     pf::TextField* centreLabel = pf::TextField::label(tr("Centre:"), content);
     centreLabel->setGeometry(10, 10, 200, 20);
@@ -81,32 +81,32 @@ void RVPolarDuplicateController::loadWindow()
     mCentreYTextField = addLabelledField(content, tr("Y:"), 66, 60);
     target(mCentreXTextField, this, "centreAction:");
     target(mCentreYTextField, this, "centreAction:");
-    mSampleModeButton = addButton(content, tr("Pick in Drawing"), QRect(190, 48, 130, 28));
+    mSampleModeButton = addButton(content, tr("Pick in Drawing"), QRect(200, 48, 180, 28));
     mSampleModeButton->setButtonType(pf::ButtonType::PushOnPushOff);
     target(mSampleModeButton, this, "sampleCentrePointModeAction:");
 
     mAutoFitCircleCheckbox = pf::Button::checkBox(tr("Fit copies round the centre automatically"), content);
-    mAutoFitCircleCheckbox->setGeometry(10, 100, 310, 22);
+    mAutoFitCircleCheckbox->setGeometry(10, 100, 380, 22);
     target(mAutoFitCircleCheckbox, this, "autoFitAction:");
 
+    // The box frames the manual settings; the controls lie over it.
     mManualSettingsBox = new pf::Box(content);
     mManualSettingsBox->setTitle(tr("Manual Settings"));
-    mManualSettingsBox->setGeometry(10, 128, 310, 140);
-    QWidget* manual = mManualSettingsBox->contentView();
-    mCopiesTextField = addLabelledField(manual, tr("Copies:"), 6, 110);
-    mAngleIncrementTextField = addLabelledField(manual, tr("Angle (degrees):"), 38, 110);
+    mManualSettingsBox->setGeometry(10, 128, 380, 150);
+    mCopiesTextField = addLabelledField(content, tr("Copies:"), 158, 130);
+    mAngleIncrementTextField = addLabelledField(content, tr("Angle step (\u00b0):"), 190, 130);
     target(mCopiesTextField, this, "copiesAction:");
     target(mAngleIncrementTextField, this, "angleAction:");
-    mRotateCopiesCheckbox = pf::Button::checkBox(tr("Rotate copies"), manual);
-    mRotateCopiesCheckbox->setGeometry(10, 72, 280, 22);
+    mRotateCopiesCheckbox = pf::Button::checkBox(tr("Rotate copies"), content);
+    mRotateCopiesCheckbox->setGeometry(30, 226, 340, 22);
     target(mRotateCopiesCheckbox, this, "rotateCopiesAction:");
     for (pf::TextField* field : {mCentreXTextField.data(), mCentreYTextField.data(), mCopiesTextField.data(),
                                  mAngleIncrementTextField.data()})
         field->setDelegate(this);
 
-    mCancelButton = addButton(content, tr("Cancel"), QRect(140, 286, 86, 28));
+    mCancelButton = addButton(content, tr("Cancel"), QRect(190, 296, 96, 28));
     target(mCancelButton, this, "cancelAction:");
-    mOKButton = addButton(content, tr("Duplicate"), QRect(234, 286, 86, 28));
+    mOKButton = addButton(content, tr("Duplicate"), QRect(294, 296, 96, 28));
     target(mOKButton, this, "duplicateAction:");
     setNumber(mCentreXTextField, 0);
     setNumber(mCentreYTextField, 0);
