@@ -285,4 +285,22 @@ TEST_F(Printing, PageSetupIsUndoableAndBecomesTheDefault)
     pf::UserDefaults::standard().removeObjectForKey(RVCartavelDocument::kDefaultPrintInfoDefault);
 }
 
+TEST_F(Printing, ADocumentReadWithItsPageLayoutMakesItTheDefault)
+{
+    auto info = std::static_pointer_cast<pf::PrintInfo>(document->printInfo()->copy());
+    info->setPaperName(QStringLiteral("A3"));
+    document->setPrintInfo(info);
+    const QString path = folder.filePath(QStringLiteral("layout.qlry"));
+    ASSERT_TRUE(saveDocument(*document, path));
+    pf::UserDefaults::standard().removeObjectForKey(RVCartavelDocument::kDefaultPrintInfoDefault);
+    EXPECT_NE(newDocument()->printInfo()->paperName(), QStringLiteral("A3"));
+
+    auto opened = openDocument(path);
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(opened->printInfo()->paperName(), QStringLiteral("A3"));
+    EXPECT_EQ(newDocument()->printInfo()->paperName(), QStringLiteral("A3"));
+    opened->close();
+    pf::UserDefaults::standard().removeObjectForKey(RVCartavelDocument::kDefaultPrintInfoDefault);
+}
+
 } // namespace

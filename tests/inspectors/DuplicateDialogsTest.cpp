@@ -16,6 +16,8 @@
 
 #include <QCoreApplication>
 
+#include <limits>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -389,6 +391,16 @@ TEST(DuplicateDialogsDocumentTest, TheSheetsValuesReachTheDocumentsDuplication)
     polar->copiesAction({});
     polar->duplicateAction({});
     EXPECT_EQ(layer->countOfObjects(), 4 + 3 * 2) << "two copies of each of the three selected";
+
+    // Values out of reach never reach the drawing, whoever calls.
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_FALSE(document->doLinearDuplicateCopies(2, QSizeF(inf, 0)));
+    EXPECT_FALSE(document->doLinearDuplicateCopies(2, QSizeF(0, nan)));
+    EXPECT_FALSE(document->doPolarDuplicateCopies(2, QPointF(nan, 0), 30, true));
+    EXPECT_FALSE(document->doPolarDuplicateCopies(2, QPointF(0, 0), inf, true));
+    EXPECT_FALSE(document->parallelCopyWithOffset(nan, 2, false));
+    EXPECT_EQ(layer->countOfObjects(), 10);
     document->close();
 }
 
