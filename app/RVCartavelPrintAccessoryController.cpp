@@ -69,9 +69,11 @@ RVCartavelPrintAccessoryController::RVCartavelPrintAccessoryController()
 
 RVCartavelPrintAccessoryController& RVCartavelPrintAccessoryController::sharedPrintAccessoryController()
 {
-    // Made on first use and kept for the life of the program.
-    static pf::Ref<RVCartavelPrintAccessoryController> shared = std::make_shared<RVCartavelPrintAccessoryController>();
-    return *shared;
+    // Made on first use and never released: its widgets must not outlive the application
+    // object at exit.
+    static auto* shared = new pf::Ref<RVCartavelPrintAccessoryController>(
+        std::make_shared<RVCartavelPrintAccessoryController>());
+    return **shared;
 }
 
 void RVCartavelPrintAccessoryController::loadView()
