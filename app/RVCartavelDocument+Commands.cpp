@@ -1,6 +1,5 @@
 #include "app/RVCartavelDocument.h"
 
-#include "app/VNQLDuplicateSheet.h"
 #include "app/VNQLUndoHistoryController.h"
 #include "library/PWXLibraryManagerWindowController.h"
 #include "drawing/PWXSymbolMaster.h"
@@ -13,6 +12,9 @@
 #include "frameworks/penwork/support/RVLog.h"
 #include "frameworks/penwork/support/RVUndoManager.h"
 #include "frameworks/penwork/view/PWDrawingView.h"
+#include "inspectors/CVLParallelDuplicateController.h"
+#include "inspectors/RVLinearDuplicateController.h"
+#include "inspectors/RVPolarDuplicateController.h"
 #include "platform/foundation/ClassBuilder.h"
 #include "platform/foundation/Notification.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -48,6 +50,16 @@ std::optional<int> acceptedCopies(int copies)
     if (copies < 1)
         return std::nullopt;
     return std::min(copies, RVCartavelDocument::kMaxDuplicateCopies);
+}
+
+bool isFinite(const QPointF& point)
+{
+    return std::isfinite(point.x()) && std::isfinite(point.y());
+}
+
+bool isFinite(const QSizeF& size)
+{
+    return std::isfinite(size.width()) && std::isfinite(size.height());
 }
 
 // The object a sender carries: the sender itself when it is an object (a menu item, a control
@@ -130,6 +142,7 @@ void RVCartavelDocument::registerCommandActions(pf::ClassBuilder<RVCartavelDocum
     b.method("doPolarDuplicateCopies:centre:incAngle:rotateCopies:", &RVCartavelDocument::doPolarDuplicateCopies);
     b.method("doAutoPolarDuplicateWithCentre:", &RVCartavelDocument::doAutoPolarDuplicateWithCentre);
     b.method("parallelCopyWithOffset:numberOfCopies:smooth:", &RVCartavelDocument::parallelCopyWithOffset);
+    b.method("gridPointForGlobalPoint:snapToGrid:", &RVCartavelDocument::gridPointForGlobalPoint);
     b.method("activateLayerByName:", &RVCartavelDocument::activateLayerByName);
     b.method("moveSelectionToLayerByName:", &RVCartavelDocument::moveSelectionToLayerByName);
     b.method("toggleDisplayAntiAliasing:", &RVCartavelDocument::toggleDisplayAntiAliasing);
@@ -310,20 +323,28 @@ void RVCartavelDocument::duplicateLayer(const QVariant& sender)
 
 // --- Grid points -------------------------------------------------------------------------------------
 
-QPointF RVCartavelDocument::gridPointForPoint(const QPointF& point, QWidget* window, bool snapToGrid) const
+QPointF RVCartavelDocument::gridPointForGlobalPoint(const QPointF& global, bool snapToGrid) const
 {
     pf::Ref<PWDrawing> drawing = this->drawing();
     PWDrawingView* view = mainView();
-    if (!drawing || !view || !window || !std::isfinite(point.x()) || !std::isfinite(point.y()))
+    if (!drawing || !view || !std::isfinite(global.x()) || !std::isfinite(global.y()))
         return {};
-    // Window coordinates to the screen, then into the drawing view and the drawing.
-    const QPointF global = window->mapToGlobal(point);
     const QPointF inView = view->mapFromGlobal(global);
     const QPointF snapped = drawing->snapToGrid(view->convertToDrawing(inView), snapToGrid);
-    pf::Ref<PWGridLayer> grid = drawing->gridLayer();
-    if (!grid || !drawing->interior().contains(snapped))
+    if (!drawing->interior().contains(snapped))
         return {};
-    return grid->gridLocationForPoint(snapped);
+    // The same units the duplication takes its centre in.
+    if (pf::Ref<PWGridLayer> grid = drawing->gridLayer())
+        return grid->gridLocationForPoint(snapped);
+    const double factor = drawing->unitToPointsConversionFactor();
+    return factor > 0 ? snapped / factor : snapped;
+}
+
+QPointF RVCartavelDocument::gridPointForPoint(const QPointF& point, QWidget* window, bool snapToGrid) const
+{
+    if (!window || !std::isfinite(point.x()) || !std::isfinite(point.y()))
+        return {};
+    return gridPointForGlobalPoint(window->mapToGlobal(point), snapToGrid);
 }
 
 // --- Duplication ---------------------------------------------------------------------------------------
@@ -332,7 +353,7 @@ bool RVCartavelDocument::doLinearDuplicateCopies(int copies, const QSizeF& offse
 {
     pf::Ref<PWObjectDrawingLayer> layer = activeObjectLayer();
     const std::optional<int> count = acceptedCopies(copies);
-    if (!layer || !count || layer->countOfSelectedAvailableObjects() == 0)
+    if (!layer || !count || !isFinite(offset) || layer->countOfSelectedAvailableObjects() == 0)
         return false;
     pf::Ref<PWGridLayer> grid = drawing()->gridLayer();
     const QSizeF points = grid ? grid->quartzDistanceForGridDistance(offset)
@@ -348,7 +369,8 @@ bool RVCartavelDocument::doPolarDuplicateCopies(int copies, const QPointF& centr
 {
     pf::Ref<PWObjectDrawingLayer> layer = activeObjectLayer();
     const std::optional<int> count = acceptedCopies(copies);
-    if (!layer || !count || layer->countOfSelectedAvailableObjects() == 0)
+    if (!layer || !count || !isFinite(centre) || !std::isfinite(incrementDegrees)
+        || layer->countOfSelectedAvailableObjects() == 0)
         return false;
     pf::Ref<PWGridLayer> grid = drawing()->gridLayer();
     const QPointF point = grid ? grid->pointForGridLocation(centre) : centre * drawing()->unitToPointsConversionFactor();
@@ -359,7 +381,7 @@ bool RVCartavelDocument::doPolarDuplicateCopies(int copies, const QPointF& centr
 bool RVCartavelDocument::doAutoPolarDuplicateWithCentre(const QPointF& centre)
 {
     pf::Ref<PWObjectDrawingLayer> layer = activeObjectLayer();
-    if (!layer || !layer->singleSelection())
+    if (!layer || !layer->singleSelection() || !isFinite(centre))
         return false;
     pf::Ref<PWGridLayer> grid = drawing()->gridLayer();
     const QPointF point = grid ? grid->pointForGridLocation(centre) : centre * drawing()->unitToPointsConversionFactor();
@@ -370,7 +392,7 @@ bool RVCartavelDocument::parallelCopyWithOffset(double offset, int copies, bool 
 {
     pf::Ref<PWObjectDrawingLayer> layer = activeObjectLayer();
     const std::optional<int> count = acceptedCopies(copies);
-    if (!layer || !count)
+    if (!layer || !count || !std::isfinite(offset))
         return false;
     // Each copy is its own registration; none may be merged into another.
     CoalescingOff coalescingOff(layer->undoManager());
@@ -381,14 +403,18 @@ void RVCartavelDocument::linearDuplicate(const QVariant&)
 {
     if (!hasValidSelection())
         return;
-    VNQLDuplicateSheet::beginLinearDuplication(windowForSheet(), *this);
+    if (!m_linearDuplicateController)
+        m_linearDuplicateController = std::make_shared<RVLinearDuplicateController>();
+    m_linearDuplicateController->beginLinearDuplicationDialog(windowForSheet(), weak_from_this().lock());
 }
 
 void RVCartavelDocument::polarDuplicate(const QVariant&)
 {
     if (!hasValidSelection())
         return;
-    VNQLDuplicateSheet::beginPolarDuplication(windowForSheet(), *this);
+    if (!m_polarDuplicateController)
+        m_polarDuplicateController = std::make_shared<RVPolarDuplicateController>();
+    m_polarDuplicateController->beginPolarDuplicationDialog(windowForSheet(), weak_from_this().lock());
 }
 
 void RVCartavelDocument::parallelDuplicate(const QVariant&)
@@ -396,7 +422,9 @@ void RVCartavelDocument::parallelDuplicate(const QVariant&)
     pf::Ref<PWObjectDrawingLayer> layer = activeObjectLayer();
     if (!layer || !PWLayerEditing::canMakeParallelCopy(*layer))
         return;
-    VNQLDuplicateSheet::beginParallelDuplication(windowForSheet(), *this);
+    if (!m_parallelDuplicateController)
+        m_parallelDuplicateController = std::make_shared<CVLParallelDuplicateController>();
+    m_parallelDuplicateController->beginParallelDuplicateDialogOnParent(windowForSheet(), weak_from_this().lock());
 }
 
 // --- Layers ------------------------------------------------------------------------------------------------

@@ -1426,5 +1426,9 @@ void RVCartavelDocument::removeTemporaryDocumentLibrary()
 void RVCartavelDocument::close()
 {
     removeTemporaryDocumentLibrary();
+    // The duplicate sheets go with the window they belong to, not whenever the document does.
+    m_linearDuplicateController.reset();
+    m_polarDuplicateController.reset();
+    m_parallelDuplicateController.reset();
     PWDrawingDocument::close();
 }

@@ -17,6 +17,9 @@
 #include <mutex>
 
 class CVLMouseLocationController;
+class CVLParallelDuplicateController;
+class RVLinearDuplicateController;
+class RVPolarDuplicateController;
 class PWDrawingScrollArea;
 class PWDrawableObject;
 class PWImageShape;
@@ -45,6 +48,8 @@ template <class T>
 class ClassBuilder;
 struct Notification;
 class PopUpButton;
+class PrintInfo;
+class PrintOperation;
 class SavePanel;
 class SegmentedControl;
 class SplitView;
@@ -251,6 +256,19 @@ public:
     // Exports with the current settings; errors are presented.
     void exportAction(const QVariant& sender);
 
+    // Printing (RVCartavelDocument+Printing.cpp) ----------------------------------------------------
+    // A CVLPrintingView of the drawing's size for this document.
+    QWidget* makePrintDrawingView() override;
+    // Puts the shared print options into the job's print panel and hands them the job, which
+    // they let go of when it ends.
+    void runModalPrintOperation(const pf::Ref<pf::PrintOperation>& operation,
+                                std::function<void(bool printed)> done) override;
+    // The page layout: one undo step "Page Setup"; its margins become the printer's own paper
+    // margins, the paper-margin display follows, and it becomes the default of new documents.
+    void setPrintInfo(const pf::Ref<pf::PrintInfo>& info);
+    // Page Setup: a confirmed page layout goes through setPrintInfo.
+    void runPageLayout(const QVariant& sender) override;
+
     // Window state --------------------------------------------------------------------------------
     QVariantMap windowRestorationState() const { return m_windowRestorationState; }
     // A state that is not a valid window state (see isValidWindowState) is dropped.
@@ -299,9 +317,10 @@ public:
     void deleteLayerAction(const QVariant& sender);
     void duplicateLayer(const QVariant& sender);
 
-    // Where a point picked in a window lies on the grid (grid units from the grid's origin),
-    // snapped when asked; the zero point outside the drawing's interior or without a window.
-    QPointF gridPointForGlobalPoint(const QPointF&, bool) const { return {}; }
+    // Where a point picked on the screen (global Qt coordinates) or in a window (its Qt
+    // coordinates) lies on the grid (grid units from the grid's origin), snapped when asked;
+    // the zero point outside the drawing's interior or without a drawing window.
+    QPointF gridPointForGlobalPoint(const QPointF& global, bool snapToGrid) const;
     QPointF gridPointForPoint(const QPointF& point, QWidget* window, bool snapToGrid) const;
 
     // The duplication the duplicate sheets ask for. Offsets and centres are in grid units
@@ -311,10 +330,14 @@ public:
     bool doPolarDuplicateCopies(int copies, const QPointF& centre, double incrementDegrees, bool rotateCopies);
     bool doAutoPolarDuplicateWithCentre(const QPointF& centre);
     bool parallelCopyWithOffset(double offset, int copies, bool smooth);
-    // The duplicate sheets: the sheet asks for the numbers and calls the operations above.
+    // The duplicate sheets (one of each per document, made on first use): the sheet asks for
+    // the numbers and calls the operations above.
     void linearDuplicate(const QVariant& sender);
     void polarDuplicate(const QVariant& sender);
     void parallelDuplicate(const QVariant& sender);
+    pf::Ref<RVLinearDuplicateController> linearDuplicateController() const { return m_linearDuplicateController; }
+    pf::Ref<RVPolarDuplicateController> polarDuplicateController() const { return m_polarDuplicateController; }
+    pf::Ref<CVLParallelDuplicateController> parallelDuplicateController() const { return m_parallelDuplicateController; }
 
     // The sender's represented layer becomes the active layer, when it may.
     void activateLayerByName(const QVariant& sender);
@@ -588,6 +611,9 @@ private:
     QVariantMap drawingSettings(bool withImage);
     void validateCommand(pf::UserInterfaceItem& item, bool isMenuItem, bool* handled, bool* enabled);
     QPointer<QWidget> m_undoHistoryWindow;
+    pf::Ref<RVLinearDuplicateController> m_linearDuplicateController;
+    pf::Ref<RVPolarDuplicateController> m_polarDuplicateController;
+    pf::Ref<CVLParallelDuplicateController> m_parallelDuplicateController;
     QList<pf::Ref<PWDrawableObject>> m_geometrySelection;
     pf::Weak<pf::Object> m_layersController;
     QVariantMap m_drawingSetUpOriginal;

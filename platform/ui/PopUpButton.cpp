@@ -16,6 +16,7 @@ PF_DEFINE_CLASS_NAMED(pf::PopUpButton, pf::Control, "pf::PopUpButton")
     b.property("title", &pf::PopUpButton::title);
     b.method("selectItemAtIndex:", &pf::PopUpButton::selectItemAtIndex);
     b.method("selectItemWithTag:", &pf::PopUpButton::selectItemWithTag);
+    b.method("indexOfItemWithRepresentedObject:", &pf::PopUpButton::indexOfItemWithRepresentedObject);
 }
 
 namespace pf {

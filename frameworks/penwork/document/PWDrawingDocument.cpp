@@ -1,4 +1,6 @@
 #include "frameworks/penwork/document/PWDrawingDocument.h"
+#include "platform/ui/PrintInfo.h"
+#include "platform/ui/PrintOperation.h"
 
 #include "frameworks/measurement/RVUnitLength.h"
 #include "frameworks/penwork/archiving/PWDrawingArchiving.h"
@@ -186,9 +188,41 @@ QWidget* PWDrawingDocument::makePrintDrawingView()
     PWDrawingView::setShouldCreateAutomaticDrawing(automatic);
     view->setDrawing(m_drawing);
     view->setScale(1.0);
-    m_printViews.removeAll(nullptr);
-    m_printViews.append(view);
+    addPrintView(view);
     return view;
+}
+
+void PWDrawingDocument::addPrintView(QWidget* view) const
+{
+    m_printViews.removeAll(nullptr);
+    if (view)
+        m_printViews.append(view);
+}
+
+pf::Ref<pf::PrintOperation> PWDrawingDocument::printOperationWithSettings(const QVariantMap&, pf::Error* error)
+{
+    QWidget* view = makePrintDrawingView();
+    if (!view)
+        return pf::Document::printOperationWithSettings({}, error);
+    auto info = std::static_pointer_cast<pf::PrintInfo>(printInfo()->copy());
+    if (auto* drawingView = qobject_cast<PWDrawingView*>(view))
+        drawingView->setPrintInfo(info);
+    return pf::PrintOperation::printOperationWithView(view, info);
+}
+
+void PWDrawingDocument::runModalPrintOperation(const pf::Ref<pf::PrintOperation>& operation,
+                                               std::function<void(bool printed)> done)
+{
+    if (!operation)
+        return;
+    QPointer<QWidget> view = operation->view();
+    pf::Document::runModalPrintOperation(operation, [view, done](bool printed) {
+        // The print view was made for this job alone.
+        if (view && !view->parentWidget())
+            view->deleteLater();
+        if (done)
+            done(printed);
+    });
 }
 
 PWDrawingView* PWDrawingDocument::mainView() const

@@ -68,6 +68,11 @@ public:
     // A new drawing view (owned by the caller) showing the document's drawing at full size,
     // for printing; it is never the main view. Null without a drawing.
     virtual QWidget* makePrintDrawingView();
+    // Prints the drawing through makePrintDrawingView (deleted when the job ends) with a copy
+    // of the document's print info, so choices made for one job leave the page setup alone.
+    pf::Ref<pf::PrintOperation> printOperationWithSettings(const QVariantMap& settings, pf::Error* error) override;
+    void runModalPrintOperation(const pf::Ref<pf::PrintOperation>& operation,
+                                std::function<void(bool printed)> done) override;
 
     // The drawing view of the drawing's first view controller that shows one (print views
     // left out), or null.
@@ -82,6 +87,10 @@ public:
     // PWDrawingDelegate: lengths are shown in the drawing's own units.
     pf::Ref<RVUnitLength> convertedDisplayUnitsForDrawing(const PWDrawing& drawing) const override;
     double conversionMultiplierForDisplayUnits() const override;
+
+protected:
+    // A view made for printing: it shows the drawing but is never the main view.
+    void addPrintView(QWidget* view) const;
 
 private:
     pf::Ref<RVUndoManager> m_undoManager;

@@ -22,6 +22,7 @@
 #include "platform/ui/MenuItem.h"
 #include "platform/ui/Pasteboard.h"
 #include "platform/ui/PrintInfo.h"
+#include "platform/ui/PrintOperation.h"
 
 #include <QMimeData>
 
@@ -376,7 +377,9 @@ void PWDrawingView::drawPageBorderWithSize(const QSizeF& borderSize)
     if (!context || m_cropMarkKind == 0 || m_pageRect.isEmpty())
         return;
     // The page's content on the paper: the view rectangle at the print scale, placed.
-    const double printScale = m_printInfo ? m_printInfo->scalingFactor() : 1.0;
+    // The scale the job prints at (fitting to the page shrinks it below the print info's own).
+    const pf::PrintOperation* operation = pf::PrintOperation::currentOperation();
+    const double printScale = operation ? operation->printScale() : m_printInfo ? m_printInfo->scalingFactor() : 1.0;
     const QSizeF drawn = convertRectFromDrawing(m_pageRect).size() / scale() * printScale;
     const QRectF content(m_pagePlacement, drawn);
     QPainter& painter = context->painter();
