@@ -293,6 +293,13 @@ public:
     void addLayerGroupAction(const QVariant& sender);
     void deleteLayerAction(const QVariant& sender);
     void duplicateLayer(const QVariant& sender);
+    // As the layers panel's delegate: the classes of new layers (by class name) and the panels
+    // its rows open.
+    QString layersControllerNeedsClassForDrawingLayers(const QVariant& controller) const;
+    QString layersControllerNeedsClassForLayerGroup(const QVariant& controller) const;
+    void layersControllerShowGridOptionsForLayer(const QVariant& controller, const QVariant& layer);
+    void layersControllerShowDrawingOptionsForDrawing(const QVariant& controller, const QVariant& drawing);
+    void layersControllerShowExportOptionsForLayer(const QVariant& controller, const QVariant& layer);
 
     // Where a point picked in a window lies on the grid (grid units from the grid's origin),
     // snapped when asked; the zero point outside the drawing's interior or without a window.
@@ -573,6 +580,9 @@ private:
     QPointer<QWidget> m_undoHistoryWindow;
     QList<pf::Ref<PWDrawableObject>> m_geometrySelection;
     pf::Weak<pf::Object> m_layersController;
+    // Sends a layer command to the layers panel when it takes it, showing the panel first.
+    void forwardToLayersController(const QString& query, const QString& action, const QVariant& sender);
+    void performIfAnswered(const QString& selector, const QVariantList& arguments);
     QVariantMap m_drawingSetUpOriginal;
     bool m_gridLockedBeforeSetUp = true;
 

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "platform/ui/TableCellView.h"
+#include "widgets/BFPopoverColorWell.h"
 
 #include <QColor>
 #include <QPointer>
 
-class BFPopoverColorWell;
 class VNQLLayersController;
 
 // The active-layer column of the layers panel: an indicator in the layer's selection colour,

@@ -16,11 +16,6 @@
 
 namespace {
 
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("VNQLGraphicObjectCellView", text);
-}
-
 const QStringList kObservedKeys = {QStringLiteral("locked"), QStringLiteral("visible"), QStringLiteral("name"),
                                    QStringLiteral("icon")};
 

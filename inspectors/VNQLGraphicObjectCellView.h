@@ -3,16 +3,13 @@
 #include "inspectors/VNQLLayersRowCell.h"
 
 #include "platform/ui/TableCellView.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/ImageView.h"
+#include "platform/ui/TextField.h"
 
 #include <QPointer>
 
 class PWDrawableObject;
-
-namespace pf {
-class Button;
-class ImageView;
-class TextField;
-}
 
 // The cell of a drawable object's row in the layers panel: its icon, its name (editable),
 // lock and visibility buttons. It follows the object by key-value observing; the icon is

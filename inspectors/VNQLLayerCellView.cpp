@@ -33,11 +33,6 @@
 
 namespace {
 
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("VNQLLayerCellView", text);
-}
-
 const QStringList kObservedKeys = {QStringLiteral("layerName"), QStringLiteral("locked"), QStringLiteral("visible"),
                                    QStringLiteral("auxiliaryInfoString"), QStringLiteral("selectionColour"),
                                    QStringLiteral("alpha")};

@@ -3,21 +3,18 @@
 #include "inspectors/VNQLLayersRowCell.h"
 
 #include "platform/ui/TableCellView.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/ColorWell.h"
+#include "platform/ui/ImageView.h"
+#include "platform/ui/TextField.h"
+#include "widgets/RVAugmentedButton.h"
 #include "widgets/RVAugmentedButtonDelegate.h"
 
 #include <QColor>
 #include <QPointer>
 
 class PWLayer;
-class RVAugmentedButton;
 class VNQLLayersController;
-
-namespace pf {
-class Button;
-class ColorWell;
-class ImageView;
-class TextField;
-}
 
 // The cell of a layer's row in the layers panel: name, summary line, icon, lock, visibility
 // (whose popover sets the opacity of drawing layers), selection colour and delete. It follows

@@ -30,6 +30,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/ApplicationDelegate.h"
 #include "platform/ui/Button.h"
+#include "platform/ui/Document.h"
 #include "platform/ui/MenuItem.h"
 #include "platform/ui/Pasteboard.h"
 #include "platform/ui/Popover.h"
@@ -356,12 +357,12 @@ void VNQLLayersController::observeDrawing(const pf::Ref<PWDrawing>& drawing)
     if (pf::Ref<VNQLSlicesLayer> slices = slicesLayer(*drawing)) {
         for (const QString& name : {kVNQLSlicesLayerDidAddSlice, kVNQLSlicesLayerDidRemoveSlice})
             on(name, slices.get(), [](VNQLLayersController& self, const pf::Notification& n) {
-                self.objectsChangedInSlicesLayer(dynamic_cast<PWLayer*>(n.object()));
+                self.objectsChangedInSlicesLayer(dynamic_cast<PWLayer*>(n.object));
             });
     }
     // Every layer of the drawing is heard, whether or not its row is in sight, so the outline
     // never goes stale for rows scrolled away.
-    auto layerOf = [](const pf::Notification& n) { return dynamic_cast<PWLayer*>(n.object()); };
+    auto layerOf = [](const pf::Notification& n) { return dynamic_cast<PWLayer*>(n.object); };
     on(kPWLayerSelectionDidChange, nullptr, [layerOf](VNQLLayersController& self, const pf::Notification& n) {
         if (PWLayer* layer = layerOf(n); layer && self.isShownLayer(layer))
             self.selectionChangedInDrawingLayer(layer);
@@ -369,20 +370,20 @@ void VNQLLayersController::observeDrawing(const pf::Ref<PWDrawing>& drawing)
     for (const QString& name : {kPWLayerDidAddObject, kPWLayerDidRemoveObject})
         on(name, nullptr, [layerOf](VNQLLayersController& self, const pf::Notification& n) {
             if (PWLayer* layer = layerOf(n); layer && self.isShownLayer(layer))
-                self.objectsChangedInDrawinglayer(layer, n.name());
+                self.objectsChangedInDrawinglayer(layer, n.name);
         });
     on(kPWLayerDidReorderObjects, nullptr, [layerOf](VNQLLayersController& self, const pf::Notification& n) {
         if (PWLayer* layer = layerOf(n); layer && self.isShownLayer(layer))
-            self.objectOrderChangedInDrawingLayer(layer, n.userInfo());
+            self.objectOrderChangedInDrawingLayer(layer, n.userInfo);
     });
     for (const QString& name : {kPWLayerGroupDidAddLayer, kPWLayerGroupDidRemoveLayer})
         on(name, nullptr, [](VNQLLayersController& self, const pf::Notification& n) {
-            auto* group = dynamic_cast<PWLayerGroup*>(n.object());
+            auto* group = dynamic_cast<PWLayerGroup*>(n.object);
             if (group && self.isShownLayer(group))
-                self.layersAddedOrRemovedInLayerGroup(group, n.name(), n.userInfo());
+                self.layersAddedOrRemovedInLayerGroup(group, n.name, n.userInfo);
         });
     on(kPWLayerGroupDidReorderLayers, nullptr, [](VNQLLayersController& self, const pf::Notification& n) {
-        auto* group = dynamic_cast<PWLayerGroup*>(n.object());
+        auto* group = dynamic_cast<PWLayerGroup*>(n.object);
         if (group && self.isShownLayer(group))
             self.layersReordered(group);
     });
@@ -587,7 +588,7 @@ void VNQLLayersController::synchroniseSelectionFromLayer(PWObjectDrawingLayer* l
     const qint64 count = layer->countOfObjects();
     for (qint64 k = 1; k <= count; ++k) {
         if (layer->isSelectedObject(layer->objectInObjectsAtIndex(count - k).get()))
-            rows.addIndex(layerRow + k);
+            rows.add(layerRow + k);
     }
     mOutlineView->selectRowIndexes(rows, false);
     if (rows.count() > 0) {
@@ -616,7 +617,7 @@ QVariant VNQLLayersController::outlineItemForGroup(const PWLayerGroup* group) co
         return {};
     if (dynamic_cast<const PWDrawing*>(group) && !mShowRootLevel)
         return {};
-    return itemOf(group->ref<PWLayerGroup>());
+    return itemOf(const_cast<PWLayerGroup*>(group)->ref<PWLayerGroup>());
 }
 
 void VNQLLayersController::objectsChangedInDrawinglayer(PWLayer* layer, const QString&)
@@ -972,8 +973,8 @@ void VNQLLayersController::confirmDeleteLayer(const pf::Ref<PWLayer>& layer)
     }
     pf::Ref<pf::Alert> alert = pf::Alert::legacy(message, tr("No"), tr("Delete"), QString(), information);
     QWidget* window = nullptr;
-    if (pf::Ref<pf::Object> delegate = this->delegate(); delegate && delegate->respondsTo(QStringLiteral("windowForSheet")))
-        window = delegate->perform(QStringLiteral("windowForSheet")).value<QWidget*>();
+    if (auto* document = dynamic_cast<pf::Document*>(delegate().get()))
+        window = document->windowForSheet();
     if (!window && isViewLoaded())
         window = view()->window();
     pf::Weak<VNQLLayersController> weak = std::static_pointer_cast<VNQLLayersController>(shared_from_this());
@@ -1082,7 +1083,7 @@ bool VNQLLayersController::moveDrawables(const QList<pf::Ref<PWDrawableObject>>&
     if (source != destination) {
         pf::IndexSet indexes;
         for (qint64 i = 0; i < objects.size(); ++i)
-            indexes.addIndex(count - index + i);
+            indexes.add(count - index + i);
         source->removeObjectsAtIndexes(source->indexesOfObjectsInArray(objects));
         PWObjectOwnerLayer::ObjectList bottomFirst(objects.rbegin(), objects.rend());
         destination->insertObjects(bottomFirst, indexes);
@@ -1271,7 +1272,7 @@ void VNQLLayersController::setCompactRows(bool compact)
     pf::IndexSet layerRows;
     for (int row = 0; row < mOutlineView->numberOfRows(); ++row)
         if (as<PWLayer>(mOutlineView->itemAtRow(row)))
-            layerRows.addIndex(row);
+            layerRows.add(row);
     pf::AnimationContext::runAnimationGroup(0.5, [this, compact, layerRows] {
         mOutlineView->enumerateAvailableRowViews([compact](pf::TableRowView* rowView, int) {
             for (int column = 0; column < rowView->numberOfColumns(); ++column)

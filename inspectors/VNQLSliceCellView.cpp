@@ -14,11 +14,6 @@
 
 namespace {
 
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("VNQLSliceCellView", text);
-}
-
 // Observations of this cell carry this context; others are not ours.
 int gSliceContext = 0;
 

@@ -3,17 +3,14 @@
 #include "inspectors/VNQLLayersRowCell.h"
 
 #include "platform/ui/TableCellView.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/ColorWell.h"
+#include "platform/ui/ImageView.h"
+#include "platform/ui/TextField.h"
 
 #include <QPointer>
 
 class PWXSlice;
-
-namespace pf {
-class Button;
-class ColorWell;
-class ImageView;
-class TextField;
-}
 
 // The cell of a slice's row in the layers panel: icon, name (editable), visibility and colour.
 class VNQLSliceCellView : public pf::TableCellView, public VNQLLayersRowCell {
