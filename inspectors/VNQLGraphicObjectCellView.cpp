@@ -16,8 +16,8 @@
 
 namespace {
 
-const QStringList kObservedKeys = {QStringLiteral("locked"), QStringLiteral("visible"), QStringLiteral("name"),
-                                   QStringLiteral("icon")};
+// The icon is no key of its own: it is read at binding and after visual changes.
+const QStringList kObservedKeys = {QStringLiteral("locked"), QStringLiteral("visible"), QStringLiteral("name")};
 
 pf::Button* imageToggle(const QString& on, const QString& off, QWidget* parent)
 {
@@ -113,9 +113,7 @@ void VNQLGraphicObjectCellView::unbind()
     }
     if (!mDrawableObject)
         return;
-    for (const QString& key : kObservedKeys)
-        mDrawableObject->removeObserver(this, key);
-    mDrawableObject->removeObserver(this, PWDrawableObject::kVisualChangeKey);
+    mDrawableObject->removeObserver(this);
     mDrawableObject.reset();
 }
 
@@ -131,6 +129,7 @@ void VNQLGraphicObjectCellView::setDrawable(const pf::Ref<PWDrawableObject>& obj
     for (const QString& key : kObservedKeys)
         object->addObserver(this, key, pf::ObservingNew | pf::ObservingInitial);
     object->addObserver(this, PWDrawableObject::kVisualChangeKey, 0);
+    updateIcon();
 }
 
 void VNQLGraphicObjectCellView::observeValueForKeyPath(const QString& keyPath, pf::Reflective*, const QVariantMap&, void*)
@@ -143,8 +142,6 @@ void VNQLGraphicObjectCellView::observeValueForKeyPath(const QString& keyPath, p
         setObjectVisible(mDrawableObject->visible());
     else if (keyPath == QLatin1String("name"))
         setName(mDrawableObject->name());
-    else if (keyPath == QLatin1String("icon"))
-        setIcon(mDrawableObject->icon());
     else if (keyPath == PWDrawableObject::kVisualChangeKey)
         setVisual_change();
 }

@@ -170,8 +170,7 @@ void VNQLLayerCellView::unbindLayer()
 {
     if (!mRepresentedObject)
         return;
-    for (const QString& key : kObservedKeys)
-        mRepresentedObject->removeObserver(this, key);
+    mRepresentedObject->removeObserver(this);
     pf::NotificationCenter::defaultCenter().removeObserver(this, QString(), mRepresentedObject.get());
     mRepresentedObject.reset();
 }

@@ -82,8 +82,7 @@ void VNQLSliceCellView::unbind()
 {
     if (!mSlice)
         return;
-    for (const QString& key : kObservedKeys)
-        mSlice->removeObserver(this, key, &gSliceContext);
+    mSlice->removeObserver(this);
     mSlice.reset();
 }
 

@@ -102,7 +102,7 @@ protected:
             else if (auto layer = pf::fromVariant<pf::Ref<PWLayer>>(it))
                 names << layer->layerName();
             else if (auto object = pf::fromVariant<pf::Ref<PWDrawableObject>>(it))
-                names << QStringLiteral("obj:%1").arg(object->bounds().x());
+                names << QStringLiteral("obj:%1").arg(object->location().x() - 10);
             else if (auto slice = pf::fromVariant<pf::Ref<PWXSlice>>(it))
                 names << slice->name();
         }
