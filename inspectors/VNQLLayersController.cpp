@@ -40,6 +40,7 @@
 #include "widgets/VNQLCustomHighlightOutlineView.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QPalette>
 #include <QVBoxLayout>
@@ -65,6 +66,30 @@ QVariant itemOf(const pf::Ref<T>& object)
 {
     return pf::toVariant(object);
 }
+
+// Keeps the name column as wide as the outline leaves beside the active-layer column.
+class ColumnFitter : public QObject {
+public:
+    ColumnFitter(pf::TableView* table, pf::TableColumn* fill, pf::TableColumn* fixed)
+        : QObject(table), m_table(table), m_fill(fill), m_fixed(fixed)
+    {
+        table->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_table && event->type() == QEvent::Resize) {
+            const double width = std::max(60.0, m_table->visibleRowWidth() - m_fixed->width() - 4);
+            if (std::abs(width - m_fill->width()) > 0.5)
+                m_fill->setWidth(width);
+        }
+        return false;
+    }
+
+private:
+    pf::TableView* m_table;
+    pf::TableColumn* m_fill;
+    pf::TableColumn* m_fixed;
+};
 
 QVariantList& sharedDraggedItems()
 {
@@ -241,6 +266,7 @@ void VNQLLayersController::buildView()
     active->setWidth(24);
     outline->addTableColumn(active);
     outline->setOutlineTableColumn(main.get());
+    new ColumnFitter(outline, main.get(), active.get());
     outline->setIndentationPerLevel(12);
 
     outline->registerViewFactory(kMainColumn, [] { return new VNQLLayerCellView; });

@@ -443,6 +443,10 @@ TEST_F(LayersFixture, DroppingObjectsOnALayerPutsThemOnTopInOrderAndSelectsThem)
     undo().undo();
     EXPECT_EQ(top->objectList(), (PWObjectOwnerLayer::ObjectList{a, b, c}));
     EXPECT_EQ(bottom->objectList(), PWObjectOwnerLayer::ObjectList{d});
+
+    // Between rows: child index 1 of Bottom is below d, its only object.
+    ASSERT_TRUE(drop({item(a)}, kVNQLDrawableRowPasteboardType, item(bottom), 1));
+    EXPECT_EQ(bottom->objectList(), (PWObjectOwnerLayer::ObjectList{a, d}));
 }
 
 TEST_F(LayersFixture, DroppingWithinALayerRestacksAndBadTargetsAreRefused)
