@@ -20,7 +20,7 @@ class VNQLLayerOpacityPopoverController;
 
 namespace pf {
 class Button;
-class Notification;
+struct Notification;
 class Popover;
 class View;
 }
