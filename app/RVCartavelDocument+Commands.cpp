@@ -155,6 +155,12 @@ void RVCartavelDocument::registerCommandActions(pf::ClassBuilder<RVCartavelDocum
     b.method("debugExplodeUndoAction:", &RVCartavelDocument::debugExplodeUndoAction);
     b.method("test:", &RVCartavelDocument::test);
     b.method("showUndoHistoryAction:", &RVCartavelDocument::showUndoHistoryAction);
+    b.method("layersControllerNeedsClassForDrawingLayers:", &RVCartavelDocument::layersControllerNeedsClassForDrawingLayers);
+    b.method("layersControllerNeedsClassForLayerGroup:", &RVCartavelDocument::layersControllerNeedsClassForLayerGroup);
+    b.method("layersController:showGridOptionsForLayer:", &RVCartavelDocument::layersControllerShowGridOptionsForLayer);
+    b.method("layersController:showDrawingOptionsForDrawing:",
+             &RVCartavelDocument::layersControllerShowDrawingOptionsForDrawing);
+    b.method("layersController:showExportOptionsForLayer:", &RVCartavelDocument::layersControllerShowExportOptionsForLayer);
     b.property("hasValidSelection", &RVCartavelDocument::hasValidSelection);
     b.property("countOfItemsInSelection", &RVCartavelDocument::countOfItemsInSelection);
     b.property("activeLayer", &RVCartavelDocument::activeLayer);
@@ -287,37 +293,77 @@ bool RVCartavelDocument::couldDeleteLayer(const QVariant&) const
 
 namespace {
 
-void forwardToLayersController(const pf::Ref<pf::Object>& controller, const QString& query, const QString& action,
-                               const QVariant& sender)
+bool controllerTakes(const pf::Ref<pf::Object>& controller, const QString& query, const QString& action)
 {
-    if (!layersControllerAnswers(controller, query) || !controller->respondsTo(action))
-        return;
-    controller->perform(action, {sender});
+    return layersControllerAnswers(controller, query) && controller->respondsTo(action);
 }
 
 } // namespace
 
+void RVCartavelDocument::forwardToLayersController(const QString& query, const QString& action, const QVariant& sender)
+{
+    pf::Ref<pf::Object> controller = layersController();
+    if (!controllerTakes(controller, query, action))
+        return;
+    // The panel shows what the command does.
+    selectTabWithIdentifier(kLayersTabIdentifier);
+    controller->perform(action, {sender});
+}
+
+QString RVCartavelDocument::layersControllerNeedsClassForDrawingLayers(const QVariant&) const
+{
+    return classOfDefaultDrawingLayer().name();
+}
+
+QString RVCartavelDocument::layersControllerNeedsClassForLayerGroup(const QVariant&) const
+{
+    return PWLayerGroup::staticClass().name();
+}
+
+void RVCartavelDocument::layersControllerShowGridOptionsForLayer(const QVariant&, const QVariant&)
+{
+    performIfAnswered(QStringLiteral("openGridSettingsPanel:"), {});
+}
+
+void RVCartavelDocument::layersControllerShowDrawingOptionsForDrawing(const QVariant&, const QVariant&)
+{
+    performIfAnswered(QStringLiteral("openDrawingSizePanel:"), {});
+}
+
+void RVCartavelDocument::layersControllerShowExportOptionsForLayer(const QVariant&, const QVariant&)
+{
+    performIfAnswered(QStringLiteral("showExportDialogWithPreferredSource:"), {3});
+}
+
+void RVCartavelDocument::performIfAnswered(const QString& selector, const QVariantList& arguments)
+{
+    if (respondsTo(selector))
+        perform(selector, arguments);
+    else
+        RVLog(kInfoEvent, QStringLiteral("%1: no such panel in this document").arg(selector));
+}
+
 void RVCartavelDocument::newDrawingLayer(const QVariant& sender)
 {
-    forwardToLayersController(layersController(), QStringLiteral("canAddLayerOrGroup"), QStringLiteral("addLayerAction:"),
+    forwardToLayersController(QStringLiteral("canAddLayerOrGroup"), QStringLiteral("addLayerAction:"),
                               sender);
 }
 
 void RVCartavelDocument::addLayerGroupAction(const QVariant& sender)
 {
-    forwardToLayersController(layersController(), QStringLiteral("canAddLayerOrGroup"),
+    forwardToLayersController(QStringLiteral("canAddLayerOrGroup"),
                               QStringLiteral("addlayerGroupAction:"), sender);
 }
 
 void RVCartavelDocument::deleteLayerAction(const QVariant& sender)
 {
-    forwardToLayersController(layersController(), QStringLiteral("canDeleteLayerOrGroup"),
+    forwardToLayersController(QStringLiteral("canDeleteLayerOrGroup"),
                               QStringLiteral("deleteLayerAction:"), sender);
 }
 
 void RVCartavelDocument::duplicateLayer(const QVariant& sender)
 {
-    forwardToLayersController(layersController(), QStringLiteral("canDuplicateLayerOrGroup"),
+    forwardToLayersController(QStringLiteral("canDuplicateLayerOrGroup"),
                               QStringLiteral("duplicateLayerAction:"), sender);
 }
 

@@ -315,6 +315,8 @@ void RVCartavelDocument::tabViewDidAddTab(VNQLTabView* tabView, VNQLTabContentVi
         controller->perform(QStringLiteral("setDrawing:"), {pf::toVariant(drawing())});
     if (controller->respondsTo(QStringLiteral("setDelegate:")) && identifier == kLayersTabIdentifier)
         controller->perform(QStringLiteral("setDelegate:"), {pf::toVariant(std::static_pointer_cast<pf::Object>(shared_from_this()))});
+    if (identifier == kLayersTabIdentifier && cls != &VNQLEmptyTabController::staticClass())
+        setLayersController(controller);
     if (identifier == kUndoHistoryTabIdentifier) {
         tabView->removeTabFromView(tab);
         return;

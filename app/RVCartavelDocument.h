@@ -316,6 +316,13 @@ public:
     void addLayerGroupAction(const QVariant& sender);
     void deleteLayerAction(const QVariant& sender);
     void duplicateLayer(const QVariant& sender);
+    // As the layers panel's delegate: the classes of new layers (by class name) and the panels
+    // its rows open.
+    QString layersControllerNeedsClassForDrawingLayers(const QVariant& controller) const;
+    QString layersControllerNeedsClassForLayerGroup(const QVariant& controller) const;
+    void layersControllerShowGridOptionsForLayer(const QVariant& controller, const QVariant& layer);
+    void layersControllerShowDrawingOptionsForDrawing(const QVariant& controller, const QVariant& drawing);
+    void layersControllerShowExportOptionsForLayer(const QVariant& controller, const QVariant& layer);
 
     // Where a point picked on the screen (global Qt coordinates) or in a window (its Qt
     // coordinates) lies on the grid (grid units from the grid's origin), snapped when asked;
@@ -616,6 +623,9 @@ private:
     pf::Ref<CVLParallelDuplicateController> m_parallelDuplicateController;
     QList<pf::Ref<PWDrawableObject>> m_geometrySelection;
     pf::Weak<pf::Object> m_layersController;
+    // Sends a layer command to the layers panel when it takes it, showing the panel first.
+    void forwardToLayersController(const QString& query, const QString& action, const QVariant& sender);
+    void performIfAnswered(const QString& selector, const QVariantList& arguments);
     QVariantMap m_drawingSetUpOriginal;
     bool m_gridLockedBeforeSetUp = true;
 

@@ -6,6 +6,7 @@
 #include "library/PWXLibrary.h"
 #include "library/PWXLibraryCategory.h"
 #include "library/PWXLibraryManagerWindowController.h"
+#include "inspectors/VNQLLayersController.h"
 #include "frameworks/measurement/RVUnitLength.h"
 #include "frameworks/penwork/drawables/PWDrawablePath.h"
 #include "frameworks/penwork/drawables/PWDrawableShape.h"
@@ -335,6 +336,27 @@ TEST_F(DocumentCommandsTest, LayerCommandsGoToTheLayersPanel)
     document->duplicateLayer({});
     document->deleteLayerAction({});
     EXPECT_EQ(panel->performed, (QStringList{"add", "group", "delete"}));
+}
+
+TEST_F(DocumentCommandsTest, TheLayersPanelMakesLayersOfTheClassesTheDocumentNames)
+{
+    auto panel = std::make_shared<VNQLLayersController>();
+    panel->setDrawing(drawing);
+    panel->setDelegate(document);
+    document->setLayersController(panel);
+    const qint64 before = drawing->countOfLayers();
+    document->newDrawingLayer({});
+    document->addLayerGroupAction({});
+    settle();
+    ASSERT_EQ(drawing->countOfLayers(), before + 2);
+    // The group went on top of the drawing; the new layer below it.
+    auto group = std::dynamic_pointer_cast<PWLayerGroup>(drawing->objectInLayersAtIndex(0));
+    ASSERT_TRUE(group);
+    EXPECT_EQ(group->layerName(), "Layer Group");
+    auto added = drawing->objectInLayersAtIndex(1);
+    EXPECT_TRUE(added->isMemberOf(document->classOfDefaultDrawingLayer()));
+    EXPECT_EQ(added->layerName(), "Drawing Layer");
+    EXPECT_EQ(undo().undoActionName(), "Add Layer");
 }
 
 TEST_F(DocumentCommandsTest, ValidationBySelectionState)
