@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/VNQLDocumentWindow.h"
+#include "app/VNQLExportControllerDelegate.h"
 #include "frameworks/penwork/document/PWDrawingDocument.h"
 #include "inspectors/VNQLTabViewDelegate.h"
 #include "widgets/RVBasicDialogControllerDelegate.h"
@@ -32,6 +33,9 @@ class VNQLTabView;
 struct VNQLDocumentWindowOutlets;
 class RVUnitLength;
 class VNQLExportOperation;
+class VNQLExportController;
+class CVLDrawingGridController;
+class CVLDrawingGridControllerDelegate;
 class QWidget;
 
 namespace pf {
@@ -58,7 +62,8 @@ class RVCartavelDocument : public PWDrawingDocument,
                            public RVBasicDialogControllerDelegate,
                            public VNQLTabViewDelegate,
                            public RVSplitViewControllerDelegate,
-                           public VNQLDocumentWindowDelegate {
+                           public VNQLDocumentWindowDelegate,
+                           public VNQLExportControllerDelegate {
     PF_CLASS(RVCartavelDocument)
 public:
     // Document types as the document controller passes them.
@@ -245,8 +250,15 @@ public:
     void setExportOperation(const pf::Ref<VNQLExportOperation>& operation);
     // The document's export settings, made for its drawing on first use.
     pf::Ref<VNQLExportOperation> exportOperationForExport();
-    // Exports with the current settings; errors are presented.
+    // File > Export...: the export sheet with the document's settings.
     void exportAction(const QVariant& sender);
+    // Shows the export sheet on the document window; a source type of -1 keeps the stored one.
+    void showExportDialogWithPreferredSource(int sourceType);
+    // The export sheet while it is up.
+    pf::Ref<VNQLExportController> exportController() const { return m_exportController.lock(); }
+    // The sheet's operation becomes the document's export settings.
+    bool exportControllerWillExportWithOperation(VNQLExportController& controller,
+                                                 const pf::Ref<VNQLExportOperation>& operation) override;
 
     // Window state --------------------------------------------------------------------------------
     QVariantMap windowRestorationState() const { return m_windowRestorationState; }
@@ -374,6 +386,11 @@ public:
     // The sheet was cancelled: the original settings come back without undo, with the grid
     // layer's lock state as it was.
     void cancelDrawingSetUp();
+    // The drawing setup sheet at its first page, or at the graph-paper page.
+    void openDrawingSizePanel(const QVariant& sender);
+    void openGridSettingsPanel(const QVariant& sender);
+    // The document's drawing setup sheet, made on first use.
+    pf::Ref<CVLDrawingGridController> drawingGridController();
 
     // Document window (RVCartavelDocument+Window.cpp) ----------------------------------------------
     static inline const QString kCentreDocumentViewDefaultState = QStringLiteral("kCentreDocumentViewDefaultState");
@@ -575,6 +592,9 @@ private:
     pf::Weak<pf::Object> m_layersController;
     QVariantMap m_drawingSetUpOriginal;
     bool m_gridLockedBeforeSetUp = true;
+    pf::Ref<CVLDrawingGridController> m_drawingGridController;
+    std::shared_ptr<CVLDrawingGridControllerDelegate> m_drawingSetUpDelegate;
+    pf::Weak<VNQLExportController> m_exportController;
 
     // File opening, guarded by m_openingMutex (reading may run on a worker thread).
     mutable std::mutex m_openingMutex;
