@@ -1,7 +1,20 @@
 #pragma once
 
 #include "platform/graphics/Color.h"
+#include "platform/ui/ColorWell.h"
 #include "platform/ui/WindowController.h"
+#include "widgets/RVDocumentPreviewView.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTabWidget>
 
 #include <QPointer>
 #include <QVariantMap>
@@ -10,23 +23,7 @@
 
 class CVLDrawingGridControllerDelegate;
 class PWXBackgroundTextureController;
-class QAbstractButton;
-class QButtonGroup;
-class QCheckBox;
-class QComboBox;
-class QDialog;
-class QDoubleSpinBox;
-class QLabel;
-class QPushButton;
-class QSlider;
-class QSpinBox;
-class QTabWidget;
-class RVDocumentPreviewView;
 class RVUnitLength;
-
-namespace pf {
-class ColorWell;
-}
 
 // The drawing setup sheet: page size, drawing units, margins, paper colour or texture and the
 // graph-paper grid. It never touches the drawing: it takes the drawing's settings from its

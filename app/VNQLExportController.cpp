@@ -827,7 +827,8 @@ void VNQLExportController::prepareSourcesTableForSourceType(int type)
         title = tr("Objects");
         auto layer = drawing ? std::dynamic_pointer_cast<PWObjectDrawingLayer>(drawing->activeLayer()) : nullptr;
         if (layer) {
-            QList<pf::Ref<PWDrawableObject>> objects(layer->selection().begin(), layer->selection().end());
+            const auto selection = layer->selection();
+            QList<pf::Ref<PWDrawableObject>> objects(selection.begin(), selection.end());
             QCollator collator;
             std::stable_sort(objects.begin(), objects.end(),
                              [&](const auto& a, const auto& b) { return collator.compare(a->name(), b->name()) < 0; });

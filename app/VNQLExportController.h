@@ -4,23 +4,24 @@
 #include "platform/foundation/Error.h"
 #include "platform/ui/WindowController.h"
 
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
 #include <QUrl>
+
+#include <optional>
 
 class PWDrawing;
 class VNQLExportControllerDelegate;
 class VNQLExportOperation;
 class VNQLExportOperationController;
-class QAbstractButton;
-class QButtonGroup;
-class QCheckBox;
-class QComboBox;
-class QDoubleSpinBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QSpinBox;
-class QTableWidget;
 
 // The export sheet on a document window: it edits a copy of the document's export operation
 // (source, format, resolution, scale, quality, colour space, names and folder), lists the
