@@ -742,7 +742,8 @@ void VNQLExportController::setSourceType(const QVariant& value)
         check(type);
         m_layers->setHidden(false);
         pf::Ref<PWDrawing> drawing = this->drawing();
-        if (drawing && !std::dynamic_pointer_cast<PWObjectDrawingLayer>(drawing->activeLayer()))
+        pf::Ref<PWLayer> active = drawing ? drawing->activeLayer() : nullptr;
+        if (drawing && (!std::dynamic_pointer_cast<PWObjectDrawingLayer>(active) || !drawing->flattenedLayers().contains(active)))
             if (pf::Ref<PWLayer> first = drawing->firstActivateableLayerOfClass(PWObjectDrawingLayer::staticClass()))
                 drawing->setActiveLayer(first);
         break;
@@ -826,7 +827,8 @@ void VNQLExportController::prepareSourcesTableForSourceType(int type)
     case VNQLExportOperation::kSelectionSource: {
         title = tr("Objects");
         auto layer = drawing ? std::dynamic_pointer_cast<PWObjectDrawingLayer>(drawing->activeLayer()) : nullptr;
-        if (layer) {
+        // A layer removed from the drawing may still be remembered as active: it has nothing to export.
+        if (layer && drawing->flattenedLayers().contains(layer)) {
             const auto selection = layer->selection();
             QList<pf::Ref<PWDrawableObject>> objects(selection.begin(), selection.end());
             QCollator collator;
