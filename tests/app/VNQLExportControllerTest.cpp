@@ -158,6 +158,21 @@ TEST_F(ExportControllerTest, SourcesAndNamingChooseTheControls)
     EXPECT_EQ(edited()->fileNamingOption(), VNQLExportOperation::kRootOnly);
 }
 
+TEST(ExportControllerColumns, ColumnsReadTheSourcesKeys)
+{
+    struct Case {
+        QString column;
+        int type;
+        QString keyPath;
+    };
+    for (const Case& c : {Case{"name", 0, "layerName"}, Case{"size", 0, "drawing.size"}, Case{"name", 2, "layerName"},
+                          Case{"visible", 2, "visible"}, Case{"name", 3, "name"}, Case{"size", 3, "size"},
+                          Case{"name", 4, "name"}, Case{"size", 4, "displaySize"}, Case{"name", 1, ""}}) {
+        SCOPED_TRACE(qPrintable(c.column + QString::number(c.type)));
+        EXPECT_EQ(VNQLExportController::keyPathForColumnIdentifier(c.column, c.type), c.keyPath);
+    }
+}
+
 TEST_F(ExportControllerTest, SelectionWithoutAnObjectLayerDisablesTableAndExport)
 {
     controller->exportSourceTypeAction(VNQLExportOperation::kSelectionSource);
