@@ -4,8 +4,8 @@ namespace pf {
 class MainMenu;
 }
 
-// The document commands the program adds to the standard File menu: Export..., Drawing
-// Setup..., Graph Paper... and Save as Template..., placed after Revert to Saved and sent to
+// The document commands the program adds to the standard File menu: Export..., Save
+// as Template..., Drawing Setup... and Graph Paper..., placed after Revert to Saved and sent to
 // the current document.
 class QuilloryFileMenu {
 public:

@@ -116,6 +116,16 @@ void setItemEnabled(QComboBox* popUp, int index, bool enabled)
             item->setEnabled(enabled);
 }
 
+// Controllers whose sheet has ended, let go of once the current event has been handled. The
+// queued call owns nothing, so an event dropped at exit destroys no controller inside Qt's
+// event list.
+void releaseAfterCurrentEvent(pf::Ref<VNQLExportController> controller)
+{
+    static auto* pending = new QList<pf::Ref<VNQLExportController>>;
+    pending->append(std::move(controller));
+    QMetaObject::invokeMethod(qApp, [] { pending->clear(); }, Qt::QueuedConnection);
+}
+
 } // namespace
 
 PF_DEFINE_CLASS(VNQLExportController, pf::WindowController)
@@ -399,8 +409,7 @@ void VNQLExportController::beginSheetExportOperation(const pf::Ref<VNQLExportOpe
     if (m_parentWindow) {
         pf::Sheet::beginSheet(dialog, m_parentWindow, [self](int returnCode) {
             self->sheetDidEnd(returnCode);
-            // Released once the current event has been handled.
-            QMetaObject::invokeMethod(qApp, [keep = self] {}, Qt::QueuedConnection);
+            releaseAfterCurrentEvent(self);
         });
     } else {
         auto* modal = static_cast<QDialog*>(dialog);
@@ -408,7 +417,7 @@ void VNQLExportController::beginSheetExportOperation(const pf::Ref<VNQLExportOpe
         QObject::connect(modal, &QDialog::finished, modal, [self, modal](int result) {
             QObject::disconnect(modal, &QDialog::finished, modal, nullptr);
             self->sheetDidEnd(result == QDialog::Accepted ? 1 : 0);
-            QMetaObject::invokeMethod(qApp, [keep = self] {}, Qt::QueuedConnection);
+            releaseAfterCurrentEvent(self);
         });
         modal->open();
     }
