@@ -20,5 +20,7 @@ void QuilloryFileMenu::addDocumentItems(pf::MainMenu& menu)
     pf::Ref<pf::MenuItem> exportItem = pf::MenuItem::make(QObject::tr("&Export\u2026"), QString::fromLatin1(kExportAction));
     exportItem->setKeyEquivalent(QKeySequence(QStringLiteral("Ctrl+E")));
     file->insertItem(exportItem, at++);
-    file->insertItem(pf::MenuItem::make(QObject::tr("Save as &Template\u2026"), QString::fromLatin1(kSaveAsTemplateAction)), at);
+    file->insertItem(pf::MenuItem::make(QObject::tr("Save as &Template\u2026"), QString::fromLatin1(kSaveAsTemplateAction)), at++);
+    file->insertItem(pf::MenuItem::make(QObject::tr("&Drawing Setup\u2026"), QString::fromLatin1(kDrawingSetupAction)), at++);
+    file->insertItem(pf::MenuItem::make(QObject::tr("&Graph Paper\u2026"), QString::fromLatin1(kGraphPaperAction)), at);
 }

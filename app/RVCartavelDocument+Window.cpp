@@ -679,6 +679,8 @@ void RVCartavelDocument::cleanUpIfNeeded()
     detachWindow();
     PWDrawingDocument::setDrawing(nullptr);
     m_exportOperation.reset();
+    m_drawingGridController.reset();
+    m_drawingSetUpDelegate.reset();
 }
 
 void RVCartavelDocument::detachWindow()

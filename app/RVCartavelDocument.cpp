@@ -79,6 +79,8 @@ PF_DEFINE_CLASS(RVCartavelDocument, PWDrawingDocument)
     b.method("saveTemplateAction:", &RVCartavelDocument::saveTemplateAction);
     b.method("vectorizeImageSelection:", &RVCartavelDocument::vectorizeImageSelection);
     b.method("exportAction:", &RVCartavelDocument::exportAction);
+    b.method("openDrawingSizePanel:", &RVCartavelDocument::openDrawingSizePanel);
+    b.method("openGridSettingsPanel:", &RVCartavelDocument::openGridSettingsPanel);
     b.method("selectTextTabAction:", &RVCartavelDocument::selectTextTabAction);
     b.method("selectLayersTabAction:", &RVCartavelDocument::selectLayersTabAction);
     b.method("selectGeometryTabAction:", &RVCartavelDocument::selectGeometryTabAction);
@@ -631,17 +633,6 @@ pf::Ref<VNQLExportOperation> RVCartavelDocument::exportOperationForExport()
     return m_exportOperation;
 }
 
-void RVCartavelDocument::exportAction(const QVariant&)
-{
-    pf::Ref<VNQLExportOperation> operation = exportOperationForExport();
-    pf::Error error;
-    if (!operation->writeToFiles(&error)) {
-        presentError(error);
-        return;
-    }
-    if (operation->showInFinder() && !operation->filesWrittenURLs().isEmpty())
-        pf::Workspace::shared().activateFileViewerSelectingURLs(operation->filesWrittenURLs());
-}
 
 // --- Reading ----------------------------------------------------------------------------------------
 

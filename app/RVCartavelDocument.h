@@ -2,6 +2,7 @@
 
 #include "app/CVLVectorizingOptionsController.h"
 #include "app/VNQLDocumentWindow.h"
+#include "app/VNQLExportControllerDelegate.h"
 #include "frameworks/penwork/document/PWDrawingDocument.h"
 #include "inspectors/VNQLTabViewDelegate.h"
 #include "widgets/RVBasicDialogControllerDelegate.h"
@@ -37,6 +38,9 @@ class VNQLTabView;
 struct VNQLDocumentWindowOutlets;
 class RVUnitLength;
 class VNQLExportOperation;
+class VNQLExportController;
+class CVLDrawingGridController;
+class CVLDrawingGridControllerDelegate;
 class QWidget;
 
 namespace pf {
@@ -66,7 +70,8 @@ class RVCartavelDocument : public PWDrawingDocument,
                            public VNQLTabViewDelegate,
                            public RVSplitViewControllerDelegate,
                            public VNQLDocumentWindowDelegate,
-                           public CVLVectorizingDelegate {
+                           public CVLVectorizingDelegate,
+                           public VNQLExportControllerDelegate {
     PF_CLASS(RVCartavelDocument)
 public:
     // Document types as the document controller passes them.
@@ -253,8 +258,15 @@ public:
     void setExportOperation(const pf::Ref<VNQLExportOperation>& operation);
     // The document's export settings, made for its drawing on first use.
     pf::Ref<VNQLExportOperation> exportOperationForExport();
-    // Exports with the current settings; errors are presented.
+    // File > Export...: the export sheet with the document's settings.
     void exportAction(const QVariant& sender);
+    // Shows the export sheet on the document window; a source type of -1 keeps the stored one.
+    void showExportDialogWithPreferredSource(int sourceType);
+    // The export sheet while it is up.
+    pf::Ref<VNQLExportController> exportController() const { return m_exportController.lock(); }
+    // The sheet's operation becomes the document's export settings.
+    bool exportControllerWillExportWithOperation(VNQLExportController& controller,
+                                                 const pf::Ref<VNQLExportOperation>& operation) override;
 
     // Printing (RVCartavelDocument+Printing.cpp) ----------------------------------------------------
     // A CVLPrintingView of the drawing's size for this document.
@@ -409,6 +421,11 @@ public:
     // The sheet was cancelled: the original settings come back without undo, with the grid
     // layer's lock state as it was.
     void cancelDrawingSetUp();
+    // The drawing setup sheet at its first page, or at the graph-paper page.
+    void openDrawingSizePanel(const QVariant& sender);
+    void openGridSettingsPanel(const QVariant& sender);
+    // The document's drawing setup sheet, made on first use.
+    pf::Ref<CVLDrawingGridController> drawingGridController();
 
     // Document window (RVCartavelDocument+Window.cpp) ----------------------------------------------
     static inline const QString kCentreDocumentViewDefaultState = QStringLiteral("kCentreDocumentViewDefaultState");
@@ -628,6 +645,9 @@ private:
     void performIfAnswered(const QString& selector, const QVariantList& arguments);
     QVariantMap m_drawingSetUpOriginal;
     bool m_gridLockedBeforeSetUp = true;
+    pf::Ref<CVLDrawingGridController> m_drawingGridController;
+    std::shared_ptr<CVLDrawingGridControllerDelegate> m_drawingSetUpDelegate;
+    pf::Weak<VNQLExportController> m_exportController;
 
     // File opening, guarded by m_openingMutex (reading may run on a worker thread).
     mutable std::mutex m_openingMutex;

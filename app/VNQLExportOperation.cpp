@@ -14,6 +14,7 @@
 #include "platform/foundation/KeyedArchiver.h"
 #include "platform/foundation/KeyedUnarchiver.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/foundation/Variant.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -44,6 +45,21 @@ PF_DEFINE_CLASS(VNQLExportOperation, pf::Object)
     b.property("fileExtension", &VNQLExportOperation::fileExtension);
     b.property("canExport", &VNQLExportOperation::canExport);
     b.property("colorspaceName", &VNQLExportOperation::colorspaceName);
+    b.property("colorspace", &VNQLExportOperation::colorspace, &VNQLExportOperation::setColorspace);
+    b.property("sources",
+               std::function<QVariant(const VNQLExportOperation&)>([](const VNQLExportOperation& self) {
+                   QVariantList list;
+                   for (const auto& source : self.sources())
+                       list.append(pf::toVariant(source));
+                   return QVariant(list);
+               }),
+               std::function<void(VNQLExportOperation&, const QVariant&)>([](VNQLExportOperation& self, const QVariant& value) {
+                   QList<pf::Ref<pf::Object>> sources;
+                   for (const QVariant& item : value.toList())
+                       if (pf::Ref<pf::Object> object = pf::objectFromVariant(item))
+                           sources.append(object);
+                   self.setSources(sources);
+               }));
 }
 
 namespace {

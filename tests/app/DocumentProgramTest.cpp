@@ -1,6 +1,7 @@
 #include "DocumentTestSupport.h"
 
 #include "app/VNQLDrawingWindowController.h"
+#include "app/VNQLExportController.h"
 #include "app/VNQLExportOperation.h"
 #include "frameworks/penwork/view/PWDrawingView.h"
 #include "platform/ui/PresentationHook.h"
@@ -39,7 +40,9 @@ TEST(DocumentProgram, NewSaveOpenAndExportThroughTheActions)
     pf::Ref<VNQLExportOperation> operation = document->exportOperationForExport();
     operation->setFolderURL(QUrl::fromLocalFile(folder.path()));
     operation->setShowInFinder(false);
-    document->exportAction({});
+    document->exportAction({}); // File > Export... shows the sheet; Export writes
+    ASSERT_TRUE(document->exportController());
+    document->exportController()->exportAction();
     EXPECT_TRUE(QFileInfo(QDir(folder.path()).filePath(QStringLiteral("Untitled_.png"))).isFile());
 
     document->close();
