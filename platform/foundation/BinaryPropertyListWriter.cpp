@@ -215,9 +215,71 @@ bool appendScalar(std::string& out, const QVariant& value)
 
 } // namespace
 
+namespace {
+
+// About what flattening the value adds, at most: objects, references and encoded bytes. The
+// tables are reserved from them once, so that a large list is not copied, and its fresh pages
+// touched again, each time a table outgrows its storage.
+struct Extent {
+    size_t objects = 0;
+    size_t references = 0;
+    size_t bytes = 0;
+};
+
+void measure(const QVariant& value, int depth, int maxDepth, Extent& extent)
+{
+    ++extent.objects;
+    extent.bytes += 9; // a marker and up to eight bytes of count or scalar
+    if (depth >= maxDepth)
+        return; // flattening fails here anyway
+    switch (value.typeId()) {
+    case QMetaType::QVariantMap: {
+        const QVariantMap map = value.toMap();
+        extent.references += 2 * size_t(map.size());
+        for (auto it = map.cbegin(); it != map.cend(); ++it) {
+            ++extent.objects;
+            extent.bytes += 9 + 2 * size_t(it.key().size());
+            measure(it.value(), depth + 1, maxDepth, extent);
+        }
+        break;
+    }
+    case QMetaType::QVariantList: {
+        const QVariantList list = value.toList();
+        extent.references += size_t(list.size());
+        for (const QVariant& item : list)
+            measure(item, depth + 1, maxDepth, extent);
+        break;
+    }
+    case QMetaType::QStringList: {
+        const QStringList list = value.toStringList();
+        extent.references += size_t(list.size());
+        for (const QString& item : list) {
+            ++extent.objects;
+            extent.bytes += 9 + 2 * size_t(item.size());
+        }
+        break;
+    }
+    case QMetaType::QString:
+        extent.bytes += 2 * size_t(value.toString().size());
+        break;
+    case QMetaType::QByteArray:
+        extent.bytes += size_t(value.toByteArray().size());
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace
+
 QByteArray BinaryPropertyListWriter::data(const QVariant& value, int maxDepth)
 {
     BinaryPropertyListWriter writer(maxDepth);
+    Extent extent;
+    measure(value, 0, maxDepth, extent);
+    writer.m_objects.reserve(extent.objects);
+    writer.m_references.reserve(extent.references);
+    writer.m_bytes.reserve(extent.bytes);
     if (writer.flatten(value, 0) == kInvalidIndex)
         return {};
     return writer.write();
