@@ -81,6 +81,10 @@ PF_DEFINE_CLASS(RVCartavelDocument, PWDrawingDocument)
     b.method("exportAction:", &RVCartavelDocument::exportAction);
     b.method("openDrawingSizePanel:", &RVCartavelDocument::openDrawingSizePanel);
     b.method("openGridSettingsPanel:", &RVCartavelDocument::openGridSettingsPanel);
+    b.method("showExportDialogWithPreferredSource:", [](RVCartavelDocument& document, const QVariantList& arguments) {
+        document.showExportDialogWithPreferredSource(arguments.value(0, -1).toInt());
+        return QVariant();
+    });
     b.method("selectTextTabAction:", &RVCartavelDocument::selectTextTabAction);
     b.method("selectLayersTabAction:", &RVCartavelDocument::selectLayersTabAction);
     b.method("selectGeometryTabAction:", &RVCartavelDocument::selectGeometryTabAction);

@@ -347,7 +347,8 @@ TEST_F(ExportControllerTest, TheDocumentKeepsTheExportedSettings)
     ASSERT_TRUE(document);
     document->exportOperationForExport()->setFolderURL(QUrl::fromLocalFile(folder.path()));
     document->exportOperationForExport()->setShowInFinder(false);
-    document->showExportDialogWithPreferredSource(VNQLExportOperation::kLayersSource);
+    // The slice pane and the layers panel ask for the sheet by name.
+    document->perform("showExportDialogWithPreferredSource:", {VNQLExportOperation::kLayersSource});
     Ref<VNQLExportController> sheet = document->exportController();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->exportOperation()->sourceType(), VNQLExportOperation::kLayersSource);
