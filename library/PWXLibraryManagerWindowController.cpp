@@ -107,7 +107,7 @@ void PWXLibraryManagerWindowController::reloadLibraries()
 {
     if (!m_outline)
         return;
-    const QString selected = selectedItemUniqueID();
+    const QStringList selected = selectedItemUniqueIDs();
     PWXLibrary::initializeRegistry();
     m_outline->clear();
     QTreeWidgetItem* groupRow = nullptr;
@@ -141,9 +141,13 @@ void PWXLibraryManagerWindowController::reloadLibraries()
         }
         groupRow->setExpanded(true);
     }
-    if (!selected.isEmpty())
-        if (QTreeWidgetItem* row = rowForItem(selected))
+    // The rows selected before stay selected and in view.
+    for (const QString& key : selected)
+        if (QTreeWidgetItem* row = rowForItem(key)) {
+            for (QTreeWidgetItem* parent = row->parent(); parent; parent = parent->parent())
+                parent->setExpanded(true);
             row->setSelected(true);
+        }
 }
 
 QTreeWidgetItem* PWXLibraryManagerWindowController::rowForItem(const QString& key) const

@@ -7,6 +7,7 @@
 #include "platform/ui/PresentationHook.h"
 
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <QTreeWidget>
 
@@ -86,6 +87,10 @@ TEST_F(LibraryManagerWindow, DrawnObjectsBecomeClipArtItems)
     EXPECT_TRUE(messages[0].startsWith("Add Clip Art | Some items could not be added"));
     EXPECT_TRUE(messages[0].contains("The remaining 2 were converted"));
     EXPECT_EQ(manager->selectedItemUniqueIDs().size(), 2) << "the new items are shown selected";
+    QCoreApplication::processEvents(); // the library's own change notices reload the outline
+    EXPECT_EQ(manager->selectedItemUniqueIDs().size(), 2) << "and stay selected after the reload";
+    for (QTreeWidgetItem* row : manager->outline()->selectedItems())
+        EXPECT_TRUE(row->parent()->isExpanded());
 
     // The items hold copies: the drawn shape is still the drawing's own.
     for (const auto& item : library->allItemsCategory()->items()) {
