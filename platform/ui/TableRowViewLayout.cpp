@@ -148,10 +148,13 @@ void TableRowViewLayout::fadeOut(Shown& shown)
     shown.cells.clear();
     if (!view)
         return;
+    // The fade can end while the row itself is being destroyed (its animation is its child),
+    // so the completion only holds the row as a plain object.
+    QPointer<QObject> doomed = view.data();
     animateRows([&] { view->animator().setAlphaValue(0); },
-                [view] {
-                    if (view)
-                        view->deleteLater();
+                [doomed] {
+                    if (doomed)
+                        doomed->deleteLater();
                 });
 }
 
