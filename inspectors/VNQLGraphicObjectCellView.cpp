@@ -2,6 +2,7 @@
 
 #include "drawing/PWDrawableObject+VNQLObjectNaming.h"
 #include "frameworks/penwork/drawables/PWDrawableObject.h"
+#include "inspectors/VNQLRowControls.h"
 #include "platform/foundation/ClassBuilder.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Image.h"
@@ -18,17 +19,6 @@ namespace {
 
 // The icon is no key of its own: it is read at binding and after visual changes.
 const QStringList kObservedKeys = {QStringLiteral("locked"), QStringLiteral("visible"), QStringLiteral("name")};
-
-pf::Button* imageToggle(const QString& on, const QString& off, QWidget* parent)
-{
-    auto* button = new pf::Button(parent);
-    button->setButtonType(pf::ButtonType::Toggle);
-    button->setBordered(false);
-    button->setImage(pf::Image::imageNamed(off));
-    button->setAlternateImage(pf::Image::imageNamed(on));
-    button->setImagePosition(pf::CellImagePosition::ImageOnly);
-    return button;
-}
 
 bool senderIsOn(const QVariant& sender)
 {
@@ -57,15 +47,9 @@ VNQLGraphicObjectCellView::VNQLGraphicObjectCellView(QWidget* parent)
     mIconView->setImageScaling(pf::ImageScaling::ProportionallyUpOrDown);
 
     // The name: what the user reads and edits.
-    mAuxInfoField = new pf::TextField(this);
+    mAuxInfoField = VNQLRowControls::nameField(this, this, QStringLiteral("nameAction:"));
     mAuxInfoField->setFrame(QRectF(36, 5, width - 36 - 96, 20));
     mAuxInfoField->setAutoresizingMask(pf::ViewWidthSizable);
-    mAuxInfoField->setBordered(false);
-    mAuxInfoField->setBezeled(false);
-    mAuxInfoField->setDrawsBackground(false);
-    mAuxInfoField->setEditable(true);
-    mAuxInfoField->setTarget(this);
-    mAuxInfoField->setAction(QStringLiteral("nameAction:"));
 
     // The kind of object, small, beside the name.
     mNameField = pf::TextField::label(QString(), this);
@@ -77,17 +61,17 @@ VNQLGraphicObjectCellView::VNQLGraphicObjectCellView(QWidget* parent)
     mNameField->setFont(small);
     mNameField->setTextColor(pf::Color(QColor(Qt::gray)));
 
-    mVisibleButton = imageToggle(QStringLiteral("VN_Layer_Show-Template"), QStringLiteral("VN_Layer_Hidden-Template"), this);
+    mVisibleButton = VNQLRowControls::imageToggle(QStringLiteral("VN_Layer_Show-Template"),
+                                                  QStringLiteral("VN_Layer_Hidden-Template"), this, this,
+                                                  QStringLiteral("visibleDrawableAction:"));
     mVisibleButton->setFrame(QRectF(width - 40, 6, 18, 18));
     mVisibleButton->setAutoresizingMask(pf::ViewMinXMargin);
-    mVisibleButton->setTarget(this);
-    mVisibleButton->setAction(QStringLiteral("visibleDrawableAction:"));
 
-    mLockButton = imageToggle(QStringLiteral("VN_Layer_Locked-Template"), QStringLiteral("VN_Layer_Unlocked-Template"), this);
+    mLockButton = VNQLRowControls::imageToggle(QStringLiteral("VN_Layer_Locked-Template"),
+                                               QStringLiteral("VN_Layer_Unlocked-Template"), this, this,
+                                               QStringLiteral("lockDrawableAction:"));
     mLockButton->setFrame(QRectF(width - 20, 6, 18, 18));
     mLockButton->setAutoresizingMask(pf::ViewMinXMargin);
-    mLockButton->setTarget(this);
-    mLockButton->setAction(QStringLiteral("lockDrawableAction:"));
 
     mDeleteButton = new pf::Button(this);
     mDeleteButton->setHidden(true);

@@ -11,6 +11,7 @@
 #include "inspectors/PWLayer+VNQLLayerIcons.h"
 #include "inspectors/VNQLLayerOpacityPopoverController.h"
 #include "inspectors/VNQLLayersController.h"
+#include "inspectors/VNQLRowControls.h"
 #include "platform/foundation/ClassBuilder.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
@@ -36,17 +37,6 @@ namespace {
 const QStringList kObservedKeys = {QStringLiteral("layerName"), QStringLiteral("locked"), QStringLiteral("visible"),
                                    QStringLiteral("auxiliaryInfoString"), QStringLiteral("selectionColour"),
                                    QStringLiteral("alpha")};
-
-pf::Button* imageToggle(const QString& on, const QString& off, QWidget* parent)
-{
-    auto* button = new pf::Button(parent);
-    button->setButtonType(pf::ButtonType::Toggle);
-    button->setBordered(false);
-    button->setImage(pf::Image::imageNamed(off));
-    button->setAlternateImage(pf::Image::imageNamed(on));
-    button->setImagePosition(pf::CellImagePosition::ImageOnly);
-    return button;
-}
 
 bool isOn(const QVariant& sender)
 {
@@ -87,15 +77,9 @@ VNQLLayerCellView::VNQLLayerCellView(QWidget* parent) : pf::TableCellView(QRectF
     mIconView->setFrame(QRectF(2, 6, 22, 22));
     mIconView->setImageScaling(pf::ImageScaling::ProportionallyUpOrDown);
 
-    mNameField = new pf::TextField(this);
+    mNameField = VNQLRowControls::nameField(this, this, QStringLiteral("nameAction:"));
     mNameField->setFrame(QRectF(28, 4, width - 28 - 66, 22));
     mNameField->setAutoresizingMask(pf::ViewWidthSizable);
-    mNameField->setBordered(false);
-    mNameField->setBezeled(false);
-    mNameField->setDrawsBackground(false);
-    mNameField->setEditable(true);
-    mNameField->setTarget(this);
-    mNameField->setAction(QStringLiteral("nameAction:"));
 
     mAuxInfoField = pf::TextField::label(QString(), this);
     mAuxInfoField->setFrame(QRectF(28, 27, width - 28 - 26, 16));
@@ -116,7 +100,7 @@ VNQLLayerCellView::VNQLLayerCellView(QWidget* parent) : pf::TableCellView(QRectF
     mVisibleCheckbox->setAction(QStringLiteral("visibleAction:"));
     mVisibleCheckbox->setToolTip(tr("Show or hide the layer (right-click for opacity)"));
 
-    mLockCheckbox = imageToggle(QStringLiteral("VN_Layer_Locked-Template"), QStringLiteral("VN_Layer_Unlocked-Template"), this);
+    mLockCheckbox = VNQLRowControls::imageToggle(QStringLiteral("VN_Layer_Locked-Template"), QStringLiteral("VN_Layer_Unlocked-Template"), this);
     mLockCheckbox->setFrame(QRectF(width - 42, 6, 18, 18));
     mLockCheckbox->setAutoresizingMask(pf::ViewMinXMargin);
     mLockCheckbox->setTarget(this);

@@ -1,6 +1,7 @@
 #include "inspectors/VNQLSliceCellView.h"
 
 #include "drawing/PWXSlice.h"
+#include "inspectors/VNQLRowControls.h"
 #include "platform/foundation/ClassBuilder.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Button.h"
@@ -38,26 +39,15 @@ VNQLSliceCellView::VNQLSliceCellView(QWidget* parent) : pf::TableCellView(QRectF
     mIconView->setFrame(QRectF(8, 5, 20, 20));
     mIconView->setImageScaling(pf::ImageScaling::ProportionallyUpOrDown);
 
-    mNameField = new pf::TextField(this);
+    mNameField = VNQLRowControls::nameField(this, this, QStringLiteral("nameAction:"));
     mNameField->setFrame(QRectF(32, 5, width - 32 - 46, 20));
     mNameField->setAutoresizingMask(pf::ViewWidthSizable);
-    mNameField->setBordered(false);
-    mNameField->setBezeled(false);
-    mNameField->setDrawsBackground(false);
-    mNameField->setEditable(true);
-    mNameField->setTarget(this);
-    mNameField->setAction(QStringLiteral("nameAction:"));
 
-    mVisibleButton = new pf::Button(this);
-    mVisibleButton->setButtonType(pf::ButtonType::Toggle);
-    mVisibleButton->setBordered(false);
-    mVisibleButton->setImage(pf::Image::imageNamed(QStringLiteral("VN_Layer_Hidden-Template")));
-    mVisibleButton->setAlternateImage(pf::Image::imageNamed(QStringLiteral("VN_Layer_Show-Template")));
-    mVisibleButton->setImagePosition(pf::CellImagePosition::ImageOnly);
+    mVisibleButton = VNQLRowControls::imageToggle(QStringLiteral("VN_Layer_Show-Template"),
+                                                  QStringLiteral("VN_Layer_Hidden-Template"), this, this,
+                                                  QStringLiteral("visibleSliceAction:"));
     mVisibleButton->setFrame(QRectF(width - 42, 6, 18, 18));
     mVisibleButton->setAutoresizingMask(pf::ViewMinXMargin);
-    mVisibleButton->setTarget(this);
-    mVisibleButton->setAction(QStringLiteral("visibleSliceAction:"));
 
     mColourWell = new pf::ColorWell(this);
     mColourWell->setFrame(QRectF(width - 20, 7, 16, 16));
