@@ -1,5 +1,6 @@
 #include "frameworks/penwork/styles/PWStyle.h"
 
+#include "frameworks/penwork/drawables/PWDrawableObject.h"
 #include "frameworks/penwork/registries/PWStyleRegistry.h"
 #include "frameworks/penwork/renderers/PWImageAdornment.h"
 #include "frameworks/penwork/renderers/PWTextAdornment.h"
@@ -445,7 +446,10 @@ void PWStyle::addClient(PWStyleClient* client)
         ++m_emptyClientSlots;
         m_clientSlots.erase(stale);
     }
-    const auto* reflective = dynamic_cast<const pf::Reflective*>(client);
+    // A drawable takes itself off its style's list when it goes, so it needs no liveness
+    // token (a token costs every object a side table); other clients are watched for.
+    const auto* reflective =
+        dynamic_cast<const PWDrawableObject*>(client) ? nullptr : dynamic_cast<const pf::Reflective*>(client);
     m_clientSlots.emplace(client, m_clients.size());
     m_clients.push_back({client, reflective ? reflective->livenessToken() : std::weak_ptr<void>(), reflective != nullptr});
     client->setClientIndex(m_nextClientIndex++);
