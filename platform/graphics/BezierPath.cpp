@@ -998,10 +998,56 @@ Ref<BezierPath> BezierPath::reversed() const
 
 // Painting.
 
+namespace {
+
+// The last path a thread drew, and its QPainterPath. A fill and a stroke of one shape, or the
+// paths copied from one another, share their element list: the second answer comes from here.
+// Holding a copy of the list keeps its storage alive and unchanged (a change to a shared list
+// detaches), so a list at the same address is the same list.
+struct PainterPathMemo {
+    QList<BezierPath::Element> elements;
+    Qt::FillRule fillRule = Qt::WindingFill;
+    QPainterPath path;
+};
+
+thread_local PainterPathMemo t_painterPathMemo;
+
+// The raster engine sets up its pen or brush afresh unless it is handed the very one it had
+// (the same shared data), so equal pens and brushes in a row are handed over as one. Only
+// plain colours are kept: a kept pixmap could outlive the application at thread exit.
+thread_local QPen t_lastPen;
+thread_local QBrush t_lastBrush;
+
+const QPen& reusedPen(const QPen& pen)
+{
+    if (pen.brush().style() != Qt::SolidPattern)
+        return pen;
+    if (!(pen == t_lastPen))
+        t_lastPen = pen;
+    return t_lastPen;
+}
+
+const QBrush& reusedBrush(const QBrush& brush)
+{
+    if (brush.style() != Qt::SolidPattern)
+        return brush;
+    if (!(brush == t_lastBrush))
+        t_lastBrush = brush;
+    return t_lastBrush;
+}
+
+} // namespace
+
 QPainterPath BezierPath::toQPainterPath() const
 {
+    const Qt::FillRule fillRule = m_windingRule == WindingRule::EvenOdd ? Qt::OddEvenFill : Qt::WindingFill;
+    PainterPathMemo& memo = t_painterPathMemo;
+    if (!m_elements.isEmpty() && memo.elements.constData() == m_elements.constData() &&
+        memo.elements.size() == m_elements.size() && memo.fillRule == fillRule)
+        return memo.path;
     QPainterPath path;
-    path.setFillRule(m_windingRule == WindingRule::EvenOdd ? Qt::OddEvenFill : Qt::WindingFill);
+    path.setFillRule(fillRule);
+    path.reserve(int(m_elements.size()) * 3);
     for (const Element& e : m_elements) {
         switch (e.type) {
         case ElementType::MoveTo:
@@ -1017,6 +1063,11 @@ QPainterPath BezierPath::toQPainterPath() const
             path.closeSubpath();
             break;
         }
+    }
+    if (!m_elements.isEmpty()) {
+        memo.elements = m_elements;
+        memo.fillRule = fillRule;
+        memo.path = path;
     }
     return path;
 }
@@ -1044,12 +1095,13 @@ QPen BezierPath::pen(const QBrush& brush) const
 
 void BezierPath::fill(QPainter& painter, const QBrush& brush) const
 {
-    painter.fillPath(toQPainterPath(), brush);
+    painter.fillPath(toQPainterPath(), reusedBrush(brush));
 }
 
 void BezierPath::stroke(QPainter& painter, const QBrush& brush) const
 {
-    painter.strokePath(toQPainterPath(), pen(brush));
+    const QPen drawn = pen(brush);
+    painter.strokePath(toQPainterPath(), reusedPen(drawn));
 }
 
 // Object.

@@ -971,6 +971,31 @@ TEST(BezierPathPainting, QPainterPathConversions)
     EXPECT_TRUE(BezierPath::fromQPainterPath(back)->isEqual(path.get()));
 }
 
+// Drawing remembers the last conversion; what comes back must always be the path as it is now.
+TEST(BezierPathPainting, QPainterPathFollowsEveryChangeAndCopy)
+{
+    auto path = BezierPath::pathWithRect(QRectF(0, 0, 10, 10));
+    EXPECT_EQ(path->toQPainterPath().boundingRect(), QRectF(0, 0, 10, 10));
+    // Changed in place after a conversion.
+    path->setAssociatedPoints(0, {QPointF(-5, 0), {}, {}});
+    EXPECT_EQ(path->toQPainterPath().boundingRect(), QRectF(-5, 0, 15, 10));
+    path->lineTo(QPointF(40, 40));
+    EXPECT_EQ(path->toQPainterPath().boundingRect(), QRectF(-5, 0, 45, 40));
+    // A copy shares the elements until it changes; a new winding rule is a new fill rule.
+    BezierPath copy(*path);
+    copy.setWindingRule(BezierPath::WindingRule::EvenOdd);
+    EXPECT_EQ(path->toQPainterPath().fillRule(), Qt::WindingFill);
+    EXPECT_EQ(copy.toQPainterPath().fillRule(), Qt::OddEvenFill);
+    copy.transform(QTransform::fromScale(2, 2));
+    EXPECT_EQ(copy.toQPainterPath().boundingRect(), QRectF(-10, 0, 90, 80));
+    EXPECT_EQ(path->toQPainterPath().boundingRect(), QRectF(-5, 0, 45, 40));
+    // A path gone and another made in its place.
+    path.reset();
+    auto other = BezierPath::pathWithRect(QRectF(1, 2, 3, 4));
+    EXPECT_EQ(other->toQPainterPath().boundingRect(), QRectF(1, 2, 3, 4));
+    EXPECT_TRUE(BezierPath::path()->toQPainterPath().isEmpty());
+}
+
 TEST(BezierPathPainting, PenCarriesTheStrokeSettings)
 {
     BezierPath path;
