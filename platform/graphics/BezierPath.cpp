@@ -1048,7 +1048,12 @@ QPainterPath BezierPath::toQPainterPath() const
         return memo.path;
     QPainterPath path;
     path.setFillRule(fillRule);
-    path.reserve(int(m_elements.size()) * 3);
+    // A curve is three elements of a QPainterPath, a close may add a line.
+    qsizetype needed = m_elements.size() + 1;
+    for (const Element& e : m_elements)
+        if (e.type == ElementType::CurveTo)
+            needed += 2;
+    path.reserve(int(needed));
     for (const Element& e : m_elements) {
         switch (e.type) {
         case ElementType::MoveTo:

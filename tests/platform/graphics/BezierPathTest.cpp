@@ -1011,6 +1011,8 @@ TEST(BezierPathPainting, FillOfRectanglesAndNearRectangles)
         {"along x", {{3.3, 4.6}, {40.2, 4.6}, {40.2, 30.1}, {3.3, 30.1}}, true, true},
         {"along y, back to the start", {{40.2, 30.1}, {40.2, 4.6}, {3.3, 4.6}, {3.3, 30.1}, {40.2, 30.1}}, true, true},
         {"skewed corner", {{3.3, 4.6}, {40.2, 4.6}, {44.2, 30.1}, {3.3, 30.1}}, true, false},
+        {"last corner off", {{3.3, 4.6}, {40.2, 4.6}, {40.2, 30.1}, {9.0, 30.1}}, true, false},
+        {"first side slanted", {{3.3, 4.6}, {40.2, 9.0}, {40.2, 30.1}, {3.3, 30.1}}, true, false},
         {"open", {{3.3, 4.6}, {40.2, 4.6}, {40.2, 30.1}, {3.3, 30.1}}, false, false},
         {"last line elsewhere", {{3.3, 4.6}, {40.2, 4.6}, {40.2, 30.1}, {3.3, 30.1}, {20, 20}}, true, false},
     };
