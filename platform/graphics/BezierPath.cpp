@@ -18,6 +18,7 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <vector>
 
 PF_DEFINE_CLASS_NAMED(pf::BezierPath, pf::Object, "pf::BezierPath")
@@ -998,10 +999,61 @@ Ref<BezierPath> BezierPath::reversed() const
 
 // Painting.
 
+namespace {
+
+// The last path a thread drew, and its QPainterPath. A fill and a stroke of one shape, or the
+// paths copied from one another, share their element list: the second answer comes from here.
+// Holding a copy of the list keeps its storage alive and unchanged (a change to a shared list
+// detaches), so a list at the same address is the same list.
+struct PainterPathMemo {
+    QList<BezierPath::Element> elements;
+    Qt::FillRule fillRule = Qt::WindingFill;
+    QPainterPath path;
+};
+
+thread_local PainterPathMemo t_painterPathMemo;
+
+// The raster engine sets up its pen or brush afresh unless it is handed the very one it had
+// (the same shared data), so equal pens and brushes in a row are handed over as one. Only
+// plain colours are kept: a kept pixmap could outlive the application at thread exit.
+thread_local QPen t_lastPen;
+thread_local QBrush t_lastBrush;
+
+const QPen& reusedPen(const QPen& pen)
+{
+    if (pen.brush().style() != Qt::SolidPattern)
+        return pen;
+    if (!(pen == t_lastPen))
+        t_lastPen = pen;
+    return t_lastPen;
+}
+
+const QBrush& reusedBrush(const QBrush& brush)
+{
+    if (brush.style() != Qt::SolidPattern)
+        return brush;
+    if (!(brush == t_lastBrush))
+        t_lastBrush = brush;
+    return t_lastBrush;
+}
+
+} // namespace
+
 QPainterPath BezierPath::toQPainterPath() const
 {
+    const Qt::FillRule fillRule = m_windingRule == WindingRule::EvenOdd ? Qt::OddEvenFill : Qt::WindingFill;
+    PainterPathMemo& memo = t_painterPathMemo;
+    if (!m_elements.isEmpty() && memo.elements.constData() == m_elements.constData() &&
+        memo.elements.size() == m_elements.size() && memo.fillRule == fillRule)
+        return memo.path;
     QPainterPath path;
-    path.setFillRule(m_windingRule == WindingRule::EvenOdd ? Qt::OddEvenFill : Qt::WindingFill);
+    path.setFillRule(fillRule);
+    // A curve is three elements of a QPainterPath, a close may add a line.
+    qsizetype needed = m_elements.size() + 1;
+    for (const Element& e : m_elements)
+        if (e.type == ElementType::CurveTo)
+            needed += 2;
+    path.reserve(int(needed));
     for (const Element& e : m_elements) {
         switch (e.type) {
         case ElementType::MoveTo:
@@ -1017,6 +1069,11 @@ QPainterPath BezierPath::toQPainterPath() const
             path.closeSubpath();
             break;
         }
+    }
+    if (!m_elements.isEmpty()) {
+        memo.elements = m_elements;
+        memo.fillRule = fillRule;
+        memo.path = path;
     }
     return path;
 }
@@ -1042,14 +1099,57 @@ QPen BezierPath::pen(const QBrush& brush) const
     return pen;
 }
 
+namespace {
+
+// The rectangle `elements` outline when they are one closed, axis-aligned rectangle of some size
+// (a move, three lines and a close, or four lines with the last back at the start).
+std::optional<QRectF> axisAlignedRectangle(const QList<BezierPath::Element>& elements)
+{
+    using Type = BezierPath::ElementType;
+    const qsizetype n = elements.size();
+    if (n != 5 && n != 6)
+        return std::nullopt;
+    if (elements[0].type != Type::MoveTo || elements[n - 1].type != Type::ClosePath)
+        return std::nullopt;
+    QPointF p[4];
+    p[0] = elements[0].points[0];
+    for (int i = 1; i < 4; ++i) {
+        if (elements[i].type != Type::LineTo)
+            return std::nullopt;
+        p[i] = elements[i].points[0];
+    }
+    if (n == 6 && (elements[4].type != Type::LineTo || elements[4].points[0] != p[0]))
+        return std::nullopt;
+    const bool alongX = p[0].y() == p[1].y() && p[1].x() == p[2].x() && p[2].y() == p[3].y() && p[3].x() == p[0].x();
+    const bool alongY = p[0].x() == p[1].x() && p[1].y() == p[2].y() && p[2].x() == p[3].x() && p[3].y() == p[0].y();
+    if (!alongX && !alongY)
+        return std::nullopt;
+    const QRectF rect = QRectF(p[0], p[2]).normalized();
+    if (!(rect.width() > 0.0) || !(rect.height() > 0.0))
+        return std::nullopt;
+    return rect;
+}
+
+} // namespace
+
 void BezierPath::fill(QPainter& painter, const QBrush& brush) const
 {
-    painter.fillPath(toQPainterPath(), brush);
+    // An antialiased rectangle takes the raster engine's rectangle path, twice as fast as a
+    // general outline (its edge pixels may differ by a level or two of 255). Without
+    // antialiasing the two choose edge pixels differently, so the outline is kept.
+    if (painter.testRenderHint(QPainter::Antialiasing)) {
+        if (const std::optional<QRectF> rect = axisAlignedRectangle(m_elements)) {
+            painter.fillRect(*rect, reusedBrush(brush));
+            return;
+        }
+    }
+    painter.fillPath(toQPainterPath(), reusedBrush(brush));
 }
 
 void BezierPath::stroke(QPainter& painter, const QBrush& brush) const
 {
-    painter.strokePath(toQPainterPath(), pen(brush));
+    const QPen drawn = pen(brush);
+    painter.strokePath(toQPainterPath(), reusedPen(drawn));
 }
 
 // Object.

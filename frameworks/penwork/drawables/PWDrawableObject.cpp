@@ -760,9 +760,9 @@ void PWDrawableObject::drawContentWithStyle(PWStyle* style)
     pf::GraphicsContext* context = pf::GraphicsContext::current();
     if (!context || !style || !m_visible)
         return;
-    pf::GraphicsStateSaver saver(context);
     if (m_ghosted) {
         // A ghost is its outline only, faint.
+        pf::GraphicsStateSaver saver(context);
         QPen pen(QColor(128, 128, 128, 128));
         pen.setCosmetic(true);
         context->painter().setPen(pen);
@@ -770,6 +770,7 @@ void PWDrawableObject::drawContentWithStyle(PWStyle* style)
         context->painter().drawPath(renderingPath()->toQPainterPath());
         return;
     }
+    // The style saves and restores the state around its renderers itself.
     style->render(*this);
 }
 

@@ -32,7 +32,50 @@ bool pathIsFinite(const pf::BezierPath& path)
     return true;
 }
 
-pf::Ref<pf::BezierPath> unitRect() { return pf::BezierPath::pathWithRect(QRectF(-0.5, -0.5, 1.0, 1.0)); }
+// The outlines most shapes have, made once and shared: a shape never changes its path in place
+// (it only ever replaces it), so one instance can serve every rectangle and every oval.
+const pf::Ref<pf::BezierPath>& sharedUnitRect()
+{
+    static const pf::Ref<pf::BezierPath> path = pf::BezierPath::pathWithRect(QRectF(-0.5, -0.5, 1.0, 1.0));
+    return path;
+}
+
+const pf::Ref<pf::BezierPath>& sharedUnitOval()
+{
+    static const pf::Ref<pf::BezierPath> path = pf::BezierPath::pathWithOval(QRectF(-0.5, -0.5, 1.0, 1.0));
+    return path;
+}
+
+pf::Ref<pf::BezierPath> unitRect() { return sharedUnitRect(); }
+
+bool isSharedOutline(const pf::BezierPath* path)
+{
+    return path == sharedUnitRect().get() || path == sharedUnitOval().get();
+}
+
+// Exactly the same points and settings: sharing must not move a point by even a rounding step.
+bool identicalPaths(const pf::BezierPath& a, const pf::BezierPath& b)
+{
+    if (a.elementCount() != b.elementCount() || !a.isEqual(&b))
+        return false;
+    for (int i = 0; i < a.elementCount(); ++i) {
+        const auto& x = a.elements()[i];
+        const auto& y = b.elements()[i];
+        for (int p = 0; p < x.pointCount(); ++p)
+            if (x.points[size_t(p)].x() != y.points[size_t(p)].x() || x.points[size_t(p)].y() != y.points[size_t(p)].y())
+                return false;
+    }
+    return true;
+}
+
+// The shared instance when `path` is one of the common outlines, else `path` itself.
+pf::Ref<pf::BezierPath> shareable(pf::Ref<pf::BezierPath> path)
+{
+    for (const pf::Ref<pf::BezierPath>* common : {&sharedUnitRect(), &sharedUnitOval()})
+        if (identicalPaths(*path, **common))
+            return *common;
+    return path;
+}
 
 // `path` scaled and moved into the unit square; an axis with no extent is only centred.
 pf::Ref<pf::BezierPath> normalised(const pf::BezierPath& path)
@@ -41,7 +84,7 @@ pf::Ref<pf::BezierPath> normalised(const pf::BezierPath& path)
     QTransform t;
     t.scale(b.width() > 0 ? 1.0 / b.width() : 1.0, b.height() > 0 ? 1.0 / b.height() : 1.0);
     t.translate(-b.center().x(), -b.center().y());
-    return path.transformed(t);
+    return shareable(path.transformed(t));
 }
 
 // Unit-square positions of the handles.
@@ -91,7 +134,9 @@ PF_DEFINE_CLASS(PWDrawableShape, PWDrawableObject)
 PWDrawableShape::PWDrawableShape() : m_path(unitRect()) {}
 
 PWDrawableShape::PWDrawableShape(const PWDrawableShape& other)
-    : PWDrawableObject(other), m_path(std::static_pointer_cast<pf::BezierPath>(other.m_path->copy()))
+    : PWDrawableObject(other),
+      m_path(isSharedOutline(other.m_path.get()) ? other.m_path
+                                                 : std::static_pointer_cast<pf::BezierPath>(other.m_path->copy()))
 {
 }
 
@@ -352,7 +397,8 @@ QString PWDrawableShape::displayName() const { return displayNameForClass(objCla
 void PWDrawableShape::encodeWithCoder(pf::KeyedArchiver& coder) const
 {
     PWDrawableObject::encodeWithCoder(coder);
-    coder.encodeObject(m_path, kPathKey);
+    // Each shape archives an outline of its own, shared in memory or not, as it always has.
+    coder.encodeObject(isSharedOutline(m_path.get()) ? m_path->copy() : m_path, kPathKey);
 }
 
 void PWDrawableShape::initWithCoder(pf::KeyedUnarchiver& coder)

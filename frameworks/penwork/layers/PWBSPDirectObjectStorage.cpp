@@ -123,6 +123,19 @@ void PWBSPDirectObjectStorage::collect(const QRectF& rect, std::vector<const PWD
 
 QList<pf::Ref<PWDrawableObject>> PWBSPDirectObjectStorage::objectsIntersectingRect(const QRectF& rect) const
 {
+    CellRange range;
+    if (!cellRange(rect, &range) || range.cellCount() * 2 >= qint64(m_cells.size())) {
+        // The rectangle covers most of what is occupied (a whole-page redraw, say): one pass in
+        // stacking order finds the same objects without gathering, sorting and looking each up
+        // again.
+        QList<pf::Ref<PWDrawableObject>> out;
+        for (const pf::Ref<PWDrawableObject>& object : objects()) {
+            auto entry = m_entries.find(object.get());
+            if (entry != m_entries.end() && meets(entry->second.bounds, rect))
+                out.append(object);
+        }
+        return out;
+    }
     std::vector<const PWDrawableObject*> found;
     collect(rect, found);
     sortByIndex(found, false);

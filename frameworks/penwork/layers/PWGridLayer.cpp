@@ -7,6 +7,8 @@
 #include "platform/foundation/KeyedUnarchiver.h"
 #include "platform/graphics/GraphicsContext.h"
 
+#include <QImage>
+#include <QPainter>
 #include <QPen>
 
 #include <cmath>
@@ -270,6 +272,58 @@ bool PWGridLayer::respondsTo(const QString& selector) const
     return PWLayer::respondsTo(selector);
 }
 
+namespace {
+
+template <typename LineEnumerator>
+bool drawLinesAsStrip(QPainter& painter, const QRectF& area, bool vertical, const LineEnumerator& forEachLine)
+{
+    // Drawn one by one, a line across the page is hundreds of one-pixel spans, and the raster
+    // engine hands every few dozen spans to its thread pool: a page of lines costs tens of
+    // milliseconds in hand-offs alone. Every row of the vertical lines is the same (every column
+    // of the horizontal ones), so the lines are drawn once into a strip one pixel thick, which
+    // then fills the area as a tiled brush: one span per row for all of them together.
+    const QTransform toDevice = painter.deviceTransform();
+    if (toDevice.type() > QTransform::TxScale || toDevice.m11() <= 0.0 || toDevice.m22() <= 0.0)
+        return false;
+    QRect target = toDevice.mapRect(area).toAlignedRect();
+    if (painter.hasClipping())
+        target &= toDevice.mapRect(painter.clipBoundingRect()).toAlignedRect();
+    if (const QPaintDevice* device = painter.device()) {
+        const double ratio = device->devicePixelRatioF() > 0 ? device->devicePixelRatioF() : 1.0;
+        target &= QRect(0, 0, int(std::ceil(device->width() * ratio)), int(std::ceil(device->height() * ratio)));
+    }
+    if (target.isEmpty())
+        return true;
+    QImage strip(vertical ? target.width() : 1, vertical ? 1 : target.height(), QImage::Format_ARGB32_Premultiplied);
+    if (strip.isNull())
+        return false;
+    strip.fill(Qt::transparent);
+    {
+        QPainter stripPainter(&strip);
+        stripPainter.setRenderHints(painter.renderHints());
+        forEachLine(vertical, [&](double at, const QPen& pen) {
+            stripPainter.setPen(pen);
+            if (vertical) {
+                const double x = toDevice.map(QPointF(at, 0.0)).x() - target.left();
+                stripPainter.drawLine(QPointF(x, -2.0), QPointF(x, 3.0));
+            } else {
+                const double y = toDevice.map(QPointF(0.0, at)).y() - target.top();
+                stripPainter.drawLine(QPointF(-2.0, y), QPointF(3.0, y));
+            }
+        });
+    }
+    painter.save();
+    // Device pixels from here on.
+    painter.setWorldTransform(toDevice.inverted() * painter.worldTransform());
+    QBrush brush(strip);
+    brush.setTransform(QTransform::fromTranslate(vertical ? target.left() : 0, vertical ? 0 : target.top()));
+    painter.fillRect(target, brush);
+    painter.restore();
+    return true;
+}
+
+} // namespace
+
 void PWGridLayer::drawInContext(pf::GraphicsContext& context, const QRectF& rect, bool showingHighlighting)
 {
     const QRectF area = gridArea(rect);
@@ -282,9 +336,9 @@ void PWGridLayer::drawInContext(pf::GraphicsContext& context, const QRectF& rect
     const bool drawDivisions = step * deviceScale >= kMinimumDeviceSpacing;
     const bool drawSpans = step * m_divisions * deviceScale >= kMinimumDeviceSpacing;
 
-    painter.save();
+    // Calls `draw(position, pen)` for each line across one axis that shows at this scale.
     // Lines stay one device pixel wide at every zoom.
-    auto drawLines = [&](bool vertical) {
+    auto forEachLine = [&](bool vertical, const auto& draw) {
         const double start = vertical ? area.left() : area.top();
         const double end = vertical ? area.right() : area.bottom();
         const double base = vertical ? origin.x() : origin.y();
@@ -300,18 +354,25 @@ void PWGridLayer::drawInContext(pf::GraphicsContext& context, const QRectF& rect
             QPen pen(isMajor ? m_majorColour : isSpan ? m_spanColour : m_divisionColour);
             pen.setCosmetic(true);
             pen.setWidthF(isMajor ? 1.5 : 1.0);
+            draw(base + double(i) * step, pen);
+        }
+    };
+
+    painter.save();
+    for (const bool vertical : {true, false}) {
+        if (drawLinesAsStrip(painter, area, vertical, forEachLine))
+            continue;
+        forEachLine(vertical, [&](double at, const QPen& pen) {
             painter.setPen(pen);
-            const double at = base + double(i) * step;
             if (vertical)
                 painter.drawLine(QPointF(at, area.top()), QPointF(at, area.bottom()));
             else
                 painter.drawLine(QPointF(area.left(), at), QPointF(area.right(), at));
-        }
-    };
-    drawLines(true);
-    drawLines(false);
+        });
+    }
     painter.restore();
 }
+
 
 void PWGridLayer::encodeWithCoder(pf::KeyedArchiver& coder) const
 {

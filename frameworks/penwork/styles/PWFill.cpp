@@ -59,6 +59,14 @@ void PWFill::renderPath(const pf::BezierPath& path)
     pf::GraphicsContext* context = pf::GraphicsContext::current();
     if (!context || path.isEmpty() || !m_colour.isValid() || m_colour.alphaComponent() <= 0.0)
         return;
+    if (!pw::renderers::shadowShows(m_shadow.get())) {
+        // No shadow: the fill changes neither the painter nor the context, so it needs no save
+        // (the costliest part of drawing a small shape).
+        QPainter& painter = context->painter();
+        if (painter.isActive())
+            path.fill(painter, m_colour.brush());
+        return;
+    }
     pf::GraphicsStateSaver saver(context);
     context->setColour(m_colour);
     pw::renderers::setShadow(*context, m_shadow.get());

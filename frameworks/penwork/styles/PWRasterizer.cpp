@@ -1,6 +1,7 @@
 #include "frameworks/penwork/styles/PWRasterizer.h"
 
 #include "frameworks/penwork/styles/PWRastGroup.h"
+#include "frameworks/penwork/styles/PWRenderingPathScope.h"
 
 #include "platform/foundation/KeyedArchiver.h"
 #include "platform/foundation/KeyedUnarchiver.h"
@@ -180,7 +181,7 @@ void PWRasterizer::render(const PWRenderable& object)
 
 pf::Ref<pf::BezierPath> PWRasterizer::pathForObject(const PWRenderable& object) const
 {
-    return object.renderingPath();
+    return PWRenderingPathScope::renderingPathOf(object);
 }
 
 void PWRasterizer::renderPath(const pf::BezierPath&)

@@ -207,6 +207,20 @@ void PWStroke::renderPath(const pf::BezierPath& path)
     // A clear line casts no shadow either: the shadow takes its alpha from the shape.
     if (!m_colour.isValid() || m_colour.alphaComponent() <= 0.0)
         return;
+    if (!pw::renderers::shadowShows(m_shadow.get()) && m_clipping != 1 && m_clipping != 2) {
+        // No shadow and no clip: the stroke leaves the painter as it found it, so the context
+        // needs no full save (the costliest part of drawing a small shape), only its colours kept.
+        const pf::Color fillColour = context->fillColour();
+        const pf::Color strokeColour = context->strokeColour();
+        const pf::Ref<pf::BezierPath> line = offsetPath(path);
+        applyAttributesToPath(*line);
+        QPainter& painter = context->painter();
+        if (painter.isActive())
+            line->stroke(painter, context->strokeColour().brush());
+        context->setFillColour(fillColour);
+        context->setStrokeColour(strokeColour);
+        return;
+    }
     pf::GraphicsStateSaver saver(context);
     const pf::Ref<pf::BezierPath> line = offsetPath(path);
     applyAttributesToPath(*line);

@@ -1,9 +1,11 @@
 #include "frameworks/penwork/styles/PWStyle.h"
 
+#include "frameworks/penwork/drawables/PWDrawableObject.h"
 #include "frameworks/penwork/registries/PWStyleRegistry.h"
 #include "frameworks/penwork/renderers/PWImageAdornment.h"
 #include "frameworks/penwork/renderers/PWTextAdornment.h"
 #include "frameworks/penwork/styles/PWFill.h"
+#include "frameworks/penwork/styles/PWRenderingPathScope.h"
 #include "frameworks/penwork/styles/PWStroke.h"
 #include "frameworks/penwork/support/PWUniqueID.h"
 
@@ -23,6 +25,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <typeinfo>
 
 PF_DEFINE_CLASS(PWStyle, PWRastGroup)
 {
@@ -69,6 +72,19 @@ PF_DEFINE_CLASS(PWStyle, PWRastGroup)
 }
 
 namespace {
+
+// Whether every renderer is a plain fill or stroke: those leave the painter and the context as
+// they found them (saving and restoring themselves when they cast a shadow or clip).
+bool rendersWithoutLeavingState(const QList<pf::Ref<PWRasterizer>>& renderers)
+{
+    for (const pf::Ref<PWRasterizer>& renderer : renderers) {
+        const PWRasterizer& kind = *renderer;
+        const std::type_info& type = typeid(kind);
+        if (type != typeid(PWFill) && type != typeid(PWStroke))
+            return false;
+    }
+    return true;
+}
 
 const QString kNameArchiveKey = QStringLiteral("pw_style_name");
 const QString kOpacityArchiveKey = QStringLiteral("pw_style_opacity");
@@ -445,7 +461,10 @@ void PWStyle::addClient(PWStyleClient* client)
         ++m_emptyClientSlots;
         m_clientSlots.erase(stale);
     }
-    const auto* reflective = dynamic_cast<const pf::Reflective*>(client);
+    // A drawable takes itself off its style's list when it goes, so it needs no liveness
+    // token (a token costs every object a side table); other clients are watched for.
+    const auto* reflective =
+        dynamic_cast<const PWDrawableObject*>(client) ? nullptr : dynamic_cast<const pf::Reflective*>(client);
     m_clientSlots.emplace(client, m_clients.size());
     m_clients.push_back({client, reflective ? reflective->livenessToken() : std::weak_ptr<void>(), reflective != nullptr});
     client->setClientIndex(m_nextClientIndex++);
@@ -574,6 +593,23 @@ void PWStyle::render(const PWRenderable& object)
     pf::GraphicsContext* context = pf::GraphicsContext::current();
     if (!context)
         return;
+    if (m_opacity >= 1.0 && !shouldSubstitutePlaceholderStyle() && rendersWithoutLeavingState(renderList())) {
+        // Plain fills and strokes put back whatever they change, so the full save (a large part
+        // of the cost of a small shape) is not needed: only the antialiasing hint is set and
+        // put back.
+        QPainter& painter = context->painter();
+        const bool antialias = shouldAntialias();
+        const bool had = painter.testRenderHint(QPainter::Antialiasing);
+        if (had != antialias)
+            painter.setRenderHint(QPainter::Antialiasing, antialias);
+        {
+            const PWRenderingPathScope sharedPath(object);
+            renderChildren(object);
+        }
+        if (had != antialias)
+            painter.setRenderHint(QPainter::Antialiasing, had);
+        return;
+    }
     pf::GraphicsStateSaver saver(context);
     QPainter& painter = context->painter();
     painter.setRenderHint(QPainter::Antialiasing, shouldAntialias());
@@ -590,6 +626,8 @@ void PWStyle::render(const PWRenderable& object)
     }
     if (m_opacity <= 0.0)
         return;
+    // The renderers share one rendering path rather than each making its own.
+    const PWRenderingPathScope sharedPath(object);
     if (m_opacity >= 1.0) {
         renderChildren(object);
         return;

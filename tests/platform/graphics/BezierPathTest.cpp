@@ -971,6 +971,97 @@ TEST(BezierPathPainting, QPainterPathConversions)
     EXPECT_TRUE(BezierPath::fromQPainterPath(back)->isEqual(path.get()));
 }
 
+// Drawing remembers the last conversion; what comes back must always be the path as it is now.
+TEST(BezierPathPainting, QPainterPathFollowsEveryChangeAndCopy)
+{
+    auto path = BezierPath::pathWithRect(QRectF(0, 0, 10, 10));
+    EXPECT_EQ(path->toQPainterPath().boundingRect(), QRectF(0, 0, 10, 10));
+    // Changed in place after a conversion.
+    path->setAssociatedPoints(0, {QPointF(-5, 0), {}, {}});
+    EXPECT_EQ(path->toQPainterPath().boundingRect(), QRectF(-5, 0, 15, 10));
+    path->lineTo(QPointF(40, 40));
+    EXPECT_EQ(path->toQPainterPath().boundingRect(), QRectF(-5, 0, 45, 40));
+    // A copy shares the elements until it changes; a new winding rule is a new fill rule.
+    BezierPath copy(*path);
+    copy.setWindingRule(BezierPath::WindingRule::EvenOdd);
+    EXPECT_EQ(path->toQPainterPath().fillRule(), Qt::WindingFill);
+    EXPECT_EQ(copy.toQPainterPath().fillRule(), Qt::OddEvenFill);
+    copy.transform(QTransform::fromScale(2, 2));
+    EXPECT_EQ(copy.toQPainterPath().boundingRect(), QRectF(-10, 0, 90, 80));
+    EXPECT_EQ(path->toQPainterPath().boundingRect(), QRectF(-5, 0, 45, 40));
+    // A path gone and another made in its place.
+    path.reset();
+    auto other = BezierPath::pathWithRect(QRectF(1, 2, 3, 4));
+    EXPECT_EQ(other->toQPainterPath().boundingRect(), QRectF(1, 2, 3, 4));
+    EXPECT_TRUE(BezierPath::path()->toQPainterPath().isEmpty());
+}
+
+// Rectangles take a quicker way to the raster engine when antialiased; every path must still
+// fill its own area: a rectangle within a level or two of the general fill, anything else
+// (a near-rectangle, an open outline, two sub-paths) exactly as the general fill.
+TEST(BezierPathPainting, FillOfRectanglesAndNearRectangles)
+{
+    struct Case {
+        const char* name;
+        QList<QPointF> points;
+        bool close;
+        bool rectangle;
+    };
+    const QList<Case> cases = {
+        {"along x", {{3.3, 4.6}, {40.2, 4.6}, {40.2, 30.1}, {3.3, 30.1}}, true, true},
+        {"along y, back to the start", {{40.2, 30.1}, {40.2, 4.6}, {3.3, 4.6}, {3.3, 30.1}, {40.2, 30.1}}, true, true},
+        {"skewed corner", {{3.3, 4.6}, {40.2, 4.6}, {44.2, 30.1}, {3.3, 30.1}}, true, false},
+        {"last corner off", {{3.3, 4.6}, {40.2, 4.6}, {40.2, 30.1}, {9.0, 30.1}}, true, false},
+        {"first side slanted", {{3.3, 4.6}, {40.2, 9.0}, {40.2, 30.1}, {3.3, 30.1}}, true, false},
+        {"open", {{3.3, 4.6}, {40.2, 4.6}, {40.2, 30.1}, {3.3, 30.1}}, false, false},
+        {"last line elsewhere", {{3.3, 4.6}, {40.2, 4.6}, {40.2, 30.1}, {3.3, 30.1}, {20, 20}}, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BezierPath path;
+        path.moveTo(c.points[0]);
+        for (qsizetype i = 1; i < c.points.size(); ++i)
+            path.lineTo(c.points[i]);
+        if (c.close)
+            path.closePath();
+        for (const bool antialias : {true, false}) {
+            QImage drawn(50, 40, QImage::Format_ARGB32_Premultiplied), expected = drawn;
+            drawn.fill(Qt::white);
+            expected.fill(Qt::white);
+            QPainter a(&drawn), b(&expected);
+            for (QPainter* painter : {&a, &b}) {
+                painter->setRenderHint(QPainter::Antialiasing, antialias);
+                painter->translate(0.3, 0.45);
+            }
+            path.fill(a, QColor(200, 30, 90, 180));
+            b.fillPath(path.toQPainterPath(), QColor(200, 30, 90, 180));
+            a.end();
+            b.end();
+            int worst = 0;
+            for (int y = 0; y < drawn.height(); ++y)
+                for (int x = 0; x < drawn.width(); ++x) {
+                    const QColor p = drawn.pixelColor(x, y), q = expected.pixelColor(x, y);
+                    worst = std::max({worst, std::abs(p.red() - q.red()), std::abs(p.green() - q.green()),
+                                      std::abs(p.blue() - q.blue())});
+                }
+            EXPECT_LE(worst, c.rectangle && antialias ? 4 : 0) << "antialias " << antialias;
+        }
+    }
+    // Two sub-paths are never taken for one rectangle.
+    BezierPath two;
+    two.appendRect(QRectF(2, 2, 10, 10));
+    two.appendRect(QRectF(30, 20, 10, 10));
+    QImage image(50, 40, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    two.fill(painter, QColor(Qt::black));
+    painter.end();
+    EXPECT_EQ(image.pixelColor(6, 6), QColor(Qt::black));
+    EXPECT_EQ(image.pixelColor(35, 25), QColor(Qt::black));
+    EXPECT_EQ(image.pixelColor(20, 15), QColor(Qt::white));
+}
+
 TEST(BezierPathPainting, PenCarriesTheStrokeSettings)
 {
     BezierPath path;

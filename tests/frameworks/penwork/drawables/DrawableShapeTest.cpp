@@ -181,6 +181,43 @@ TEST(DrawablesShape, ValidityAndDirectControlsSetting)
     EXPECT_EQ(shape->knobParts().size(), 9);
 }
 
+// Rectangles and ovals share their outline in memory; nothing done to one may reach another,
+// and each still archives an outline of its own.
+TEST(DrawablesShape, ShapesWithTheSameOutlineStayIndependent)
+{
+    auto a = PWDrawableShape::drawableShapeWithRect(QRectF(0, 0, 10, 20));
+    auto b = PWDrawableShape::drawableShapeWithRect(QRectF(50, 50, 4, 4));
+    auto c = PWDrawableShape::drawableShapeWithOvalInRect(QRectF(0, 0, 10, 10));
+    auto d = PWDrawableShape::drawableShapeWithOvalInRect(QRectF(20, 0, 30, 10));
+    const auto unitRect = pf::BezierPath::pathWithRect(QRectF(-0.5, -0.5, 1, 1));
+    const auto unitOval = pf::BezierPath::pathWithOval(QRectF(-0.5, -0.5, 1, 1));
+    ASSERT_TRUE(a->path()->isEqual(unitRect.get()));
+    ASSERT_TRUE(d->path()->isEqual(unitOval.get()));
+
+    a->path()->lineTo(QPointF(3, 3)); // a copy: changes neither shape
+    EXPECT_TRUE(a->path()->isEqual(unitRect.get()));
+    // A kite has as many elements as a rectangle, but is not one.
+    a->setPath(pf::BezierPath::pathWithPolygon({QPointF(5, 0), QPointF(10, 4), QPointF(5, 20), QPointF(0, 4)}, true));
+    EXPECT_FALSE(a->path()->isEqual(unitRect.get()));
+    EXPECT_FALSE(a->renderingPath()->containsPoint(a->logicalBounds().topLeft() + QPointF(0.5, 0.5)));
+    EXPECT_TRUE(b->path()->isEqual(unitRect.get()));
+    EXPECT_EQ(b->logicalBounds(), QRectF(50, 50, 4, 4));
+
+    auto e = std::static_pointer_cast<PWDrawableShape>(b->copy());
+    e->group(nullptr, QTransform::fromScale(1, -1));
+    c->group(nullptr, QTransform::fromScale(-1, 1));
+    EXPECT_TRUE(b->path()->isEqual(unitRect.get()));
+    EXPECT_TRUE(d->path()->isEqual(unitOval.get()));
+    EXPECT_EQ(d->logicalBounds(), QRectF(20, 0, 30, 10));
+
+    for (const auto& shape : {b, d, e}) {
+        auto decoded = pf::KeyedUnarchiver::unarchiveObjectOfClass<PWDrawableShape>(pf::KeyedArchiver::archivedData(shape));
+        ASSERT_TRUE(decoded);
+        EXPECT_TRUE(decoded->path()->isEqual(shape->path().get()));
+        EXPECT_EQ(decoded->logicalBounds(), shape->logicalBounds());
+    }
+}
+
 TEST(DrawablesShape, ArchiveRoundTripAndRetiredNames)
 {
     auto shape = PWDrawableShape::drawableShapeWithOvalInRect(QRectF(5, 5, 30, 10));

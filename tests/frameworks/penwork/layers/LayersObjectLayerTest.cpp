@@ -339,6 +339,39 @@ TEST(LayersObjects, SnapsToNearbyObjectsWhenAllowed)
 }
 
 // The two storages answer every query alike, also after objects moved.
+// A rectangle over most of the indexed area is answered by walking the objects in order; it
+// must still leave out every object it does not meet, and keep the stacking order.
+TEST(LayersStorage, AQueryOverMostOfTheDrawingLeavesOutWhatItDoesNotMeet)
+{
+    PWBSPDirectObjectStorage storage;
+    QList<pf::Ref<PWDrawableObject>> objects;
+    // One object in each cell of a 10 x 10 block, stacked from the bottom right up.
+    for (int i = 99; i >= 0; --i) {
+        const QPointF corner((i % 10) * PWBSPDirectObjectStorage::kCellSize + 20, (i / 10) * PWBSPDirectObjectStorage::kCellSize + 20);
+        objects.append(box(QString::number(i), QRectF(corner, QSizeF(30, 30))));
+    }
+    storage.insertObjects(objects, pf::IndexSet::range(0, objects.size()));
+    const double cell = PWBSPDirectObjectStorage::kCellSize;
+    struct Query {
+        QRectF rect;
+        int expected;
+    };
+    for (const Query& query : {Query{QRectF(0, 0, 9 * cell, 9 * cell), 81}, Query{QRectF(0, 0, 10 * cell, 8 * cell), 80},
+                               Query{QRectF(cell + 49, cell + 49, 9 * cell, 9 * cell), 81},
+                               Query{QRectF(0, 0, 10 * cell, 10 * cell), 100}, Query{QRectF(0, 0, 2 * cell, cell), 2}}) {
+        SCOPED_TRACE(qPrintable(QStringLiteral("%1 %2 %3 %4").arg(query.rect.x()).arg(query.rect.y()).arg(query.rect.width()).arg(query.rect.height())));
+        const QList<pf::Ref<PWDrawableObject>> found = storage.objectsIntersectingRect(query.rect);
+        EXPECT_EQ(found.size(), query.expected);
+        qint64 previous = -1;
+        for (const auto& object : found) {
+            EXPECT_TRUE(PWObjectStorage::meets(object->bounds(), query.rect)) << qPrintable(object->name());
+            const qint64 index = storage.indexOfObject(object.get());
+            EXPECT_GT(index, previous) << "out of stacking order";
+            previous = index;
+        }
+    }
+}
+
 TEST(LayersStorage, BothStoragesAnswerAlikeOnRandomDrawings)
 {
     const pf::Class& saved = PWObjectOwnerLayer::storageClass();
