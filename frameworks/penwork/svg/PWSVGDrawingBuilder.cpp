@@ -173,6 +173,46 @@ void placeBox(PWDrawableObject& object, const QRectF& rect, const QTransform& ct
         object.setAngle(angle);
 }
 
+bool isDigitAt(const QString& data, qsizetype i, qsizetype end)
+{
+    return i < end && data[i] >= u'0' && data[i] <= u'9';
+}
+
+// The length of the number that starts at `i`, or 0 when none does: a sign, digits with an
+// optional point and fraction (or a point and a fraction), then an optional exponent.
+qsizetype numberLengthAt(const QString& data, qsizetype i, qsizetype end)
+{
+    qsizetype k = i;
+    if (k < end && (data[k] == u'+' || data[k] == u'-'))
+        ++k;
+    const qsizetype mantissa = k;
+    while (isDigitAt(data, k, end))
+        ++k;
+    if (k > mantissa) {
+        if (k < end && data[k] == u'.')
+            ++k;
+        while (isDigitAt(data, k, end))
+            ++k;
+    } else {
+        if (!(k < end && data[k] == u'.' && isDigitAt(data, k + 1, end)))
+            return 0;
+        k += 2;
+        while (isDigitAt(data, k, end))
+            ++k;
+    }
+    if (k < end && (data[k] == u'e' || data[k] == u'E')) {
+        qsizetype e = k + 1;
+        if (e < end && (data[e] == u'+' || data[e] == u'-'))
+            ++e;
+        if (isDigitAt(data, e, end)) {
+            while (isDigitAt(data, e, end))
+                ++e;
+            k = e;
+        }
+    }
+    return k - i;
+}
+
 // Path data draws up to its first error, as SVG asks: the data before the first character that
 // has no place in path data, cut back to the last command before it (the parser would drop the
 // segment it was reading).
@@ -197,13 +237,17 @@ QString validPathDataPrefix(const QString& data)
     }
     // A number that is not finite or lies beyond the reading bounds is damage too: lib2geom
     // raises on an arc to an infinite point and subdivides an arc to a far one without end.
-    static const QRegularExpression number(QStringLiteral("[+-]?(?:\\d+\\.?\\d*|\\.\\d+)(?:[eE][+-]?\\d+)?"));
-    for (auto it = number.globalMatch(QStringView(data).left(end)); it.hasNext();) {
-        const auto match = it.next();
+    for (qsizetype i = 0; i < end;) {
+        const qsizetype length = numberLengthAt(data, i, end);
+        if (length == 0) {
+            ++i;
+            continue;
+        }
         bool ok = false;
-        const double value = match.capturedView().toDouble(&ok);
+        const double value = QStringView(data).sliced(i, length).toDouble(&ok);
         if (!ok || !isWithinReach(value))
-            return before(match.capturedStart());
+            return before(i);
+        i += length;
     }
     return end == data.size() ? data : before(end);
 }
@@ -269,19 +313,20 @@ void PWSVGDrawingBuilder::collect(const PWSVGElement& element)
     }
 }
 
-QHash<QString, QString> PWSVGDrawingBuilder::declaredProperties(const PWSVGElement& element) const
+PWSVGAttributes PWSVGDrawingBuilder::declaredProperties(const PWSVGElement& element) const
 {
     // Presentation attributes, then the style sheet, then the style attribute.
-    QHash<QString, QString> declared;
-    for (auto it = element.attributes.constBegin(); it != element.attributes.constEnd(); ++it)
-        if (propertyNames().contains(it.key()))
-            declared.insert(it.key(), it.value().trimmed());
-    const QHash<QString, QString> sheet = m_sheet.declarationsFor(element);
-    for (auto it = sheet.constBegin(); it != sheet.constEnd(); ++it)
-        declared.insert(it.key(), it.value());
-    const QString styleAttribute = element.attribute(QStringLiteral("style"));
-    if (!styleAttribute.isEmpty()) {
-        const QHash<QString, QString> inline_ = pwsvg::parseDeclarations(styleAttribute);
+    PWSVGAttributes declared;
+    for (const auto& [key, value] : element.attributes)
+        if (propertyNames().contains(key))
+            declared.insert(key, value.trimmed());
+    if (!m_sheet.isEmpty()) {
+        const QHash<QString, QString> sheet = m_sheet.declarationsFor(element);
+        for (auto it = sheet.constBegin(); it != sheet.constEnd(); ++it)
+            declared.insert(it.key(), it.value());
+    }
+    if (const QString* styleAttribute = element.attributes.find(QStringView(u"style")); styleAttribute && !styleAttribute->isEmpty()) {
+        const QHash<QString, QString> inline_ = pwsvg::parseDeclarations(*styleAttribute);
         for (auto it = inline_.constBegin(); it != inline_.constEnd(); ++it)
             declared.insert(it.key(), it.value());
     }
@@ -294,26 +339,14 @@ Style PWSVGDrawingBuilder::computeStyle(const PWSVGElement& element, const Style
     style.opacity = 1.0;
     style.displayNone = false;
     style.filterId.clear();
-    const QHash<QString, QString> declared = declaredProperties(element);
-    if (declared.isEmpty())
+    const PWSVGAttributes declared = declaredProperties(element);
+    if (declared.size() == 0)
         return style;
 
-    // A few properties are declared: scanning them costs less than making a QString key for
-    // each of the twenty-odd lookups.
-    auto find = [&](const char* name) {
-        const QLatin1String key(name);
-        auto it = declared.constBegin();
-        while (it != declared.constEnd() && it.key() != key)
-            ++it;
-        return it;
-    };
-    auto value = [&](const char* name) {
-        const auto it = find(name);
-        return it != declared.constEnd() ? *it : QString();
-    };
+    auto value = [&](const char* name) { return declared.value(QLatin1String(name)); };
     auto has = [&](const char* name) {
-        const auto it = find(name);
-        return it != declared.constEnd() && it->compare(u"inherit", Qt::CaseInsensitive) != 0;
+        const QString* found = declared.find(QLatin1String(name));
+        return found && found->compare(u"inherit", Qt::CaseInsensitive) != 0;
     };
 
     if (has("color"))
@@ -440,10 +473,10 @@ Style PWSVGDrawingBuilder::computeStyle(const PWSVGElement& element, const Style
 double PWSVGDrawingBuilder::length(const PWSVGElement& element, const QString& key, int axis, double fontSize,
                                    double fallback) const
 {
-    const auto it = element.attributes.constFind(key);
-    if (it == element.attributes.constEnd())
+    const QString* text = element.attributes.find(key);
+    if (!text)
         return fallback;
-    auto parsed = pwsvg::parseLength(*it);
+    auto parsed = pwsvg::parseLength(*text);
     if (!parsed)
         return fallback;
     return pwsvg::resolveLength(*parsed, LengthAxis(axis), m_viewport, fontSize);
@@ -458,7 +491,7 @@ constexpr int kOther = int(LengthAxis::Other);
 // Follows the href chain of a gradient (bounded, cycles cut) and merges what each link leaves
 // unsaid from the next.
 std::optional<GradientSpec> resolveGradient(const QString& id, const QHash<QString, const PWSVGElement*>& ids,
-                                            const std::function<QHash<QString, QString>(const PWSVGElement&)>& declared)
+                                            const std::function<PWSVGAttributes(const PWSVGElement&)>& declared)
 {
     const PWSVGElement* element = ids.value(id);
     if (!element || (element->name != u"linearGradient" && element->name != u"radialGradient"))
@@ -490,11 +523,11 @@ std::optional<GradientSpec> resolveGradient(const QString& id, const QHash<QStri
             double location = offset ? std::clamp(percent ? *offset / 100.0 : *offset, 0.0, 1.0) : 0.0;
             location = std::max(location, last);
             last = location;
-            const QHash<QString, QString> properties = declared(*child);
+            const PWSVGAttributes properties = declared(*child);
             QColor colour = Qt::black;
-            if (auto parsed = pwsvg::parseColour(properties.value(QStringLiteral("stop-color"))))
+            if (auto parsed = pwsvg::parseColour(properties.value(QStringView(u"stop-color"))))
                 colour = *parsed;
-            colour = withAlpha(colour, opacityValue(properties.value(QStringLiteral("stop-opacity")), 1.0));
+            colour = withAlpha(colour, opacityValue(properties.value(QStringView(u"stop-opacity")), 1.0));
             spec.stops.append(pf::ColorStop{pf::Color(colour), location});
         }
     }
@@ -512,7 +545,7 @@ namespace {
 class PaintResolver {
 public:
     PaintResolver(const QHash<QString, const PWSVGElement*>& ids,
-                  std::function<QHash<QString, QString>(const PWSVGElement&)> declared, QSizeF viewport)
+                  std::function<PWSVGAttributes(const PWSVGElement&)> declared, QSizeF viewport)
         : m_ids(ids)
         , m_declared(std::move(declared))
         , m_viewport(viewport)
@@ -645,7 +678,7 @@ private:
     }
 
     const QHash<QString, const PWSVGElement*>& m_ids;
-    std::function<QHash<QString, QString>(const PWSVGElement&)> m_declared;
+    std::function<PWSVGAttributes(const PWSVGElement&)> m_declared;
     QSizeF m_viewport;
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "frameworks/penwork/svg/PWSVGElement.h"
 #include "frameworks/penwork/svg/PWSVGStyleSheet.h"
 
 #include "platform/foundation/Error.h"
@@ -14,7 +15,6 @@
 
 class PWDrawableObject;
 class PWDrawing;
-struct PWSVGElement;
 
 namespace pwsvg {
 struct Style;
@@ -55,7 +55,8 @@ private:
     bool rootGeometry(QSizeF* drawingSize, QTransform* rootTransform, bool* sizeFromContent);
 
     pwsvg::Style computeStyle(const PWSVGElement& element, const pwsvg::Style& parent) const;
-    QHash<QString, QString> declaredProperties(const PWSVGElement& element) const;
+    // The properties `element` declares, each name once with the value that wins the cascade.
+    PWSVGAttributes declaredProperties(const PWSVGElement& element) const;
 
     // Appends what `element` draws to `out`; false once a bound is passed (m_error says why).
     bool buildElement(const PWSVGElement& element, const pwsvg::Style& parentStyle, const QTransform& parentCTM,
