@@ -271,8 +271,9 @@ struct GradientSpec {
 
 } // namespace
 
-PWSVGDrawingBuilder::PWSVGDrawingBuilder(const PWSVGElement& root)
-    : m_root(root)
+PWSVGDrawingBuilder::PWSVGDrawingBuilder(std::unique_ptr<PWSVGElement> root)
+    : m_document(std::move(root))
+    , m_root(*m_document)
 {
 }
 
@@ -296,8 +297,14 @@ void PWSVGDrawingBuilder::collect(const PWSVGElement& element)
         if (node->isText())
             continue;
         const QString id = node->attribute(QStringLiteral("id"));
-        if (!id.isEmpty() && !m_ids.contains(id))
-            m_ids.insert(id, node);
+        if (!id.isEmpty()) {
+            if (!m_ids.contains(id))
+                m_ids.insert(id, node);
+            const PWSVGElement* topmost = node;
+            while (topmost->parent && topmost->parent != &m_root)
+                topmost = topmost->parent;
+            m_referable.insert(topmost);
+        }
         if (node->name == u"style") {
             const QString type = node->attribute(QStringLiteral("type"));
             if (type.isEmpty() || type.compare(u"text/css", Qt::CaseInsensitive) == 0) {
@@ -849,8 +856,18 @@ pf::Ref<PWDrawing> PWSVGDrawingBuilder::build(pf::Error* error)
     Objects objects;
     if (rootGeometry(&size, &rootTransform, &sizeFromContent)) {
         const Style rootStyle = computeStyle(m_root, Style());
-        if (!rootStyle.displayNone)
-            buildChildren(m_root, rootStyle, rootTransform, rootStyle.opacity, false, objects);
+        if (!rootStyle.displayNone) {
+            for (auto& child : m_document->children) {
+                if (child->isText() || !renderedElements().contains(child->name))
+                    continue;
+                if (!buildElement(*child, rootStyle, rootTransform, rootStyle.opacity, objects))
+                    break;
+                // Nothing refers to a part of the document without ids once it is built; the
+                // root's children are not visited again.
+                if (!m_referable.contains(child.get()))
+                    child.reset();
+            }
+        }
     }
     if (m_failed) {
         pf::fail(error, m_error);
@@ -860,7 +877,7 @@ pf::Ref<PWDrawing> PWSVGDrawingBuilder::build(pf::Error* error)
         // Reaching from the origin to the content's far corner, within the bounds; a page of
         // 100 x 100 points when there is nothing to measure.
         QRectF content;
-        for (const auto& object : objects)
+        for (const auto& object : objects.objects)
             content = content.united(object->bounds());
         const double w = std::min(content.right(), kMaxDrawingSide);
         const double h = std::min(content.bottom(), kMaxDrawingSide);
@@ -874,7 +891,7 @@ pf::Ref<PWDrawing> PWSVGDrawingBuilder::build(pf::Error* error)
     auto layer = std::make_shared<PWObjectDrawingLayer>();
     drawing->addLayer(layer);
     drawing->setActiveLayer(layer, false);
-    layer->addObjectsFromArray(objects);
+    layer->addObjectsFromArray(objects.objects);
     undo->enableUndoRegistration();
     return drawing;
 }
@@ -885,23 +902,19 @@ bool PWSVGDrawingBuilder::addObject(const pf::Ref<PWDrawableObject>& object, Obj
         return fail(kPWSVGErrorTooComplex, QCoreApplication::translate("PWSVGImporter", "The document makes more than "
                                                                                         "%1 objects.")
                                                .arg(kMaxObjects));
-    m_logicalBounds.insert(object.get(), object->logicalBounds());
-    out.append(object);
+    out.append(object, object->logicalBounds());
     return true;
 }
 
 void PWSVGDrawingBuilder::appendGrouped(const Objects& objects, Objects& out)
 {
     if (objects.size() == 1) {
-        out.append(objects.first());
+        out.append(objects.objects.first(), objects.logicalBounds.first());
     } else if (objects.size() > 1) {
-        // Each object was measured when it was made: a group of groups measures nothing again.
         QRectF bounds;
-        for (const auto& object : objects)
-            bounds = bounds.united(m_logicalBounds.value(object.get()));
-        auto group = PWShapeGroup::groupWithObjects(objects, bounds);
-        m_logicalBounds.insert(group.get(), bounds);
-        out.append(group);
+        for (const QRectF& each : objects.logicalBounds)
+            bounds = bounds.united(each);
+        out.append(PWShapeGroup::groupWithObjects(objects.objects, bounds), bounds);
     }
 }
 

@@ -91,6 +91,7 @@ std::unique_ptr<PWSVGElement> PWSVGDocumentReader::read(const QByteArray& data, 
             if (element->name.isEmpty())
                 element->name = QStringLiteral("?");
             const QXmlStreamAttributes attributes = reader.attributes();
+            element->attributes.reserve(attributes.size());
             for (const QXmlStreamAttribute& attribute : attributes) {
                 const QStringView attributeNs = attribute.namespaceUri();
                 QString key;

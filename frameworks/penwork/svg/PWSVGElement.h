@@ -47,6 +47,7 @@ public:
             }
         m_entries.emplace_back(key, value);
     }
+    void reserve(qsizetype count) { m_entries.reserve(size_t(count)); }
     qsizetype size() const { return qsizetype(m_entries.size()); }
     std::vector<Entry>::const_iterator begin() const { return m_entries.begin(); }
     std::vector<Entry>::const_iterator end() const { return m_entries.end(); }
