@@ -178,9 +178,27 @@ bool isDigitAt(const QString& data, qsizetype i, qsizetype end)
     return i < end && data[i] >= u'0' && data[i] <= u'9';
 }
 
-// The length of the number that starts at `i`, or 0 when none does: a sign, digits with an
-// optional point and fraction (or a point and a fraction), then an optional exponent.
-qsizetype numberLengthAt(const QString& data, qsizetype i, qsizetype end)
+bool isPathCommand(QChar c)
+{
+    switch (c.unicode()) {
+    case u'M': case u'm': case u'Z': case u'z': case u'L': case u'l': case u'H': case u'h': case u'V': case u'v':
+    case u'C': case u'c': case u'S': case u's': case u'Q': case u'q': case u'T': case u't': case u'A': case u'a':
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The number that starts at `i` (a sign, digits with an optional point and fraction or a point
+// and a fraction, then an optional exponent): its length, 0 when none starts there, and
+// whether it is plainly within reach (no exponent, at most nine digits before the point), so
+// that most numbers need not be converted to be checked.
+struct NumberToken {
+    qsizetype length = 0;
+    bool plainlyWithinReach = false;
+};
+
+NumberToken numberAt(const QString& data, qsizetype i, qsizetype end)
 {
     qsizetype k = i;
     if (k < end && (data[k] == u'+' || data[k] == u'-'))
@@ -188,18 +206,20 @@ qsizetype numberLengthAt(const QString& data, qsizetype i, qsizetype end)
     const qsizetype mantissa = k;
     while (isDigitAt(data, k, end))
         ++k;
-    if (k > mantissa) {
+    const qsizetype integerDigits = k - mantissa;
+    if (integerDigits > 0) {
         if (k < end && data[k] == u'.')
             ++k;
         while (isDigitAt(data, k, end))
             ++k;
     } else {
         if (!(k < end && data[k] == u'.' && isDigitAt(data, k + 1, end)))
-            return 0;
+            return {};
         k += 2;
         while (isDigitAt(data, k, end))
             ++k;
     }
+    bool exponent = false;
     if (k < end && (data[k] == u'e' || data[k] == u'E')) {
         qsizetype e = k + 1;
         if (e < end && (data[e] == u'+' || data[e] == u'-'))
@@ -208,9 +228,10 @@ qsizetype numberLengthAt(const QString& data, qsizetype i, qsizetype end)
             while (isDigitAt(data, e, end))
                 ++e;
             k = e;
+            exponent = true;
         }
     }
-    return k - i;
+    return {k - i, !exponent && integerDigits <= 9};
 }
 
 // Path data draws up to its first error, as SVG asks: the data before the first character that
@@ -218,18 +239,17 @@ qsizetype numberLengthAt(const QString& data, qsizetype i, qsizetype end)
 // segment it was reading).
 QString validPathDataPrefix(const QString& data)
 {
-    static const QString commands = QStringLiteral("MmZzLlHhVvCcSsQqTtAa");
     // The data before the command holding the first damage.
     auto before = [&](qsizetype damage) {
         for (qsizetype i = damage; i >= 0; --i)
-            if (commands.contains(data[i]))
+            if (isPathCommand(data[i]))
                 return data.left(i);
         return QString();
     };
     qsizetype end = data.size();
     for (qsizetype i = 0; i < data.size(); ++i) {
         const QChar c = data[i];
-        if (commands.contains(c) || c.isDigit() || c.isSpace() || c == u',' || c == u'.' || c == u'-' || c == u'+'
+        if (isPathCommand(c) || c.isDigit() || c.isSpace() || c == u',' || c == u'.' || c == u'-' || c == u'+'
             || c == u'e' || c == u'E')
             continue;
         end = i;
@@ -238,16 +258,18 @@ QString validPathDataPrefix(const QString& data)
     // A number that is not finite or lies beyond the reading bounds is damage too: lib2geom
     // raises on an arc to an infinite point and subdivides an arc to a far one without end.
     for (qsizetype i = 0; i < end;) {
-        const qsizetype length = numberLengthAt(data, i, end);
-        if (length == 0) {
+        const NumberToken number = numberAt(data, i, end);
+        if (number.length == 0) {
             ++i;
             continue;
         }
-        bool ok = false;
-        const double value = QStringView(data).sliced(i, length).toDouble(&ok);
-        if (!ok || !isWithinReach(value))
-            return before(i);
-        i += length;
+        if (!number.plainlyWithinReach) {
+            bool ok = false;
+            const double value = QStringView(data).sliced(i, number.length).toDouble(&ok);
+            if (!ok || !isWithinReach(value))
+                return before(i);
+        }
+        i += number.length;
     }
     return end == data.size() ? data : before(end);
 }

@@ -519,6 +519,7 @@ TEST(SVGImportErrors, GeometryBeyondTheReadingBoundsIsCutAsDamage)
         {"arc to a far point", "M0 0 L10 10 A5 5 0 1 1 1e40 0"},
         {"far radius", "M0 0 L10 10 A1e12 5 0 1 1 20 0"},
         {"far point after an exponent", "M0 0 L10 10 L1e+10-3"},
+        {"far point written out", "M0 0 L10 10 L-1000000001.5 0"},
     };
     for (const auto& path : paths) {
         pf::Error error;
