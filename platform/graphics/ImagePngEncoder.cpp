@@ -21,6 +21,11 @@ struct Output {
 void writeBytes(png_structp png, png_bytep data, png_size_t length)
 {
     auto* output = static_cast<Output*>(png_get_io_ptr(png));
+    // Appending does not grow the array ahead of need: without room made here, each chunk
+    // libpng writes would copy all the bytes written before it.
+    const qsizetype needed = output->bytes.size() + qsizetype(length);
+    if (needed > output->bytes.capacity())
+        output->bytes.reserve(std::max(needed, 2 * output->bytes.capacity()));
     output->bytes.append(reinterpret_cast<const char*>(data), qsizetype(length));
 }
 

@@ -23,6 +23,8 @@
 #include <deque>
 #include <functional>
 
+#include <sys/mman.h>
+
 namespace {
 
 using Draw = std::function<void(QPainter&, const QRectF&)>;
@@ -122,6 +124,51 @@ QByteArray writePdf(const QRectF& area, const Draw& draw)
     return data;
 }
 
+// A transparent image of `size`. A large one takes its pixels straight from the kernel, zeroed
+// (transparent) already and in huge pages where the system gives them: clearing and drawing
+// into tens of megabytes a 4 KB page at a time costs thousands of page faults, a good part of
+// the time a big but simple picture takes.
+QImage transparentImage(const QSize& size)
+{
+    constexpr QImage::Format format = QImage::Format_ARGB32_Premultiplied;
+    constexpr size_t kHugePage = size_t(2) * 1024 * 1024;
+    const qsizetype bytesPerLine = qsizetype(size.width()) * 4;
+    const size_t bytes = size_t(bytesPerLine) * size_t(size.height());
+    if (bytes < 4 * kHugePage) {
+        QImage image(size, format);
+        if (!image.isNull())
+            image.fill(Qt::transparent);
+        return image;
+    }
+    struct Mapping {
+        void* base;
+        size_t length;
+    };
+    // One huge page more than needed, so that the pixels can start on a huge page's boundary.
+    const size_t length = bytes + kHugePage;
+    void* base = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (base == MAP_FAILED)
+        return {};
+    auto* pixels = reinterpret_cast<uchar*>((reinterpret_cast<quintptr>(base) + kHugePage - 1) & ~quintptr(kHugePage - 1));
+#ifdef MADV_HUGEPAGE
+    madvise(pixels, bytes, MADV_HUGEPAGE);
+#endif
+    auto* mapping = new Mapping{base, length};
+    QImage image(
+        pixels, size.width(), size.height(), bytesPerLine, format,
+        [](void* info) {
+            auto* m = static_cast<Mapping*>(info);
+            munmap(m->base, m->length);
+            delete m;
+        },
+        mapping);
+    if (image.isNull()) {
+        munmap(base, length);
+        delete mapping;
+    }
+    return image;
+}
+
 QImage renderImage(const Draw& draw, const QRectF& sourceRect, const QSize& destSize, const pf::Color& background,
                    pf::Error* error)
 {
@@ -138,7 +185,7 @@ QImage renderImage(const Draw& draw, const QRectF& sourceRect, const QSize& dest
                                         .arg(destSize.height())));
         return {};
     }
-    QImage image(destSize, QImage::Format_ARGB32_Premultiplied);
+    QImage image = transparentImage(destSize);
     if (image.isNull()) {
         pf::fail(error, outputError(QCoreApplication::translate("PWRenderingOutput", "There is not enough memory.")));
         return {};
@@ -148,7 +195,6 @@ QImage renderImage(const Draw& draw, const QRectF& sourceRect, const QSize& dest
     // Points are 1/72 inch: the scale gives the resolution.
     image.setDotsPerMeterX(qRound(scaleX * 72.0 / 0.0254));
     image.setDotsPerMeterY(qRound(scaleY * 72.0 / 0.0254));
-    image.fill(Qt::transparent);
 
     QPainter painter(&image);
     painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);

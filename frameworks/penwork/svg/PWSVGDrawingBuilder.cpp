@@ -173,23 +173,83 @@ void placeBox(PWDrawableObject& object, const QRectF& rect, const QTransform& ct
         object.setAngle(angle);
 }
 
+bool isDigitAt(const QString& data, qsizetype i, qsizetype end)
+{
+    return i < end && data[i] >= u'0' && data[i] <= u'9';
+}
+
+bool isPathCommand(QChar c)
+{
+    switch (c.unicode()) {
+    case u'M': case u'm': case u'Z': case u'z': case u'L': case u'l': case u'H': case u'h': case u'V': case u'v':
+    case u'C': case u'c': case u'S': case u's': case u'Q': case u'q': case u'T': case u't': case u'A': case u'a':
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The number that starts at `i` (a sign, digits with an optional point and fraction or a point
+// and a fraction, then an optional exponent): its length, 0 when none starts there, and
+// whether it is plainly within reach (no exponent, at most nine digits before the point), so
+// that most numbers need not be converted to be checked.
+struct NumberToken {
+    qsizetype length = 0;
+    bool plainlyWithinReach = false;
+};
+
+NumberToken numberAt(const QString& data, qsizetype i, qsizetype end)
+{
+    qsizetype k = i;
+    if (k < end && (data[k] == u'+' || data[k] == u'-'))
+        ++k;
+    const qsizetype mantissa = k;
+    while (isDigitAt(data, k, end))
+        ++k;
+    const qsizetype integerDigits = k - mantissa;
+    if (integerDigits > 0) {
+        if (k < end && data[k] == u'.')
+            ++k;
+        while (isDigitAt(data, k, end))
+            ++k;
+    } else {
+        if (!(k < end && data[k] == u'.' && isDigitAt(data, k + 1, end)))
+            return {};
+        k += 2;
+        while (isDigitAt(data, k, end))
+            ++k;
+    }
+    bool exponent = false;
+    if (k < end && (data[k] == u'e' || data[k] == u'E')) {
+        qsizetype e = k + 1;
+        if (e < end && (data[e] == u'+' || data[e] == u'-'))
+            ++e;
+        if (isDigitAt(data, e, end)) {
+            while (isDigitAt(data, e, end))
+                ++e;
+            k = e;
+            exponent = true;
+        }
+    }
+    return {k - i, !exponent && integerDigits <= 9};
+}
+
 // Path data draws up to its first error, as SVG asks: the data before the first character that
 // has no place in path data, cut back to the last command before it (the parser would drop the
 // segment it was reading).
 QString validPathDataPrefix(const QString& data)
 {
-    static const QString commands = QStringLiteral("MmZzLlHhVvCcSsQqTtAa");
     // The data before the command holding the first damage.
     auto before = [&](qsizetype damage) {
         for (qsizetype i = damage; i >= 0; --i)
-            if (commands.contains(data[i]))
+            if (isPathCommand(data[i]))
                 return data.left(i);
         return QString();
     };
     qsizetype end = data.size();
     for (qsizetype i = 0; i < data.size(); ++i) {
         const QChar c = data[i];
-        if (commands.contains(c) || c.isDigit() || c.isSpace() || c == u',' || c == u'.' || c == u'-' || c == u'+'
+        if (isPathCommand(c) || c.isDigit() || c.isSpace() || c == u',' || c == u'.' || c == u'-' || c == u'+'
             || c == u'e' || c == u'E')
             continue;
         end = i;
@@ -197,13 +257,19 @@ QString validPathDataPrefix(const QString& data)
     }
     // A number that is not finite or lies beyond the reading bounds is damage too: lib2geom
     // raises on an arc to an infinite point and subdivides an arc to a far one without end.
-    static const QRegularExpression number(QStringLiteral("[+-]?(?:\\d+\\.?\\d*|\\.\\d+)(?:[eE][+-]?\\d+)?"));
-    for (auto it = number.globalMatch(QStringView(data).left(end)); it.hasNext();) {
-        const auto match = it.next();
-        bool ok = false;
-        const double value = match.capturedView().toDouble(&ok);
-        if (!ok || !isWithinReach(value))
-            return before(match.capturedStart());
+    for (qsizetype i = 0; i < end;) {
+        const NumberToken number = numberAt(data, i, end);
+        if (number.length == 0) {
+            ++i;
+            continue;
+        }
+        if (!number.plainlyWithinReach) {
+            bool ok = false;
+            const double value = QStringView(data).sliced(i, number.length).toDouble(&ok);
+            if (!ok || !isWithinReach(value))
+                return before(i);
+        }
+        i += number.length;
     }
     return end == data.size() ? data : before(end);
 }
@@ -227,8 +293,9 @@ struct GradientSpec {
 
 } // namespace
 
-PWSVGDrawingBuilder::PWSVGDrawingBuilder(const PWSVGElement& root)
-    : m_root(root)
+PWSVGDrawingBuilder::PWSVGDrawingBuilder(std::unique_ptr<PWSVGElement> root)
+    : m_document(std::move(root))
+    , m_root(*m_document)
 {
 }
 
@@ -252,8 +319,14 @@ void PWSVGDrawingBuilder::collect(const PWSVGElement& element)
         if (node->isText())
             continue;
         const QString id = node->attribute(QStringLiteral("id"));
-        if (!id.isEmpty() && !m_ids.contains(id))
-            m_ids.insert(id, node);
+        if (!id.isEmpty()) {
+            if (!m_ids.contains(id))
+                m_ids.insert(id, node);
+            const PWSVGElement* topmost = node;
+            while (topmost->parent && topmost->parent != &m_root)
+                topmost = topmost->parent;
+            m_referable.insert(topmost);
+        }
         if (node->name == u"style") {
             const QString type = node->attribute(QStringLiteral("type"));
             if (type.isEmpty() || type.compare(u"text/css", Qt::CaseInsensitive) == 0) {
@@ -269,19 +342,20 @@ void PWSVGDrawingBuilder::collect(const PWSVGElement& element)
     }
 }
 
-QHash<QString, QString> PWSVGDrawingBuilder::declaredProperties(const PWSVGElement& element) const
+PWSVGAttributes PWSVGDrawingBuilder::declaredProperties(const PWSVGElement& element) const
 {
     // Presentation attributes, then the style sheet, then the style attribute.
-    QHash<QString, QString> declared;
-    for (auto it = element.attributes.constBegin(); it != element.attributes.constEnd(); ++it)
-        if (propertyNames().contains(it.key()))
-            declared.insert(it.key(), it.value().trimmed());
-    const QHash<QString, QString> sheet = m_sheet.declarationsFor(element);
-    for (auto it = sheet.constBegin(); it != sheet.constEnd(); ++it)
-        declared.insert(it.key(), it.value());
-    const QString styleAttribute = element.attribute(QStringLiteral("style"));
-    if (!styleAttribute.isEmpty()) {
-        const QHash<QString, QString> inline_ = pwsvg::parseDeclarations(styleAttribute);
+    PWSVGAttributes declared;
+    for (const auto& [key, value] : element.attributes)
+        if (propertyNames().contains(key))
+            declared.insert(key, value.trimmed());
+    if (!m_sheet.isEmpty()) {
+        const QHash<QString, QString> sheet = m_sheet.declarationsFor(element);
+        for (auto it = sheet.constBegin(); it != sheet.constEnd(); ++it)
+            declared.insert(it.key(), it.value());
+    }
+    if (const QString* styleAttribute = element.attributes.find(QStringView(u"style")); styleAttribute && !styleAttribute->isEmpty()) {
+        const QHash<QString, QString> inline_ = pwsvg::parseDeclarations(*styleAttribute);
         for (auto it = inline_.constBegin(); it != inline_.constEnd(); ++it)
             declared.insert(it.key(), it.value());
     }
@@ -294,26 +368,14 @@ Style PWSVGDrawingBuilder::computeStyle(const PWSVGElement& element, const Style
     style.opacity = 1.0;
     style.displayNone = false;
     style.filterId.clear();
-    const QHash<QString, QString> declared = declaredProperties(element);
-    if (declared.isEmpty())
+    const PWSVGAttributes declared = declaredProperties(element);
+    if (declared.size() == 0)
         return style;
 
-    // A few properties are declared: scanning them costs less than making a QString key for
-    // each of the twenty-odd lookups.
-    auto find = [&](const char* name) {
-        const QLatin1String key(name);
-        auto it = declared.constBegin();
-        while (it != declared.constEnd() && it.key() != key)
-            ++it;
-        return it;
-    };
-    auto value = [&](const char* name) {
-        const auto it = find(name);
-        return it != declared.constEnd() ? *it : QString();
-    };
+    auto value = [&](const char* name) { return declared.value(QLatin1String(name)); };
     auto has = [&](const char* name) {
-        const auto it = find(name);
-        return it != declared.constEnd() && it->compare(u"inherit", Qt::CaseInsensitive) != 0;
+        const QString* found = declared.find(QLatin1String(name));
+        return found && found->compare(u"inherit", Qt::CaseInsensitive) != 0;
     };
 
     if (has("color"))
@@ -440,10 +502,10 @@ Style PWSVGDrawingBuilder::computeStyle(const PWSVGElement& element, const Style
 double PWSVGDrawingBuilder::length(const PWSVGElement& element, const QString& key, int axis, double fontSize,
                                    double fallback) const
 {
-    const auto it = element.attributes.constFind(key);
-    if (it == element.attributes.constEnd())
+    const QString* text = element.attributes.find(key);
+    if (!text)
         return fallback;
-    auto parsed = pwsvg::parseLength(*it);
+    auto parsed = pwsvg::parseLength(*text);
     if (!parsed)
         return fallback;
     return pwsvg::resolveLength(*parsed, LengthAxis(axis), m_viewport, fontSize);
@@ -458,7 +520,7 @@ constexpr int kOther = int(LengthAxis::Other);
 // Follows the href chain of a gradient (bounded, cycles cut) and merges what each link leaves
 // unsaid from the next.
 std::optional<GradientSpec> resolveGradient(const QString& id, const QHash<QString, const PWSVGElement*>& ids,
-                                            const std::function<QHash<QString, QString>(const PWSVGElement&)>& declared)
+                                            const std::function<PWSVGAttributes(const PWSVGElement&)>& declared)
 {
     const PWSVGElement* element = ids.value(id);
     if (!element || (element->name != u"linearGradient" && element->name != u"radialGradient"))
@@ -490,11 +552,11 @@ std::optional<GradientSpec> resolveGradient(const QString& id, const QHash<QStri
             double location = offset ? std::clamp(percent ? *offset / 100.0 : *offset, 0.0, 1.0) : 0.0;
             location = std::max(location, last);
             last = location;
-            const QHash<QString, QString> properties = declared(*child);
+            const PWSVGAttributes properties = declared(*child);
             QColor colour = Qt::black;
-            if (auto parsed = pwsvg::parseColour(properties.value(QStringLiteral("stop-color"))))
+            if (auto parsed = pwsvg::parseColour(properties.value(QStringView(u"stop-color"))))
                 colour = *parsed;
-            colour = withAlpha(colour, opacityValue(properties.value(QStringLiteral("stop-opacity")), 1.0));
+            colour = withAlpha(colour, opacityValue(properties.value(QStringView(u"stop-opacity")), 1.0));
             spec.stops.append(pf::ColorStop{pf::Color(colour), location});
         }
     }
@@ -512,7 +574,7 @@ namespace {
 class PaintResolver {
 public:
     PaintResolver(const QHash<QString, const PWSVGElement*>& ids,
-                  std::function<QHash<QString, QString>(const PWSVGElement&)> declared, QSizeF viewport)
+                  std::function<PWSVGAttributes(const PWSVGElement&)> declared, QSizeF viewport)
         : m_ids(ids)
         , m_declared(std::move(declared))
         , m_viewport(viewport)
@@ -645,7 +707,7 @@ private:
     }
 
     const QHash<QString, const PWSVGElement*>& m_ids;
-    std::function<QHash<QString, QString>(const PWSVGElement&)> m_declared;
+    std::function<PWSVGAttributes(const PWSVGElement&)> m_declared;
     QSizeF m_viewport;
 };
 
@@ -816,8 +878,18 @@ pf::Ref<PWDrawing> PWSVGDrawingBuilder::build(pf::Error* error)
     Objects objects;
     if (rootGeometry(&size, &rootTransform, &sizeFromContent)) {
         const Style rootStyle = computeStyle(m_root, Style());
-        if (!rootStyle.displayNone)
-            buildChildren(m_root, rootStyle, rootTransform, rootStyle.opacity, false, objects);
+        if (!rootStyle.displayNone) {
+            for (auto& child : m_document->children) {
+                if (child->isText() || !renderedElements().contains(child->name))
+                    continue;
+                if (!buildElement(*child, rootStyle, rootTransform, rootStyle.opacity, objects))
+                    break;
+                // Nothing refers to a part of the document without ids once it is built; the
+                // root's children are not visited again.
+                if (!m_referable.contains(child.get()))
+                    child.reset();
+            }
+        }
     }
     if (m_failed) {
         pf::fail(error, m_error);
@@ -827,7 +899,7 @@ pf::Ref<PWDrawing> PWSVGDrawingBuilder::build(pf::Error* error)
         // Reaching from the origin to the content's far corner, within the bounds; a page of
         // 100 x 100 points when there is nothing to measure.
         QRectF content;
-        for (const auto& object : objects)
+        for (const auto& object : objects.objects)
             content = content.united(object->bounds());
         const double w = std::min(content.right(), kMaxDrawingSide);
         const double h = std::min(content.bottom(), kMaxDrawingSide);
@@ -841,7 +913,7 @@ pf::Ref<PWDrawing> PWSVGDrawingBuilder::build(pf::Error* error)
     auto layer = std::make_shared<PWObjectDrawingLayer>();
     drawing->addLayer(layer);
     drawing->setActiveLayer(layer, false);
-    layer->addObjectsFromArray(objects);
+    layer->addObjectsFromArray(objects.objects);
     undo->enableUndoRegistration();
     return drawing;
 }
@@ -852,23 +924,19 @@ bool PWSVGDrawingBuilder::addObject(const pf::Ref<PWDrawableObject>& object, Obj
         return fail(kPWSVGErrorTooComplex, QCoreApplication::translate("PWSVGImporter", "The document makes more than "
                                                                                         "%1 objects.")
                                                .arg(kMaxObjects));
-    m_logicalBounds.insert(object.get(), object->logicalBounds());
-    out.append(object);
+    out.append(object, object->logicalBounds());
     return true;
 }
 
 void PWSVGDrawingBuilder::appendGrouped(const Objects& objects, Objects& out)
 {
     if (objects.size() == 1) {
-        out.append(objects.first());
+        out.append(objects.objects.first(), objects.logicalBounds.first());
     } else if (objects.size() > 1) {
-        // Each object was measured when it was made: a group of groups measures nothing again.
         QRectF bounds;
-        for (const auto& object : objects)
-            bounds = bounds.united(m_logicalBounds.value(object.get()));
-        auto group = PWShapeGroup::groupWithObjects(objects, bounds);
-        m_logicalBounds.insert(group.get(), bounds);
-        out.append(group);
+        for (const QRectF& each : objects.logicalBounds)
+            bounds = bounds.united(each);
+        out.append(PWShapeGroup::groupWithObjects(objects.objects, bounds), bounds);
     }
 }
 

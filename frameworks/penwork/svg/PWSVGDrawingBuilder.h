@@ -1,5 +1,6 @@
 #pragma once
 
+#include "frameworks/penwork/svg/PWSVGElement.h"
 #include "frameworks/penwork/svg/PWSVGStyleSheet.h"
 
 #include "platform/foundation/Error.h"
@@ -12,9 +13,10 @@
 #include <QSizeF>
 #include <QTransform>
 
+#include <memory>
+
 class PWDrawableObject;
 class PWDrawing;
-struct PWSVGElement;
 
 namespace pwsvg {
 struct Style;
@@ -38,13 +40,27 @@ public:
     // points, far beyond any drawing, yet small enough for lib2geom to convert arcs exactly.
     static constexpr double kMaxCoordinate = 1e9;
 
-    explicit PWSVGDrawingBuilder(const PWSVGElement& root);
+    // The builder takes the document: elements it is done with are let go as it goes, so that
+    // the document and the drawing made of it are not both held whole at once.
+    explicit PWSVGDrawingBuilder(std::unique_ptr<PWSVGElement> root);
     ~PWSVGDrawingBuilder();
 
     pf::Ref<PWDrawing> build(pf::Error* error);
 
 private:
-    using Objects = QList<pf::Ref<PWDrawableObject>>;
+    // Objects made, each with its logical bounds as measured when it was made, so that a group
+    // of groups measures nothing again.
+    struct Objects {
+        QList<pf::Ref<PWDrawableObject>> objects;
+        QList<QRectF> logicalBounds;
+
+        void append(const pf::Ref<PWDrawableObject>& object, const QRectF& bounds)
+        {
+            objects.append(object);
+            logicalBounds.append(bounds);
+        }
+        qsizetype size() const { return objects.size(); }
+    };
 
     void collect(const PWSVGElement& element);
     // The elements the build would visit for `element`, every use instancing its target again
@@ -55,7 +71,8 @@ private:
     bool rootGeometry(QSizeF* drawingSize, QTransform* rootTransform, bool* sizeFromContent);
 
     pwsvg::Style computeStyle(const PWSVGElement& element, const pwsvg::Style& parent) const;
-    QHash<QString, QString> declaredProperties(const PWSVGElement& element) const;
+    // The properties `element` declares, each name once with the value that wins the cascade.
+    PWSVGAttributes declaredProperties(const PWSVGElement& element) const;
 
     // Appends what `element` draws to `out`; false once a bound is passed (m_error says why).
     bool buildElement(const PWSVGElement& element, const pwsvg::Style& parentStyle, const QTransform& parentCTM,
@@ -78,13 +95,15 @@ private:
     double length(const PWSVGElement& element, const QString& key, int axis, double fontSize,
                   double fallback = 0.0) const;
 
+    std::unique_ptr<PWSVGElement> m_document;
     const PWSVGElement& m_root;
+    // The children of the root that hold an element with an id: something may still refer to
+    // them after they are built, so they are kept to the end.
+    QSet<const PWSVGElement*> m_referable;
     PWSVGStyleSheet m_sheet;
     QHash<QString, const PWSVGElement*> m_ids;
     QSizeF m_viewport;
     QList<const PWSVGElement*> m_useStack;
-    // The logical bounds of every object made so far, measured once.
-    QHash<const PWDrawableObject*, QRectF> m_logicalBounds;
     int m_objectCount = 0;
     int m_visits = 0;
     pf::Error m_error;

@@ -23,12 +23,33 @@ bool keepsText(const QString& name)
     return name == u"text" || name == u"tspan" || name == u"style" || name == u"textPath";
 }
 
+// Element and attribute names repeat throughout a document: each is kept once and shared by
+// every element that uses it, rather than copied for each. The table is small and bounded, so
+// that a document of made-up names costs no more than it would without it.
+class NameTable {
+public:
+    QString intern(QStringView name)
+    {
+        for (const QString& known : m_names)
+            if (known == name)
+                return known;
+        QString copy = name.toString();
+        if (m_names.size() < kCapacity)
+            m_names.append(copy);
+        return copy;
+    }
+
+private:
+    static constexpr qsizetype kCapacity = 128;
+    QList<QString> m_names;
+};
+
 } // namespace
 
 QString PWSVGElement::href() const
 {
-    const auto it = attributes.constFind(QStringLiteral("href"));
-    return it != attributes.constEnd() ? *it : attributes.value(QStringLiteral("xlink:href"));
+    const QString* own = attributes.find(QStringView(u"href"));
+    return own ? *own : attributes.value(QStringView(u"xlink:href"));
 }
 
 std::unique_ptr<PWSVGElement> PWSVGDocumentReader::read(const QByteArray& data, pf::Error* error)
@@ -48,6 +69,7 @@ std::unique_ptr<PWSVGElement> PWSVGDocumentReader::read(const QByteArray& data, 
     PWSVGElement* current = nullptr;
     int depth = 0;
     int nodes = 0;
+    NameTable names;
     auto tooComplex = [&](const QString& reason) {
         pf::fail(error, svgError(kPWSVGErrorTooComplex, reason));
         return nullptr;
@@ -63,16 +85,18 @@ std::unique_ptr<PWSVGElement> PWSVGDocumentReader::read(const QByteArray& data, 
                 return tooComplex(QCoreApplication::translate("PWSVGImporter", "The document holds more than %1 elements.")
                                       .arg(kMaxNodes));
             auto element = std::make_unique<PWSVGElement>();
-            const QString ns = reader.namespaceUri().toString();
-            element->name = (ns.isEmpty() || ns == kSVGNamespace) ? reader.name().toString()
-                                                                   : reader.qualifiedName().toString();
+            const QStringView ns = reader.namespaceUri();
+            element->name = (ns.isEmpty() || ns == kSVGNamespace) ? names.intern(reader.name())
+                                                                  : reader.qualifiedName().toString();
             if (element->name.isEmpty())
                 element->name = QStringLiteral("?");
-            for (const QXmlStreamAttribute& attribute : reader.attributes()) {
-                const QString attributeNs = attribute.namespaceUri().toString();
+            const QXmlStreamAttributes attributes = reader.attributes();
+            element->attributes.reserve(attributes.size());
+            for (const QXmlStreamAttribute& attribute : attributes) {
+                const QStringView attributeNs = attribute.namespaceUri();
                 QString key;
                 if (attributeNs.isEmpty() || attributeNs == kSVGNamespace)
-                    key = attribute.name().toString();
+                    key = names.intern(attribute.name());
                 else if (attributeNs == kXLinkNamespace)
                     key = QStringLiteral("xlink:") + attribute.name().toString();
                 else

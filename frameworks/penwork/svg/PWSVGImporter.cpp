@@ -10,10 +10,10 @@
 
 pf::Ref<PWDrawing> PWSVGImporter::drawingWithSVGData(const QByteArray& data, pf::Error* error)
 {
-    const std::unique_ptr<PWSVGElement> root = PWSVGDocumentReader::read(data, error);
+    std::unique_ptr<PWSVGElement> root = PWSVGDocumentReader::read(data, error);
     if (!root)
         return nullptr;
-    return PWSVGDrawingBuilder(*root).build(error);
+    return PWSVGDrawingBuilder(std::move(root)).build(error);
 }
 
 pf::Ref<PWDrawing> PWSVGImporter::drawingWithContentsOfSVGFile(const QString& path, pf::Error* error)

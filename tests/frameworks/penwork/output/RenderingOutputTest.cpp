@@ -88,6 +88,29 @@ TEST(PWOutRendering, RedRectangleLandsWhereItShouldAndNothingElsePrints)
     EXPECT_EQ(strayPixels, 0);
 }
 
+TEST(PWOutRendering, LargeImagesDrawAndEncodeLikeSmallOnes)
+{
+    // Large images take their pixels from memory of their own: they start transparent, hold
+    // the drawing where it belongs and encode to the same pixels.
+    Fixture f;
+    const QSize size(2400, 1200); // twelve pixels a point
+    pf::Error error;
+    const QImage image = PWRenderingOutput::image(*f.drawing, {0, 0, 200, 100}, size, pf::Color(), &error)
+                             .convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(image.size(), size) << qPrintable(error.description());
+    EXPECT_EQ(qAlpha(image.pixel(10, 10)), 0);
+    EXPECT_EQ(qAlpha(image.pixel(2390, 1190)), 0);
+    EXPECT_TRUE(isRed(image.pixel(610, 310)));
+    EXPECT_TRUE(isRed(image.pixel(1070, 530)));
+    EXPECT_EQ(qAlpha(image.pixel(1090, 530)), 0) << "right of the red rectangle";
+    EXPECT_TRUE(isBlue(image.pixel(1910, 830)));
+    const QByteArray png = PWRenderingOutput::imageDataWithFormat(*f.drawing, int(pf::BitmapFileType::PNG), {}, {},
+                                                                  pf::ImageColorModel::RGB, {0, 0, 200, 100}, size,
+                                                                  pf::Color(), &error);
+    ASSERT_FALSE(png.isEmpty()) << qPrintable(error.description());
+    EXPECT_EQ(decode(png), image);
+}
+
 TEST(PWOutRendering, SourceRectangleChoosesThePartShown)
 {
     Fixture f;

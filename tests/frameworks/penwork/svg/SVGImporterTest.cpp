@@ -231,6 +231,29 @@ TEST(SVGImportModel, CascadeAndSymbols)
     EXPECT_NEAR(badge.width(), 40.0, 1e-6);
 }
 
+TEST(SVGImportModel, ReferencesReachPartsBuiltBefore)
+{
+    // What a later element refers to lies inside groups drawn earlier: the reference still finds
+    // it, with its own paint, wherever in the group it sits.
+    auto drawing = PWSVGImporter::drawingWithSVGData(
+        svg("<g><g><rect id=\"r\" width=\"4\" height=\"4\" fill=\"#f00\"/></g><circle r=\"1\"/></g>"
+            "<g><linearGradient id=\"lg\"><stop offset=\"0\" stop-color=\"#00f\"/>"
+            "<stop offset=\"1\" stop-color=\"#0f0\"/></linearGradient></g>"
+            "<rect width=\"2\" height=\"2\"/>"
+            "<use href=\"#r\" x=\"50\" y=\"60\"/>"
+            "<rect x=\"10\" width=\"20\" height=\"20\" fill=\"url(#lg)\"/>"));
+    ASSERT_TRUE(drawing);
+    const auto objects = objectsOf(drawing);
+    ASSERT_EQ(objects.size(), 4);
+    const QRectF placed = objects[2]->bounds();
+    EXPECT_NEAR(placed.x(), 50.0, 1e-6);
+    EXPECT_NEAR(placed.y(), 60.0, 1e-6);
+    EXPECT_EQ(objects[2]->style()->renderersOfClass<PWFill>().first()->colour().qColor(), QColor("#f00"));
+    auto gradients = objects[3]->style()->renderersOfClass<PWGradientFill>();
+    ASSERT_EQ(gradients.size(), 1);
+    EXPECT_EQ(gradients.first()->colourAtStopIndex(0).qColor(), QColor("#00f"));
+}
+
 TEST(SVGImportModel, GradientsBecomeGradientFills)
 {
     auto drawing = PWSVGImporter::drawingWithContentsOfSVGFile(fixturePath(QStringLiteral("svg/gradients.svg")));
@@ -496,6 +519,7 @@ TEST(SVGImportErrors, GeometryBeyondTheReadingBoundsIsCutAsDamage)
         {"arc to a far point", "M0 0 L10 10 A5 5 0 1 1 1e40 0"},
         {"far radius", "M0 0 L10 10 A1e12 5 0 1 1 20 0"},
         {"far point after an exponent", "M0 0 L10 10 L1e+10-3"},
+        {"far point written out", "M0 0 L10 10 L-1000000001.5 0"},
     };
     for (const auto& path : paths) {
         pf::Error error;
