@@ -178,8 +178,11 @@ QString problemWith(const QVariant& value, bool forXml, int depth);
 
 QString problemWithString(const QString& string, bool forXml)
 {
-    // libplist takes strings NUL-terminated and drops the control characters XML cannot carry;
-    // refusing them beats writing a different string.
+    // libplist takes strings NUL-terminated and drops the control characters XML cannot carry,
+    // and its XML reader drops a byte order mark that starts a string or key; refusing them
+    // beats writing a different string.
+    if (forXml && string.startsWith(QChar(0xFEFF)))
+        return QStringLiteral("a string begins with U+FEFF (a byte order mark), which XML would drop");
     for (const QChar c : string) {
         if (c.unicode() == 0)
             return QStringLiteral("a string holds a NUL character");
