@@ -471,12 +471,20 @@ private:
             return problem;
         if (key.type != 0x5 && key.type != 0x6)
             return damaged("a dictionary key is not a string");
-        const uchar* text = m_bytes + key.payloadAt;
-        for (quint64 i = 0; i < key.payloadLength; i += key.type == 0x6 ? 2 : 1) {
-            if (text[i] == 0 && (key.type == 0x5 || text[i + 1] == 0))
-                return damaged("a dictionary key holds a NUL character");
-        }
+        if (holdsNul(key))
+            return damaged("a dictionary key holds a NUL character");
         return {};
+    }
+
+    // libplist would cut such a string short, and no property list can be written with it.
+    bool holdsNul(const Object& string) const
+    {
+        const uchar* text = m_bytes + string.payloadAt;
+        for (quint64 i = 0; i < string.payloadLength; i += string.type == 0x6 ? 2 : 1) {
+            if (text[i] == 0 && (string.type == 0x5 || text[i + 1] == 0))
+                return true;
+        }
+        return false;
     }
 
     quint64 reference(const Object& object, quint64 i) const
@@ -501,6 +509,10 @@ private:
             *problem = readObject(index, &object);
             if (!problem->isEmpty())
                 return false;
+            if ((object.type == 0x5 || object.type == 0x6) && holdsNul(object)) {
+                *problem = damaged("a string holds a NUL character");
+                return false;
+            }
             if (object.references == 0) {
                 depthPlusOne[index] = object.container ? 2 : 1;
                 expandedWeight[index] = object.weight;
@@ -654,6 +666,9 @@ public:
         case PLIST_STRING: {
             uint64_t length = 0;
             const char* text = plist_get_string_ptr(node, &length);
+            // No property list can be written with it, so what read could never be saved.
+            if (text && std::memchr(text, 0, size_t(length)))
+                return failed(QStringLiteral("a string holds a NUL character"));
             return QVariant(QString::fromUtf8(text, qsizetype(length)));
         }
         case PLIST_DATA: {

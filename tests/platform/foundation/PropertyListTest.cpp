@@ -585,6 +585,9 @@ TEST(PropertyList, DamagedInputFailsWithAReason)
         {"UTF-16 dictionary key with a NUL", // libplist would abort the process
          binaryPlist({QByteArray("\xd1", 1) + bigEndian(1, 4) + bigEndian(2, 4), QByteArray("\x63\0a\0\0\0b", 7), QByteArray("\x09")}),
          "NUL character"},
+        // Either would read, and then no property list could be written of it.
+        {"string with a NUL", binaryPlist({QByteArray("\x53" "a\0b", 4)}), "NUL character"},
+        {"XML string with a NUL", QByteArray("<plist version=\"1.0\"><string>a\0b</string></plist>", 49), "NUL character"},
         {"dictionary key that is a number",
          binaryPlist({QByteArray("\xd1", 1) + bigEndian(1, 4) + bigEndian(1, 4), QByteArray("\x10\x01", 2)}), "not a string"},
         {"shared arrays doubling 64 times",
