@@ -178,8 +178,11 @@ QString problemWith(const QVariant& value, bool forXml, int depth);
 
 QString problemWithString(const QString& string, bool forXml)
 {
-    // libplist takes strings NUL-terminated and drops the control characters XML cannot carry;
-    // refusing them beats writing a different string.
+    // libplist takes strings NUL-terminated and drops the control characters XML cannot carry,
+    // and its XML reader drops a byte order mark that starts a string or key; refusing them
+    // beats writing a different string.
+    if (forXml && string.startsWith(QChar(0xFEFF)))
+        return QStringLiteral("a string begins with U+FEFF (a byte order mark), which XML would drop");
     for (const QChar c : string) {
         if (c.unicode() == 0)
             return QStringLiteral("a string holds a NUL character");
@@ -468,12 +471,20 @@ private:
             return problem;
         if (key.type != 0x5 && key.type != 0x6)
             return damaged("a dictionary key is not a string");
-        const uchar* text = m_bytes + key.payloadAt;
-        for (quint64 i = 0; i < key.payloadLength; i += key.type == 0x6 ? 2 : 1) {
-            if (text[i] == 0 && (key.type == 0x5 || text[i + 1] == 0))
-                return damaged("a dictionary key holds a NUL character");
-        }
+        if (holdsNul(key))
+            return damaged("a dictionary key holds a NUL character");
         return {};
+    }
+
+    // libplist would cut such a string short, and no property list can be written with it.
+    bool holdsNul(const Object& string) const
+    {
+        const uchar* text = m_bytes + string.payloadAt;
+        for (quint64 i = 0; i < string.payloadLength; i += string.type == 0x6 ? 2 : 1) {
+            if (text[i] == 0 && (string.type == 0x5 || text[i + 1] == 0))
+                return true;
+        }
+        return false;
     }
 
     quint64 reference(const Object& object, quint64 i) const
@@ -498,6 +509,10 @@ private:
             *problem = readObject(index, &object);
             if (!problem->isEmpty())
                 return false;
+            if ((object.type == 0x5 || object.type == 0x6) && holdsNul(object)) {
+                *problem = damaged("a string holds a NUL character");
+                return false;
+            }
             if (object.references == 0) {
                 depthPlusOne[index] = object.container ? 2 : 1;
                 expandedWeight[index] = object.weight;
@@ -651,6 +666,9 @@ public:
         case PLIST_STRING: {
             uint64_t length = 0;
             const char* text = plist_get_string_ptr(node, &length);
+            // No property list can be written with it, so what read could never be saved.
+            if (text && std::memchr(text, 0, size_t(length)))
+                return failed(QStringLiteral("a string holds a NUL character"));
             return QVariant(QString::fromUtf8(text, qsizetype(length)));
         }
         case PLIST_DATA: {

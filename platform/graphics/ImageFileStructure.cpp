@@ -79,7 +79,22 @@ int readGif(GifFileType* gif, GifByteType* buffer, int length)
     return int(count);
 }
 
+// The most pixels `bytes` of LZW data with codes of at least `codeBits` bits can stand for. The
+// k-th code after a clear adds one entry to the table, so it stands for at most k pixels, and
+// Qt's decoder refuses any code standing for more than kMaxPixelsPerCode.
+qint64 mostGifPixels(qint64 bytes, int codeBits)
+{
+    constexpr qint64 kMaxPixelsPerCode = 8192;
+    const qint64 codes = bytes * 8 / std::max(codeBits, 1);
+    if (codes <= kMaxPixelsPerCode)
+        return codes * (codes + 1) / 2;
+    return kMaxPixelsPerCode * (kMaxPixelsPerCode + 1) / 2 + (codes - kMaxPixelsPerCode) * kMaxPixelsPerCode;
+}
+
 // Walks the records up to the end of the first image's compressed data without decoding it.
+// The data must also be long enough to hold every pixel of the frame: one cut short (or a few
+// bytes claiming a huge frame) would otherwise be decoded by filling the whole canvas around
+// what little it holds.
 bool isFirstGifFrameComplete(const QByteArray& data)
 {
     GifInput input{&data};
@@ -105,12 +120,21 @@ bool isFirstGifFrameComplete(const QByteArray& data)
         } else if (record == IMAGE_DESC_RECORD_TYPE) {
             int codeSize = 0;
             GifByteType* block = nullptr;
-            if (DGifGetImageDesc(gif) != GIF_OK || DGifGetCode(gif, &codeSize, &block) != GIF_OK)
+            if (DGifGetImageDesc(gif) != GIF_OK)
                 break;
+            // The descriptor's last byte read is the LZW minimum code size; codes start one
+            // bit wider.
+            const int minimumCodeSize = quint8(data.at(input.position - 1));
+            const qint64 pixels = qint64(gif->Image.Width) * gif->Image.Height;
+            if (DGifGetCode(gif, &codeSize, &block) != GIF_OK)
+                break;
+            qint64 bytes = 0;
             bool failed = false;
-            while (block && !failed)
+            while (block && !failed) {
+                bytes += block[0];
                 failed = DGifGetCodeNext(gif, &block) != GIF_OK;
-            complete = !failed;
+            }
+            complete = !failed && mostGifPixels(bytes, minimumCodeSize + 1) >= pixels;
             done = true;
         } else {
             done = true; // the trailer, or garbage, before any image

@@ -55,6 +55,20 @@ void appendVertices(pf::BezierPath& out, const QList<Vertex>& vertices, double h
         out.closePath();
 }
 
+// A distance, relative to the path's size, lost in the rounding of its coordinates (doubles
+// carry some 16 digits; this leaves room for the walk's own rounding).
+constexpr double kNegligibleDistance = 1e-12;
+
+// True when moving the path's points by `distance` could not show: the path is so large that
+// the distance is lost in the rounding of its coordinates.
+bool isLostInRounding(const pf::BezierPath& path, double distance)
+{
+    const QRectF box = path.controlPointBounds();
+    const double scale = std::max({std::abs(box.left()), std::abs(box.right()), std::abs(box.top()),
+                                   std::abs(box.bottom()), box.width(), box.height()});
+    return std::abs(distance) <= scale * kNegligibleDistance;
+}
+
 pf::Ref<pf::BezierPath> emptyLike(const pf::BezierPath& path)
 {
     auto out = std::static_pointer_cast<pf::BezierPath>(path.copy());
@@ -151,6 +165,10 @@ QList<Polyline> polylinesOfPath(const pf::BezierPath& path, double flatness)
 pf::Ref<pf::BezierPath> zigZagPath(const pf::BezierPath& path, double amplitude, double wavelength, double spread,
                                    bool closed)
 {
+    // Peaks lost in the rounding would lie on the path, and a damaged path that large would
+    // still get the greatest number of them.
+    if (amplitude > 0.0 && isLostInRounding(path, amplitude))
+        return std::static_pointer_cast<pf::BezierPath>(path.copy());
     pf::Ref<pf::BezierPath> out = emptyLike(path);
     const QList<Polyline> polylines = polylinesOfPath(path);
     double total = 0.0;
@@ -192,7 +210,8 @@ pf::Ref<pf::BezierPath> zigZagPath(const pf::BezierPath& path, double amplitude,
 
 pf::Ref<pf::BezierPath> roughenedPath(const pf::BezierPath& path, double roughness, quint64 seed)
 {
-    if (!(roughness > 0.0))
+    // Roughness lost in the rounding of the coordinates is none.
+    if (!(roughness > 0.0) || isLostInRounding(path, roughness))
         return std::static_pointer_cast<pf::BezierPath>(path.copy());
     pf::Ref<pf::BezierPath> out = emptyLike(path);
     const QList<Polyline> polylines = polylinesOfPath(path);

@@ -12,7 +12,17 @@
 
 #include <QPainterPathStroker>
 
+#include <algorithm>
 #include <cmath>
+
+namespace {
+
+// Above this many elements (a zig-zag or roughened line thousands of points long) a stroke's
+// bounds come from the path's own bounds and the furthest a join or cap can reach: outlining
+// the whole stroke to measure it grows a path many times the size of the line's.
+constexpr int kExactStrokeBoundsElements = 4096;
+
+} // namespace
 
 PF_DEFINE_CLASS(PWStroke, PWRasterizer)
 {
@@ -237,6 +247,16 @@ QRectF PWStroke::strokeBoundsForPath(const pf::BezierPath& path) const
     if (lineWidth <= 0.0) {
         // A hairline is one device pixel: a point either side is always enough.
         return path.bounds().adjusted(-1.0, -1.0, 1.0, 1.0);
+    }
+    if (path.elementCount() > kExactStrokeBoundsElements) {
+        // No corner or cap reaches further from the path than this; a miter's tip stops at the
+        // miter limit, in widths either way it is read.
+        const double limit = std::isfinite(path.miterLimit()) && path.miterLimit() > 0.0
+                                 ? path.miterLimit()
+                                 : pf::BezierPath::defaultMiterLimit();
+        const double reach = m_lineJoin == pf::BezierPath::LineJoin::Miter ? lineWidth * std::max(1.0, limit)
+                                                                           : lineWidth / 2.0 * std::sqrt(2.0);
+        return path.bounds().adjusted(-reach, -reach, reach, reach);
     }
     pf::BezierPath solid(path);
     solid.setLineWidth(lineWidth);

@@ -297,6 +297,7 @@ PWSVGDrawingBuilder::PWSVGDrawingBuilder(std::unique_ptr<PWSVGElement> root)
     : m_document(std::move(root))
     , m_root(*m_document)
 {
+    collect(m_root);
 }
 
 PWSVGDrawingBuilder::~PWSVGDrawingBuilder() = default;
@@ -831,41 +832,75 @@ bool PWSVGDrawingBuilder::rootGeometry(QSizeF* drawingSize, QTransform* rootTran
     return true;
 }
 
-qint64 PWSVGDrawingBuilder::expandedVisits(const PWSVGElement& element, int useDepth, VisitCounts& counts,
-                                           QSet<const PWSVGElement*>& open) const
+qint64 PWSVGDrawingBuilder::expandedVisits(const PWSVGElement& element, QList<const PWSVGElement*>& useStack,
+                                           VisitCounts& counts, bool* holdsEverywhere) const
 {
     if (auto known = counts.constFind(&element); known != counts.constEnd())
         return *known;
-    if (open.contains(&element) || useDepth > kMaxUseDepth)
-        return 0; // the build stops such a use too
-    open.insert(&element);
+    bool everywhere = true;
     qint64 visits = 1;
     for (const auto& child : element.children) {
         if (visits > kMaxVisits)
             break;
         if (!child->isText() && renderedElements().contains(child->name)) {
-            visits += expandedVisits(*child, useDepth, counts, open);
+            visits += expandedVisits(*child, useStack, counts, &everywhere);
             if (element.name == u"switch")
                 break; // only its first child is drawn
         }
     }
-    if (element.name == u"use" && visits <= kMaxVisits)
-        if (const PWSVGElement* target = m_ids.value(pwsvg::localHrefId(element.href())))
-            visits += expandedVisits(*target, useDepth + 1, counts, open);
-    open.remove(&element);
+    if (element.name == u"use" && visits <= kMaxVisits) {
+        if (const PWSVGElement* target = useTarget(element)) {
+            if (isStoppedByOpenUses(element, *target, useStack)) {
+                // Reached with other uses open, the same use may instance its target after all.
+                everywhere = false;
+            } else {
+                useStack.append(&element);
+                useStack.append(target);
+                visits += expandedVisits(*target, useStack, counts, &everywhere);
+                useStack.removeLast();
+                useStack.removeLast();
+            }
+        }
+    }
     visits = std::min<qint64>(visits, kMaxVisits + 1);
-    counts.insert(&element, visits);
+    if (everywhere)
+        counts.insert(&element, visits);
+    else
+        *holdsEverywhere = false;
     return visits;
+}
+
+qint64 PWSVGDrawingBuilder::stepsToDraw() const
+{
+    VisitCounts counts;
+    QList<const PWSVGElement*> useStack;
+    bool holdsEverywhere = true;
+    return expandedVisits(m_root, useStack, counts, &holdsEverywhere);
+}
+
+const PWSVGElement* PWSVGDrawingBuilder::useTarget(const PWSVGElement& use) const
+{
+    // Only references inside the document: a use of another file is never followed.
+    const PWSVGElement* target = m_ids.value(pwsvg::localHrefId(use.href()));
+    if (!target || target == &use)
+        return nullptr;
+    for (const PWSVGElement* up = use.parent; up; up = up->parent)
+        if (up == target)
+            return nullptr;
+    return target;
+}
+
+bool PWSVGDrawingBuilder::isStoppedByOpenUses(const PWSVGElement& use, const PWSVGElement& target,
+                                              const QList<const PWSVGElement*>& useStack)
+{
+    return useStack.contains(&target) || useStack.contains(&use) || useStack.size() >= kMaxUseDepth;
 }
 
 pf::Ref<PWDrawing> PWSVGDrawingBuilder::build(pf::Error* error)
 {
-    collect(m_root);
     // Uses multiply what they instance: a document that would take more steps than allowed is
     // refused before anything is made, not after a quarter of a million objects.
-    VisitCounts counts;
-    QSet<const PWSVGElement*> open;
-    if (expandedVisits(m_root, 0, counts, open) > kMaxVisits) {
+    if (stepsToDraw() > kMaxVisits) {
         pf::fail(error, svgError(kPWSVGErrorTooComplex, QCoreApplication::translate("PWSVGImporter", "The document "
                                                                                                      "takes more than "
                                                                                                      "%1 steps to draw.")
@@ -1012,17 +1047,11 @@ bool PWSVGDrawingBuilder::buildElement(const PWSVGElement& element, const Style&
 bool PWSVGDrawingBuilder::buildUse(const PWSVGElement& use, const Style& style, const QTransform& ctm, double opacity,
                                    Objects& out)
 {
-    // Only references inside the document: a use of another file is never followed.
-    const PWSVGElement* target = m_ids.value(pwsvg::localHrefId(use.href()));
-    if (!target || target == &use)
-        return true;
     // A use that would instance itself again (directly or through the element it uses) is an
     // error in the document; it draws nothing rather than recursing.
-    if (m_useStack.contains(target) || m_useStack.contains(&use) || m_useStack.size() >= kMaxUseDepth)
+    const PWSVGElement* target = useTarget(use);
+    if (!target || isStoppedByOpenUses(use, *target, m_useStack))
         return true;
-    for (const PWSVGElement* up = use.parent; up; up = up->parent)
-        if (up == target)
-            return true;
     const double x = length(use, QStringLiteral("x"), kX, style.fontSize);
     const double y = length(use, QStringLiteral("y"), kY, style.fontSize);
     QTransform placed = QTransform::fromTranslate(x, y) * ctm;

@@ -9,7 +9,6 @@
 #include <QHash>
 #include <QRectF>
 #include <QList>
-#include <QSet>
 #include <QSizeF>
 #include <QTransform>
 
@@ -45,7 +44,14 @@ public:
     explicit PWSVGDrawingBuilder(std::unique_ptr<PWSVGElement> root);
     ~PWSVGDrawingBuilder();
 
+    // Refuses a document that would take more than kMaxVisits steps before making anything.
     pf::Ref<PWDrawing> build(pf::Error* error);
+
+    // At least as many steps as the build takes (elements visited, each use instancing its
+    // target again); kMaxVisits + 1 for any document that would take more.
+    qint64 stepsToDraw() const;
+    // The steps the build has taken so far.
+    int stepsTaken() const { return m_visits; }
 
 private:
     // Objects made, each with its logical bounds as measured when it was made, so that a group
@@ -63,11 +69,20 @@ private:
     };
 
     void collect(const PWSVGElement& element);
-    // The elements the build would visit for `element`, every use instancing its target again
-    // (display and sizes aside); saturates just past kMaxVisits.
+    // At least as many elements as the build would visit for `element` with `useStack` open
+    // (display and sizes aside), by the build's own rules for uses; saturates just past
+    // kMaxVisits. Counts that hold wherever the element is reached are kept in `counts`; one
+    // that a use stopped by `useStack` made smaller is worked out again at each place.
     using VisitCounts = QHash<const PWSVGElement*, qint64>;
-    qint64 expandedVisits(const PWSVGElement& element, int useDepth, VisitCounts& counts,
-                          QSet<const PWSVGElement*>& open) const;
+    qint64 expandedVisits(const PWSVGElement& element, QList<const PWSVGElement*>& useStack, VisitCounts& counts,
+                          bool* holdsEverywhere) const;
+    // The element `use` instances, or null when it can never draw one: none, itself, or an
+    // element holding the use.
+    const PWSVGElement* useTarget(const PWSVGElement& use) const;
+    // True when `use`, with `useStack` open, would instance again what is being instanced or
+    // nest too deep; it then draws nothing.
+    static bool isStoppedByOpenUses(const PWSVGElement& use, const PWSVGElement& target,
+                                    const QList<const PWSVGElement*>& useStack);
     bool rootGeometry(QSizeF* drawingSize, QTransform* rootTransform, bool* sizeFromContent);
 
     pwsvg::Style computeStyle(const PWSVGElement& element, const pwsvg::Style& parent) const;

@@ -501,17 +501,32 @@ TEST(PropertyList, ValuesAPropertyListCannotHoldFailToWrite)
     }
 }
 
-TEST(PropertyList, ControlCharactersAreRefusedOnlyByXml)
+TEST(PropertyList, CharactersXmlLosesAreRefusedOnlyByXml)
 {
-    // libplist would drop them from XML silently.
-    const QVariant value = QVariantList{QStringLiteral("bell\x07")};
-    pf::Error error;
-    EXPECT_TRUE(PropertyList::data(value, PropertyListFormat::XML, &error).isEmpty());
-    EXPECT_EQ(error.code(), pf::kErrorPropertyListWrite);
-    EXPECT_TRUE(error.localizedDescription().contains(QLatin1String("U+0007"))) << qPrintable(error.localizedDescription());
+    // libplist would drop them from XML silently: control characters anywhere, a byte order
+    // mark at the start of a string or key (read back as the text's encoding mark).
+    const QString mark(QChar(0xFEFF));
+    const struct {
+        QVariant value;
+        const char* named;
+    } cases[] = {
+        {QVariantList{QStringLiteral("bell\x07")}, "U+0007"},
+        {QVariantList{mark + QStringLiteral("word")}, "U+FEFF"},
+        {QVariantMap{{mark + QStringLiteral("key"), QStringLiteral("value")}}, "U+FEFF"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.named);
+        pf::Error error;
+        EXPECT_TRUE(PropertyList::data(c.value, PropertyListFormat::XML, &error).isEmpty());
+        EXPECT_EQ(error.code(), pf::kErrorPropertyListWrite);
+        EXPECT_TRUE(error.localizedDescription().contains(QLatin1String(c.named))) << qPrintable(error.localizedDescription());
 
-    const QByteArray binary = PropertyList::data(value, PropertyListFormat::Binary);
-    EXPECT_EQ(spell(PropertyList::value(binary)), spell(value));
+        const QByteArray binary = PropertyList::data(c.value, PropertyListFormat::Binary);
+        EXPECT_EQ(spell(PropertyList::value(binary)), spell(c.value));
+    }
+    // Further in, the mark is plain text to XML too.
+    const QVariant inside = QVariantList{QStringLiteral("a") + mark + QStringLiteral("b")};
+    EXPECT_EQ(spell(PropertyList::value(PropertyList::data(inside, PropertyListFormat::XML))), spell(inside));
 }
 
 TEST(PropertyList, RealsDoNotFollowTheProcessLocale)
@@ -570,6 +585,9 @@ TEST(PropertyList, DamagedInputFailsWithAReason)
         {"UTF-16 dictionary key with a NUL", // libplist would abort the process
          binaryPlist({QByteArray("\xd1", 1) + bigEndian(1, 4) + bigEndian(2, 4), QByteArray("\x63\0a\0\0\0b", 7), QByteArray("\x09")}),
          "NUL character"},
+        // Either would read, and then no property list could be written of it.
+        {"string with a NUL", binaryPlist({QByteArray("\x53" "a\0b", 4)}), "NUL character"},
+        {"XML string with a NUL", QByteArray("<plist version=\"1.0\"><string>a\0b</string></plist>", 49), "NUL character"},
         {"dictionary key that is a number",
          binaryPlist({QByteArray("\xd1", 1) + bigEndian(1, 4) + bigEndian(1, 4), QByteArray("\x10\x01", 2)}), "not a string"},
         {"shared arrays doubling 64 times",

@@ -80,6 +80,18 @@ QByteArray hugeGif()
            + QByteArray("\x02\x4c\x01\x00;", 5);
 }
 
+// A GIF of one `frame` (its place and size) on a `screen`, with a colour table whose first entry is
+// transparent, and `lzw` as the frame's compressed data (minimum code size 2; by default a
+// clear code, the white pixel and the end).
+QByteArray gifWithFrame(QSize screen, QRect frame, const QByteArray& lzw = QByteArray("\x4c\x01", 2))
+{
+    return QByteArray("GIF89a") + littleEndian(quint32(screen.width()), 2) + littleEndian(quint32(screen.height()), 2)
+           + QByteArray("\x80\x00\x00\x00\x00\x00\xff\xff\xff", 9) + QByteArray("\x21\xf9\x04\x0d\x00\x00\x00\x00", 8)
+           + QByteArray(",") + littleEndian(quint32(frame.x()), 2) + littleEndian(quint32(frame.y()), 2)
+           + littleEndian(quint32(frame.width()), 2) + littleEndian(quint32(frame.height()), 2)
+           + QByteArray("\x00\x02", 2) + char(lzw.size()) + lzw + QByteArray("\x00;", 2);
+}
+
 // A real BMP whose header claims 100000 x 100000 pixels.
 QByteArray hugeBmp()
 {
@@ -133,6 +145,9 @@ TEST(ImageReader, RefusesDamagedAndHostileData)
         {"truncated PNG", cut(encoded(BitmapFileType::PNG))},
         {"truncated JPEG", cut(encoded(BitmapFileType::JPEG))},
         {"truncated GIF", cut(encoded(BitmapFileType::GIF))},
+        // Within the decode limit, yet three bytes cannot stand for 100 million pixels: the
+        // canvas was filled around them again and again.
+        {"GIF whose few bytes claim an 8450 x 12288 frame", gifWithFrame(QSize(8450, 12288), QRect(0, 0, 8450, 12288))},
         {"truncated TIFF", cut(encoded(BitmapFileType::TIFF))},
         {"truncated BMP", cut(encoded(BitmapFileType::BMP))},
         {"SVG claiming 100000 x 100000", QByteArray("<svg xmlns='http://www.w3.org/2000/svg' width='100000' height='100000'/>"), true},
@@ -149,6 +164,27 @@ TEST(ImageReader, RefusesDamagedAndHostileData)
         EXPECT_EQ(error.localizedDescription().contains(QStringLiteral("too large")), c.tooLarge)
             << qPrintable(error.description());
     }
+}
+
+TEST(ImageReader, GifFramesReadOnCanvasesOfAnySizeTheirDataCanHold)
+{
+    // A small frame on a large logical screen: the screen is the image, the frame in its place.
+    pf::Error error;
+    const QImage placed = pf::ImageReader::read(gifWithFrame(QSize(3000, 2000), QRect(2990, 1990, 1, 1)), &error);
+    ASSERT_FALSE(placed.isNull()) << qPrintable(error.description());
+    EXPECT_EQ(placed.size(), QSize(3000, 2000));
+    EXPECT_EQ(placed.pixelColor(2990, 1990), QColor(Qt::white));
+    EXPECT_EQ(placed.pixelColor(0, 0).alpha(), 0);
+
+    // One colour compresses best of all, yet its data still holds every pixel.
+    QImage plain(2400, 1800, QImage::Format_RGB32);
+    plain.fill(Qt::darkGreen);
+    const QByteArray gif = pf::ImageWriter::encode(plain, BitmapFileType::GIF);
+    ASSERT_LT(gif.size(), 10000);
+    const QImage read = pf::ImageReader::read(gif, &error);
+    ASSERT_FALSE(read.isNull()) << qPrintable(error.description());
+    EXPECT_EQ(read.size(), plain.size());
+    EXPECT_EQ(read.pixelColor(2399, 1799), QColor(Qt::darkGreen));
 }
 
 TEST(ImageReader, RefusesPathsThatAreNotImageFiles)

@@ -7,6 +7,8 @@
 #include "frameworks/penwork/renderers/PWRoughStroke.h"
 #include "frameworks/penwork/renderers/PWZigZagStroke.h"
 
+#include <QPainterPathStroker>
+
 namespace {
 
 using namespace renderers_test;
@@ -176,6 +178,51 @@ TEST(RenderersZigZagStroke, TinyWavelengthsStayBounded)
     const pf::Ref<pf::BezierPath> path = zigZag.pathForObject(huge);
     EXPECT_LE(path->elementCount(), 100000 + 3);
     EXPECT_GT(path->elementCount(), 1000);
+}
+
+TEST(RenderersZigZagStroke, LongZigZagsClaimBoundsHoldingTheirWholeOutline)
+{
+    // Thousands of peaks: the bounds no longer come from outlining the stroke, yet must still
+    // hold every miter tip, cap and join, without claiming much more.
+    const Shape long_ = Shape::line(QPointF(0, 0), QPointF(40000, 0));
+    for (const auto join : {pf::BezierPath::LineJoin::Miter, pf::BezierPath::LineJoin::Round,
+                            pf::BezierPath::LineJoin::Bevel}) {
+        SCOPED_TRACE(int(join));
+        PWZigZagStroke zigZag;
+        zigZag.setWidth(3.0);
+        zigZag.setAmplitude(6.0);
+        zigZag.setWavelength(10.0);
+        zigZag.setLineJoinStyle(join);
+        zigZag.setLineCapStyle(pf::BezierPath::LineCap::Square);
+        pf::Ref<pf::BezierPath> path = zigZag.pathForObject(long_);
+        ASSERT_GT(path->elementCount(), 5000);
+        path->setLineWidth(3.0);
+        path->setLineJoinStyle(join);
+        path->setLineCapStyle(pf::BezierPath::LineCap::Square);
+        const QRectF outline = QPainterPathStroker(path->pen(QBrush(Qt::black)))
+                                   .createStroke(path->toQPainterPath())
+                                   .boundingRect();
+        const QRectF claimed = zigZag.boundsNeededForObject(long_);
+        EXPECT_TRUE(claimed.contains(outline)) << claimed.top() << " " << outline.top();
+        EXPECT_LE(outline.top() - claimed.top(), 3.0 * pf::BezierPath::defaultMiterLimit());
+    }
+}
+
+TEST(RenderersZigZagStroke, PeaksAndRoughnessLostInAHugePathsRoundingAreNone)
+{
+    // A damaged path 1e77 long: peaks 6 points high would lie on it, yet it would get the
+    // greatest number of them, over and over while its drawing is read.
+    const Shape huge = Shape::line(QPointF(-1e77, 0), QPointF(1e77, 0));
+    PWZigZagStroke zigZag;
+    zigZag.setAmplitude(6.0);
+    EXPECT_EQ(zigZag.pathForObject(huge)->elementCount(), 2);
+    PWRoughStroke rough;
+    rough.setRoughness(5.0);
+    EXPECT_EQ(rough.pathForObject(huge)->elementCount(), 2);
+    // One only a million points long still zig-zags and roughens.
+    const Shape large = Shape::line(QPointF(-1e6, 0), QPointF(1e6, 0));
+    EXPECT_GT(zigZag.pathForObject(large)->elementCount(), 1000);
+    EXPECT_GT(rough.pathForObject(large)->elementCount(), 1000);
 }
 
 TEST(RenderersRoughStroke, RoughnessIsBoundedAndRepeatable)

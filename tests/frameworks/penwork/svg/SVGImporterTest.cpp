@@ -11,6 +11,8 @@
 #include "frameworks/penwork/renderers/PWGradientFill.h"
 #include "frameworks/penwork/styles/PWStroke.h"
 #include "frameworks/penwork/styles/PWStyle.h"
+#include "frameworks/penwork/svg/PWSVGDrawingBuilder.h"
+#include "frameworks/penwork/svg/PWSVGElement.h"
 #include "frameworks/penwork/svg/PWSVGImporter.h"
 
 #include "tests/support/TestSupport.h"
@@ -425,18 +427,34 @@ QByteArray nested(int depth)
     return svg(QString::fromUtf8(open + "<rect width=\"1\" height=\"1\"/>" + close));
 }
 
+// Levels l1...l<levels>, each using the one below `copies` times through `reference`
+// ("href" or "xlink:href"): copies^levels rectangles if nothing stopped it. `container` ("g" or
+// "symbol") holds each level.
+QString fanOutLevels(int levels, int copies, const QString& reference = QStringLiteral("href"),
+                     const QString& container = QStringLiteral("g"))
+{
+    QString body = QStringLiteral("<rect id=\"l0\" width=\"1\" height=\"1\"/>");
+    for (int level = 1; level <= levels; ++level) {
+        body += QStringLiteral("<%1 id=\"l%2\">").arg(container).arg(level);
+        for (int copy = 0; copy < copies; ++copy)
+            body += QStringLiteral("<use %1=\"#l%2\"/>").arg(reference).arg(level - 1);
+        body += QStringLiteral("</%1>").arg(container);
+    }
+    return body;
+}
+
 QByteArray fanOut(int levels, int copies)
 {
-    // Each level uses the one below `copies` times: copies^levels rectangles if nothing stopped it.
-    QString body = QStringLiteral("<defs><rect id=\"l0\" width=\"1\" height=\"1\"/>");
-    for (int level = 1; level <= levels; ++level) {
-        body += QStringLiteral("<g id=\"l%1\">").arg(level);
-        for (int copy = 0; copy < copies; ++copy)
-            body += QStringLiteral("<use href=\"#l%1\"/>").arg(level - 1);
-        body += QStringLiteral("</g>");
-    }
-    body += QStringLiteral("</defs><use href=\"#l%1\"/>").arg(levels);
-    return svg(body);
+    return svg(QStringLiteral("<defs>%1</defs><use href=\"#l%2\"/>").arg(fanOutLevels(levels, copies)).arg(levels));
+}
+
+// A chain of `length` groups, each using the next, whose last uses `target`.
+QString useChain(int length, const QString& target)
+{
+    QString body;
+    for (int link = 1; link < length; ++link)
+        body += QStringLiteral("<g id=\"c%1\"><use href=\"#c%2\"/></g>").arg(link).arg(link + 1);
+    return body + QStringLiteral("<g id=\"c%1\"><use href=\"#%2\"/></g>").arg(length).arg(target);
 }
 
 TEST(SVGImportErrors, BadInputGivesAClearError)
@@ -486,6 +504,82 @@ TEST(SVGImportErrors, RecursiveUseDrawsWhatIsNotRecursive)
     // The self-using group keeps its rect; "a" draws b's circle once, "b" its circle and a's
     // use of itself, which stops there; the looping use draws nothing.
     EXPECT_EQ(objectsOf(drawing).size(), 3);
+}
+
+TEST(SVGImportErrors, UseFanOutIsRefusedBeforeAnythingIsMade)
+{
+    // Uses multiplying past the step bound, however they reach what they multiply.
+    const QList<QPair<const char*, QByteArray>> cases = {
+        {"groups of uses", fanOut(8, 10)},
+        {"xlink:href", svg(QStringLiteral("<defs>%1</defs><use xlink:href=\"#l8\"/>")
+                               .arg(fanOutLevels(8, 10, QStringLiteral("xlink:href"))))},
+        {"symbols", svg(QStringLiteral("<defs>%1</defs><use href=\"#l8\"/>")
+                            .arg(fanOutLevels(8, 10, QStringLiteral("href"), QStringLiteral("symbol"))))},
+        // First reached at the end of a chain of uses nested deeper than the build follows:
+        // measured there, the fan-out seemed small, yet the uses at the top draw all of it.
+        {"reached first too deep", svg(QStringLiteral("<defs>%1%2</defs><use href=\"#c1\"/>%3")
+                                           .arg(fanOutLevels(6, 10), useChain(31, QStringLiteral("l6")),
+                                                QStringLiteral("<use href=\"#l6\"/>").repeated(3)))},
+        {"reached first beyond the nesting bound",
+         svg(QStringLiteral("<defs>%1%2</defs><use href=\"#c1\"/>%3")
+                 .arg(fanOutLevels(6, 10), useChain(15, QStringLiteral("l6")),
+                      QStringLiteral("<use href=\"#l6\"/>").repeated(3)))},
+    };
+    for (const auto& [name, data] : cases) {
+        pf::Error error;
+        const std::unique_ptr<PWSVGElement> root = PWSVGDocumentReader::read(data, &error);
+        ASSERT_TRUE(root) << name;
+        PWSVGDrawingBuilder builder(*root);
+        EXPECT_GT(builder.stepsToDraw(), PWSVGDrawingBuilder::kMaxVisits) << name;
+        EXPECT_FALSE(builder.build(&error)) << name;
+        EXPECT_EQ(error.code(), kPWSVGErrorTooComplex) << name;
+        EXPECT_EQ(builder.stepsTaken(), 0) << name;
+    }
+}
+
+TEST(SVGImport, StepCountHoldsEveryStepTheBuildTakes)
+{
+    // The up-front count follows the build's rules for uses: never fewer steps than it takes
+    // (or a document would run to the bound after all), and for documents of groups and uses
+    // alone exactly its steps and the root's.
+    struct Case {
+        const char* name;
+        QByteArray data;
+        bool exact;
+    };
+    const QList<Case> cases = {
+        {"fan-out", fanOut(4, 10), true},
+        {"recursive uses", svg("<g id=\"self\"><rect width=\"5\" height=\"5\"/><use href=\"#self\"/></g>"
+                               "<g id=\"a\"><use href=\"#b\"/></g><g id=\"b\"><circle r=\"3\"/><use href=\"#a\"/></g>"
+                               "<use id=\"loop\" href=\"#loop\"/>"),
+         true},
+        // The chain passes the nesting bound: its far end draws nothing, the top use all.
+        {"chain past the nesting bound", svg(QStringLiteral("<defs>%1%2</defs><use href=\"#c1\"/><use href=\"#l3\"/>")
+                                                 .arg(fanOutLevels(3, 10), useChain(20, QStringLiteral("l3")))),
+         true},
+        {"uses back into a use's own target",
+         svg(QStringLiteral("<defs>%1<g id=\"A\"><use href=\"#l3\"/><use href=\"#B\"/></g><g id=\"B\">%2</g></defs>"
+                            "<use href=\"#A\"/><use href=\"#B\"/>")
+                 .arg(fanOutLevels(3, 10), QStringLiteral("<use href=\"#A\"/>").repeated(10))),
+         true},
+        {"switch", svg("<switch><rect width=\"1\" height=\"1\"/><circle r=\"1\"/></switch>"), true},
+        {"symbols", svg(QStringLiteral("<defs>%1</defs><use href=\"#l3\"/>")
+                            .arg(fanOutLevels(3, 10, QStringLiteral("href"), QStringLiteral("symbol")))),
+         false},
+    };
+    for (const Case& c : cases) {
+        pf::Error error;
+        const std::unique_ptr<PWSVGElement> root = PWSVGDocumentReader::read(c.data, &error);
+        ASSERT_TRUE(root) << c.name;
+        PWSVGDrawingBuilder builder(*root);
+        const qint64 counted = builder.stepsToDraw();
+        ASSERT_TRUE(builder.build(&error)) << c.name << ": " << error.description().toStdString();
+        EXPECT_GT(builder.stepsTaken(), 1) << c.name;
+        if (c.exact)
+            EXPECT_EQ(counted, builder.stepsTaken() + 1) << c.name;
+        else
+            EXPECT_GT(counted, builder.stepsTaken()) << c.name;
+    }
 }
 
 TEST(SVGImportErrors, DamagedValuesAreIgnoredNotFatal)
