@@ -527,9 +527,9 @@ TEST(SVGImportErrors, UseFanOutIsRefusedBeforeAnythingIsMade)
     };
     for (const auto& [name, data] : cases) {
         pf::Error error;
-        const std::unique_ptr<PWSVGElement> root = PWSVGDocumentReader::read(data, &error);
+        std::unique_ptr<PWSVGElement> root = PWSVGDocumentReader::read(data, &error);
         ASSERT_TRUE(root) << name;
-        PWSVGDrawingBuilder builder(*root);
+        PWSVGDrawingBuilder builder(std::move(root));
         EXPECT_GT(builder.stepsToDraw(), PWSVGDrawingBuilder::kMaxVisits) << name;
         EXPECT_FALSE(builder.build(&error)) << name;
         EXPECT_EQ(error.code(), kPWSVGErrorTooComplex) << name;
@@ -569,9 +569,9 @@ TEST(SVGImport, StepCountHoldsEveryStepTheBuildTakes)
     };
     for (const Case& c : cases) {
         pf::Error error;
-        const std::unique_ptr<PWSVGElement> root = PWSVGDocumentReader::read(c.data, &error);
+        std::unique_ptr<PWSVGElement> root = PWSVGDocumentReader::read(c.data, &error);
         ASSERT_TRUE(root) << c.name;
-        PWSVGDrawingBuilder builder(*root);
+        PWSVGDrawingBuilder builder(std::move(root));
         const qint64 counted = builder.stepsToDraw();
         ASSERT_TRUE(builder.build(&error)) << c.name << ": " << error.description().toStdString();
         EXPECT_GT(builder.stepsTaken(), 1) << c.name;
