@@ -77,7 +77,7 @@ public:
         if ((m_size >> kShift) == m_blocks.size())
             m_blocks.emplace_back(new T[kBlock]);
         T& item = (*this)[m_size++];
-        item = T();
+        item = T{};
         return item;
     }
 
@@ -96,15 +96,16 @@ private:
 // rectangles lie in side tables, so that a field takes 16 bytes and no allocation of its own.
 struct KeyedArchiver::State {
     enum class Kind : quint8 { Bool, Integer, Real, String, Data, Reals, Uid, Conditional, Value };
+    // Plain data, so that a block of fields is not written before it is used.
     struct Field {
-        quint32 key = 0; // in `keys`
-        Kind kind = Kind::Uid;
-        quint8 count = 0; // of reals
+        quint32 key; // in `keys`
+        Kind kind;
+        quint8 count; // of reals
         union {
+            quint64 uid;
             bool boolean;
             qint64 integer;
             double real;
-            quint64 uid = 0;
             size_t index; // into strings, data, values, conditionals or reals
         };
     };
@@ -116,21 +117,24 @@ struct KeyedArchiver::State {
         size_t count = 0;
     };
     struct Pending {
-        Ref<Object> object;
+        Object* object; // kept alive by its entry in `knownObjects`
         quint64 uid;
     };
     struct Conditional {
         Ref<Object> object;
         quint64 resolved = 0; // the UID written, once encoding finished
     };
-    // What is known of an address: as an object met, its replacement (asked once); as an object
-    // encoded, its UID. One table for both, so that most objects cost one lookup.
+    // What is known of an object: as an object met, its replacement (asked once); as an object
+    // encoded, its UID. One table for both, so that most objects cost one lookup. The entry
+    // keeps the object alive, so that addresses stay unique while encoding.
     struct Known {
+        Ref<Object> object;
+        Ref<Object> replacement; // when asked and not replaced by itself; null encodes nil
         quint64 uid = 0; // 0 until encoded ("$null" has UID 0)
         bool asked = false;
         bool replacedBySelf = false;
-        Ref<Object> replacement; // when asked and not replaced by itself; null encodes nil
     };
+    static constexpr size_t kUnknown = ~size_t(0);
     // The last key met at a place in a small table by the address of its characters: keys are
     // nearly always the same few constant strings.
     struct RecentKey {
@@ -167,9 +171,10 @@ struct KeyedArchiver::State {
     size_t nextQueued = 0;
     bool encodingQueue = false;
     std::vector<Conditional> conditionals;
-    // Keyed by address; `retained` keeps every object met alive, so addresses stay unique.
-    QHash<const Object*, Known> known;
-    std::vector<Ref<Object>> retained;
+    // Known objects, found by address through an open-addressed table of their positions + 1
+    // (0 for a free slot), a power of two in size and at most half full.
+    std::vector<Known> knownObjects;
+    std::vector<quint32> knownSlots;
     QHash<std::pair<const Class*, QString>, quint64> classUids;
     bool finished = false;
     Error error;
@@ -183,6 +188,42 @@ struct KeyedArchiver::State {
         currentUid = uid;
         currentKeys.clear();
         currentKeysFilled = false;
+    }
+    size_t slotOf(const Object* object) const
+    {
+        return size_t((quintptr(object) >> 4) * Q_UINT64_C(0x9E3779B97F4A7C15) >> 20) & (knownSlots.size() - 1);
+    }
+    size_t findKnown(const Object* object) const
+    {
+        if (knownSlots.empty())
+            return kUnknown;
+        for (size_t at = slotOf(object);; at = (at + 1) & (knownSlots.size() - 1)) {
+            const quint32 slot = knownSlots[at];
+            if (slot == 0)
+                return kUnknown;
+            if (knownObjects[slot - 1].object.get() == object)
+                return slot - 1;
+        }
+    }
+    size_t addKnown(const Ref<Object>& object)
+    {
+        if (2 * (knownObjects.size() + 1) > knownSlots.size()) {
+            knownSlots.assign(std::max<size_t>(1024, 2 * knownSlots.size()), 0);
+            for (size_t i = 0; i < knownObjects.size(); ++i) {
+                size_t at = slotOf(knownObjects[i].object.get());
+                while (knownSlots[at] != 0)
+                    at = (at + 1) & (knownSlots.size() - 1);
+                knownSlots[at] = quint32(i + 1);
+            }
+        }
+        size_t at = slotOf(object.get());
+        while (knownSlots[at] != 0)
+            at = (at + 1) & (knownSlots.size() - 1);
+        knownSlots[at] = quint32(knownObjects.size() + 1);
+        Known known;
+        known.object = object;
+        knownObjects.push_back(std::move(known));
+        return knownObjects.size() - 1;
     }
     quint32 numberOfKey(const QString& stored)
     {
@@ -398,7 +439,10 @@ QByteArray KeyedArchiver::State::binary() const
     constexpr quint64 kFailed = BinaryPropertyListWriter::kInvalidIndex;
     BinaryPropertyListWriter writer(kMaxPropertyListDepth);
     const size_t fieldCount = fields.size() + topFields.size();
-    writer.reserve(entries.size() + 2 * fieldCount, entries.size() + 2 * fieldCount, 12 * entries.size() + 10 * fieldCount);
+    // About what the list takes: each field a key (mostly shared) and a value, each real of a
+    // point, size or rectangle one more object.
+    writer.reserve(entries.size() + fieldCount + reals.size(), entries.size() + 2 * fieldCount + reals.size(),
+                   12 * entries.size() + 10 * fieldCount + 9 * reals.size());
     // Keys in the order a map keeps them.
     std::vector<quint32> byText(keys.size());
     for (size_t i = 0; i < keys.size(); ++i)
@@ -598,36 +642,36 @@ quint64 KeyedArchiver::State::referenceTo(KeyedArchiver& archiver, const Ref<Obj
 {
     if (!object)
         return 0;
-    auto met = known.find(object.get());
-    if (met == known.end() || !met->asked) {
+    size_t met = findKnown(object.get());
+    if (met == kUnknown || !knownObjects[met].asked) {
         auto* coding = dynamic_cast<Coding*>(object.get());
         if (!coding)
             raiseNotArchivable(*object);
         Ref<Object> replacement = coding->replacementObjectForCoder(archiver);
         if (replacement)
             checkArchivable(*replacement);
-        retained.push_back(object);
         // Looked up again: the replacement may have encoded objects of its own meanwhile.
-        met = known.insert(object.get(), known.value(object.get()));
-        met->asked = true;
-        met->replacedBySelf = replacement == object;
-        if (!met->replacedBySelf)
-            met->replacement = std::move(replacement);
+        met = findKnown(object.get());
+        if (met == kUnknown)
+            met = addKnown(object);
+        Known& asked = knownObjects[met];
+        asked.asked = true;
+        asked.replacedBySelf = replacement == object;
+        if (!asked.replacedBySelf)
+            asked.replacement = std::move(replacement);
     }
-    const bool bySelf = met->replacedBySelf;
-    const Ref<Object> target = bySelf ? object : met->replacement;
+    const bool bySelf = knownObjects[met].replacedBySelf;
+    Object* target = bySelf ? object.get() : knownObjects[met].replacement.get();
     if (!target)
         return 0;
-    auto encoded = bySelf ? met : known.find(target.get());
-    if (encoded == known.end())
-        encoded = known.insert(target.get(), Known());
-    if (encoded->uid)
-        return encoded->uid;
+    size_t encoded = bySelf ? met : findKnown(target);
+    if (encoded == kUnknown)
+        encoded = addKnown(Ref<Object>(knownObjects[met].replacement));
+    if (knownObjects[encoded].uid)
+        return knownObjects[encoded].uid;
     const quint64 reference = entries.size();
     entries.emplace_back();
-    encoded->uid = reference;
-    if (!bySelf)
-        retained.push_back(target);
+    knownObjects[encoded].uid = reference;
     queue.push_back({target, reference});
     return reference;
 }
@@ -692,15 +736,18 @@ bool KeyedArchiver::State::finish(PropertyListFormat format)
 {
     for (Conditional& conditional : conditionals) {
         // Only an object encoded unconditionally has a UID; its replacement counts for it.
-        const auto met = known.constFind(conditional.object.get());
-        quint64 reference = met != known.constEnd() ? met->uid : 0;
-        if (!reference && met != known.constEnd() && met->replacement)
-            reference = known.value(met->replacement.get()).uid;
-        conditional.resolved = reference;
+        const size_t met = findKnown(conditional.object.get());
+        if (met == kUnknown)
+            continue;
+        conditional.resolved = knownObjects[met].uid;
+        if (!conditional.resolved && knownObjects[met].replacement) {
+            const size_t replacement = findKnown(knownObjects[met].replacement.get());
+            conditional.resolved = replacement == kUnknown ? 0 : knownObjects[replacement].uid;
+        }
     }
-    queue.clear();
-    retained.clear();
-    known.clear();
+    queue = {};
+    knownObjects = {};
+    knownSlots = {};
 
     Error writeError;
     if (format == PropertyListFormat::Binary)
