@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/foundation/BinaryPropertyListWriter.h"
 #include "platform/foundation/Exception.h"
 #include "platform/foundation/KeyedArchiver.h"
 #include "platform/foundation/KeyedUnarchiver.h"
@@ -548,6 +549,75 @@ TEST(KeyedArchiver, AKeyTwiceRaisesHoweverManyKeysTheObjectHas)
     EXPECT_THROW(archiver.encodeBool(true, QStringLiteral("k0")), pf::Exception);
     EXPECT_THROW(archiver.encodeBool(true, QStringLiteral("o29")), pf::Exception);
     EXPECT_NO_THROW(archiver.encodeBool(true, QStringLiteral("k30")));
+}
+
+// Another writer may repeat a key in one dictionary; the later value counts, however the
+// archive is read.
+TEST(KeyedArchiver, ARepeatedKeyReadsAsItsLastValue)
+{
+    pf::BinaryPropertyListWriter writer(pf::kMaxPropertyListDepth);
+    const quint64 root = writer.addDictionary(4);
+    // The writer takes strings at the same place for the same text, so they outlive it.
+    const QString rootKeys[] = {QStringLiteral("$archiver"), QStringLiteral("$objects"), QStringLiteral("$top"),
+                                QStringLiteral("$version")};
+    for (int i = 0; i < 4; ++i)
+        writer.setReference(root, quint64(i), writer.addString(rootKeys[i]));
+    writer.setReference(root, 4, writer.addString(QStringLiteral("pf::KeyedArchiver")));
+    const quint64 objects = writer.addArray(3);
+    writer.setReference(root, 5, objects);
+    writer.setReference(objects, 0, writer.addString(QStringLiteral("$null")));
+    const quint64 object = writer.addDictionary(3);
+    writer.setReference(objects, 1, object);
+    const QString keys[] = {QStringLiteral("$class"), QStringLiteral("small"), QStringLiteral("small")};
+    for (int i = 0; i < 3; ++i)
+        writer.setReference(object, quint64(i), writer.addString(keys[i]));
+    writer.setReference(object, 3, writer.addUid(2));
+    writer.setReference(object, 4, writer.addInteger(1));
+    writer.setReference(object, 5, writer.addInteger(2));
+    const QVariant description = classEntry(kItemName);
+    writer.setReference(objects, 2, writer.addValue(description, 2));
+    const quint64 top = writer.addDictionary(1);
+    writer.setReference(top, 0, writer.addString(QStringLiteral("root")));
+    writer.setReference(top, 1, writer.addUid(1));
+    writer.setReference(root, 6, top);
+    writer.setReference(root, 7, writer.addInteger(100000));
+    const QByteArray data = writer.write();
+
+    const QVariantList read = pf::PropertyList::value(data).toMap().value(QStringLiteral("$objects")).toList();
+    EXPECT_EQ(read.value(1).toMap().value(QStringLiteral("small")).toLongLong(), 2);
+    pf::Error error;
+    const auto decoded = std::dynamic_pointer_cast<Item>(KeyedUnarchiver::unarchiveObject(data, &error));
+    ASSERT_TRUE(decoded) << qPrintable(error.description());
+    EXPECT_EQ(decoded->small, 2);
+}
+
+TEST(KeyedArchiver, KeysLikeTheArchivesOwnAreEscapedInObjectsAndAtTheTop)
+{
+    for (PropertyListFormat format : {PropertyListFormat::Binary, PropertyListFormat::XML}) {
+        auto wide = std::make_shared<Wide>();
+        wide->width = 2;
+        wide->prefix = QStringLiteral("$");
+        KeyedArchiver archiver(format);
+        archiver.encodeInt32(5, QStringLiteral("$class"));
+        archiver.encodeInt32(6, QStringLiteral("CF$UID"));
+        archiver.encodeObject(wide, QStringLiteral("root"));
+        const QByteArray data = archiver.encodedData();
+
+        const QVariantMap archive = pf::PropertyList::value(data).toMap();
+        const QVariantMap top = archive.value(QStringLiteral("$top")).toMap();
+        EXPECT_EQ(top.value(QStringLiteral("$$class")).toLongLong(), 5);
+        EXPECT_EQ(top.value(QStringLiteral("$CF$UID")).toLongLong(), 6);
+        const QVariantList objects = archive.value(QStringLiteral("$objects")).toList();
+        const QVariantMap fields = objects.value(qsizetype(top.value(QStringLiteral("root")).value<pf::PlistUID>().value)).toMap();
+        EXPECT_EQ(fields.value(QStringLiteral("$$k1")).toLongLong(), 1);
+        EXPECT_TRUE(fields.value(QStringLiteral("$class")).canConvert<pf::PlistUID>()) << "the class reference is intact";
+
+        KeyedUnarchiver unarchiver(data);
+        EXPECT_EQ(unarchiver.decodeInt32(QStringLiteral("$class")), 5);
+        EXPECT_EQ(unarchiver.decodeInt32(QStringLiteral("CF$UID")), 6);
+        EXPECT_TRUE(unarchiver.decodeObjectOfClass<Wide>(QStringLiteral("root")));
+        EXPECT_TRUE(unarchiver.error().isNull()) << qPrintable(unarchiver.error().description());
+    }
 }
 
 // The binary archive is written straight from the encoded values; the generic property-list
