@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
+#include <QStringView>
 #include <QVariant>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -21,6 +24,10 @@ namespace pf {
 //
 // The data must have passed PropertyList's structure check (trailer, offsets, references in
 // range, no cycles, string keys, bounded nesting); this reader relies on it.
+// Why a binary property list cannot be read safely (a damaged structure, cycles, nesting or
+// expansion beyond what PropertyList allows), or an empty string. Defined with PropertyList.
+QString binaryPropertyListStructureProblem(const QByteArray& data);
+
 class BinaryPropertyListReader {
 public:
     struct Result {
@@ -32,12 +39,41 @@ public:
     // Arrays and dictionaries nested `maxDepth` deep fail.
     static std::optional<Result> read(const QByteArray& data, int maxDepth);
 
+    // Reading where the list lies: the whole list is checked first, as read() would take it,
+    // and then only the values asked for are decoded. Null when read() would answer nothing or
+    // a problem. The data must stay alive and unchanged while the reader is in use.
+    static std::unique_ptr<BinaryPropertyListReader> inPlace(const QByteArray& data, int maxDepth);
+
+    enum Type { Boolean = 0x0, Integer = 0x1, Real = 0x2, Date = 0x3, Data = 0x4, AsciiString = 0x5,
+                Utf16String = 0x6, Uid = 0x8, Array = 0xa, Dictionary = 0xd };
+    static constexpr quint64 kNone = ~quint64(0);
+
+    quint64 topObject() const { return m_top; }
+    Type typeOf(quint64 index) const { return Type(m_bytes[offsetOf(index)] >> 4); }
+    bool isString(quint64 index) const { return typeOf(index) == AsciiString || typeOf(index) == Utf16String; }
+    quint64 countOf(quint64 index) const; // of an array, dictionary, string or data
+    quint64 elementOf(quint64 array, quint64 position) const;
+    // The value under `key` in a dictionary, the last one when the key repeats; kNone if none.
+    quint64 valueForKey(quint64 dictionary, QStringView key) const;
+    // Each as read() would decode it; the object must be of that type.
+    bool booleanOf(quint64 index) const { return m_bytes[offsetOf(index)] == 0x09; }
+    qint64 integerOf(quint64 index) const;
+    double realOf(quint64 index) const;
+    quint64 uidOf(quint64 index) const;
+    QString stringOf(quint64 index) const;
+    QByteArray dataOf(quint64 index) const;
+    // Any object; containers decoded once are shared after that.
+    QVariant valueOf(quint64 index);
+
 private:
+    enum class Mode { Build, Check, InPlace };
+
     BinaryPropertyListReader(const QByteArray& data, int maxDepth);
 
     bool readTrailer();
     // False when the object needs the general reader.
     bool decode(quint64 index, int depth, QVariant* out);
+    // Null `out` checks the string only.
     bool decodeString(quint64 position, int type, quint64 count, QString* out) const;
     quint64 offsetOf(quint64 index) const;
     quint64 reference(quint64 at) const;
@@ -52,8 +88,10 @@ private:
     quint64 m_count = 0;
     quint64 m_top = 0;
     quint64 m_offsetTable = 0;
-    std::vector<QVariant> m_decoded;
+    Mode m_mode = Mode::Build;
+    std::vector<QVariant> m_decoded; // while building
     std::vector<bool> m_isDecoded;
+    QHash<quint64, QVariant> m_containers; // in place
     QString m_problem;
 };
 

@@ -153,6 +153,28 @@ void appendString(std::string& out, const QString& string)
     qToBigEndian<quint16>(string.utf16(), string.size(), out.data() + at);
 }
 
+void appendInteger(std::string& out, qint64 number)
+{
+    if (number >= 0) {
+        appendUnsigned(out, quint64(number));
+    } else {
+        // Negative numbers take all eight bytes, in two's complement.
+        out.push_back(char(kEightByteInteger));
+        appendBigEndian(out, quint64(number), 8);
+    }
+}
+
+// False for a UID beyond 32 bits.
+bool appendUid(std::string& out, quint64 uid)
+{
+    if (uid > std::numeric_limits<quint32>::max())
+        return false;
+    const int size = bytesFor(uid);
+    out.push_back(char(kUid | (size - 1)));
+    appendBigEndian(out, uid, size);
+    return true;
+}
+
 // False for a type that has no object in the format.
 bool appendScalar(std::string& out, const QVariant& value)
 {
@@ -161,17 +183,9 @@ bool appendScalar(std::string& out, const QVariant& value)
         out.push_back(char(value.toBool() ? kTrue : kFalse));
         return true;
     case QMetaType::Int:
-    case QMetaType::LongLong: {
-        const qint64 number = value.toLongLong();
-        if (number >= 0) {
-            appendUnsigned(out, quint64(number));
-        } else {
-            // Negative numbers take all eight bytes, in two's complement.
-            out.push_back(char(kEightByteInteger));
-            appendBigEndian(out, quint64(number), 8);
-        }
+    case QMetaType::LongLong:
+        appendInteger(out, value.toLongLong());
         return true;
-    }
     case QMetaType::UInt:
     case QMetaType::ULongLong: {
         const quint64 number = value.toULongLong();
@@ -203,13 +217,7 @@ bool appendScalar(std::string& out, const QVariant& value)
     default:
         if (value.metaType() != QMetaType::fromType<PlistUID>())
             return false;
-        const quint64 uid = value.value<PlistUID>().value;
-        if (uid > std::numeric_limits<quint32>::max())
-            return false;
-        const int size = bytesFor(uid);
-        out.push_back(char(kUid | (size - 1)));
-        appendBigEndian(out, uid, size);
-        return true;
+        return appendUid(out, value.value<PlistUID>().value);
     }
 }
 
@@ -277,12 +285,73 @@ QByteArray BinaryPropertyListWriter::data(const QVariant& value, int maxDepth)
     BinaryPropertyListWriter writer(maxDepth);
     Extent extent;
     measure(value, 0, maxDepth, extent);
-    writer.m_objects.reserve(extent.objects);
-    writer.m_references.reserve(extent.references);
-    writer.m_bytes.reserve(extent.bytes);
+    writer.reserve(extent.objects, extent.references, extent.bytes);
     if (writer.flatten(value, 0) == kInvalidIndex)
         return {};
     return writer.write();
+}
+
+void BinaryPropertyListWriter::reserve(size_t objects, size_t references, size_t bytes)
+{
+    m_objects.reserve(objects);
+    m_references.reserve(references);
+    m_bytes.reserve(bytes);
+}
+
+bool BinaryPropertyListWriter::isShareable(quint64 index) const
+{
+    return bytesOf(index).size() <= kLongestSharedObject;
+}
+
+quint64 BinaryPropertyListWriter::addArray(quint64 count)
+{
+    const quint64 index = addObject(count);
+    appendMarker(m_bytes, kArray, count);
+    return index;
+}
+
+quint64 BinaryPropertyListWriter::addDictionary(quint64 count)
+{
+    const quint64 index = addObject(2 * count);
+    appendMarker(m_bytes, kDictionary, count);
+    return index;
+}
+
+quint64 BinaryPropertyListWriter::addBool(bool value)
+{
+    addObject();
+    m_bytes.push_back(char(value ? kTrue : kFalse));
+    return shareLastObject();
+}
+
+quint64 BinaryPropertyListWriter::addInteger(qint64 value)
+{
+    addObject();
+    appendInteger(m_bytes, value);
+    return shareLastObject();
+}
+
+quint64 BinaryPropertyListWriter::addReal(double value)
+{
+    addObject();
+    appendDouble(m_bytes, kReal, value);
+    return shareLastObject();
+}
+
+quint64 BinaryPropertyListWriter::addUid(quint64 value)
+{
+    addObject();
+    if (!appendUid(m_bytes, value))
+        return kInvalidIndex;
+    return shareLastObject();
+}
+
+quint64 BinaryPropertyListWriter::addData(const char* bytes, qsizetype size)
+{
+    addObject();
+    appendMarker(m_bytes, kData, quint64(size));
+    m_bytes.append(bytes, size_t(size));
+    return shareLastObject();
 }
 
 quint64 BinaryPropertyListWriter::addObject(quint64 referenceCount)
@@ -311,23 +380,24 @@ quint64 BinaryPropertyListWriter::shareLastObject()
 {
     const quint64 index = m_objects.size() - 1;
     const std::string_view bytes = bytesOf(index);
-    if (bytes.size() > kLongestSharedObject)
+    if (bytes.size() > kLongestSharedObject || index >= kNoSlot)
         return index;
     if (2 * (m_sharedCount + 1) > m_sharedSlots.size()) {
         std::vector<SharedSlot> grown(std::max<size_t>(64, 2 * m_sharedSlots.size()));
         for (const SharedSlot& slot : m_sharedSlots) {
-            if (slot.index == kInvalidIndex)
+            if (slot.index == kNoSlot)
                 continue;
             size_t at = slot.hash & (grown.size() - 1);
-            while (grown[at].index != kInvalidIndex)
+            while (grown[at].index != kNoSlot)
                 at = (at + 1) & (grown.size() - 1);
             grown[at] = slot;
         }
         m_sharedSlots.swap(grown);
     }
-    const size_t hash = qHash(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    const size_t fullHash = qHash(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    const quint32 hash = quint32(fullHash ^ (fullHash >> 32));
     size_t at = hash & (m_sharedSlots.size() - 1);
-    for (; m_sharedSlots[at].index != kInvalidIndex; at = (at + 1) & (m_sharedSlots.size() - 1)) {
+    for (; m_sharedSlots[at].index != kNoSlot; at = (at + 1) & (m_sharedSlots.size() - 1)) {
         const SharedSlot& slot = m_sharedSlots[at];
         if (slot.hash == hash && bytesOf(slot.index) == bytes) {
             m_bytes.resize(m_objects.back().bytesAt);
@@ -335,7 +405,7 @@ quint64 BinaryPropertyListWriter::shareLastObject()
             return slot.index;
         }
     }
-    m_sharedSlots[at] = SharedSlot{hash, index};
+    m_sharedSlots[at] = SharedSlot{hash, quint32(index)};
     ++m_sharedCount;
     return index;
 }
@@ -357,13 +427,13 @@ quint64 BinaryPropertyListWriter::flatten(const QVariant& value, int depth)
             const quint64 key = flattenString(it.key());
             if (key == kInvalidIndex)
                 return kInvalidIndex;
-            m_references[at++] = key;
+            m_references[at++] = quint32(key);
         }
         for (auto it = map.cbegin(); it != map.cend(); ++it) {
             const quint64 child = flatten(it.value(), depth + 1);
             if (child == kInvalidIndex)
                 return kInvalidIndex;
-            m_references[at++] = child;
+            m_references[at++] = quint32(child);
         }
         return index;
     }
@@ -378,7 +448,7 @@ quint64 BinaryPropertyListWriter::flatten(const QVariant& value, int depth)
             const quint64 child = flatten(item, depth + 1);
             if (child == kInvalidIndex)
                 return kInvalidIndex;
-            m_references[at++] = child;
+            m_references[at++] = quint32(child);
         }
         return index;
     }
@@ -393,7 +463,7 @@ quint64 BinaryPropertyListWriter::flatten(const QVariant& value, int depth)
             const quint64 child = flattenString(item);
             if (child == kInvalidIndex)
                 return kInvalidIndex;
-            m_references[at++] = child;
+            m_references[at++] = quint32(child);
         }
         return index;
     }
@@ -426,6 +496,8 @@ quint64 BinaryPropertyListWriter::flattenString(const QString& string)
 QByteArray BinaryPropertyListWriter::write() const
 {
     const quint64 count = m_objects.size();
+    if (count >= kNoSlot)
+        return {};
     const int referenceSize = fewestBytesFor(count - 1);
     // Everything before an object is the magic and the objects before it, references included.
     auto offsetOf = [&](quint64 index) {

@@ -11,6 +11,9 @@
 
 namespace pf {
 
+// How deeply property lists may nest arrays and dictionaries, reading and writing.
+inline constexpr int kMaxPropertyListDepth = 512;
+
 // Writes "bplist00" binary property lists straight from QVariant values, in time linear in the
 // number of objects. Objects are numbered depth first from the top object (0); a dictionary's
 // keys come before its values. Small strings, keys and other small values that repeat are
@@ -21,11 +24,39 @@ namespace pf {
 // beyond 32 bits, containers nested `maxDepth` deep), so the value need not be checked first.
 class BinaryPropertyListWriter {
 public:
+    static constexpr quint64 kInvalidIndex = ~quint64(0);
+
     // Empty when the value cannot be written.
     static QByteArray data(const QVariant& value, int maxDepth);
 
+    // Writing piece by piece, for callers that keep their values in a form of their own. Each
+    // add answers the index of the object (an earlier equal one for a small shared value), or
+    // kInvalidIndex when the value cannot be written. Adding a container, then each of its
+    // children depth first (a dictionary's keys before its values) and setting its references
+    // as they come, gives the bytes `data` gives for the same value. Strings must stay alive,
+    // unchanged, until write() has returned: equal places are taken for equal text.
+    explicit BinaryPropertyListWriter(int maxDepth) : m_maxDepth(maxDepth) {}
+    void reserve(size_t objects, size_t references, size_t bytes);
+    quint64 addArray(quint64 count);
+    quint64 addDictionary(quint64 count); // keys first, then values
+    void setReference(quint64 container, quint64 position, quint64 child)
+    {
+        m_references[m_objects[container].firstReference + position] = quint32(child);
+    }
+    quint64 addBool(bool value);
+    quint64 addInteger(qint64 value);
+    quint64 addReal(double value);
+    quint64 addUid(quint64 value);
+    quint64 addData(const char* bytes, qsizetype size);
+    quint64 addString(const QString& string) { return flattenString(string); }
+    // Whether an object is small enough to be shared: a larger one is written again at each use.
+    bool isShareable(quint64 index) const;
+    // Any value `data` takes, as if met `depth` containers down.
+    quint64 addValue(const QVariant& value, int depth) { return flatten(value, depth); }
+    // The list, its top object being the first added.
+    QByteArray write() const;
+
 private:
-    static constexpr quint64 kInvalidIndex = ~quint64(0);
 
     // Where an object's encoded bytes (all of it but its references) and its references start.
     // Both run on to where the next object's start, so objects are stored in index order.
@@ -37,11 +68,10 @@ private:
     // A slot of the table of shareable objects, found by the hash of their bytes. The table is
     // open addressed so that its entries cost no allocation each.
     struct SharedSlot {
-        size_t hash = 0;
-        quint64 index = kInvalidIndex;
+        quint32 hash = 0;
+        quint32 index = kNoSlot;
     };
-
-    explicit BinaryPropertyListWriter(int maxDepth) : m_maxDepth(maxDepth) {}
+    static constexpr quint32 kNoSlot = ~quint32(0);
 
     quint64 flatten(const QVariant& value, int depth);
     quint64 flattenString(const QString& string);
@@ -49,10 +79,10 @@ private:
     quint64 shareLastObject();
     std::string_view bytesOf(quint64 index) const;
     quint64 referenceEnd(quint64 index) const;
-    QByteArray write() const;
 
     std::vector<Object> m_objects;
-    std::vector<quint64> m_references;
+    // Object numbers; write() refuses lists of 2^32 objects or more, which no reader takes.
+    std::vector<quint32> m_references;
     std::string m_bytes; // QByteArray::append costs tens of nanoseconds a call, too much here
     std::vector<SharedSlot> m_sharedSlots; // a power of two in size, at most half full
     size_t m_sharedCount = 0;

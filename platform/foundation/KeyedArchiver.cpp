@@ -1,9 +1,14 @@
 #include "platform/foundation/KeyedArchiver.h"
 
+#include "platform/foundation/BinaryPropertyListWriter.h"
 #include "platform/foundation/Exception.h"
 
 #include <QDateTime>
 #include <QReadWriteLock>
+#include <QSet>
+
+#include <algorithm>
+#include <memory>
 
 namespace pf {
 
@@ -42,15 +47,6 @@ QVariant uid(quint64 value)
     return QVariant::fromValue(PlistUID{value});
 }
 
-QVariant reals(std::initializer_list<double> values)
-{
-    QVariantList list;
-    list.reserve(qsizetype(values.size()));
-    for (double v : values)
-        list.append(v);
-    return list;
-}
-
 [[noreturn]] void raiseNotArchivable(const Object& object)
 {
     raise(NSInvalidArgumentException,
@@ -66,6 +62,436 @@ void checkArchivable(const Object& object)
 
 } // namespace
 
+namespace {
+
+// A growing list kept in fixed blocks, so that growing never copies what it holds, nor touches
+// fresh memory twice; large archives hold millions of fields.
+template <class T>
+class Blocks {
+public:
+    size_t size() const { return m_size; }
+    T& operator[](size_t i) { return m_blocks[i >> kShift][i & kMask]; }
+    const T& operator[](size_t i) const { return m_blocks[i >> kShift][i & kMask]; }
+    T& emplace_back()
+    {
+        if ((m_size >> kShift) == m_blocks.size())
+            m_blocks.emplace_back(new T[kBlock]);
+        T& item = (*this)[m_size++];
+        item = T{};
+        return item;
+    }
+
+private:
+    static constexpr size_t kShift = 14;
+    static constexpr size_t kBlock = size_t(1) << kShift;
+    static constexpr size_t kMask = kBlock - 1;
+    std::vector<std::unique_ptr<T[]>> m_blocks;
+    size_t m_size = 0;
+};
+
+} // namespace
+
+// What has been encoded: each object a run of fields, a field a stored key (by number) and a
+// small value. Strings, data, property-list values and the reals of points, sizes and
+// rectangles lie in side tables, so that a field takes 16 bytes and no allocation of its own.
+struct KeyedArchiver::State {
+    enum class Kind : quint8 { Bool, Integer, Real, String, Data, Reals, Uid, Conditional, Value };
+    // Plain data, so that a block of fields is not written before it is used.
+    struct Field {
+        quint32 key; // in `keys`
+        Kind kind;
+        quint8 count; // of reals
+        union {
+            quint64 uid;
+            bool boolean;
+            qint64 integer;
+            double real;
+            size_t index; // into strings, data, values, conditionals or reals
+        };
+    };
+    using Run = Blocks<Field>;
+    // An entry of "$objects": "$null", an object (a run of fields) or a class description.
+    struct Entry {
+        enum class Kind : quint8 { Null, Object, Class, Unfinished } kind = Kind::Unfinished;
+        size_t first = 0; // the first field, or the class description
+        size_t count = 0;
+    };
+    struct Pending {
+        Object* object; // kept alive by its entry in `knownObjects`
+        quint64 uid;
+    };
+    struct Conditional {
+        Ref<Object> object;
+        quint64 resolved = 0; // the UID written, once encoding finished
+    };
+    // What is known of an object: as an object met, its replacement (asked once); as an object
+    // encoded, its UID. One table for both, so that most objects cost one lookup. The entry
+    // keeps the object alive, so that addresses stay unique while encoding.
+    struct Known {
+        Ref<Object> object;
+        Ref<Object> replacement; // when asked and not replaced by itself; null encodes nil
+        quint64 uid = 0; // 0 until encoded ("$null" has UID 0)
+        bool asked = false;
+        bool replacedBySelf = false;
+    };
+    static constexpr size_t kUnknown = ~size_t(0);
+    // The last key met at a place in a small table by the address of its characters: keys are
+    // nearly always the same few constant strings.
+    struct RecentKey {
+        const QChar* characters = nullptr;
+        quint32 key = 0;
+    };
+
+    // Keys a run holds before duplicates are looked for in a set instead of one by one.
+    static constexpr size_t kKeysScannedInTurn = 24;
+    static constexpr size_t kRecentKeys = 256;
+
+    // Stored keys by number; `keys` keeps each alive, so a place in `recentKeys` that matches
+    // the characters of the key it names is that key.
+    std::vector<QString> keys;
+    QHash<QString, quint32> keyNumbers;
+    RecentKey recentKeys[kRecentKeys];
+
+    Run fields; // the objects' fields, each object's in one run
+    Run topFields;
+    std::vector<Entry> entries;
+    std::vector<QString> strings;
+    std::vector<QByteArray> data;
+    std::vector<QVariant> values;
+    std::vector<double> reals;
+    std::vector<QVariantMap> classDescriptions;
+    // Where values go: the top's fields, or the run of the object being encoded.
+    Run* current = &topFields;
+    size_t currentFirst = 0;
+    quint64 currentUid = 0; // 0 for the top
+    QSet<quint32> currentKeys; // the current run's keys, once it is long
+    bool currentKeysFilled = false;
+
+    std::vector<Pending> queue;
+    size_t nextQueued = 0;
+    bool encodingQueue = false;
+    std::vector<Conditional> conditionals;
+    // Known objects, found by address through an open-addressed table of their positions + 1
+    // (0 for a free slot), a power of two in size and at most half full.
+    std::vector<Known> knownObjects;
+    std::vector<quint32> knownSlots;
+    QHash<std::pair<const Class*, QString>, quint64> classUids;
+    bool finished = false;
+    Error error;
+    QByteArray archive;
+
+    bool isAtTop() const { return current == &topFields; }
+    void enter(Run* target, size_t first, quint64 uid)
+    {
+        current = target;
+        currentFirst = first;
+        currentUid = uid;
+        currentKeys.clear();
+        currentKeysFilled = false;
+    }
+    size_t slotOf(const Object* object) const
+    {
+        return size_t((quintptr(object) >> 4) * Q_UINT64_C(0x9E3779B97F4A7C15) >> 20) & (knownSlots.size() - 1);
+    }
+    size_t findKnown(const Object* object) const
+    {
+        if (knownSlots.empty())
+            return kUnknown;
+        for (size_t at = slotOf(object);; at = (at + 1) & (knownSlots.size() - 1)) {
+            const quint32 slot = knownSlots[at];
+            if (slot == 0)
+                return kUnknown;
+            if (knownObjects[slot - 1].object.get() == object)
+                return slot - 1;
+        }
+    }
+    size_t addKnown(const Ref<Object>& object)
+    {
+        if (2 * (knownObjects.size() + 1) > knownSlots.size()) {
+            knownSlots.assign(std::max<size_t>(1024, 2 * knownSlots.size()), 0);
+            for (size_t i = 0; i < knownObjects.size(); ++i) {
+                size_t at = slotOf(knownObjects[i].object.get());
+                while (knownSlots[at] != 0)
+                    at = (at + 1) & (knownSlots.size() - 1);
+                knownSlots[at] = quint32(i + 1);
+            }
+        }
+        size_t at = slotOf(object.get());
+        while (knownSlots[at] != 0)
+            at = (at + 1) & (knownSlots.size() - 1);
+        knownSlots[at] = quint32(knownObjects.size() + 1);
+        Known known;
+        known.object = object;
+        knownObjects.push_back(std::move(known));
+        return knownObjects.size() - 1;
+    }
+    quint32 numberOfKey(const QString& stored)
+    {
+        RecentKey& recent = recentKeys[(quintptr(stored.constData()) >> 4) % kRecentKeys];
+        if (recent.characters == stored.constData() && keys[recent.key].constData() == stored.constData()
+            && keys[recent.key].size() == stored.size())
+            return recent.key;
+        auto known = keyNumbers.constFind(stored);
+        if (known == keyNumbers.constEnd()) {
+            known = keyNumbers.insert(stored, quint32(keys.size()));
+            keys.push_back(stored);
+        }
+        // Only a place this table keeps alive may be remembered.
+        if (keys[*known].constData() == stored.constData())
+            recent = RecentKey{stored.constData(), *known};
+        return *known;
+    }
+    bool holdsKey(quint32 key)
+    {
+        const size_t count = current->size() - currentFirst;
+        if (count < kKeysScannedInTurn) {
+            for (size_t i = currentFirst; i < current->size(); ++i)
+                if ((*current)[i].key == key)
+                    return true;
+            return false;
+        }
+        if (!currentKeysFilled) {
+            currentKeys.reserve(qsizetype(2 * count));
+            for (size_t i = currentFirst; i < current->size(); ++i)
+                currentKeys.insert((*current)[i].key);
+            currentKeysFilled = true;
+        }
+        return currentKeys.contains(key);
+    }
+    // A field under `key` in the current run; raises when the key is there already.
+    Field& add(const QString& key, Kind kind)
+    {
+        if (finished)
+            raise(NSInvalidArchiveOperationException,
+                  QStringLiteral("encoding the key “%1” after the encoding finished").arg(key));
+        const quint32 number = numberOfKey(archive::storedKey(key));
+        // Two values under one key would lose one of them without a trace.
+        if (holdsKey(number))
+            raise(NSInvalidArchiveOperationException, QStringLiteral("the key “%1” is encoded twice in one object").arg(key));
+        if (currentKeysFilled)
+            currentKeys.insert(number);
+        Field& field = current->emplace_back();
+        field.key = number;
+        field.kind = kind;
+        return field;
+    }
+    void addReals(const QString& key, std::initializer_list<double> values)
+    {
+        Field& field = add(key, Kind::Reals);
+        field.count = quint8(values.size());
+        field.index = reals.size();
+        reals.insert(reals.end(), values.begin(), values.end());
+    }
+
+    QVariant variantOf(const Field& field) const;
+    QVariant treeOfEntry(const Entry& entry) const;
+    QVariantMap treeOfFields(const Run& run, size_t first, size_t count) const;
+    QVariant tree() const;
+    quint64 writeFields(BinaryPropertyListWriter& writer, const Run& run, size_t first, size_t count, int depth,
+                        std::vector<quint64>& keyObjects, const std::vector<quint32>& rank,
+                        std::vector<size_t>& order) const;
+    quint64 writeField(BinaryPropertyListWriter& writer, const Field& field, int depth) const;
+    QByteArray binary() const;
+
+    QVariant storedValue(KeyedArchiver& archiver, const QVariant& value);
+    quint64 referenceTo(KeyedArchiver& archiver, const Ref<Object>& object);
+    quint64 classReferenceFor(const KeyedArchiver& archiver, const Object& object);
+    void encodeQueued(KeyedArchiver& archiver);
+    bool finish(PropertyListFormat format);
+};
+
+QVariant KeyedArchiver::State::variantOf(const Field& field) const
+{
+    switch (field.kind) {
+    case Kind::Bool:
+        return field.boolean;
+    case Kind::Integer:
+        return qlonglong(field.integer);
+    case Kind::Real:
+        return field.real;
+    case Kind::String:
+        return strings[field.index];
+    case Kind::Data:
+        return data[field.index];
+    case Kind::Reals: {
+        QVariantList list;
+        list.reserve(field.count);
+        for (int i = 0; i < field.count; ++i)
+            list.append(reals[field.index + size_t(i)]);
+        return list;
+    }
+    case Kind::Uid:
+        return uid(field.uid);
+    case Kind::Conditional:
+        return uid(conditionals[field.index].resolved);
+    case Kind::Value:
+        return values[field.index];
+    }
+    return {};
+}
+
+QVariantMap KeyedArchiver::State::treeOfFields(const Run& run, size_t first, size_t count) const
+{
+    QVariantMap map;
+    for (size_t i = first; i < first + count; ++i)
+        map.insert(keys[run[i].key], variantOf(run[i]));
+    return map;
+}
+
+QVariant KeyedArchiver::State::treeOfEntry(const Entry& entry) const
+{
+    switch (entry.kind) {
+    case Entry::Kind::Null:
+        return archive::kNull;
+    case Entry::Kind::Object:
+        return treeOfFields(fields, entry.first, entry.count);
+    case Entry::Kind::Class:
+        return classDescriptions[entry.first];
+    case Entry::Kind::Unfinished:
+        break;
+    }
+    return {}; // an object whose encoding raised; writing fails on it
+}
+
+// The archive as a tree of property-list values, for the XML form and to say why writing failed.
+QVariant KeyedArchiver::State::tree() const
+{
+    QVariantList objects;
+    objects.reserve(qsizetype(entries.size()));
+    for (const Entry& entry : entries)
+        objects.append(treeOfEntry(entry));
+    return QVariantMap{{archive::kArchiverKey, kArchiverName},
+                       {archive::kVersionKey, kVersion},
+                       {archive::kTopKey, treeOfFields(topFields, 0, topFields.size())},
+                       {archive::kObjectsKey, objects}};
+}
+
+quint64 KeyedArchiver::State::writeField(BinaryPropertyListWriter& writer, const Field& field, int depth) const
+{
+    switch (field.kind) {
+    case Kind::Bool:
+        return writer.addBool(field.boolean);
+    case Kind::Integer:
+        return writer.addInteger(field.integer);
+    case Kind::Real:
+        return writer.addReal(field.real);
+    case Kind::String:
+        return writer.addString(strings[field.index]);
+    case Kind::Data: {
+        const QByteArray& bytes = data[field.index];
+        return writer.addData(bytes.constData(), bytes.size());
+    }
+    case Kind::Reals: {
+        const quint64 list = writer.addArray(field.count);
+        for (int i = 0; i < field.count; ++i)
+            writer.setReference(list, quint64(i), writer.addReal(reals[field.index + size_t(i)]));
+        return list;
+    }
+    case Kind::Uid:
+        return writer.addUid(field.uid);
+    case Kind::Conditional:
+        return writer.addUid(conditionals[field.index].resolved);
+    case Kind::Value:
+        return writer.addValue(values[field.index], depth);
+    }
+    return BinaryPropertyListWriter::kInvalidIndex;
+}
+
+// A run of fields as a dictionary: its keys in order, then their values, as the property-list
+// writer lays out a map.
+quint64 KeyedArchiver::State::writeFields(BinaryPropertyListWriter& writer, const Run& run, size_t first,
+                                          size_t count, int depth, std::vector<quint64>& keyObjects,
+                                          const std::vector<quint32>& rank, std::vector<size_t>& order) const
+{
+    constexpr quint64 kFailed = BinaryPropertyListWriter::kInvalidIndex;
+    order.resize(count);
+    for (size_t i = 0; i < count; ++i)
+        order[i] = first + i;
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return rank[run[a].key] < rank[run[b].key]; });
+    const quint64 dictionary = writer.addDictionary(count);
+    for (size_t i = 0; i < count; ++i) {
+        // A short key is written once and shared, its object remembered by number; a long one
+        // is written at each use, as the writer does with long strings.
+        quint64& known = keyObjects[run[order[i]].key];
+        quint64 key = known;
+        if (key == kFailed) {
+            key = writer.addString(keys[run[order[i]].key]);
+            if (key == kFailed)
+                return key;
+            if (writer.isShareable(key))
+                known = key;
+        }
+        writer.setReference(dictionary, i, key);
+    }
+    for (size_t i = 0; i < count; ++i) {
+        const quint64 value = writeField(writer, run[order[i]], depth + 1);
+        if (value == kFailed)
+            return value;
+        writer.setReference(dictionary, count + i, value);
+    }
+    return dictionary;
+}
+
+// The binary form, written from the fields without a tree between; empty when a value cannot be
+// written. Laid out as PropertyList::data lays out tree(), byte for byte.
+QByteArray KeyedArchiver::State::binary() const
+{
+    constexpr quint64 kFailed = BinaryPropertyListWriter::kInvalidIndex;
+    BinaryPropertyListWriter writer(kMaxPropertyListDepth);
+    const size_t fieldCount = fields.size() + topFields.size();
+    // About what the list takes: each field a key (mostly shared) and a value, each real of a
+    // point, size or rectangle one more object.
+    writer.reserve(entries.size() + fieldCount + reals.size(), entries.size() + 2 * fieldCount + reals.size(),
+                   12 * entries.size() + 10 * fieldCount + 9 * reals.size());
+    // Keys in the order a map keeps them.
+    std::vector<quint32> byText(keys.size());
+    for (size_t i = 0; i < keys.size(); ++i)
+        byText[i] = quint32(i);
+    std::sort(byText.begin(), byText.end(), [&](quint32 a, quint32 b) { return keys[a] < keys[b]; });
+    std::vector<quint32> rank(keys.size());
+    for (size_t i = 0; i < byText.size(); ++i)
+        rank[byText[i]] = quint32(i);
+    std::vector<quint64> keyObjects(keys.size(), kFailed);
+    std::vector<size_t> order;
+
+    // The root: "$archiver", "$objects", "$top" and "$version", keys first.
+    const quint64 root = writer.addDictionary(4);
+    const QString* rootKeys[] = {&archive::kArchiverKey, &archive::kObjectsKey, &archive::kTopKey, &archive::kVersionKey};
+    for (int i = 0; i < 4; ++i)
+        writer.setReference(root, quint64(i), writer.addString(*rootKeys[i]));
+    writer.setReference(root, 4, writer.addString(kArchiverName));
+
+    const quint64 objects = writer.addArray(entries.size());
+    writer.setReference(root, 5, objects);
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const Entry& entry = entries[i];
+        quint64 index = kFailed;
+        switch (entry.kind) {
+        case Entry::Kind::Null:
+            index = writer.addString(archive::kNull);
+            break;
+        case Entry::Kind::Object:
+            index = writeFields(writer, fields, entry.first, entry.count, 2, keyObjects, rank, order);
+            break;
+        case Entry::Kind::Class:
+            index = writer.addValue(classDescriptions[entry.first], 2);
+            break;
+        case Entry::Kind::Unfinished:
+            break;
+        }
+        if (index == kFailed)
+            return {};
+        writer.setReference(objects, i, index);
+    }
+
+    const quint64 top = writeFields(writer, topFields, 0, topFields.size(), 1, keyObjects, rank, order);
+    if (top == kFailed)
+        return {};
+    writer.setReference(root, 6, top);
+    writer.setReference(root, 7, writer.addInteger(kVersion));
+    return writer.write();
+}
+
 QByteArray KeyedArchiver::archivedData(const Ref<Object>& root, PropertyListFormat format, Error* error)
 {
     KeyedArchiver archiver(format);
@@ -73,113 +499,108 @@ QByteArray KeyedArchiver::archivedData(const Ref<Object>& root, PropertyListForm
     return archiver.encodedData(error);
 }
 
-KeyedArchiver::KeyedArchiver(PropertyListFormat format) : m_format(format)
+KeyedArchiver::KeyedArchiver(PropertyListFormat format) : m_format(format), m_state(std::make_unique<State>())
 {
-    m_objects.push_back(archive::kNull);
+    m_state->entries.push_back(State::Entry{State::Entry::Kind::Null});
 }
 
-void KeyedArchiver::store(const QString& key, QVariant value)
-{
-    if (m_finished)
-        raise(NSInvalidArchiveOperationException, QStringLiteral("encoding the key “%1” after the encoding finished").arg(key));
-    const QString stored = archive::storedKey(key);
-    // Two values under one key would lose one of them without a trace. One search finds both
-    // whether the key is there and where it goes.
-    const auto place = m_current->lowerBound(stored);
-    if (place != m_current->end() && place.key() == stored)
-        raise(NSInvalidArchiveOperationException, QStringLiteral("the key “%1” is encoded twice in one object").arg(key));
-    m_current->insert(place, stored, std::move(value));
-}
+KeyedArchiver::~KeyedArchiver() = default;
 
 void KeyedArchiver::encodeBool(bool value, const QString& key)
 {
-    store(key, value);
+    m_state->add(key, State::Kind::Bool).boolean = value;
 }
 
 void KeyedArchiver::encodeInt32(qint32 value, const QString& key)
 {
-    store(key, qlonglong(value));
+    m_state->add(key, State::Kind::Integer).integer = value;
 }
 
 void KeyedArchiver::encodeInt64(qint64 value, const QString& key)
 {
-    store(key, qlonglong(value));
+    m_state->add(key, State::Kind::Integer).integer = value;
 }
 
 void KeyedArchiver::encodeFloat(float value, const QString& key)
 {
-    store(key, double(value));
+    m_state->add(key, State::Kind::Real).real = double(value);
 }
 
 void KeyedArchiver::encodeDouble(double value, const QString& key)
 {
-    store(key, value);
+    m_state->add(key, State::Kind::Real).real = value;
 }
 
 void KeyedArchiver::encodeString(const QString& value, const QString& key)
 {
-    store(key, value);
+    m_state->add(key, State::Kind::String).index = m_state->strings.size();
+    m_state->strings.push_back(value);
 }
 
 void KeyedArchiver::encodeData(const QByteArray& value, const QString& key)
 {
-    store(key, value);
+    m_state->add(key, State::Kind::Data).index = m_state->data.size();
+    m_state->data.push_back(value);
 }
 
 void KeyedArchiver::encodeBytes(const char* bytes, qsizetype length, const QString& key)
 {
     PF_PARAMETER_ASSERT(length >= 0 && (bytes || length == 0));
-    store(key, QByteArray(bytes, length));
+    encodeData(QByteArray(bytes, length), key);
 }
 
 void KeyedArchiver::encodePoint(const QPointF& value, const QString& key)
 {
-    store(key, reals({value.x(), value.y()}));
+    m_state->addReals(key, {value.x(), value.y()});
 }
 
 void KeyedArchiver::encodeSize(const QSizeF& value, const QString& key)
 {
-    store(key, reals({value.width(), value.height()}));
+    m_state->addReals(key, {value.width(), value.height()});
 }
 
 void KeyedArchiver::encodeRect(const QRectF& value, const QString& key)
 {
-    store(key, reals({value.x(), value.y(), value.width(), value.height()}));
+    m_state->addReals(key, {value.x(), value.y(), value.width(), value.height()});
 }
 
 void KeyedArchiver::encodeObject(const Ref<Object>& object, const QString& key)
 {
-    store(key, uid(referenceTo(object)));
-    encodeQueued();
+    const quint64 reference = m_state->referenceTo(*this, object);
+    m_state->add(key, State::Kind::Uid).uid = reference;
+    m_state->encodeQueued(*this);
 }
 
 void KeyedArchiver::encodeConditionalObject(const Ref<Object>& object, const QString& key)
 {
     if (object && !dynamic_cast<const Coding*>(object.get()))
         raiseNotArchivable(*object);
-    store(key, uid(0));
-    if (object)
-        m_conditionals.push_back({m_currentUid, archive::storedKey(key), object});
+    State::Field& field = m_state->add(key, object ? State::Kind::Conditional : State::Kind::Uid);
+    if (object) {
+        field.index = m_state->conditionals.size();
+        m_state->conditionals.push_back({object});
+    }
 }
 
 void KeyedArchiver::encodePropertyListValue(const QVariant& value, const QString& key)
 {
-    store(key, storedValue(value));
-    encodeQueued();
+    QVariant stored = m_state->storedValue(*this, value);
+    m_state->add(key, State::Kind::Value).index = m_state->values.size();
+    m_state->values.push_back(std::move(stored));
+    m_state->encodeQueued(*this);
 }
-
-QVariant KeyedArchiver::storedValue(const QVariant& value)
+QVariant KeyedArchiver::State::storedValue(KeyedArchiver& archiver, const QVariant& value)
 {
     if (!value.isValid())
         return uid(0);
     if (value.metaType() == QMetaType::fromType<Ref<Object>>())
-        return uid(referenceTo(value.value<Ref<Object>>()));
+        return uid(referenceTo(archiver, value.value<Ref<Object>>()));
     switch (value.typeId()) {
     case QMetaType::QVariantMap: {
         const QVariantMap map = value.toMap();
         QVariantMap stored;
         for (auto it = map.cbegin(); it != map.cend(); ++it)
-            stored.insert(archive::storedKey(it.key()), storedValue(it.value()));
+            stored.insert(archive::storedKey(it.key()), storedValue(archiver, it.value()));
         return stored;
     }
     case QMetaType::QVariantList: {
@@ -187,7 +608,7 @@ QVariant KeyedArchiver::storedValue(const QVariant& value)
         QVariantList stored;
         stored.reserve(list.size());
         for (const QVariant& item : list)
-            stored.append(storedValue(item));
+            stored.append(storedValue(archiver, item));
         return stored;
     }
     case QMetaType::QStringList: {
@@ -217,153 +638,159 @@ QVariant KeyedArchiver::storedValue(const QVariant& value)
     }
 }
 
-quint64 KeyedArchiver::referenceTo(const Ref<Object>& object)
+quint64 KeyedArchiver::State::referenceTo(KeyedArchiver& archiver, const Ref<Object>& object)
 {
     if (!object)
         return 0;
-    auto met = m_known.find(object.get());
-    if (met == m_known.end() || !met->asked) {
+    size_t met = findKnown(object.get());
+    if (met == kUnknown || !knownObjects[met].asked) {
         auto* coding = dynamic_cast<Coding*>(object.get());
         if (!coding)
             raiseNotArchivable(*object);
-        Ref<Object> replacement = coding->replacementObjectForCoder(*this);
+        Ref<Object> replacement = coding->replacementObjectForCoder(archiver);
         if (replacement)
             checkArchivable(*replacement);
-        m_retained.push_back(object);
         // Looked up again: the replacement may have encoded objects of its own meanwhile.
-        met = m_known.insert(object.get(), m_known.value(object.get()));
-        met->asked = true;
-        met->replacedBySelf = replacement == object;
-        if (!met->replacedBySelf)
-            met->replacement = std::move(replacement);
+        met = findKnown(object.get());
+        if (met == kUnknown)
+            met = addKnown(object);
+        Known& asked = knownObjects[met];
+        asked.asked = true;
+        asked.replacedBySelf = replacement == object;
+        if (!asked.replacedBySelf)
+            asked.replacement = std::move(replacement);
     }
-    const bool bySelf = met->replacedBySelf;
-    const Ref<Object> target = bySelf ? object : met->replacement;
+    const bool bySelf = knownObjects[met].replacedBySelf;
+    Object* target = bySelf ? object.get() : knownObjects[met].replacement.get();
     if (!target)
         return 0;
-    auto encoded = bySelf ? met : m_known.find(target.get());
-    if (encoded == m_known.end())
-        encoded = m_known.insert(target.get(), Known());
-    if (encoded->uid)
-        return encoded->uid;
-    const quint64 reference = m_objects.size();
-    m_objects.emplace_back();
-    encoded->uid = reference;
-    if (!bySelf)
-        m_retained.push_back(target);
-    m_queue.push_back({target, reference});
+    size_t encoded = bySelf ? met : findKnown(target);
+    if (encoded == kUnknown)
+        encoded = addKnown(Ref<Object>(knownObjects[met].replacement));
+    if (knownObjects[encoded].uid)
+        return knownObjects[encoded].uid;
+    const quint64 reference = entries.size();
+    entries.emplace_back();
+    knownObjects[encoded].uid = reference;
+    queue.push_back({target, reference});
     return reference;
 }
 
-QString KeyedArchiver::mappedName(const Class& cls) const
-{
-    const QString own = classNameForClass(cls);
-    return own.isEmpty() ? classNameForClassGlobal(cls) : own;
-}
-
-quint64 KeyedArchiver::classReferenceFor(const Object& object)
+quint64 KeyedArchiver::State::classReferenceFor(const KeyedArchiver& archiver, const Object& object)
 {
     const Class& cls = object.objClass();
+    auto mappedName = [&](const Class& c) {
+        const QString own = archiver.classNameForClass(c);
+        return own.isEmpty() ? classNameForClassGlobal(c) : own;
+    };
     QString name = mappedName(cls);
     if (name.isEmpty())
         name = dynamic_cast<const Coding&>(object).classNameForArchiver();
     const auto cacheKey = std::make_pair(&cls, name);
-    auto known = m_classUids.constFind(cacheKey);
-    if (known != m_classUids.constEnd())
-        return *known;
+    auto existing = classUids.constFind(cacheKey);
+    if (existing != classUids.constEnd())
+        return *existing;
 
     QVariantList classes{name};
     for (const Class* super = cls.superclass(); super; super = super->superclass()) {
         const QString superName = mappedName(*super);
         classes.append(superName.isEmpty() ? super->name() : superName);
     }
-    const quint64 reference = m_objects.size();
-    m_objects.emplace_back(QVariantMap{{archive::kClassNameKey, name}, {archive::kClassesKey, classes}});
-    m_classUids.insert(cacheKey, reference);
+    const quint64 reference = entries.size();
+    entries.push_back(Entry{Entry::Kind::Class, classDescriptions.size()});
+    classDescriptions.push_back(QVariantMap{{archive::kClassNameKey, name}, {archive::kClassesKey, classes}});
+    classUids.insert(cacheKey, reference);
     return reference;
 }
 
-void KeyedArchiver::encodeQueued()
+void KeyedArchiver::State::encodeQueued(KeyedArchiver& archiver)
 {
     // Objects met inside encodeWithCoder wait for the outermost call, which encodes them in turn.
-    if (!isAtTop() || m_encodingQueue)
+    if (!isAtTop() || encodingQueue)
         return;
-    m_encodingQueue = true;
+    encodingQueue = true;
     struct Restore {
-        KeyedArchiver* archiver;
+        State* state;
         ~Restore()
         {
-            archiver->m_encodingQueue = false;
-            archiver->m_current = &archiver->m_top;
-            archiver->m_currentUid = kTopOwner;
+            state->encodingQueue = false;
+            state->enter(&state->topFields, 0, 0);
         }
     } restore{this};
 
-    while (m_nextQueued < m_queue.size()) {
-        const Pending pending = m_queue[m_nextQueued++];
-        QVariantMap fields;
-        fields.insert(archive::kClassKey, uid(classReferenceFor(*pending.object)));
-        m_current = &fields;
-        m_currentUid = pending.uid;
-        dynamic_cast<const Coding&>(*pending.object).encodeWithCoder(*this);
-        m_objects[pending.uid] = std::move(fields);
+    while (nextQueued < queue.size()) {
+        const Pending pending = queue[nextQueued++];
+        const quint64 classReference = classReferenceFor(archiver, *pending.object);
+        const size_t first = fields.size();
+        enter(&fields, first, pending.uid);
+        Field& classField = fields.emplace_back();
+        classField.key = numberOfKey(archive::kClassKey);
+        classField.kind = Kind::Uid;
+        classField.uid = classReference;
+        dynamic_cast<const Coding&>(*pending.object).encodeWithCoder(archiver);
+        entries[pending.uid] = Entry{Entry::Kind::Object, first, fields.size() - first};
     }
+}
+
+bool KeyedArchiver::State::finish(PropertyListFormat format)
+{
+    for (Conditional& conditional : conditionals) {
+        // Only an object encoded unconditionally has a UID; its replacement counts for it.
+        const size_t met = findKnown(conditional.object.get());
+        if (met == kUnknown)
+            continue;
+        conditional.resolved = knownObjects[met].uid;
+        if (!conditional.resolved && knownObjects[met].replacement) {
+            const size_t replacement = findKnown(knownObjects[met].replacement.get());
+            conditional.resolved = replacement == kUnknown ? 0 : knownObjects[replacement].uid;
+        }
+    }
+    queue = {};
+    knownObjects = {};
+    knownSlots = {};
+
+    Error writeError;
+    if (format == PropertyListFormat::Binary)
+        archive = binary();
+    // The XML form, and any failure of the binary one, go through the tree of values, which
+    // says what cannot be written.
+    if (archive.isEmpty())
+        archive = PropertyList::data(tree(), format, &writeError);
+    if (archive.isEmpty()) {
+        if (writeError.isNull())
+            writeError = Error::make(kPFFoundationErrorDomain, kErrorPropertyListWrite,
+                                     QStringLiteral("it holds a value the property list cannot"));
+        error = Error(kPFFoundationErrorDomain, kErrorCoderInvalidValue,
+                      {{NSLocalizedDescriptionKey, QStringLiteral("The archive couldn't be written: %1")
+                                                       .arg(writeError.localizedDescription())},
+                       {NSUnderlyingErrorKey, QVariant::fromValue(writeError)}});
+    }
+    fields = {};
+    topFields = {};
+    strings = {};
+    data = {};
+    values = {};
+    reals = {};
+    conditionals.clear();
+    return error.isNull();
 }
 
 bool KeyedArchiver::finishEncoding(Error* error)
 {
-    if (!m_finished) {
-        encodeQueued();
-        m_finished = true;
-
-        for (const Conditional& conditional : m_conditionals) {
-            // Only an object encoded unconditionally has a UID; its replacement counts for it.
-            const auto known = m_known.constFind(conditional.object.get());
-            quint64 reference = known != m_known.constEnd() ? known->uid : 0;
-            if (!reference && known != m_known.constEnd() && known->replacement)
-                reference = m_known.value(known->replacement.get()).uid;
-            if (!reference)
-                continue;
-            if (conditional.owner == kTopOwner) {
-                m_top.insert(conditional.storedKey, uid(reference));
-            } else {
-                QVariantMap fields = m_objects[conditional.owner].toMap();
-                fields.insert(conditional.storedKey, uid(reference));
-                m_objects[conditional.owner] = std::move(fields);
-            }
-        }
-
-        QVariantList objects;
-        objects.reserve(qsizetype(m_objects.size()));
-        for (QVariant& object : m_objects)
-            objects.append(std::move(object));
-        m_objects.clear();
-        const QVariantMap root{{archive::kArchiverKey, kArchiverName},
-                               {archive::kVersionKey, kVersion},
-                               {archive::kTopKey, m_top},
-                               {archive::kObjectsKey, objects}};
-        Error writeError;
-        m_data = PropertyList::data(root, m_format, &writeError);
-        if (m_data.isEmpty()) {
-            m_error = Error(kPFFoundationErrorDomain, kErrorCoderInvalidValue,
-                            {{NSLocalizedDescriptionKey, QStringLiteral("The archive couldn't be written: %1")
-                                                             .arg(writeError.localizedDescription())},
-                             {NSUnderlyingErrorKey, QVariant::fromValue(writeError)}});
-        }
-        m_queue.clear();
-        m_conditionals.clear();
-        m_retained.clear();
-        m_known.clear();
+    if (!m_state->finished) {
+        m_state->encodeQueued(*this);
+        m_state->finished = true;
+        m_state->finish(m_format);
     }
-    if (!m_error.isNull())
-        return fail(error, m_error);
+    if (!m_state->error.isNull())
+        return fail(error, m_state->error);
     return true;
 }
 
 QByteArray KeyedArchiver::encodedData(Error* error)
 {
     finishEncoding(error);
-    return m_data;
+    return m_state->archive;
 }
 
 void KeyedArchiver::setClassNameForClass(const QString& name, const Class& cls)

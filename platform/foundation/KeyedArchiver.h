@@ -12,6 +12,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -64,6 +65,7 @@ public:
                                    Error* error = nullptr);
 
     explicit KeyedArchiver(PropertyListFormat format = PropertyListFormat::Binary);
+    ~KeyedArchiver();
     KeyedArchiver(const KeyedArchiver&) = delete;
     KeyedArchiver& operator=(const KeyedArchiver&) = delete;
 
@@ -108,51 +110,13 @@ public:
     static QString classNameForClassGlobal(const Class& cls);
 
 private:
-    struct Pending {
-        Ref<Object> object;
-        quint64 uid;
-    };
-    struct Conditional {
-        quint64 owner; // kTopOwner for the top of the archive
-        QString storedKey;
-        Ref<Object> object;
-    };
-    static constexpr quint64 kTopOwner = 0;
-
-    // What is known of an address: as an object met, its replacement (asked once); as an object
-    // encoded, its UID. One table for both, so that most objects cost one lookup.
-    struct Known {
-        quint64 uid = 0; // 0 until encoded ("$null" has UID 0)
-        bool asked = false;
-        bool replacedBySelf = false;
-        Ref<Object> replacement; // when asked and not replaced by itself; null encodes nil
-    };
-
-    void store(const QString& key, QVariant value);
-    quint64 referenceTo(const Ref<Object>& object);
-    quint64 classReferenceFor(const Object& object);
-    QString mappedName(const Class& cls) const;
-    QVariant storedValue(const QVariant& value);
-    void encodeQueued();
-    bool isAtTop() const { return m_current == &m_top; }
+    // What has been encoded so far: each object as a flat run of (key, value) fields, written
+    // straight to the binary form when encoding finishes. Kept in the source file.
+    struct State;
 
     PropertyListFormat m_format;
-    QVariantMap m_top;
-    QVariantMap* m_current = &m_top;
-    quint64 m_currentUid = kTopOwner;
-    std::vector<QVariant> m_objects;
-    std::vector<Pending> m_queue;
-    size_t m_nextQueued = 0;
-    bool m_encodingQueue = false;
-    std::vector<Conditional> m_conditionals;
-    // Keyed by address; m_retained keeps every object met alive, so addresses stay unique.
-    QHash<const Object*, Known> m_known;
-    std::vector<Ref<Object>> m_retained;
-    QHash<std::pair<const Class*, QString>, quint64> m_classUids;
+    std::unique_ptr<State> m_state;
     QHash<const Class*, QString> m_classNames;
-    bool m_finished = false;
-    Error m_error;
-    QByteArray m_data;
 };
 
 } // namespace pf

@@ -1,5 +1,7 @@
 #include "platform/foundation/KeyedUnarchiver.h"
 
+#include "platform/foundation/BinaryPropertyListReader.h"
+#include "platform/foundation/BinaryPropertyListWriter.h"
 #include "platform/foundation/Exception.h"
 #include "platform/foundation/KeyedArchiver.h"
 #include "platform/foundation/PropertyList.h"
@@ -7,6 +9,7 @@
 #include <QReadWriteLock>
 
 #include <limits>
+#include <utility>
 
 #include <pthread.h>
 
@@ -97,6 +100,96 @@ Error coderError(int code, const QString& problem)
 
 } // namespace
 
+// A binary archive read where it lies: objects are found through the list's own tables and
+// each value is decoded when it is asked for, so opening builds no tree of the whole archive.
+// Used only for lists the general reader would take whole and whose top has the archive's
+// shape; anything else goes the general way, which says what is wrong.
+class KeyedUnarchiver::InPlace {
+public:
+    using Reader = BinaryPropertyListReader;
+    static constexpr quint64 kNone = Reader::kNone;
+
+    static std::unique_ptr<InPlace> open(const QByteArray& data)
+    {
+        static const QByteArray magic = QByteArrayLiteral("bplist00");
+        if (!data.startsWith(magic) || quint64(data.size()) > std::numeric_limits<uint32_t>::max()
+            || !binaryPropertyListStructureProblem(data).isEmpty())
+            return nullptr;
+        auto inPlace = std::make_unique<InPlace>();
+        inPlace->data = data;
+        inPlace->reader = Reader::inPlace(inPlace->data, kMaxPropertyListDepth);
+        if (!inPlace->reader)
+            return nullptr;
+        Reader& r = *inPlace->reader;
+        const quint64 root = r.topObject();
+        if (r.typeOf(root) != Reader::Dictionary)
+            return nullptr;
+        const quint64 archiver = r.valueForKey(root, archive::kArchiverKey);
+        const quint64 version = r.valueForKey(root, archive::kVersionKey);
+        inPlace->top = r.valueForKey(root, archive::kTopKey);
+        inPlace->objects = r.valueForKey(root, archive::kObjectsKey);
+        if (archiver == kNone || !r.isString(archiver) || r.stringOf(archiver) != KeyedArchiver::kArchiverName
+            || version == kNone || r.typeOf(version) != Reader::Integer || r.integerOf(version) != KeyedArchiver::kVersion
+            || inPlace->top == kNone || r.typeOf(inPlace->top) != Reader::Dictionary
+            || inPlace->objects == kNone || r.typeOf(inPlace->objects) != Reader::Array)
+            return nullptr;
+        inPlace->objectCount = r.countOf(inPlace->objects);
+        if (inPlace->objectCount == 0)
+            return nullptr;
+        const quint64 first = r.elementOf(inPlace->objects, 0);
+        if (!r.isString(first) || r.stringOf(first) != archive::kNull)
+            return nullptr;
+        return inPlace;
+    }
+
+    // Where the value under `key` lies in the object being decoded, or at the top; kNone.
+    quint64 valueFor(const KeyedUnarchiver& unarchiver, const QString& key) const
+    {
+        quint64 dictionary = top;
+        if (!unarchiver.m_frames.empty()) {
+            const quint64 record = unarchiver.m_frames.back().record;
+            if (record == 0)
+                return kNone;
+            dictionary = record - 1;
+        }
+        return reader->valueForKey(dictionary, archive::storedKey(key));
+    }
+
+    // The reals of a point, size or rectangle, stored as a list of `count` numbers.
+    bool reals(quint64 at, int count, double* out) const
+    {
+        if (at == kNone || reader->typeOf(at) != Reader::Array || reader->countOf(at) != quint64(count))
+            return false;
+        for (int i = 0; i < count; ++i) {
+            const quint64 item = reader->elementOf(at, quint64(i));
+            const Reader::Type type = reader->typeOf(item);
+            if (type == Reader::Integer)
+                out[i] = double(reader->integerOf(item));
+            else if (type == Reader::Real)
+                out[i] = reader->realOf(item);
+            else
+                return false;
+        }
+        return true;
+    }
+
+    bool isNumber(quint64 at) const
+    {
+        return at != kNone && (reader->typeOf(at) == Reader::Integer || reader->typeOf(at) == Reader::Real);
+    }
+    double number(quint64 at) const
+    {
+        return reader->typeOf(at) == Reader::Integer ? double(reader->integerOf(at)) : reader->realOf(at);
+    }
+
+    QByteArray data; // what the reader reads, kept alive
+    std::unique_ptr<Reader> reader;
+    quint64 top = 0;
+    quint64 objects = 0;
+    quint64 objectCount = 0;
+    quint64 nextRecord = 0; // the frame decodeEntry pushes next: a dictionary + 1
+};
+
 Ref<Object> KeyedUnarchiver::unarchiveObject(const QByteArray& data, Error* error)
 {
     return unarchive(data, nullptr, error);
@@ -112,7 +205,14 @@ Ref<Object> KeyedUnarchiver::unarchive(const QByteArray& data, const Class* cls,
     KeyedUnarchiver unarchiver(data, error);
     if (!unarchiver.isValid())
         return nullptr;
-    const QVariant root = unarchiver.m_top.value(KeyedArchiver::kRootKey);
+    QVariant root;
+    if (const InPlace* inPlace = unarchiver.m_inPlace.get()) {
+        const quint64 at = inPlace->valueFor(unarchiver, KeyedArchiver::kRootKey);
+        if (at != InPlace::kNone)
+            root = inPlace->reader->valueOf(at);
+    } else {
+        root = unarchiver.m_top.value(KeyedArchiver::kRootKey);
+    }
     if (!isUid(root)) {
         fail(error, coderError(kErrorCoderRead, root.isValid() ? QStringLiteral("its root is not an object reference")
                                                                : QStringLiteral("it has no root object")));
@@ -140,6 +240,13 @@ Ref<Object> KeyedUnarchiver::unarchive(const QByteArray& data, const Class* cls,
 
 KeyedUnarchiver::KeyedUnarchiver(const QByteArray& data, Error* error)
 {
+    m_inPlace = InPlace::open(data);
+    if (m_inPlace) {
+        // One entry per object the data holds, so memory stays proportional to the input.
+        m_entries.resize(size_t(m_inPlace->objectCount));
+        m_valid = true;
+        return;
+    }
     Error readError;
     const QVariant plist = PropertyList::value(data, nullptr, &readError);
     if (!readError.isNull()) {
@@ -271,6 +378,8 @@ const QVariant* KeyedUnarchiver::valueForKey(const QString& key) const
 
 bool KeyedUnarchiver::containsValueForKey(const QString& key) const
 {
+    if (m_inPlace)
+        return m_inPlace->valueFor(*this, key) != InPlace::kNone;
     return valueForKey(key) != nullptr;
 }
 
@@ -282,6 +391,12 @@ Ref<Object> KeyedUnarchiver::decodeObjectForKey(const QString& key)
 Ref<Object> KeyedUnarchiver::decodeObjectOfClass(const Class& cls, const QString& key)
 {
     return guarded([&]() -> Ref<Object> {
+        if (m_inPlace) {
+            const quint64 at = m_inPlace->valueFor(*this, key);
+            if (at == InPlace::kNone || m_inPlace->reader->typeOf(at) != BinaryPropertyListReader::Uid)
+                return nullptr;
+            return objectForReference(QVariant::fromValue(PlistUID{m_inPlace->reader->uidOf(at)}), &cls);
+        }
         const QVariant* value = valueForKey(key);
         if (!value)
             return nullptr;
@@ -293,6 +408,10 @@ Ref<Object> KeyedUnarchiver::decodeObjectOfClass(const Class& cls, const QString
 QVariant KeyedUnarchiver::decodePropertyListValue(const QString& key)
 {
     return guarded([&]() -> QVariant {
+        if (m_inPlace) {
+            const quint64 at = m_inPlace->valueFor(*this, key);
+            return at == InPlace::kNone ? QVariant() : valueFromStored(m_inPlace->reader->valueOf(at));
+        }
         const QVariant* value = valueForKey(key);
         if (!value)
             return QVariant();
@@ -357,13 +476,29 @@ Ref<Object> KeyedUnarchiver::objectForReference(const QVariant& reference, const
     if (stackIsNearlyFull())
         return failed(kErrorCoderRead, QStringLiteral("its objects nest too deeply (%1 levels) for the stack").arg(m_frames.size()));
 
-    const QVariant& object = m_objects.at(qsizetype(uid));
-    if (object.typeId() != QMetaType::QVariantMap) {
-        m_entries[uid].state = State::Failed;
-        return failed(kErrorCoderRead, QStringLiteral("object %1 is not a dictionary").arg(uid));
+    QVariantMap fields;
+    QVariant classReference;
+    quint64 record = 0;
+    if (m_inPlace) {
+        const BinaryPropertyListReader& reader = *m_inPlace->reader;
+        const quint64 at = reader.elementOf(m_inPlace->objects, uid);
+        if (reader.typeOf(at) != BinaryPropertyListReader::Dictionary) {
+            m_entries[uid].state = State::Failed;
+            return failed(kErrorCoderRead, QStringLiteral("object %1 is not a dictionary").arg(uid));
+        }
+        const quint64 classAt = reader.valueForKey(at, archive::kClassKey);
+        if (classAt != InPlace::kNone && reader.typeOf(classAt) == BinaryPropertyListReader::Uid)
+            classReference = QVariant::fromValue(PlistUID{reader.uidOf(classAt)});
+        record = at + 1;
+    } else {
+        const QVariant& object = m_objects.at(qsizetype(uid));
+        if (object.typeId() != QMetaType::QVariantMap) {
+            m_entries[uid].state = State::Failed;
+            return failed(kErrorCoderRead, QStringLiteral("object %1 is not a dictionary").arg(uid));
+        }
+        fields = object.toMap();
+        classReference = fields.value(archive::kClassKey);
     }
-    const QVariantMap fields = object.toMap();
-    const QVariant classReference = fields.value(archive::kClassKey);
     Class* cls = isUid(classReference) ? classOfClassEntry(classReference.value<PlistUID>().value) : nullptr;
     if (!cls) {
         m_entries[uid].state = State::Failed;
@@ -374,12 +509,15 @@ Ref<Object> KeyedUnarchiver::objectForReference(const QVariant& reference, const
     // Decoding by class never makes an object of another class.
     if (!cls->isSubclassOf(*required))
         return nullptr;
+    if (m_inPlace)
+        m_inPlace->nextRecord = record;
     Ref<Object> decoded = decodeEntry(uid, fields, cls);
     return decoded && decoded->isKindOf(*required) ? decoded : nullptr;
 }
 
 Ref<Object> KeyedUnarchiver::decodeEntry(quint64 uid, const QVariantMap& fields, Class* cls)
 {
+    const quint64 record = m_inPlace ? std::exchange(m_inPlace->nextRecord, 0) : 0;
     const Ref<Object> object = cls->create();
     auto* coding = dynamic_cast<Coding*>(object.get());
     if (!coding) {
@@ -387,7 +525,7 @@ Ref<Object> KeyedUnarchiver::decodeEntry(quint64 uid, const QVariantMap& fields,
         return failed(kErrorCoderInvalidValue, QStringLiteral("the class “%1” made no archivable instance").arg(cls->name()));
     }
     m_entries[uid] = Entry{State::Decoding, object};
-    m_frames.push_back(Frame{fields, uid});
+    m_frames.push_back(Frame{fields, uid, record});
     Ref<Object> result;
     try {
         coding->initWithCoder(*this);
@@ -418,7 +556,8 @@ Class* KeyedUnarchiver::classOfClassEntry(quint64 classUid)
     auto resolve = [&]() -> Class* {
         if (classUid == 0 || classUid >= m_entries.size())
             return failed(kErrorCoderRead, QStringLiteral("a class reference (%1) lies outside its objects").arg(classUid));
-        const QVariant& entry = m_objects.at(qsizetype(classUid));
+        const QVariant entry = m_inPlace ? m_inPlace->reader->valueOf(m_inPlace->reader->elementOf(m_inPlace->objects, classUid))
+                                         : m_objects.at(qsizetype(classUid));
         const QVariantMap description = entry.typeId() == QMetaType::QVariantMap ? entry.toMap() : QVariantMap();
         const QVariant name = description.value(archive::kClassNameKey);
         const QVariant classes = description.value(archive::kClassesKey);
@@ -452,6 +591,15 @@ Class* KeyedUnarchiver::classOfClassEntry(quint64 classUid)
 
 bool KeyedUnarchiver::decodeBool(const QString& key) const
 {
+    if (m_inPlace) {
+        const quint64 at = m_inPlace->valueFor(*this, key);
+        if (at == InPlace::kNone)
+            return false;
+        const auto type = m_inPlace->reader->typeOf(at);
+        if (type == BinaryPropertyListReader::Boolean)
+            return m_inPlace->reader->booleanOf(at);
+        return type == BinaryPropertyListReader::Integer && m_inPlace->reader->integerOf(at) != 0;
+    }
     const QVariant* value = valueForKey(key);
     if (!value)
         return false;
@@ -462,6 +610,12 @@ bool KeyedUnarchiver::decodeBool(const QString& key) const
 
 qint64 KeyedUnarchiver::decodeInt64(const QString& key) const
 {
+    if (m_inPlace) {
+        const quint64 at = m_inPlace->valueFor(*this, key);
+        return at != InPlace::kNone && m_inPlace->reader->typeOf(at) == BinaryPropertyListReader::Integer
+            ? m_inPlace->reader->integerOf(at)
+            : 0;
+    }
     const QVariant* value = valueForKey(key);
     return value && value->typeId() == QMetaType::LongLong ? value->toLongLong() : 0;
 }
@@ -476,6 +630,10 @@ qint32 KeyedUnarchiver::decodeInt32(const QString& key) const
 
 double KeyedUnarchiver::decodeDouble(const QString& key) const
 {
+    if (m_inPlace) {
+        const quint64 at = m_inPlace->valueFor(*this, key);
+        return m_inPlace->isNumber(at) ? m_inPlace->number(at) : 0.0;
+    }
     const QVariant* value = valueForKey(key);
     return value && isStoredNumber(*value) ? value->toDouble() : 0.0;
 }
@@ -487,12 +645,22 @@ float KeyedUnarchiver::decodeFloat(const QString& key) const
 
 QString KeyedUnarchiver::decodeString(const QString& key) const
 {
+    if (m_inPlace) {
+        const quint64 at = m_inPlace->valueFor(*this, key);
+        return at != InPlace::kNone && m_inPlace->reader->isString(at) ? m_inPlace->reader->stringOf(at) : QString();
+    }
     const QVariant* value = valueForKey(key);
     return value && value->typeId() == QMetaType::QString ? value->toString() : QString();
 }
 
 QByteArray KeyedUnarchiver::decodeData(const QString& key) const
 {
+    if (m_inPlace) {
+        const quint64 at = m_inPlace->valueFor(*this, key);
+        return at != InPlace::kNone && m_inPlace->reader->typeOf(at) == BinaryPropertyListReader::Data
+            ? m_inPlace->reader->dataOf(at)
+            : QByteArray();
+    }
     const QVariant* value = valueForKey(key);
     return value && value->typeId() == QMetaType::QByteArray ? value->toByteArray() : QByteArray();
 }
@@ -505,19 +673,22 @@ QByteArray KeyedUnarchiver::decodeBytes(const QString& key) const
 QPointF KeyedUnarchiver::decodePoint(const QString& key) const
 {
     double v[2];
-    return realsOf(valueForKey(key), 2, v) ? QPointF(v[0], v[1]) : QPointF();
+    const bool read = m_inPlace ? m_inPlace->reals(m_inPlace->valueFor(*this, key), 2, v) : realsOf(valueForKey(key), 2, v);
+    return read ? QPointF(v[0], v[1]) : QPointF();
 }
 
 QSizeF KeyedUnarchiver::decodeSize(const QString& key) const
 {
     double v[2];
-    return realsOf(valueForKey(key), 2, v) ? QSizeF(v[0], v[1]) : QSizeF(0, 0);
+    const bool read = m_inPlace ? m_inPlace->reals(m_inPlace->valueFor(*this, key), 2, v) : realsOf(valueForKey(key), 2, v);
+    return read ? QSizeF(v[0], v[1]) : QSizeF(0, 0);
 }
 
 QRectF KeyedUnarchiver::decodeRect(const QString& key) const
 {
     double v[4];
-    return realsOf(valueForKey(key), 4, v) ? QRectF(v[0], v[1], v[2], v[3]) : QRectF();
+    const bool read = m_inPlace ? m_inPlace->reals(m_inPlace->valueFor(*this, key), 4, v) : realsOf(valueForKey(key), 4, v);
+    return read ? QRectF(v[0], v[1], v[2], v[3]) : QRectF();
 }
 
 void KeyedUnarchiver::finishDecoding()

@@ -14,6 +14,7 @@
 
 #include <atomic>
 #include <exception>
+#include <memory>
 #include <vector>
 
 namespace pf {
@@ -145,7 +146,10 @@ private:
     struct Frame {
         QVariantMap fields;
         quint64 uid;
+        quint64 record = 0; // the object's dictionary in a binary archive read in place
     };
+    // A binary archive read where it lies, without a tree of values. Kept in the source file.
+    class InPlace;
     static Ref<Object> unarchive(const QByteArray& data, const Class* cls, Error* error);
     // Takes the parts of a parsed archive; answers what is wrong with it, if anything.
     QString adopt(const QVariant& plist);
@@ -169,6 +173,7 @@ private:
     bool m_finished = false;
     QVariantMap m_top;
     QVariantList m_objects;
+    std::unique_ptr<InPlace> m_inPlace; // set when the archive is read in place
     std::vector<Entry> m_entries;
     std::vector<Frame> m_frames; // objects being decoded, innermost last
     // Objects that were handed an object still being decoded.

@@ -29,7 +29,7 @@ namespace {
 // Containers nested deeper than this are refused both ways. libplist walks trees recursively
 // (its binary reader also re-checks the whole path at every level), so unbounded nesting in
 // hostile data would overflow the stack.
-constexpr int kMaxDepth = 512;
+constexpr int kMaxDepth = kMaxPropertyListDepth;
 
 const QByteArray kBinaryMagic = QByteArrayLiteral("bplist00");
 constexpr quint64 kTrailerLength = 32;
@@ -753,6 +753,11 @@ private:
 };
 
 } // namespace
+
+QString binaryPropertyListStructureProblem(const QByteArray& data)
+{
+    return BinaryStructureCheck(data).problem();
+}
 
 QByteArray PropertyList::data(const QVariant& value, PropertyListFormat format, Error* error)
 {

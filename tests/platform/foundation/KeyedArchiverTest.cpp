@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/foundation/BinaryPropertyListWriter.h"
 #include "platform/foundation/Exception.h"
 #include "platform/foundation/KeyedArchiver.h"
 #include "platform/foundation/KeyedUnarchiver.h"
@@ -161,6 +162,26 @@ class NotCoding : public pf::Object {
     PF_CLASS(NotCoding)
 };
 
+// Encodes `width` keys, then the key `repeated` a second time when it is set.
+class Wide : public pf::Object, public pf::Coding {
+    PF_CLASS(Wide)
+public:
+    int width = 0;
+    QString prefix;
+    QString repeated;
+    QList<Ref<pf::Object>> children;
+    void encodeWithCoder(KeyedArchiver& coder) const override
+    {
+        for (int i = 0; i < width; ++i)
+            coder.encodeInt32(i, prefix + QStringLiteral("k%1").arg(i));
+        if (!repeated.isEmpty())
+            coder.encodeBool(true, repeated);
+        for (int i = 0; i < children.size(); ++i)
+            coder.encodeObject(children[i], QStringLiteral("child%1").arg(i));
+    }
+    void initWithCoder(KeyedUnarchiver& coder) override { width = coder.decodeInt32(QStringLiteral("k1")) + 1; }
+};
+
 PF_DEFINE_CLASS_NAMED(Item, pf::Object, "KeyedArchiverTest.Item") { b.protocol(pf::kCodingProtocol); }
 PF_DEFINE_CLASS_NAMED(OtherItem, Item, "KeyedArchiverTest.OtherItem") {}
 PF_DEFINE_CLASS_NAMED(Registered, pf::Object, "KeyedArchiverTest.Registered") { b.protocol(pf::kCodingProtocol); }
@@ -171,6 +192,7 @@ PF_DEFINE_CLASS_NAMED(Gate, pf::Object, "KeyedArchiverTest.Gate") { b.protocol(p
 PF_DEFINE_CLASS_NAMED(Unmarked, pf::Object, "KeyedArchiverTest.Unmarked") {}
 PF_DEFINE_CLASS_NAMED(MarkedOnly, pf::Object, "KeyedArchiverTest.MarkedOnly") { b.protocol(pf::kCodingProtocol); }
 PF_DEFINE_CLASS_NAMED(NotCoding, pf::Object, "KeyedArchiverTest.NotCoding") {}
+PF_DEFINE_CLASS_NAMED(Wide, pf::Object, "KeyedArchiverTest.Wide") { b.protocol(pf::kCodingProtocol); }
 
 const QString kItemName = QStringLiteral("KeyedArchiverTest.Item");
 
@@ -489,6 +511,174 @@ TEST(KeyedArchiver, ProgrammingErrorsRaise)
                   a.encodeBool(true, QStringLiteral("late"));
               }),
               pf::NSInvalidArchiveOperationException);
+}
+
+TEST(KeyedArchiver, AKeyTwiceRaisesHoweverManyKeysTheObjectHas)
+{
+    auto raises = [](const Ref<pf::Object>& root) {
+        try {
+            KeyedArchiver::archivedData(root);
+        } catch (const pf::Exception& exception) {
+            return exception.name() == pf::NSInvalidArchiveOperationException;
+        }
+        return false;
+    };
+    for (int width : {3, 23, 24, 25, 60}) {
+        SCOPED_TRACE(width);
+        auto wide = std::make_shared<Wide>();
+        wide->width = width;
+        for (int i = 0; i < 3; ++i) {
+            auto sibling = std::make_shared<Wide>();
+            sibling->width = width; // the same keys in other objects are no repeat
+            wide->children.append(sibling);
+        }
+        EXPECT_FALSE(raises(wide));
+        for (const QString& key : {QStringLiteral("k0"), QStringLiteral("k%1").arg(width - 1)}) {
+            wide->repeated = key;
+            EXPECT_TRUE(raises(wide)) << qPrintable(key);
+        }
+        wide->repeated = QStringLiteral("k%1").arg(width);
+        EXPECT_FALSE(raises(wide));
+    }
+    // At the top of the archive too, and after objects were encoded in between.
+    KeyedArchiver archiver;
+    for (int i = 0; i < 30; ++i) {
+        archiver.encodeInt32(i, QStringLiteral("k%1").arg(i));
+        archiver.encodeObject(item(), QStringLiteral("o%1").arg(i));
+    }
+    EXPECT_THROW(archiver.encodeBool(true, QStringLiteral("k0")), pf::Exception);
+    EXPECT_THROW(archiver.encodeBool(true, QStringLiteral("o29")), pf::Exception);
+    EXPECT_NO_THROW(archiver.encodeBool(true, QStringLiteral("k30")));
+}
+
+// Another writer may repeat a key in one dictionary; the later value counts, however the
+// archive is read.
+TEST(KeyedArchiver, ARepeatedKeyReadsAsItsLastValue)
+{
+    pf::BinaryPropertyListWriter writer(pf::kMaxPropertyListDepth);
+    const quint64 root = writer.addDictionary(4);
+    // The writer takes strings at the same place for the same text, so they outlive it.
+    const QString rootKeys[] = {QStringLiteral("$archiver"), QStringLiteral("$objects"), QStringLiteral("$top"),
+                                QStringLiteral("$version")};
+    for (int i = 0; i < 4; ++i)
+        writer.setReference(root, quint64(i), writer.addString(rootKeys[i]));
+    writer.setReference(root, 4, writer.addString(QStringLiteral("pf::KeyedArchiver")));
+    const quint64 objects = writer.addArray(3);
+    writer.setReference(root, 5, objects);
+    writer.setReference(objects, 0, writer.addString(QStringLiteral("$null")));
+    const quint64 object = writer.addDictionary(3);
+    writer.setReference(objects, 1, object);
+    const QString keys[] = {QStringLiteral("$class"), QStringLiteral("small"), QStringLiteral("small")};
+    for (int i = 0; i < 3; ++i)
+        writer.setReference(object, quint64(i), writer.addString(keys[i]));
+    writer.setReference(object, 3, writer.addUid(2));
+    writer.setReference(object, 4, writer.addInteger(1));
+    writer.setReference(object, 5, writer.addInteger(2));
+    const QVariant description = classEntry(kItemName);
+    writer.setReference(objects, 2, writer.addValue(description, 2));
+    const quint64 top = writer.addDictionary(1);
+    writer.setReference(top, 0, writer.addString(QStringLiteral("root")));
+    writer.setReference(top, 1, writer.addUid(1));
+    writer.setReference(root, 6, top);
+    writer.setReference(root, 7, writer.addInteger(100000));
+    const QByteArray data = writer.write();
+
+    const QVariantList read = pf::PropertyList::value(data).toMap().value(QStringLiteral("$objects")).toList();
+    EXPECT_EQ(read.value(1).toMap().value(QStringLiteral("small")).toLongLong(), 2);
+    pf::Error error;
+    const auto decoded = std::dynamic_pointer_cast<Item>(KeyedUnarchiver::unarchiveObject(data, &error));
+    ASSERT_TRUE(decoded) << qPrintable(error.description());
+    EXPECT_EQ(decoded->small, 2);
+}
+
+TEST(KeyedArchiver, KeysLikeTheArchivesOwnAreEscapedInObjectsAndAtTheTop)
+{
+    for (PropertyListFormat format : {PropertyListFormat::Binary, PropertyListFormat::XML}) {
+        auto wide = std::make_shared<Wide>();
+        wide->width = 2;
+        wide->prefix = QStringLiteral("$");
+        KeyedArchiver archiver(format);
+        archiver.encodeInt32(5, QStringLiteral("$class"));
+        archiver.encodeInt32(6, QStringLiteral("CF$UID"));
+        archiver.encodeObject(wide, QStringLiteral("root"));
+        const QByteArray data = archiver.encodedData();
+
+        const QVariantMap archive = pf::PropertyList::value(data).toMap();
+        const QVariantMap top = archive.value(QStringLiteral("$top")).toMap();
+        EXPECT_EQ(top.value(QStringLiteral("$$class")).toLongLong(), 5);
+        EXPECT_EQ(top.value(QStringLiteral("$CF$UID")).toLongLong(), 6);
+        const QVariantList objects = archive.value(QStringLiteral("$objects")).toList();
+        const QVariantMap fields = objects.value(qsizetype(top.value(QStringLiteral("root")).value<pf::PlistUID>().value)).toMap();
+        EXPECT_EQ(fields.value(QStringLiteral("$$k1")).toLongLong(), 1);
+        EXPECT_TRUE(fields.value(QStringLiteral("$class")).canConvert<pf::PlistUID>()) << "the class reference is intact";
+
+        KeyedUnarchiver unarchiver(data);
+        EXPECT_EQ(unarchiver.decodeInt32(QStringLiteral("$class")), 5);
+        EXPECT_EQ(unarchiver.decodeInt32(QStringLiteral("CF$UID")), 6);
+        EXPECT_TRUE(unarchiver.decodeObjectOfClass<Wide>(QStringLiteral("root")));
+        EXPECT_TRUE(unarchiver.error().isNull()) << qPrintable(unarchiver.error().description());
+    }
+}
+
+// The binary archive is written straight from the encoded values; the generic property-list
+// path must read it as the same archive the XML form gives, and write it back to the same bytes.
+TEST(KeyedArchiver, BinaryArchivesMatchTheGenericPropertyListPath)
+{
+    const QDateTime date = QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC);
+    const Ref<Item> shared = item();
+    shared->text = QStringLiteral("a text long enough not to be shared by its bytes");
+    const auto proxy = std::make_shared<Proxy>();
+    const Ref<Item> root = item(shared);
+    QVariantList members;
+    // Enough objects that references and offsets take two bytes, and values that repeat.
+    for (int i = 0; i < 400; ++i) {
+        const Ref<Item> member = item(i % 3 ? shared : nullptr);
+        member->flag = i % 2;
+        member->small = i % 5 - 2;
+        member->large = i % 7 ? qint64(i) << 40 : -1;
+        member->single = float(i) / 8;
+        member->real = i % 4 ? 0.5 : std::numeric_limits<double>::infinity();
+        member->text = i % 6 ? QStringLiteral("item %1").arg(i % 10) : QStringLiteral("Grüße %1").arg(i);
+        member->data = QByteArray(i % 40, char(i));
+        member->point = QPointF(i, -i);
+        member->size = QSizeF(i % 3, 2);
+        member->rect = QRectF(0, i, 1.5, i % 2);
+        member->conditional = i % 2 ? Ref<pf::Object>(shared) : Ref<pf::Object>(item());
+        if (i % 100 == 1) {
+            // Keys too long to share: written again in every object that has them.
+            auto wide = std::make_shared<Wide>();
+            wide->width = 3;
+            wide->prefix = QStringLiteral("a key long enough not to be shared, ");
+            member->extra = asValue(wide);
+        }
+        if (i % 50 == 0)
+            member->extra = QVariantMap{{QStringLiteral("$class"), QStringLiteral("escaped")},
+                                        {QStringLiteral("when"), date},
+                                        {QStringLiteral("list"), QVariantList{asValue(proxy), i, QStringList{QStringLiteral("a")}}}};
+        members.append(asValue(member));
+    }
+    root->extra = members;
+    root->conditional = proxy;
+
+    pf::Error error;
+    const QByteArray binary = KeyedArchiver::archivedData(root, PropertyListFormat::Binary, &error);
+    ASSERT_FALSE(binary.isEmpty()) << qPrintable(error.description());
+    const QVariant tree = pf::PropertyList::value(binary, nullptr, &error);
+    ASSERT_TRUE(error.isNull()) << qPrintable(error.description());
+    const QVariant fromXml = pf::PropertyList::value(KeyedArchiver::archivedData(root, PropertyListFormat::XML));
+    EXPECT_TRUE(tree == fromXml) << "the binary and XML forms hold different archives";
+    EXPECT_TRUE(pf::PropertyList::data(tree, PropertyListFormat::Binary) == binary)
+        << "the generic writer lays the same archive out differently";
+
+    const auto decoded = std::dynamic_pointer_cast<Item>(KeyedUnarchiver::unarchiveObject(binary, &error));
+    ASSERT_TRUE(decoded) << qPrintable(error.description());
+    const QVariantList list = decoded->extra.toList();
+    ASSERT_EQ(list.size(), 400);
+    EXPECT_EQ(asItem(list[7])->rect, QRectF(0, 7, 1.5, 1));
+    EXPECT_EQ(asItem(list[7])->conditional, decoded->child);
+    EXPECT_FALSE(asItem(list[8])->conditional);
+    EXPECT_EQ(asItem(list[12])->text, QStringLiteral("Grüße 12"));
+    breakCycles(decoded);
 }
 
 TEST(KeyedArchiver, ValuesAPropertyListCannotHoldFailWithAnError)
