@@ -9,7 +9,6 @@
 #include <QReadWriteLock>
 
 #include <limits>
-#include <utility>
 
 #include <pthread.h>
 
@@ -187,7 +186,6 @@ public:
     quint64 top = 0;
     quint64 objects = 0;
     quint64 objectCount = 0;
-    quint64 nextRecord = 0; // the frame decodeEntry pushes next: a dictionary + 1
 };
 
 Ref<Object> KeyedUnarchiver::unarchiveObject(const QByteArray& data, Error* error)
@@ -509,15 +507,12 @@ Ref<Object> KeyedUnarchiver::objectForReference(const QVariant& reference, const
     // Decoding by class never makes an object of another class.
     if (!cls->isSubclassOf(*required))
         return nullptr;
-    if (m_inPlace)
-        m_inPlace->nextRecord = record;
-    Ref<Object> decoded = decodeEntry(uid, fields, cls);
+    Ref<Object> decoded = decodeEntry(uid, fields, record, cls);
     return decoded && decoded->isKindOf(*required) ? decoded : nullptr;
 }
 
-Ref<Object> KeyedUnarchiver::decodeEntry(quint64 uid, const QVariantMap& fields, Class* cls)
+Ref<Object> KeyedUnarchiver::decodeEntry(quint64 uid, const QVariantMap& fields, quint64 record, Class* cls)
 {
-    const quint64 record = m_inPlace ? std::exchange(m_inPlace->nextRecord, 0) : 0;
     const Ref<Object> object = cls->create();
     auto* coding = dynamic_cast<Coding*>(object.get());
     if (!coding) {

@@ -156,7 +156,8 @@ private:
     const QVariant* valueForKey(const QString& key) const;
     template <class F> auto guarded(F&& decode) -> decltype(decode());
     Ref<Object> objectForReference(const QVariant& reference, const Class* required);
-    Ref<Object> decodeEntry(quint64 uid, const QVariantMap& fields, Class* cls);
+    // `record` is the object's dictionary + 1 in an archive read in place, 0 otherwise.
+    Ref<Object> decodeEntry(quint64 uid, const QVariantMap& fields, quint64 record, Class* cls);
     Class* classOfClassEntry(quint64 classUid);
     QVariant valueFromStored(const QVariant& stored);
     void abandon(quint64 uid);
