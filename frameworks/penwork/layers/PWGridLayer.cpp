@@ -373,7 +373,6 @@ void PWGridLayer::drawInContext(pf::GraphicsContext& context, const QRectF& rect
     painter.restore();
 }
 
-
 void PWGridLayer::encodeWithCoder(pf::KeyedArchiver& coder) const
 {
     PWLayer::encodeWithCoder(coder);
