@@ -1425,5 +1425,8 @@ void RVCartavelDocument::close()
     m_linearDuplicateController.reset();
     m_polarDuplicateController.reset();
     m_parallelDuplicateController.reset();
+    // A history panel without a document window of its own would outlive the document, empty.
+    if (m_undoHistoryWindow)
+        m_undoHistoryWindow->close();
     PWDrawingDocument::close();
 }

@@ -8,6 +8,7 @@
 #include "frameworks/penwork/layers/PWGridLayer.h"
 #include "frameworks/penwork/support/RVUndoManager.h"
 #include "platform/foundation/Exception.h"
+#include "platform/foundation/UserDefaults.h"
 #include "platform/foundation/Variant.h"
 #include "platform/ui/ColorWell.h"
 
@@ -92,6 +93,11 @@ protected:
     {
         if (controller->dialog())
             controller->dialog()->hide();
+        // "Set as default" writes the user's defaults; later tests expect a new document's own.
+        for (const QString& key : {RVCartavelDocument::kDefaultSizeDefault, RVCartavelDocument::kDefaultMarginsDefault,
+                                   RVCartavelDocument::kDefaultDrawingScaleDefault,
+                                   RVCartavelDocument::kDefaultDrawingUnitsDefault})
+            pf::UserDefaults::standard().removeObjectForKey(key);
     }
     QVariantMap current() const { return controller->dictionaryOfCurrentDialogSettings(); }
 

@@ -28,6 +28,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
+#include <QPointer>
 #include <QCoreApplication>
 
 #include <functional>
@@ -524,6 +525,10 @@ TEST_F(DocumentCommandsTest, TheUndoHistoryPanelShowsTheDocumentsHistory)
     ASSERT_TRUE(history);
     EXPECT_EQ(history->undoManager(), drawing->undoManager());
     EXPECT_EQ(history->orderedUndoAndRedoTaskNames().last(), QStringLiteral("Linear Duplication"));
+    QPointer<QWidget> panel = history->window();
+    document->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(!panel || !panel->isVisible()) << "the panel goes with its document";
 }
 
 } // namespace

@@ -22,7 +22,10 @@ protected:
     {
         documentController();
         for (const QString& key : {RVCartavelDocument::kDefaultSizeDefault, RVCartavelDocument::kDefaultUnitDisplayOptionDefault,
-                                   RVCartavelDocument::kDefaultPaperMarginsVisibleDefault})
+                                   RVCartavelDocument::kDefaultPaperMarginsVisibleDefault,
+                                   RVCartavelDocument::kDefaultMarginsDefault,
+                                   RVCartavelDocument::kDefaultDrawingScaleDefault,
+                                   RVCartavelDocument::kDefaultDrawingUnitsDefault})
             pf::UserDefaults::standard().removeObjectForKey(key);
     }
     void TearDown() override
