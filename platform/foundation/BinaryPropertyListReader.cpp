@@ -4,6 +4,7 @@
 #include "platform/foundation/PropertyList.h"
 
 #include <QDateTime>
+#include <QtEndian>
 
 #include <cstring>
 
@@ -16,6 +17,14 @@ constexpr quint64 kTrailerLength = 32;
 
 quint64 bigEndian(const uchar* bytes, int size)
 {
+    // Offsets and references are read for every value looked up: the common sizes load at once.
+    switch (size) {
+    case 1: return bytes[0];
+    case 2: return qFromBigEndian<quint16>(bytes);
+    case 4: return qFromBigEndian<quint32>(bytes);
+    case 8: return qFromBigEndian<quint64>(bytes);
+    default: break;
+    }
     quint64 value = 0;
     for (int i = 0; i < size; ++i)
         value = (value << 8) | bytes[i];
@@ -131,6 +140,15 @@ QString BinaryPropertyListReader::stringOf(quint64 index) const
     QString string;
     decodeString(at, m_bytes[offset] >> 4, count, &string);
     return string;
+}
+
+std::string_view BinaryPropertyListReader::bytesOf(quint64 index) const
+{
+    const quint64 offset = offsetOf(index);
+    quint64 count = 0, at = 0;
+    readCount(offset, &count, &at);
+    const quint64 unit = (m_bytes[offset] >> 4) == Utf16String ? 2 : 1;
+    return std::string_view(reinterpret_cast<const char*>(m_bytes + offset), size_t(at - offset + count * unit));
 }
 
 QByteArray BinaryPropertyListReader::dataOf(quint64 index) const

@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 namespace pf {
@@ -55,12 +56,24 @@ public:
     quint64 elementOf(quint64 array, quint64 position) const;
     // The value under `key` in a dictionary, the last one when the key repeats; kNone if none.
     quint64 valueForKey(quint64 dictionary, QStringView key) const;
+    // Calls `visit(key, value)` for each entry of a dictionary, in stored order.
+    template <class F>
+    void forEachEntry(quint64 dictionary, F&& visit) const
+    {
+        quint64 count = 0, at = 0;
+        readCount(offsetOf(dictionary), &count, &at);
+        const quint64 size = quint64(m_referenceSize);
+        for (quint64 i = 0; i < count; ++i)
+            visit(reference(at + i * size), reference(at + (count + i) * size));
+    }
     // Each as read() would decode it; the object must be of that type.
     bool booleanOf(quint64 index) const { return m_bytes[offsetOf(index)] == 0x09; }
     qint64 integerOf(quint64 index) const;
     double realOf(quint64 index) const;
     quint64 uidOf(quint64 index) const;
     QString stringOf(quint64 index) const;
+    // The bytes that hold a string or data object, its marker and length included.
+    std::string_view bytesOf(quint64 index) const;
     QByteArray dataOf(quint64 index) const;
     // Any object; containers decoded once are shared after that.
     QVariant valueOf(quint64 index);
