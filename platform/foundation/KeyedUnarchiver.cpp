@@ -6,6 +6,7 @@
 #include "platform/foundation/KeyedArchiver.h"
 #include "platform/foundation/PropertyList.h"
 
+#include <QMap>
 #include <QReadWriteLock>
 
 #include <limits>
@@ -241,6 +242,36 @@ public:
         else
             longKeys.emplace(bytes, *id);
         return *id;
+    }
+
+    // What valueFromStored makes of the value at `at`, read from where it lies: lists and
+    // dictionaries are walked in place rather than built first as a tree of stored values.
+    QVariant valueAt(KeyedUnarchiver& unarchiver, quint64 at)
+    {
+        switch (reader->typeOf(at)) {
+        case Reader::Uid:
+            return toVariant(unarchiver.objectForReference(QVariant::fromValue(PlistUID{reader->uidOf(at)}),
+                                                           &Object::staticClass()));
+        case Reader::Array: {
+            const quint64 count = reader->countOf(at);
+            QVariantList value;
+            value.reserve(qsizetype(count));
+            for (quint64 i = 0; i < count; ++i)
+                value.append(valueAt(unarchiver, reader->elementOf(at, i)));
+            return value;
+        }
+        case Reader::Dictionary: {
+            // As the stored map: the last of a repeated key, then walked in the order of stored keys.
+            QMap<QString, quint64> stored;
+            reader->forEachEntry(at, [&](quint64 key, quint64 item) { stored.insert(reader->stringOf(key), item); });
+            QVariantMap value;
+            for (auto it = stored.cbegin(); it != stored.cend(); ++it)
+                value.insert(archive::keyFromStored(it.key()), valueAt(unarchiver, it.value()));
+            return value;
+        }
+        default:
+            return reader->valueOf(at);
+        }
     }
 
     // The reals of a point, size or rectangle, stored as a list of `count` numbers.
@@ -510,7 +541,7 @@ QVariant KeyedUnarchiver::decodePropertyListValue(const QString& key)
     return guarded([&]() -> QVariant {
         if (m_inPlace) {
             const quint64 at = m_inPlace->valueFor(*this, key);
-            return at == InPlace::kNone ? QVariant() : valueFromStored(m_inPlace->reader->valueOf(at));
+            return at == InPlace::kNone ? QVariant() : m_inPlace->valueAt(*this, at);
         }
         const QVariant* value = valueForKey(key);
         if (!value)
