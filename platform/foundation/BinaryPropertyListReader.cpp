@@ -62,13 +62,14 @@ std::optional<BinaryPropertyListReader::Result> BinaryPropertyListReader::read(c
     return result;
 }
 
-std::unique_ptr<BinaryPropertyListReader> BinaryPropertyListReader::inPlace(const QByteArray& data, int maxDepth)
+std::unique_ptr<BinaryPropertyListReader> BinaryPropertyListReader::inPlace(const QByteArray& data, int maxDepth,
+                                                                            bool checked)
 {
     std::unique_ptr<BinaryPropertyListReader> reader(new BinaryPropertyListReader(data, maxDepth));
     if (!reader->readTrailer())
         return nullptr;
     reader->m_mode = Mode::Check;
-    if (!reader->decode(reader->m_top, 0, nullptr) || !reader->m_problem.isEmpty())
+    if (!checked && (!reader->decode(reader->m_top, 0, nullptr) || !reader->m_problem.isEmpty()))
         return nullptr;
     reader->m_mode = Mode::InPlace;
     reader->m_isDecoded = {};

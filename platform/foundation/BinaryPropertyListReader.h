@@ -27,7 +27,9 @@ namespace pf {
 // range, no cycles, string keys, bounded nesting); this reader relies on it.
 // Why a binary property list cannot be read safely (a damaged structure, cycles, nesting or
 // expansion beyond what PropertyList allows), or an empty string. Defined with PropertyList.
-QString binaryPropertyListStructureProblem(const QByteArray& data);
+// `plain`, when given, is set to whether the list has no problem and BinaryPropertyListReader
+// takes every value in it, which is what its own check in inPlace() would find.
+QString binaryPropertyListStructureProblem(const QByteArray& data, bool* plain = nullptr);
 
 class BinaryPropertyListReader {
 public:
@@ -43,7 +45,9 @@ public:
     // Reading where the list lies: the whole list is checked first, as read() would take it,
     // and then only the values asked for are decoded. Null when read() would answer nothing or
     // a problem. The data must stay alive and unchanged while the reader is in use.
-    static std::unique_ptr<BinaryPropertyListReader> inPlace(const QByteArray& data, int maxDepth);
+    // `checked`: binaryPropertyListStructureProblem found the list plain, and the reader's own
+    // walk is skipped.
+    static std::unique_ptr<BinaryPropertyListReader> inPlace(const QByteArray& data, int maxDepth, bool checked = false);
 
     enum Type { Boolean = 0x0, Integer = 0x1, Real = 0x2, Date = 0x3, Data = 0x4, AsciiString = 0x5,
                 Utf16String = 0x6, Uid = 0x8, Array = 0xa, Dictionary = 0xd };

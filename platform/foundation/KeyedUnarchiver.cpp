@@ -114,12 +114,14 @@ public:
     static std::unique_ptr<InPlace> open(const QByteArray& data)
     {
         static const QByteArray magic = QByteArrayLiteral("bplist00");
+        // One walk checks both the structure and that the reader takes every value.
+        bool plain = false;
         if (!data.startsWith(magic) || quint64(data.size()) > std::numeric_limits<uint32_t>::max()
-            || !binaryPropertyListStructureProblem(data).isEmpty())
+            || !binaryPropertyListStructureProblem(data, &plain).isEmpty() || !plain)
             return nullptr;
         auto inPlace = std::make_unique<InPlace>();
         inPlace->data = data;
-        inPlace->reader = Reader::inPlace(inPlace->data, kMaxPropertyListDepth);
+        inPlace->reader = Reader::inPlace(inPlace->data, kMaxPropertyListDepth, true);
         if (!inPlace->reader)
             return nullptr;
         Reader& r = *inPlace->reader;
