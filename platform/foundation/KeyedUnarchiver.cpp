@@ -169,7 +169,7 @@ public:
     static constexpr quint32 kNoKey = ~quint32(0);
 
     // Reads `dictionary`'s fields after those of the innermost object being decoded, if any;
-    // answers where they start.
+    // answers where they start. A frame's `record` is that place + 1 (0: no fields to read).
     quint64 readFields(const KeyedUnarchiver& unarchiver, quint64 dictionary)
     {
         size_t end = 0;
@@ -225,25 +225,41 @@ public:
 
     quint32 idOfKeyObject(quint64 object)
     {
-        // Archives mostly share one string object per key text, so few objects are met here;
-        // longer keys are written anew in every object and are known by their bytes instead.
+        // Archives mostly share one string object per key text, so few objects are met here
+        // and the last ones are kept at hand; longer keys are written anew in every object and
+        // are known by their bytes instead.
+        RecentObject& recent = recentKeyObjects[object % kRecentKeyObjects];
+        if (recent.object == object)
+            return recent.id;
+        if (const auto known = keyObjects.constFind(object); known != keyObjects.constEnd()) {
+            recent = RecentObject{object, *known};
+            return *known;
+        }
         const std::string_view bytes = reader->bytesOf(object);
         const bool shared = bytes.size() <= kLongestSharedKey;
-        if (shared) {
-            if (const auto known = keyObjects.constFind(object); known != keyObjects.constEnd())
-                return *known;
-        } else if (const auto known = longKeys.find(bytes); known != longKeys.end()) {
-            return known->second;
-        }
+        if (!shared)
+            if (const auto known = longKeys.find(bytes); known != longKeys.end())
+                return known->second;
         const QString text = reader->stringOf(object);
         auto id = keyIds.constFind(text);
         if (id == keyIds.constEnd())
             id = keyIds.insert(text, quint32(keyIds.size()));
-        if (shared)
+        if (shared) {
             keyObjects.insert(object, *id);
-        else
+            recent = RecentObject{object, *id};
+        } else {
             longKeys.emplace(bytes, *id);
+        }
         return *id;
+    }
+
+    // The unarchiver's answer for a class entry, the last ones kept at hand: every object asks.
+    Class* classOfClassEntry(KeyedUnarchiver& unarchiver, quint64 entry)
+    {
+        RecentClass& recent = recentClasses[entry % kRecentClasses];
+        if (recent.entry != entry)
+            recent = RecentClass{entry, unarchiver.classOfClassEntry(entry)};
+        return recent.cls;
     }
 
     // What valueFromStored makes of the value at `at`, read from where it lies: lists and
@@ -310,6 +326,18 @@ public:
     QHash<quint64, quint32> keyObjects;
     static constexpr size_t kLongestSharedKey = 31;
     std::unordered_map<std::string_view, quint32> longKeys; // by the bytes that hold them
+    struct RecentObject {
+        quint64 object = kNone;
+        quint32 id = kNoKey;
+    };
+    static constexpr size_t kRecentKeyObjects = 1024;
+    struct RecentClass {
+        quint64 entry = kNone;
+        Class* cls = nullptr;
+    };
+    static constexpr size_t kRecentClasses = 64;
+    RecentClass recentClasses[kRecentClasses];
+    RecentObject recentKeyObjects[kRecentKeyObjects];
     struct Recent {
         QString key;
         quint32 id = kNoKey;
@@ -634,7 +662,11 @@ Ref<Object> KeyedUnarchiver::objectForReference(const QVariant& reference, const
         fields = object.toMap();
         classReference = fields.value(archive::kClassKey);
     }
-    Class* cls = isUid(classReference) ? classOfClassEntry(classReference.value<PlistUID>().value) : nullptr;
+    Class* cls = nullptr;
+    if (isUid(classReference)) {
+        const quint64 classUid = classReference.value<PlistUID>().value;
+        cls = m_inPlace ? m_inPlace->classOfClassEntry(*this, classUid) : classOfClassEntry(classUid);
+    }
     if (!cls) {
         m_entries[uid].state = State::Failed;
         if (!isUid(classReference))

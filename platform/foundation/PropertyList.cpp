@@ -564,6 +564,7 @@ private:
         constexpr quint16 kInProgress = 0xffff;
         std::vector<quint16> depthPlusOne(m_count, kUnvisited);
         std::vector<quint64> expandedWeight(m_count, 0);
+        std::vector<bool> goodKey(m_count, false);
         std::vector<Frame> stack;
 
         auto open = [&](quint64 index, QString* problem) -> bool {
@@ -603,9 +604,11 @@ private:
                     return damaged("an object reference is out of range");
                 if (depthPlusOne[child] == kInProgress)
                     return damaged("an object contains itself");
-                if (frame.object.type == 0xd && frame.next <= frame.object.references / 2) {
+                if (frame.object.type == 0xd && frame.next <= frame.object.references / 2 && !goodKey[child]) {
                     if (QString keyProblem = checkKey(child); !keyProblem.isEmpty())
                         return keyProblem;
+                    // Writers share one string for a key across dictionaries: check it once.
+                    goodKey[child] = true;
                 }
                 if (depthPlusOne[child] == kUnvisited && open(child, &problem))
                     continue;

@@ -591,6 +591,32 @@ TEST(KeyedArchiver, ARepeatedKeyReadsAsItsLastValue)
     EXPECT_EQ(decoded->small, 2);
 }
 
+// Keys are looked up by the texts met so far: a key no object had when it was first asked for
+// must still be found in an object read after that, and a key one object has must not be
+// found in the next object, which lacks it.
+TEST(KeyedArchiver, EachObjectAnswersForItsOwnKeys)
+{
+    for (PropertyListFormat format : {PropertyListFormat::Binary, PropertyListFormat::XML}) {
+        SCOPED_TRACE(int(format));
+        auto first = std::make_shared<Item>();
+        auto second = std::make_shared<Item>();
+        second->extra = QVariant(qlonglong(7));
+        auto third = std::make_shared<Item>();
+        KeyedArchiver archiver(format);
+        archiver.encodePropertyListValue(QVariantList{pf::toVariant(first), pf::toVariant(second), pf::toVariant(third)},
+                                         QStringLiteral("items"));
+        const QByteArray data = archiver.encodedData();
+        KeyedUnarchiver unarchiver(data);
+        const QVariantList items = unarchiver.decodePropertyListValue(QStringLiteral("items")).toList();
+        ASSERT_EQ(items.size(), 3);
+        const auto read = [&](int i) { return pf::objectCast<Item>(items[i]); };
+        ASSERT_TRUE(read(0) && read(1) && read(2));
+        EXPECT_FALSE(read(0)->extra.isValid());
+        EXPECT_EQ(read(1)->extra.toLongLong(), 7);
+        EXPECT_FALSE(read(2)->extra.isValid());
+    }
+}
+
 TEST(KeyedArchiver, KeysLikeTheArchivesOwnAreEscapedInObjectsAndAtTheTop)
 {
     for (PropertyListFormat format : {PropertyListFormat::Binary, PropertyListFormat::XML}) {
