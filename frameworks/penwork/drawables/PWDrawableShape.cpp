@@ -2,6 +2,7 @@
 
 #include "frameworks/penwork/drawables/PWDrawablePath.h"
 #include "frameworks/penwork/drawables/PWKnob.h"
+#include "frameworks/penwork/styles/PWRenderingPathScope.h"
 #include "frameworks/penwork/styles/PWStyle.h"
 
 #include "platform/foundation/KeyedArchiver.h"
@@ -218,7 +219,7 @@ pf::Ref<pf::BezierPath> PWDrawableShape::renderingPath() const
     return m_path->transformed(transform() * containerTransform());
 }
 
-QRectF PWDrawableShape::logicalBounds() const { return renderingPath()->bounds(); }
+QRectF PWDrawableShape::logicalBounds() const { return PWRenderingPathScope::renderingPathOf(*this)->bounds(); }
 
 quint64 PWDrawableShape::geometryChecksum() const
 {
