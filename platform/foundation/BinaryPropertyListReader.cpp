@@ -17,18 +17,7 @@ constexpr quint64 kTrailerLength = 32;
 
 quint64 bigEndian(const uchar* bytes, int size)
 {
-    // Offsets and references are read for every value looked up: the common sizes load at once.
-    switch (size) {
-    case 1: return bytes[0];
-    case 2: return qFromBigEndian<quint16>(bytes);
-    case 4: return qFromBigEndian<quint32>(bytes);
-    case 8: return qFromBigEndian<quint64>(bytes);
-    default: break;
-    }
-    quint64 value = 0;
-    for (int i = 0; i < size; ++i)
-        value = (value << 8) | bytes[i];
-    return value;
+    return BinaryPropertyListReader::bigEndianOf(bytes, size);
 }
 
 double realAt(const uchar* bytes, int size)
@@ -190,16 +179,6 @@ bool BinaryPropertyListReader::readTrailer()
         return false;
     m_isDecoded.resize(m_count, false);
     return true;
-}
-
-quint64 BinaryPropertyListReader::offsetOf(quint64 index) const
-{
-    return bigEndian(m_bytes + m_offsetTable + index * quint64(m_offsetSize), m_offsetSize);
-}
-
-quint64 BinaryPropertyListReader::reference(quint64 at) const
-{
-    return bigEndian(m_bytes + at, m_referenceSize);
 }
 
 void BinaryPropertyListReader::readCount(quint64 offset, quint64* count, quint64* contentAt) const

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringView>
 #include <QVariant>
+#include <QtEndian>
 
 #include <memory>
 #include <optional>
@@ -53,6 +54,23 @@ public:
                 Utf16String = 0x6, Uid = 0x8, Array = 0xa, Dictionary = 0xd };
     static constexpr quint64 kNone = ~quint64(0);
 
+    // An unsigned big-endian number of `size` bytes (1 to 8), as offsets, references and
+    // counts are stored; the common sizes load at once.
+    static quint64 bigEndianOf(const uchar* bytes, int size)
+    {
+        switch (size) {
+        case 1: return bytes[0];
+        case 2: return qFromBigEndian<quint16>(bytes);
+        case 4: return qFromBigEndian<quint32>(bytes);
+        case 8: return qFromBigEndian<quint64>(bytes);
+        default: break;
+        }
+        quint64 value = 0;
+        for (int i = 0; i < size; ++i)
+            value = (value << 8) | bytes[i];
+        return value;
+    }
+
     quint64 topObject() const { return m_top; }
     Type typeOf(quint64 index) const { return Type(m_bytes[offsetOf(index)] >> 4); }
     bool isString(quint64 index) const { return typeOf(index) == AsciiString || typeOf(index) == Utf16String; }
@@ -92,8 +110,12 @@ private:
     bool decode(quint64 index, int depth, QVariant* out);
     // Null `out` checks the string only.
     bool decodeString(quint64 position, int type, quint64 count, QString* out) const;
-    quint64 offsetOf(quint64 index) const;
-    quint64 reference(quint64 at) const;
+    // Offsets and references are read for every value looked up: they are read inline.
+    quint64 offsetOf(quint64 index) const
+    {
+        return bigEndianOf(m_bytes + m_offsetTable + index * quint64(m_offsetSize), m_offsetSize);
+    }
+    quint64 reference(quint64 at) const { return bigEndianOf(m_bytes + at, m_referenceSize); }
     // The count of a container, string or data object, and where its content starts.
     void readCount(quint64 offset, quint64* count, quint64* contentAt) const;
 

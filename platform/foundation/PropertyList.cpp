@@ -83,18 +83,7 @@ Error fileError(int code, const QString& description, const QString& path, const
 
 quint64 readBigEndian(const uchar* bytes, int size)
 {
-    // Offsets and references are read for every object: the common sizes load at once.
-    switch (size) {
-    case 1: return bytes[0];
-    case 2: return qFromBigEndian<quint16>(bytes);
-    case 4: return qFromBigEndian<quint32>(bytes);
-    case 8: return qFromBigEndian<quint64>(bytes);
-    default: break;
-    }
-    quint64 value = 0;
-    for (int i = 0; i < size; ++i)
-        value = (value << 8) | bytes[i];
-    return value;
+    return BinaryPropertyListReader::bigEndianOf(bytes, size);
 }
 
 // A libplist node serialised on its own as a binary property list: the node's object starts
