@@ -4,6 +4,7 @@
 #include "platform/foundation/PropertyList.h"
 
 #include <QDateTime>
+#include <QtEndian>
 
 #include <cstring>
 
@@ -16,10 +17,7 @@ constexpr quint64 kTrailerLength = 32;
 
 quint64 bigEndian(const uchar* bytes, int size)
 {
-    quint64 value = 0;
-    for (int i = 0; i < size; ++i)
-        value = (value << 8) | bytes[i];
-    return value;
+    return BinaryPropertyListReader::bigEndianOf(bytes, size);
 }
 
 double realAt(const uchar* bytes, int size)
@@ -53,13 +51,14 @@ std::optional<BinaryPropertyListReader::Result> BinaryPropertyListReader::read(c
     return result;
 }
 
-std::unique_ptr<BinaryPropertyListReader> BinaryPropertyListReader::inPlace(const QByteArray& data, int maxDepth)
+std::unique_ptr<BinaryPropertyListReader> BinaryPropertyListReader::inPlace(const QByteArray& data, int maxDepth,
+                                                                            bool checked)
 {
     std::unique_ptr<BinaryPropertyListReader> reader(new BinaryPropertyListReader(data, maxDepth));
     if (!reader->readTrailer())
         return nullptr;
     reader->m_mode = Mode::Check;
-    if (!reader->decode(reader->m_top, 0, nullptr) || !reader->m_problem.isEmpty())
+    if (!checked && (!reader->decode(reader->m_top, 0, nullptr) || !reader->m_problem.isEmpty()))
         return nullptr;
     reader->m_mode = Mode::InPlace;
     reader->m_isDecoded = {};
@@ -133,6 +132,15 @@ QString BinaryPropertyListReader::stringOf(quint64 index) const
     return string;
 }
 
+std::string_view BinaryPropertyListReader::bytesOf(quint64 index) const
+{
+    const quint64 offset = offsetOf(index);
+    quint64 count = 0, at = 0;
+    readCount(offset, &count, &at);
+    const quint64 unit = (m_bytes[offset] >> 4) == Utf16String ? 2 : 1;
+    return std::string_view(reinterpret_cast<const char*>(m_bytes + offset), size_t(at - offset + count * unit));
+}
+
 QByteArray BinaryPropertyListReader::dataOf(quint64 index) const
 {
     quint64 count = 0, at = 0;
@@ -171,16 +179,6 @@ bool BinaryPropertyListReader::readTrailer()
         return false;
     m_isDecoded.resize(m_count, false);
     return true;
-}
-
-quint64 BinaryPropertyListReader::offsetOf(quint64 index) const
-{
-    return bigEndian(m_bytes + m_offsetTable + index * quint64(m_offsetSize), m_offsetSize);
-}
-
-quint64 BinaryPropertyListReader::reference(quint64 at) const
-{
-    return bigEndian(m_bytes + at, m_referenceSize);
 }
 
 void BinaryPropertyListReader::readCount(quint64 offset, quint64* count, quint64* contentAt) const

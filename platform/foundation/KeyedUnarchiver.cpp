@@ -6,9 +6,12 @@
 #include "platform/foundation/KeyedArchiver.h"
 #include "platform/foundation/PropertyList.h"
 
+#include <QMap>
 #include <QReadWriteLock>
 
 #include <limits>
+#include <string_view>
+#include <unordered_map>
 
 #include <pthread.h>
 
@@ -111,12 +114,14 @@ public:
     static std::unique_ptr<InPlace> open(const QByteArray& data)
     {
         static const QByteArray magic = QByteArrayLiteral("bplist00");
+        // One walk checks both the structure and that the reader takes every value.
+        bool plain = false;
         if (!data.startsWith(magic) || quint64(data.size()) > std::numeric_limits<uint32_t>::max()
-            || !binaryPropertyListStructureProblem(data).isEmpty())
+            || !binaryPropertyListStructureProblem(data, &plain).isEmpty() || !plain)
             return nullptr;
         auto inPlace = std::make_unique<InPlace>();
         inPlace->data = data;
-        inPlace->reader = Reader::inPlace(inPlace->data, kMaxPropertyListDepth);
+        inPlace->reader = Reader::inPlace(inPlace->data, kMaxPropertyListDepth, true);
         if (!inPlace->reader)
             return nullptr;
         Reader& r = *inPlace->reader;
@@ -144,14 +149,147 @@ public:
     // Where the value under `key` lies in the object being decoded, or at the top; kNone.
     quint64 valueFor(const KeyedUnarchiver& unarchiver, const QString& key) const
     {
-        quint64 dictionary = top;
-        if (!unarchiver.m_frames.empty()) {
-            const quint64 record = unarchiver.m_frames.back().record;
-            if (record == 0)
-                return kNone;
-            dictionary = record - 1;
+        if (unarchiver.m_frames.empty())
+            return reader->valueForKey(top, archive::storedKey(key));
+        const quint64 record = unarchiver.m_frames.back().record;
+        if (record == 0)
+            return kNone;
+        const quint32 id = idOfKey(key);
+        return id == kNoKey ? kNone : fieldValue(record - 1, id);
+    }
+
+    // The fields of an object's dictionary are read once, when its decoding starts, as pairs of
+    // key number and value: every key text has one number, so looking a key up compares numbers
+    // instead of strings. The fields of the objects being decoded lie in `fields` one after the
+    // other, innermost last; each run starts with an entry holding its length.
+    struct Field {
+        quint32 key;
+        quint64 value;
+    };
+    static constexpr quint32 kNoKey = ~quint32(0);
+
+    // Reads `dictionary`'s fields after those of the innermost object being decoded, if any;
+    // answers where they start. A frame's `record` is that place + 1 (0: no fields to read).
+    quint64 readFields(const KeyedUnarchiver& unarchiver, quint64 dictionary)
+    {
+        size_t end = 0;
+        if (!unarchiver.m_frames.empty() && unarchiver.m_frames.back().record != 0) {
+            const size_t parent = size_t(unarchiver.m_frames.back().record - 1);
+            end = parent + 1 + size_t(fields[parent].value);
         }
-        return reader->valueForKey(dictionary, archive::storedKey(key));
+        fields.resize(end + 1);
+        reader->forEachEntry(dictionary, [&](quint64 key, quint64 value) { fields.push_back(Field{idOfKeyObject(key), value}); });
+        fields[end] = Field{0, quint64(fields.size() - end - 1)};
+        return end;
+    }
+
+    // The value of the field `key` in the run at `begin`, the last one when a key repeats.
+    quint64 fieldValue(quint64 begin, quint32 key) const
+    {
+        const Field* first = fields.data() + begin + 1;
+        for (const Field* field = first + fields[size_t(begin)].value; field-- != first;)
+            if (field->key == key)
+                return field->value;
+        return kNone;
+    }
+
+    // The number of a key text as stored (escaped), kNoKey when no object read so far has it.
+    quint32 idOfStoredKey(const QString& stored) const { return keyIds.value(stored, kNoKey); }
+
+    // The number of a key as the decoding classes name it. Classes ask with the same few
+    // strings over and over, so the answers are kept by where the string's text lies (the
+    // kept copy holds that text, so no other string can take its place meanwhile).
+    quint32 idOfKey(const QString& key) const
+    {
+        const size_t home = size_t((quintptr(key.constData()) * 0x9E3779B97F4A7C15ull) >> 32) % kRecentKeys;
+        Recent* slot = nullptr;
+        for (size_t probe = 0; probe < kRecentProbes; ++probe) {
+            Recent& recent = recentKeys[(home + probe) % kRecentKeys];
+            if (recent.key.constData() == key.constData() && recent.key == key) {
+                // A key not met yet may be met in a later object: that answer holds while no
+                // key is added.
+                if (recent.id != kNoKey || recent.known == keyIds.size())
+                    return recent.id;
+                slot = &recent;
+                break;
+            }
+            if (!slot && recent.known < 0)
+                slot = &recent;
+        }
+        const quint32 id = idOfStoredKey(archive::storedKey(key));
+        if (!slot)
+            slot = &recentKeys[home];
+        *slot = Recent{key, id, keyIds.size()};
+        return id;
+    }
+
+    quint32 idOfKeyObject(quint64 object)
+    {
+        // Archives mostly share one string object per key text, so few objects are met here
+        // and the last ones are kept at hand; longer keys are written anew in every object and
+        // are known by their bytes instead.
+        RecentObject& recent = recentKeyObjects[object % kRecentKeyObjects];
+        if (recent.object == object)
+            return recent.id;
+        if (const auto known = keyObjects.constFind(object); known != keyObjects.constEnd()) {
+            recent = RecentObject{object, *known};
+            return *known;
+        }
+        const std::string_view bytes = reader->bytesOf(object);
+        const bool shared = bytes.size() <= kLongestSharedKey;
+        if (!shared)
+            if (const auto known = longKeys.find(bytes); known != longKeys.end())
+                return known->second;
+        const QString text = reader->stringOf(object);
+        auto id = keyIds.constFind(text);
+        if (id == keyIds.constEnd())
+            id = keyIds.insert(text, quint32(keyIds.size()));
+        if (shared) {
+            keyObjects.insert(object, *id);
+            recent = RecentObject{object, *id};
+        } else {
+            longKeys.emplace(bytes, *id);
+        }
+        return *id;
+    }
+
+    // The unarchiver's answer for a class entry, the last ones kept at hand: every object asks.
+    Class* classOfClassEntry(KeyedUnarchiver& unarchiver, quint64 entry)
+    {
+        RecentClass& recent = recentClasses[entry % kRecentClasses];
+        if (recent.entry != entry)
+            recent = RecentClass{entry, unarchiver.classOfClassEntry(entry)};
+        return recent.cls;
+    }
+
+    // What valueFromStored makes of the value at `at`, read from where it lies: lists and
+    // dictionaries are walked in place rather than built first as a tree of stored values.
+    QVariant valueAt(KeyedUnarchiver& unarchiver, quint64 at)
+    {
+        switch (reader->typeOf(at)) {
+        case Reader::Uid:
+            return toVariant(unarchiver.objectForReference(QVariant::fromValue(PlistUID{reader->uidOf(at)}),
+                                                           &Object::staticClass()));
+        case Reader::Array: {
+            const quint64 count = reader->countOf(at);
+            QVariantList value;
+            value.reserve(qsizetype(count));
+            for (quint64 i = 0; i < count; ++i)
+                value.append(valueAt(unarchiver, reader->elementOf(at, i)));
+            return value;
+        }
+        case Reader::Dictionary: {
+            // As the stored map: the last of a repeated key, then walked in the order of stored keys.
+            QMap<QString, quint64> stored;
+            reader->forEachEntry(at, [&](quint64 key, quint64 item) { stored.insert(reader->stringOf(key), item); });
+            QVariantMap value;
+            for (auto it = stored.cbegin(); it != stored.cend(); ++it)
+                value.insert(archive::keyFromStored(it.key()), valueAt(unarchiver, it.value()));
+            return value;
+        }
+        default:
+            return reader->valueOf(at);
+        }
     }
 
     // The reals of a point, size or rectangle, stored as a list of `count` numbers.
@@ -183,6 +321,31 @@ public:
 
     QByteArray data; // what the reader reads, kept alive
     std::unique_ptr<Reader> reader;
+    std::vector<Field> fields;
+    QHash<QString, quint32> keyIds;
+    QHash<quint64, quint32> keyObjects;
+    static constexpr size_t kLongestSharedKey = 31;
+    std::unordered_map<std::string_view, quint32> longKeys; // by the bytes that hold them
+    struct RecentObject {
+        quint64 object = kNone;
+        quint32 id = kNoKey;
+    };
+    static constexpr size_t kRecentKeyObjects = 1024;
+    struct RecentClass {
+        quint64 entry = kNone;
+        Class* cls = nullptr;
+    };
+    static constexpr size_t kRecentClasses = 64;
+    RecentClass recentClasses[kRecentClasses];
+    RecentObject recentKeyObjects[kRecentKeyObjects];
+    struct Recent {
+        QString key;
+        quint32 id = kNoKey;
+        qsizetype known = -1; // keyIds.size() when this was found
+    };
+    static constexpr size_t kRecentKeys = 512;
+    static constexpr size_t kRecentProbes = 8;
+    mutable Recent recentKeys[kRecentKeys];
     quint64 top = 0;
     quint64 objects = 0;
     quint64 objectCount = 0;
@@ -408,7 +571,7 @@ QVariant KeyedUnarchiver::decodePropertyListValue(const QString& key)
     return guarded([&]() -> QVariant {
         if (m_inPlace) {
             const quint64 at = m_inPlace->valueFor(*this, key);
-            return at == InPlace::kNone ? QVariant() : valueFromStored(m_inPlace->reader->valueOf(at));
+            return at == InPlace::kNone ? QVariant() : m_inPlace->valueAt(*this, at);
         }
         const QVariant* value = valueForKey(key);
         if (!value)
@@ -484,10 +647,12 @@ Ref<Object> KeyedUnarchiver::objectForReference(const QVariant& reference, const
             m_entries[uid].state = State::Failed;
             return failed(kErrorCoderRead, QStringLiteral("object %1 is not a dictionary").arg(uid));
         }
-        const quint64 classAt = reader.valueForKey(at, archive::kClassKey);
+        const quint64 begin = m_inPlace->readFields(*this, at);
+        const quint32 classKey = m_inPlace->idOfStoredKey(archive::kClassKey);
+        const quint64 classAt = classKey == InPlace::kNoKey ? InPlace::kNone : m_inPlace->fieldValue(begin, classKey);
         if (classAt != InPlace::kNone && reader.typeOf(classAt) == BinaryPropertyListReader::Uid)
             classReference = QVariant::fromValue(PlistUID{reader.uidOf(classAt)});
-        record = at + 1;
+        record = begin + 1;
     } else {
         const QVariant& object = m_objects.at(qsizetype(uid));
         if (object.typeId() != QMetaType::QVariantMap) {
@@ -497,7 +662,11 @@ Ref<Object> KeyedUnarchiver::objectForReference(const QVariant& reference, const
         fields = object.toMap();
         classReference = fields.value(archive::kClassKey);
     }
-    Class* cls = isUid(classReference) ? classOfClassEntry(classReference.value<PlistUID>().value) : nullptr;
+    Class* cls = nullptr;
+    if (isUid(classReference)) {
+        const quint64 classUid = classReference.value<PlistUID>().value;
+        cls = m_inPlace ? m_inPlace->classOfClassEntry(*this, classUid) : classOfClassEntry(classUid);
+    }
     if (!cls) {
         m_entries[uid].state = State::Failed;
         if (!isUid(classReference))

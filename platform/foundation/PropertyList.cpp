@@ -83,10 +83,7 @@ Error fileError(int code, const QString& description, const QString& path, const
 
 quint64 readBigEndian(const uchar* bytes, int size)
 {
-    quint64 value = 0;
-    for (int i = 0; i < size; ++i)
-        value = (value << 8) | bytes[i];
-    return value;
+    return BinaryPropertyListReader::bigEndianOf(bytes, size);
 }
 
 // A libplist node serialised on its own as a binary property list: the node's object starts
@@ -335,12 +332,18 @@ public:
     {
     }
 
-    // Why libplist must not see the data, or an empty string when it may.
-    QString problem()
+    // Why libplist must not see the data, or an empty string when it may. `plain`, when given,
+    // tells whether BinaryPropertyListReader takes every object as it stands, so that it need
+    // not walk the list again.
+    QString problem(bool* plain = nullptr)
     {
-        if (QString problem = readTrailer(); !problem.isEmpty())
-            return problem;
-        return walkObjects();
+        m_plain = true;
+        QString problem = readTrailer();
+        if (problem.isEmpty())
+            problem = walkObjects();
+        if (plain)
+            *plain = problem.isEmpty() && m_plain;
+        return problem;
     }
 
 private:
@@ -349,6 +352,7 @@ private:
         quint64 referencesAt = 0;   // where they start
         quint64 weight = 0;         // bytes of the object itself, a stand-in for what libplist allocates
         int type = 0;               // the marker's high nibble
+        uchar marker = 0;
         quint64 payloadAt = 0;
         quint64 payloadLength = 0;
         bool container = false;
@@ -457,6 +461,7 @@ private:
         if (!fits(payload))
             return damaged("an object is truncated");
         object->type = type;
+        object->marker = marker;
         object->payloadAt = position;
         object->payloadLength = payload;
         object->weight = 1 + payload;
@@ -474,6 +479,52 @@ private:
         if (holdsNul(key))
             return damaged("a dictionary key holds a NUL character");
         return {};
+    }
+
+    // Whether BinaryPropertyListReader reads the object itself (its contents aside) as it is:
+    // no null, fill or set, no 16-byte integer or UID longer than 8 bytes, a date in range,
+    // strings in plain ASCII or well-formed UTF-16. Strings are known to hold no NUL.
+    bool plainlyReadable(const Object& object) const
+    {
+        const int info = object.marker & 0x0f;
+        const uchar* payload = m_bytes + object.payloadAt;
+        switch (object.type) {
+        case 0x0:
+            return object.marker == 0x08 || object.marker == 0x09;
+        case 0x1:
+            return info <= 3;
+        case 0x2:
+            return info == 2 || info == 3;
+        case 0x3: {
+            const quint64 bits = readBigEndian(payload, 8);
+            double seconds = 0;
+            std::memcpy(&seconds, &bits, sizeof seconds);
+            return Date::fromTimeIntervalSinceReferenceDate(seconds).isValid();
+        }
+        case 0x4:
+        case 0xa:
+        case 0xd:
+            return true;
+        case 0x5:
+            for (quint64 i = 0; i < object.payloadLength; ++i)
+                if (payload[i] >= 0x80)
+                    return false;
+            return true;
+        case 0x6:
+            for (quint64 i = 0; i < object.payloadLength; i += 2) {
+                const QChar c(char16_t((payload[i] << 8) | payload[i + 1]));
+                if (c.isHighSurrogate() && i + 2 < object.payloadLength
+                    && QChar(char16_t((payload[i + 2] << 8) | payload[i + 3])).isLowSurrogate())
+                    i += 2;
+                else if (c.isSurrogate())
+                    return false;
+            }
+            return true;
+        case 0x8:
+            return info + 1 <= 8;
+        default:
+            return false;
+        }
     }
 
     // libplist would cut such a string short, and no property list can be written with it.
@@ -502,6 +553,7 @@ private:
         constexpr quint16 kInProgress = 0xffff;
         std::vector<quint16> depthPlusOne(m_count, kUnvisited);
         std::vector<quint64> expandedWeight(m_count, 0);
+        std::vector<bool> goodKey(m_count, false);
         std::vector<Frame> stack;
 
         auto open = [&](quint64 index, QString* problem) -> bool {
@@ -513,6 +565,8 @@ private:
                 *problem = damaged("a string holds a NUL character");
                 return false;
             }
+            if (m_plain && !plainlyReadable(object))
+                m_plain = false;
             if (object.references == 0) {
                 depthPlusOne[index] = object.container ? 2 : 1;
                 expandedWeight[index] = object.weight;
@@ -539,9 +593,11 @@ private:
                     return damaged("an object reference is out of range");
                 if (depthPlusOne[child] == kInProgress)
                     return damaged("an object contains itself");
-                if (frame.object.type == 0xd && frame.next <= frame.object.references / 2) {
+                if (frame.object.type == 0xd && frame.next <= frame.object.references / 2 && !goodKey[child]) {
                     if (QString keyProblem = checkKey(child); !keyProblem.isEmpty())
                         return keyProblem;
+                    // Writers share one string for a key across dictionaries: check it once.
+                    goodKey[child] = true;
                 }
                 if (depthPlusOne[child] == kUnvisited && open(child, &problem))
                     continue;
@@ -583,6 +639,7 @@ private:
     quint64 m_count = 0;
     quint64 m_top = 0;
     quint64 m_offsetTable = 0;
+    bool m_plain = true;
 };
 
 // How deeply an XML property list nests arrays and dictionaries, measured before libplist parses
@@ -754,9 +811,9 @@ private:
 
 } // namespace
 
-QString binaryPropertyListStructureProblem(const QByteArray& data)
+QString binaryPropertyListStructureProblem(const QByteArray& data, bool* plain)
 {
-    return BinaryStructureCheck(data).problem();
+    return BinaryStructureCheck(data).problem(plain);
 }
 
 QByteArray PropertyList::data(const QVariant& value, PropertyListFormat format, Error* error)

@@ -31,7 +31,8 @@ void PWUnarchivingHelper::setCancelled(bool cancelled)
 pf::Ref<pf::Object> PWUnarchivingHelper::didDecodeObject(pf::KeyedUnarchiver& unarchiver,
                                                          const pf::Ref<pf::Object>& object)
 {
-    if (dynamic_cast<const PWLayer*>(object.get()) || dynamic_cast<const PWDrawableObject*>(object.get()))
+    // Asked of every object read; the class chain answers sooner than a failing dynamic_cast.
+    if (object && (object->isKindOf(PWDrawableObject::staticClass()) || object->isKindOf(PWLayer::staticClass())))
         m_decoded.fetch_add(1, std::memory_order_relaxed);
     if (isCancelled())
         unarchiver.setCancelled(true);

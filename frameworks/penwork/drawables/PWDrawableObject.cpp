@@ -13,6 +13,7 @@
 #include "frameworks/penwork/layers/PWDrawing.h"
 #include "frameworks/penwork/layers/PWLayer.h"
 #include "frameworks/penwork/output/PWRenderingOutput.h"
+#include "frameworks/penwork/styles/PWRenderingPathScope.h"
 #include "frameworks/penwork/styles/PWStyle.h"
 #include "frameworks/penwork/support/RVUndoManager.h"
 
@@ -716,6 +717,8 @@ QRectF PWDrawableObject::bounds() const
 {
     if (m_boundsCacheValid)
         return m_cachedBounds;
+    // The outline and every renderer of the style measure one rendering path, made once.
+    const PWRenderingPathScope sharedPath(*this);
     QRectF result = logicalBounds();
     if (m_style) {
         const QRectF needed = m_style->boundsNeededForObject(*this);
@@ -728,7 +731,7 @@ QRectF PWDrawableObject::bounds() const
 
 QRectF PWDrawableObject::logicalBounds() const
 {
-    const pf::Ref<pf::BezierPath> path = renderingPath();
+    const pf::Ref<pf::BezierPath> path = PWRenderingPathScope::renderingPathOf(*this);
     return path ? path->bounds() : QRectF();
 }
 

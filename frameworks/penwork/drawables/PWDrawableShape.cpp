@@ -2,6 +2,7 @@
 
 #include "frameworks/penwork/drawables/PWDrawablePath.h"
 #include "frameworks/penwork/drawables/PWKnob.h"
+#include "frameworks/penwork/styles/PWRenderingPathScope.h"
 #include "frameworks/penwork/styles/PWStyle.h"
 
 #include "platform/foundation/KeyedArchiver.h"
@@ -81,6 +82,14 @@ pf::Ref<pf::BezierPath> shareable(pf::Ref<pf::BezierPath> path)
 pf::Ref<pf::BezierPath> normalised(const pf::BezierPath& path)
 {
     const QRectF b = path.bounds();
+    // A path that already fills the unit square (what shapes archive) would come out of the
+    // transform point for point as it went in: share or copy it without the transform.
+    if (b.x() == -0.5 && b.y() == -0.5 && b.width() == 1.0 && b.height() == 1.0) {
+        for (const pf::Ref<pf::BezierPath>* common : {&sharedUnitRect(), &sharedUnitOval()})
+            if (identicalPaths(path, **common))
+                return *common;
+        return std::static_pointer_cast<pf::BezierPath>(path.copy());
+    }
     QTransform t;
     t.scale(b.width() > 0 ? 1.0 / b.width() : 1.0, b.height() > 0 ? 1.0 / b.height() : 1.0);
     t.translate(-b.center().x(), -b.center().y());
@@ -210,7 +219,7 @@ pf::Ref<pf::BezierPath> PWDrawableShape::renderingPath() const
     return m_path->transformed(transform() * containerTransform());
 }
 
-QRectF PWDrawableShape::logicalBounds() const { return renderingPath()->bounds(); }
+QRectF PWDrawableShape::logicalBounds() const { return PWRenderingPathScope::renderingPathOf(*this)->bounds(); }
 
 quint64 PWDrawableShape::geometryChecksum() const
 {

@@ -72,6 +72,8 @@ void PWBSPDirectObjectStorage::unindex(const PWDrawableObject* object)
 
 void PWBSPDirectObjectStorage::didInsert(const QList<pf::Ref<PWDrawableObject>>& objects)
 {
+    // A batch (a layer filled as a drawing opens) makes room once rather than growing by steps.
+    m_entries.reserve(m_entries.size() + size_t(objects.size()));
     for (const auto& object : objects)
         index(object.get());
 }

@@ -710,17 +710,17 @@ void PWObjectOwnerLayer::initWithCoder(pf::KeyedUnarchiver& coder)
     PWLayer::initWithCoder(coder);
     m_storage = makeStorage();
     ObjectList decoded;
-    QSet<const PWDrawableObject*> seen;
-    for (const QVariant& value : coder.decodePropertyListValue(kObjectsKey).toList()) {
+    const QVariantList stored = coder.decodePropertyListValue(kObjectsKey).toList();
+    decoded.reserve(stored.size());
+    for (const QVariant& value : stored) {
         auto object = pf::objectCast<PWDrawableObject>(value);
-        // A damaged archive may list an object twice or in two layers: keep the first.
-        if (!object || seen.contains(object.get()) || object->container())
+        // A damaged archive may list an object twice or in two layers: keep the first (taken
+        // objects have this layer as their container at once, so a repeat is seen as taken).
+        if (!object || object->container())
             continue;
-        seen.insert(object.get());
+        object->setContainer(this);
         decoded.append(object);
     }
-    for (const auto& object : decoded)
-        object->setContainer(this);
     m_storage->insertObjects(decoded, pf::IndexSet::range(0, decoded.size()));
     m_allowsSnapToObjects = coder.decodeBool(kSnapToObjectsKey);
 }

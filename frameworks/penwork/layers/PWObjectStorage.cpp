@@ -38,6 +38,19 @@ void PWObjectStorage::insertObjects(const QList<pf::Ref<PWDrawableObject>>& obje
     if (objects.isEmpty())
         return;
     const bool appending = indexes.firstIndex() == count();
+    if (appending) {
+        // The common case (a layer filled as a drawing opens or a file is imported): the new
+        // objects go at the end in one batch.
+        const qint64 first = count();
+        m_objects.insert(m_objects.end(), objects.cbegin(), objects.cend());
+        if (m_indexesValid) {
+            m_indexes.reserve(m_objects.size());
+            for (size_t i = size_t(first); i < m_objects.size(); ++i)
+                m_indexes.emplace(m_objects[i].get(), qint64(i));
+        }
+        didInsert(objects);
+        return;
+    }
     // Merge in one pass: every index of the set takes the next new object.
     std::vector<pf::Ref<PWDrawableObject>> merged;
     merged.reserve(m_objects.size() + size_t(objects.size()));
@@ -51,12 +64,7 @@ void PWObjectStorage::insertObjects(const QList<pf::Ref<PWDrawableObject>>& obje
             merged.push_back(std::move(m_objects[old++]));
     }
     m_objects = std::move(merged);
-    if (appending && m_indexesValid) {
-        for (qint64 i = total - objects.size(); i < total; ++i)
-            m_indexes.emplace(m_objects[size_t(i)].get(), i);
-    } else {
-        m_indexesValid = false;
-    }
+    m_indexesValid = false;
     didInsert(objects);
 }
 

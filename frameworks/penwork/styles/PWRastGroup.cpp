@@ -351,19 +351,18 @@ void PWRastGroup::initWithCoder(pf::KeyedUnarchiver& coder)
         release(*renderer);
     m_renderList.clear();
     const QVariant stored = coder.decodePropertyListValue(kRenderListArchiveKey);
-    QSet<const PWRasterizer*> seen;
     for (const QVariant& item : stored.toList()) {
         const pf::Ref<PWRasterizer> renderer = pf::objectCast<PWRasterizer>(item);
         // A damaged archive may name anything here: skip what is not a renderer, what already
-        // has a group (shared, or this group's own ancestor in a cycle) and repeats.
-        if (!renderer || renderer->container() || seen.contains(renderer.get()))
+        // has a group (shared, this group's own ancestor in a cycle, or a repeat: a renderer
+        // taken below has this group at once).
+        if (!renderer || renderer->container())
             continue;
         bool ancestor = false;
         for (const PWRasterizer* up = this; up && !ancestor; up = up->container())
             ancestor = up == renderer.get();
         if (ancestor)
             continue;
-        seen.insert(renderer.get());
         m_renderList.append(renderer);
         adopt(*renderer);
     }

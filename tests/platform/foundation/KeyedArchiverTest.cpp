@@ -591,6 +591,62 @@ TEST(KeyedArchiver, ARepeatedKeyReadsAsItsLastValue)
     EXPECT_EQ(decoded->small, 2);
 }
 
+// An object decoded while another is being read (its first value here) must leave every value
+// of the outer object as it was, whichever of them the outer one reads afterwards.
+TEST(KeyedArchiver, AnObjectReadsItsOwnValuesAfterDecodingAnother)
+{
+    for (PropertyListFormat format : {PropertyListFormat::Binary, PropertyListFormat::XML}) {
+        SCOPED_TRACE(int(format));
+        auto inner = std::make_shared<Item>();
+        inner->text = QStringLiteral("inner");
+        inner->large = 2;
+        auto outer = std::make_shared<Item>();
+        outer->text = QStringLiteral("outer");
+        outer->large = 1;
+        outer->small = 3;
+        outer->conditional = inner;
+        outer->child = inner;
+        pf::Error error;
+        const auto read = std::dynamic_pointer_cast<Item>(
+            KeyedUnarchiver::unarchiveObject(KeyedArchiver::archivedData(outer, format), &error));
+        ASSERT_TRUE(read) << qPrintable(error.description());
+        EXPECT_EQ(read->text, QStringLiteral("outer"));
+        EXPECT_EQ(read->large, 1);
+        EXPECT_EQ(read->small, 3);
+        const auto child = std::dynamic_pointer_cast<Item>(read->child);
+        ASSERT_TRUE(child);
+        EXPECT_EQ(read->conditional, read->child);
+        EXPECT_EQ(child->text, QStringLiteral("inner"));
+        EXPECT_EQ(child->large, 2);
+    }
+}
+
+// Keys are looked up by the texts met so far: a key no object had when it was first asked for
+// must still be found in an object read after that, and a key one object has must not be
+// found in the next object, which lacks it.
+TEST(KeyedArchiver, EachObjectAnswersForItsOwnKeys)
+{
+    for (PropertyListFormat format : {PropertyListFormat::Binary, PropertyListFormat::XML}) {
+        SCOPED_TRACE(int(format));
+        auto first = std::make_shared<Item>();
+        auto second = std::make_shared<Item>();
+        second->extra = QVariant(qlonglong(7));
+        auto third = std::make_shared<Item>();
+        KeyedArchiver archiver(format);
+        archiver.encodePropertyListValue(QVariantList{pf::toVariant(first), pf::toVariant(second), pf::toVariant(third)},
+                                         QStringLiteral("items"));
+        const QByteArray data = archiver.encodedData();
+        KeyedUnarchiver unarchiver(data);
+        const QVariantList items = unarchiver.decodePropertyListValue(QStringLiteral("items")).toList();
+        ASSERT_EQ(items.size(), 3);
+        const auto read = [&](int i) { return pf::objectCast<Item>(items[i]); };
+        ASSERT_TRUE(read(0) && read(1) && read(2));
+        EXPECT_FALSE(read(0)->extra.isValid());
+        EXPECT_EQ(read(1)->extra.toLongLong(), 7);
+        EXPECT_FALSE(read(2)->extra.isValid());
+    }
+}
+
 TEST(KeyedArchiver, KeysLikeTheArchivesOwnAreEscapedInObjectsAndAtTheTop)
 {
     for (PropertyListFormat format : {PropertyListFormat::Binary, PropertyListFormat::XML}) {

@@ -2,6 +2,9 @@
 
 #include "platform/foundation/PropertyList.h"
 
+#include "platform/foundation/BinaryPropertyListReader.h"
+#include "platform/foundation/BinaryPropertyListWriter.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -776,5 +779,61 @@ TEST(PropertyList, FileErrorsNameThePath)
         EXPECT_EQ(error.code(), r.code);
         EXPECT_EQ(error.userInfo().value(pf::NSFilePathErrorKey).toString(), r.path);
         EXPECT_TRUE(error.localizedDescription().contains(QFileInfo(r.path).fileName()));
+    }
+}
+
+// Opening an archive walks a binary list once: the structure check also says whether the fast
+// reader takes every value, in place of the reader's own walk. The two answers must agree.
+TEST(PropertyList, StructureCheckTellsWhatTheFastReaderTakes)
+{
+    auto plain = [](const QByteArray& data) {
+        bool taken = false;
+        const QString problem = pf::binaryPropertyListStructureProblem(data, &taken);
+        EXPECT_TRUE(problem.isEmpty() || !taken) << qPrintable(problem);
+        return taken;
+    };
+    auto readerTakes = [](const QByteArray& data) {
+        return pf::binaryPropertyListStructureProblem(data).isEmpty()
+            && pf::BinaryPropertyListReader::inPlace(data, pf::kMaxPropertyListDepth) != nullptr;
+    };
+    const struct {
+        const char* name;
+        QByteArray data;
+        bool taken;
+    } cases[] = {
+        {"plain values",
+         PropertyList::data(QVariantMap{{QStringLiteral("a"), 1}, {QStringLiteral("é"), QStringLiteral("text 🐲")},
+                                        {QStringLiteral("c"), QVariantList{1.5, true, QByteArray("x")}},
+                                        {QStringLiteral("d"), QVariant::fromValue(PlistUID{3})}},
+                            PropertyListFormat::Binary),
+         true},
+        {"a null", binaryPlist({arrayObject({1}), QByteArray("\x00", 1)}), false},
+        {"a fill byte", binaryPlist({arrayObject({1}), QByteArray("\x0f")}), false},
+        {"a 16-byte integer", binaryPlist({arrayObject({1}), QByteArray("\x14") + bigEndian(0, 8) + bigEndian(7, 8)}), false},
+        {"a one-byte real", binaryPlist({arrayObject({1}), QByteArray("\x20\x01", 2)}), false},
+        {"a set", binaryPlist({QByteArray("\xc1\x00\x00\x00\x01", 5), QByteArray("\x09")}), false},
+        {"a nine-byte UID", binaryPlist({arrayObject({1}), QByteArray("\x88") + bigEndian(1, 9)}), false},
+        {"an eight-byte UID", binaryPlist({arrayObject({1}), QByteArray("\x87") + bigEndian(1, 8)}), true},
+        {"a byte beyond ASCII", binaryPlist({arrayObject({1}), QByteArray("\x51\xe9", 2)}), false},
+        {"a lone high surrogate", binaryPlist({arrayObject({1}), QByteArray("\x61\xd8\x3d", 3)}), false},
+        {"a lone low surrogate", binaryPlist({arrayObject({1}), QByteArray("\x62\xdc\x32\x00\x41", 5)}), false},
+        {"a surrogate pair", binaryPlist({arrayObject({1}), QByteArray("\x62\xd8\x3d\xdc\x32", 5)}), true},
+        {"a date out of range", binaryPlist({arrayObject({1}), QByteArray("\x33") + bigEndian(0x7fefffffffffffffull, 8)}), false},
+        {"a date in range", binaryPlist({arrayObject({1}), QByteArray("\x33") + bigEndian(0x41d0000000000000ull, 8)}), true},
+        {"an unreachable set", binaryPlist({arrayObject({1}), QByteArray("\x09"), QByteArray("\xc0")}), true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(plain(c.data), c.taken);
+        EXPECT_EQ(readerTakes(c.data), c.taken);
+    }
+    // And on damaged lists, wherever the damage lies.
+    const QByteArray original = sampleBinary();
+    for (qsizetype offset = 0; offset < original.size(); ++offset) {
+        for (uchar replacement : {uchar(0x00), uchar(0xff), uchar(original[offset] ^ 0x80), uchar(0x0f), uchar(0xc1)}) {
+            QByteArray damaged = original;
+            damaged[offset] = char(replacement);
+            EXPECT_EQ(plain(damaged), readerTakes(damaged)) << "offset " << offset << " byte " << int(replacement);
+        }
     }
 }

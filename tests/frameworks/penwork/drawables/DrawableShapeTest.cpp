@@ -218,6 +218,35 @@ TEST(DrawablesShape, ShapesWithTheSameOutlineStayIndependent)
     }
 }
 
+// A decoded outline has exactly the points that were archived, whether it is one of the common
+// outlines or any other path filling the unit square.
+TEST(DrawablesShape, DecodedOutlinesKeepEveryPointExactly)
+{
+    auto kite = PWDrawableShape::drawableShapeWithRect(QRectF(0, 0, 10, 20));
+    kite->setPath(pf::BezierPath::pathWithPolygon({QPointF(5, 0), QPointF(10, 4), QPointF(5, 20), QPointF(0, 4)}, true));
+    auto curved = PWDrawableShape::drawableShapeWithRect(QRectF(0, 0, 3, 7));
+    auto outline = pf::BezierPath::pathWithOval(QRectF(0, 0, 3, 7));
+    outline->lineTo(QPointF(1.0 / 3.0, 0.1));
+    curved->setPath(outline);
+    for (const auto& shape : {PWDrawableShape::drawableShapeWithRect(QRectF(1, 2, 3, 4)),
+                              PWDrawableShape::drawableShapeWithOvalInRect(QRectF(0, 0, 7, 3)), kite, curved}) {
+        auto decoded = pf::KeyedUnarchiver::unarchiveObjectOfClass<PWDrawableShape>(pf::KeyedArchiver::archivedData(shape));
+        ASSERT_TRUE(decoded);
+        const auto before = shape->path(), after = decoded->path();
+        ASSERT_EQ(after->elementCount(), before->elementCount());
+        for (int i = 0; i < before->elementCount(); ++i) {
+            const auto& x = before->elements()[i];
+            const auto& y = after->elements()[i];
+            ASSERT_EQ(x.type, y.type);
+            for (int p = 0; p < x.pointCount(); ++p) {
+                EXPECT_EQ(x.points[size_t(p)].x(), y.points[size_t(p)].x()) << i << " " << p;
+                EXPECT_EQ(x.points[size_t(p)].y(), y.points[size_t(p)].y()) << i << " " << p;
+            }
+        }
+        EXPECT_EQ(decoded->logicalBounds(), shape->logicalBounds());
+    }
+}
+
 TEST(DrawablesShape, ArchiveRoundTripAndRetiredNames)
 {
     auto shape = PWDrawableShape::drawableShapeWithOvalInRect(QRectF(5, 5, 30, 10));

@@ -2,9 +2,11 @@
 
 #include "frameworks/measurement/RVUnitLength.h"
 #include "frameworks/penwork/drawables/PWDrawableObject.h"
+#include "frameworks/penwork/drawables/PWDrawableShape.h"
 #include "frameworks/penwork/layers/PWGuideLayer.h"
 #include "frameworks/penwork/layers/PWIsometricGridLayer.h"
 #include "frameworks/penwork/layers/PWObjectDrawingLayer.h"
+#include "frameworks/penwork/styles/PWStyle.h"
 #include "platform/foundation/KeyedArchiver.h"
 #include "platform/foundation/KeyedUnarchiver.h"
 #include "platform/foundation/PropertyList.h"
@@ -131,6 +133,44 @@ TEST(LayersArchive, DuplicateLayerCopiesItsObjects)
     EXPECT_FALSE(drawing->respondsTo("duplicateLayer"));
     EXPECT_FALSE(drawing->gridLayer()->respondsTo("duplicateLayer"));
     EXPECT_TRUE(layer->respondsTo("duplicateLayer"));
+}
+
+// A damaged archive that lists an object twice in a layer, or a renderer twice in a style,
+// reads each once.
+TEST(LayersArchive, RepeatedEntriesInADamagedArchiveAreTakenOnce)
+{
+    auto drawing = PWDrawing::defaultDrawing();
+    auto layer = std::dynamic_pointer_cast<PWObjectDrawingLayer>(drawing->activeLayer());
+    ASSERT_TRUE(layer);
+    layer->addObject(PWDrawableShape::drawableShapeWithRect(
+        QRectF(0, 0, 10, 10), PWStyle::styleWithFillColour(pf::Color(0.2, 0.4, 0.6), pf::Color::black())));
+    QVariantMap archive = pf::PropertyList::value(pf::KeyedArchiver::archivedData(drawing)).toMap();
+    QVariantList objects = archive.value("$objects").toList();
+    for (QVariant& entry : objects) {
+        QVariantMap fields = entry.toMap();
+        for (const char* key : {"pw_objects_objects", "pw_rastgroup_renderList"}) {
+            QVariantList list = fields.value(key).toList();
+            if (!list.isEmpty()) {
+                list.append(list.first());
+                fields[key] = list;
+                entry = fields;
+            }
+        }
+    }
+    archive["$objects"] = objects;
+    // Binary, so that it is read where it lies.
+    const QByteArray damaged = pf::PropertyList::data(archive, pf::PropertyListFormat::Binary);
+    ASSERT_FALSE(damaged.isEmpty());
+    pf::Error error;
+    auto copy = pf::KeyedUnarchiver::unarchiveObjectOfClass<PWDrawing>(damaged, &error);
+    ASSERT_TRUE(copy) << error.description().toStdString();
+    auto copied = std::dynamic_pointer_cast<PWObjectDrawingLayer>(copy->activeLayer());
+    ASSERT_TRUE(copied);
+    ASSERT_EQ(copied->countOfObjects(), 1);
+    const auto object = copied->objectInObjectsAtIndex(0);
+    EXPECT_EQ(object->container(), copied.get());
+    ASSERT_TRUE(object->style());
+    EXPECT_EQ(object->style()->renderList().size(), 2);
 }
 
 // A damaged archive reads what can be read and never builds a broken tree.
