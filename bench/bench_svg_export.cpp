@@ -25,7 +25,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include <spawn.h>
@@ -361,10 +363,33 @@ int compareWithRsvg(int rounds)
     return 0;
 }
 
+// Heap in huge pages. On the virtual machines this runs on, first touching a fresh 4 KB page
+// costs some 13 us, and an import of 100,000 objects touches a quarter of a gigabyte; glibc
+// backs its heap with 2 MB pages when asked, but only through the environment at start, so the
+// program starts itself again with the setting (once: the new process has it).
+void restartWithHugePageHeap(char** argv)
+{
+    constexpr const char* kSetting = "glibc.malloc.hugetlb=1";
+    const char* found = std::getenv("GLIBC_TUNABLES");
+    const std::optional<std::string> tunables = found ? std::optional<std::string>(found) : std::nullopt;
+    if (tunables && tunables->find("glibc.malloc.hugetlb") != std::string::npos)
+        return;
+    const std::string value = tunables && !tunables->empty() ? *tunables + ':' + kSetting : kSetting;
+    if (setenv("GLIBC_TUNABLES", value.c_str(), 1) != 0)
+        return;
+    execv("/proc/self/exe", argv);
+    // Not restarted: run as we are, the setting left out.
+    if (tunables)
+        setenv("GLIBC_TUNABLES", tunables->c_str(), 1);
+    else
+        unsetenv("GLIBC_TUNABLES");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    restartWithHugePageHeap(argv);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
     const QStringList arguments = application.arguments();
