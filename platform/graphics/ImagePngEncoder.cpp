@@ -3,6 +3,7 @@
 #include "platform/graphics/ImageWriter.h"
 
 #include <png.h>
+#include <sys/mman.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -80,7 +81,8 @@ void convertRow(const uchar* source, int width, int colourType, png_byte* out)
 }
 
 // The rows of `image` as PNG stores them. Premultiplied rows are copied a band at a time into
-// one buffer and converted there in place, so that reading allocates nothing further.
+// one buffer, made with the source, and converted there in place, so that reading allocates
+// nothing further.
 class RowSource {
 public:
     RowSource(const QImage& image, int colourType)
@@ -88,20 +90,20 @@ public:
         , m_colourType(colourType)
         , m_premultiplied(image.format() == QImage::Format_ARGB32_Premultiplied)
     {
+        if (m_premultiplied)
+            m_band = QImage(image.width(), kBandRows, QImage::Format_ARGB32_Premultiplied);
     }
 
-    // False when there is no memory for the band.
-    bool convert(int y, png_byte* out)
+    // False when there was no memory for the band.
+    bool isValid() const { return !m_premultiplied || !m_band.isNull(); }
+
+    void convert(int y, png_byte* out)
     {
         if (!m_premultiplied) {
             convertRow(m_image.constScanLine(y), m_image.width(), m_colourType, out);
-            return true;
+            return;
         }
         if (m_bandRows == 0 || y < m_bandTop || y >= m_bandTop + m_bandRows) {
-            if (m_band.isNull())
-                m_band = QImage(m_image.width(), kBandRows, QImage::Format_ARGB32_Premultiplied);
-            if (m_band.isNull())
-                return false;
             m_band.reinterpretAsFormat(QImage::Format_ARGB32_Premultiplied);
             m_bandTop = y;
             m_bandRows = std::min(kBandRows, m_image.height() - y);
@@ -111,7 +113,6 @@ public:
             m_band.convertTo(QImage::Format_ARGB32);
         }
         convertRow(m_band.constScanLine(y - m_bandTop), m_image.width(), m_colourType, out);
-        return true;
     }
 
 private:
@@ -142,94 +143,151 @@ void paethFilter(const png_byte* row, const png_byte* above, size_t length, size
     }
 }
 
+// Room for a strip's compressed data, mapped for it alone: it is sized for the worst case, and
+// only the pages written are ever touched. (From the heap, a block this size may lie in huge
+// pages that are touched whole.)
+class OutputMapping {
+public:
+    explicit OutputMapping(size_t size)
+    {
+        void* mapped = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+        if (mapped != MAP_FAILED) {
+            m_data = static_cast<Bytef*>(mapped);
+            m_size = size;
+        }
+    }
+    ~OutputMapping() { release(); }
+    OutputMapping(const OutputMapping&) = delete;
+    OutputMapping& operator=(const OutputMapping&) = delete;
+
+    Bytef* data() const { return m_data; }
+    void release()
+    {
+        if (m_data)
+            munmap(m_data, m_size);
+        m_data = nullptr;
+        m_size = 0;
+    }
+
+private:
+    Bytef* m_data = nullptr;
+    size_t m_size = 0;
+};
+
 // The image data is deflated in strips of rows at once. Each strip is a raw deflate stream that
 // ends on a byte boundary (a sync flush) but for the last, which ends the data, so that the
 // strips joined in order are one stream; their Adler-32 sums combine into the stream's.
-struct Strip {
-    int top = 0;
-    int rows = 0;
-    bool last = false;
-    std::unique_ptr<Bytef[]> data;
-    size_t size = 0;
-    uLong adler = 1;
-    uLong inputLength = 0;
-    bool ok = false;
-};
-
-void deflateStrip(const QImage& image, int colourType, Strip& strip)
-{
-    const size_t bytesPerPixel = size_t(channelsOf(colourType));
-    const size_t rowBytes = size_t(image.width()) * bytesPerPixel;
-    z_stream stream{};
-    if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_RLE) != Z_OK)
-        return;
-    strip.inputLength = uLong(strip.rows) * uLong(rowBytes + 1);
-    // Room for the worst case; pages past what is written are never touched.
-    const size_t capacity = size_t(deflateBound(&stream, strip.inputLength)) + 64;
-    strip.data.reset(new (std::nothrow) Bytef[capacity]);
-    if (!strip.data) {
-        deflateEnd(&stream);
-        return;
+// Everything a strip needs is made before the strips run, in the calling thread, so that the
+// threads that run them allocate nothing (each would otherwise take a heap of its own).
+class Strip {
+public:
+    Strip(const QImage& image, int colourType, int top, int rows, bool last)
+        : m_top(top)
+        , m_rows(rows)
+        , m_last(last)
+        , m_bytesPerPixel(size_t(channelsOf(colourType)))
+        , m_rowBytes(size_t(image.width()) * m_bytesPerPixel)
+        , m_source(image, colourType)
+    {
+        if (!m_source.isValid() || deflateInit2(&m_stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_RLE) != Z_OK)
+            return;
+        m_streamReady = true;
+        m_inputLength = uLong(rows) * uLong(m_rowBytes + 1);
+        m_capacity = size_t(deflateBound(&m_stream, m_inputLength)) + 64;
+        m_data = std::make_unique<OutputMapping>(m_capacity);
+        m_above.assign(m_rowBytes, 0);
+        m_row.resize(m_rowBytes);
+        m_filtered.resize(m_rowBytes + 1);
     }
-    stream.next_out = strip.data.get();
-    stream.avail_out = uInt(capacity);
+    ~Strip()
+    {
+        if (m_streamReady)
+            deflateEnd(&m_stream);
+    }
+    Strip(const Strip&) = delete;
+    Strip& operator=(const Strip&) = delete;
 
-    RowSource source(image, colourType);
-    std::vector<png_byte> above(rowBytes, 0);
-    std::vector<png_byte> row(rowBytes);
-    std::vector<png_byte> filtered(rowBytes + 1);
-    bool ok = strip.top == 0 || source.convert(strip.top - 1, above.data());
-    for (int y = strip.top; ok && y < strip.top + strip.rows; ++y) {
-        if (!source.convert(y, row.data())) {
-            ok = false;
-            break;
+    void run()
+    {
+        if (!m_streamReady || !m_data || !m_data->data())
+            return;
+        m_stream.next_out = m_data->data();
+        m_stream.avail_out = uInt(m_capacity);
+        if (m_top > 0)
+            m_source.convert(m_top - 1, m_above.data());
+        bool ok = true;
+        for (int y = m_top; ok && y < m_top + m_rows; ++y) {
+            m_source.convert(y, m_row.data());
+            paethFilter(m_row.data(), m_above.data(), m_rowBytes, m_bytesPerPixel, m_filtered.data());
+            m_adler = adler32(m_adler, m_filtered.data(), uInt(m_filtered.size()));
+            m_stream.next_in = m_filtered.data();
+            m_stream.avail_in = uInt(m_filtered.size());
+            const bool lastRow = y + 1 == m_top + m_rows;
+            const int flush = !lastRow ? Z_NO_FLUSH : m_last ? Z_FINISH : Z_SYNC_FLUSH;
+            const int result = deflate(&m_stream, flush);
+            ok = m_stream.avail_in == 0 && (flush == Z_FINISH ? result == Z_STREAM_END : result == Z_OK);
+            std::swap(m_above, m_row);
         }
-        paethFilter(row.data(), above.data(), rowBytes, bytesPerPixel, filtered.data());
-        strip.adler = adler32(strip.adler, filtered.data(), uInt(filtered.size()));
-        stream.next_in = filtered.data();
-        stream.avail_in = uInt(filtered.size());
-        const bool lastRow = y + 1 == strip.top + strip.rows;
-        const int flush = !lastRow ? Z_NO_FLUSH : strip.last ? Z_FINISH : Z_SYNC_FLUSH;
-        const int result = deflate(&stream, flush);
-        ok = stream.avail_in == 0 && (flush == Z_FINISH ? result == Z_STREAM_END : result == Z_OK);
-        std::swap(above, row);
+        m_size = m_capacity - m_stream.avail_out;
+        m_ok = ok;
     }
-    strip.size = capacity - stream.avail_out;
-    deflateEnd(&stream);
-    strip.ok = ok;
-}
+
+    bool ok() const { return m_ok; }
+    const Bytef* data() const { return m_data->data(); }
+    size_t size() const { return m_size; }
+    uLong adler() const { return m_adler; }
+    uLong inputLength() const { return m_inputLength; }
+    void releaseData() { m_data.reset(); }
+
+private:
+    int m_top;
+    int m_rows;
+    bool m_last;
+    size_t m_bytesPerPixel;
+    size_t m_rowBytes;
+    RowSource m_source;
+    z_stream m_stream{};
+    bool m_streamReady = false;
+    std::unique_ptr<OutputMapping> m_data;
+    size_t m_capacity = 0;
+    size_t m_size = 0;
+    uLong m_adler = 1;
+    uLong m_inputLength = 0;
+    std::vector<png_byte> m_above;
+    std::vector<png_byte> m_row;
+    std::vector<png_byte> m_filtered;
+    bool m_ok = false;
+};
 
 // Strips for `image`: one per processor the machine offers (four at most: each holds its own
 // compressor and output), of whole bands, one alone for small images.
-std::vector<Strip> stripsFor(const QImage& image)
+std::vector<std::unique_ptr<Strip>> stripsFor(const QImage& image, int colourType)
 {
     const int processors = int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
     const int bands = (image.height() + kBandRows - 1) / kBandRows;
     const int count = std::clamp(bands, 1, processors);
-    const int bandsPerStrip = (bands + count - 1) / count;
-    std::vector<Strip> strips;
-    for (int top = 0; top < image.height(); top += bandsPerStrip * kBandRows) {
-        Strip strip;
-        strip.top = top;
-        strip.rows = std::min(bandsPerStrip * kBandRows, image.height() - top);
-        strips.push_back(std::move(strip));
+    const int rowsPerStrip = (bands + count - 1) / count * kBandRows;
+    std::vector<std::unique_ptr<Strip>> strips;
+    for (int top = 0; top < image.height(); top += rowsPerStrip) {
+        const int rows = std::min(rowsPerStrip, image.height() - top);
+        strips.push_back(std::make_unique<Strip>(image, colourType, top, rows, top + rows == image.height()));
     }
-    strips.back().last = true;
     return strips;
 }
 
 // Deflates the strips side by side (in this thread alone when no other can be started).
-void deflateStrips(const QImage& image, int colourType, std::vector<Strip>& strips)
+void deflateStrips(std::vector<std::unique_ptr<Strip>>& strips)
 {
     std::vector<std::thread> workers;
+    workers.reserve(strips.size());
     for (size_t i = 1; i < strips.size(); ++i) {
         try {
-            workers.emplace_back(deflateStrip, std::cref(image), colourType, std::ref(strips[i]));
+            workers.emplace_back(&Strip::run, strips[i].get());
         } catch (const std::system_error&) {
-            deflateStrip(image, colourType, strips[i]);
+            strips[i]->run();
         }
     }
-    deflateStrip(image, colourType, strips.front());
+    strips.front()->run();
     for (std::thread& worker : workers)
         worker.join();
 }
@@ -239,7 +297,7 @@ void deflateStrips(const QImage& image, int colourType, std::vector<Strip>& stri
 struct Job {
     QImage image;
     int colourType = PNG_COLOR_TYPE_RGB;
-    std::vector<Strip> strips;
+    std::vector<std::unique_ptr<Strip>> strips;
     Output output;
 };
 
@@ -261,18 +319,18 @@ bool writePng(png_structp png, png_infop info, Job& job)
     // The zlib header (deflate, 32 KB window, default level), the strips, the sum of it all.
     size_t total = 2 + 4;
     uLong adler = adler32(0, nullptr, 0);
-    for (const Strip& strip : job.strips) {
-        if (!strip.ok)
+    for (const auto& strip : job.strips) {
+        if (!strip->ok())
             png_error(png, "The image data could not be compressed.");
-        total += strip.size + 12;
-        adler = adler32_combine(adler, strip.adler, z_off_t(strip.inputLength));
+        total += strip->size() + 12;
+        adler = adler32_combine(adler, strip->adler(), z_off_t(strip->inputLength()));
     }
     job.output.bytes.reserve(job.output.bytes.size() + qsizetype(total) + 64);
     static const png_byte kZlibHeader[2] = {0x78, 0x9c};
     png_write_chunk(png, reinterpret_cast<png_const_bytep>("IDAT"), kZlibHeader, sizeof kZlibHeader);
-    for (Strip& strip : job.strips) {
-        png_write_chunk(png, reinterpret_cast<png_const_bytep>("IDAT"), strip.data.get(), strip.size);
-        strip.data.reset();
+    for (const auto& strip : job.strips) {
+        png_write_chunk(png, reinterpret_cast<png_const_bytep>("IDAT"), strip->data(), strip->size());
+        strip->releaseData();
     }
     const png_byte sum[4] = {png_byte(adler >> 24), png_byte(adler >> 16), png_byte(adler >> 8), png_byte(adler)};
     png_write_chunk(png, reinterpret_cast<png_const_bytep>("IDAT"), sum, sizeof sum);
@@ -297,8 +355,8 @@ QByteArray ImagePngEncoder::encode(const QImage& source, Error* error)
         && source.format() != QImage::Format_RGB32)
         job.image = source.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     job.colourType = gray ? PNG_COLOR_TYPE_GRAY : alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB;
-    job.strips = stripsFor(job.image);
-    deflateStrips(job.image, job.colourType, job.strips);
+    job.strips = stripsFor(job.image, job.colourType);
+    deflateStrips(job.strips);
 
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &job.output, reportError, ignoreWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
