@@ -959,8 +959,13 @@ bool PWSVGDrawingBuilder::addObject(const pf::Ref<PWDrawableObject>& object, Obj
         return fail(kPWSVGErrorTooComplex, QCoreApplication::translate("PWSVGImporter", "The document makes more than "
                                                                                         "%1 objects.")
                                                .arg(kMaxObjects));
-    out.append(object, object->logicalBounds());
+    out.append(object);
     return true;
+}
+
+QRectF PWSVGDrawingBuilder::Objects::boundsAt(qsizetype i) const
+{
+    return logicalBounds[i] ? *logicalBounds[i] : objects[i]->logicalBounds();
 }
 
 void PWSVGDrawingBuilder::appendGrouped(const Objects& objects, Objects& out)
@@ -969,8 +974,8 @@ void PWSVGDrawingBuilder::appendGrouped(const Objects& objects, Objects& out)
         out.append(objects.objects.first(), objects.logicalBounds.first());
     } else if (objects.size() > 1) {
         QRectF bounds;
-        for (const QRectF& each : objects.logicalBounds)
-            bounds = bounds.united(each);
+        for (qsizetype i = 0; i < objects.size(); ++i)
+            bounds = bounds.united(objects.boundsAt(i));
         out.append(PWShapeGroup::groupWithObjects(objects.objects, bounds), bounds);
     }
 }

@@ -13,6 +13,7 @@
 #include <QTransform>
 
 #include <memory>
+#include <optional>
 
 class PWDrawableObject;
 class PWDrawing;
@@ -54,18 +55,20 @@ public:
     int stepsTaken() const { return m_visits; }
 
 private:
-    // Objects made, each with its logical bounds as measured when it was made, so that a group
-    // of groups measures nothing again.
+    // Objects made, each with its logical bounds once they are known. Only grouping needs
+    // them: an object is measured when it joins a group, and a group keeps the bounds it was
+    // made with, so that a group of groups measures nothing again.
     struct Objects {
         QList<pf::Ref<PWDrawableObject>> objects;
-        QList<QRectF> logicalBounds;
+        QList<std::optional<QRectF>> logicalBounds;
 
-        void append(const pf::Ref<PWDrawableObject>& object, const QRectF& bounds)
+        void append(const pf::Ref<PWDrawableObject>& object, std::optional<QRectF> bounds = std::nullopt)
         {
             objects.append(object);
             logicalBounds.append(bounds);
         }
         qsizetype size() const { return objects.size(); }
+        QRectF boundsAt(qsizetype i) const;
     };
 
     void collect(const PWSVGElement& element);

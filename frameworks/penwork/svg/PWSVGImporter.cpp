@@ -39,8 +39,15 @@ pf::Ref<PWDrawing> PWSVGImporter::drawingWithContentsOfSVGFile(const QString& pa
     if (!file.open(QIODevice::ReadOnly))
         return unreadable(file.errorString());
     // Read one byte past the limit, so that a file that grew since it was measured is caught.
-    const QByteArray data = file.read(PWSVGDocumentReader::kMaxDataBytes + 1);
+    QByteArray data = file.read(PWSVGDocumentReader::kMaxDataBytes + 1);
     if (file.error() != QFileDevice::NoError)
         return unreadable(file.errorString());
-    return drawingWithSVGData(data, error);
+    file.close();
+    std::unique_ptr<PWSVGElement> root = PWSVGDocumentReader::read(data, error);
+    // The file's text is all in the parsed document now: it is let go before the drawing is
+    // made, so that the two are not held at once.
+    data = QByteArray();
+    if (!root)
+        return nullptr;
+    return PWSVGDrawingBuilder(std::move(root)).build(error);
 }

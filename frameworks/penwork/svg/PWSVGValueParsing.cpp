@@ -2,6 +2,7 @@
 
 #include <QtMath>
 
+#include <charconv>
 #include <cmath>
 
 namespace pwsvg {
@@ -20,6 +21,39 @@ void skipSpaces(QStringView text, qsizetype& i)
 {
     while (i < text.size() && text[i].isSpace())
         ++i;
+}
+
+// The value of `token`, a number in the SVG grammar, as QString::toDouble reads it (correctly
+// rounded; nothing for values that overflow, or that underflow to zero from non-zero digits),
+// without making a string of it: a document's numbers are read by the hundred thousand.
+std::optional<double> numberValue(QStringView token)
+{
+    char buffer[64];
+    if (token.size() >= qsizetype(sizeof buffer)) {
+        bool ok = false;
+        const double value = token.toDouble(&ok);
+        return ok && std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
+    }
+    qsizetype length = 0;
+    bool nonZeroDigits = false;
+    bool inExponent = false;
+    for (qsizetype k = 0; k < token.size(); ++k) {
+        const char16_t c = token[k].unicode();
+        if (c > 0x7f)
+            return std::nullopt; // digits of other scripts are not SVG numbers
+        if (c == u'+' && k == 0)
+            continue; // from_chars takes no leading plus
+        if (c == u'e' || c == u'E')
+            inExponent = true;
+        else if (!inExponent && c >= u'1' && c <= u'9')
+            nonZeroDigits = true;
+        buffer[length++] = char(c);
+    }
+    double value = 0.0;
+    const auto [end, problem] = std::from_chars(buffer, buffer + length, value);
+    if (problem != std::errc() || end != buffer + length || !std::isfinite(value) || (value == 0.0 && nonZeroDigits))
+        return std::nullopt;
+    return value;
 }
 
 // Reads one number in the SVG number grammar at `i`; answers nothing (and leaves `i`) when
@@ -53,9 +87,8 @@ std::optional<double> scanNumber(QStringView text, qsizetype& i)
             j = k;
         }
     }
-    bool ok = false;
-    const double value = text.mid(i, j - i).toDouble(&ok);
-    if (!ok || !std::isfinite(value))
+    const std::optional<double> value = numberValue(text.mid(i, j - i));
+    if (!value)
         return std::nullopt;
     i = j;
     return value;

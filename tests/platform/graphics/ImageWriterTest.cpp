@@ -12,6 +12,7 @@
 
 #include <QBuffer>
 #include <QImageReader>
+#include <QtEndian>
 
 #include <cmath>
 #include <csetjmp>
@@ -567,5 +568,58 @@ TEST(ImageWriterPng, StoresPixelsAsQtConvertsThemWithTheResolution)
         for (int y = 0; y < expected.height(); ++y)
             for (int x = 0; x < expected.width(); ++x)
                 ASSERT_EQ(actual.pixel(x, y), expected.pixel(x, y)) << x << ", " << y;
+    }
+}
+
+namespace {
+
+// The image data of a PNG file, inflated with its checksum checked; empty when it does not inflate.
+QByteArray inflatedImageData(const QByteArray& png, qsizetype expectedSize)
+{
+    QByteArray stream;
+    for (qsizetype at = 8; at + 12 <= png.size();) {
+        const quint32 length = qFromBigEndian<quint32>(png.constData() + at);
+        if (png.mid(at + 4, 4) == "IDAT")
+            stream += png.mid(at + 8, qsizetype(length));
+        at += 12 + qsizetype(length);
+    }
+    QByteArray sized(4, 0);
+    qToBigEndian<quint32>(quint32(expectedSize), sized.data());
+    return qUncompress(sized + stream);
+}
+
+} // namespace
+
+// Tall images are compressed in strips side by side; the strips must join into one stream whose
+// every row, filtered against the row above across the joins, reads back as it was.
+TEST(ImageWriterPng, TallImagesReadBackWholeInEveryColourType)
+{
+    const QImage::Format formats[] = {QImage::Format_ARGB32_Premultiplied, QImage::Format_RGB32,
+                                      QImage::Format_Grayscale8};
+    for (const QImage::Format format : formats) {
+        // Rows that differ from the rows above them, and bands of flat colour that deflate as runs.
+        QImage source(257, 1000, QImage::Format_ARGB32_Premultiplied);
+        for (int y = 0; y < source.height(); ++y)
+            for (int x = 0; x < source.width(); ++x) {
+                const int alpha = (y / 50) % 2 ? 255 : (x * 7 + y) % 256;
+                const QRgb colour = (y / 100) % 3 == 0 ? qRgba(200, 40, 90, alpha)
+                                                       : qRgba((x * 13 + y * 3) % 256, (x ^ y) % 256, (y * 5) % 256, alpha);
+                source.setPixel(x, y, qPremultiply(colour));
+            }
+        const QImage image = source.convertToFormat(format);
+        pf::Error error;
+        const QByteArray png = pf::ImageWriter::encode(image, BitmapFileType::PNG, {}, &error);
+        ASSERT_FALSE(png.isEmpty()) << qPrintable(error.description());
+        const int channels = format == QImage::Format_Grayscale8 ? 1 : image.hasAlphaChannel() ? 4 : 3;
+        const qsizetype dataSize = qsizetype(image.height()) * (1 + image.width() * channels);
+        EXPECT_EQ(inflatedImageData(png, dataSize).size(), dataSize);
+        const QImage read = QImage::fromData(png, "PNG");
+        ASSERT_EQ(read.size(), image.size()) << format;
+        EXPECT_EQ(read.hasAlphaChannel(), image.hasAlphaChannel());
+        const QImage expected = image.convertToFormat(QImage::Format_ARGB32);
+        const QImage actual = read.convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < expected.height(); ++y)
+            ASSERT_EQ(std::memcmp(actual.constScanLine(y), expected.constScanLine(y), size_t(expected.width()) * 4), 0)
+                << "format " << format << ", row " << y;
     }
 }
