@@ -74,10 +74,11 @@ bool styleDrawsOffThread(const PWStyle* style)
     return true;
 }
 
-// One object of a banded run, with its bounds read beforehand on the calling thread.
+// One object of a banded run, with the bands it reaches into.
 struct Item {
     PWDrawableObject* object;
-    QRectF bounds;
+    int firstBand;
+    int lastBand;
 };
 
 // Objects drawn one after another at one opacity: what one layer draws.
@@ -98,6 +99,7 @@ struct Target {
     int dotsPerMeterY = 0;
     QRegion systemClip;   // device pixels; empty for none
     QRect rows;           // the rows the painter may touch
+    std::vector<int> tops; // the first row of each band, top down
     QTransform toDevice;
     QTransform toDrawing;
     QRectF clipRect;      // drawing coordinates; null for none
@@ -153,7 +155,16 @@ bool describeTarget(pf::GraphicsContext& context, const QRectF& rect, const QRec
     target.dotsPerMeterX = image->dotsPerMeterX();
     target.dotsPerMeterY = image->dotsPerMeterY();
     target.systemClip = systemClip;
-    target.rows = QRect(0, area.top(), image->width(), area.height());
+    // The bands cover every row the painter could touch: an object meeting the area may reach
+    // beyond it where nothing clips it.
+    target.rows = QRect(0, rows.top(), image->width(), rows.height());
+    // More bands than threads, taken in turn, so a thread done with a sparse band helps with a
+    // crowded one.
+    const int threads = std::max(1, QThread::idealThreadCount());
+    const int count = std::clamp(rows.height() / PWBandedDrawing::kMinimumBandHeight, 1, threads * 3);
+    target.tops.resize(size_t(count));
+    for (int i = 0; i < count; ++i)
+        target.tops[size_t(i)] = rows.top() + int(qint64(rows.height()) * i / count);
     target.toDevice = toDevice;
     target.toDrawing = toDevice.inverted();
     target.clipRect = clipRect;
@@ -219,34 +230,36 @@ void drawBand(const Target& target, const std::vector<Run>& runs, const BandWork
         engine->setSystemClip(QRegion());
 }
 
-// Splits the target's rows into bands and hands each the objects that reach into it.
-std::vector<BandWork> bandsFor(const Target& target, const std::vector<Run>& runs, int threads)
+// The first and last band an object of `bounds` reaches into; none (first > last) when it lies
+// outside the rows.
+std::pair<int, int> bandSpan(const Target& target, const QRectF& bounds)
 {
-    // More bands than threads, taken in turn, so a thread done with a sparse band helps with a
-    // crowded one.
-    const int count = std::clamp(target.rows.height() / PWBandedDrawing::kMinimumBandHeight, 1, threads * 3);
-    std::vector<BandWork> bands(static_cast<size_t>(count));
-    std::vector<int> tops(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        const int top = target.rows.top() + int(qint64(target.rows.height()) * i / count);
-        const int bottom = target.rows.top() + int(qint64(target.rows.height()) * (i + 1) / count);
-        bands[size_t(i)].rows = QRect(0, top, target.width, bottom - top);
-        tops[size_t(i)] = top;
-    }
+    // Antialiasing reaches into the pixel past an edge: take in what ends just outside.
+    const QRectF reach = target.toDevice.mapRect(bounds).adjusted(-2, -2, 2, 2);
     const double first = target.rows.top();
     const double last = target.rows.top() + target.rows.height() - 1;
+    if (!(reach.bottom() >= first && reach.top() <= last))
+        return {1, 0};
+    const auto& tops = target.tops;
+    const auto from = std::upper_bound(tops.begin(), tops.end(), int(std::floor(std::max(reach.top(), first))));
+    const auto to = std::upper_bound(tops.begin(), tops.end(), int(std::floor(std::min(reach.bottom(), last))));
+    return {int(from - tops.begin()) - 1, int(to - tops.begin()) - 1};
+}
+
+// Splits the target's rows into bands and hands each the objects that reach into it.
+std::vector<BandWork> bandsFor(const Target& target, const std::vector<Run>& runs)
+{
+    const size_t count = target.tops.size();
+    std::vector<BandWork> bands(count);
+    for (size_t i = 0; i < count; ++i) {
+        const int bottom = i + 1 < count ? target.tops[i + 1] : target.rows.top() + target.rows.height();
+        bands[i].rows = QRect(0, target.tops[i], target.width, bottom - target.tops[i]);
+    }
     for (quint32 run = 0; run < runs.size(); ++run) {
         const std::vector<Item>& items = runs[run].items;
-        for (quint32 item = 0; item < items.size(); ++item) {
-            // Antialiasing reaches into the pixel past an edge: take in what ends just outside.
-            const QRectF reach = target.toDevice.mapRect(items[item].bounds).adjusted(-2, -2, 2, 2);
-            if (!(reach.bottom() >= first && reach.top() <= last))
-                continue;
-            const auto from = std::upper_bound(tops.begin(), tops.end(), int(std::floor(std::max(reach.top(), first))));
-            const auto to = std::upper_bound(tops.begin(), tops.end(), int(std::floor(std::min(reach.bottom(), last))));
-            for (auto band = from - 1; band < to; ++band)
-                bands[size_t(band - tops.begin())].items.emplace_back(run, item);
-        }
+        for (quint32 item = 0; item < items.size(); ++item)
+            for (int band = items[item].firstBand; band <= items[item].lastBand; ++band)
+                bands[size_t(band)].items.emplace_back(run, item);
     }
     return bands;
 }
@@ -257,7 +270,7 @@ void drawInBands(const Target& target, const std::vector<Run>& runs)
     if (runs.empty())
         return;
     const int threads = std::max(1, QThread::idealThreadCount());
-    const std::vector<BandWork> bands = bandsFor(target, runs, threads);
+    const std::vector<BandWork> bands = bandsFor(target, runs);
     const int bandCount = int(bands.size());
     g_bandsInLastPass.store(bandCount);
 
@@ -291,6 +304,9 @@ void drawInBands(const Target& target, const std::vector<Run>& runs)
 // Layers with more objects than this that must draw on the calling thread draw there whole:
 // each of them ends a banded pass.
 constexpr int kMostObjectsBetweenPasses = 16;
+// An object reaching across more bands than this draws on the calling thread: every band it
+// meets would stroke and fill the whole of it again.
+constexpr int kWidestBandSpan = 3;
 
 } // namespace
 
@@ -299,16 +315,25 @@ namespace {
 // Gathers the objects of an object layer meeting `rect` (all for a null one) into runs for the
 // bands, drawing those that must stay here in their place between passes. False, having drawn
 // nothing, where so many must stay that the layer is better drawn here whole.
-bool drawObjectLayer(PWObjectDrawingLayer& layer, pf::GraphicsContext& context, const QRectF& rect, double opacity,
-                     std::vector<Run>& pending, const std::function<void()>& flush)
+bool drawObjectLayer(PWObjectDrawingLayer& layer, const Target& target, pf::GraphicsContext& context,
+                     const QRectF& rect, double opacity, std::vector<Run>& pending, const std::function<void()>& flush)
 {
     const QList<pf::Ref<PWDrawableObject>> objects =
         rect.isNull() ? layer.objectList() : layer.storage().objectsIntersectingRect(rect);
     std::vector<bool> banded(size_t(objects.size()));
+    std::vector<std::pair<int, int>> spans(size_t(objects.size()));
     int here = 0;
     for (qsizetype i = 0; i < objects.size(); ++i) {
-        banded[size_t(i)] = PWBandedDrawing::drawsOffThread(*objects[i]);
-        if (!banded[size_t(i)] && objects[i]->visible() && ++here > kMostObjectsBetweenPasses)
+        const PWDrawableObject& object = *objects[i];
+        if (!object.visible())
+            continue;
+        if (PWBandedDrawing::drawsOffThread(object)) {
+            // Bounds are cached on first asking: asked here, before any band draws, the cache is
+            // never filled from two threads at once.
+            spans[size_t(i)] = bandSpan(target, object.bounds());
+            banded[size_t(i)] = spans[size_t(i)].second - spans[size_t(i)].first < kWidestBandSpan;
+        }
+        if (!banded[size_t(i)] && ++here > kMostObjectsBetweenPasses)
             return false;
     }
     QPainter& painter = context.painter();
@@ -326,8 +351,7 @@ bool drawObjectLayer(PWObjectDrawingLayer& layer, pf::GraphicsContext& context, 
         if (!object.visible())
             continue;
         if (banded[size_t(i)]) {
-            // Bounds are cached on first asking: asked here, the bands only read them.
-            run.items.push_back({&object, object.bounds()});
+            run.items.push_back({&object, spans[size_t(i)].first, spans[size_t(i)].second});
             continue;
         }
         if (!run.items.empty()) {
@@ -418,7 +442,7 @@ void PWBandedDrawing::drawInContext(PWDrawing& drawing, pf::GraphicsContext& con
             continue;
         const double opacity = painter.opacity() * layer.alpha();
         if (typeid(layer) == typeid(PWObjectDrawingLayer)
-            && drawObjectLayer(static_cast<PWObjectDrawingLayer&>(layer), context, rect, opacity, pending, flush)) {
+            && drawObjectLayer(static_cast<PWObjectDrawingLayer&>(layer), target, context, rect, opacity, pending, flush)) {
             if (showingHighlighting && static_cast<PWObjectDrawingLayer&>(layer).countOfSelection() > 0
                 && context.isDrawingToScreen()) {
                 flush();
