@@ -409,6 +409,7 @@ bool PWBandedDrawing::drawsOffThread(const PWDrawableObject& object)
 void PWBandedDrawing::drawInContext(PWDrawing& drawing, pf::GraphicsContext& context, const QRectF& rect,
                                     bool showingHighlighting, const QRectF& clipRect)
 {
+    g_bandsInLastPass.store(0);
     Target target;
     if (!isEnabled() || typeid(drawing) != typeid(PWDrawing) || !describeTarget(context, rect, clipRect, target)) {
         drawing.drawInContext(context, rect, showingHighlighting);

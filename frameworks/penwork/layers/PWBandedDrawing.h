@@ -37,7 +37,7 @@ public:
     static bool isEnabled();
     static void setEnabled(bool enabled);
 
-    // How many bands the latest banded pass of any drawing drew in (0 before the first).
+    // How many bands the latest pass of the latest drawing drew in (0 where it drew none).
     static int bandsInLastPass();
 
     // Below this many device pixels the hand-over costs more than the bands save.

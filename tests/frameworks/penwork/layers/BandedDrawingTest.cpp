@@ -240,7 +240,7 @@ TEST_F(BandedDrawingTest, BitmapOutputOfEveryKindMatchesDrawingOnOneThread)
 
 TEST_F(BandedDrawingTest, ObjectsCrossingBandEdgesDrawTheSame)
 {
-    // Long thin shapes and wide lines at every height, over the seams between any bands.
+    // Long thin shapes and slanted lines at every height, over the seams between the bands.
     auto drawing = std::make_shared<PWDrawing>();
     pf::UndoRegistrationDisabled noUndo(drawing->undoManager());
     drawing->setDrawingSize({800, 800});
@@ -249,10 +249,10 @@ TEST_F(BandedDrawingTest, ObjectsCrossingBandEdgesDrawTheSame)
     for (int i = 0; i < 80; ++i) {
         const double y = i * 9.97 + 0.31;
         layer->addObject(PWDrawableShape::drawableShapeWithOvalInRect({5.0 + i, y, 780.0 - 2 * i, 3.3 + i % 7},
-                                                                      plainStyle(qRgba(i * 3, 100, 200, 200), qRgb(0, 0, 0), 0.5 + i % 4, i % 5)));
+                                                                      plainStyle(qRgba(i * 3, 100, 200, 200), qRgb(0, 0, 0), 0.5 + i % 4, i % 3)));
         auto slant = pf::BezierPath::path();
-        slant->moveTo({i * 10.0, 0});
-        slant->lineTo({800 - i * 10.0, 800});
+        slant->moveTo({i * 10.0, y});
+        slant->lineTo({800 - i * 10.0, y + 40 + i % 20});
         layer->addObject(PWDrawablePath::drawablePathWithPath(*slant));
     }
     QImage plain;
