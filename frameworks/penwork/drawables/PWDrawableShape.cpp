@@ -353,9 +353,9 @@ void PWDrawableShape::drawSelectedState()
     QPainter& painter = context->painter();
     const QTransform toView = containerTransform();
     strokeSelectionOutline(painter, colour);
-    // The frame the handles sit on.
-    auto frame = unitRect();
-    frame->transform(transform() * toView);
+    // The frame the handles sit on, made from the shared unit square (never moved in place:
+    // every rectangle shape's outline is that one instance).
+    const pf::Ref<pf::BezierPath> frame = sharedUnitRect()->transformed(transform() * toView);
     painter.drawPath(frame->toQPainterPath());
     PWKnob* knobs = knobsToDraw();
     for (int part : knobParts()) {

@@ -183,6 +183,12 @@ PWObjectOwnerLayer::ObjectList PWObjectDrawingLayer::autoPolarDuplicate(const pf
 void PWObjectDrawingLayer::drawInContext(pf::GraphicsContext& context, const QRectF& rect, bool showingHighlighting)
 {
     PWObjectOwnerLayer::drawInContext(context, rect, showingHighlighting);
+    drawSelectionInContext(context, rect, showingHighlighting);
+}
+
+void PWObjectDrawingLayer::drawSelectionInContext(pf::GraphicsContext& context, const QRectF& rect,
+                                                  bool showingHighlighting) const
+{
     if (!showingHighlighting || countOfSelection() == 0 || !context.isDrawingToScreen())
         return;
     if (!isActiveLayer() && !selectionIsShownWhenInactive())

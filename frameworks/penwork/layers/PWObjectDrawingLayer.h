@@ -83,6 +83,9 @@ public:
     virtual int setAuxiliaryStyle(const pf::Ref<PWStyle>& style);
 
     void drawInContext(pf::GraphicsContext& context, const QRectF& rect, bool showingHighlighting) override;
+    // The selection highlight drawInContext puts over the objects, alone: for drawing the
+    // objects elsewhere (on other threads) and the highlight over them afterwards.
+    void drawSelectionInContext(pf::GraphicsContext& context, const QRectF& rect, bool showingHighlighting) const;
 
     // Editing through the view ---------------------------------------------------------------------
 

@@ -3,6 +3,7 @@
 #include "frameworks/penwork/archiving/PWErrors.h"
 #include "frameworks/penwork/drawables/PWDrawableObject.h"
 #include "frameworks/penwork/drawables/PWImageShape.h"
+#include "frameworks/penwork/layers/PWBandedDrawing.h"
 #include "frameworks/penwork/layers/PWDrawing.h"
 #include "frameworks/penwork/layers/PWGuideLayer.h"
 #include "frameworks/penwork/layers/PWObjectDrawingLayer.h"
@@ -213,20 +214,27 @@ struct Source {
     QRectF naturalRect;
 };
 
+// Draws the drawing through a painter clipped to `clip` (null for none): a large image draws in
+// bands on several threads.
+void drawDrawing(PWDrawing& drawing, QPainter& painter, const QRectF& rect, const QRectF& clip)
+{
+    pf::GraphicsContextScope scope(painter, true, false);
+    scope.context().saveGraphicsState();
+    PWBandedDrawing::drawInContext(drawing, scope.context(), rect, false, clip);
+    scope.context().restoreGraphicsState();
+}
+
+// The painters the sources draw with are clipped to the area they are given.
 Source sourceForDrawing(PWDrawing& drawing)
 {
-    return {[&drawing](QPainter& p, const QRectF& r) { PWRenderingOutput::renderDrawing(drawing, p, r); },
-            drawingRect(drawing)};
+    return {[&drawing](QPainter& p, const QRectF& r) { drawDrawing(drawing, p, r, r); }, drawingRect(drawing)};
 }
 
 } // namespace
 
 void PWRenderingOutput::renderDrawing(PWDrawing& drawing, QPainter& painter, const QRectF& rect)
 {
-    pf::GraphicsContextScope scope(painter, true, false);
-    scope.context().saveGraphicsState();
-    drawing.drawInContext(scope.context(), rect, false);
-    scope.context().restoreGraphicsState();
+    drawDrawing(drawing, painter, rect, QRectF());
 }
 
 void PWRenderingOutput::renderLayer(PWLayer& layer, QPainter& painter, const QRectF& rect)

@@ -5,6 +5,7 @@
 #include "frameworks/penwork/drawables/PWDrawableObject.h"
 #include "frameworks/penwork/drawables/PWKnob.h"
 #include "frameworks/penwork/editing/PWLayerEditing.h"
+#include "frameworks/penwork/layers/PWBandedDrawing.h"
 #include "frameworks/penwork/layers/PWDrawing.h"
 #include "frameworks/penwork/layers/PWObjectDrawingLayer.h"
 #include "frameworks/penwork/styles/PWStyle.h"
@@ -430,7 +431,8 @@ void PWDrawingView::drawDrawingRect(pf::GraphicsContext& context, const QRectF& 
         painter.fillRect(rect, Qt::white); // where the drawing has no paper colour
     if (!m_drawing)
         return;
-    m_drawing->drawInContext(context, rect, onScreen);
+    // A large area draws in bands on several threads; the rest below stays on this one.
+    PWBandedDrawing::drawInContext(*m_drawing, context, rect, onScreen);
     if (!onScreen)
         return;
     const QRectF interior = m_drawing->interior();

@@ -6,8 +6,12 @@
 
 #include "platform/foundation/KeyedArchiver.h"
 #include "platform/foundation/KeyedUnarchiver.h"
+#include "platform/graphics/GraphicsContext.h"
 
 #include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
 
 #include <cmath>
 
@@ -245,6 +249,25 @@ TEST(DrawablesShape, DecodedOutlinesKeepEveryPointExactly)
         }
         EXPECT_EQ(decoded->logicalBounds(), shape->logicalBounds());
     }
+}
+
+// Drawing a rectangle's selection (its handles' frame comes from the unit square) once left
+// every rectangle of every drawing moved onto that frame.
+TEST(DrawablesShape, DrawingTheSelectionLeavesOtherRectanglesAlone)
+{
+    auto selected = PWDrawableShape::drawableShapeWithRect(QRectF(10, 10, 30, 20));
+    auto other = PWDrawableShape::drawableShapeWithRect(QRectF(60, 60, 8, 8));
+    QImage image(100, 100, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        pf::GraphicsContextScope scope(painter, true, true);
+        selected->drawSelectedState();
+    }
+    EXPECT_EQ(other->logicalBounds(), QRectF(60, 60, 8, 8));
+    EXPECT_EQ(selected->logicalBounds(), QRectF(10, 10, 30, 20));
+    EXPECT_TRUE(PWDrawableShape::drawableShapeWithRect(QRectF(0, 0, 1, 1))->path()->isEqual(
+        pf::BezierPath::pathWithRect(QRectF(-0.5, -0.5, 1, 1)).get()));
 }
 
 TEST(DrawablesShape, ArchiveRoundTripAndRetiredNames)
