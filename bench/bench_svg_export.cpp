@@ -9,8 +9,6 @@
 //       each, the two in turn, as whole processes: wall time and peak resident memory.
 //   bench_svg_export --write-inputs FOLDER
 //       writes those three inputs to FOLDER, for profiling one of them.
-// This program's own runs take glibc's heap in huge pages (GLIBC_TUNABLES); rsvg-convert runs in
-// the environment it was given.
 #include "frameworks/penwork/layers/PWDrawing.h"
 #include "frameworks/penwork/output/PWRenderingOutput.h"
 #include "frameworks/penwork/svg/PWSVGImporter.h"
@@ -27,10 +25,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <optional>
-#include <string>
 #include <vector>
 
 #include <spawn.h>
@@ -195,64 +190,15 @@ QByteArray roadsDocument()
 
 // ---- Side by side ---------------------------------------------------------------------------
 
-// Heap in huge pages. On the virtual machines this runs on, first touching a fresh 4 KB page
-// costs some 13 us, and an import of 100,000 objects touches a quarter of a gigabyte; glibc
-// backs its heap with 2 MB pages when asked, but only through the environment at start. The
-// value GLIBC_TUNABLES takes for that, or nothing when it asks for it (or against it) already.
-std::optional<std::string> tunablesWithHugePageHeap()
-{
-    constexpr const char* kSetting = "glibc.malloc.hugetlb=1";
-    const char* found = std::getenv("GLIBC_TUNABLES");
-    if (!found || !*found)
-        return std::string(kSetting);
-    const std::string tunables(found);
-    if (tunables.find("glibc.malloc.hugetlb") != std::string::npos)
-        return std::nullopt;
-    return tunables + ':' + kSetting;
-}
-
-// Run on its own, the program starts itself again with the heap setting (once: the new process
-// has it). Runs made by the comparison are given it in their environment.
-void restartWithHugePageHeap(char** argv)
-{
-    const std::optional<std::string> tunables = tunablesWithHugePageHeap();
-    if (!tunables)
-        return;
-    std::vector<std::string> storage;
-    for (char** each = environ; *each; ++each)
-        if (std::strncmp(*each, "GLIBC_TUNABLES=", 15) != 0)
-            storage.emplace_back(*each);
-    storage.push_back("GLIBC_TUNABLES=" + *tunables);
-    std::vector<char*> environment;
-    for (std::string& each : storage)
-        environment.push_back(each.data());
-    environment.push_back(nullptr);
-    execve("/proc/self/exe", argv, environment.data());
-    // Not restarted: run as we are, without the setting.
-}
-
 struct Run {
     double wallSeconds = 0;
     double peakMegabytes = 0;
     QByteArray output;
 };
 
-// Runs `arguments` as a process of its own, in this program's environment or with the heap in
-// huge pages; its wall time, peak memory and what it printed.
-std::optional<Run> runProcess(const QStringList& arguments, bool hugePageHeap)
+// Runs `arguments` as a process of its own; its wall time, peak memory and what it printed.
+std::optional<Run> runProcess(const QStringList& arguments)
 {
-    std::vector<std::string> environmentStorage;
-    const std::optional<std::string> tunables = hugePageHeap ? tunablesWithHugePageHeap() : std::nullopt;
-    for (char** each = environ; *each; ++each)
-        if (!tunables || std::strncmp(*each, "GLIBC_TUNABLES=", 15) != 0)
-            environmentStorage.emplace_back(*each);
-    if (tunables)
-        environmentStorage.push_back("GLIBC_TUNABLES=" + *tunables);
-    std::vector<char*> environment;
-    for (std::string& each : environmentStorage)
-        environment.push_back(each.data());
-    environment.push_back(nullptr);
-
     std::vector<QByteArray> storage;
     for (const QString& argument : arguments)
         storage.push_back(argument.toLocal8Bit());
@@ -272,7 +218,7 @@ std::optional<Run> runProcess(const QStringList& arguments, bool hugePageHeap)
     QElapsedTimer clock;
     clock.start();
     pid_t pid = 0;
-    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environment.data());
+    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(pipeEnds[1]);
     if (spawned != 0) {
@@ -329,8 +275,8 @@ std::optional<Comparison> compare(const QString& name, const QString& input, con
     std::vector<double> wall[2], peak[2], ratios, imports, exports;
     // One warm-up of each, then the two in turn, so that drift in the machine's speed hits both.
     for (int round = -1; round < rounds; ++round) {
-        const std::optional<Run> a = runProcess(oursCommand, true);
-        const std::optional<Run> b = runProcess(theirsCommand, false);
+        const std::optional<Run> a = runProcess(oursCommand);
+        const std::optional<Run> b = runProcess(theirsCommand);
         if (!a || !b) {
             std::fprintf(stderr, "bench_svg_export: %s failed on %s\n", !a ? "the framework" : "rsvg-convert",
                          qPrintable(name));
@@ -419,8 +365,6 @@ int compareWithRsvg(int rounds)
 
 int main(int argc, char** argv)
 {
-    if (argc == 5)
-        restartWithHugePageHeap(argv);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
     const QStringList arguments = application.arguments();
