@@ -2,13 +2,16 @@
 
 #include "platform/foundation/BinaryPropertyListWriter.h"
 #include "platform/foundation/Exception.h"
+#include "platform/foundation/HugePages.h"
 
 #include <QDateTime>
 #include <QReadWriteLock>
 #include <QSet>
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
+#include <new>
 
 namespace pf {
 
@@ -64,28 +67,81 @@ void checkArchivable(const Object& object)
 
 namespace {
 
-// A growing list kept in fixed blocks, so that growing never copies what it holds, nor touches
-// fresh memory twice; large archives hold millions of fields.
+// A growing list kept in blocks, each twice the size of the one before, so that growing never
+// copies what it holds, nor touches fresh memory twice; large archives hold millions of fields.
+// Large blocks are asked for in huge pages: first touching memory page by page is slow.
 template <class T>
 class Blocks {
 public:
+    Blocks() = default;
+    ~Blocks() { clear(); }
+    Blocks(const Blocks&) = delete;
+    Blocks& operator=(const Blocks&) = delete;
+
     size_t size() const { return m_size; }
-    T& operator[](size_t i) { return m_blocks[i >> kShift][i & kMask]; }
-    const T& operator[](size_t i) const { return m_blocks[i >> kShift][i & kMask]; }
-    T& emplace_back()
+    bool empty() const { return m_size == 0; }
+    T& operator[](size_t i)
     {
-        if ((m_size >> kShift) == m_blocks.size())
-            m_blocks.emplace_back(new T[kBlock]);
-        T& item = (*this)[m_size++];
-        item = T{};
-        return item;
+        const Place place = placeOf(i);
+        return m_blocks[place.block][place.offset];
+    }
+    const T& operator[](size_t i) const
+    {
+        const Place place = placeOf(i);
+        return m_blocks[place.block][place.offset];
+    }
+    template <class... Arguments>
+    T& emplace_back(Arguments&&... arguments)
+    {
+        const Place place = placeOf(m_size);
+        if (!m_blocks[place.block])
+            m_blocks[place.block] = allocate(place.block);
+        T* item = new (m_blocks[place.block] + place.offset) T(std::forward<Arguments>(arguments)...);
+        ++m_size;
+        return *item;
+    }
+    void push_back(T item) { emplace_back(std::move(item)); }
+    void clear()
+    {
+        for (size_t i = 0; i < m_size; ++i)
+            (*this)[i].~T();
+        for (T*& block : m_blocks) {
+            std::free(block);
+            block = nullptr;
+        }
+        m_size = 0;
     }
 
 private:
-    static constexpr size_t kShift = 14;
-    static constexpr size_t kBlock = size_t(1) << kShift;
-    static constexpr size_t kMask = kBlock - 1;
-    std::vector<std::unique_ptr<T[]>> m_blocks;
+    static constexpr size_t kFirstShift = 8; // the first block holds 256 items
+    static constexpr size_t kHugePage = size_t(2) * 1024 * 1024;
+    struct Place {
+        size_t block;
+        size_t offset;
+    };
+    static Place placeOf(size_t i)
+    {
+        const size_t shifted = i + (size_t(1) << kFirstShift);
+        const size_t top = size_t(63 - __builtin_clzll(quint64(shifted)));
+        return {top - kFirstShift, shifted - (size_t(1) << top)};
+    }
+    static T* allocate(size_t block)
+    {
+        const size_t bytes = sizeof(T) << (kFirstShift + block);
+        void* memory = nullptr;
+        if (bytes >= 2 * kHugePage) {
+            memory = std::aligned_alloc(kHugePage, (bytes + kHugePage - 1) & ~(kHugePage - 1));
+            if (memory)
+                adviseHugePages(memory, bytes);
+        } else {
+            memory = std::malloc(bytes);
+        }
+        if (!memory)
+            throw std::bad_alloc();
+        return static_cast<T*>(memory);
+    }
+
+    T* m_blocks[48] = {};
     size_t m_size = 0;
 };
 
@@ -154,11 +210,11 @@ struct KeyedArchiver::State {
 
     Run fields; // the objects' fields, each object's in one run
     Run topFields;
-    std::vector<Entry> entries;
-    std::vector<QString> strings;
-    std::vector<QByteArray> data;
-    std::vector<QVariant> values;
-    std::vector<double> reals;
+    Blocks<Entry> entries;
+    Blocks<QString> strings;
+    Blocks<QByteArray> data;
+    Blocks<QVariant> values;
+    Blocks<double> reals;
     std::vector<QVariantMap> classDescriptions;
     // Where values go: the top's fields, or the run of the object being encoded.
     Run* current = &topFields;
@@ -167,13 +223,13 @@ struct KeyedArchiver::State {
     QSet<quint32> currentKeys; // the current run's keys, once it is long
     bool currentKeysFilled = false;
 
-    std::vector<Pending> queue;
+    Blocks<Pending> queue;
     size_t nextQueued = 0;
     bool encodingQueue = false;
     std::vector<Conditional> conditionals;
     // Known objects, found by address through an open-addressed table of their positions + 1
     // (0 for a free slot), a power of two in size and at most half full.
-    std::vector<Known> knownObjects;
+    Blocks<Known> knownObjects;
     std::vector<quint32> knownSlots;
     QHash<std::pair<const Class*, QString>, quint64> classUids;
     bool finished = false;
@@ -208,7 +264,12 @@ struct KeyedArchiver::State {
     size_t addKnown(const Ref<Object>& object)
     {
         if (2 * (knownObjects.size() + 1) > knownSlots.size()) {
-            knownSlots.assign(std::max<size_t>(1024, 2 * knownSlots.size()), 0);
+            const size_t slotCount = std::max<size_t>(1024, 2 * knownSlots.size());
+            std::vector<quint32> grown;
+            grown.reserve(slotCount);
+            adviseHugePages(grown.data(), slotCount * sizeof(quint32));
+            grown.resize(slotCount);
+            knownSlots.swap(grown);
             for (size_t i = 0; i < knownObjects.size(); ++i) {
                 size_t at = slotOf(knownObjects[i].object.get());
                 while (knownSlots[at] != 0)
@@ -280,7 +341,8 @@ struct KeyedArchiver::State {
         Field& field = add(key, Kind::Reals);
         field.count = quint8(values.size());
         field.index = reals.size();
-        reals.insert(reals.end(), values.begin(), values.end());
+        for (const double value : values)
+            reals.push_back(value);
     }
 
     QVariant variantOf(const Field& field) const;
@@ -358,8 +420,8 @@ QVariant KeyedArchiver::State::tree() const
 {
     QVariantList objects;
     objects.reserve(qsizetype(entries.size()));
-    for (const Entry& entry : entries)
-        objects.append(treeOfEntry(entry));
+    for (size_t i = 0; i < entries.size(); ++i)
+        objects.append(treeOfEntry(entries[i]));
     return QVariantMap{{archive::kArchiverKey, kArchiverName},
                        {archive::kVersionKey, kVersion},
                        {archive::kTopKey, treeOfFields(topFields, 0, topFields.size())},
@@ -672,7 +734,7 @@ quint64 KeyedArchiver::State::referenceTo(KeyedArchiver& archiver, const Ref<Obj
     const quint64 reference = entries.size();
     entries.emplace_back();
     knownObjects[encoded].uid = reference;
-    queue.push_back({target, reference});
+    queue.push_back(Pending{target, reference});
     return reference;
 }
 
@@ -745,8 +807,8 @@ bool KeyedArchiver::State::finish(PropertyListFormat format)
             conditional.resolved = replacement == kUnknown ? 0 : knownObjects[replacement].uid;
         }
     }
-    queue = {};
-    knownObjects = {};
+    queue.clear();
+    knownObjects.clear();
     knownSlots = {};
 
     Error writeError;
@@ -765,12 +827,12 @@ bool KeyedArchiver::State::finish(PropertyListFormat format)
                                                        .arg(writeError.localizedDescription())},
                        {NSUnderlyingErrorKey, QVariant::fromValue(writeError)}});
     }
-    fields = {};
-    topFields = {};
-    strings = {};
-    data = {};
-    values = {};
-    reals = {};
+    fields.clear();
+    topFields.clear();
+    strings.clear();
+    data.clear();
+    values.clear();
+    reals.clear();
     conditionals.clear();
     return error.isNull();
 }
