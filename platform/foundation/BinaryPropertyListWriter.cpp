@@ -375,8 +375,30 @@ quint64 BinaryPropertyListWriter::addDouble(uchar marker, double value)
     return shareLastObject();
 }
 
+void BinaryPropertyListWriter::expectUids(quint64 count)
+{
+    if (count <= m_uidObjects.size() || count >= kNoSlot)
+        return;
+    m_uidObjects.reserve(size_t(count));
+    adviseHugePages(m_uidObjects.data(), size_t(count) * sizeof(quint32));
+    m_uidObjects.resize(size_t(count));
+}
+
 quint64 BinaryPropertyListWriter::addUid(quint64 value)
 {
+    if (value < m_uidObjects.size()) {
+        // No other object has a UID's bytes, so this table finds what the shared ones would.
+        quint32& written = m_uidObjects[size_t(value)];
+        if (written != 0)
+            return written - 1;
+        const quint64 index = addObject();
+        char* at = room(5);
+        putUid(at, value);
+        advanceTo(at);
+        if (index < kNoSlot)
+            written = quint32(index + 1);
+        return index;
+    }
     addObject();
     char* at = room(5);
     if (!putUid(at, value))

@@ -38,6 +38,9 @@ public:
     // About how many objects, references and bytes (references aside) the list will take, so
     // that its storage is set aside once instead of grown by copying.
     void reserve(size_t objects, size_t references, size_t bytes);
+    // UIDs below `count` are shared through a table by value rather than by hash; for lists
+    // that hold many, as keyed archives do. Before the first UID is added.
+    void expectUids(quint64 count);
     quint64 addArray(quint64 count);
     quint64 addDictionary(quint64 count); // keys first, then values
     void setReference(quint64 container, quint64 position, quint64 child);
@@ -95,6 +98,7 @@ private:
     quint64 m_referenceCount = 0;
     // Where each object starts in m_out; objects lie in index order.
     std::vector<quint64> m_objects;
+    std::vector<quint32> m_uidObjects; // by UID: the object written for it + 1, or 0
     std::vector<SharedSlot> m_sharedSlots; // a power of two in size, at most half full
     size_t m_sharedCount = 0;
     // Shared strings by where their characters lie: keys repeat as the same string in every
