@@ -288,9 +288,14 @@ struct KeyedArchiver::State {
     bool encodingQueue = false;
     std::vector<Conditional> conditionals;
     // Known objects, found by address through an open-addressed table of their positions + 1
-    // (0 for a free slot), a power of two in size and at most half full.
+    // (0 for a free slot), a power of two in size and at most half full. Each slot keeps more of
+    // its object's hash, so that a search seldom looks at an object it does not want.
+    struct KnownSlot {
+        quint32 position;
+        quint32 tag;
+    };
     Blocks<Known> knownObjects;
-    std::vector<quint32> knownSlots;
+    std::vector<KnownSlot> knownSlots;
     QHash<std::pair<const Class*, QString>, quint64> classUids;
     // What a class was last written as: the name mapped for it (for as long as no mapping
     // changes), and the class entry of the name last written. Most objects of a drawing are of a
@@ -321,42 +326,43 @@ struct KeyedArchiver::State {
         currentKeys.clear();
         currentKeysFilled = false;
     }
-    size_t slotOf(const Object* object) const
-    {
-        return size_t((quintptr(object) >> 4) * Q_UINT64_C(0x9E3779B97F4A7C15) >> 20) & (knownSlots.size() - 1);
-    }
+    static quint64 hashOf(const Object* object) { return quint64(quintptr(object) >> 4) * Q_UINT64_C(0x9E3779B97F4A7C15); }
+    size_t slotOf(quint64 hash) const { return size_t(hash >> 20) & (knownSlots.size() - 1); }
+    static quint32 tagOf(quint64 hash) { return quint32(hash >> 32); }
     size_t findKnown(const Object* object) const
     {
         if (knownSlots.empty())
             return kUnknown;
-        for (size_t at = slotOf(object);; at = (at + 1) & (knownSlots.size() - 1)) {
-            const quint32 slot = knownSlots[at];
-            if (slot == 0)
+        const quint64 hash = hashOf(object);
+        for (size_t at = slotOf(hash);; at = (at + 1) & (knownSlots.size() - 1)) {
+            const KnownSlot slot = knownSlots[at];
+            if (slot.position == 0)
                 return kUnknown;
-            if (knownObjects[slot - 1].object.get() == object)
-                return slot - 1;
+            if (slot.tag == tagOf(hash) && knownObjects[slot.position - 1].object.get() == object)
+                return slot.position - 1;
         }
+    }
+    void placeKnown(const Object* object, size_t position)
+    {
+        const quint64 hash = hashOf(object);
+        size_t at = slotOf(hash);
+        while (knownSlots[at].position != 0)
+            at = (at + 1) & (knownSlots.size() - 1);
+        knownSlots[at] = KnownSlot{quint32(position + 1), tagOf(hash)};
     }
     size_t addKnown(const Ref<Object>& object)
     {
         if (2 * (knownObjects.size() + 1) > knownSlots.size()) {
             const size_t slotCount = std::max<size_t>(1024, 2 * knownSlots.size());
-            std::vector<quint32> grown;
+            std::vector<KnownSlot> grown;
             grown.reserve(slotCount);
-            adviseHugePages(grown.data(), slotCount * sizeof(quint32));
-            grown.resize(slotCount);
+            adviseHugePages(grown.data(), slotCount * sizeof(KnownSlot));
+            grown.resize(slotCount, KnownSlot{0, 0});
             knownSlots.swap(grown);
-            for (size_t i = 0; i < knownObjects.size(); ++i) {
-                size_t at = slotOf(knownObjects[i].object.get());
-                while (knownSlots[at] != 0)
-                    at = (at + 1) & (knownSlots.size() - 1);
-                knownSlots[at] = quint32(i + 1);
-            }
+            for (size_t i = 0; i < knownObjects.size(); ++i)
+                placeKnown(knownObjects[i].object.get(), i);
         }
-        size_t at = slotOf(object.get());
-        while (knownSlots[at] != 0)
-            at = (at + 1) & (knownSlots.size() - 1);
-        knownSlots[at] = quint32(knownObjects.size() + 1);
+        placeKnown(object.get(), knownObjects.size());
         Known known;
         known.object = object;
         knownObjects.push_back(std::move(known));
@@ -935,6 +941,12 @@ void KeyedArchiver::State::encodeQueued(KeyedArchiver& archiver)
 
     while (nextQueued < queue.size()) {
         const Pending pending = queue[nextQueued++];
+        // Objects lie all over memory: the one after next is asked for while this one is encoded.
+        if (nextQueued + 1 < queue.size()) {
+            const char* ahead = reinterpret_cast<const char*>(queue[nextQueued + 1].object);
+            __builtin_prefetch(ahead);
+            __builtin_prefetch(ahead + 64);
+        }
         const quint64 classReference = classReferenceFor(archiver, *pending.object, *pending.coding);
         const size_t first = fields.size();
         enter(&fields, first, pending.uid);
