@@ -477,9 +477,9 @@ void BinaryPropertyListWriter::relayOut(int referenceSize)
     for (size_t index = 0; index < m_objects.size(); ++index) {
         const char* from = m_data + m_objects[index];
         const char* end = m_data + (index + 1 < m_objects.size() ? m_objects[index + 1] : m_used);
-        m_objects[index] = quint64(to - other.m_data);
         const uchar type = uchar(*from) >> 4;
         const size_t header = (type == kArray || type == kDictionary) ? headerLength(index) : size_t(end - from);
+        m_objects[index] = quint64(to - other.m_data);
         std::memcpy(to, from, header);
         to += header;
         for (from += header; from < end; from += m_referenceSize)

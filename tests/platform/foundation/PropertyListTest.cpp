@@ -428,12 +428,17 @@ TEST(PropertyList, BinaryOffsetAndReferenceSizesAreTheSmallestThatFit)
 // too many, it lays the list out again and writes the bytes a right forecast gives.
 TEST(PropertyList, BinaryWriterForecastingTheWrongCountWritesTheSameBytes)
 {
-    for (int count : {300, 70000}) {
+    for (int count : {20, 300, 70000}) {
         QVariantList values;
         for (int i = 0; i < count; ++i)
             values << (i % 5 == 0 ? QVariant(QStringLiteral("repeated")) : QVariant(qlonglong(i) * 1000));
+        // A container past the first with a count too large for its marker, which a longer
+        // header follows.
+        QVariantList longList{QByteArray("bytes"), false};
+        for (int i = 0; i < 16; ++i)
+            longList << i + 0.25;
         values << QVariantMap{{QStringLiteral("object"), QVariant::fromValue(PlistUID{quint64(count)})},
-                              {QStringLiteral("list"), QVariantList{1.5, QByteArray("bytes"), false}}};
+                              {QStringLiteral("list"), longList}};
         const QByteArray expected = PropertyList::data(values, PropertyListFormat::Binary);
         ASSERT_FALSE(expected.isEmpty());
         for (size_t forecast : {size_t(0), size_t(2), size_t(count), size_t(100000000)}) {
