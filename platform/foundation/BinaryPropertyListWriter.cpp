@@ -1,6 +1,7 @@
 #include "platform/foundation/BinaryPropertyListWriter.h"
 
 #include "platform/foundation/Date.h"
+#include "platform/foundation/HugePages.h"
 #include "platform/foundation/PropertyList.h"
 
 #include <QDateTime>
@@ -74,37 +75,63 @@ void putBigEndian(char*& at, quint64 value, int size)
     at += size;
 }
 
-void appendBigEndian(std::string& out, quint64 value, int size)
+quint64 getBigEndian(const char* at, int size)
 {
-    char bytes[8];
-    char* at = bytes;
-    putBigEndian(at, value, size);
-    out.append(bytes, size_t(size));
+    quint64 value = 0;
+    for (int i = 0; i < size; ++i)
+        value = (value << 8) | uchar(at[i]);
+    return value;
 }
 
-void appendUnsigned(std::string& out, quint64 value)
+// The writers below put an object's bytes at `at` and move it past them; the caller has made
+// room for the most each can write.
+constexpr size_t kLongestMarker = 10; // a marker, then a count as an eight-byte integer object
+
+void putUnsigned(char*& at, quint64 value)
 {
     const int size = bytesFor(value);
-    out.push_back(char(kInteger | log2OfSize(size)));
-    appendBigEndian(out, value, size);
+    *at++ = char(kInteger | log2OfSize(size));
+    putBigEndian(at, value, size);
 }
 
-void appendDouble(std::string& out, uchar marker, double value)
+void putDouble(char*& at, uchar marker, double value)
 {
     quint64 bits = 0;
     std::memcpy(&bits, &value, sizeof bits);
-    out.push_back(char(marker));
-    appendBigEndian(out, bits, 8);
+    *at++ = char(marker);
+    putBigEndian(at, bits, 8);
 }
 
-void appendMarker(std::string& out, uchar type, quint64 count)
+void putMarker(char*& at, uchar type, quint64 count)
 {
     if (count < kCountInMarker) {
-        out.push_back(char((type << 4) | count));
+        *at++ = char((type << 4) | count);
         return;
     }
-    out.push_back(char((type << 4) | 0x0f));
-    appendUnsigned(out, count);
+    *at++ = char((type << 4) | 0x0f);
+    putUnsigned(at, count);
+}
+
+void putInteger(char*& at, qint64 number)
+{
+    if (number >= 0) {
+        putUnsigned(at, quint64(number));
+    } else {
+        // Negative numbers take all eight bytes, in two's complement.
+        *at++ = char(kEightByteInteger);
+        putBigEndian(at, quint64(number), 8);
+    }
+}
+
+// False for a UID beyond 32 bits.
+bool putUid(char*& at, quint64 uid)
+{
+    if (uid > std::numeric_limits<quint32>::max())
+        return false;
+    const int size = bytesFor(uid);
+    *at++ = char(kUid | (size - 1));
+    putBigEndian(at, uid, size);
+    return true;
 }
 
 bool isAscii(const QString& string)
@@ -133,92 +160,17 @@ bool hasLoneSurrogate(const QString& string)
     return false;
 }
 
-void appendString(std::string& out, const QString& string)
+// A hash of a shareable object's bytes (at most 31 of them), for the table of shared objects.
+quint32 hashOf(std::string_view bytes)
 {
-    if (isAscii(string)) {
-        appendMarker(out, kAsciiString, quint64(string.size()));
-        for (const QChar c : string)
-            out.push_back(char(c.unicode()));
-        return;
+    quint64 words[4] = {};
+    std::memcpy(words, bytes.data(), std::min(bytes.size(), sizeof words));
+    quint64 hash = bytes.size() * Q_UINT64_C(0x9E3779B97F4A7C15);
+    for (size_t i = 0; i < (bytes.size() + 7) / 8 && i < 4; ++i) {
+        hash = (hash ^ words[i]) * Q_UINT64_C(0xBF58476D1CE4E5B9);
+        hash ^= hash >> 31;
     }
-    // A lone surrogate has no UTF-16 reading; it becomes '?' as in the XML format, which goes
-    // through UTF-8.
-    if (hasLoneSurrogate(string)) {
-        appendString(out, QString::fromUtf8(string.toUtf8()));
-        return;
-    }
-    appendMarker(out, kUtf16String, quint64(string.size()));
-    const size_t at = out.size();
-    out.resize(at + 2 * size_t(string.size()));
-    qToBigEndian<quint16>(string.utf16(), string.size(), out.data() + at);
-}
-
-void appendInteger(std::string& out, qint64 number)
-{
-    if (number >= 0) {
-        appendUnsigned(out, quint64(number));
-    } else {
-        // Negative numbers take all eight bytes, in two's complement.
-        out.push_back(char(kEightByteInteger));
-        appendBigEndian(out, quint64(number), 8);
-    }
-}
-
-// False for a UID beyond 32 bits.
-bool appendUid(std::string& out, quint64 uid)
-{
-    if (uid > std::numeric_limits<quint32>::max())
-        return false;
-    const int size = bytesFor(uid);
-    out.push_back(char(kUid | (size - 1)));
-    appendBigEndian(out, uid, size);
-    return true;
-}
-
-// False for a type that has no object in the format.
-bool appendScalar(std::string& out, const QVariant& value)
-{
-    switch (value.typeId()) {
-    case QMetaType::Bool:
-        out.push_back(char(value.toBool() ? kTrue : kFalse));
-        return true;
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-        appendInteger(out, value.toLongLong());
-        return true;
-    case QMetaType::UInt:
-    case QMetaType::ULongLong: {
-        const quint64 number = value.toULongLong();
-        if (number <= quint64(std::numeric_limits<qint64>::max())) {
-            appendUnsigned(out, number);
-        } else {
-            // Eight bytes would read back as negative; the sixteen-byte form marks it unsigned.
-            out.push_back(char(kSixteenByteInteger));
-            appendBigEndian(out, 0, 8);
-            appendBigEndian(out, number, 8);
-        }
-        return true;
-    }
-    case QMetaType::Double:
-    case QMetaType::Float:
-        appendDouble(out, kReal, value.toDouble());
-        return true;
-    case QMetaType::QDateTime:
-        if (!value.toDateTime().isValid())
-            return false;
-        appendDouble(out, kDate, Date::timeIntervalSinceReferenceDate(value.toDateTime()));
-        return true;
-    case QMetaType::QByteArray: {
-        const QByteArray bytes = value.toByteArray();
-        appendMarker(out, kData, quint64(bytes.size()));
-        out.append(bytes.constData(), size_t(bytes.size()));
-        return true;
-    }
-    default:
-        if (value.metaType() != QMetaType::fromType<PlistUID>())
-            return false;
-        return appendUid(out, value.value<PlistUID>().value);
-    }
+    return quint32(hash ^ (hash >> 32));
 }
 
 } // namespace
@@ -291,11 +243,48 @@ QByteArray BinaryPropertyListWriter::data(const QVariant& value, int maxDepth)
     return writer.write();
 }
 
+BinaryPropertyListWriter::BinaryPropertyListWriter(int maxDepth) : m_maxDepth(maxDepth)
+{
+    std::memcpy(extend(size_t(kMagic.size())), kMagic.constData(), size_t(kMagic.size()));
+}
+
 void BinaryPropertyListWriter::reserve(size_t objects, size_t references, size_t bytes)
 {
+    if (m_objects.empty()) // the size of references is chosen before the first is written
+        m_referenceSize = fewestBytesFor(objects > 1 ? objects - 1 : 0);
     m_objects.reserve(objects);
-    m_references.reserve(references);
-    m_bytes.reserve(bytes);
+    adviseHugePages(m_objects.data(), m_objects.capacity() * sizeof(quint64));
+    const size_t listBytes = size_t(kMagic.size()) + bytes + references * size_t(m_referenceSize);
+    reserveBytes(m_used + listBytes + objects * size_t(fewestBytesFor(listBytes)) + kTrailerLength);
+}
+
+void BinaryPropertyListWriter::reserveBytes(size_t bytes)
+{
+    if (bytes <= m_capacity)
+        return;
+    const size_t capacity = std::max({bytes, 2 * m_capacity, size_t(256)});
+    // Growing a large buffer moves its pages rather than copying them; the fresh part is
+    // asked for in huge pages, which cost far less to touch first.
+    m_out.resize(qsizetype(capacity));
+    m_data = m_out.data();
+    adviseHugePages(m_data + m_capacity, capacity - m_capacity);
+    m_capacity = capacity;
+}
+
+char* BinaryPropertyListWriter::extend(size_t bytes)
+{
+    if (m_capacity - m_used < bytes)
+        reserveBytes(m_used + bytes);
+    char* at = m_data + m_used;
+    m_used += bytes;
+    return at;
+}
+
+char* BinaryPropertyListWriter::room(size_t most)
+{
+    if (m_capacity - m_used < most)
+        reserveBytes(m_used + most);
+    return m_data + m_used;
 }
 
 bool BinaryPropertyListWriter::isShareable(quint64 index) const
@@ -303,76 +292,144 @@ bool BinaryPropertyListWriter::isShareable(quint64 index) const
     return bytesOf(index).size() <= kLongestSharedObject;
 }
 
+quint64 BinaryPropertyListWriter::addContainer(uchar type, quint64 count, quint64 referenceCount)
+{
+    const quint64 index = addObject();
+    const size_t referenceBytes = size_t(referenceCount) * size_t(m_referenceSize);
+    char* at = room(kLongestMarker + referenceBytes);
+    putMarker(at, type, count);
+    // Set as the children are numbered.
+    std::memset(at, 0, referenceBytes);
+    advanceTo(at + referenceBytes);
+    m_referenceCount += referenceCount;
+    return index;
+}
+
 quint64 BinaryPropertyListWriter::addArray(quint64 count)
 {
-    const quint64 index = addObject(count);
-    appendMarker(m_bytes, kArray, count);
-    return index;
+    return addContainer(kArray, count, count);
 }
 
 quint64 BinaryPropertyListWriter::addDictionary(quint64 count)
 {
-    const quint64 index = addObject(2 * count);
-    appendMarker(m_bytes, kDictionary, count);
-    return index;
+    return addContainer(kDictionary, count, 2 * count);
+}
+
+size_t BinaryPropertyListWriter::headerLength(quint64 container) const
+{
+    const char* at = m_data + m_objects[container];
+    if ((uchar(at[0]) & 0x0f) != 0x0f)
+        return 1;
+    return 2 + (size_t(1) << (uchar(at[1]) & 0x0f));
+}
+
+void BinaryPropertyListWriter::setReference(quint64 container, quint64 position, quint64 child)
+{
+    if (child >= kNoSlot)
+        return; // a failed child: the caller gives up on the list
+    if (m_referenceSize < 4 && (child >> (8 * m_referenceSize)) != 0)
+        relayOut(fewestBytesFor(child));
+    char* at = m_data + m_objects[container] + headerLength(container) + position * quint64(m_referenceSize);
+    putBigEndian(at, child, m_referenceSize);
 }
 
 quint64 BinaryPropertyListWriter::addBool(bool value)
 {
     addObject();
-    m_bytes.push_back(char(value ? kTrue : kFalse));
+    *extend(1) = char(value ? kTrue : kFalse);
     return shareLastObject();
 }
 
 quint64 BinaryPropertyListWriter::addInteger(qint64 value)
 {
     addObject();
-    appendInteger(m_bytes, value);
+    char* at = room(9);
+    putInteger(at, value);
+    advanceTo(at);
+    return shareLastObject();
+}
+
+quint64 BinaryPropertyListWriter::addUnsigned(quint64 value)
+{
+    if (value <= quint64(std::numeric_limits<qint64>::max()))
+        return addInteger(qint64(value));
+    // Eight bytes would read back as negative; the sixteen-byte form marks it unsigned.
+    addObject();
+    char* at = extend(17);
+    *at++ = char(kSixteenByteInteger);
+    putBigEndian(at, 0, 8);
+    putBigEndian(at, value, 8);
     return shareLastObject();
 }
 
 quint64 BinaryPropertyListWriter::addReal(double value)
 {
+    return addDouble(kReal, value);
+}
+
+quint64 BinaryPropertyListWriter::addDouble(uchar marker, double value)
+{
     addObject();
-    appendDouble(m_bytes, kReal, value);
+    char* at = extend(9);
+    putDouble(at, marker, value);
     return shareLastObject();
+}
+
+void BinaryPropertyListWriter::expectUids(quint64 count)
+{
+    if (count <= m_uidObjects.size() || count >= kNoSlot)
+        return;
+    m_uidObjects.reserve(size_t(count));
+    adviseHugePages(m_uidObjects.data(), size_t(count) * sizeof(quint32));
+    m_uidObjects.resize(size_t(count));
 }
 
 quint64 BinaryPropertyListWriter::addUid(quint64 value)
 {
+    if (value < m_uidObjects.size()) {
+        // No other object has a UID's bytes, so this table finds what the shared ones would.
+        quint32& written = m_uidObjects[size_t(value)];
+        if (written != 0)
+            return written - 1;
+        const quint64 index = addObject();
+        char* at = room(5);
+        putUid(at, value);
+        advanceTo(at);
+        if (index < kNoSlot)
+            written = quint32(index + 1);
+        return index;
+    }
     addObject();
-    if (!appendUid(m_bytes, value))
+    char* at = room(5);
+    if (!putUid(at, value))
         return kInvalidIndex;
+    advanceTo(at);
     return shareLastObject();
 }
 
 quint64 BinaryPropertyListWriter::addData(const char* bytes, qsizetype size)
 {
     addObject();
-    appendMarker(m_bytes, kData, quint64(size));
-    m_bytes.append(bytes, size_t(size));
+    char* at = room(kLongestMarker + size_t(size));
+    putMarker(at, kData, quint64(size));
+    if (size > 0)
+        std::memcpy(at, bytes, size_t(size));
+    advanceTo(at + size);
     return shareLastObject();
 }
 
-quint64 BinaryPropertyListWriter::addObject(quint64 referenceCount)
+quint64 BinaryPropertyListWriter::addObject()
 {
     const quint64 index = m_objects.size();
-    m_objects.push_back(Object{m_bytes.size(), m_references.size()});
-    if (referenceCount > 0)
-        m_references.resize(m_references.size() + referenceCount);
+    m_objects.push_back(m_used);
     return index;
 }
 
 std::string_view BinaryPropertyListWriter::bytesOf(quint64 index) const
 {
-    const quint64 begin = m_objects[index].bytesAt;
-    const quint64 end = index + 1 < m_objects.size() ? m_objects[index + 1].bytesAt : m_bytes.size();
-    return std::string_view(m_bytes.data() + begin, end - begin);
-}
-
-quint64 BinaryPropertyListWriter::referenceEnd(quint64 index) const
-{
-    return index + 1 < m_objects.size() ? m_objects[index + 1].firstReference : m_references.size();
+    const quint64 begin = m_objects[index];
+    const quint64 end = index + 1 < m_objects.size() ? m_objects[index + 1] : m_used;
+    return std::string_view(m_data + begin, end - begin);
 }
 
 // The last object, just encoded, or an earlier one with the same bytes that it then gives way to.
@@ -394,13 +451,12 @@ quint64 BinaryPropertyListWriter::shareLastObject()
         }
         m_sharedSlots.swap(grown);
     }
-    const size_t fullHash = qHash(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
-    const quint32 hash = quint32(fullHash ^ (fullHash >> 32));
+    const quint32 hash = hashOf(bytes);
     size_t at = hash & (m_sharedSlots.size() - 1);
     for (; m_sharedSlots[at].index != kNoSlot; at = (at + 1) & (m_sharedSlots.size() - 1)) {
         const SharedSlot& slot = m_sharedSlots[at];
         if (slot.hash == hash && bytesOf(slot.index) == bytes) {
-            m_bytes.resize(m_objects.back().bytesAt);
+            m_used = m_objects.back();
             m_objects.pop_back();
             return slot.index;
         }
@@ -410,8 +466,34 @@ quint64 BinaryPropertyListWriter::shareLastObject()
     return index;
 }
 
-// Numbers the value's objects depth first and encodes all but their references. A container
-// reserves its references before its children are numbered, and fills them in as they are.
+// Lays the objects out again with references of another size.
+void BinaryPropertyListWriter::relayOut(int referenceSize)
+{
+    const size_t used = m_used - size_t(m_referenceCount) * size_t(m_referenceSize) +
+                        size_t(m_referenceCount) * size_t(referenceSize);
+    BinaryPropertyListWriter other(m_maxDepth);
+    other.reserveBytes(used + (m_capacity - m_used));
+    char* to = other.m_data + kMagic.size();
+    for (size_t index = 0; index < m_objects.size(); ++index) {
+        const char* from = m_data + m_objects[index];
+        const char* end = m_data + (index + 1 < m_objects.size() ? m_objects[index + 1] : m_used);
+        const uchar type = uchar(*from) >> 4;
+        const size_t header = (type == kArray || type == kDictionary) ? headerLength(index) : size_t(end - from);
+        m_objects[index] = quint64(to - other.m_data);
+        std::memcpy(to, from, header);
+        to += header;
+        for (from += header; from < end; from += m_referenceSize)
+            putBigEndian(to, getBigEndian(from, m_referenceSize), referenceSize);
+    }
+    m_out = std::move(other.m_out);
+    m_data = m_out.data();
+    m_capacity = other.m_capacity;
+    m_used = used;
+    m_referenceSize = referenceSize;
+}
+
+// Numbers the value's objects depth first and encodes them. A container sets aside its
+// references before its children are numbered, and fills them in as they are.
 quint64 BinaryPropertyListWriter::flatten(const QVariant& value, int depth)
 {
     switch (value.typeId()) {
@@ -420,20 +502,19 @@ quint64 BinaryPropertyListWriter::flatten(const QVariant& value, int depth)
             return kInvalidIndex;
         const QVariantMap map = value.toMap();
         const quint64 count = quint64(map.size());
-        const quint64 index = addObject(2 * count);
-        appendMarker(m_bytes, kDictionary, count);
-        quint64 at = m_objects[index].firstReference;
+        const quint64 index = addDictionary(count);
+        quint64 at = 0;
         for (auto it = map.cbegin(); it != map.cend(); ++it) {
             const quint64 key = flattenString(it.key());
             if (key == kInvalidIndex)
                 return kInvalidIndex;
-            m_references[at++] = quint32(key);
+            setReference(index, at++, key);
         }
         for (auto it = map.cbegin(); it != map.cend(); ++it) {
             const quint64 child = flatten(it.value(), depth + 1);
             if (child == kInvalidIndex)
                 return kInvalidIndex;
-            m_references[at++] = quint32(child);
+            setReference(index, at++, child);
         }
         return index;
     }
@@ -441,14 +522,13 @@ quint64 BinaryPropertyListWriter::flatten(const QVariant& value, int depth)
         if (depth >= m_maxDepth)
             return kInvalidIndex;
         const QVariantList list = value.toList();
-        const quint64 index = addObject(quint64(list.size()));
-        appendMarker(m_bytes, kArray, quint64(list.size()));
-        quint64 at = m_objects[index].firstReference;
+        const quint64 index = addArray(quint64(list.size()));
+        quint64 at = 0;
         for (const QVariant& item : list) {
             const quint64 child = flatten(item, depth + 1);
             if (child == kInvalidIndex)
                 return kInvalidIndex;
-            m_references[at++] = quint32(child);
+            setReference(index, at++, child);
         }
         return index;
     }
@@ -456,25 +536,65 @@ quint64 BinaryPropertyListWriter::flatten(const QVariant& value, int depth)
         if (depth >= m_maxDepth)
             return kInvalidIndex;
         const QStringList list = value.toStringList();
-        const quint64 index = addObject(quint64(list.size()));
-        appendMarker(m_bytes, kArray, quint64(list.size()));
-        quint64 at = m_objects[index].firstReference;
+        const quint64 index = addArray(quint64(list.size()));
+        quint64 at = 0;
         for (const QString& item : list) {
             const quint64 child = flattenString(item);
             if (child == kInvalidIndex)
                 return kInvalidIndex;
-            m_references[at++] = quint32(child);
+            setReference(index, at++, child);
         }
         return index;
     }
     case QMetaType::QString:
         return flattenString(value.toString());
-    default:
-        addObject();
-        if (!appendScalar(m_bytes, value))
+    case QMetaType::Bool:
+        return addBool(value.toBool());
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+        return addInteger(value.toLongLong());
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+        return addUnsigned(value.toULongLong());
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return addReal(value.toDouble());
+    case QMetaType::QDateTime:
+        if (!value.toDateTime().isValid())
             return kInvalidIndex;
-        return shareLastObject();
+        return addDouble(kDate, Date::timeIntervalSinceReferenceDate(value.toDateTime()));
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = value.toByteArray();
+        return addData(bytes.constData(), bytes.size());
     }
+    default:
+        if (value.metaType() != QMetaType::fromType<PlistUID>())
+            return kInvalidIndex;
+        return addUid(value.value<PlistUID>().value);
+    }
+}
+
+void BinaryPropertyListWriter::putString(const QString& string)
+{
+    const qsizetype length = string.size();
+    if (isAscii(string)) {
+        char* at = room(kLongestMarker + size_t(length));
+        putMarker(at, kAsciiString, quint64(length));
+        for (const QChar c : string)
+            *at++ = char(c.unicode());
+        advanceTo(at);
+        return;
+    }
+    // A lone surrogate has no UTF-16 reading; it becomes '?' as in the XML format, which goes
+    // through UTF-8.
+    if (hasLoneSurrogate(string)) {
+        putString(QString::fromUtf8(string.toUtf8()));
+        return;
+    }
+    char* at = room(kLongestMarker + 2 * size_t(length));
+    putMarker(at, kUtf16String, quint64(length));
+    qToBigEndian<quint16>(string.utf16(), length, at);
+    advanceTo(at + 2 * length);
 }
 
 quint64 BinaryPropertyListWriter::flattenString(const QString& string)
@@ -485,40 +605,27 @@ quint64 BinaryPropertyListWriter::flattenString(const QString& string)
     if (holdsNul(string))
         return kInvalidIndex;
     addObject();
-    appendString(m_bytes, string);
-    const bool shareable = bytesOf(m_objects.size() - 1).size() <= kLongestSharedObject;
+    putString(string);
+    const bool shareable = m_used - m_objects.back() <= kLongestSharedObject;
     const quint64 index = shareLastObject();
     if (shareable)
         m_sharedStrings.insert(place, index);
     return index;
 }
 
-QByteArray BinaryPropertyListWriter::write() const
+QByteArray BinaryPropertyListWriter::write()
 {
     const quint64 count = m_objects.size();
-    if (count >= kNoSlot)
+    if (count == 0 || count >= kNoSlot || m_out.isNull())
         return {};
     const int referenceSize = fewestBytesFor(count - 1);
-    // Everything before an object is the magic and the objects before it, references included.
-    auto offsetOf = [&](quint64 index) {
-        return quint64(kMagic.size()) + m_objects[index].bytesAt + m_objects[index].firstReference * quint64(referenceSize);
-    };
-    const int offsetSize = fewestBytesFor(offsetOf(count - 1));
-    const quint64 offsetTable = quint64(kMagic.size()) + m_bytes.size() + m_references.size() * quint64(referenceSize);
-
-    QByteArray result(qsizetype(offsetTable + count * quint64(offsetSize) + kTrailerLength), Qt::Uninitialized);
-    char* at = result.data();
-    std::memcpy(at, kMagic.constData(), size_t(kMagic.size()));
-    at += kMagic.size();
-    for (quint64 index = 0; index < count; ++index) {
-        const std::string_view bytes = bytesOf(index);
-        std::memcpy(at, bytes.data(), bytes.size());
-        at += bytes.size();
-        for (quint64 i = m_objects[index].firstReference, end = referenceEnd(index); i < end; ++i)
-            putBigEndian(at, m_references[i], referenceSize);
-    }
-    for (quint64 index = 0; index < count; ++index)
-        putBigEndian(at, offsetOf(index), offsetSize);
+    if (referenceSize != m_referenceSize)
+        relayOut(referenceSize);
+    const quint64 offsetTable = m_used;
+    const int offsetSize = fewestBytesFor(m_objects.back());
+    char* at = extend(size_t(count) * size_t(offsetSize) + kTrailerLength);
+    for (const quint64 offset : m_objects)
+        putBigEndian(at, offset, offsetSize);
 
     // The trailer: five unused bytes, the sort version (0), the two sizes, the number of
     // objects, the top object and where the offset table starts.
@@ -529,6 +636,16 @@ QByteArray BinaryPropertyListWriter::write() const
     putBigEndian(at, count, 8);
     putBigEndian(at, 0, 8);
     putBigEndian(at, offsetTable, 8);
+
+    QByteArray result = std::move(m_out);
+    result.truncate(qsizetype(m_used));
+    // Room foreseen but not used is handed back; a large buffer shrinks where it lies.
+    if (m_capacity - m_used > m_used / 8)
+        result.squeeze();
+    m_out = QByteArray();
+    m_data = nullptr;
+    m_used = m_capacity = 0;
+    m_objects = {};
     return result;
 }
 

@@ -2,13 +2,19 @@
 
 #include "platform/foundation/BinaryPropertyListWriter.h"
 #include "platform/foundation/Exception.h"
+#include "platform/foundation/HugePages.h"
 
 #include <QDateTime>
 #include <QReadWriteLock>
 #include <QSet>
 
 #include <algorithm>
+#include <cstring>
+#include <atomic>
+#include <cstdlib>
 #include <memory>
+#include <new>
+#include <type_traits>
 
 namespace pf {
 
@@ -42,6 +48,9 @@ QHash<const Class*, QString>& globalNames()
     return names;
 }
 
+// Counts changes to the class-wide names, so that an archiver may keep what it looked up.
+std::atomic<quint64> globalNamesGeneration{1};
+
 QVariant uid(quint64 value)
 {
     return QVariant::fromValue(PlistUID{value});
@@ -64,29 +73,131 @@ void checkArchivable(const Object& object)
 
 namespace {
 
-// A growing list kept in fixed blocks, so that growing never copies what it holds, nor touches
-// fresh memory twice; large archives hold millions of fields.
+constexpr size_t kHugePage = size_t(2) * 1024 * 1024;
+
+// Memory for a large table, freed with std::free; large amounts are asked for in huge pages,
+// as first touching memory page by page is slow.
+void* allocateTable(size_t bytes)
+{
+    void* memory = nullptr;
+    if (bytes >= 2 * kHugePage) {
+        memory = std::aligned_alloc(kHugePage, (bytes + kHugePage - 1) & ~(kHugePage - 1));
+        if (memory)
+            adviseHugePages(memory, bytes);
+    } else {
+        memory = std::malloc(bytes);
+    }
+    if (!memory)
+        throw std::bad_alloc();
+    return memory;
+}
+
+// A growing list kept in blocks, each twice the size of the one before, so that growing never
+// copies what it holds, nor touches fresh memory twice; large archives hold millions of fields.
+// Large blocks are asked for in huge pages: first touching memory page by page is slow.
 template <class T>
 class Blocks {
 public:
+    Blocks() = default;
+    ~Blocks() { clear(); }
+    Blocks(const Blocks&) = delete;
+    Blocks& operator=(const Blocks&) = delete;
+
     size_t size() const { return m_size; }
-    T& operator[](size_t i) { return m_blocks[i >> kShift][i & kMask]; }
-    const T& operator[](size_t i) const { return m_blocks[i >> kShift][i & kMask]; }
-    T& emplace_back()
+    bool empty() const { return m_size == 0; }
+    T& operator[](size_t i)
     {
-        if ((m_size >> kShift) == m_blocks.size())
-            m_blocks.emplace_back(new T[kBlock]);
-        T& item = (*this)[m_size++];
-        item = T{};
-        return item;
+        const Place place = placeOf(i);
+        return m_blocks[place.block][place.offset];
+    }
+    const T& operator[](size_t i) const
+    {
+        const Place place = placeOf(i);
+        return m_blocks[place.block][place.offset];
+    }
+    template <class... Arguments>
+    T& emplace_back(Arguments&&... arguments)
+    {
+        const Place place = placeOf(m_size);
+        if (!m_blocks[place.block])
+            m_blocks[place.block] = allocate(place.block);
+        T* item = new (m_blocks[place.block] + place.offset) T(std::forward<Arguments>(arguments)...);
+        ++m_size;
+        return *item;
+    }
+    void push_back(T item) { emplace_back(std::move(item)); }
+    void clear()
+    {
+        if constexpr (!std::is_trivially_destructible_v<T>) {
+            for (size_t i = 0; i < m_size; ++i)
+                (*this)[i].~T();
+        }
+        for (T*& block : m_blocks) {
+            std::free(block);
+            block = nullptr;
+        }
+        m_size = 0;
     }
 
 private:
-    static constexpr size_t kShift = 14;
-    static constexpr size_t kBlock = size_t(1) << kShift;
-    static constexpr size_t kMask = kBlock - 1;
-    std::vector<std::unique_ptr<T[]>> m_blocks;
+    static constexpr size_t kFirstShift = 8; // the first block holds 256 items
+    struct Place {
+        size_t block;
+        size_t offset;
+    };
+    static Place placeOf(size_t i)
+    {
+        const size_t shifted = i + (size_t(1) << kFirstShift);
+        const size_t top = size_t(63 - __builtin_clzll(quint64(shifted)));
+        return {top - kFirstShift, shifted - (size_t(1) << top)};
+    }
+    static T* allocate(size_t block) { return static_cast<T*>(allocateTable(sizeof(T) << (kFirstShift + block))); }
+
+    T* m_blocks[48] = {};
     size_t m_size = 0;
+};
+
+// Copies of small runs of bytes, one after the other in large chunks, so that each costs no
+// allocation of its own. They stay where they are until cleared.
+class ByteArena {
+public:
+    ByteArena() = default;
+    ~ByteArena() { clear(); }
+    ByteArena(const ByteArena&) = delete;
+    ByteArena& operator=(const ByteArena&) = delete;
+
+    const char* copy(const char* bytes, size_t size)
+    {
+        if (size > m_left) {
+            const size_t chunk = std::max(size, m_nextChunk);
+            m_nextChunk = std::min(2 * m_nextChunk, size_t(64) * 1024 * 1024);
+            m_at = static_cast<char*>(allocateTable(chunk));
+            m_chunks.push_back(m_at);
+            m_left = chunk;
+        }
+        char* copied = m_at;
+        if (size > 0)
+            std::memcpy(copied, bytes, size);
+        m_at += size;
+        m_left -= size;
+        return copied;
+    }
+    void clear()
+    {
+        for (char* chunk : m_chunks)
+            std::free(chunk);
+        m_chunks.clear();
+        m_at = nullptr;
+        m_left = 0;
+        m_nextChunk = kFirstChunk;
+    }
+
+private:
+    static constexpr size_t kFirstChunk = 16 * 1024;
+    std::vector<char*> m_chunks;
+    char* m_at = nullptr;
+    size_t m_left = 0;
+    size_t m_nextChunk = kFirstChunk;
 };
 
 } // namespace
@@ -95,7 +206,7 @@ private:
 // small value. Strings, data, property-list values and the reals of points, sizes and
 // rectangles lie in side tables, so that a field takes 16 bytes and no allocation of its own.
 struct KeyedArchiver::State {
-    enum class Kind : quint8 { Bool, Integer, Real, String, Data, Reals, Uid, Conditional, Value };
+    enum class Kind : quint8 { Bool, Integer, Real, String, Data, Reals, Uid, Conditional, Value, Uids, Bytes };
     // Plain data, so that a block of fields is not written before it is used.
     struct Field {
         quint32 key; // in `keys`
@@ -118,6 +229,7 @@ struct KeyedArchiver::State {
     };
     struct Pending {
         Object* object; // kept alive by its entry in `knownObjects`
+        const Coding* coding; // the same object
         quint64 uid;
     };
     struct Conditional {
@@ -154,11 +266,18 @@ struct KeyedArchiver::State {
 
     Run fields; // the objects' fields, each object's in one run
     Run topFields;
-    std::vector<Entry> entries;
-    std::vector<QString> strings;
-    std::vector<QByteArray> data;
-    std::vector<QVariant> values;
-    std::vector<double> reals;
+    Blocks<Entry> entries;
+    Blocks<QString> strings;
+    Blocks<QByteArray> data;
+    Blocks<QVariant> values;
+    Blocks<double> reals;
+    Blocks<quint64> uidLists; // each list its length, then its UIDs
+    struct ByteRun {
+        const char* bytes; // in `byteArena`
+        qsizetype size;
+    };
+    Blocks<ByteRun> byteRuns;
+    ByteArena byteArena;
     std::vector<QVariantMap> classDescriptions;
     // Where values go: the top's fields, or the run of the object being encoded.
     Run* current = &topFields;
@@ -167,15 +286,36 @@ struct KeyedArchiver::State {
     QSet<quint32> currentKeys; // the current run's keys, once it is long
     bool currentKeysFilled = false;
 
-    std::vector<Pending> queue;
+    Blocks<Pending> queue;
     size_t nextQueued = 0;
     bool encodingQueue = false;
     std::vector<Conditional> conditionals;
     // Known objects, found by address through an open-addressed table of their positions + 1
-    // (0 for a free slot), a power of two in size and at most half full.
-    std::vector<Known> knownObjects;
-    std::vector<quint32> knownSlots;
+    // (0 for a free slot), a power of two in size and at most half full. Each slot keeps more of
+    // its object's hash, so that a search seldom looks at an object it does not want.
+    struct KnownSlot {
+        quint32 position;
+        quint32 tag;
+    };
+    Blocks<Known> knownObjects;
+    std::vector<KnownSlot> knownSlots;
     QHash<std::pair<const Class*, QString>, quint64> classUids;
+    // What a class was last written as: the name mapped for it (for as long as no mapping
+    // changes), and the class entry of the name last written. Most objects of a drawing are of a
+    // few classes, each met again and again; a place holds the class last met there.
+    struct RecentClass {
+        const Class* cls = nullptr;
+        quint64 ownGeneration = 0;
+        quint64 globalGeneration = 0;
+        QString mapped;
+        QString lastName;
+        quint64 lastUid = 0;
+    };
+    static constexpr size_t kRecentClasses = 64;
+    RecentClass recentClasses[kRecentClasses];
+    quint64 ownNamesGeneration = 1;
+    // Classes found archivable; a place holds the class last found there.
+    const Class* archivableClasses[kRecentClasses] = {};
     bool finished = false;
     Error error;
     QByteArray archive;
@@ -189,37 +329,43 @@ struct KeyedArchiver::State {
         currentKeys.clear();
         currentKeysFilled = false;
     }
-    size_t slotOf(const Object* object) const
-    {
-        return size_t((quintptr(object) >> 4) * Q_UINT64_C(0x9E3779B97F4A7C15) >> 20) & (knownSlots.size() - 1);
-    }
+    static quint64 hashOf(const Object* object) { return quint64(quintptr(object) >> 4) * Q_UINT64_C(0x9E3779B97F4A7C15); }
+    size_t slotOf(quint64 hash) const { return size_t(hash >> 20) & (knownSlots.size() - 1); }
+    static quint32 tagOf(quint64 hash) { return quint32(hash >> 32); }
     size_t findKnown(const Object* object) const
     {
         if (knownSlots.empty())
             return kUnknown;
-        for (size_t at = slotOf(object);; at = (at + 1) & (knownSlots.size() - 1)) {
-            const quint32 slot = knownSlots[at];
-            if (slot == 0)
+        const quint64 hash = hashOf(object);
+        for (size_t at = slotOf(hash);; at = (at + 1) & (knownSlots.size() - 1)) {
+            const KnownSlot slot = knownSlots[at];
+            if (slot.position == 0)
                 return kUnknown;
-            if (knownObjects[slot - 1].object.get() == object)
-                return slot - 1;
+            if (slot.tag == tagOf(hash) && knownObjects[slot.position - 1].object.get() == object)
+                return slot.position - 1;
         }
+    }
+    void placeKnown(const Object* object, size_t position)
+    {
+        const quint64 hash = hashOf(object);
+        size_t at = slotOf(hash);
+        while (knownSlots[at].position != 0)
+            at = (at + 1) & (knownSlots.size() - 1);
+        knownSlots[at] = KnownSlot{quint32(position + 1), tagOf(hash)};
     }
     size_t addKnown(const Ref<Object>& object)
     {
         if (2 * (knownObjects.size() + 1) > knownSlots.size()) {
-            knownSlots.assign(std::max<size_t>(1024, 2 * knownSlots.size()), 0);
-            for (size_t i = 0; i < knownObjects.size(); ++i) {
-                size_t at = slotOf(knownObjects[i].object.get());
-                while (knownSlots[at] != 0)
-                    at = (at + 1) & (knownSlots.size() - 1);
-                knownSlots[at] = quint32(i + 1);
-            }
+            const size_t slotCount = std::max<size_t>(1024, 2 * knownSlots.size());
+            std::vector<KnownSlot> grown;
+            grown.reserve(slotCount);
+            adviseHugePages(grown.data(), slotCount * sizeof(KnownSlot));
+            grown.resize(slotCount, KnownSlot{0, 0});
+            knownSlots.swap(grown);
+            for (size_t i = 0; i < knownObjects.size(); ++i)
+                placeKnown(knownObjects[i].object.get(), i);
         }
-        size_t at = slotOf(object.get());
-        while (knownSlots[at] != 0)
-            at = (at + 1) & (knownSlots.size() - 1);
-        knownSlots[at] = quint32(knownObjects.size() + 1);
+        placeKnown(object.get(), knownObjects.size());
         Known known;
         known.object = object;
         knownObjects.push_back(std::move(known));
@@ -280,7 +426,8 @@ struct KeyedArchiver::State {
         Field& field = add(key, Kind::Reals);
         field.count = quint8(values.size());
         field.index = reals.size();
-        reals.insert(reals.end(), values.begin(), values.end());
+        for (const double value : values)
+            reals.push_back(value);
     }
 
     QVariant variantOf(const Field& field) const;
@@ -295,7 +442,18 @@ struct KeyedArchiver::State {
 
     QVariant storedValue(KeyedArchiver& archiver, const QVariant& value);
     quint64 referenceTo(KeyedArchiver& archiver, const Ref<Object>& object);
-    quint64 classReferenceFor(const KeyedArchiver& archiver, const Object& object);
+    quint64 classReferenceFor(const KeyedArchiver& archiver, const Object& object, const Coding& coding);
+    static size_t placeOfClass(const Class* cls) { return (quintptr(cls) >> 4) % kRecentClasses; }
+    bool isArchivable(const Class& cls)
+    {
+        const Class*& known = archivableClasses[placeOfClass(&cls)];
+        if (known == &cls)
+            return true;
+        if (!Coding::isArchivable(cls))
+            return false;
+        known = &cls;
+        return true;
+    }
     void encodeQueued(KeyedArchiver& archiver);
     bool finish(PropertyListFormat format);
 };
@@ -326,6 +484,16 @@ QVariant KeyedArchiver::State::variantOf(const Field& field) const
         return uid(conditionals[field.index].resolved);
     case Kind::Value:
         return values[field.index];
+    case Kind::Bytes:
+        return QByteArray(byteRuns[field.index].bytes, byteRuns[field.index].size);
+    case Kind::Uids: {
+        QVariantList list;
+        const size_t count = size_t(uidLists[field.index]);
+        list.reserve(qsizetype(count));
+        for (size_t i = 1; i <= count; ++i)
+            list.append(uid(uidLists[field.index + i]));
+        return list;
+    }
     }
     return {};
 }
@@ -358,8 +526,8 @@ QVariant KeyedArchiver::State::tree() const
 {
     QVariantList objects;
     objects.reserve(qsizetype(entries.size()));
-    for (const Entry& entry : entries)
-        objects.append(treeOfEntry(entry));
+    for (size_t i = 0; i < entries.size(); ++i)
+        objects.append(treeOfEntry(entries[i]));
     return QVariantMap{{archive::kArchiverKey, kArchiverName},
                        {archive::kVersionKey, kVersion},
                        {archive::kTopKey, treeOfFields(topFields, 0, topFields.size())},
@@ -393,6 +561,17 @@ quint64 KeyedArchiver::State::writeField(BinaryPropertyListWriter& writer, const
         return writer.addUid(conditionals[field.index].resolved);
     case Kind::Value:
         return writer.addValue(values[field.index], depth);
+    case Kind::Bytes:
+        return writer.addData(byteRuns[field.index].bytes, byteRuns[field.index].size);
+    case Kind::Uids: {
+        if (depth >= kMaxPropertyListDepth)
+            break;
+        const size_t count = size_t(uidLists[field.index]);
+        const quint64 list = writer.addArray(count);
+        for (size_t i = 0; i < count; ++i)
+            writer.setReference(list, i, writer.addUid(uidLists[field.index + 1 + i]));
+        return list;
+    }
     }
     return BinaryPropertyListWriter::kInvalidIndex;
 }
@@ -441,8 +620,10 @@ QByteArray KeyedArchiver::State::binary() const
     const size_t fieldCount = fields.size() + topFields.size();
     // About what the list takes: each field a key (mostly shared) and a value, each real of a
     // point, size or rectangle one more object.
-    writer.reserve(entries.size() + fieldCount + reals.size(), entries.size() + 2 * fieldCount + reals.size(),
-                   12 * entries.size() + 10 * fieldCount + 9 * reals.size());
+    writer.reserve(entries.size() + fieldCount + reals.size() + uidLists.size(),
+                   entries.size() + 2 * fieldCount + reals.size() + uidLists.size(),
+                   12 * entries.size() + 10 * fieldCount + 9 * reals.size() + 5 * uidLists.size());
+    writer.expectUids(entries.size());
     // Keys in the order a map keeps them.
     std::vector<quint32> byText(keys.size());
     for (size_t i = 0; i < keys.size(); ++i)
@@ -546,7 +727,8 @@ void KeyedArchiver::encodeData(const QByteArray& value, const QString& key)
 void KeyedArchiver::encodeBytes(const char* bytes, qsizetype length, const QString& key)
 {
     PF_PARAMETER_ASSERT(length >= 0 && (bytes || length == 0));
-    encodeData(QByteArray(bytes, length), key);
+    m_state->add(key, State::Kind::Bytes).index = m_state->byteRuns.size();
+    m_state->byteRuns.push_back(State::ByteRun{m_state->byteArena.copy(bytes, size_t(length)), length});
 }
 
 void KeyedArchiver::encodePoint(const QPointF& value, const QString& key)
@@ -584,6 +766,23 @@ void KeyedArchiver::encodeConditionalObject(const Ref<Object>& object, const QSt
 
 void KeyedArchiver::encodePropertyListValue(const QVariant& value, const QString& key)
 {
+    // A list of objects alone, as a style's renderers or a group's members, is kept as its
+    // UIDs: the same list, without a value made for each.
+    if (value.typeId() == QMetaType::QVariantList) {
+        const QVariantList list = value.toList();
+        const bool objectsOnly = std::all_of(list.cbegin(), list.cend(), [](const QVariant& item) {
+            return item.metaType() == QMetaType::fromType<Ref<Object>>();
+        });
+        if (objectsOnly) {
+            const size_t first = m_state->uidLists.size();
+            m_state->uidLists.push_back(quint64(list.size()));
+            for (const QVariant& item : list)
+                m_state->uidLists.push_back(m_state->referenceTo(*this, *static_cast<const Ref<Object>*>(item.constData())));
+            m_state->add(key, State::Kind::Uids).index = first;
+            m_state->encodeQueued(*this);
+            return;
+        }
+    }
     QVariant stored = m_state->storedValue(*this, value);
     m_state->add(key, State::Kind::Value).index = m_state->values.size();
     m_state->values.push_back(std::move(stored));
@@ -643,15 +842,22 @@ quint64 KeyedArchiver::State::referenceTo(KeyedArchiver& archiver, const Ref<Obj
     if (!object)
         return 0;
     size_t met = findKnown(object.get());
+    Coding* coding = nullptr;
     if (met == kUnknown || !knownObjects[met].asked) {
-        auto* coding = dynamic_cast<Coding*>(object.get());
+        coding = dynamic_cast<Coding*>(object.get());
         if (!coding)
             raiseNotArchivable(*object);
+        const size_t knownBefore = knownObjects.size();
         Ref<Object> replacement = coding->replacementObjectForCoder(archiver);
-        if (replacement)
+        if (replacement == object) {
+            if (!isArchivable(object->objClass()))
+                raiseNotArchivable(*object);
+        } else if (replacement) {
             checkArchivable(*replacement);
-        // Looked up again: the replacement may have encoded objects of its own meanwhile.
-        met = findKnown(object.get());
+        }
+        // Looked up again when the replacement encoded objects of its own meanwhile.
+        if (met == kUnknown && knownObjects.size() != knownBefore)
+            met = findKnown(object.get());
         if (met == kUnknown)
             met = addKnown(object);
         Known& asked = knownObjects[met];
@@ -672,34 +878,52 @@ quint64 KeyedArchiver::State::referenceTo(KeyedArchiver& archiver, const Ref<Obj
     const quint64 reference = entries.size();
     entries.emplace_back();
     knownObjects[encoded].uid = reference;
-    queue.push_back({target, reference});
+    if (!bySelf || !coding)
+        coding = &dynamic_cast<Coding&>(*target);
+    queue.push_back(Pending{target, coding, reference});
     return reference;
 }
 
-quint64 KeyedArchiver::State::classReferenceFor(const KeyedArchiver& archiver, const Object& object)
+quint64 KeyedArchiver::State::classReferenceFor(const KeyedArchiver& archiver, const Object& object,
+                                                const Coding& coding)
 {
     const Class& cls = object.objClass();
     auto mappedName = [&](const Class& c) {
         const QString own = archiver.classNameForClass(c);
         return own.isEmpty() ? classNameForClassGlobal(c) : own;
     };
-    QString name = mappedName(cls);
-    if (name.isEmpty())
-        name = dynamic_cast<const Coding&>(object).classNameForArchiver();
+    RecentClass& recent = recentClasses[placeOfClass(&cls)];
+    const quint64 globalGeneration = globalNamesGeneration.load(std::memory_order_acquire);
+    if (recent.cls != &cls || recent.ownGeneration != ownNamesGeneration || recent.globalGeneration != globalGeneration) {
+        recent.cls = &cls;
+        recent.ownGeneration = ownNamesGeneration;
+        recent.globalGeneration = globalGeneration;
+        recent.mapped = mappedName(cls);
+        recent.lastName.clear();
+        recent.lastUid = 0;
+    }
+    const QString name = recent.mapped.isEmpty() ? coding.classNameForArchiver() : recent.mapped;
+    if (recent.lastUid != 0 && name == recent.lastName)
+        return recent.lastUid;
+
     const auto cacheKey = std::make_pair(&cls, name);
     auto existing = classUids.constFind(cacheKey);
-    if (existing != classUids.constEnd())
-        return *existing;
-
-    QVariantList classes{name};
-    for (const Class* super = cls.superclass(); super; super = super->superclass()) {
-        const QString superName = mappedName(*super);
-        classes.append(superName.isEmpty() ? super->name() : superName);
+    quint64 reference = 0;
+    if (existing != classUids.constEnd()) {
+        reference = *existing;
+    } else {
+        QVariantList classes{name};
+        for (const Class* super = cls.superclass(); super; super = super->superclass()) {
+            const QString superName = mappedName(*super);
+            classes.append(superName.isEmpty() ? super->name() : superName);
+        }
+        reference = entries.size();
+        entries.push_back(Entry{Entry::Kind::Class, classDescriptions.size()});
+        classDescriptions.push_back(QVariantMap{{archive::kClassNameKey, name}, {archive::kClassesKey, classes}});
+        classUids.insert(cacheKey, reference);
     }
-    const quint64 reference = entries.size();
-    entries.push_back(Entry{Entry::Kind::Class, classDescriptions.size()});
-    classDescriptions.push_back(QVariantMap{{archive::kClassNameKey, name}, {archive::kClassesKey, classes}});
-    classUids.insert(cacheKey, reference);
+    recent.lastName = name;
+    recent.lastUid = reference;
     return reference;
 }
 
@@ -720,14 +944,20 @@ void KeyedArchiver::State::encodeQueued(KeyedArchiver& archiver)
 
     while (nextQueued < queue.size()) {
         const Pending pending = queue[nextQueued++];
-        const quint64 classReference = classReferenceFor(archiver, *pending.object);
+        // Objects lie all over memory: the one after next is asked for while this one is encoded.
+        if (nextQueued + 1 < queue.size()) {
+            const char* ahead = reinterpret_cast<const char*>(queue[nextQueued + 1].object);
+            __builtin_prefetch(ahead);
+            __builtin_prefetch(ahead + 64);
+        }
+        const quint64 classReference = classReferenceFor(archiver, *pending.object, *pending.coding);
         const size_t first = fields.size();
         enter(&fields, first, pending.uid);
         Field& classField = fields.emplace_back();
         classField.key = numberOfKey(archive::kClassKey);
         classField.kind = Kind::Uid;
         classField.uid = classReference;
-        dynamic_cast<const Coding&>(*pending.object).encodeWithCoder(archiver);
+        pending.coding->encodeWithCoder(archiver);
         entries[pending.uid] = Entry{Entry::Kind::Object, first, fields.size() - first};
     }
 }
@@ -745,8 +975,18 @@ bool KeyedArchiver::State::finish(PropertyListFormat format)
             conditional.resolved = replacement == kUnknown ? 0 : knownObjects[replacement].uid;
         }
     }
-    queue = {};
-    knownObjects = {};
+    queue.clear();
+    // Letting go of the objects touches each one's count, all over memory: those a few places on
+    // are asked for ahead (a count made with the object lies just before it).
+    for (size_t i = 0; i < knownObjects.size(); ++i) {
+        if (i + 8 < knownObjects.size()) {
+            const char* ahead = reinterpret_cast<const char*>(knownObjects[i + 8].object.get());
+            __builtin_prefetch(ahead - 16, 1);
+            __builtin_prefetch(ahead, 1);
+        }
+        knownObjects[i].object.reset();
+    }
+    knownObjects.clear();
     knownSlots = {};
 
     Error writeError;
@@ -765,12 +1005,15 @@ bool KeyedArchiver::State::finish(PropertyListFormat format)
                                                        .arg(writeError.localizedDescription())},
                        {NSUnderlyingErrorKey, QVariant::fromValue(writeError)}});
     }
-    fields = {};
-    topFields = {};
-    strings = {};
-    data = {};
-    values = {};
-    reals = {};
+    fields.clear();
+    topFields.clear();
+    strings.clear();
+    data.clear();
+    values.clear();
+    reals.clear();
+    uidLists.clear();
+    byteRuns.clear();
+    byteArena.clear();
     conditionals.clear();
     return error.isNull();
 }
@@ -795,6 +1038,7 @@ QByteArray KeyedArchiver::encodedData(Error* error)
 
 void KeyedArchiver::setClassNameForClass(const QString& name, const Class& cls)
 {
+    ++m_state->ownNamesGeneration;
     if (name.isEmpty())
         m_classNames.remove(&cls);
     else
@@ -813,6 +1057,7 @@ void KeyedArchiver::setClassNameForClassGlobal(const QString& name, const Class&
         globalNames().remove(&cls);
     else
         globalNames().insert(&cls, name);
+    globalNamesGeneration.fetch_add(1, std::memory_order_acq_rel);
 }
 
 QString KeyedArchiver::classNameForClassGlobal(const Class& cls)

@@ -11,6 +11,7 @@
 #include <QIODevice>
 #include <QPainter>
 #include <QPainterPathStroker>
+#include <QVarLengthArray>
 #include <QtEndian>
 
 #include <algorithm>
@@ -1219,19 +1220,23 @@ QString BezierPath::description() const
 
 void BezierPath::encodeWithCoder(KeyedArchiver& coder) const
 {
-    QByteArray blob;
-    {
-        QDataStream stream(&blob, QIODevice::WriteOnly);
-        stream.setByteOrder(QDataStream::LittleEndian);
-        stream.setFloatingPointPrecision(QDataStream::DoublePrecision);
-        for (const Element& e : m_elements) {
-            stream << quint8(e.type);
-            for (int i = 0; i < e.pointCount(); ++i)
-                stream << e.points[i].x() << e.points[i].y();
+    // Each element its type byte, then its points as little-endian doubles, x before y; sized
+    // once and filled in place, as large drawings write hundreds of thousands of these.
+    qsizetype length = 0;
+    for (const Element& e : m_elements)
+        length += 1 + 2 * qsizetype(sizeof(double)) * e.pointCount();
+    QVarLengthArray<char, 1024> blob(length);
+    char* at = blob.data();
+    for (const Element& e : m_elements) {
+        *at++ = char(quint8(e.type));
+        for (int i = 0; i < e.pointCount(); ++i) {
+            qToLittleEndian(e.points[i].x(), at);
+            qToLittleEndian(e.points[i].y(), at + sizeof(double));
+            at += 2 * sizeof(double);
         }
     }
     coder.encodeInt64(m_elements.size(), kElementCountKey);
-    coder.encodeData(blob, kElementsKey);
+    coder.encodeBytes(blob.constData(), blob.size(), kElementsKey);
     coder.encodeDouble(m_lineWidth, kLineWidthKey);
     coder.encodeDouble(m_miterLimit, kMiterLimitKey);
     coder.encodeDouble(m_flatness, kFlatnessKey);

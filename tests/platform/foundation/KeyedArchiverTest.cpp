@@ -776,6 +776,38 @@ TEST(KeyedArchiver, ClassNamesAreSubstitutedWhenWritingAndReading)
     KeyedUnarchiver::setClassForClassName(nullptr, legacy);
 }
 
+// Names are looked up for each object as it is encoded: a mapping made between two objects
+// applies to the later one, and one taken back no longer applies.
+TEST(KeyedArchiver, ClassNamesMappedWhileEncodingApplyFromTheNextObject)
+{
+    const QString own = QStringLiteral("KeyedArchiverTest.OwnLater");
+    const QString global = QStringLiteral("KeyedArchiverTest.GlobalLater");
+    KeyedArchiver archiver;
+    archiver.encodeObject(item(), QStringLiteral("first"));
+    KeyedArchiver::setClassNameForClassGlobal(global, Item::staticClass());
+    archiver.encodeObject(item(), QStringLiteral("second"));
+    archiver.setClassNameForClass(own, Item::staticClass());
+    archiver.encodeObject(item(), QStringLiteral("third"));
+    archiver.setClassNameForClass(QString(), Item::staticClass());
+    archiver.encodeObject(item(), QStringLiteral("fourth"));
+    KeyedArchiver::setClassNameForClassGlobal(QString(), Item::staticClass());
+    archiver.encodeObject(item(), QStringLiteral("fifth"));
+
+    const QVariantMap archive = pf::PropertyList::value(archiver.encodedData()).toMap();
+    const QVariantList objects = archive.value(QStringLiteral("$objects")).toList();
+    const QVariantMap top = archive.value(QStringLiteral("$top")).toMap();
+    auto classNameOf = [&](const char* key) {
+        const QVariantMap object = objects.value(int(top.value(QString::fromLatin1(key)).value<pf::PlistUID>().value)).toMap();
+        const quint64 cls = object.value(QStringLiteral("$class")).value<pf::PlistUID>().value;
+        return objects.value(int(cls)).toMap().value(QStringLiteral("$classname")).toString();
+    };
+    EXPECT_EQ(classNameOf("first"), kItemName);
+    EXPECT_EQ(classNameOf("second"), global);
+    EXPECT_EQ(classNameOf("third"), own);
+    EXPECT_EQ(classNameOf("fourth"), global);
+    EXPECT_EQ(classNameOf("fifth"), kItemName);
+}
+
 namespace {
 
 class RecordingDelegate : public KeyedUnarchiver::Delegate {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/foundation/BinaryPropertyListWriter.h"
 #include "platform/foundation/PropertyList.h"
 
 #include "platform/foundation/BinaryPropertyListReader.h"
@@ -423,6 +424,36 @@ TEST(PropertyList, BinaryOffsetAndReferenceSizesAreTheSmallestThatFit)
         const QByteArray trailer = bytes.right(32);
         EXPECT_EQ(int(trailer[6]), c.offsetSize);
         EXPECT_EQ(int(trailer[7]), c.referenceSize);
+    }
+}
+
+// The writer sizes references from the number of objects it is told to expect; told too few or
+// too many, it lays the list out again and writes the bytes a right forecast gives.
+TEST(PropertyList, BinaryWriterForecastingTheWrongCountWritesTheSameBytes)
+{
+    for (int count : {20, 300, 70000}) {
+        QVariantList values;
+        for (int i = 0; i < count; ++i)
+            values << (i % 5 == 0 ? QVariant(QStringLiteral("repeated")) : QVariant(qlonglong(i) * 1000));
+        // A container past the first with a count too large for its marker, which a longer
+        // header follows.
+        QVariantList longList{QByteArray("bytes"), false};
+        for (int i = 0; i < 16; ++i)
+            longList << i + 0.25;
+        values << QVariantMap{{QStringLiteral("object"), QVariant::fromValue(PlistUID{quint64(count)})},
+                              {QStringLiteral("list"), longList}};
+        const QByteArray expected = PropertyList::data(values, PropertyListFormat::Binary);
+        ASSERT_FALSE(expected.isEmpty());
+        for (size_t forecast : {size_t(0), size_t(2), size_t(count), size_t(100000000)}) {
+            SCOPED_TRACE(testing::Message() << count << " objects, " << forecast << " foreseen");
+            pf::BinaryPropertyListWriter writer(pf::kMaxPropertyListDepth);
+            if (forecast > 0)
+                writer.reserve(forecast, forecast, 16);
+            ASSERT_NE(writer.addValue(values, 0), pf::BinaryPropertyListWriter::kInvalidIndex);
+            const QByteArray bytes = writer.write();
+            EXPECT_TRUE(bytes == expected);
+            EXPECT_TRUE(PropertyList::value(bytes) == QVariant(values));
+        }
     }
 }
 
