@@ -1,4 +1,5 @@
 #include "platform/graphics/BezierPath.h"
+#include "platform/graphics/BezierPath+Rectangle.h"
 
 #include "platform/foundation/Exception.h"
 #include "platform/foundation/KeyedArchiver.h"
@@ -1107,8 +1108,8 @@ QPen BezierPath::pen(const QBrush& brush) const
 
 namespace {
 
-// The rectangle `elements` outline when they are one closed, axis-aligned rectangle of some size
-// (a move, three lines and a close, or four lines with the last back at the start).
+} // namespace
+
 std::optional<QRectF> axisAlignedRectangle(const QList<BezierPath::Element>& elements)
 {
     using Type = BezierPath::ElementType;
@@ -1135,8 +1136,6 @@ std::optional<QRectF> axisAlignedRectangle(const QList<BezierPath::Element>& ele
         return std::nullopt;
     return rect;
 }
-
-} // namespace
 
 void BezierPath::fill(QPainter& painter, const QBrush& brush) const
 {

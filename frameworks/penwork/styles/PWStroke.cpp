@@ -8,6 +8,7 @@
 #include "platform/foundation/KeyedArchiver.h"
 #include "platform/foundation/KeyedUnarchiver.h"
 #include "platform/foundation/Log.h"
+#include "platform/graphics/BezierPath+Rectangle.h"
 #include "platform/graphics/GraphicsContext.h"
 
 #include <QPainterPathStroker>
@@ -248,6 +249,10 @@ QRectF PWStroke::strokeBoundsForPath(const pf::BezierPath& path) const
         // A hairline is one device pixel: a point either side is always enough.
         return path.bounds().adjusted(-1.0, -1.0, 1.0, 1.0);
     }
+    // Whatever its joins, a rectangle's outline reaches half the line's width past each side
+    // and no further; large drawings hold many, and the stroker would only confirm it.
+    if (const std::optional<QRectF> rect = pf::axisAlignedRectangle(path.elements()))
+        return rect->adjusted(-lineWidth / 2.0, -lineWidth / 2.0, lineWidth / 2.0, lineWidth / 2.0);
     if (path.elementCount() > kExactStrokeBoundsElements) {
         // No corner or cap reaches further from the path than this; a miter's tip stops at the
         // miter limit, in widths either way it is read.

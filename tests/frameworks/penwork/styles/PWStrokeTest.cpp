@@ -6,6 +6,8 @@
 #include "frameworks/penwork/styles/PWFill.h"
 #include "frameworks/penwork/styles/PWStroke.h"
 
+#include <QPainterPathStroker>
+
 namespace {
 
 using styles_test::PathShape;
@@ -132,6 +134,40 @@ TEST(StylesStrokeBounds, GrowByHalfTheWidthCapsAndMiters)
     spike->lineTo(QPointF(30, 40));
     PWStroke sharp(4.0, pf::Color::black());
     EXPECT_LT(sharp.boundsNeededForObject(PathShape(spike)).top(), 10.0 - 2.0 - 2.0);
+}
+
+// Rectangles take their stroke bounds without the stroker: they must be what it gives.
+TEST(StylesStrokeBounds, RectanglesMatchTheStrokersBounds)
+{
+    using Join = pf::BezierPath::LineJoin;
+    auto withLineBack = pf::BezierPath::path(); // drawn the other way round, back at its start
+    withLineBack->moveTo(QPointF(40, 5));
+    withLineBack->lineTo(QPointF(40, 25));
+    withLineBack->lineTo(QPointF(10, 25));
+    withLineBack->lineTo(QPointF(10, 5));
+    withLineBack->lineTo(QPointF(40, 5));
+    withLineBack->closePath();
+    const pf::Ref<pf::BezierPath> rectangles[] = {pf::BezierPath::pathWithRect(QRectF(10, 20, 30, 8)),
+                                                  pf::BezierPath::pathWithRect(QRectF(0.25, -3, 0.5, 100)),
+                                                  withLineBack};
+    for (const auto& rectangle : rectangles)
+        for (const Join join : {Join::Miter, Join::Round, Join::Bevel})
+            for (const double width : {0.1, 3.0, 50.0}) {
+                PWStroke stroke(width, pf::Color::black());
+                stroke.setLineJoinStyle(join);
+                pf::BezierPath solid(*rectangle);
+                solid.setLineWidth(width);
+                solid.setLineJoinStyle(join);
+                const QRectF exact = QPainterPathStroker(solid.pen(QBrush(Qt::black)))
+                                         .createStroke(solid.toQPainterPath())
+                                         .boundingRect();
+                const QRectF bounds = stroke.boundsNeededForObject(PathShape(rectangle));
+                const QString label = QStringLiteral("join %1, width %2").arg(int(join)).arg(width);
+                EXPECT_NEAR(bounds.left(), exact.left(), 1e-9) << qPrintable(label);
+                EXPECT_NEAR(bounds.top(), exact.top(), 1e-9) << qPrintable(label);
+                EXPECT_NEAR(bounds.right(), exact.right(), 1e-9) << qPrintable(label);
+                EXPECT_NEAR(bounds.bottom(), exact.bottom(), 1e-9) << qPrintable(label);
+            }
 }
 
 TEST(StylesStrokeBounds, ShadowAddsItsOffsetAndBlur)
