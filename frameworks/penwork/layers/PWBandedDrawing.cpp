@@ -420,12 +420,7 @@ void PWBandedDrawing::drawInContext(PWDrawing& drawing, pf::GraphicsContext& con
         scope.emplace(context.painter(), context.isFlipped(), context.isDrawingToScreen());
     QPainter& painter = context.painter();
 
-    // The paper, as the drawing puts it down.
-    const QSizeF size = drawing.drawingSize();
-    if (drawing.paperColour().isValid() && (context.isDrawingToScreen() || drawing.paperColourIsPrinted())) {
-        const QRectF page(QPointF(0, 0), size);
-        painter.fillRect(page.intersected(rect.isNull() ? page : rect), drawing.paperColour().brush());
-    }
+    drawing.drawPaperInContext(context, rect);
 
     // The layers bottom first, as the group draws them; runs of banded objects gather until
     // something must be drawn here, then the bands draw them.
@@ -437,9 +432,7 @@ void PWBandedDrawing::drawInContext(PWDrawing& drawing, pf::GraphicsContext& con
     const std::vector<pf::Ref<PWLayer>>& layers = drawing.layers();
     for (auto it = layers.rbegin(); it != layers.rend(); ++it) {
         PWLayer& layer = **it;
-        if (!layer.visible() || layer.alpha() <= 0.0)
-            continue;
-        if (!context.isDrawingToScreen() && !layer.shouldDrawToPrinter())
+        if (!PWLayerGroup::drawsLayer(layer, context))
             continue;
         const double opacity = painter.opacity() * layer.alpha();
         if (typeid(layer) == typeid(PWObjectDrawingLayer)

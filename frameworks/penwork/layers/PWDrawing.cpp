@@ -802,11 +802,16 @@ bool PWDrawing::respondsTo(const QString& selector) const
 
 void PWDrawing::drawInContext(pf::GraphicsContext& context, const QRectF& rect, bool showingHighlighting)
 {
+    drawPaperInContext(context, rect);
+    PWLayerGroup::drawInContext(context, rect, showingHighlighting);
+}
+
+void PWDrawing::drawPaperInContext(pf::GraphicsContext& context, const QRectF& rect) const
+{
     if (m_paperColour.isValid() && (context.isDrawingToScreen() || m_paperColourIsPrinted)) {
         const QRectF paper = QRectF(QPointF(0, 0), m_size).intersected(rect.isNull() ? QRectF(QPointF(0, 0), m_size) : rect);
         context.painter().fillRect(paper, m_paperColour.brush());
     }
-    PWLayerGroup::drawInContext(context, rect, showingHighlighting);
 }
 
 // Archiving -------------------------------------------------------------------------------------

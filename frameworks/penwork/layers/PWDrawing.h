@@ -201,6 +201,9 @@ public:
     pf::Ref<PWLayer> duplicateLayer() const override { return nullptr; }
     // Paper, then the layers.
     void drawInContext(pf::GraphicsContext& context, const QRectF& rect, bool showingHighlighting) override;
+    // The paper colour over the page within `rect` (all of it for a null one), where the
+    // context shows it.
+    void drawPaperInContext(pf::GraphicsContext& context, const QRectF& rect) const;
 
     void encodeWithCoder(pf::KeyedArchiver& coder) const override;
     void initWithCoder(pf::KeyedUnarchiver& coder) override;

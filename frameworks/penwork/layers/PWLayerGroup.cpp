@@ -161,9 +161,7 @@ void PWLayerGroup::drawInContext(pf::GraphicsContext& context, const QRectF& rec
     // Index 0 is the top: draw from the last one up.
     for (auto it = m_layers.rbegin(); it != m_layers.rend(); ++it) {
         const pf::Ref<PWLayer>& layer = *it;
-        if (!layer->visible() || layer->alpha() <= 0.0)
-            continue;
-        if (!context.isDrawingToScreen() && !layer->shouldDrawToPrinter())
+        if (!drawsLayer(*layer, context))
             continue;
         context.saveGraphicsState();
         QPainter& painter = context.painter();
@@ -171,6 +169,13 @@ void PWLayerGroup::drawInContext(pf::GraphicsContext& context, const QRectF& rec
         layer->drawInContext(context, rect, showingHighlighting);
         context.restoreGraphicsState();
     }
+}
+
+bool PWLayerGroup::drawsLayer(const PWLayer& layer, const pf::GraphicsContext& context)
+{
+    if (!layer.visible() || layer.alpha() <= 0.0)
+        return false;
+    return context.isDrawingToScreen() || layer.shouldDrawToPrinter();
 }
 
 bool PWLayerGroup::hitLayer(const QPointF& point) const

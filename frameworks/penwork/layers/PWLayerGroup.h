@@ -43,6 +43,9 @@ public:
 
     // Draws the visible children from the bottom up, each with its opacity.
     void drawInContext(pf::GraphicsContext& context, const QRectF& rect, bool showingHighlighting) override;
+    // Whether drawing into `context` draws `layer` at all: shown, not fully transparent, and
+    // printed where the context prints.
+    static bool drawsLayer(const PWLayer& layer, const pf::GraphicsContext& context);
     bool hitLayer(const QPointF& point) const override;
     // Groups hold layers; they are never the active layer themselves.
     bool layerMayBecomeActive() const override { return false; }
