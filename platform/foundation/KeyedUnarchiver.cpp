@@ -299,13 +299,9 @@ public:
             return false;
         for (int i = 0; i < count; ++i) {
             const quint64 item = reader->elementOf(at, quint64(i));
-            const Reader::Type type = reader->typeOf(item);
-            if (type == Reader::Integer)
-                out[i] = double(reader->integerOf(item));
-            else if (type == Reader::Real)
-                out[i] = reader->realOf(item);
-            else
+            if (!isNumber(item))
                 return false;
+            out[i] = number(item);
         }
         return true;
     }

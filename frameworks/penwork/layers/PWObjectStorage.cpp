@@ -37,11 +37,10 @@ void PWObjectStorage::insertObjects(const QList<pf::Ref<PWDrawableObject>>& obje
 {
     if (objects.isEmpty())
         return;
-    const bool appending = indexes.firstIndex() == count();
-    if (appending) {
+    const qint64 first = count();
+    if (indexes.firstIndex() == first) {
         // The common case (a layer filled as a drawing opens or a file is imported): the new
         // objects go at the end in one batch.
-        const qint64 first = count();
         m_objects.insert(m_objects.end(), objects.cbegin(), objects.cend());
         if (m_indexesValid) {
             m_indexes.reserve(m_objects.size());

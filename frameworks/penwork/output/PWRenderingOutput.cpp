@@ -7,6 +7,7 @@
 #include "frameworks/penwork/layers/PWDrawing.h"
 #include "frameworks/penwork/layers/PWGuideLayer.h"
 #include "frameworks/penwork/layers/PWObjectDrawingLayer.h"
+#include "platform/foundation/HugePages.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/ImageReader.h"
@@ -151,9 +152,7 @@ QImage transparentImage(const QSize& size)
     if (base == MAP_FAILED)
         return {};
     auto* pixels = reinterpret_cast<uchar*>((reinterpret_cast<quintptr>(base) + kHugePage - 1) & ~quintptr(kHugePage - 1));
-#ifdef MADV_HUGEPAGE
-    madvise(pixels, bytes, MADV_HUGEPAGE);
-#endif
+    pf::adviseHugePages(pixels, bytes);
     auto* mapping = new Mapping{base, length};
     QImage image(
         pixels, size.width(), size.height(), bytesPerLine, format,
