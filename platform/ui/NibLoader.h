@@ -6,7 +6,7 @@
 #include <QList>
 #include <QPointer>
 
-class QWidget;
+#include <QWidget>
 
 namespace pf {
 

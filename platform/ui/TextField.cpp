@@ -6,6 +6,8 @@
 #include "platform/ui/Event.h"
 #include "platform/ui/Responder.h"
 
+#include <QFocusEvent>
+
 PF_DEFINE_CLASS_NAMED(pf::TextField, pf::Control, "pf::TextField")
 {
     b.property("editable", &pf::TextField::isEditable, &pf::TextField::setEditable);

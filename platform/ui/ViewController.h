@@ -7,7 +7,7 @@
 #include <QString>
 #include <QVariant>
 
-class QWidget;
+#include <QWidget>
 
 namespace pf {
 

@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QToolBar>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
