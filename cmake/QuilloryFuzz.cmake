@@ -27,11 +27,16 @@ function(quillory_add_fuzz_target name source)
   endif()
 
   if(QUILLORY_BUILD_TESTS)
-    add_executable(fuzz_replay_${name} ${source} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/fuzz/CorpusReplayTest.cpp)
+    # The corpus folder goes into a small source of its own, so that the shared sources compile
+    # alike in any working copy and are reused from the compiler cache.
+    set(corpus_source ${CMAKE_CURRENT_BINARY_DIR}/fuzz_replay_${name}_corpus.cpp)
+    file(CONFIGURE OUTPUT ${corpus_source} CONTENT
+      "extern const char* const quilloryFuzzCorpusDir;\nconst char* const quilloryFuzzCorpusDir = \"${corpus}\";\n")
+    add_executable(fuzz_replay_${name} ${source} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/fuzz/CorpusReplayTest.cpp
+      ${corpus_source})
     target_include_directories(fuzz_replay_${name} PRIVATE ${PROJECT_SOURCE_DIR})
     target_link_libraries(fuzz_replay_${name} PRIVATE quillory_test_main)
     target_compile_options(fuzz_replay_${name} PRIVATE -Wall -Wextra -Wno-unused-parameter)
-    target_compile_definitions(fuzz_replay_${name} PRIVATE QUILLORY_FUZZ_CORPUS_DIR="${corpus}")
     quillory_link_layers(fuzz_replay_${name} ${ARG_LAYERS})
     gtest_discover_tests(fuzz_replay_${name} DISCOVERY_MODE PRE_TEST TEST_PREFIX "${name}."
       PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)

@@ -10,10 +10,12 @@
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+// Written by the build beside each replay program.
+extern const char* const quilloryFuzzCorpusDir;
 
 TEST(CorpusReplay, EveryInputOfTheCorpusIsHandled)
 {
-    const QDir corpus(QStringLiteral(QUILLORY_FUZZ_CORPUS_DIR));
+    const QDir corpus(QString::fromUtf8(quilloryFuzzCorpusDir));
     const QFileInfoList inputs = corpus.entryInfoList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
     // Without its corpus the replay would pass by testing nothing.
     ASSERT_FALSE(inputs.isEmpty()) << "no inputs in " << qPrintable(corpus.path());

@@ -4,6 +4,7 @@
 #include "platform/graphics/ImageReader.h"
 #include "platform/graphics/ImageSource.h"
 #include "platform/graphics/ImageWriter.h"
+#include "tests/support/TestSupport.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -136,9 +137,7 @@ TEST(ImageSource, OrientationIsReportedAndReadingTurnsThePictureUpright)
 
 TEST(ImageSource, CmykJpeg)
 {
-    // The fixtures folder is defined for the test program itself; the shared support library
-    // is built without it.
-    const QString path = QStringLiteral(QUILLORY_FIXTURES_DIR "/images/cmyk-16x8.jpg");
+    const QString path = quillory::test::fixturePath(QStringLiteral("images/cmyk-16x8.jpg"));
     pf::Error error;
     const QVariantMap properties = pf::ImageSource::properties(path, &error);
     ASSERT_FALSE(properties.isEmpty()) << qPrintable(error.description());
