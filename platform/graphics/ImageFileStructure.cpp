@@ -181,7 +181,12 @@ bool isBmpComplete(const QByteArray& data)
     if (!uncompressed)
         return true;
     const qint64 stride = ((std::abs(width) * bitsPerPixel + 31) / 32) * 4;
-    return qint64(pixelOffset) + stride * std::abs(height) <= data.size();
+    const qint64 rows = std::abs(height);
+    const qint64 available = qint64(data.size()) - qint64(pixelOffset);
+    if (available < 0)
+        return false;
+    // Compared by division: the product of two sizes read from the file can overflow.
+    return stride == 0 || rows <= available / stride;
 }
 
 } // namespace

@@ -5,9 +5,13 @@
 
 namespace pw::detail {
 
-std::vector<CurveCrossing> crossingsAmong(const std::vector<const Geom::Curve*>& curves, bool skipTouching)
+std::vector<CurveCrossing> crossingsAmong(const std::vector<const Geom::Curve*>& curves, bool skipTouching,
+                                          size_t pairLimit, bool* cutShort)
 {
     std::vector<CurveCrossing> crossings;
+    if (cutShort)
+        *cutShort = false;
+    size_t pairsTested = 0;
     if (curves.empty())
         return crossings;
     std::vector<Geom::Rect> bounds;
@@ -48,6 +52,11 @@ std::vector<CurveCrossing> crossingsAmong(const std::vector<const Geom::Curve*>&
             const bool touching = a.finalPoint() == b.initialPoint() || b.finalPoint() == a.initialPoint();
             if (touching && (skipTouching || (a.isLineSegment() && b.isLineSegment())))
                 continue;
+            if (pairLimit && ++pairsTested > pairLimit) {
+                if (cutShort)
+                    *cutShort = true;
+                return crossings;
+            }
             for (const auto& x : curves[first]->intersect(*curves[second]))
                 add(first, second, x.first, x.second);
         }

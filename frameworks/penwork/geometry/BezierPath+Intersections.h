@@ -19,6 +19,10 @@ struct CurveCrossing {
 // linear for paths that do not fold over themselves. Two lines that share an end meet only
 // there and are not tested; with `skipTouching`, no two curves that share an end are (the
 // caller knows such neighbours do not cross elsewhere, or need not know).
-std::vector<CurveCrossing> crossingsAmong(const std::vector<const Geom::Curve*>& curves, bool skipTouching = false);
+// With a `pairLimit`, at most that many pairs are tested: where more overlap (a degenerate set
+// whose curves all lie over one another), the search stops, `cutShort` is set and what was
+// found so far is answered.
+std::vector<CurveCrossing> crossingsAmong(const std::vector<const Geom::Curve*>& curves, bool skipTouching = false,
+                                          size_t pairLimit = 0, bool* cutShort = nullptr);
 
 } // namespace pw::detail

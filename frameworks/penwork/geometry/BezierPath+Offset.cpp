@@ -25,6 +25,18 @@ constexpr int kMaxLoopPasses = 4;
 // carry some 16 digits; this leaves room for the parallel's own rounding).
 constexpr double kNegligibleOffset = 1e-12;
 
+// Bounds on the crossings weighed when cutting loops, per curve of the parallel and at least:
+// a real path meets few of its neighbours, and each crossing found costs a few distance tests.
+constexpr size_t kPairsPerCurve = 64;
+constexpr size_t kCrossingsPerCurve = 8;
+constexpr size_t kPairsAtLeast = 4096;
+
+// An offset this many times the path's size leaves loops too small to matter.
+constexpr double kLoopsNegligibleRatio = 1e6;
+
+// The closest fit a parallel can be asked for, relative to the size of its coordinates.
+constexpr double kReachableFlatness = 1e-9;
+
 // Cuts out of `path` (a parallel) the loops whose points come closer to the original than the
 // offset: those are the swallowtails and corner overlaps of bends tighter than the offset. The
 // path's own crossings leave loops at the full distance, which stay. Nothing is answered when
@@ -46,13 +58,24 @@ std::optional<Geom::Path> withoutLoops(Geom::Path path, const detail::CurveGrid&
         return close >= 3;
     };
 
-    for (int pass = 0; pass < kMaxLoopPasses && path.size_default() > 1; ++pass) {
+    // Far out, the path's own bends make loops a millionth of the parallel's size or less,
+    // while the crossings of its pieces, which all lie over one another, would take lib2geom
+    // minutes to find (a damaged line width of 1e207 on a small path, say).
+    const int passes = reach > kLoopsNegligibleRatio * s.scale ? 0 : kMaxLoopPasses;
+    for (int pass = 0; pass < passes && path.size_default() > 1; ++pass) {
         const double count = double(path.size_default());
         std::vector<const Geom::Curve*> curves;
         for (size_t i = 0; i < path.size_default(); ++i)
             curves.push_back(&path[i]);
+        // A parallel whose pieces all lie over one another (an offset far larger than the path,
+        // from a damaged line width) would have every pair tested and every crossing weighed:
+        // such a parallel is kept as it is.
+        bool degenerate = false;
+        const auto crossings = detail::crossingsAmong(curves, true, kPairsPerCurve * curves.size() + kPairsAtLeast, &degenerate);
+        if (degenerate || crossings.size() > kCrossingsPerCurve * curves.size() + kPairsAtLeast)
+            break;
         std::vector<std::pair<double, double>> candidates;
-        for (const auto& x : detail::crossingsAmong(curves, true)) {
+        for (const auto& x : crossings) {
             double from = double(x.first) + x.firstTime;
             double to = double(x.second) + x.secondTime;
             if (from > to)
@@ -137,6 +160,10 @@ pf::Ref<pf::BezierPath> paralleloidPathWithOffset2(const pf::BezierPath& path, d
     settings.offset = offset;
     settings.flatness = flatness > 0.0 && std::isfinite(flatness) ? flatness : path.flatness();
     settings.scale = detail::scaleOf(paths);
+    // The parallel's coordinates are as large as the offset and the path's place: no fit can be
+    // closer than their rounding, and asking for it would split every curve to the limit and
+    // grind through the crossings of the pieces (a damaged line width of 1e207, say).
+    settings.flatness = std::max(settings.flatness, kReachableFlatness * (std::abs(offset) + detail::magnitudeOf(paths)));
     settings.miterLimit = path.miterLimit();
     Geom::PathVector result;
     for (const Geom::Path& subpath : paths) {

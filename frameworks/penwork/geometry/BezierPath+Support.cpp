@@ -61,4 +61,12 @@ double scaleOf(const Geom::PathVector& paths)
     return std::max(1.0, std::max(bounds->width(), bounds->height()));
 }
 
+double magnitudeOf(const Geom::PathVector& paths)
+{
+    const Geom::OptRect bounds = paths.boundsFast();
+    if (!bounds)
+        return 0.0;
+    return std::max({std::abs(bounds->left()), std::abs(bounds->right()), std::abs(bounds->top()), std::abs(bounds->bottom())});
+}
+
 } // namespace pw::detail

@@ -40,5 +40,7 @@ void appendJoined(Geom::Path& path, CurvePtr curve);
 
 // The largest extent of the bounds of `paths`, at least 1: the scale that tolerances follow.
 double scaleOf(const Geom::PathVector& paths);
+// The largest absolute coordinate of the paths' bounds (0 for no paths).
+double magnitudeOf(const Geom::PathVector& paths);
 
 } // namespace pw::detail

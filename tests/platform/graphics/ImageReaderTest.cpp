@@ -150,6 +150,9 @@ TEST(ImageReader, RefusesDamagedAndHostileData)
         {"GIF whose few bytes claim an 8450 x 12288 frame", gifWithFrame(QSize(8450, 12288), QRect(0, 0, 8450, 12288))},
         {"truncated TIFF", cut(encoded(BitmapFileType::TIFF))},
         {"truncated BMP", cut(encoded(BitmapFileType::BMP))},
+        // Its row size times its row count does not fit in 64 bits.
+        {"BMP whose announced size overflows",
+         QByteArray::fromHex("424de302000000000000000000020000" "00f9ff00005801001800f8ffffff0000" "000006000000")},
         {"SVG claiming 100000 x 100000", QByteArray("<svg xmlns='http://www.w3.org/2000/svg' width='100000' height='100000'/>"), true},
         {"unfinished SVG", QByteArray("<svg xmlns='http://www.w3.org/2000/svg' width='10' height='10'><rect")},
         {"SVG without a size", QByteArray("<svg xmlns='http://www.w3.org/2000/svg' width='0' height='0'/>")},

@@ -174,6 +174,19 @@ TEST(PathGeometryOffset, ParallelsLieAtTheOffsetOnTheSignedSide)
     for (double lost : {std::numeric_limits<double>::denorm_min(), -1e-300, 1e-14})
         EXPECT_TRUE(pw::paralleloidPathWithOffset2(*sCurve(), lost, 0.01)->isEqual(sCurve().get())) << lost;
     EXPECT_FALSE(pw::paralleloidPathWithOffset2(*sCurve(), 1e-3, 0.01)->isEqual(sCurve().get()));
+
+    // A damaged line width far larger than the path: the parallel is made, finite and around
+    // the path at that distance (its loops weighed for minutes once; now they are not sought).
+    const auto zigzag = polyline({{0, 0}, {20, 60}, {40, 0}, {60, 60}, {80, 0}, {80, 60}});
+    zigzag->closePath();
+    for (double huge : {2.5e207, 1e9}) {
+        const auto far = pw::paralleloidPathWithOffset2(*zigzag, huge, 0.05);
+        ASSERT_FALSE(far->isEmpty()) << huge;
+        const QRectF bounds = far->bounds();
+        EXPECT_TRUE(std::isfinite(bounds.width()) && std::isfinite(bounds.height())) << huge;
+        EXPECT_GT(bounds.width(), huge) << huge;
+        EXPECT_LT(bounds.width(), 2.1 * huge + 100) << huge;
+    }
 }
 
 TEST(PathGeometryOffset, ClosedPathsJoinCornersWithinTheMiterLimit)
