@@ -31,6 +31,7 @@
 #include <QCheckBox>
 #include <QCollator>
 #include <QComboBox>
+#include <QStandardItemModel>
 #include <QDialog>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
@@ -42,7 +43,6 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
-#include <QStandardItemModel>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -759,6 +759,12 @@ void VNQLExportController::setSourceType(const QVariant& value)
     }
     default:
         break;
+    }
+    // The slices' own format belongs to slices.
+    if (auto* formats = qobject_cast<QStandardItemModel*>(m_format->model())) {
+        const int row = m_format->findData(QVariant::fromValue(VNQLExportOperation::kSliceFormat));
+        if (QStandardItem* item = row >= 0 ? formats->item(row) : nullptr)
+            item->setEnabled(type == VNQLExportOperation::kSlicesSource);
     }
     prepareSourcesTableForSourceType(type);
 }

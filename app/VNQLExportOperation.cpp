@@ -241,7 +241,8 @@ QString VNQLExportOperation::baseNameWithSource(const pf::Ref<pf::Object>& sourc
     case kRootAndName:
     case kNameToken:
         part = nameOfSource(source);
-        hasPart = !part.isNull();
+        // The token always goes: a source without a name puts nothing in its place.
+        hasPart = !part.isNull() || m_fileNamingOption == kNameToken;
         break;
     default:
         break;

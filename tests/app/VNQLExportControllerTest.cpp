@@ -22,6 +22,7 @@
 #include <QMessageBox>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QStandardItemModel>
 
 namespace {
 
@@ -148,6 +149,13 @@ TEST_F(ExportControllerTest, SourcesAndNamingChooseTheControls)
             EXPECT_EQ(names, c.names);
         if (c.type == 2)
             EXPECT_TRUE(names.contains(QStringLiteral("Ink")));
+        // The slices' own format is offered for slices only; every other format always.
+        const auto* formats = qobject_cast<QStandardItemModel*>(controller->formatPopUp()->model());
+        ASSERT_TRUE(formats);
+        for (int row = 0; row < formats->rowCount(); ++row) {
+            const bool sliceFormat = formats->item(row)->data(Qt::UserRole).toULongLong() == VNQLExportOperation::kSliceFormat;
+            EXPECT_EQ(formats->item(row)->isEnabled(), !sliceFormat || c.type == 3) << row;
+        }
     }
     EXPECT_TRUE(slicesLayer(*drawing)->visible()); // choosing slices shows them
 

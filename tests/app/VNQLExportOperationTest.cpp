@@ -127,6 +127,27 @@ INSTANTIATE_TEST_SUITE_P(
                    {QStringLiteral("Same"), QStringLiteral("Same")}, {QStringLiteral("LSame.png"), QStringLiteral("LSame-1.png")}}),
     [](const auto& info) { return std::string(info.param.label); });
 
+TEST_F(ExportOperationTest, IndexesHaveFourDigitsWhateverThePadLength)
+{
+    for (quint64 pad : {quint64(0), quint64(2), quint64(6)}) {
+        operation->setIndexPadLength(pad);
+        operation->setFileNamingOption(VNQLExportOperation::kRootAndIndex);
+        operation->setFirstIndex(7);
+        operation->setFileNameRoot(QStringLiteral("L"));
+        EXPECT_EQ(operation->filenameWithSource(drawing, 0), QStringLiteral("L0007.png")) << pad;
+    }
+}
+
+TEST_F(ExportOperationTest, UnnamedSourcesDropTheNameToken)
+{
+    auto object = PWDrawableShape::drawableShapeWithRect(QRectF(0, 0, 10, 10));
+    std::dynamic_pointer_cast<PWObjectDrawingLayer>(drawing->activeLayerOfClass(PWObjectDrawingLayer::staticClass()))->addObject(object);
+    operation->setSourceType(VNQLExportOperation::kSelectionSource);
+    operation->setFileNamingOption(VNQLExportOperation::kNameToken);
+    operation->setFileNameRoot(QStringLiteral("map %%NAME here"));
+    EXPECT_EQ(operation->filenameWithSource(object, 0), QStringLiteral("map  here.png"));
+}
+
 TEST_F(ExportOperationTest, ExistingFilesGetNumberedUnlessOverwriting)
 {
     QFile(QDir(folder.path()).filePath(QStringLiteral("Untitled_.png"))).open(QIODevice::WriteOnly);
