@@ -1,5 +1,6 @@
 #include "drawing/PWDrawingTool+LibraryItemKind.h"
 
+#include "drawing/PWXSymbolTool.h"
 #include "frameworks/penwork/tools/PWDrawingTool.h"
 #include "frameworks/penwork/tools/PWObjectCreationTool.h"
 #include "frameworks/penwork/tools/PWSelectAndEditTool.h"
@@ -20,6 +21,8 @@ void PWDrawingToolLibraryItemKind::install()
     answers(PWDrawingTool::staticClass(), kNone);
     answers(PWObjectCreationTool::staticClass(), kStyles);
     answers(PWSelectAndEditTool::staticClass(), kEverything);
+    // The stamp places clip art; it derives from the creation tools, which take styles.
+    answers(PWXSymbolTool::staticClass(), kSymbols);
 }
 
 int PWDrawingToolLibraryItemKind::supportedLibraryItemKind(const QString& className)

@@ -66,7 +66,7 @@ TEST_F(DrawingToolsTest, TheToolsAreRegisteredUnderTheirNames)
     EXPECT_TRUE(zoomOut->zoomsOut());
     const std::vector<std::pair<const char*, int>> kinds = {
         {"PWDrawingTool", 0}, {"PWZoomTool", 0}, {"PWXPathCuttingTool", 0}, {"PWObjectCreationTool", 1},
-        {"PWXStylePickUpTool", 1}, {"PWSelectAndEditTool", 32767}};
+        {"PWXStylePickUpTool", 1}, {"PWXSymbolTool", 2}, {"PWSelectAndEditTool", 32767}};
     for (const auto& [name, kind] : kinds)
         EXPECT_EQ(PWDrawingToolLibraryItemKind::supportedLibraryItemKind(QString::fromUtf8(name)), kind) << name;
 }
