@@ -670,17 +670,22 @@ bool PWXSymbol::validateMenuItem(pf::MenuItem& item)
         return true;
     if (action == "renumberSequence:")
         return !locked() && seq && !seq->autoRenumbers();
-    if (action == "toggleAutoRenumbering:")
+    if (action == "toggleAutoRenumbering:") {
+        item.setState(seq && seq->autoRenumbers() ? pf::ControlState::On : pf::ControlState::Off);
         return !locked();
-    if (action == "setSequenceKindAction:")
+    }
+    if (action == "setSequenceKindAction:") {
+        item.setState(seq && seq->sequenceKind() == item.tag() ? pf::ControlState::On : pf::ControlState::Off);
         return !locked() && sequenceable;
+    }
     if (action == "moveForwardInSequence:" || action == "moveToEndOfSequence:")
         return !locked() && sequenceable && seq && positionInSequence() < seq->maxSequenceNumber();
     if (action == "moveBackwardInSequence:" || action == "moveToStartOfSequence:")
         return !locked() && sequenceable && seq && seq->startingOffset() < positionInSequence();
     if (action == "insertKeyTable:")
         return seq != nullptr;
-    return !locked();
+    // What the table does not name (Copy, Copy Style, ...) stays as the framework has it.
+    return PWDrawableObject::validateMenuItem(item) || !locked();
 }
 
 pf::Ref<PWDrawableObject> PWXSymbol::detachSymbol()

@@ -129,6 +129,10 @@ TEST_F(SymbolSequence, SequenceCommandsMoveTheInstanceAndAreValidatedByPosition)
     EXPECT_FALSE(first->validateMenuItem(*item("moveBackwardInSequence:")));
     EXPECT_TRUE(first->validateMenuItem(*item("copySymbolMaster:")));
     EXPECT_TRUE(first->validateMenuItem(*item("insertKeyTable:")));
+    // Items the instance's own table does not name are the framework's to decide.
+    EXPECT_TRUE(first->validateMenuItem(*item("copy:")));
+    EXPECT_TRUE(first->validateMenuItem(*item("copyDrawingStyle:")));
+    EXPECT_FALSE(first->validateMenuItem(*item("convertForDoubleClick:")));
 }
 
 TEST_F(SymbolSequence, ALayerThatAnswersNothingGivesNoSequence)
