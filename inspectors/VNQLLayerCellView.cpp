@@ -338,6 +338,8 @@ void VNQLLayerCellView::nameAction(const QVariant&)
     if (name == mRepresentedObject->layerName())
         return;
     mRepresentedObject->setLayerName(name);
+    if (pf::Ref<VNQLLayersController> controller = layersController())
+        controller->setUndoActionName(tr("Rename Layer"));
     reloadRowLater();
 }
 

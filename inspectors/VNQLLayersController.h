@@ -183,6 +183,9 @@ public:
     // Menu delegate -----------------------------------------------------------------------------------------
     void menuNeedsUpdate(pf::Menu& menu) override;
 
+    // Names the undo step of an edit made in the panel (a row's own fields included).
+    void setUndoActionName(const QString& name) const;
+
 private:
     void buildView();
     void observeDrawing(const pf::Ref<PWDrawing>& drawing);
@@ -200,7 +203,6 @@ private:
     void synchroniseSelectionToLayer(const pf::IndexSet& rows, PWObjectDrawingLayer* layer);
     void updateDeleteButton();
     void refreshActiveColumn();
-    void setUndoActionName(const QString& name) const;
     // Makes a new layer of the class the delegate names (or the default) for `selector`.
     pf::Ref<PWLayer> newLayerForDelegateQuery(const QString& selector, const pf::Class& fallback);
 

@@ -9,6 +9,7 @@
 #include "frameworks/penwork/layers/PWGuideLayer.h"
 #include "frameworks/penwork/layers/PWLayerGroup.h"
 #include "frameworks/penwork/layers/PWObjectDrawingLayer.h"
+#include "frameworks/penwork/support/RVUndoManager.h"
 #include "inspectors/PWLayer+VNQLAuxiliaryInfoString.h"
 #include "inspectors/VNQLGraphicObjectCellView.h"
 #include "inspectors/VNQLLayerCellView.h"
@@ -105,6 +106,8 @@ TEST_F(LayerCellFixture, TheCellFollowsItsLayerAndWritesBackWhatTheUserChanges)
     cell.nameField()->setStringValue(QStringLiteral("Lakes"));
     cell.nameAction({});
     EXPECT_EQ(layer->layerName(), "Lakes");
+    ASSERT_TRUE(drawing->undoManager());
+    EXPECT_EQ(drawing->undoManager()->undoActionName(), "Rename Layer");
 
     // Half opacity shows the opacity image on the visibility checkbox.
     layer->setAlpha(0.5);

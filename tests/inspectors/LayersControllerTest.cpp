@@ -331,13 +331,16 @@ TEST_F(LayersFixture, DeletingAsksFirstAndTheActiveLayerLeavesNoneActive)
     EXPECT_EQ(drawing->objectInLayersAtIndex(0), top);
     EXPECT_GE(row(top), 0);
 
-    // The slices layer may not be deleted: no question is asked.
-    messages.clear();
-    outline->selectRowIndexes(pf::IndexSet(row(slices)), false);
-    EXPECT_FALSE(controller->canDeleteLayerOrGroup());
-    controller->confirmDeleteLayer(slices);
-    endEvent();
-    EXPECT_TRUE(messages.isEmpty());
+    // The slices layer and the graph paper may not be deleted: no question is asked.
+    for (const pf::Ref<PWLayer>& kept : {pf::Ref<PWLayer>(slices), pf::Ref<PWLayer>(grid)}) {
+        messages.clear();
+        outline->selectRowIndexes(pf::IndexSet(row(kept)), false);
+        EXPECT_FALSE(controller->canDeleteLayerOrGroup());
+        controller->confirmDeleteLayer(kept);
+        endEvent();
+        EXPECT_TRUE(messages.isEmpty());
+        EXPECT_NE(drawing->indexOfLayer(kept.get()), pf::kNotFound);
+    }
 }
 
 // --- Moving layers ------------------------------------------------------------------------------------------

@@ -56,6 +56,8 @@ public:
     void copyGridSettingsFrom(const PWGridLayer& other);
 
     bool layerMayBecomeActive() const override { return false; }
+    // A drawing keeps its one graph paper: it is hidden or set up again, never deleted.
+    bool layerMayBeDeleted() const override { return false; }
     bool respondsTo(const QString& selector) const override;
     pf::Ref<PWLayer> duplicateLayer() const override { return nullptr; }
     void drawInContext(pf::GraphicsContext& context, const QRectF& rect, bool showingHighlighting) override;
