@@ -289,6 +289,21 @@ INSTANTIATE_TEST_SUITE_P(
         return name.toStdString();
     });
 
+TEST_F(DocumentPackageTest, APackageWithoutItsWindowEntryTakesTheSavedPreference)
+{
+    const QVariantMap preferred{{QStringLiteral("left_sidebar"), QVariantMap{{QStringLiteral("a"), 1}}},
+                                {QStringLiteral("right_sidebar"), QVariantMap{{QStringLiteral("c"), 3}}}};
+    pf::UserDefaults::standard().setObject(preferred, RVCartavelDocument::kDefaultRestorableStateDefault);
+    Ref<RVCartavelDocument> document = richDocument();
+    document->setWindowRestorationState({{QStringLiteral("right_sidebar"), QVariantMap{{QStringLiteral("b"), 2}}}});
+    const QString file = packageWithEntry(*document, RVCartavelDocument::kWindowEntry, QByteArray());
+    pf::Error error;
+    Ref<RVCartavelDocument> reopened = openDocument(file, &error);
+    pf::UserDefaults::standard().removeObjectForKey(RVCartavelDocument::kDefaultRestorableStateDefault);
+    ASSERT_TRUE(reopened) << qPrintable(error.description());
+    EXPECT_EQ(reopened->windowRestorationState(), preferred);
+}
+
 // The "Doc_info" values as read.
 struct DocInfoCase {
     const char* label;
