@@ -127,6 +127,8 @@ TEST_F(DrawingGridControllerTest, SwitchingUnitsConvertsSizeAndMarginsKeepingPoi
     EXPECT_NEAR(current().value(kHeight).toDouble(), 29.7 * cm / 72.0, 1e-9);
     EXPECT_NEAR(current().value(kLeft).toDouble(), 2.0 * cm / 72.0, 1e-9);
     EXPECT_NEAR(current().value(kTop).toDouble(), 2.0 * cm / 72.0, 1e-9);
+    EXPECT_NEAR(current().value(QStringLiteral("kCVLDrawingMarginRightValue")).toDouble(), 2.0 * cm / 72.0, 1e-9);
+    EXPECT_NEAR(current().value(QStringLiteral("kCVLDrawingMarginBottomValue")).toDouble(), 2.0 * cm / 72.0, 1e-9);
     EXPECT_DOUBLE_EQ(current().value(kFactor).toDouble(), 72.0);
     EXPECT_EQ(current().value(kBase).toSizeF(), QSizeF(21 * cm, 29.7 * cm)); // points untouched
     EXPECT_NEAR(controller->widthField()->value(), 21.0 * cm / 72.0, 1e-3);
