@@ -176,6 +176,10 @@ TEST_F(TabViewTest, TabRectanglesFollowTheAlignment)
     EXPECT_EQ(left->rectOfTabAtIndex(4).width(), 38);
     EXPECT_EQ(left->indexOfTabContainingPoint(QPointF(20, 10)), 0);
     EXPECT_EQ(left->indexOfTabContainingPoint(QPointF(299, 10)), VNQLTabView::kNoTab);
+    // Centring sums what the tabs need, not the least width they are drawn at: four tabs of 40
+    // and one of 10 in a strip of 300 (W = 61) leave ceil(300 - 170) + 4 = 134, half of it 67.
+    left->setTabAlignment(VNQLTabView::AlignCentre);
+    EXPECT_EQ(left->rectOfTabAtIndex(0).left(), 67);
 }
 
 TEST_F(TabViewTest, AStripWithoutTabsHasNoRectangles)
