@@ -382,6 +382,15 @@ TEST_F(GeometryInspectorTest, StackingMovesAreBoundedAndOneUndoStepEach)
     arranger.moveBackwardsAction({});
     EXPECT_EQ(order(), (QList<int>{1, 3, 4, 0, 2}));
 
+    // Neighbours move down together, keeping their own order.
+    settle();
+    select({objects[4], objects[0]});
+    arranger.moveBackwardsAction({});
+    EXPECT_EQ(order(), (QList<int>{1, 4, 0, 3, 2}));
+    undo().undo();
+    EXPECT_EQ(order(), (QList<int>{1, 3, 4, 0, 2}));
+    settle();
+
     // Neighbours move up together; the top one cannot go further.
     select({objects[4], objects[0]});
     arranger.moveForwardsAction({});
