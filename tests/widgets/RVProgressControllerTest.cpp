@@ -182,3 +182,20 @@ TEST_F(ProgressControllerTest, AViewWithoutControllerAsserts)
 }
 
 } // namespace
+
+TEST_F(ProgressControllerTest, TheEstimateIsTheTimeLeftAtTheRateSoFar)
+{
+    // Half done after at least half a second: as long again remains (not the whole time over
+    // the fraction, which would say twice that).
+    const double before = RVProgressController::now();
+    Ref<RVProgressViewController> view = controller->progressViewWithIdentifier(QStringLiteral("rate"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    view->setProgressFraction(0.5);
+    const double estimate = view->estimatedTimeRemaining();
+    const double elapsedAtMost = RVProgressController::now() - before;
+    EXPECT_GE(estimate, 0.5);
+    EXPECT_LE(estimate, elapsedAtMost);
+    view->setProgressFraction(0.02);
+    EXPECT_DOUBLE_EQ(view->estimatedTimeRemaining(), -1.0) << "too little done to tell";
+    view->endProgress();
+}
