@@ -69,6 +69,16 @@ TEST(MapStrokesTaggedStroke, DashSetsSpacingAndPhase)
     stroke.synchroniseTagsWithDash();
     EXPECT_DOUBLE_EQ(stroke.tagSpacing(), 6.0);
     EXPECT_DOUBLE_EQ(stroke.tagPhase(), 2.0 / 6.0);
+
+    // A dash that scales with the line scales the spacing and the phase's offset alike.
+    auto scaled = PWStrokeDash::dashWithPattern(QList<double>{4.0, 2.0}, 2);
+    scaled->setScalesToLineWidth(true);
+    scaled->setPhase(1.0);
+    stroke.setWidth(3.0);
+    stroke.setDash(scaled);
+    stroke.synchroniseTagsWithDash();
+    EXPECT_DOUBLE_EQ(stroke.tagSpacing(), 18.0);
+    EXPECT_DOUBLE_EQ(stroke.tagPhase(), (1.0 + 2.0) * 3.0 / 18.0);
 }
 
 TEST(MapStrokesTaggedStroke, ElementShapesAndHowTheyAreDrawn)
