@@ -133,6 +133,8 @@ TEST_F(DocumentDefaultsTest, TemplatesAreSavedAsPackagesUnderOneSafeName)
         EXPECT_TRUE(RVCartavelDocument::userTemplateURLForName(bad).isEmpty()) << qPrintable(bad);
     const QUrl url = RVCartavelDocument::userTemplateURLForName(QStringLiteral("Plan.txt"));
     EXPECT_EQ(QFileInfo(url.toLocalFile()).fileName(), QStringLiteral("Plan.qlry"));
+    // Other tests of the same program may have saved a "Plan" already: replacing it would ask.
+    QDir(url.toLocalFile()).removeRecursively();
 
     Ref<RVCartavelDocument> document = newDocument();
     document->saveTemplateNamed(QStringLiteral("Plan"));

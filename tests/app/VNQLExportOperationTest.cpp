@@ -140,12 +140,11 @@ TEST_F(ExportOperationTest, IndexesHaveFourDigitsWhateverThePadLength)
 
 TEST_F(ExportOperationTest, UnnamedSourcesDropTheNameToken)
 {
-    auto object = PWDrawableShape::drawableShapeWithRect(QRectF(0, 0, 10, 10));
-    std::dynamic_pointer_cast<PWObjectDrawingLayer>(drawing->activeLayerOfClass(PWObjectDrawingLayer::staticClass()))->addObject(object);
-    operation->setSourceType(VNQLExportOperation::kSelectionSource);
+    // The whole drawing is a source without a name.
+    operation->setSourceType(VNQLExportOperation::kDrawingSource);
     operation->setFileNamingOption(VNQLExportOperation::kNameToken);
     operation->setFileNameRoot(QStringLiteral("map %%NAME here"));
-    EXPECT_EQ(operation->filenameWithSource(object, 0), QStringLiteral("map  here.png"));
+    EXPECT_EQ(operation->filenameWithSource(drawing, 0), QStringLiteral("map  here.png"));
 }
 
 TEST_F(ExportOperationTest, ExistingFilesGetNumberedUnlessOverwriting)
