@@ -74,6 +74,7 @@
 PF_DEFINE_CLASS(RVCartavelDocument, PWDrawingDocument)
 {
     b.method("saveXMLAction:", &RVCartavelDocument::saveXMLAction);
+    b.method("shareDocumentAction:", &RVCartavelDocument::shareDocumentAction);
     b.method("savePreviewAction:", &RVCartavelDocument::savePreviewAction);
     b.method("saveCopyAsTemplateAction:", &RVCartavelDocument::saveCopyAsTemplateAction);
     b.method("saveTemplateAction:", &RVCartavelDocument::saveTemplateAction);

@@ -260,6 +260,9 @@ public:
     pf::Ref<VNQLExportOperation> exportOperationForExport();
     // File > Export...: the export sheet with the document's settings.
     void exportAction(const QVariant& sender);
+    // The drawing as PDF data, handed to the desktop's sharing from the toolbar's Share button.
+    QByteArray sharableDocumentImage() const;
+    void shareDocumentAction(const QVariant& sender);
     // Shows the export sheet on the document window; a source type of -1 keeps the stored one.
     void showExportDialogWithPreferredSource(int sourceType);
     // The export sheet while it is up.
