@@ -6,6 +6,9 @@
 
 #include <QFontDialog>
 
+#include <cstdio>
+#include <cstdlib>
+
 // The application's own font manager class.
 class AppFontManager : public pf::FontManager {
     PF_CLASS(AppFontManager)
@@ -42,15 +45,21 @@ PF_DEFINE_CLASS(EditedText, pf::Object)
 
 namespace {
 
-// First in this file: the factory only counts before the shared manager exists.
-TEST(FontManagerTest, TheInstalledFactoryMakesTheSharedManager)
+// The factory only counts before the shared manager exists, so this runs in a fresh process of
+// its own, whatever the other tests of the program made before it.
+TEST(FontManagerDeathTest, TheInstalledFactoryMakesTheSharedManager)
 {
-    pf::FontManager::setFontManagerFactory(AppFontManager::staticClass());
-    auto* shared = dynamic_cast<AppFontManager*>(pf::FontManager::shared());
-    ASSERT_NE(shared, nullptr);
-    EXPECT_EQ(pf::FontManager::shared(), shared);
-    pf::FontManager::setFontManagerFactory([] { return std::make_shared<pf::FontManager>(); });
-    EXPECT_EQ(pf::FontManager::shared(), shared);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            pf::FontManager::setFontManagerFactory(AppFontManager::staticClass());
+            auto* shared = dynamic_cast<AppFontManager*>(pf::FontManager::shared());
+            pf::FontManager::setFontManagerFactory([] { return std::make_shared<pf::FontManager>(); });
+            const bool kept = shared && pf::FontManager::shared() == shared;
+            std::fprintf(stderr, kept ? "made by the factory\n" : "not made by the factory\n");
+            std::_Exit(kept ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "made by the factory");
 }
 
 TEST(FontManagerTest, ChangesReachTheTargetWhichConvertsItsFont)
