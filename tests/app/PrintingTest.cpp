@@ -95,7 +95,9 @@ protected:
         operation->setShowsPrintPanel(false);
         operation->setOutputFileName(folder.filePath(name));
         Ref<pf::PrintInfo> info = operation->printInfo();
+        // Stated whole: the print info of new documents follows whatever an earlier job stored.
         info->setPaperName(QStringLiteral("A4"));
+        info->setOrientation(pf::PrintingOrientation::Portrait);
         for (auto set : {&pf::PrintInfo::setTopMargin, &pf::PrintInfo::setLeftMargin, &pf::PrintInfo::setBottomMargin,
                          &pf::PrintInfo::setRightMargin})
             (info.get()->*set)(72);
