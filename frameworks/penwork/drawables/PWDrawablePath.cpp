@@ -1,4 +1,5 @@
 #include "frameworks/penwork/drawables/PWDrawablePath.h"
+#include "frameworks/penwork/support/RVUndoManager.h"
 
 #include "frameworks/penwork/drawables/PWDrawableShape.h"
 #include "frameworks/penwork/drawables/PWKnob.h"
@@ -601,11 +602,30 @@ void PWDrawablePath::setAngle(double angle)
     pf::Ref<pf::BezierPath> turned = m_path->transformed(t);
     if (!pathIsFinite(*turned))
         return;
-    // Undone by turning back, so the undo records the angle, not the path.
-    registerUndo("setAngle:", m_angle);
+    registerUndoOfTurn();
     pf::KeyChange change(this, "angle");
     performGeometryChange("path", [&] {
         m_path = turned;
+        m_angle = angle;
+    });
+}
+
+void PWDrawablePath::registerUndoOfTurn()
+{
+    RVUndoManager* manager = undoManager();
+    if (!manager)
+        return;
+    const pf::Ref<pf::BezierPath> path = copyPath(*m_path);
+    const double angle = m_angle;
+    manager->registerUndo(this, [this, path, angle] { restorePathAndAngle(path, angle); });
+}
+
+void PWDrawablePath::restorePathAndAngle(const pf::Ref<pf::BezierPath>& path, double angle)
+{
+    registerUndoOfTurn();
+    pf::KeyChange change(this, "angle");
+    performGeometryChange("path", [&] {
+        m_path = copyPath(*path);
         m_angle = angle;
     });
 }

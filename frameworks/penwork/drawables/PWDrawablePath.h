@@ -118,4 +118,10 @@ protected:
     void transformPath(const QTransform& transform);
 
     pf::Ref<pf::BezierPath> m_path;
+
+private:
+    // A turn is undone by putting back the path and angle it replaced, not by turning back,
+    // which would leave the points off by rounding.
+    void registerUndoOfTurn();
+    void restorePathAndAngle(const pf::Ref<pf::BezierPath>& path, double angle);
 };

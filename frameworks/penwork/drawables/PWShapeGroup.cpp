@@ -152,6 +152,10 @@ QTransform PWShapeGroup::groupTransform() const
     // Group space -> the unit square the base transform places; an axis of no extent keeps
     // scale 1 (every member lies on its centre line, so any factor maps it the same).
     const QPointF centre = m_referenceRect.center();
+    // Placed where it was made (never moved, or its moves undone): members are where they were
+    // put, exactly. Through the scales below they would come back off by rounding.
+    if (angle() == 0.0 && offset() == QPointF() && location() == centre && size() == m_referenceRect.size())
+        return QTransform();
     const double sx = m_referenceRect.width() > 0.0 ? 1.0 / m_referenceRect.width() : 1.0;
     const double sy = m_referenceRect.height() > 0.0 ? 1.0 / m_referenceRect.height() : 1.0;
     QTransform toUnit = QTransform::fromTranslate(-centre.x(), -centre.y()) * QTransform::fromScale(sx, sy);

@@ -3,6 +3,9 @@
 #include "frameworks/measurement/RVUnitLength.h"
 #include "frameworks/penwork/drawables/PWDrawableObject.h"
 #include "frameworks/penwork/drawables/PWImageDataManager.h"
+#include "frameworks/penwork/layers/PWObjectOwnerLayer.h"
+#include "frameworks/penwork/drawables/PWShapeGroup.h"
+#include "frameworks/penwork/drawables/PWImageShape.h"
 #include "frameworks/penwork/layers/PWGridLayer.h"
 #include "frameworks/penwork/layers/PWGuideLayer.h"
 #include "frameworks/penwork/layers/PWIsometricGridLayer.h"
@@ -19,6 +22,7 @@
 #include "platform/graphics/GraphicsContext.h"
 
 #include <QMutex>
+#include <functional>
 #include <QSet>
 
 #include <cmath>
@@ -836,7 +840,32 @@ void PWDrawing::encodeWithCoder(pf::KeyedArchiver& coder) const
     for (auto it = m_metadata.begin(); it != m_metadata.end(); ++it)
         metadata.insert(it.key(), it.value());
     coder.encodePropertyListValue(metadata, kMetadataKey);
-    coder.encodeObject(m_imageManager, kImagesKey);
+    coder.encodeObject(imageManagerForArchive(), kImagesKey);
+}
+
+pf::Ref<PWImageDataManager> PWDrawing::imageManagerForArchive() const
+{
+    // The shared image data is taken from the image shapes the drawing holds now, not from the
+    // live counts, which depend on the order objects, layers and the drawing met (a layer
+    // filled before it joins the drawing, a deleted layer put back by Undo): the same drawing
+    // always writes the same archive.
+    auto archived = std::make_shared<PWImageDataManager>();
+    std::function<void(const PWDrawableObject&)> visit = [&](const PWDrawableObject& object) {
+        if (const auto* image = dynamic_cast<const PWImageShape*>(&object)) {
+            if (!image->imageData().isEmpty())
+                archived->addImageData(image->imageData());
+        } else if (const auto* group = dynamic_cast<const PWShapeGroup*>(&object)) {
+            for (const pf::Ref<PWDrawableObject>& member : group->members())
+                if (member)
+                    visit(*member);
+        }
+    };
+    for (const pf::Ref<PWLayer>& layer : flattenedLayers())
+        if (const auto* owner = dynamic_cast<const PWObjectOwnerLayer*>(layer.get()))
+            for (const pf::Ref<PWDrawableObject>& object : owner->objectList())
+                if (object)
+                    visit(*object);
+    return archived;
 }
 
 void PWDrawing::initWithCoder(pf::KeyedUnarchiver& coder)

@@ -183,6 +183,8 @@ public:
     // A drawing the image's size holding it as an image shape on a layer of that name (the
     // default name when empty); null for data that is not a bitmap image.
     static pf::Ref<PWDrawing> drawingWithImageData(const QByteArray& data, const QString& nameForContentLayer);
+    // The image data the archive shares: that of the image shapes the drawing holds.
+    pf::Ref<PWImageDataManager> imageManagerForArchive() const;
 
     // View controllers.
     void addController(PWDrawingViewTarget* controller);

@@ -358,8 +358,10 @@ TEST(PWOutArchiving, ObjectListsRoundTripAndFilterByClass)
 }
 
 // The fixture was saved (after a first save and open, so that it is what an opened drawing
-// saves) before reading and writing were made faster: it must read as it was written and save
-// again to the very same bytes, so that files move freely between versions.
+// saves) before reading and writing were made faster, and saved again once the shared image
+// data came to be written from the drawing's images rather than from live counts (an opened
+// drawing had written none): it must read as it was written and save again to the very same
+// bytes, so that files move freely between versions.
 TEST(PWOutArchiving, DrawingSavedByTheEarlierCodeReadsAndSavesToTheSameBytes)
 {
     QFile file(quillory::test::fixturePath(QStringLiteral("drawings/rich-drawing.quillory")));
