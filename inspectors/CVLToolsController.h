@@ -2,7 +2,11 @@
 
 #include "platform/foundation/Object.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/Matrix.h"
 #include "platform/ui/WindowController.h"
+#include "styleeditor/PWXStyleImageView.h"
+#include "widgets/RVMultiSectionView.h"
+#include "widgets/RVSectionView.h"
 #include "widgets/RVStyleButtonCellDelegate.h"
 
 #include <QHash>
@@ -11,7 +15,6 @@
 #include <QString>
 
 namespace pf {
-class Matrix;
 struct Notification;
 } // namespace pf
 
@@ -19,9 +22,6 @@ class CVLToolsController;
 class PWDrawingTool;
 class PWStyle;
 class PWToolController;
-class PWXStyleImageView;
-class RVMultiSectionView;
-class RVSectionView;
 class RVStyleButtonCell;
 
 // User defaults of the palette.
@@ -152,5 +152,7 @@ private:
     bool mDynamicToolIcons = false;
     bool mIsSettingToolStyle = false;
     bool mEnabled = true;
+    // Whether the window has a place yet (a restored frame or its first showing).
+    bool mPlaced = false;
     QList<quint64> mObservations;
 };

@@ -1,12 +1,10 @@
 #pragma once
 
+#include "platform/ui/Matrix.h"
 #include "platform/ui/WindowController.h"
 
 #include <QPointer>
 
-namespace pf {
-class Matrix;
-}
 
 class VNQLSlicesToolPaletteController;
 
