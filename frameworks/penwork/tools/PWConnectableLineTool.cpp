@@ -72,6 +72,8 @@ bool PWConnectableLineTool::commitLine(PWObjectOwnerLayer& layer, PWToolUndoDele
     const bool worthKeeping = line && distinct.size() >= 2;
     bool added = false;
     if (worthKeeping) {
+        m_points = distinct;
+        updatePendingLine();
         // Attach before adding, so the undo step that adds the line holds it attached.
         line->attach(PWConnectableLine::kStart, m_startObject.lock());
         line->attach(PWConnectableLine::kEnd, objectAtPoint(layer, m_points.last(), line.get()));
