@@ -99,8 +99,9 @@ const QList<int> kCartographyTags = {40, 41, 42, 50};
 
 pf::Ref<CVLToolsController>& sharedSlot()
 {
-    static pf::Ref<CVLToolsController> shared;
-    return shared;
+    // Never destroyed: the palette's window must not outlive the application object at exit.
+    static auto* shared = new pf::Ref<CVLToolsController>();
+    return *shared;
 }
 
 PWDrawingDocument* currentDrawingDocument()

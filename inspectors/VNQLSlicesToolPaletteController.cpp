@@ -26,8 +26,9 @@ constexpr int kSlicesExportSource = 3;
 
 pf::Ref<VNQLSlicesToolPaletteController>& sharedSlot()
 {
-    static pf::Ref<VNQLSlicesToolPaletteController> shared;
-    return shared;
+    // Never destroyed: the palette's window must not outlive the application object at exit.
+    static auto* shared = new pf::Ref<VNQLSlicesToolPaletteController>();
+    return *shared;
 }
 
 QString tr(const char* text)
