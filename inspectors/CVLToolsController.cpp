@@ -213,8 +213,12 @@ void CVLToolsController::restoreToolsControllerState()
     const QString frame = defaults.stringForKey(kQLRYToolsControllerFrame);
     if (window && !frame.isEmpty() && window->setFrameFromString(frame))
         palette->mPlaced = true;
-    if (defaults.boolForKey(kQLRYToolsControllerVisible))
+    if (defaults.boolForKey(kQLRYToolsControllerVisible)) {
         palette->showWindow({});
+        // Some window systems place a window anew as it first shows: put it back.
+        if (window && !frame.isEmpty())
+            window->setFrameFromString(frame);
+    }
 }
 
 // --- Tags and tools ---------------------------------------------------------------------------
@@ -402,6 +406,8 @@ void CVLToolsController::toolsMatrixAction(const QVariant& sender)
         return;
     const int tag = matrix->selectedCell()->tag();
     if (tag == 0) {
+        // Put back the current tool's button; a filler cell never stays on.
+        matrix->deselectAllCells();
         matrix->selectCellWithTag(tagForCurrentTool());
         return;
     }

@@ -6,6 +6,7 @@
 #include "inspectors/CVLToolIcons.h"
 #include "inspectors/CVLToolsController.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/DocumentController.h"
 #include "platform/ui/Matrix.h"
@@ -217,7 +218,13 @@ void VNQLSlicesToolPaletteController::windowDidLoad()
     mToolsMatrix->setToolTipForCell(tr("Draw New Slice."), mToolsMatrix->cellWithTag(kDrawSliceMode));
     mObservation = pf::NotificationCenter::defaultCenter().addObserver(
         kWindowDidBecomeMain, nullptr,
-        [this](const pf::Notification& note) { mainWindowDidChange(dynamic_cast<QWidget*>(note.object)); });
+        [this](const pf::Notification& note) {
+            // Windows that are plain widgets come in the user info only.
+            QWidget* window = dynamic_cast<QWidget*>(note.object);
+            if (!window)
+                window = note.userInfo.value(pf::kPFWindowKey).value<QWidget*>();
+            mainWindowDidChange(window);
+        });
     placeAtMainTools();
 }
 
@@ -235,11 +242,11 @@ void VNQLSlicesToolPaletteController::mainWindowDidChange(QWidget* window)
         return;
     }
     setDelegate(nullptr);
-    const bool wasVisible = isWindowLoaded() && this->window()->isVisible();
     if (isWindowLoaded())
         this->window()->hide();
-    if (document && wasVisible && mMainToolsPreviouslyVisible)
-        CVLToolsController::sharedToolsController()->showWindow({});
-    if (document)
+    // Another document's window: the main palette takes its place again if it had it.
+    if (document && mMainToolsPreviouslyVisible) {
         mMainToolsPreviouslyVisible = false;
+        CVLToolsController::sharedToolsController()->showWindow({});
+    }
 }

@@ -106,6 +106,7 @@ bool PWXStyleImageView::performDragOperation(const pf::DraggingInfo& info)
     if (!style)
         return false;
     setStyle(style);
-    sendAction(action(), target());
+    if (!mAction.isEmpty())
+        pf::Control::sendAction(mAction, mTarget);
     return true;
 }

@@ -20,6 +20,12 @@ public:
     void updateImage();
     void styleChanged();
 
+    // The image view's cell keeps no target or action: the well keeps its own, for drops.
+    pf::Reflective* target() const { return mTarget; }
+    void setTarget(pf::Reflective* target) { mTarget = target; }
+    QString action() const { return mAction; }
+    void setAction(const QString& selector) { mAction = selector; }
+
     // A well loaded from an interface file: the same drop types as one made in code.
     void awakeFromNib();
 
@@ -39,5 +45,7 @@ private:
     bool isOwnDrag(const pf::DraggingInfo& info) const;
 
     pf::Ref<pf::Object> mStyle;
+    pf::Reflective* mTarget = nullptr;
+    QString mAction;
     quint64 mObservation = 0;
 };
