@@ -7,6 +7,7 @@
 #include "frameworks/penwork/styles/PWStyle.h"
 #include "frameworks/penwork/support/RVLog.h"
 #include "frameworks/penwork/tools/PWObjectCreationTool.h"
+#include "frameworks/penwork/tools/PWSmartSelectTool.h"
 #include "frameworks/penwork/tools/PWToolController.h"
 #include "frameworks/penwork/tools/PWToolRegistry.h"
 #include "frameworks/penwork/tools/PWZoomTool.h"
@@ -20,6 +21,8 @@
 #include "platform/ui/Button.h"
 #include "platform/ui/DocumentController.h"
 #include "platform/ui/Matrix.h"
+#include "platform/ui/Menu.h"
+#include "platform/ui/MenuItem.h"
 #include "platform/ui/Panel.h"
 #include "styleeditor/PWXStyleImageView.h"
 #include "widgets/Color+RVStyleButton.h"
@@ -142,6 +145,12 @@ PF_DEFINE_CLASS(CVLToolsController, pf::WindowController)
     });
     b.method("setEnabled:", [](CVLToolsController& self, const QVariantList& args) {
         self.setEnabled(args.value(0).toBool());
+        return QVariant();
+    });
+    b.method("smartSelectModeAction:", [](CVLToolsController& self, const QVariantList& args) {
+        const auto item = pf::objectCast<pf::MenuItem>(args.value(0));
+        if (item)
+            self.setSmartSelectMatchMode(item->tag());
         return QVariant();
     });
     b.method("representedObject", [](CVLToolsController& self, const QVariantList&) {
@@ -578,8 +587,26 @@ void CVLToolsController::awakeFromNib()
         panel->setWindowTitle(QString());
     observeNotifications();
     setCurrentStyleOrSymbol(PWStyle::defaultStyle());
-    if (mSmartSelectButton)
+    if (mSmartSelectButton) {
+        // Held down, the smart-select button offers what "alike" means.
+        pf::Ref<pf::Menu> menu = pf::Menu::make();
+        const std::pair<int, const char*> modes[] = {
+            {PWSmartSelectTool::kMatchStyle, QT_TRANSLATE_NOOP("CVLToolsController", "Select Same Style")},
+            {PWSmartSelectTool::kMatchKind, QT_TRANSLATE_NOOP("CVLToolsController", "Select Same Kind of Object")},
+            {PWSmartSelectTool::kMatchStyleAndKind,
+             QT_TRANSLATE_NOOP("CVLToolsController", "Select Same Style and Kind")},
+        };
+        for (const auto& [mode, title] : modes) {
+            pf::Ref<pf::MenuItem> item = pf::MenuItem::make(QCoreApplication::translate("CVLToolsController", title),
+                                                            QStringLiteral("smartSelectModeAction:"));
+            item->setTag(mode);
+            item->setTarget(this);
+            menu->addItem(item);
+        }
+        mSmartSelectButton->setMenu(menu);
         mSmartSelectButton->setShowsMenuAfterDelay(true);
+        updateSmartSelectMenu();
+    }
     inferTooltipsForMatrix(mSelectionTools);
     inferTooltipsForMatrix(mDrawingTools);
 }
@@ -622,6 +649,26 @@ void CVLToolsController::inferTooltipsForMatrix(pf::Matrix* matrix)
         const QString tip = key.isEmpty() ? localised : QStringLiteral("%1 [%2]").arg(localised, key);
         matrix->setToolTipForCell(tip, cell.get());
     }
+}
+
+void CVLToolsController::setSmartSelectMatchMode(int mode)
+{
+    if (auto tool = std::dynamic_pointer_cast<PWSmartSelectTool>(
+            PWDrawingTool::drawingToolWithName(toolNameForTag(kSmartSelectToolTag))))
+        tool->setMatchMode(mode);
+    updateSmartSelectMenu();
+    setCurrentToolWithTag(kSmartSelectToolTag);
+}
+
+void CVLToolsController::updateSmartSelectMenu()
+{
+    auto tool = std::dynamic_pointer_cast<PWSmartSelectTool>(
+        PWDrawingTool::drawingToolWithName(toolNameForTag(kSmartSelectToolTag)));
+    const pf::Ref<pf::Menu> menu = mSmartSelectButton ? mSmartSelectButton->menu() : nullptr;
+    if (!tool || !menu)
+        return;
+    for (const pf::Ref<pf::MenuItem>& item : menu->items())
+        item->setState(item->tag() == tool->matchMode() ? pf::ControlState::On : pf::ControlState::Off);
 }
 
 // --- Notifications ----------------------------------------------------------------------------

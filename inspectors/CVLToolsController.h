@@ -122,12 +122,17 @@ public:
     RVMultiSectionView* multiView() const { return mMultiView; }
     // The button of a tag in the first matrix that holds it, or null.
     RVStyleButtonCell* cellForTag(int tag) const;
+    // The smart-select button's menu: sets what the Smart Select tool takes as alike and
+    // makes it current.
+    void setSmartSelectMatchMode(int mode);
+    pf::Ref<RVStyleButtonCell> smartSelectButton() const { return mSmartSelectButton; }
     // Runs the enabling check now (it runs 0.1 s after main-window changes).
     void updateEnabling();
 
 private:
     void buildWindow();
     void inferTooltipsForMatrix(pf::Matrix* matrix);
+    void updateSmartSelectMenu();
     void observeNotifications();
     void toolDidChange(const pf::Notification& note);
     void autoRevertStateDidChange(const pf::Notification& note);

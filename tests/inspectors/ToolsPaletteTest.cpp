@@ -11,6 +11,7 @@
 #include "frameworks/penwork/registries/PWStyleHistory.h"
 #include "frameworks/penwork/styles/PWStyle.h"
 #include "frameworks/penwork/tools/PWObjectCreationTool.h"
+#include "frameworks/penwork/tools/PWSmartSelectTool.h"
 #include "frameworks/penwork/tools/PWToolController.h"
 #include "frameworks/penwork/tools/PWToolRegistry.h"
 #include "frameworks/penwork/tools/PWZoomTool.h"
@@ -19,6 +20,8 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Menu.h"
+#include "platform/ui/MenuItem.h"
 #include "platform/ui/Window.h"
 #include "widgets/RVStyleButtonCell.h"
 
@@ -426,4 +429,25 @@ TEST_F(ToolsPalette, ADocumentWithoutActiveSlicesHidesTheSlicesPalette)
     EXPECT_FALSE(slices->window()->isVisible());
     EXPECT_FALSE(slices->delegate());
     EXPECT_TRUE(main->window()->isVisible());
+}
+
+TEST_F(ToolsPalette, SmartSelectButtonMenuChoosesWhatCountsAsAlike)
+{
+    auto palette = CVLToolsController::sharedToolsController();
+    const auto button = palette->smartSelectButton();
+    ASSERT_TRUE(button);
+    EXPECT_TRUE(button->showsMenuAfterDelay());
+    const pf::Ref<pf::Menu> menu = button->menu();
+    ASSERT_TRUE(menu);
+    ASSERT_EQ(menu->items().size(), 3);
+    auto tool = std::dynamic_pointer_cast<PWSmartSelectTool>(PWDrawingTool::drawingToolWithName(kPWSmartSelectToolName));
+    ASSERT_TRUE(tool);
+
+    const pf::Ref<pf::MenuItem> kind = menu->items().at(1);
+    palette->perform(kind->action(), {pf::toVariant(std::static_pointer_cast<pf::Object>(kind))});
+    EXPECT_EQ(tool->matchMode(), PWSmartSelectTool::kMatchKind);
+    EXPECT_EQ(PWDrawingTool::sharedCurrentTool(), tool);
+    EXPECT_EQ(kind->state(), pf::ControlState::On);
+    EXPECT_EQ(menu->items().at(0)->state(), pf::ControlState::Off);
+    tool->setMatchMode(PWSmartSelectTool::kMatchStyle);
 }
