@@ -38,27 +38,52 @@ PF_DEFINE_CLASS(PWConnectableLine, PWDrawablePath)
     b.protocol(pf::kCodingProtocol);
 }
 
-PWConnectableLine::PWConnectableLine() = default;
+PWConnectableLine::PWConnectableLine()
+{
+    addObserver(this, PWDrawableObject::kVisualChangeKey);
+}
 
 PWConnectableLine::PWConnectableLine(const pf::BezierPath& path, pf::Ref<PWStyle> style)
     : PWDrawablePath(path, std::move(style))
 {
+    addObserver(this, PWDrawableObject::kVisualChangeKey);
 }
 
 PWConnectableLine::PWConnectableLine(const PWConnectableLine& other)
     : PWDrawablePath(other), m_track(other.m_track)
 {
     for (End end : {kStart, kEnd}) {
-        m_object[end] = other.m_object[end];
+        m_copiedFrom[end] = other.m_object[end];
         m_anchor[end] = other.m_anchor[end];
-        observe(end, true);
     }
+    addObserver(this, PWDrawableObject::kVisualChangeKey);
 }
 
 PWConnectableLine::~PWConnectableLine()
 {
     for (End end : {kStart, kEnd})
         observe(end, false);
+}
+
+void PWConnectableLine::reattachCopies(const QList<pf::Ref<PWDrawableObject>>& originals,
+                                       const QList<pf::Ref<PWDrawableObject>>& copies)
+{
+    for (const pf::Ref<PWDrawableObject>& object : copies) {
+        auto line = std::dynamic_pointer_cast<PWConnectableLine>(object);
+        if (!line)
+            continue;
+        for (End end : {kStart, kEnd}) {
+            const pf::Ref<PWDrawableObject> source = line->m_copiedFrom[end].lock();
+            line->m_copiedFrom[end].reset();
+            const qsizetype index = source ? originals.indexOf(source) : -1;
+            if (index < 0 || index >= copies.size() || copies[index] == line)
+                continue;
+            line->observe(end, false);
+            line->m_object[end] = copies[index];
+            line->observe(end, true);
+        }
+        line->followAttachments();
+    }
 }
 
 pf::Ref<pf::Object> PWConnectableLine::copy() const
@@ -167,8 +192,11 @@ void PWConnectableLine::followAttachments()
 void PWConnectableLine::observeValueForKeyPath(const QString& keyPath, pf::Reflective* object,
                                                const QVariantMap& change, void* context)
 {
-    if (keyPath == PWDrawableObject::kVisualChangeKey && object != this) {
-        followAttachments();
+    // An attached object changed, or the line itself was moved or reshaped: the ends go
+    // back to their objects.
+    if (keyPath == PWDrawableObject::kVisualChangeKey) {
+        if (!m_following)
+            followAttachments();
         return;
     }
     PWDrawablePath::observeValueForKeyPath(keyPath, object, change, context);

@@ -7,8 +7,12 @@
 // A line whose ends stay attached to the objects they were drawn from and to: when an attached
 // object moves or changes size, the end follows to the same place relative to the object's
 // bounds. Following is no edit of its own (undoing the object's move brings the end back with
-// it). Attachments are archived as references to the objects, so they survive saving and
+// it); so is the line's own change: moved or reshaped, its ends go back to their objects.
+// Attachments are archived as references to the objects, so they survive saving and
 // reopening the drawing they belong to. A track line keeps its middle run at right angles.
+//
+// A copy starts unattached: it remembers what the original was attached to, and
+// reattachCopies hands it the copies of those objects when they were copied with it.
 class PWConnectableLine : public PWDrawablePath {
     PF_CLASS(PWConnectableLine)
 public:
@@ -32,6 +36,11 @@ public:
 
     // Moves the ends to their attached objects.
     void followAttachments();
+    // After copying `originals` into `copies` (same order): each copied line is attached to
+    // the copies of the objects its original was attached to; ends whose objects were not
+    // copied stay free.
+    static void reattachCopies(const QList<pf::Ref<PWDrawableObject>>& originals,
+                               const QList<pf::Ref<PWDrawableObject>>& copies);
 
     void observeValueForKeyPath(const QString& keyPath, pf::Reflective* object, const QVariantMap& change,
                                 void* context) override;
@@ -43,6 +52,7 @@ private:
     QPointF endPoint(End end) const;
 
     pf::Weak<PWDrawableObject> m_object[2];
+    pf::Weak<PWDrawableObject> m_copiedFrom[2];
     QPointF m_anchor[2];
     bool m_track = false;
     bool m_following = false;

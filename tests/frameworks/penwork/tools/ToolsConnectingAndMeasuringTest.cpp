@@ -3,6 +3,7 @@
 #include "frameworks/penwork/archiving/PWDrawingArchiving.h"
 #include "frameworks/penwork/drawables/PWConnectableLine.h"
 #include "frameworks/penwork/drawables/PWDrawablePath.h"
+#include "frameworks/penwork/editing/PWLayerEditing.h"
 #include "frameworks/penwork/styles/PWStyle.h"
 #include "frameworks/penwork/tools/PWBezierPathTool.h"
 #include "frameworks/penwork/tools/PWConnectableLineTool.h"
@@ -299,4 +300,55 @@ TEST(ToolsRubberBand, PathAndPolygonToolsDrawTheNextEdgeToThePointer)
         EXPECT_TRUE(f.controller.keyDown(f.view, Qt::Key_Return, Qt::NoModifier));
         EXPECT_FALSE(band().isShown());
     }
+}
+
+TEST(ToolsConnectableLine, MovingOrCopyingTogetherKeepsTheConnection)
+{
+    ToolFixture f;
+    auto from = f.addRect({0, 0, 40, 40});
+    auto to = f.addRect({200, 0, 40, 40});
+    f.settle();
+    f.use(kPWConnectableLineToolName);
+    f.drag({20, 20}, {220, 20});
+    auto line = onlyLine(f);
+    ASSERT_TRUE(line);
+    f.settle();
+
+    // Everything moved at once: the ends move once with their objects, not twice.
+    f.use(kPWSelectToolName);
+    f.layer->selectAll();
+    f.drag({10, 30}, {10, 80});
+    EXPECT_EQ(from->location(), QPointF(20, 70));
+    EXPECT_EQ(pathPoints(*line), (QList<QPointF>{{20, 70}, {220, 70}}));
+    // The line alone moved: its ends stay on their objects.
+    f.layer->exchangeSelectionWithObjectsFromArray({line});
+    line->moveBy(0, 30);
+    EXPECT_EQ(pathPoints(*line), (QList<QPointF>{{20, 70}, {220, 70}}));
+
+    // Duplicated with its objects it joins the duplicates; duplicated alone it is free.
+    f.layer->selectAll();
+    ASSERT_TRUE(PWLayerEditing::duplicate(*f.layer, {}));
+    QList<pf::Ref<PWConnectableLine>> lines;
+    for (const auto& object : f.layer->objectList())
+        if (auto l = std::dynamic_pointer_cast<PWConnectableLine>(object))
+            lines.append(l);
+    ASSERT_EQ(lines.size(), 2);
+    const auto copy = lines[1];
+    const auto copiedFrom = copy->attachedObject(PWConnectableLine::kStart);
+    ASSERT_TRUE(copiedFrom);
+    EXPECT_NE(copiedFrom, from);
+    EXPECT_NE(copy->attachedObject(PWConnectableLine::kEnd), to);
+    copiedFrom->moveBy(0, 100);
+    EXPECT_EQ(pathPoints(*copy).first(), copiedFrom->bounds().center());
+    EXPECT_EQ(pathPoints(*line).first(), QPointF(20, 70)) << "the original stays with the original";
+
+    f.layer->exchangeSelectionWithObjectsFromArray({line});
+    ASSERT_TRUE(PWLayerEditing::duplicate(*f.layer, {}));
+    pf::Ref<PWConnectableLine> lone;
+    for (const auto& object : f.layer->objectList())
+        if (auto l = std::dynamic_pointer_cast<PWConnectableLine>(object); l && !lines.contains(l))
+            lone = l;
+    ASSERT_TRUE(lone);
+    EXPECT_FALSE(lone->attachedObject(PWConnectableLine::kStart));
+    EXPECT_FALSE(lone->attachedObject(PWConnectableLine::kEnd));
 }
