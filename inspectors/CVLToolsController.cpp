@@ -153,6 +153,11 @@ PF_DEFINE_CLASS(CVLToolsController, pf::WindowController)
             self.setSmartSelectMatchMode(item->tag());
         return QVariant();
     });
+    b.method("stylePreviewAction:", [](CVLToolsController& self, const QVariantList&) {
+        if (self.stylePreview() && self.stylePreview()->style())
+            self.setCurrentStyleOrSymbol(self.stylePreview()->style());
+        return QVariant();
+    });
     b.method("representedObject", [](CVLToolsController& self, const QVariantList&) {
         return self.representedObject() ? pf::toVariant(self.representedObject()) : QVariant();
     });
@@ -564,6 +569,9 @@ void CVLToolsController::buildWindow()
     preview->setFrame(QRectF(0, 0, kWidth - 2 * kMargin, 48));
     preview->setFocusPolicy(Qt::NoFocus);
     mStylePreview = preview;
+    // A style dropped on the preview becomes the creation style it shows.
+    preview->setTarget(this);
+    preview->setAction(QStringLiteral("stylePreviewAction:"));
     mPreviewSection = makeSection(preview, 48);
     mCartographySection->setParent(content);
     mCartographySection->hide();

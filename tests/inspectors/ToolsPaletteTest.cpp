@@ -451,3 +451,51 @@ TEST_F(ToolsPalette, SmartSelectButtonMenuChoosesWhatCountsAsAlike)
     EXPECT_EQ(menu->items().at(0)->state(), pf::ControlState::Off);
     tool->setMatchMode(PWSmartSelectTool::kMatchStyle);
 }
+
+TEST_F(ToolsPalette, ToolTipsNameTheToolAndItsKey)
+{
+    auto select = PWDrawingTool::selectionTool();
+    auto rectangle = PWDrawingTool::drawingToolWithName(kPWRectangleToolName);
+    auto oval = PWDrawingTool::drawingToolWithName(kPWOvalToolName);
+    const QString selectKey = select->keyboardEquivalent();
+    const QString rectangleKey = rectangle->keyboardEquivalent();
+    const QString ovalKey = oval->keyboardEquivalent();
+    oval->setKeyboardEquivalent({});
+
+    struct Case {
+        QString selectKey, rectangleKey;
+        QString selectTip, rectangleTip;
+    };
+    for (const Case& c : {Case{{}, QStringLiteral("r"), QStringLiteral("Select [Esc]"), QStringLiteral("Rectangle [r]")},
+                          Case{QStringLiteral("v"), {}, QStringLiteral("Select [v, Esc]"), QStringLiteral("Rectangle")}}) {
+        SCOPED_TRACE(c.selectTip.toStdString());
+        select->setKeyboardEquivalent(c.selectKey);
+        rectangle->setKeyboardEquivalent(c.rectangleKey);
+        CVLToolsController::releaseSharedToolsController();
+        auto palette = CVLToolsController::sharedToolsController();
+        EXPECT_EQ(palette->cellForTag(6)->toolTip(), c.selectTip);
+        EXPECT_EQ(palette->cellForTag(10)->toolTip(), c.rectangleTip);
+        EXPECT_EQ(palette->cellForTag(11)->toolTip(), QStringLiteral("Oval"));
+    }
+    select->setKeyboardEquivalent(selectKey);
+    rectangle->setKeyboardEquivalent(rectangleKey);
+    oval->setKeyboardEquivalent(ovalKey);
+}
+
+TEST_F(ToolsPalette, AStyleDroppedOnThePreviewBecomesTheCreationStyle)
+{
+    auto palette = CVLToolsController::sharedToolsController();
+    const pf::Ref<PWStyle> dropped = std::static_pointer_cast<PWStyle>(PWStyle::defaultStyle()->copy());
+    // What the well does once a drop is taken: shows the style and sends its action.
+    palette->stylePreview()->setStyle(dropped);
+    palette->perform(palette->stylePreview()->action(), {});
+    EXPECT_EQ(palette->representedObject(), dropped);
+    EXPECT_EQ(PWObjectCreationTool::styleForCreatedObjects(), dropped);
+
+    // Without a document there is no view to zoom and no tool controller to ask.
+    palette->selectionTools()->selectCellWithTag(2);
+    palette->toolsDoubleAction(senderOf(palette->selectionTools()));
+    palette->drawingTools()->selectCellWithTag(10);
+    palette->toolsDoubleAction(senderOf(palette->drawingTools()));
+    EXPECT_FALSE(palette->currentToolController());
+}
