@@ -368,7 +368,15 @@ TEST_F(ToolsPalette, DoubleClicksZoomTheViewOrToggleStickiness)
     palette->toolsDoubleAction(senderOf(palette->selectionTools()));
     EXPECT_DOUBLE_EQ(view->scale(), 1.0);
 
+    // Pan fits the drawing in the window: a zoom, not a change of stickiness.
     const bool reverting = controller->automaticallyReverts();
+    view->setScale(3.0);
+    palette->selectionTools()->selectCellWithTag(2);
+    palette->toolsDoubleAction(senderOf(palette->selectionTools()));
+    EXPECT_NE(view->scale(), 3.0);
+    EXPECT_EQ(controller->automaticallyReverts(), reverting);
+    EXPECT_TRUE(reverts.objects.isEmpty());
+
     palette->drawingTools()->selectCellWithTag(10);
     palette->toolsDoubleAction(senderOf(palette->drawingTools()));
     EXPECT_EQ(controller->automaticallyReverts(), !reverting);

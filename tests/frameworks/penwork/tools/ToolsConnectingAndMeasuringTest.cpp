@@ -352,3 +352,19 @@ TEST(ToolsConnectableLine, MovingOrCopyingTogetherKeepsTheConnection)
     EXPECT_FALSE(lone->attachedObject(PWConnectableLine::kStart));
     EXPECT_FALSE(lone->attachedObject(PWConnectableLine::kEnd));
 }
+
+TEST(ToolsConnectableLine, AnEndAttachedFromOutsideItsObjectLandsOnItsEdge)
+{
+    ToolFixture f;
+    auto box = f.addRect({100, 100, 40, 40});
+    auto line = f.add(std::make_shared<PWConnectableLine>(*pf::BezierPath::pathWithPolygon({{0, 0}, {300, 120}}, false)));
+    line->attach(PWConnectableLine::kEnd, box);
+    const QPointF anchor = line->anchor(PWConnectableLine::kEnd);
+    EXPECT_GE(anchor.x(), 0.0);
+    EXPECT_LE(anchor.x(), 1.0);
+    EXPECT_GE(anchor.y(), 0.0);
+    EXPECT_LE(anchor.y(), 1.0);
+    box->moveBy(10, 0);
+    EXPECT_TRUE(box->bounds().adjusted(-1, -1, 1, 1).contains(pathPoints(*line).last()))
+        << "the end does not fly off beside its object";
+}
