@@ -17,6 +17,7 @@
 #include "library/PWXLibrary.h"
 #include "library/PWXLibraryManagerWindowController.h"
 #include "library/PWXLibraryRegistryShim.h"
+#include "platform/foundation/UserDefaults.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ApplicationDelegate.h"
 #include "app/CartavelDocumentController.h"
@@ -54,7 +55,11 @@ public:
 
     void applicationDidFinishLaunching(const pf::Notification&) override
     {
-        CVLToolsController::sharedToolsController()->showWindow({});
+        // The palette as the user left it; shown on the very first launch.
+        const bool firstLaunch = !pf::UserDefaults::standard().objectForKey(kQLRYToolsControllerVisible).isValid();
+        CVLToolsController::restoreToolsControllerState();
+        if (firstLaunch)
+            CVLToolsController::sharedToolsController()->showWindow({});
         if (!m_documents->documents().isEmpty())
             return;
         if (CVLTemplatePickerController::shouldDisplayTemplatePickerAtLaunch()) {

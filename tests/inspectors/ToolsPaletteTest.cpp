@@ -3,6 +3,7 @@
 
 #include "../app/DocumentTestSupport.h"
 
+#include "drawing/PWDrawing+SlicesLayer.h"
 #include "drawing/PWXSymbolMaster.h"
 #include "drawing/PWXSymbolTool.h"
 #include "drawing/VNQLDrawingTools.h"
@@ -506,4 +507,26 @@ TEST_F(ToolsPalette, AStyleDroppedOnThePreviewBecomesTheCreationStyle)
     palette->drawingTools()->selectCellWithTag(10);
     palette->toolsDoubleAction(senderOf(palette->drawingTools()));
     EXPECT_FALSE(palette->currentToolController());
+}
+
+TEST_F(ToolsPalette, TheActiveSlicesLayerBringsUpItsPalette)
+{
+    auto main = CVLToolsController::sharedToolsController();
+    main->showWindow({});
+    auto document = mainDocument();
+    const pf::Ref<PWDrawing> drawing = document->drawing();
+    const auto slices = slicesLayer(*drawing);
+    ASSERT_TRUE(slices);
+    const pf::Ref<PWLayer> before = drawing->activeLayer();
+
+    drawing->setActiveLayer(slices);
+    auto palette = VNQLSlicesToolPaletteController::sharedSlicesToolPalette();
+    EXPECT_TRUE(palette->window()->isVisible());
+    EXPECT_FALSE(main->window()->isVisible());
+    EXPECT_EQ(palette->delegate(), slices);
+    EXPECT_EQ(selectedTag(palette->toolsMatrix()), slices->toolMode());
+
+    drawing->setActiveLayer(before);
+    EXPECT_FALSE(palette->window()->isVisible());
+    EXPECT_TRUE(main->window()->isVisible());
 }
