@@ -27,6 +27,7 @@
 #include "widgets/RVStyleButtonCell.h"
 
 #include <QApplication>
+#include <QMouseEvent>
 
 #include <gtest/gtest.h>
 
@@ -459,6 +460,21 @@ TEST_F(ToolsPalette, SmartSelectButtonMenuChoosesWhatCountsAsAlike)
     EXPECT_EQ(kind->state(), pf::ControlState::On);
     EXPECT_EQ(menu->items().at(0)->state(), pf::ControlState::Off);
     tool->setMatchMode(PWSmartSelectTool::kMatchStyle);
+
+    // Pressing the button starts its menu delay; letting go before it ends is a plain click.
+    pf::Matrix* matrix = palette->selectionTools();
+    int row = 0, column = 0;
+    ASSERT_TRUE(matrix->getRowColumnOfCell(&row, &column, button.get()));
+    const QPointF centre = matrix->cellFrameAtRow(row, column).center();
+    auto send = [&](QEvent::Type type, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, centre, matrix->mapToGlobal(centre), Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(matrix, &event);
+    };
+    send(QEvent::MouseButtonPress, Qt::LeftButton);
+    EXPECT_TRUE(button->hasPendingMenuTimer());
+    send(QEvent::MouseButtonRelease, Qt::NoButton);
+    EXPECT_FALSE(button->hasPendingMenuTimer());
+    EXPECT_EQ(selectedTag(matrix), 44);
 }
 
 TEST_F(ToolsPalette, ToolTipsNameTheToolAndItsKey)
