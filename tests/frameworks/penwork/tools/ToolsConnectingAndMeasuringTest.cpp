@@ -12,6 +12,7 @@
 #include "frameworks/penwork/tools/PWRulerTool.h"
 #include "frameworks/penwork/tools/PWSmartSelectTool.h"
 #include "platform/graphics/BezierPath.h"
+#include "platform/ui/Pasteboard.h"
 
 #include <gtest/gtest.h>
 
@@ -342,12 +343,29 @@ TEST(ToolsConnectableLine, MovingOrCopyingTogetherKeepsTheConnection)
     EXPECT_EQ(pathPoints(*copy).first(), copiedFrom->bounds().center());
     EXPECT_EQ(pathPoints(*line).first(), QPointF(20, 70)) << "the original stays with the original";
 
+    // Copied and pasted with its objects, it joins the pasted objects.
+    auto pasteboard = pf::Pasteboard::withName(QStringLiteral("connector-test"));
+    f.layer->exchangeSelectionWithObjectsFromArray({from, to, line});
+    ASSERT_TRUE(PWLayerEditing::copy(*f.layer, {}, pasteboard.get()));
+    const auto beforePaste = f.layer->objectList();
+    ASSERT_TRUE(PWLayerEditing::paste(*f.layer, {}, std::nullopt, pasteboard.get()));
+    QList<pf::Ref<PWDrawableObject>> pasted;
+    for (const auto& object : f.layer->objectList())
+        if (!beforePaste.contains(object))
+            pasted.append(object);
+    ASSERT_EQ(pasted.size(), 3);
+    auto pastedLine = std::dynamic_pointer_cast<PWConnectableLine>(pasted[2]);
+    ASSERT_TRUE(pastedLine);
+    EXPECT_EQ(pastedLine->attachedObject(PWConnectableLine::kStart), pasted[0]);
+    EXPECT_EQ(pastedLine->attachedObject(PWConnectableLine::kEnd), pasted[1]);
+
+    const auto beforeLone = f.layer->objectList();
     f.layer->exchangeSelectionWithObjectsFromArray({line});
     ASSERT_TRUE(PWLayerEditing::duplicate(*f.layer, {}));
     pf::Ref<PWConnectableLine> lone;
     for (const auto& object : f.layer->objectList())
-        if (auto l = std::dynamic_pointer_cast<PWConnectableLine>(object); l && !lines.contains(l))
-            lone = l;
+        if (!beforeLone.contains(object))
+            lone = std::dynamic_pointer_cast<PWConnectableLine>(object);
     ASSERT_TRUE(lone);
     EXPECT_FALSE(lone->attachedObject(PWConnectableLine::kStart));
     EXPECT_FALSE(lone->attachedObject(PWConnectableLine::kEnd));
