@@ -40,7 +40,8 @@ pf::Ref<PWConnectableLine> onlyLine(ToolFixture& f)
 QList<QPointF> pathPoints(const PWDrawablePath& path)
 {
     QList<QPointF> points;
-    for (const auto& element : path.path()->elements()) {
+    const pf::Ref<pf::BezierPath> bezier = path.path();
+    for (const auto& element : bezier->elements()) {
         if (element.pointCount() > 0)
             points.append(element.points[element.pointCount() - 1]);
     }
