@@ -387,3 +387,33 @@ TEST(ToolsConnectableLine, AnEndAttachedFromOutsideItsObjectLandsOnItsEdge)
     EXPECT_TRUE(box->bounds().adjusted(-1, -1, 1, 1).contains(pathPoints(*line).last()))
         << "the end does not fly off beside its object";
 }
+
+TEST(ToolsConnectableLine, CornersBetweenTheEndsFollowInProportion)
+{
+    ToolFixture f;
+    auto from = f.addRect({0, 0, 20, 20});
+    auto to = f.addRect({200, 0, 40, 40});
+    f.settle();
+    f.use(kPWConnectablePolygonToolName);
+    for (const QPointF& p : {QPointF(10, 10), QPointF(70, 100), QPointF(140, 100), QPointF(210, 20)})
+        f.click(p);
+    f.click({210, 20}, Qt::NoModifier, 2);
+    auto line = onlyLine(f);
+    ASSERT_TRUE(line);
+    ASSERT_EQ(line->attachedObject(PWConnectableLine::kEnd), to);
+    f.settle();
+
+    // One object moved: each corner takes the share of its place along the line.
+    moveBy(f, *to, {0, 30});
+    EXPECT_EQ(pathPoints(*line), (QList<QPointF>{{10, 10}, {70, 110}, {140, 120}, {210, 50}}));
+    f.undo()->undo();
+    EXPECT_EQ(pathPoints(*line), (QList<QPointF>{{10, 10}, {70, 100}, {140, 100}, {210, 20}}));
+
+    // Everything moved together: the whole line moves once, corners included.
+    f.use(kPWSelectToolName);
+    f.layer->selectAll();
+    f.drag({5, 15}, {5, 65});
+    EXPECT_EQ(pathPoints(*line), (QList<QPointF>{{10, 60}, {70, 150}, {140, 150}, {210, 70}}));
+    f.undo()->undo();
+    EXPECT_EQ(pathPoints(*line), (QList<QPointF>{{10, 10}, {70, 100}, {140, 100}, {210, 20}}));
+}
