@@ -296,6 +296,12 @@ TEST(ToolsRubberBand, PathAndPolygonToolsDrawTheNextEdgeToThePointer)
         ASSERT_TRUE(band().line());
         EXPECT_EQ(*band().line(), QLineF(QPointF(60, 10), QPointF(60, 70)));
         EXPECT_FALSE(f.view.redisplayed.isEmpty()) << "the band is drawn where it goes";
+        // The next click places a point where the band ended; a new band waits for the pointer.
+        f.click({60, 70});
+        EXPECT_FALSE(band().isShown());
+        f.controller.mouseMoved(f.view, {20, 90}, Qt::NoModifier);
+        ASSERT_TRUE(band().line());
+        EXPECT_EQ(band().line()->p1(), QPointF(60, 70));
         // Only the polygon closes back to its first corner.
         EXPECT_EQ(band().closingLine().has_value(), name == kPWPolygonToolName);
         // Ending the shape ends the band.
