@@ -366,6 +366,22 @@ TEST(ToolsConnectableLine, MovingOrCopyingTogetherKeepsTheConnection)
     EXPECT_EQ(pastedLine->attachedObject(PWConnectableLine::kStart), pasted[0]);
     EXPECT_EQ(pastedLine->attachedObject(PWConnectableLine::kEnd), pasted[1]);
 
+    // Repeated by the linear duplicate, each repetition joins its own copies.
+    const auto beforeRepeat = f.layer->objectList();
+    f.layer->exchangeSelectionWithObjectsFromArray({from, to, line});
+    ASSERT_TRUE(PWLayerEditing::linearDuplicate(*f.layer, QSizeF(0, 200), 2, {}));
+    QList<pf::Ref<PWDrawableObject>> repeated;
+    for (const auto& object : f.layer->objectList())
+        if (!beforeRepeat.contains(object))
+            repeated.append(object);
+    ASSERT_EQ(repeated.size(), 6);
+    for (int set = 0; set < 2; ++set) {
+        auto repeatedLine = std::dynamic_pointer_cast<PWConnectableLine>(repeated[set * 3 + 2]);
+        ASSERT_TRUE(repeatedLine);
+        EXPECT_EQ(repeatedLine->attachedObject(PWConnectableLine::kStart), repeated[set * 3]);
+        EXPECT_EQ(repeatedLine->attachedObject(PWConnectableLine::kEnd), repeated[set * 3 + 1]);
+    }
+
     const auto beforeLone = f.layer->objectList();
     f.layer->exchangeSelectionWithObjectsFromArray({line});
     ASSERT_TRUE(PWLayerEditing::duplicate(*f.layer, {}));
