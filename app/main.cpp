@@ -11,11 +11,13 @@
 #include "drawing/VNQLDrawingExtensions.h"
 #include "drawing/VNQLDrawingTools.h"
 #include "frameworks/penwork/layers/PWDrawing.h"
+#include "inspectors/CVLToolsController.h"
 #include "frameworks/penwork/registries/PWRegistryProvider.h"
 #include "frameworks/penwork/registries/PWStyleRegistry.h"
 #include "library/PWXLibrary.h"
 #include "library/PWXLibraryManagerWindowController.h"
 #include "library/PWXLibraryRegistryShim.h"
+#include "platform/foundation/UserDefaults.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ApplicationDelegate.h"
 #include "app/CartavelDocumentController.h"
@@ -53,6 +55,11 @@ public:
 
     void applicationDidFinishLaunching(const pf::Notification&) override
     {
+        // The palette as the user left it; shown on the very first launch.
+        const bool firstLaunch = !pf::UserDefaults::standard().objectForKey(kQLRYToolsControllerVisible).isValid();
+        CVLToolsController::restoreToolsControllerState();
+        if (firstLaunch)
+            CVLToolsController::sharedToolsController()->showWindow({});
         if (!m_documents->documents().isEmpty())
             return;
         if (CVLTemplatePickerController::shouldDisplayTemplatePickerAtLaunch()) {
@@ -75,7 +82,11 @@ public:
         return !CVLTemplatePickerController::shouldDisplayTemplatePickerAtLaunch();
     }
 
-    void applicationWillTerminate(const pf::Notification&) override { PWXSymbolManager::saveDefaults(); }
+    void applicationWillTerminate(const pf::Notification&) override
+    {
+        PWXSymbolManager::saveDefaults();
+        CVLToolsController::saveToolsControllerState();
+    }
 
 private:
     pf::Ref<pf::DocumentController> m_documents;

@@ -1,5 +1,6 @@
 #include "frameworks/penwork/editing/PWLayerEditing.h"
 
+#include "frameworks/penwork/drawables/PWConnectableLine.h"
 #include "frameworks/penwork/archiving/PWDrawableObjectPasteboard.h"
 #include "frameworks/penwork/drawables/PWCentredPath.h"
 #include "frameworks/penwork/drawables/PWDrawablePath.h"
@@ -283,6 +284,13 @@ bool addCopies(PWObjectDrawingLayer& layer, const ObjectList& originals, const O
 {
     if (copies.isEmpty())
         return false;
+    // Connectors copied with the objects they join join the copies, repetition by repetition
+    // (each repetition copies the originals in their order).
+    const qsizetype set = originals.size();
+    if (set > 0 && copies.size() % set == 0) {
+        for (qsizetype at = 0; at < copies.size(); at += set)
+            PWConnectableLine::reattachCopies(originals, copies.mid(at, set));
+    }
     perform(layer, actionName, defaultName, [&] {
         insertAbove(layer, originals, copies);
         return copies;

@@ -76,6 +76,8 @@ void PWBezierPathTool::updatePendingPath()
 int PWBezierPathTool::mouseDownAtPoint(const QPointF& point, PWDrawableObject* target, PWLayer* layer,
                                        const PWToolEvent& event, PWToolUndoDelegate* delegate)
 {
+    // The pressed point takes the place of the edge that followed the pointer.
+    m_rubberBand.clear(event.view);
     m_endOnMouseUp = false;
     m_closeOnEnd = false;
     m_pickingUp = false;
@@ -160,6 +162,7 @@ bool PWBezierPathTool::finishPath(bool close)
     if (!added)
         abandonCreation();
     m_nodes.clear();
+    m_rubberBand.clear();
     m_endOnMouseUp = false;
     m_closeOnEnd = false;
     return added;
@@ -183,4 +186,19 @@ bool PWBezierPathTool::keyDown(int qtKey, const PWToolEvent&, PWLayer*)
 void PWBezierPathTool::toolControllerWillUnsetTool(PWToolController&)
 {
     finishPath();
+}
+
+void PWBezierPathTool::mouseMovedToPoint(const QPointF& point, PWLayer* layer, const PWToolEvent& event)
+{
+    if (m_nodes.empty() || !isCreatingIn(layer)) {
+        m_rubberBand.clear(event.view);
+        return;
+    }
+    m_rubberBand.follow(m_nodes.back().point, point, std::nullopt, event.view);
+}
+
+void PWBezierPathTool::drawToolFeedback(QPainter& painter, const QRectF&, double scale) const
+{
+    if (!m_nodes.empty())
+        m_rubberBand.draw(painter, scale);
 }
