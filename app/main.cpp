@@ -23,6 +23,7 @@
 #include "platform/ui/Menu.h"
 #include "platform/ui/MenuItem.h"
 #include "platform/ui/WindowController.h"
+#include "styleeditor/RVDashEditor.h"
 
 #include <QApplication>
 #include <QMainWindow>
@@ -46,6 +47,8 @@ public:
         VNQLDrawingExtensions::install();
         PWStyleRegistry::installFromApplicationDelegate();
         PWXLibrary::initializeRegistry();
+        // The user's saved dash patterns (a missing file leaves the list as it is).
+        RVDashEditor::restoreSavedDashes();
         VNQLDrawingTools::registerTools();
         PWDrawingTool::registerDrawingTool(std::make_shared<PWXSymbolTool>(PWXSymbolMaster::defaultSymbolMaster()),
                                            PWXSymbolTool::kToolName);
@@ -75,7 +78,11 @@ public:
         return !CVLTemplatePickerController::shouldDisplayTemplatePickerAtLaunch();
     }
 
-    void applicationWillTerminate(const pf::Notification&) override { PWXSymbolManager::saveDefaults(); }
+    void applicationWillTerminate(const pf::Notification&) override
+    {
+        PWXSymbolManager::saveDefaults();
+        RVDashEditor::writeSavedDashes();
+    }
 
 private:
     pf::Ref<pf::DocumentController> m_documents;
