@@ -18,7 +18,6 @@ public:
 // handle at the corner of one head that the user drags to set the head's length and width.
 // The view stands in for a drawable towards the renderer.
 class PWXArrowView : public pf::View, public PWRenderable {
-    Q_OBJECT
     PF_CLASS(PWXArrowView)
 public:
     static constexpr double kInset = 8.0;

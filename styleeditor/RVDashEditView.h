@@ -21,7 +21,6 @@ public:
 // The dash editor's preview: a sample line drawn with the dash, a handle under the end of
 // each mark and space that the user drags to change its length, and a handle for the phase.
 class RVDashEditView : public pf::View {
-    Q_OBJECT
     PF_CLASS(RVDashEditView)
 public:
     static constexpr qint64 kNoHandle = -1;
