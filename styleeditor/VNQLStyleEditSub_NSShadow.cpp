@@ -61,8 +61,22 @@ QStringList VNQLStyleEditSub_NSShadow::keyPathsOfInterest() const
 
 void VNQLStyleEditSub_NSShadow::loadView()
 {
+    pf::View* view = VNQLPaneControls::makePaneView();
+    buildControlsInView(view);
+    VNQLPaneControls::finish(view);
+    setView(view);
+}
+
+void VNQLStyleEditSub_NSShadow::embedInView(pf::View* host)
+{
+    buildControlsInView(host);
+    // The controls live in the host's rows; the pane keeps an empty view of its own.
+    setView(new pf::View);
+}
+
+void VNQLStyleEditSub_NSShadow::buildControlsInView(pf::View* view)
+{
     using namespace VNQLPaneControls;
-    pf::View* view = makePaneView();
     mOffsetSlider = slider(this, QStringLiteral("offsetAmountAction:"), 0, 50);
     mOffsetAngleSlider = slider(this, QStringLiteral("offsetAngleAction:"), 0, 360);
     mBlurRadusSlider = slider(this, QStringLiteral("blurRadiusAction:"), 0, 50);
@@ -74,8 +88,6 @@ void VNQLStyleEditSub_NSShadow::loadView()
     addRow(view, tr("Angle:"), {mOffsetAngleSlider});
     addRow(view, tr("Blur:"), {mBlurRadusSlider});
     addRow(view, tr("Colour:"), {mColourWell});
-    finish(view);
-    setView(view);
     // The well shows no colour until a shadow arrives.
     mColourWell->setColor(pf::Color::clear());
 }

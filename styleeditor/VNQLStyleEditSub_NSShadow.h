@@ -60,8 +60,11 @@ public:
     pf::ColorWell* colourWell() const { return mColourWell; }
 
     void loadView() override;
+    // Puts the controls into the rows of a hosting pane's view instead of a view of its own.
+    void embedInView(pf::View* host);
 
 private:
+    void buildControlsInView(pf::View* view);
     void writeOffset(double angle, double distance);
 
     QPointer<pf::Slider> mOffsetSlider;

@@ -183,7 +183,7 @@ void VNQLStyleEditSub_PWStroke::buildStrokeRows(pf::View* view)
 
     mShadowEnableCheckbox = checkBox(tr("Shadow"), this, QStringLiteral("shadowEnabledAction:"));
     addRow(view, {}, {mShadowEnableCheckbox});
-    addRow(view, {}, {mShadowEditor->view()});
+    mShadowEditor->embedInView(view);
     mShadowEditor->setShadowControlsEnabled(false);
 
     for (QWidget* control : std::initializer_list<QWidget*>{
