@@ -155,10 +155,11 @@ void VNQLStyleEditSub_PWStroke::buildStrokeRows(pf::View* view)
     for (int i = 0; i < 3; ++i) {
         mLineCapSegmentedButton->setLabel(caps[i], i);
         mLineCapSegmentedButton->setTag(i, i);
+        mLineCapSegmentedButton->setWidth(54, i);
     }
     mLineCapSegmentedButton->setTarget(this);
     mLineCapSegmentedButton->setAction(QStringLiteral("lineCapAction:"));
-    mLineCapSegmentedButton->sizeToFit();
+    mLineCapSegmentedButton->setFixedSize(166, 22);
     addRow(view, tr("Caps:"), {mLineCapSegmentedButton});
     mLineJoinSegmentedButton = new pf::SegmentedControl;
     mLineJoinSegmentedButton->setSegmentCount(3);
@@ -166,10 +167,11 @@ void VNQLStyleEditSub_PWStroke::buildStrokeRows(pf::View* view)
     for (int i = 0; i < 3; ++i) {
         mLineJoinSegmentedButton->setLabel(joins[i], i);
         mLineJoinSegmentedButton->setTag(i, i);
+        mLineJoinSegmentedButton->setWidth(54, i);
     }
     mLineJoinSegmentedButton->setTarget(this);
     mLineJoinSegmentedButton->setAction(QStringLiteral("lineJoinAction:"));
-    mLineJoinSegmentedButton->sizeToFit();
+    mLineJoinSegmentedButton->setFixedSize(166, 22);
     addRow(view, tr("Joins:"), {mLineJoinSegmentedButton});
 
     mLateralOffsetTextField = numberField(this, QStringLiteral("lateralOffsetAction:"), decimalFormatter(2));

@@ -209,7 +209,8 @@ void VNQLStyleEditorController::loadView()
 void VNQLStyleEditorController::buildViews()
 {
     using namespace VNQLPaneControls;
-    auto* root = new pf::View;
+    // A plain widget: its layout alone places the header and the stack.
+    auto* root = new QWidget;
     auto* column = new QVBoxLayout(root);
     column->setContentsMargins(6, 6, 6, 6);
     column->setSpacing(4);
@@ -245,6 +246,8 @@ void VNQLStyleEditorController::buildViews()
     auto* checks = new QHBoxLayout;
     mEditableCheckbox = checkBox(tr("Editable"), this, QStringLiteral("editableAction:"));
     mSharedCheckbox = checkBox(tr("Shared"), this, QStringLiteral("sharedAction:"));
+    mEditableCheckbox->setMinimumWidth(96);
+    mSharedCheckbox->setMinimumWidth(90);
     checks->addWidget(mEditableCheckbox);
     checks->addWidget(mSharedCheckbox);
     checks->addStretch(1);
@@ -285,15 +288,12 @@ void VNQLStyleEditorController::buildViews()
     mStyleComponentStackView = new RVCollapsibleContainerView(QRectF(0, 0, 260, 20));
     mStyleComponentStackView->awakeFromNib();
     mStyleComponentStackView->setDelegate(this);
+    mStyleComponentStackView->setBackgroundColour(VNQLWindowBackgroundColour());
     mStyleComponentStackView->setAllowsDragsFromOtherViews(true);
     auto* scroll = new QScrollArea;
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
     scroll->setWidget(mStyleComponentStackView);
-    QPalette palette = scroll->palette();
-    palette.setColor(QPalette::Window, mStyleComponentStackView->backgroundColour().qColor());
-    scroll->setPalette(palette);
-    scroll->setAutoFillBackground(true);
     column->addWidget(scroll, 1);
 
     mSharedCheckbox->setVisible(PWStyle::styleSharingEnabled());
