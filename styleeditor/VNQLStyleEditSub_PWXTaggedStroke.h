@@ -47,9 +47,6 @@ public:
     void setStatesForLeftTaper(bool left, bool right);
     pf::Button* syncToDashButton() const { return mSyncToDashButton; }
 
-protected:
-    QPointer<pf::Button> mSyncToDashButton;
-
     void loadView() override;
 
     pf::TextField* tagLengthTextField() const { return mTagLengthTextField; }
@@ -67,6 +64,7 @@ protected:
     pf::PopUpButton* tagCapStylePopUpButton() const { return mTagCapStylePopUpButton; }
 
 private:
+    QPointer<pf::Button> mSyncToDashButton;
     QPointer<pf::TextField> mTagLengthTextField;
     QPointer<pf::Stepper> mTagLengthStepper;
     QPointer<pf::TextField> mTagWidthTextField;
