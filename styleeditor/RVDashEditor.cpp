@@ -197,7 +197,7 @@ void RVDashEditor::setDashCount(int count)
             field->setDoubleValue(buffer[i]);
             field->setEnabled(true);
         } else {
-            field->setStringValue(QString());
+            field->setObjectValue(QVariant());
             field->setEnabled(false);
         }
     }
