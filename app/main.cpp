@@ -11,6 +11,7 @@
 #include "drawing/VNQLDrawingExtensions.h"
 #include "drawing/VNQLDrawingTools.h"
 #include "frameworks/penwork/layers/PWDrawing.h"
+#include "inspectors/CVLToolsController.h"
 #include "frameworks/penwork/registries/PWRegistryProvider.h"
 #include "frameworks/penwork/registries/PWStyleRegistry.h"
 #include "library/PWXLibrary.h"
@@ -56,6 +57,7 @@ public:
 
     void applicationDidFinishLaunching(const pf::Notification&) override
     {
+        CVLToolsController::sharedToolsController()->showWindow({});
         if (!m_documents->documents().isEmpty())
             return;
         if (CVLTemplatePickerController::shouldDisplayTemplatePickerAtLaunch()) {
@@ -81,6 +83,7 @@ public:
     void applicationWillTerminate(const pf::Notification&) override
     {
         PWXSymbolManager::saveDefaults();
+        CVLToolsController::saveToolsControllerState();
         RVDashEditor::writeSavedDashes();
     }
 

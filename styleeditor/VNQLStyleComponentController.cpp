@@ -81,6 +81,12 @@ pf::View* VNQLStyleComponentController::makeComponentView()
     pf::View* view = VNQLPaneControls::makePaneView();
     mEnabledCheckbox = VNQLPaneControls::checkBox(tr("Enabled"), this, QStringLiteral("enabledAction:"));
     VNQLPaneControls::addRow(view, {}, {mEnabledCheckbox});
+    // The pane's own menu: copy, delete and help for its renderer.
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(view, &QWidget::customContextMenuRequested, view, [this, view](const QPoint& point) {
+        m_contextMenu = componentMenu();
+        m_contextMenu->popUp(view->mapToGlobal(point));
+    });
     return view;
 }
 

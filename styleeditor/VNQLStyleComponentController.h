@@ -3,6 +3,7 @@
 #include "inspectors/VNQLGenericObjectController.h"
 
 #include "platform/ui/Button.h"
+#include "platform/ui/Menu.h"
 #include "platform/ui/Control.h"
 #include "platform/ui/View.h"
 #include "widgets/RVCollapsibleContainerView.h"
@@ -89,4 +90,5 @@ private:
     VNQLStyleEditorController* m_styleEditor = nullptr;
     QPointer<RVCollapsibleContainerView> mHostingView;
     bool m_lockedByEditor = false;
+    pf::Ref<pf::Menu> m_contextMenu;
 };

@@ -216,7 +216,7 @@ void VNQLStyleEditorController::buildViews()
     column->setSpacing(4);
 
     auto* header = new QHBoxLayout;
-    mStylePreviewImageWell = new pf::ImageView;
+    mStylePreviewImageWell = new PWXStyleImageView;
     mStylePreviewImageWell->setFixedSize(52, 52);
     header->addWidget(mStylePreviewImageWell);
     auto* titles = new QVBoxLayout;
@@ -386,22 +386,8 @@ void VNQLStyleEditorController::setStateIcon(pf::ImageView* view, const QString&
 
 void VNQLStyleEditorController::showStyleInPreview(const pf::Ref<PWStyle>& style)
 {
-    if (m_previewStyle != style) {
-        pf::NotificationCenter& center = pf::NotificationCenter::defaultCenter();
-        if (m_previewStyle)
-            center.removeObserver(this, kPWStyleDidChangeNotification, m_previewStyle.get());
-        m_previewStyle = style;
-        if (style)
-            center.addObserver(this, [this](const pf::Notification& n) { styleChanged(n); }, kPWStyleDidChangeNotification,
-                               style.get());
-    }
     if (mStylePreviewImageWell)
-        mStylePreviewImageWell->setImage(style ? pf::Image::fromQImage(style->imageToFitSize(QSizeF(48, 48))) : nullptr);
-}
-
-void VNQLStyleEditorController::styleChanged(const pf::Notification&)
-{
-    showStyleInPreview(m_previewStyle);
+        mStylePreviewImageWell->setStyle(style);
 }
 
 // --- Drawing and selection ---------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include "inspectors/VNQLObjectControllerDataSource.h"
 #include "inspectors/VNQLTabContentViewController.h"
+#include "styleeditor/PWXStyleImageView.h"
 #include "widgets/RVCollapsibleContainerViewDelegate.h"
 
 #include "platform/foundation/Notification.h"
@@ -101,7 +102,6 @@ public:
     void toolStyleChanged(const pf::Notification& notification);
     void styleSharingChanged(const pf::Notification& notification);
     void libraryContentChanged(const pf::Notification& notification);
-    void styleChanged(const pf::Notification& notification);
 
     // --- Building
     void buildUIForStyle(const pf::Ref<PWStyle>& style);
@@ -188,7 +188,7 @@ public:
     pf::Button* cloneButton() const { return mCloneButton; }
     pf::TextField* opacityField() const { return mMasterOpacityTextField; }
     pf::ImageView* lockedLibraryIcon() const { return mLockedLibraryIconView; }
-    pf::ImageView* previewWell() const { return mStylePreviewImageWell; }
+    PWXStyleImageView* previewWell() const { return mStylePreviewImageWell; }
     QString editableIconName() const { return m_editableIconName; }
     QString sharedIconName() const { return m_sharedIconName; }
     RVCollapsibleContainerView* stackView() const { return mStyleComponentStackView; }
@@ -212,7 +212,7 @@ private:
     QPointer<pf::TextField> mLibraryInfoTextView;
     QPointer<pf::PopUpButton> mActionMenuPopUp;
     QPointer<pf::PopUpButton> mComponentMenuPopUp;
-    QPointer<pf::ImageView> mStylePreviewImageWell;
+    QPointer<PWXStyleImageView> mStylePreviewImageWell;
     QPointer<pf::Button> mEditableCheckbox;
     QPointer<pf::Button> mSharedCheckbox;
     QPointer<RVCollapsibleContainerView> mStyleComponentStackView;
@@ -235,7 +235,6 @@ private:
     bool m_hasSelectionCache = false;
     QList<pf::Ref<PWStyle>> mSelectedStyleSet;
     QVariantMap mStackCollapseStates;
-    pf::Ref<PWStyle> m_previewStyle;
     bool m_startingObservation = false;
     bool m_renamingModeActive = false;
     bool m_displaysDrawingUnits = false;
