@@ -164,6 +164,12 @@ VNQLStyleEditorController::~VNQLStyleEditorController()
     pf::NotificationCenter::defaultCenter().removeObserver(this);
     setSelection({});
     stopObserving(style());
+    // The views may outlive the tab (their window owns them): they must not call back.
+    for (const auto& pane : std::as_const(mSubControllers))
+        if (RVCollapsibleContainerView* container = pane->hostingView())
+            container->setDelegate(nullptr);
+    if (mStyleComponentStackView)
+        mStyleComponentStackView->setDelegate(nullptr);
     tearDownUIIfNeeded();
 }
 

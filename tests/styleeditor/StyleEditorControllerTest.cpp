@@ -300,4 +300,13 @@ TEST_F(StyleEditorTest, UnitsAndCollapseStatesLiveInTheUserDefaults)
     editor->rebuildUI();
     settle();
     EXPECT_TRUE(editor->subcontrollers().first()->hostingView()->collapsed());
+
+    // Without adornments the component menu offers no text, image or decorator components.
+    pf::UserDefaults::standard().setBool(false, QStringLiteral("kVNQLStyleEditorShowsAdornments"));
+    auto plain = std::make_shared<VNQLStyleEditorController>();
+    plain->view();
+    EXPECT_EQ(plain->componentPopUp()->menu()->itemWithTag(5), nullptr);
+    EXPECT_NE(plain->componentPopUp()->menu()->itemWithTag(0), nullptr);
+    EXPECT_NE(editor->componentPopUp()->menu()->itemWithTag(5), nullptr);
+    pf::UserDefaults::standard().removeObjectForKey(QStringLiteral("kVNQLStyleEditorShowsAdornments"));
 }
