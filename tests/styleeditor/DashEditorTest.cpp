@@ -7,6 +7,8 @@
 #include "frameworks/penwork/styles/PWStroke.h"
 #include "platform/ui/MenuItem.h"
 
+#include "platform/foundation/NotificationCenter.h"
+
 #include <QFileInfo>
 
 using namespace style_test;
@@ -82,6 +84,11 @@ TEST_F(DashEditorTest, HandlesSitAtElementEndsAndStackWhenTheyMeet)
     EXPECT_EQ(view.mouseInHandle(handles[2].center()), 2);
     EXPECT_EQ(view.mouseInHandle(view.phaseHandle().center()), RVDashEditView::kPhaseHandle);
     EXPECT_EQ(view.mouseInHandle(QPointF(200, 5)), RVDashEditView::kNoHandle);
+
+    // With room below, the moved handle keeps one point clear of the one it met.
+    view.setFrame(QRectF(0, 0, 300, 80));
+    view.calcHandles();
+    EXPECT_EQ(view.handles()[1], QRectF(19, view.baseline() + 15 + 8 + 1, 8, 8));
 }
 
 TEST_F(DashEditorTest, DraggingClampsLengthsAndPhaseAtZero)
@@ -130,13 +137,19 @@ TEST_F(DashEditorTest, CancelGivesBackTheDashTheLineHadEvenNone)
     stroke->setDash(original);
     pane->openDashEditor();
     // Every edit gives the stroke a new dash, so the drawing follows each one.
+    int redraws = 0;
+    const quint64 token = pf::NotificationCenter::defaultCenter().addObserver(kPWStyleDidChangeNotification, editor->style().get(),
+                                                        [&redraws](const pf::Notification&) { ++redraws; });
     for (double mark : {7.0, 9.0}) {
+        const int before = redraws;
         dashes->patternField(0)->setDoubleValue(mark);
         dashes->dashValueAction({});
         ASSERT_TRUE(stroke->dash());
         EXPECT_DOUBLE_EQ(stroke->dash()->lengthAtIndex(0), mark);
         EXPECT_NE(stroke->dash(), dashes->dash());
+        EXPECT_GT(redraws, before) << "the drawing is told of the edit to " << mark;
     }
+    pf::NotificationCenter::defaultCenter().removeObserver(token);
     dashes->cancel({});
     EXPECT_TRUE(stroke->dash()->isEqualToDash(original.get()));
 
