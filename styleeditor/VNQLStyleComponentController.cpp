@@ -229,6 +229,14 @@ void VNQLStyleComponentController::initialiseStrokeWidthMenu(pf::Menu* menu)
     }
 }
 
+void VNQLStyleComponentController::setControlEnabled(QWidget* control, bool enabled)
+{
+    if (auto* pfControl = qobject_cast<pf::Control*>(control))
+        pfControl->setEnabled(enabled);
+    else if (control)
+        control->setEnabled(enabled);
+}
+
 bool VNQLStyleComponentController::validateUserInterfaceItem(pf::UserInterfaceItem& item)
 {
     const QString action = item.action();

@@ -74,6 +74,9 @@ public:
     // The title a width item gets: "0.5pt", or "1.764mm (5.0pt)" with drawing units.
     static QString strokeWidthTitle(int tag, bool drawingUnits, double unitToPoints, const QString& units);
 
+    // Enables a control through its cell as well (what it draws), or a plain widget.
+    static void setControlEnabled(QWidget* control, bool enabled);
+
     bool validateUserInterfaceItem(pf::UserInterfaceItem& item) override;
     pf::Ref<pf::Menu> componentMenu();
 

@@ -174,7 +174,7 @@ void VNQLStyleEditSub_NSShadow::setShadowControlsEnabled(bool enabled)
         view();
     for (QWidget* control : std::initializer_list<QWidget*>{mOffsetSlider, mOffsetAngleSlider, mBlurRadusSlider, mColourWell})
         if (control)
-            control->setEnabled(enabled);
+            VNQLStyleComponentController::setControlEnabled(control, enabled);
     if (!enabled && mColourWell)
         mColourWell->setColor(pf::Color::clear());
 }

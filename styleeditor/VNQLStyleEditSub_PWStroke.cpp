@@ -423,7 +423,7 @@ void VNQLStyleEditSub_PWStroke::setStatesForLock(bool isLocked, bool isEnabled)
     const bool e = isEnabled && !isLocked;
     for (const QPointer<QWidget>& control : std::as_const(m_lockControls))
         if (control)
-            control->setEnabled(e);
+            VNQLStyleComponentController::setControlEnabled(control, e);
     mShadowEditor->setShadowControlsEnabled(!isLocked && hasShadow() && isEnabled);
 }
 

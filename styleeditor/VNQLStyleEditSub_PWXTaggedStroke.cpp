@@ -246,7 +246,7 @@ void VNQLStyleEditSub_PWXTaggedStroke::setStatesForLock(bool isLocked, bool isEn
     if (isLocked) {
         for (QWidget* control : std::initializer_list<QWidget*>{mTagTaperKindPopUpButton, mTagTaperTextField, mTagTaperStepper})
             if (control)
-                control->setEnabled(false);
+                VNQLStyleComponentController::setControlEnabled(control, false);
     } else {
         setStatesForLeftTaper(pf::variantToBool(commonValueForKeyPath(QStringLiteral("leftTagTaperEnabled"))),
                               pf::variantToBool(commonValueForKeyPath(QStringLiteral("rightTagTaperEnabled"))));
@@ -276,6 +276,6 @@ void VNQLStyleEditSub_PWXTaggedStroke::setStatesForLeftTaper(bool left, bool rig
     const bool on = (left || right) && pf::variantToBool(commonValueForKeyPath(QStringLiteral("enabled"))) && !locked();
     for (QWidget* control : std::initializer_list<QWidget*>{mTagTaperKindPopUpButton, mTagTaperTextField, mTagTaperStepper})
         if (control)
-            control->setEnabled(on);
+            VNQLStyleComponentController::setControlEnabled(control, on);
 }
 

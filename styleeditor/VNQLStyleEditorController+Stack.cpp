@@ -111,11 +111,11 @@ void VNQLStyleEditorController::buildUIForStyle(const pf::Ref<PWStyle>& style)
         mLibraryInfoTextView->setStringValue(line);
     for (QWidget* control : std::initializer_list<QWidget*>{mResetButton, mCloneButton, mActionMenuPopUp})
         if (control)
-            control->setEnabled(true);
+            VNQLStyleComponentController::setControlEnabled(control, true);
     for (QWidget* control : std::initializer_list<QWidget*>{mComponentMenuPopUp, mSharedCheckbox, mSharedIconView,
                                                            mEditableCheckbox, mEditableIconView})
         if (control)
-            control->setEnabled(libraryEditable);
+            VNQLStyleComponentController::setControlEnabled(control, libraryEditable);
     if (mComponentMenuPopUp)
         mComponentMenuPopUp->setHidden(textOnly);
 
@@ -364,7 +364,7 @@ void VNQLStyleEditorController::setLocked(const QVariant& value)
     for (QWidget* control : std::initializer_list<QWidget*>{mSharedCheckbox, mMasterOpacityStepper, mMasterOpacityTextField,
                                                            mComponentMenuPopUp})
         if (control)
-            control->setEnabled(!locked);
+            VNQLStyleComponentController::setControlEnabled(control, !locked);
     for (const auto& pane : std::as_const(mSubControllers))
         pane->setLocked(locked);
 }

@@ -593,7 +593,7 @@ void VNQLStyleEditorController::setStatesForNilContent()
                                                            mResetButton, mCloneButton, mMasterOpacityStepper,
                                                            mMasterOpacityTextField, mActionMenuPopUp, mComponentMenuPopUp})
         if (control)
-            control->setEnabled(false);
+            VNQLStyleComponentController::setControlEnabled(control, false);
     if (mStyleNameTextView)
         mStyleNameTextView->setStringValue(QString());
     if (mLibraryInfoTextView)
@@ -608,7 +608,7 @@ void VNQLStyleEditorController::multipleStylesSelected()
         mLibraryInfoTextView->setStringValue(tr("Simplify the selection to edit the style"));
     for (QWidget* control : std::initializer_list<QWidget*>{mSharedCheckbox, mSharedIconView, mEditableCheckbox, mEditableIconView})
         if (control)
-            control->setEnabled(false);
+            VNQLStyleComponentController::setControlEnabled(control, false);
     if (mResetButton)
         mResetButton->setEnabled(true);
     if (mLockedLibraryIconView)
