@@ -101,6 +101,7 @@ QWidget* RVDashEditor::makeWindow()
     for (int c = 0; c < 4; ++c)
         mDashCountButtonMatrix->cellAtRow(0, c)->setTitle(QString::number(c + 1));
     mDashCountButtonMatrix->sizeToCells();
+    mDashCountButtonMatrix->setFixedSize(4 * 36, 22);
     mDashCountButtonMatrix->setTarget(this);
     mDashCountButtonMatrix->setAction(QStringLiteral("dashCountMatrixAction:"));
     countRow->addWidget(mDashCountButtonMatrix);
