@@ -361,6 +361,8 @@ pf::Ref<pf::Menu> VNQLStyleEditorController::makeActionMenu()
     add(tr("Collapse All"), "collapseAllAction:");
     add(tr("Expand All"), "expandAllAction:");
     add(tr("Show Drawing Units"), "toggleDrawingUnitsDisplayAction:");
+    menu->addItem(pf::MenuItem::separator());
+    add(tr("Style Editor Help"), "styleEditorHelpAction:");
     return menu;
 }
 
