@@ -85,6 +85,13 @@ TEST_F(StrokePanesTest, EditsReachTheRendererAndUndoRestoresThem)
         {"stroke width", [] { return std::make_shared<PWStroke>(); },
          [](VNQLStyleComponentController& p) { dynamic_cast<VNQLStyleEditSub_PWStroke&>(p).strokeWidthAction(4.5); },
          [](PWRasterizer& r) { return dynamic_cast<PWStroke&>(r).width(); }, 4.5},
+        {"stroke colour", [] { return std::make_shared<PWStroke>(); },
+         [](VNQLStyleComponentController& p) {
+             auto& pane = dynamic_cast<VNQLStyleEditSub_PWStroke&>(p);
+             pane.colourWell()->setColor(pf::Color(QColor(255, 0, 0)));
+             pane.strokeColourAction(sender(pane.colourWell()));
+         },
+         [](PWRasterizer& r) { return dynamic_cast<PWStroke&>(r).colour().redComponent(); }, 1.0},
         {"stroke cap", [] { return std::make_shared<PWStroke>(); },
          [](VNQLStyleComponentController& p) { dynamic_cast<VNQLStyleEditSub_PWStroke&>(p).lineCapAction(2); },
          [](PWRasterizer& r) { return double(dynamic_cast<PWStroke&>(r).lineCapStyle()); }, 2},
