@@ -254,7 +254,8 @@ bool VNQLStyleComponentController::validateUserInterfaceItem(pf::UserInterfaceIt
         item.setTitle(QStringLiteral("%1 %2...").arg(name, tr("Help")));
         return false;
     }
-    return respondsTo(action);
+    // Items of the pane's own pop-ups carry no action of their own: the pop-up sends its.
+    return action.isEmpty() || respondsTo(action);
 }
 
 pf::Ref<pf::Menu> VNQLStyleComponentController::componentMenu()

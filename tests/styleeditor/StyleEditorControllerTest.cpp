@@ -255,6 +255,8 @@ TEST_F(StyleEditorTest, ALockedLibraryLocksTheHeaderThePanesAndRenaming)
     EXPECT_FALSE(strokePane->validateUserInterfaceItem(*deleteItem));
     EXPECT_TRUE(strokePane->validateUserInterfaceItem(*copyItem));
     EXPECT_EQ(copyItem->title(), QStringLiteral("Copy Stroke"));
+    // The items of a pane's pop-ups (no action of their own) stay choosable.
+    EXPECT_TRUE(strokePane->validateUserInterfaceItem(*strokePane->clippingPopUp()->itemAtIndex(1)));
 }
 
 TEST_F(StyleEditorTest, RenamingAndTheEditableBoxNameTheirChanges)
