@@ -110,6 +110,8 @@ pf::PopUpButton* VNQLStyleEditSub_PWStroke::taggedPopUp(pf::Reflective* target, 
     popUp->setAction(action);
     popUp->setFixedHeight(22);
     popUp->setMinimumWidth(110);
+    // Its items are plain choices: the pop-up sends its action, the lock disables the whole.
+    popUp->setAutoenablesItems(false);
     return popUp;
 }
 
@@ -131,6 +133,7 @@ void VNQLStyleEditSub_PWStroke::buildStrokeRows(pf::View* view)
         mStrokeWidthPopUpButton->addItemWithTitle(QString::number(tag))->setTag(tag);
     mStrokeWidthPopUpButton->menu()->addItem(pf::MenuItem::separator());
     mStrokeWidthPopUpButton->addItemWithTitle(tr("Other"))->setTag(kOtherWidthTag);
+    mStrokeWidthPopUpButton->setAutoenablesItems(false);
     mStrokeWidthPopUpButton->setTarget(this);
     mStrokeWidthPopUpButton->setAction(QStringLiteral("strokeWidthMenuAction:"));
     mStrokeWidthPopUpButton->setFixedHeight(22);

@@ -257,6 +257,10 @@ TEST_F(StyleEditorTest, ALockedLibraryLocksTheHeaderThePanesAndRenaming)
     EXPECT_EQ(copyItem->title(), QStringLiteral("Copy Stroke"));
     // The items of a pane's pop-ups (no action of their own) stay choosable.
     EXPECT_TRUE(strokePane->validateUserInterfaceItem(*strokePane->clippingPopUp()->itemAtIndex(1)));
+    for (pf::PopUpButton* popUp : {strokePane->clippingPopUp(), strokePane->widthPopUp()}) {
+        popUp->menu()->update();
+        EXPECT_TRUE(popUp->itemAtIndex(1)->isEnabled());
+    }
 }
 
 TEST_F(StyleEditorTest, RenamingAndTheEditableBoxNameTheirChanges)
