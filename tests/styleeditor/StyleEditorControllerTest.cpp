@@ -316,3 +316,25 @@ TEST_F(StyleEditorTest, UnitsAndCollapseStatesLiveInTheUserDefaults)
     EXPECT_NE(editor->componentPopUp()->menu()->itemWithTag(5), nullptr);
     pf::UserDefaults::standard().removeObjectForKey(QStringLiteral("kVNQLStyleEditorShowsAdornments"));
 }
+
+TEST_F(StyleEditorTest, CopiedComponentsPasteWithTheirNameAndLibraryCommandsFollowTheLibrary)
+{
+    auto source = stroke(4);
+    auto style = showStyle({std::make_shared<PWFill>(), source});
+    editor->subcontrollerForComponent(source.get())->copyComponentAction({});
+    auto paste = pf::MenuItem::make(QString(), QStringLiteral("pasteComponentAction:"));
+    EXPECT_TRUE(editor->validateUserInterfaceItem(*paste));
+    EXPECT_EQ(paste->title(), QStringLiteral("Paste Component (Stroke)"));
+    editor->pasteComponentAction({});
+    ASSERT_EQ(style->countOfRenderList(), 3);
+    EXPECT_NE(style->renderList().last(), source) << "a copy is pasted";
+    EXPECT_EQ(undo().undoActionName(), QStringLiteral("Paste Stroke"));
+
+    auto addToLibrary = pf::MenuItem::make(QString(), QStringLiteral("addToLibraryAction:"));
+    auto reveal = pf::MenuItem::make(QString(), QStringLiteral("revealInLibraryAction:"));
+    EXPECT_TRUE(editor->validateUserInterfaceItem(*addToLibrary));
+    EXPECT_FALSE(editor->validateUserInterfaceItem(*reveal));
+    libraryHolding(style, true);
+    EXPECT_FALSE(editor->validateUserInterfaceItem(*addToLibrary));
+    EXPECT_TRUE(editor->validateUserInterfaceItem(*reveal));
+}
