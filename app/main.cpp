@@ -25,6 +25,7 @@
 #include "platform/ui/Menu.h"
 #include "platform/ui/MenuItem.h"
 #include "platform/ui/WindowController.h"
+#include "styleeditor/RVDashEditor.h"
 
 #include <QApplication>
 #include <QMainWindow>
@@ -48,6 +49,8 @@ public:
         VNQLDrawingExtensions::install();
         PWStyleRegistry::installFromApplicationDelegate();
         PWXLibrary::initializeRegistry();
+        // The user's saved dash patterns (a missing file leaves the list as it is).
+        RVDashEditor::restoreSavedDashes();
         VNQLDrawingTools::registerTools();
         PWDrawingTool::registerDrawingTool(std::make_shared<PWXSymbolTool>(PWXSymbolMaster::defaultSymbolMaster()),
                                            PWXSymbolTool::kToolName);
@@ -86,6 +89,7 @@ public:
     {
         PWXSymbolManager::saveDefaults();
         CVLToolsController::saveToolsControllerState();
+        RVDashEditor::writeSavedDashes();
     }
 
 private:

@@ -1,0 +1,270 @@
+#include "styleeditor/VNQLStyleComponentController.h"
+
+#include "styleeditor/VNQLStyleEditorController.h"
+
+#include "frameworks/penwork/archiving/PWRasterizerPasteboard.h"
+#include "frameworks/penwork/layers/PWDrawing.h"
+#include "frameworks/penwork/styles/PWRasterizer.h"
+#include "inspectors/VNQLPaneControls.h"
+#include "platform/foundation/ClassBuilder.h"
+#include "platform/foundation/NumberFormatter.h"
+#include "platform/foundation/Variant.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/Control.h"
+#include "platform/ui/Menu.h"
+#include "platform/ui/MenuItem.h"
+#include "platform/ui/Pasteboard.h"
+#include "platform/ui/UserInterfaceItem.h"
+#include "widgets/RVCollapsibleContainerView.h"
+
+#include <QCoreApplication>
+#include <QGridLayout>
+#include <QImage>
+#include <QPainter>
+#include <QPixmap>
+
+PF_DEFINE_CLASS(VNQLStyleComponentController, VNQLGenericObjectController)
+{
+    using C = VNQLStyleComponentController;
+    b.method("enabledAction:", &C::enabledAction);
+    b.method("copyComponentAction:", &C::copyComponentAction);
+    b.method("deleteComponentAction:", &C::deleteComponentAction);
+    b.method("componentHelpAction:", &C::componentHelpAction);
+    b.method("setEnabled:", &C::setEnabled);
+}
+
+namespace {
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("VNQLStyleComponentController", text);
+}
+} // namespace
+
+VNQLStyleComponentController::VNQLStyleComponentController(const QString& nibName)
+    : VNQLGenericObjectController(nibName)
+{
+}
+
+VNQLStyleComponentController::~VNQLStyleComponentController() = default;
+
+const pf::Class& VNQLStyleComponentController::managedObjectClass() const
+{
+    return PWRasterizer::staticClass();
+}
+
+pf::Ref<pf::Object> VNQLStyleComponentController::representedComponent() const
+{
+    // content() would load; a pane only reads what it holds.
+    auto* self = const_cast<VNQLStyleComponentController*>(this);
+    if (!self->hasContent())
+        return nullptr;
+    const QList<pf::Ref<pf::Object>> objects = self->content();
+    return objects.isEmpty() ? nullptr : objects.first();
+}
+
+PWRasterizer* VNQLStyleComponentController::renderer() const
+{
+    return dynamic_cast<PWRasterizer*>(representedComponent().get());
+}
+
+void VNQLStyleComponentController::setRepresentedComponent(const pf::Ref<pf::Object>& object)
+{
+    unloadContent();
+    if (object)
+        setContent({object});
+    else
+        setControlStateForNil();
+}
+
+pf::View* VNQLStyleComponentController::makeComponentView()
+{
+    pf::View* view = VNQLPaneControls::makePaneView();
+    mEnabledCheckbox = VNQLPaneControls::checkBox(tr("Enabled"), this, QStringLiteral("enabledAction:"));
+    VNQLPaneControls::addRow(view, {}, {mEnabledCheckbox});
+    // The pane's own menu: copy, delete and help for its renderer.
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(view, &QWidget::customContextMenuRequested, view, [this, view](const QPoint& point) {
+        m_contextMenu = componentMenu();
+        m_contextMenu->popUp(view->mapToGlobal(point));
+    });
+    return view;
+}
+
+void VNQLStyleComponentController::enabledAction(const QVariant& sender)
+{
+    takeCommonValueFrom(pf::Control::fromSender(sender), QStringLiteral("enabled"));
+    if (pf::UndoManager* undo = dataSourceUndoManager(); undo && lastWriteRecordedUndo())
+        nameUndoActionForLastWrite(pf::variantToBool(commonValueForKeyPath(QStringLiteral("enabled")))
+                                       ? tr("Enable Component")
+                                       : tr("Disable Component"));
+}
+
+void VNQLStyleComponentController::copyComponentAction(const QVariant&)
+{
+    auto rasterizer = std::dynamic_pointer_cast<PWRasterizer>(representedComponent());
+    if (pf::Ref<pf::Pasteboard> board = pf::Pasteboard::general(); rasterizer && board)
+        PWRasterizerPasteboard::copyToPasteboard(rasterizer, *board);
+}
+
+void VNQLStyleComponentController::deleteComponentAction(const QVariant& sender)
+{
+    if (RVCollapsibleContainerView* container = hostingView())
+        container->closeAction(sender);
+}
+
+void VNQLStyleComponentController::componentHelpAction(const QVariant&)
+{
+    // There is no help viewer in the program yet: the item stays disabled (see validation).
+}
+
+QWidget* VNQLStyleComponentController::windowForSheet()
+{
+    return isViewLoaded() ? view()->window() : nullptr;
+}
+
+bool VNQLStyleComponentController::enabled() const
+{
+    PWRasterizer* rasterizer = renderer();
+    return rasterizer ? rasterizer->enabled() : true;
+}
+
+bool VNQLStyleComponentController::locked() const
+{
+    PWRasterizer* rasterizer = renderer();
+    return m_lockedByEditor || (rasterizer && rasterizer->locked());
+}
+
+void VNQLStyleComponentController::setEnabled(const QVariant& value)
+{
+    const bool on = pf::variantToBool(value);
+    const pf::ControlState state = on ? pf::ControlState::On : pf::ControlState::Off;
+    if (mEnabledCheckbox)
+        mEnabledCheckbox->setState(state);
+    if (RVCollapsibleContainerView* container = hostingView(); container && container->titleCheckbox())
+        container->titleCheckbox()->setState(state);
+    setStatesForLock(locked(), on);
+}
+
+void VNQLStyleComponentController::setLocked(bool isLocked)
+{
+    m_lockedByEditor = isLocked;
+    const bool lockedNow = locked();
+    if (mEnabledCheckbox)
+        mEnabledCheckbox->setEnabled(!lockedNow);
+    if (RVCollapsibleContainerView* container = hostingView()) {
+        if (container->titleCheckbox())
+            container->titleCheckbox()->setEnabled(!lockedNow);
+        if (container->closingButton())
+            container->closingButton()->setEnabled(!lockedNow);
+        container->setAllowsReordering(!lockedNow);
+    }
+    setStatesForLock(lockedNow, enabled());
+}
+
+RVCollapsibleContainerView* VNQLStyleComponentController::hostingView() const
+{
+    return mHostingView.data();
+}
+
+void VNQLStyleComponentController::setHostingView(RVCollapsibleContainerView* view)
+{
+    mHostingView = view;
+}
+
+void VNQLStyleComponentController::updateFormatterForControl(pf::Control* control, double multiplier, int,
+                                                             const QString& suffix)
+{
+    if (!control)
+        return;
+    std::shared_ptr<pf::NumberFormatter> formatter = control->formatter();
+    if (!formatter)
+        return;
+    // The control keeps its own formatter object: a fresh copy makes it show the new setting.
+    auto updated = std::make_shared<pf::NumberFormatter>(*formatter);
+    updated->setMultiplier(multiplier);
+    updated->setPositiveSuffix(suffix);
+    updated->setNegativeSuffix(suffix);
+    updated->setMaximumFractionDigits(3);
+    control->setFormatter(updated);
+    control->setNeedsDisplay(true);
+}
+
+QString VNQLStyleComponentController::strokeWidthTitle(int tag, bool drawingUnits, double unitToPoints,
+                                                       const QString& units)
+{
+    const double width = tag / 10.0;
+    if (drawingUnits && unitToPoints > 0)
+        return QString::asprintf("%.3f%s (%.1fpt)", width / unitToPoints, qPrintable(units), width);
+    return QString::asprintf("%.1fpt", width);
+}
+
+void VNQLStyleComponentController::initialiseStrokeWidthMenu(pf::Menu* menu)
+{
+    if (!menu)
+        return;
+    bool drawingUnits = false;
+    double unitToPoints = 1.0;
+    QString units;
+    if (m_styleEditor && m_styleEditor->displaysDrawingUnits() && m_styleEditor->drawing()) {
+        drawingUnits = true;
+        unitToPoints = m_styleEditor->drawing()->unitToPointsConversionFactor();
+        units = m_styleEditor->drawing()->abbreviatedDrawingUnits();
+    }
+    for (const pf::Ref<pf::MenuItem>& item : menu->items()) {
+        if (item->tag() <= 0)
+            continue;
+        item->setTitle(strokeWidthTitle(item->tag(), drawingUnits, unitToPoints, units));
+        if (item->image().isNull()) {
+            QPixmap swatch(64, 20);
+            swatch.fill(Qt::transparent);
+            QPainter painter(&swatch);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setPen(QPen(Qt::black, item->tag() / 10.0, Qt::SolidLine, Qt::FlatCap));
+            painter.drawLine(QPointF(0, 10), QPointF(64, 10));
+            painter.end();
+            QIcon icon(swatch);
+            icon.setIsMask(true);
+            item->setImage(icon);
+        }
+    }
+}
+
+void VNQLStyleComponentController::setControlEnabled(QWidget* control, bool enabled)
+{
+    if (auto* pfControl = qobject_cast<pf::Control*>(control))
+        pfControl->setEnabled(enabled);
+    else if (control)
+        control->setEnabled(enabled);
+}
+
+bool VNQLStyleComponentController::validateUserInterfaceItem(pf::UserInterfaceItem& item)
+{
+    const QString action = item.action();
+    PWRasterizer* rasterizer = renderer();
+    const QString name = rasterizer ? rasterizer->displayName() : QString();
+    if (action == QLatin1String("deleteComponentAction:")) {
+        item.setTitle(QStringLiteral("%1 %2").arg(tr("Delete"), name));
+        return m_styleEditor && !m_styleEditor->styleIsLocked() && !m_styleEditor->styleInLockedLibrary();
+    }
+    if (action == QLatin1String("copyComponentAction:")) {
+        item.setTitle(QStringLiteral("%1 %2").arg(tr("Copy"), name));
+        return true;
+    }
+    if (action == QLatin1String("componentHelpAction:")) {
+        item.setTitle(QStringLiteral("%1 %2...").arg(name, tr("Help")));
+        return false;
+    }
+    // Items of the pane's own pop-ups carry no action of their own: the pop-up sends its.
+    return action.isEmpty() || respondsTo(action);
+}
+
+pf::Ref<pf::Menu> VNQLStyleComponentController::componentMenu()
+{
+    pf::Ref<pf::Menu> menu = pf::Menu::make();
+    for (const char* action : {"copyComponentAction:", "deleteComponentAction:", "componentHelpAction:"}) {
+        pf::Ref<pf::MenuItem> item = pf::MenuItem::make(QString(), QString::fromLatin1(action));
+        item->setTarget(this);
+        menu->addItem(item);
+    }
+    return menu;
+}
