@@ -6,11 +6,10 @@
 #include <QHash>
 #include <QPointer>
 
-class QCheckBox;
-class QComboBox;
-class QDoubleSpinBox;
-class QPushButton;
-class QSpinBox;
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QSpinBox>
 
 // The preferences window. Most settings are class-wide settings of the drawing framework's
 // classes (which keep them in the user defaults themselves), read through their getters and

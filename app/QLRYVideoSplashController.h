@@ -1,20 +1,23 @@
 #pragma once
 
 #include "platform/graphics/Gradient.h"
+#include "platform/ui/Alert.h"
+#include "platform/ui/Window.h"
 #include "platform/ui/WindowController.h"
 
 #include <QPointer>
 
-class QCheckBox;
-class QPushButton;
-class QLabel;
-class RVSimpleHoverButtonView;
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+
+#include "widgets/RVSimpleHoverButtonView.h"
 
 // The welcome window: four large hover buttons that open the maker's web pages (getting
 // started, tutorials, user forum, user guide) and a check box that decides whether the window
 // shows at launch. Closing it (its own Close button, the window's close button or Ctrl+W) shows
 // a hint on how to get it back, until the user ticks the hint's suppression box.
-class QLRYVideoSplashController : public pf::WindowController {
+class QLRYVideoSplashController : public pf::WindowController, public pf::WindowDelegate {
     PF_CLASS(QLRYVideoSplashController)
 public:
     static inline const QString kWindowNibName = QStringLiteral("QuillorySplashVideo(V2)");
@@ -49,7 +52,9 @@ public:
     void showAtLaunchAction(const QVariant& sender = {});
     void playMovieAction(const QVariant& sender = {}) {}
     void closeAlertDidEnd(bool suppressed);
-    void windowDidResignKey();
+    void windowDidResignKey(pf::Window& window) override;
+    // The closing hint while it is up.
+    pf::Ref<pf::Alert> closeAlert() const { return mCloseAlert; }
 
     bool userHasManuallySetLaunchPreference() const { return mUserHasManuallySetLaunchPreference; }
     QCheckBox* showAtLaunchCheckbox() const { return mShowAtLaunchCheckbox; }
@@ -62,7 +67,7 @@ private:
     void finishClosing();
 
     bool mUserHasManuallySetLaunchPreference = false;
-    bool mClosing = false;
+    pf::Ref<pf::Alert> mCloseAlert;
     QPointer<QPushButton> mCloseButton;
     QPointer<QCheckBox> mShowAtLaunchCheckbox;
     QPointer<QLabel> mIntroTextField;

@@ -62,6 +62,9 @@ public:
     // Shows the page for `identifier`. With no page to show (no index, or a local page that is
     // not there) nothing opens: a log line and a beep. Answers whether a page was shown.
     bool showHelpForIdentifier(const QString& identifier);
+    // Asks the application delegate for the help page `identifier` ("showHelpItemNamed:"), as
+    // the tabs and sheets do; answers whether the delegate took it.
+    static bool showHelpItemNamedByApplicationDelegate(const QString& identifier);
     // Shows a page given by its address (the welcome window's web pages, for instance).
     bool showHelpForURLString(const QString& urlString);
 

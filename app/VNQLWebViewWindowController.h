@@ -5,10 +5,10 @@
 #include <QPointer>
 #include <QUrl>
 
-class QLineEdit;
-class QProgressBar;
-class QTextBrowser;
-class QToolButton;
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QTextBrowser>
+#include <QToolButton>
 
 // The help window: a floating window that shows the pages of the help guide in a text browser,
 // with back and forward, a home button (the guide's index), larger and smaller text, find in
