@@ -113,7 +113,9 @@ void QLRYVideoSplashController::loadWindow()
     auto* window = new pf::Window(nullptr, Qt::Window);
     window->setWindowTitle(PF_LOCALIZED("Welcome To Quillory"));
     window->setStyleSheet(QStringLiteral("background-color: #2a2a2a; color: #e8e8e8;"));
-    auto* layout = new QVBoxLayout(window);
+    auto* content = new QWidget;
+    window->setContentView(content);
+    auto* layout = new QVBoxLayout(content);
     layout->setContentsMargins(24, 20, 24, 16);
     layout->setSpacing(14);
     auto* title = new QLabel(PF_LOCALIZED("Welcome to Quillory"), window);
@@ -240,6 +242,12 @@ void QLRYVideoSplashController::closeWindowAction(const QVariant&)
         if (auto controller = std::static_pointer_cast<QLRYVideoSplashController>(self.lock()))
             controller->closeAlertDidEnd(alert->isSuppressed());
     });
+}
+
+// The window's close button, Close in the File menu and Ctrl+W all come here.
+void QLRYVideoSplashController::close()
+{
+    closeWindowAction();
 }
 
 void QLRYVideoSplashController::closeAlertDidEnd(bool suppressed)

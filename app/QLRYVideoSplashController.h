@@ -49,6 +49,8 @@ public:
 
     void webResourceActionWithTagOfSender(RVSimpleHoverButtonView* sender);
     void closeWindowAction(const QVariant& sender = {});
+    // Closing the window goes through closeWindowAction, hint included.
+    void close() override;
     void showAtLaunchAction(const QVariant& sender = {});
     void playMovieAction(const QVariant& sender = {}) {}
     void closeAlertDidEnd(bool suppressed);

@@ -86,7 +86,9 @@ void VNQLWebViewWindowController::loadWindow()
     auto* window = new pf::Window(nullptr, Qt::Window);
     window->setWindowTitle(PF_LOCALIZED("Help"));
     window->resize(760, 640);
-    auto* layout = new QVBoxLayout(window);
+    auto* content = new QWidget;
+    window->setContentView(content);
+    auto* layout = new QVBoxLayout(content);
     layout->setContentsMargins(6, 6, 6, 6);
 
     auto* bar = new QHBoxLayout;

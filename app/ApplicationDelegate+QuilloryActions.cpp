@@ -1,13 +1,20 @@
-#include "app/ApplicationDelegate+QuilloryHelp.h"
+#include "app/ApplicationDelegate+QuilloryActions.h"
 
 #include "app/CVLPrefsController.h"
 #include "app/QLRYVideoSplashController.h"
+#include "app/VNQLApplicationMigrator.h"
 #include "app/VNQLHelpTrampoline.h"
 #include "platform/foundation/Class.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/ApplicationDelegate.h"
+#include "platform/ui/Event.h"
 #include "platform/ui/MenuItem.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QPointer>
+#include <QTimer>
 
 namespace {
 
@@ -26,16 +33,49 @@ QString titleOf(const QVariant& sender)
     return {};
 }
 
+// Whether the delegate runs these launch steps itself.
+bool delegateRunsLaunchSteps(const pf::Notification& notification)
+{
+    auto* application = dynamic_cast<pf::Application*>(notification.object);
+    pf::ApplicationDelegate* delegate = application ? application->delegate() : nullptr;
+    return !delegate || delegate->respondsTo(QStringLiteral("willDisplayWelcomeVideoAtLaunch"));
+}
+
+// Holding exactly Shift and Alt at launch is the user's debug mode, which skips the migration.
+bool isUserDebugMode()
+{
+    const unsigned keys = pf::ShiftKeyMask | pf::AlternateKeyMask | pf::ControlKeyMask | pf::CommandKeyMask;
+    return (pf::Event::currentModifierFlags() & keys) == (pf::ShiftKeyMask | pf::AlternateKeyMask);
+}
+
+void installLaunchSteps()
+{
+    pf::NotificationCenter& center = pf::NotificationCenter::defaultCenter();
+    center.addObserver(pf::NSApplicationWillFinishLaunchingNotification, nullptr, [](const pf::Notification& notification) {
+        if (delegateRunsLaunchSteps(notification) || isUserDebugMode())
+            return;
+        VNQLApplicationMigrator::migrateFromEarlierVersion();
+    });
+    center.addObserver(pf::NSApplicationDidFinishLaunchingNotification, nullptr, [](const pf::Notification& notification) {
+        if (delegateRunsLaunchSteps(notification) || !QLRYVideoSplashController::shouldDisplayWelcomeVideoAtLaunch())
+            return;
+        QTimer::singleShot(ApplicationDelegateQuilloryActions::kWelcomeDelayMilliseconds, qApp, [] {
+            if (pf::Application* application = pf::Application::shared())
+                application->sendAction(QStringLiteral("showWelcomeToQuillory:"), nullptr, QVariant());
+        });
+    });
+}
+
 // Runs with the program's static set-up, before any delegate is made, so the operations are
 // there from the first event on.
 const bool g_installed = [] {
-    ApplicationDelegateQuilloryHelp::install();
+    ApplicationDelegateQuilloryActions::install();
     return true;
 }();
 
 } // namespace
 
-void ApplicationDelegateQuilloryHelp::install()
+void ApplicationDelegateQuilloryActions::install()
 {
     pf::Class& delegate = pf::ApplicationDelegate::staticClass();
     delegate.addMethod(QStringLiteral("showHelpItemNamed:"), [](pf::Reflective&, const QVariantList& args) {
@@ -58,4 +98,5 @@ void ApplicationDelegateQuilloryHelp::install()
         QLRYVideoSplashController::sharedVideoSplashController()->showWindow(args.value(0));
         return QVariant();
     });
+    installLaunchSteps();
 }
