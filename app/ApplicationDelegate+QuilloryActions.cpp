@@ -6,7 +6,10 @@
 #include "app/VNQLHelpTrampoline.h"
 #include "platform/foundation/Class.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/ui/Alert.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Bundle.h"
 #include "platform/ui/ApplicationDelegate.h"
 #include "platform/ui/Event.h"
 #include "platform/ui/MenuItem.h"
@@ -98,5 +101,28 @@ void ApplicationDelegateQuilloryActions::install()
         QLRYVideoSplashController::sharedVideoSplashController()->showWindow(args.value(0));
         return QVariant();
     });
+    delegate.addMethod(QStringLiteral("confirmAndDiscardApplicationPreferences"), [](pf::Reflective&, const QVariantList&) {
+        return QVariant(ApplicationDelegateQuilloryActions::confirmAndDiscardApplicationPreferences());
+    });
     installLaunchSteps();
+}
+
+bool ApplicationDelegateQuilloryActions::confirmAndDiscardApplicationPreferences(const std::function<int(pf::Alert&)>& run)
+{
+    auto alert = std::make_shared<pf::Alert>();
+    alert->setMessageText(PF_LOCALIZED("Do you really want to reset all preferences?"));
+    alert->setInformativeText(PF_LOCALIZED("This restores everything to its original state as if the application were a new "
+                                           "installation. It cannot be undone, and should only be done if absolutely necessary."));
+    alert->addButton(PF_LOCALIZED("Reset Preferences"));
+    alert->addButton(PF_LOCALIZED("Cancel"));
+    const int answer = run ? run(*alert) : alert->runModal();
+    if (answer != pf::kAlertFirstButtonReturn)
+        return false;
+    pf::UserDefaults& defaults = pf::UserDefaults::standard();
+    defaults.removePersistentDomainForName(defaults.domainName());
+    pf::UserDefaults::resetStandardUserDefaults();
+    const QString registered = pf::Bundle::main().pathForResource(QStringLiteral("Quillory_defaults"), QStringLiteral("plist"));
+    if (!registered.isEmpty())
+        pf::UserDefaults::standard().registerDefaultsFromFile(registered);
+    return true;
 }

@@ -264,6 +264,11 @@ void CVLPrefsController::loadWindow()
     }
     for (const char* hidden : kHiddenCheckboxes)
         mCheckboxes.value(QString::fromLatin1(hidden))->setVisible(false);
+    // The layer clipping command belongs to the application delegate: without it the box
+    // would change nothing.
+    pf::ApplicationDelegate* delegate = applicationDelegate();
+    if (!delegate || !delegate->respondsTo(QStringLiteral("enableLayerClippingMenu:")))
+        mCheckboxes.value(QStringLiteral("layerClippingEnableAction:"))->setVisible(false);
     // Applying a style or symbol is confirmed in the tools palette; this only shows the setting.
     mCheckboxes.value(QStringLiteral("confirmDirectApply"))->setEnabled(false);
 
@@ -486,6 +491,12 @@ void CVLPrefsController::pathEditingPrioritySwitchAction(const QVariant&)
 void CVLPrefsController::pathAutoCloseAction(const QVariant&)
 {
     PWDrawablePath::setAutoClosesPath(isOn(QStringLiteral("pathAutoCloseAction:")));
+}
+
+// New symbols take the setting from this default when they are made.
+void CVLPrefsController::symbolScalingOptionAction(const QVariant&)
+{
+    defaults().setBool(isOn(QStringLiteral("symbolScalingOptionAction:")), kSymbolsDefaultScaleVisually);
 }
 
 void CVLPrefsController::styleDropperResetAction(const QVariant&)

@@ -72,7 +72,7 @@ public:
     void keepUndoAfterSaveAction(const QVariant& sender = {});
     void pathEditingPrioritySwitchAction(const QVariant& sender = {});
     void pathAutoCloseAction(const QVariant& sender = {});
-    void symbolScalingOptionAction(const QVariant& sender = {}) {}
+    void symbolScalingOptionAction(const QVariant& sender = {});
     void styleDropperResetAction(const QVariant& sender = {});
     void storageTypeAction(int tag);
     void toolStyleBindingAction(const QVariant& sender = {});

@@ -16,7 +16,11 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QApplication>
+#include <QTimer>
 #include <QVBoxLayout>
+
+#include <utility>
 
 PF_DEFINE_CLASS(QLRYVideoSplashController, pf::WindowController)
 {
@@ -155,8 +159,6 @@ void QLRYVideoSplashController::loadWindow()
 
     QObject::connect(mCloseButton, &QPushButton::clicked, window, [this] { closeWindowAction(); });
     QObject::connect(mShowAtLaunchCheckbox, &QCheckBox::clicked, window, [this] { showAtLaunchAction(); });
-    auto* closeKey = new QShortcut(QKeySequence::Close, window);
-    QObject::connect(closeKey, &QShortcut::activated, window, [this] { closeWindowAction(); });
     setWindow(window);
 }
 
@@ -236,11 +238,14 @@ void QLRYVideoSplashController::closeWindowAction(const QVariant&)
         PF_LOCALIZED("To show this window at any time, choose \u201CWelcome To Quillory\u201D from the Help menu."));
     mCloseAlert->addButton(PF_LOCALIZED("Close"));
     mCloseAlert->setShowsSuppressionButton(true);
-    pf::Ref<pf::Alert> alert = mCloseAlert;
+    // The alert is still answering its button when the handler runs: the handler takes no
+    // hold on it, and letting go of it waits for the next turn of the event loop.
+    std::weak_ptr<pf::Alert> weakAlert = mCloseAlert;
     std::weak_ptr<pf::Object> self = weak_from_this();
-    alert->beginSheetModal(window(), [self, alert](int) {
+    mCloseAlert->beginSheetModal(window(), [self, weakAlert](int) {
+        const pf::Ref<pf::Alert> alert = weakAlert.lock();
         if (auto controller = std::static_pointer_cast<QLRYVideoSplashController>(self.lock()))
-            controller->closeAlertDidEnd(alert->isSuppressed());
+            controller->closeAlertDidEnd(alert && alert->isSuppressed());
     });
 }
 
@@ -253,9 +258,8 @@ void QLRYVideoSplashController::close()
 void QLRYVideoSplashController::closeAlertDidEnd(bool suppressed)
 {
     pf::UserDefaults::standard().setBool(!suppressed, kShowCloseAlertDefault);
-    if (mCloseAlert && mCloseAlert->window())
-        mCloseAlert->window()->hide();
-    mCloseAlert.reset();
+    if (pf::Ref<pf::Alert> alert = std::exchange(mCloseAlert, nullptr))
+        QTimer::singleShot(0, qApp, [alert] {});
     finishClosing();
 }
 

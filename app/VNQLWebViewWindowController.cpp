@@ -159,8 +159,6 @@ void VNQLWebViewWindowController::loadWindow()
         mSearchField->setFocus();
         mSearchField->selectAll();
     });
-    auto* close = new QShortcut(QKeySequence::Close, window);
-    QObject::connect(close, &QShortcut::activated, window, &QWidget::hide);
     setWindow(window);
 }
 

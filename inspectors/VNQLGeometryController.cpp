@@ -221,8 +221,7 @@ void VNQLGeometryController::loadView()
     unitsRow->addWidget(mDrawingUnitsPopUp);
     mPercentCheckbox = VNQLPaneControls::checkBox(tr("Percentages"), this, QStringLiteral("percentDisplayAction:"));
     auto* percentRow = new QHBoxLayout;
-    percentRow->addWidget(mPercentCheckbox);
-    percentRow->addStretch(1);
+    percentRow->addWidget(mPercentCheckbox, 1);
     pf::Button* help = VNQLPaneControls::pushButton(QStringLiteral("?"), this, QStringLiteral("geometryControllerHelpAction:"), tr("Help"));
     help->setFixedWidth(28);
     percentRow->addWidget(help);

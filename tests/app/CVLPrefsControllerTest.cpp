@@ -1,3 +1,4 @@
+#include "app/ApplicationDelegate+QuilloryActions.h"
 #include "app/CVLPrefsController.h"
 #include "app/RVCartavelDocument.h"
 #include "app/VNQLHelpTrampoline.h"
@@ -21,6 +22,7 @@
 #include "frameworks/penwork/view/RVZoomView.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/graphics/Shadow.h"
+#include "platform/ui/Alert.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -97,6 +99,7 @@ TEST_F(PrefsControllerTest, EachCheckboxChangesItsSettingAndLoadsItBack)
         {"keepUndoAfterSaveAction:", key("kPWDocumentDontClearUndoOnSave")},
         {"pathEditingPrioritySwitchAction:", [] { return PWDrawablePath::defaultOnPathHitDetectionPriority(); }},
         {"pathAutoCloseAction:", [] { return PWDrawablePath::autoClosesPath(); }},
+        {"symbolScalingOptionAction:", key("kSymbolsDefaultScaleVisually")},
         {"styleDropperResetAction:", [] { return !PWXStylePickUpTool::performsResetOnSelection(); }},
         {"toolStyleBindingAction:", key("kCartavelToolStyleBindingEnabled")},
         {"textEditingReturnKeyAction:", [] { return PWTextShape::returnInsertsNewline(); }},
@@ -244,12 +247,13 @@ TEST_F(PrefsControllerTest, ReloadsOnDefaultsChangesButLeavesAFieldBeingEdited)
     EXPECT_EQ(field->value(), 77);
 }
 
-// Boxes whose keys nothing reads are not offered.
+// Boxes whose keys nothing reads are not offered (the layer clipping box needs the application
+// delegate's layer clipping command, which these tests run without).
 TEST_F(PrefsControllerTest, BoxesThatChangeNothingAreNotShown)
 {
     prefs->showWindow({});
     for (const char* hidden : {"enableCrashReportsAction:", "lionDocumentModelAction:", "checkForUpdatesAction:",
-                               "toolStyleBindingAction:"})
+                               "toolStyleBindingAction:", "layerClippingEnableAction:"})
         EXPECT_TRUE(prefs->checkbox(QString::fromLatin1(hidden))->isHidden()) << hidden;
     EXPECT_FALSE(prefs->checkbox(QStringLiteral("toggleAntialiasingAction:"))->isHidden());
 }
@@ -273,6 +277,28 @@ TEST_F(PrefsControllerTest, ResettingAlertsTurnsEveryWarningBackOnAndNothingElse
     EXPECT_TRUE(prefs->checkbox(QStringLiteral("confirmDirectApply"))->isChecked());
     EXPECT_TRUE(defaults().boolForKey(QStringLiteral("kPWDocumentDontClearUndoOnSave")));
     EXPECT_FALSE(PWStyle::shouldAntialias());
+}
+
+} // namespace
+
+namespace {
+
+TEST(PreferencesReset, ResetsEverySettingOnlyWhenConfirmed)
+{
+    pf::UserDefaults::standard().setBool(true, QStringLiteral("kPWDocumentDontClearUndoOnSave"));
+    PWStyle::setShouldAntialias(false);
+    EXPECT_FALSE(ApplicationDelegateQuilloryActions::confirmAndDiscardApplicationPreferences(
+        [](pf::Alert&) { return pf::kAlertSecondButtonReturn; }));
+    EXPECT_TRUE(pf::UserDefaults::standard().boolForKey(QStringLiteral("kPWDocumentDontClearUndoOnSave")));
+
+    QString message;
+    EXPECT_TRUE(ApplicationDelegateQuilloryActions::confirmAndDiscardApplicationPreferences([&](pf::Alert& alert) {
+        message = alert.messageText();
+        return pf::kAlertFirstButtonReturn;
+    }));
+    EXPECT_EQ(message, QStringLiteral("Do you really want to reset all preferences?"));
+    EXPECT_FALSE(pf::UserDefaults::standard().boolForKey(QStringLiteral("kPWDocumentDontClearUndoOnSave")));
+    EXPECT_TRUE(PWStyle::shouldAntialias());
 }
 
 } // namespace
