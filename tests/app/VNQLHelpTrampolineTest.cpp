@@ -78,11 +78,16 @@ TEST_F(HelpTrampolineTest, LooksUpAliasesThenAnchorsThenPagesAndTheLaterPageWins
 TEST_F(HelpTrampolineTest, AnchorsArePercentEncodedNeverTakenAsSyntax)
 {
     QVariantMap index = fixtureIndex();
-    index[QStringLiteral("pages")] = QVariantList{page(QStringLiteral("a.html"), {QStringLiteral("50% off#now")}, {})};
+    index[QStringLiteral("pages")] =
+        QVariantList{page(QStringLiteral("a.html"), {QStringLiteral("50% off#now"), QStringLiteral("%41%42")}, {})};
     const VNQLHelpTrampoline help(index, {});
     const QUrl url = help.urlForIdentifier(QStringLiteral("50% off#now"));
     EXPECT_EQ(url.toEncoded(), QByteArray("https://help.example.org/root/Guide/a.html#50%25%20off%23now"));
     EXPECT_EQ(url.fragment(QUrl::FullyDecoded), QStringLiteral("50% off#now"));
+    // What looks like an escape in a name is part of the name.
+    const QUrl escaped = help.urlForIdentifier(QStringLiteral("%41%42"));
+    EXPECT_EQ(escaped.fragment(QUrl::FullyDecoded), QStringLiteral("%41%42"));
+    EXPECT_TRUE(escaped.toEncoded().endsWith("#%2541%2542"));
 }
 
 TEST_F(HelpTrampolineTest, WithoutAnIndexNothingResolvesAndNothingOpens)
