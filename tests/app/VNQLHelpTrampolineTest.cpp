@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -209,7 +210,12 @@ TEST_F(HelpTrampolineTest, EveryHelpIdentifierTheProgramUsesHasAPage)
     const QRegularExpression call(
         QStringLiteral("(?:showHelpForIdentifier|showHelpItemNamedByApplicationDelegate|helpActionWithTitleOfSender)"
                        "\\(QStringLiteral\\(\"([^\"]+)\"\\)|\"showHelpItemNamed:\"\\),\\s*\\{QStringLiteral\\(\"([^\"]+)\"\\)\\}"
-                       "|k(?:Contents)Identifier = QStringLiteral\\(\"([^\"]+)\"\\)"));
+                       "|k(?:Contents)Identifier = QStringLiteral\\(\"([^\"]+)\"\\)"
+                       "|helpIdentifier\\(\\)[^{;]*\\{\\s*return QStringLiteral\\(\"([^\"]+)\"\\)"));
+    // Panes that name their page through helpIdentifier() are found as well.
+    EXPECT_EQ(call.match(QStringLiteral("QString helpIdentifier() const override { return QStringLiteral(\"arrow\"); }"))
+                  .captured(4),
+              QStringLiteral("arrow"));
     QSet<QString> identifiers;
     for (const char* folder : {"app", "drawing", "widgets", "inspectors", "styleeditor", "library", "browsers"}) {
         QDirIterator it(root.filePath(QString::fromLatin1(folder)), {QStringLiteral("*.cpp"), QStringLiteral("*.h")},
@@ -220,8 +226,9 @@ TEST_F(HelpTrampolineTest, EveryHelpIdentifierTheProgramUsesHasAPage)
             const QString text = QString::fromUtf8(file.readAll());
             for (auto match = call.globalMatch(text); match.hasNext();) {
                 const QRegularExpressionMatch m = match.next();
-                identifiers.insert(!m.captured(1).isEmpty() ? m.captured(1)
-                                   : !m.captured(2).isEmpty() ? m.captured(2) : m.captured(3));
+                for (int group = 1; group <= 4; ++group)
+                    if (!m.captured(group).isEmpty())
+                        identifiers.insert(m.captured(group));
             }
         }
     }
@@ -242,6 +249,26 @@ TEST_F(HelpTrampolineTest, EveryHelpIdentifierTheProgramUsesHasAPage)
         if (url.hasFragment())
             EXPECT_TRUE(html.contains(QStringLiteral("id=\"%1\"").arg(url.fragment()))) << qPrintable(identifier);
     }
+}
+
+// The program's own index: every page it lists is there, and every anchor is a target in its
+// page, so that pages to come (the style panes') find their place.
+TEST_F(HelpTrampolineTest, TheProgramsIndexListsOnlyPagesAndAnchorsThatExist)
+{
+    const Ref<VNQLHelpTrampoline> help = VNQLHelpTrampoline::sharedHelpTrampoline();
+    const QVariantList pages = help->index().value(QStringLiteral("pages")).toList();
+    ASSERT_FALSE(pages.isEmpty());
+    const QDir guide(help->rootURL().toLocalFile());
+    for (const QVariant& item : pages) {
+        const QVariantMap page = item.toMap();
+        QFile file(guide.filePath(page.value(QStringLiteral("page")).toString()));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << qPrintable(file.fileName());
+        const QString html = QString::fromUtf8(file.readAll());
+        for (const QVariant& anchor : page.value(QStringLiteral("anchors")).toList())
+            EXPECT_TRUE(html.contains(QStringLiteral("id=\"%1\"").arg(anchor.toString())))
+                << qPrintable(file.fileName()) << " has no " << qPrintable(anchor.toString());
+    }
+    EXPECT_TRUE(QFileInfo(guide.filePath(help->index().value(QStringLiteral("help_fallback")).toString())).isFile());
 }
 
 } // namespace
