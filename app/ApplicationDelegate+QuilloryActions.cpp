@@ -2,6 +2,7 @@
 
 #include "app/CVLPrefsController.h"
 #include "app/QLRYVideoSplashController.h"
+#include "app/RVCartavelDocument.h"
 #include "app/VNQLApplicationMigrator.h"
 #include "app/VNQLHelpTrampoline.h"
 #include "platform/foundation/Class.h"
@@ -36,6 +37,9 @@ QString titleOf(const QVariant& sender)
     return {};
 }
 
+const QString kQualityModulationDefault = QStringLiteral("RVInkfold_defaultQualityModulationFlag");
+const QString kWillTerminateNotification = QStringLiteral("NSApplicationWillTerminateNotification");
+
 // Whether the delegate runs these launch steps itself.
 bool delegateRunsLaunchSteps(const pf::Notification& notification)
 {
@@ -55,9 +59,17 @@ void installLaunchSteps()
 {
     pf::NotificationCenter& center = pf::NotificationCenter::defaultCenter();
     center.addObserver(pf::NSApplicationWillFinishLaunchingNotification, nullptr, [](const pf::Notification& notification) {
-        if (delegateRunsLaunchSteps(notification) || isUserDebugMode())
+        if (delegateRunsLaunchSteps(notification))
             return;
-        VNQLApplicationMigrator::migrateFromEarlierVersion();
+        // The quality setting of the preferences is the document class's, kept from one run
+        // to the next.
+        RVCartavelDocument::setDefaultQualityModulation(pf::UserDefaults::standard().boolForKey(kQualityModulationDefault));
+        if (!isUserDebugMode())
+            VNQLApplicationMigrator::migrateFromEarlierVersion();
+    });
+    center.addObserver(kWillTerminateNotification, nullptr, [](const pf::Notification& notification) {
+        if (!delegateRunsLaunchSteps(notification))
+            pf::UserDefaults::standard().setBool(RVCartavelDocument::defaultQualityModulation(), kQualityModulationDefault);
     });
     center.addObserver(pf::NSApplicationDidFinishLaunchingNotification, nullptr, [](const pf::Notification& notification) {
         if (delegateRunsLaunchSteps(notification) || !QLRYVideoSplashController::shouldDisplayWelcomeVideoAtLaunch())

@@ -17,7 +17,8 @@ class Alert;
 // Until the delegate takes over the launch steps of these windows itself (it then answers
 // "willDisplayWelcomeVideoAtLaunch"), launching also runs the migration from the earlier
 // version before the delegate loads the item library, and shows the welcome window 2 s after
-// launching has finished when the user wants it.
+// launching has finished when the user wants it; and it keeps the document class's drawing
+// quality setting from one run to the next.
 namespace ApplicationDelegateQuilloryActions {
 // The help identifier of the guide's contents page (the Help menu's main item).
 inline const QString kContentsIdentifier = QStringLiteral("quillory-help");
