@@ -151,7 +151,7 @@ QRectF Shadow::shadowBoundsForBounds(const QRectF& bounds) const
 double Shadow::shadowScaleLimit()
 {
     bool ok = false;
-    const double stored = UserDefaults::standard().objectForKey(kShadowScaleLimitKey).toDouble(&ok);
+    const double stored = UserDefaults::standard().cachedObjectForKey(kShadowScaleLimitKey).toDouble(&ok);
     return ok && std::isfinite(stored) && stored > 0 ? stored : 0.0;
 }
 

@@ -1,6 +1,7 @@
 #include "frameworks/penwork/support/PWClassSettings.h"
 
 #include "platform/foundation/UserDefaults.h"
+#include "platform/foundation/Variant.h"
 
 #include <QRegularExpression>
 
@@ -10,8 +11,8 @@ namespace PWClassSettings {
 
 bool flag(const QString& key, bool fallback)
 {
-    const pf::UserDefaults& defaults = pf::UserDefaults::standard();
-    return defaults.objectForKey(key).isValid() ? defaults.boolForKey(key) : fallback;
+    const QVariant stored = pf::UserDefaults::standard().cachedObjectForKey(key);
+    return stored.isValid() ? pf::variantToBool(stored) : fallback;
 }
 
 void setFlag(const QString& key, bool value)
@@ -21,7 +22,7 @@ void setFlag(const QString& key, bool value)
 
 double number(const QString& key, double fallback)
 {
-    const QVariant stored = pf::UserDefaults::standard().objectForKey(key);
+    const QVariant stored = pf::UserDefaults::standard().cachedObjectForKey(key);
     bool ok = false;
     const double value = stored.toDouble(&ok);
     return ok && std::isfinite(value) ? value : fallback;
@@ -35,7 +36,10 @@ void setNumber(const QString& key, double value)
 QSizeF size(const QString& key, const QSizeF& fallback)
 {
     static const QRegularExpression pattern(QStringLiteral("^\\{\\s*([-+0-9.eE]+)\\s*,\\s*([-+0-9.eE]+)\\s*\\}$"));
-    const QRegularExpressionMatch match = pattern.match(pf::UserDefaults::standard().stringForKey(key));
+    const QVariant stored = pf::UserDefaults::standard().cachedObjectForKey(key);
+    if (stored.typeId() != QMetaType::QString)
+        return fallback;
+    const QRegularExpressionMatch match = pattern.match(stored.toString());
     if (!match.hasMatch())
         return fallback;
     bool okWidth = false;
