@@ -29,8 +29,8 @@ bool makeFolder(const QString& path, QString* problem)
     return false;
 }
 
-// Copies a file or a whole folder (links are copied as the files they point to are not: a
-// link is skipped, so that a collection never drags in files from elsewhere).
+// Copies a file or a whole folder. Symbolic links are skipped, so that a collection never
+// drags in files from elsewhere on the disk.
 bool copyItem(const QString& source, const QString& target, QString* problem)
 {
     const QFileInfo info(source);
