@@ -70,6 +70,7 @@ protected:
             QDir(QDir(userSupport()).filePath(name)).removeRecursively();
         QFile::remove(QDir(userSupport()).filePath(pf::Bundle::main().bundleIdentifier()));
         QDir(M::quilloryAppStoreSupportFolder().toLocalFile()).removeRecursively();
+        QFile::remove(QDir(userSupport()).filePath(QStringLiteral("outside.txt")));
     }
     QString store() const { return QDir(userSupport()).filePath(M::kEarlierStoreIdentifier); }
     QString direct() const { return QDir(userSupport()).filePath(M::kEarlierDirectIdentifier); }
@@ -92,6 +93,10 @@ TEST_F(MigratorTest, CopiesCollectionsAndTemplatesFromEveryPlaceInOrder)
     makeCollection(QDir(direct()).filePath(QStringLiteral("Symbol Libraries")), QStringLiteral("Maps"));
     makeCollection(QDir(container()).filePath(QStringLiteral("Symbol Libraries")), QStringLiteral("Trees"));
     writeFile(QDir(direct()).filePath(QStringLiteral("Symbol Libraries/notes.txt")), "not a collection");
+    // A link inside a collection brings nothing from elsewhere.
+    writeFile(QDir(userSupport()).filePath(QStringLiteral("outside.txt")), "private");
+    ASSERT_TRUE(QFile::link(QDir(userSupport()).filePath(QStringLiteral("outside.txt")),
+                            QDir(container()).filePath(QStringLiteral("Symbol Libraries/Trees.symlibrary/link.txt"))));
     writeFile(QDir(direct()).filePath(QStringLiteral("My Templates/Poster.qlry/VN_Info.plist")), "poster");
     writeFile(QDir(container()).filePath(QStringLiteral("My Templates/Card.whatever")), "card");
     writeFile(QDir(container()).filePath(QStringLiteral("My Templates/.hidden")), "hidden");
