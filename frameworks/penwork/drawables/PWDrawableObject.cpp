@@ -1,5 +1,7 @@
 #include "frameworks/penwork/drawables/PWDrawableObject.h"
 
+#include "frameworks/penwork/support/PWClassSettings.h"
+
 #include "frameworks/penwork/drawables/PWDrawableNameProvider.h"
 #include "frameworks/penwork/drawables/PWKnob.h"
 #include "frameworks/penwork/archiving/PWStylePasteboard.h"
@@ -48,8 +50,11 @@ const QString kStyleKey = QStringLiteral("pw_drawable_style");
 // Class settings; the model runs on the main thread.
 std::shared_ptr<PWDrawableNameProvider> s_nameProvider;
 int s_nameProviderDisableCount = 0;
-bool s_displaysSizeInfoWhenDragging = true;
-bool s_metadataChangesAreUndoable = false;
+// The user-defaults keys of the class settings; the variables are their defaults.
+const QString kDisplaysSizeInfoKey = QStringLiteral("PWDrawableObjectDisplaysSizeInfoWhenDragging");
+const QString kMetadataUndoableKey = QStringLiteral("PWDrawableObjectMetadataChangesAreUndoable");
+const bool s_displaysSizeInfoWhenDragging = true;
+const bool s_metadataChangesAreUndoable = false;
 
 bool finite(const QPointF& p) { return std::isfinite(p.x()) && std::isfinite(p.y()); }
 bool finite(const QSizeF& s) { return std::isfinite(s.width()) && std::isfinite(s.height()); }
@@ -205,10 +210,16 @@ void PWDrawableObject::enableNameProvider()
 
 bool PWDrawableObject::isNameProviderEnabled() { return s_nameProviderDisableCount == 0; }
 
-bool PWDrawableObject::displaysSizeInfoWhenDragging() { return s_displaysSizeInfoWhenDragging; }
-void PWDrawableObject::setDisplaysSizeInfoWhenDragging(bool displays) { s_displaysSizeInfoWhenDragging = displays; }
-bool PWDrawableObject::metadataChangesAreUndoable() { return s_metadataChangesAreUndoable; }
-void PWDrawableObject::setMetadataChangesAreUndoable(bool undoable) { s_metadataChangesAreUndoable = undoable; }
+bool PWDrawableObject::displaysSizeInfoWhenDragging()
+{
+    return PWClassSettings::flag(kDisplaysSizeInfoKey, s_displaysSizeInfoWhenDragging);
+}
+void PWDrawableObject::setDisplaysSizeInfoWhenDragging(bool displays) { PWClassSettings::setFlag(kDisplaysSizeInfoKey, displays); }
+bool PWDrawableObject::metadataChangesAreUndoable()
+{
+    return PWClassSettings::flag(kMetadataUndoableKey, s_metadataChangesAreUndoable);
+}
+void PWDrawableObject::setMetadataChangesAreUndoable(bool undoable) { PWClassSettings::setFlag(kMetadataUndoableKey, undoable); }
 
 QStringList PWDrawableObject::observableKeyPaths()
 {
@@ -529,7 +540,7 @@ void PWDrawableObject::setMetadata(const QVariantMap& metadata)
 {
     if (metadata == m_metadata || !canEdit())
         return;
-    if (s_metadataChangesAreUndoable)
+    if (metadataChangesAreUndoable())
         registerUndo("setMetadata:", m_metadata);
     setObservedValue(m_metadata, metadata, "metadata");
     // Metadata may show through text renderers.
