@@ -14,6 +14,8 @@
 #include <QDir>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 PF_DEFINE_CLASS(RVFolderBrowserController, pf::Object)
 {
@@ -242,12 +244,37 @@ void RVFolderBrowserController::setNeedsUpdateWithItem(const pf::Ref<RVFolderInf
 {
     if (!item || !m_outline)
         return;
-    forgetSorting(item.get());
-    const bool isTopLevel = !m_showRootItems && !m_roots.isEmpty() && item == m_roots.last();
-    if (isTopLevel)
-        m_outline->reloadData();
-    else if (m_outline->rowForItem(pf::toVariant(item)) >= 0)
-        m_outline->reloadItem(pf::toVariant(item), true);
+    reloadKeepingSelection([&] {
+        forgetSorting(item.get());
+        const bool isTopLevel = !m_showRootItems && !m_roots.isEmpty() && item == m_roots.last();
+        if (isTopLevel)
+            m_outline->reloadData();
+        else if (m_outline->rowForItem(pf::toVariant(item)) >= 0)
+            m_outline->reloadItem(pf::toVariant(item), true);
+    });
+}
+
+void RVFolderBrowserController::reloadKeepingSelection(const std::function<void()>& reload)
+{
+    const pf::Ref<RVFolderInfo> before = selectedItem();
+    const QString identifier = before ? before->identifier() : QString();
+    const bool wasQuiet = std::exchange(m_quiet, true);
+    reload();
+    if (before && selectedItem() != before) {
+        int row = m_outline->rowForItem(pf::toVariant(before));
+        if (row < 0) {
+            expandItemWithIdentifier(identifier);
+            if (pf::Ref<RVFolderInfo> same = itemWithIdentifier(identifier))
+                row = m_outline->rowForItem(pf::toVariant(same));
+        }
+        if (row >= 0)
+            m_outline->selectRowIndexes(pf::IndexSet(row), false);
+        else
+            m_outline->deselectAll();
+    }
+    m_quiet = wasQuiet;
+    if (!m_quiet && selectedItem() != before)
+        selectionDidChange(*m_outline);
 }
 
 void RVFolderBrowserController::forgetSorting(const RVFolderInfo* node)
@@ -293,25 +320,20 @@ void RVFolderBrowserController::folderChangedOnDisk(RVFolderInfo* node)
     if (!ownsNode(node))
         return;
     const pf::Ref<RVFolderInfo> changed = node->ref<RVFolderInfo>();
-    pf::Ref<RVFolderInfo> selected = selectedItem();
-    const QString identifier = selected ? selected->identifier() : QString();
     if (!m_roots.contains(changed)) {
         // A folder deeper in a tree: its own rows are read again.
         setNeedsUpdateWithItem(changed);
-        if (!identifier.isEmpty() && !selectedItem())
-            selectItemWithIdentifier(identifier);
         return;
     }
-    forgetSorting();
-    if (m_outline) {
+    reloadKeepingSelection([&] {
+        forgetSorting();
+        if (!m_outline)
+            return;
         if (m_outline->rowForItem(pf::toVariant(changed)) >= 0)
             m_outline->reloadItem(pf::toVariant(changed), true);
         else
             m_outline->reloadData();
-        m_outline->deselectAll();
-    }
-    if (!identifier.isEmpty())
-        selectItemWithIdentifier(identifier);
+    });
     if (m_delegate)
         m_delegate->folderBrowserWasNotifiedOfChangeOnDisk(*this, changed);
 }
@@ -382,6 +404,8 @@ QVariant RVFolderBrowserController::itemForPersistentObject(pf::OutlineView&, co
 
 void RVFolderBrowserController::selectionDidChange(pf::OutlineView&)
 {
+    if (m_quiet)
+        return;
     pf::Ref<RVFolderInfo> selected = selectedItem();
     if (m_delegate)
         m_delegate->folderBrowserDidSelectFolder(*this, selected);

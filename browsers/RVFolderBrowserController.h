@@ -6,6 +6,8 @@
 #include <QHash>
 #include <QPointer>
 
+#include <functional>
+
 class QAbstractButton;
 class QWidget;
 class RVFolderBrowserController;
@@ -105,6 +107,10 @@ private:
     void sortRoots();
     bool ownsNode(RVFolderInfo* node);
     void forgetSorting(const RVFolderInfo* node = nullptr);
+    // Runs a reload of rows without the passing selection changes reaching the delegate: the
+    // same folder (or one of the same identifier) is selected again, and the delegate hears
+    // once, only when the selection really changed.
+    void reloadKeepingSelection(const std::function<void()>& reload);
 
     QPointer<pf::OutlineView> m_outline;
     QPointer<QAbstractButton> m_deleteButton;
@@ -116,4 +122,5 @@ private:
     bool m_showRootItems = true;
     bool m_showFiles = false;
     bool m_canSelectFiles = false;
+    bool m_quiet = false;
 };

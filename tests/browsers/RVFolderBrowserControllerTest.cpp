@@ -2,8 +2,12 @@
 #include "browsers/RVFolderWatcher.h"
 #include "platform/foundation/Exception.h"
 #include "platform/foundation/FileManager.h"
+#include "platform/ui/Cell.h"
+#include "widgets/RVIconTextFieldCell.h"
 #include "tests/browsers/BrowsersTestSupport.h"
 #include "tests/support/TestSupport.h"
+
+#include <QCoreApplication>
 
 #include <QTemporaryDir>
 
@@ -129,6 +133,35 @@ TEST_F(FolderBrowserTest, ChangesOnDiskReloadTheChangedRowsAndKeepTheSelectionWh
     QDir(dir.filePath("Folder 1/Inner")).removeRecursively();
     ASSERT_TRUE(waitUntil([&] { return recorder.changed.contains("Folder 1"); }));
     EXPECT_FALSE(browser->selectedItem());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(FolderBrowserTest, NameColumnShowsEachNodesNameAndIcon)
+{
+    addRoots();
+    pf::OutlineView& outline = *browser->outlineView();
+    outline.resize(300, 400);
+    ASSERT_EQ(outline.numberOfRows(), 3);
+    pf::Ref<pf::Cell> cell = outline.preparedCellAtColumn(0, 0);
+    ASSERT_TRUE(cell);
+    EXPECT_EQ(cell->stringValue(), "Folder 1");
+    auto iconCell = std::dynamic_pointer_cast<RVIconTextFieldCell>(cell);
+    ASSERT_TRUE(iconCell);
+    EXPECT_TRUE(iconCell->textFieldIcon());
+    EXPECT_GT(outline.rectOfColumn(0).width(), 100);
+    // The row draws its name: dark text on the light row.
+    outline.show();
+    QCoreApplication::processEvents();
+    const QImage shot = outline.grab().toImage();
+    const QRect text = outline.frameOfCellAtColumn(0, 1).toRect().adjusted(RVIconTextFieldCell::kTextIndent, 0, 0, 0);
+    int dark = 0;
+    for (int y = text.top(); y <= text.bottom(); ++y)
+        for (int x = text.left(); x <= std::min(text.right(), shot.width() - 1); ++x)
+            dark += qGray(shot.pixel(x, y)) < 128;
+    EXPECT_GT(dark, 10);
 }
 
 } // namespace
