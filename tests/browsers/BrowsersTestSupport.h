@@ -49,3 +49,29 @@ inline QStringList relativePaths(const QString& root, const QSet<QString>& set)
 }
 
 } // namespace quillory::test
+
+#include "platform/ui/PresentationHook.h"
+
+#include <QAbstractButton>
+#include <QMessageBox>
+
+namespace quillory::test {
+
+// Answers every alert by pressing the button titled `press`, noting "message|informative text".
+inline void answerAlerts(QStringList* seen, const QString& press)
+{
+    pf::PresentationHook::set([seen, press](QWidget* dialog) {
+        auto* box = qobject_cast<QMessageBox*>(dialog);
+        if (!box)
+            return;
+        if (seen)
+            seen->append(box->text() + QLatin1Char('|') + box->informativeText());
+        for (QAbstractButton* button : box->buttons())
+            if (button->text() == press) {
+                button->click();
+                return;
+            }
+    });
+}
+
+} // namespace quillory::test
