@@ -117,7 +117,7 @@ public:
     void folderChangeNotification(const QVariant& notification);
     virtual void clearCacheAndNotify();
     // Forgets the cached file queries.
-    void clear();
+    virtual void clear();
     void notifyRefreshDelegate();
 
     QString description() const override;
