@@ -176,3 +176,24 @@ TEST_F(FolderEnumeratorTest, SettingsAndChangesInAnyScannedFolderReset)
 }
 
 } // namespace
+
+#include "browsers/Menu+FolderEnumeration.h"
+#include "platform/ui/Menu.h"
+#include "platform/ui/MenuItem.h"
+
+namespace {
+
+TEST_F(FolderEnumeratorTest, MenusOfferTheFilesOfAFolder)
+{
+    Listener target;
+    pf::Ref<pf::Menu> menu = MenuFolderEnumeration::menuWithFilesInFolder(dir.filePath("Sub"), {"qlry"}, "open:", &target);
+    ASSERT_EQ(menu->numberOfItems(), 2);
+    EXPECT_EQ(menu->title(), "");
+    pf::MenuItem* item = menu->itemAtIndex(1);
+    EXPECT_EQ(item->title(), "c");
+    EXPECT_EQ(item->action(), "open:");
+    EXPECT_EQ(item->target(), &target);
+    EXPECT_EQ(QFileInfo(item->representedObject().toString()).fileName(), "c.qlry");
+}
+
+} // namespace
