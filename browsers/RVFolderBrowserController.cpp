@@ -37,6 +37,7 @@ RVFolderBrowserController::RVFolderBrowserController(QWidget* parent)
     m_outline = new pf::OutlineView(parent);
     m_outline->setHeaderVisible(false);
     m_outline->setAllowsMultipleSelection(false);
+    m_outline->setRowHeight(20);
     auto column = pf::TableColumn::make(kNameColumn);
     column->setWidth(220);
     column->setDataCell(std::make_shared<RVIconTextFieldCell>());
