@@ -7,6 +7,7 @@
 #include "platform/graphics/Image.h"
 #include "platform/ui/Alert.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/PresentationHook.h"
 #include "platform/ui/Sheet.h"
 
 #include <QComboBox>
@@ -420,7 +421,10 @@ void RVLimitedSavePanel::runModalForWindow(QWidget* parentWindow, RVLimitedSaveP
     QWidget* sheet = window();
     conditionallyEnableSaveButton();
     if (!parentWindow) {
+        // No window to attach to: the panel runs on its own, blocking the others.
+        sheet->setWindowModality(Qt::ApplicationModal);
         sheet->show();
+        pf::PresentationHook::presented(sheet);
         return;
     }
     pf::Weak<RVLimitedSavePanel> weakSelf = weak<RVLimitedSavePanel>();
