@@ -196,44 +196,30 @@ QVariantMap RViPhotoAlbumInfo::libraryInfo()
     return *m_libraryInfo;
 }
 
-QSet<qint64> RViPhotoAlbumInfo::refusedAlbumIDs(const QVariantList& albums)
-{
-    QHash<qint64, qint64> parents;
-    QSet<qint64> refused;
-    for (const QVariant& value : albums) {
-        const QVariantMap album = value.toMap();
-        const qint64 id = idOf(album.value(QStringLiteral("AlbumId")));
-        if (id == 0) {
-            RVLog(kFileEvent, QStringLiteral("album '%1' refused: its id is 0, the library's own")
-                                  .arg(album.value(QStringLiteral("AlbumName")).toString()));
-            continue;
-        }
-        parents.insert(id, idOf(album.value(QStringLiteral("Parent"))));
-    }
-    for (auto it = parents.cbegin(); it != parents.cend(); ++it) {
-        QSet<qint64> seen{it.key()};
-        for (qint64 up = it.value(); up != 0 && parents.contains(up); up = parents.value(up)) {
-            if (seen.contains(up)) {
-                RVLog(kFileEvent, QStringLiteral("album %1 refused: its chain of parents loops").arg(it.key()));
-                refused.insert(it.key());
-                break;
-            }
-            seen.insert(up);
-        }
-    }
-    return refused;
-}
-
 QList<pf::Ref<RVFolderInfo>> RViPhotoAlbumInfo::subnodesWithAlbumInfo(const QVariantList& albums)
 {
-    const QSet<qint64> refused = refusedAlbumIDs(albums);
+    // An album that stands for this node or one above it (by id) would make the tree endless:
+    // a parent chain that loops, or two albums sharing an id.
+    QSet<qint64> above;
+    for (pf::Ref<RVFolderInfo> node = ref<RVFolderInfo>(); node; node = node->parent())
+        if (auto album = std::dynamic_pointer_cast<RViPhotoAlbumInfo>(node))
+            above.insert(album->m_albumID);
     const pf::Ref<RViPhotoAlbumInfo> self = ref<RViPhotoAlbumInfo>();
     QList<pf::Ref<RVFolderInfo>> nodes;
     for (const QVariant& value : albums) {
         const QVariantMap album = value.toMap();
-        const qint64 id = idOf(album.value(QStringLiteral("AlbumId")));
-        if (id == 0 || refused.contains(id) || idOf(album.value(QStringLiteral("Parent"))) != m_albumID)
+        if (idOf(album.value(QStringLiteral("Parent"))) != m_albumID)
             continue;
+        const qint64 id = idOf(album.value(QStringLiteral("AlbumId")));
+        const QString name = album.value(QStringLiteral("AlbumName")).toString();
+        if (id == 0) {
+            RVLog(kFileEvent, QStringLiteral("album '%1' refused: its id is 0, the library's own").arg(name));
+            continue;
+        }
+        if (above.contains(id)) {
+            RVLog(kFileEvent, QStringLiteral("album '%1' (%2) refused: its chain of parents loops").arg(name).arg(id));
+            continue;
+        }
         if (pf::Ref<RViPhotoAlbumInfo> node = albumWithDictionary(album)) {
             node->setParent(self);
             nodes.append(node);

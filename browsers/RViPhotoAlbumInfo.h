@@ -69,8 +69,6 @@ public:
 
 private:
     QString ownIdentifierPart() const { return QStringLiteral("%1%2").arg(m_albumType).arg(m_albumID); }
-    // Albums whose id is 0 or whose chain of parents loops, by id.
-    static QSet<qint64> refusedAlbumIDs(const QVariantList& albums);
 
     QUrl m_libraryURL;
     bool m_appendLibraryName = false;

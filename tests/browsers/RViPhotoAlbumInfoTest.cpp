@@ -47,7 +47,7 @@ TEST(PhotoAlbumTest, BuildsEventsAndAlbumsAndRefusesLoopsSlideshowsAndIdZero)
         Ref<RViPhotoAlbumInfo> root = library(fixture);
         EXPECT_EQ(root->name(), "iPhoto");
         const QStringList top = childNames(root);
-        ASSERT_EQ(top.size(), 3) << fixture << ": " << top.join(", ").toStdString();
+        ASSERT_EQ(top.size(), 4) << fixture << ": " << top.join(", ").toStdString();
         EXPECT_EQ(top[0], "Events");
         EXPECT_EQ(top[1], "Photos");
         EXPECT_TRUE(top[2].startsWith("Trips")) << "the tidied file keeps its text";
@@ -55,6 +55,8 @@ TEST(PhotoAlbumTest, BuildsEventsAndAlbumsAndRefusesLoopsSlideshowsAndIdZero)
         EXPECT_EQ(childNames(root->subFolders()[2]), QStringList{"Alps"}) << "a folder album holds its children";
         EXPECT_FALSE(root->findNodeWithAlbumID(6)) << "an album whose parents loop is never listed";
         EXPECT_FALSE(root->findNodeWithAlbumID(8));
+        EXPECT_EQ(top[3], "Dup");
+        EXPECT_TRUE(root->subFolders()[3]->subFolders().isEmpty()) << "an album sharing its parent's id is no child";
     }
 }
 
@@ -111,7 +113,7 @@ TEST(PhotoAlbumTest, AChangeToTheLibraryFolderRebuildsTheTree)
     QTemporaryDir dir;
     QFile::copy(fixturePath("browsers/AlbumData.xml"), dir.filePath("AlbumData.xml"));
     auto root = std::make_shared<RViPhotoAlbumInfo>(QUrl::fromLocalFile(dir.filePath("AlbumData.xml")));
-    ASSERT_EQ(root->subFolders().size(), 3);
+    ASSERT_EQ(root->subFolders().size(), 4);
     int posts = 0;
     const quint64 token = pf::NotificationCenter::defaultCenter().addObserver(
         RVFolderInfo::kRVFolderInfoDidChangeOnDisk, root.get(), [&](const pf::Notification&) { ++posts; });
