@@ -32,6 +32,9 @@ protected:
         image.fill(Qt::red);
         image.save(path("photo.jpg"), "JPEG");
         touch(path("broken.png"), "not a picture");
+        QImage dot(1, 1, QImage::Format_RGB32);
+        dot.fill(Qt::black);
+        dot.save(path("dot.png"), "PNG");
         touch(path("star.svg"), "<svg xmlns='http://www.w3.org/2000/svg' width='40' height='20'>"
                                 "<rect width='40' height='20' fill='blue'/></svg>");
         touch(path("damaged.svg"), "<svg xmlns='http://www.w3.org/2000/svg'><rect width=");
@@ -53,6 +56,7 @@ TEST_F(ImagePathTest, NamesAndSubtitles)
     EXPECT_EQ(photo->imageTitle(), "photo.jpg");
     EXPECT_EQ(photo->imageSubtitle(), "640 x 480");
     EXPECT_EQ(item("broken.png")->imageSubtitle(), "");
+    EXPECT_EQ(item("dot.png")->imageSubtitle(), "1 x 1");
     EXPECT_EQ(photo->imageUID(), path("photo.jpg"));
     EXPECT_TRUE(photo->isEqual(item("photo.jpg").get()));
     EXPECT_EQ(photo->imageRepresentationType(), RVImagePath::RepresentationType::Path);
