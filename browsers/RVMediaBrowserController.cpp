@@ -355,6 +355,10 @@ void RVMediaBrowserController::awakeFromNib()
     else
         installDefaultFolders();
 
+    // The folders the user opened come back open, found again by their identifiers.
+    m_folderController->outlineView()->setAutosaveName(QStringLiteral("RVMediaBrowserSources"));
+    m_folderController->outlineView()->setAutosaveExpandedItems(true);
+
     const QString last = defaults().stringForKey(kRVMediaBrowserLastFolderPrefsKey);
     if (!last.isEmpty()) {
         pf::Weak<RVMediaBrowserController> weakSelf = weak<RVMediaBrowserController>();

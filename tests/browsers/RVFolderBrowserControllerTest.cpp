@@ -165,3 +165,25 @@ TEST_F(FolderBrowserTest, NameColumnShowsEachNodesNameAndIcon)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(FolderBrowserTest, ExpandedFoldersAreRememberedByIdentifier)
+{
+    addRoots();
+    pf::OutlineView& outline = *browser->outlineView();
+    outline.setAutosaveName("BrowsersTest");
+    outline.setAutosaveExpandedItems(true);
+    browser->expandItemWithIdentifier("Folder 1|Inner");
+
+    auto again = std::make_shared<RVFolderBrowserController>();
+    again->setRootItems({});
+    for (const char* name : {"Folder 10", "folder 2", "Folder 1"})
+        again->addRootItemWithURL(QUrl::fromLocalFile(dir.filePath(name)));
+    again->outlineView()->setAutosaveName("BrowsersTest");
+    again->outlineView()->setAutosaveExpandedItems(true);
+    EXPECT_TRUE(again->outlineView()->isItemExpanded(pf::toVariant(again->itemWithIdentifier("Folder 1|Inner"))));
+    EXPECT_FALSE(again->outlineView()->isItemExpanded(pf::toVariant(again->itemWithIdentifier("folder 2"))));
+}
+
+} // namespace

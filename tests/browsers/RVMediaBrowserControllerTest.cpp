@@ -239,3 +239,25 @@ TEST_F(MediaBrowserTest, AChangeInTheShownTreeReloadsTheGrid)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MediaBrowserTest, ResetForgetsAddedFoldersAndTheSettingsAreStoredUnderTheirKeys)
+{
+    auto browser = makeBrowser();
+    browser->addFolderRoot(QUrl::fromLocalFile(dir.filePath("Photos")));
+    browser->zoomSliderAction(0.75);
+    EXPECT_FLOAT_EQ(defaults().floatForKey("kRVMediaBrowserZoomLevelPrefsKey"), 0.75f);
+    browser->applicationWillQuit({});
+    EXPECT_TRUE(defaults().stringArrayForKey("kRVMediaBrowserInstalledRootItems").contains("Photos"));
+
+    browser->resetToFactoryState({});
+    ASSERT_EQ(browser->folderController()->rootItems().size(), 1);
+    EXPECT_EQ(browser->folderController()->rootItems().first()->path(), QFileInfo(pictures).canonicalFilePath());
+    EXPECT_EQ(defaults().dictionaryForKey("kRVMediaBrowserBookmarkedItems2").size(), 1);
+
+    auto reopened = makeBrowser();
+    EXPECT_NEAR(reopened->imageBrowserView()->zoomValue(), 0.75, 0.01) << "the zoom comes back";
+}
+
+} // namespace
