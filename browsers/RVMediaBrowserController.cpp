@@ -324,6 +324,8 @@ void RVMediaBrowserController::buildWindow()
     QObject::connect(m_searchField, &QLineEdit::textChanged, window, [this](const QString& text) { filterAction(text); });
     QObject::connect(m_zoomSlider, &QSlider::valueChanged, window,
                      [this](int value) { zoomSliderAction(double(value) / 100.0); });
+    setWindow(window);
+    // Installed after the controller's own, so it sees the close first.
     window->installEventFilter(new CloseWatcher(window, [this] {
         // Previews not finished are dropped; their items may ask again when shown next.
         PWSVGPreview::cancelAllPreviews();
@@ -335,7 +337,6 @@ void RVMediaBrowserController::buildWindow()
         if (m_pending.isEmpty())
             stopProgress();
     }));
-    setWindow(window);
 }
 
 void RVMediaBrowserController::awakeFromNib()
@@ -716,6 +717,17 @@ void RVMediaBrowserController::addFolderRoot(const QUrl& url)
     addRootBookmark(root);
     m_folderController->selectItemWithIdentifier(root->identifier());
     root->setRefreshDelegate(m_folderController);
+}
+
+void RVMediaBrowserController::openPanelDidEnd(const QUrl& url, int returnCode)
+{
+    if (returnCode != pf::kModalResponseOK || url.isEmpty())
+        return;
+    window();
+    if (pf::Ref<RVFolderInfo> root = m_folderController->addRootItemWithURL(url))
+        m_folderController->selectItemWithIdentifier(root->identifier());
+    else
+        setFolder(nullptr);
 }
 
 void RVMediaBrowserController::addRemoveSegmentedControlAction(const QVariant& segment)

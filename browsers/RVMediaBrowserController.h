@@ -59,6 +59,9 @@ public:
     void resetToFactoryState(const QVariant& sender);
     void applicationWillQuit(const QVariant& notification);
 
+    // Stored for the owner; not retained.
+    pf::Ref<pf::Object> delegate() const { return m_delegate.lock(); }
+    void setDelegate(const pf::Ref<pf::Object>& delegate) { m_delegate = delegate; }
     pf::Ref<RVFolderInfo> folder() const { return m_folder; }
     void setFolder(const pf::Ref<RVFolderInfo>& folder);
     QStringList fileTypes() const { return m_fileTypes; }
@@ -83,6 +86,9 @@ public:
     void chooseFolderRootAction(const QVariant& sender);
     // Adds a folder the user chose: refuses "/" and folders already there (with an alert).
     void addFolderRoot(const QUrl& url);
+    // The older end of the add-folder panel: adds and selects the folder, or shows no folder
+    // when it is a root already.
+    void openPanelDidEnd(const QUrl& url, int returnCode);
     void addRemoveSegmentedControlAction(const QVariant& segment);
     void reloadAction(const QVariant& sender);
     void showAllFilesAction(const QVariant& on);
@@ -141,6 +147,7 @@ private:
     QPointer<QLineEdit> m_searchField;
     QPointer<QMenu> m_itemMenu;
     pf::Ref<RVViewSourceController> m_viewSource;
+    pf::Weak<pf::Object> m_delegate;
     pf::Ref<RVFolderInfo> m_folder;
     QList<pf::Ref<RVImagePath>> m_images;
     QStringList m_fileTypes;

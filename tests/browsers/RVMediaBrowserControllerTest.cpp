@@ -261,3 +261,27 @@ TEST_F(MediaBrowserTest, ResetForgetsAddedFoldersAndTheSettingsAreStoredUnderThe
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MediaBrowserTest, ClosingTheWindowDropsPreviewsInFlight)
+{
+    auto browser = makeBrowser();
+    browser->showWindow({});
+    browser->setFolder(root("Photos"));
+    Ref<RVImagePath> svg;
+    for (const auto& item : browser->images())
+        if (item->isSVG())
+            svg = item;
+    ASSERT_TRUE(svg);
+    svg->image();
+    ASSERT_TRUE(svg->isRequestInProgress());
+    ASSERT_TRUE(waitUntil([&] { return browser->pendingFetches() == 1; })) << "the preview started";
+    browser->window()->close();
+    EXPECT_EQ(browser->pendingFetches(), 0);
+    EXPECT_FALSE(svg->isRequestInProgress()) << "the item may ask again when shown";
+    QCoreApplication::processEvents();
+    EXPECT_EQ(browser->pendingFetches(), 0) << "a cancelled preview never completes below zero";
+}
+
+} // namespace
