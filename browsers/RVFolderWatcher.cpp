@@ -61,12 +61,9 @@ RVFolderWatcher& RVFolderWatcher::defaultWatcher()
 {
     static QMutex lock;
     QMutexLocker locker(&lock);
-    // Made once and kept for the whole run; its timers belong to the main thread.
-    static RVFolderWatcher* watcher = [] {
-        auto* made = new RVFolderWatcher;
-        static pf::Ref<RVFolderWatcher> keeper(made);
-        return made;
-    }();
+    // Made once and never destroyed: folder nodes held by other statics remove themselves from
+    // it while the program exits, after every static made before them is gone.
+    static RVFolderWatcher* watcher = new RVFolderWatcher;
     return *watcher;
 }
 

@@ -17,6 +17,7 @@
 #include "widgets/RVSingleTitleTableHeaderView.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QCollator>
 #include <QDir>
 #include <QEvent>
@@ -92,7 +93,14 @@ RVMediaBrowserController::~RVMediaBrowserController()
 
 pf::Ref<RVMediaBrowserController> RVMediaBrowserController::sharedMediaBrowser()
 {
-    static pf::Ref<RVMediaBrowserController> shared = std::make_shared<RVMediaBrowserController>();
+    static pf::Ref<RVMediaBrowserController> shared;
+    if (!shared) {
+        shared = std::make_shared<RVMediaBrowserController>();
+        // The window goes while the application still exists, not with the program's statics.
+        if (QCoreApplication* application = QCoreApplication::instance())
+            QObject::connect(application, &QCoreApplication::aboutToQuit, application, [] { shared.reset(); },
+                             Qt::SingleShotConnection);
+    }
     return shared;
 }
 
