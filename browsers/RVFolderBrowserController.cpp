@@ -38,6 +38,8 @@ RVFolderBrowserController::RVFolderBrowserController(QWidget* parent)
     m_outline->setHeaderVisible(false);
     m_outline->setAllowsMultipleSelection(false);
     m_outline->setRowHeight(20);
+    // The outline takes the room its owner gives it, above any title or button row.
+    m_outline->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     auto column = pf::TableColumn::make(kNameColumn);
     column->setWidth(220);
     column->setDataCell(std::make_shared<RVIconTextFieldCell>());
