@@ -266,6 +266,10 @@ void RVImageBrowserView::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Right: index = std::min(m_count - 1, index + 1); break;
     case Qt::Key_Up: index = std::max(0, index - columns()); break;
     case Qt::Key_Down: index = std::min(m_count - 1, index < 0 ? 0 : index + columns()); break;
+    case Qt::Key_Space:
+        if (m_dataSource)
+            m_dataSource->imageBrowserToggleQuickLook(*this);
+        return;
     default: QAbstractScrollArea::keyPressEvent(event); return;
     }
     if (index >= 0 && index < m_count) {

@@ -23,6 +23,8 @@ public:
     virtual int imageBrowserWriteItemsAtIndexes(RVImageBrowserView&, const pf::IndexSet&, pf::Pasteboard&) { return 0; }
     virtual void imageBrowserCellWasDoubleClickedAtIndex(RVImageBrowserView&, int) {}
     virtual void imageBrowserSelectionDidChange(RVImageBrowserView&) {}
+    // The space bar: the grid asks for the quick look at the selection to open or close.
+    virtual void imageBrowserToggleQuickLook(RVImageBrowserView&) {}
     // The menu for a right click on the item at `index` (-1: on no item); null for none.
     virtual QMenu* imageBrowserMenuForIndex(RVImageBrowserView&, int) { return nullptr; }
 };

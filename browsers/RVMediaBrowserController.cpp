@@ -579,6 +579,15 @@ void RVMediaBrowserController::imageBrowserSelectionDidChange(RVImageBrowserView
     }
 }
 
+void RVMediaBrowserController::imageBrowserToggleQuickLook(RVImageBrowserView&)
+{
+    // The grid controls the quick look: the space bar shows it, and hides it again.
+    if (RVPreviewPanel::sharedPreviewPanelExists() && RVPreviewPanel::sharedPreviewPanel()->isVisible())
+        RVPreviewPanel::sharedPreviewPanel()->hide();
+    else if (selectedItem())
+        showQuicklookAction({});
+}
+
 QMenu* RVMediaBrowserController::imageBrowserMenuForIndex(RVImageBrowserView&, int index)
 {
     return index >= 0 ? m_itemMenu.data() : nullptr;

@@ -120,6 +120,7 @@ public:
     void imageBrowserCellWasDoubleClickedAtIndex(RVImageBrowserView&, int index) override;
     void imageBrowserSelectionDidChange(RVImageBrowserView&) override;
     QMenu* imageBrowserMenuForIndex(RVImageBrowserView&, int index) override;
+    void imageBrowserToggleQuickLook(RVImageBrowserView&) override;
     // RVImagePathHost
     bool itemVisibleInView(const RVImagePath& item) const override;
     // RVViewSourceControllerDelegate

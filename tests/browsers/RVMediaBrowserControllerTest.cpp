@@ -285,3 +285,24 @@ TEST_F(MediaBrowserTest, ClosingTheWindowDropsPreviewsInFlight)
 }
 
 } // namespace
+
+#include "browsers/RVPreviewPanel.h"
+
+#include <QKeyEvent>
+
+namespace {
+
+TEST_F(MediaBrowserTest, TheSpaceBarShowsAndHidesTheQuickLookAtTheSelection)
+{
+    auto browser = makeBrowser();
+    browser->setFolder(root("Photos"));
+    browser->selectItem(browser->images()[1]);
+    QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " ");
+    QCoreApplication::sendEvent(browser->imageBrowserView(), &space);
+    ASSERT_TRUE(RVPreviewPanel::sharedPreviewPanel()->isVisible());
+    EXPECT_EQ(RVPreviewPanel::sharedPreviewPanel()->previewItemURL(), browser->images()[1]->url());
+    QCoreApplication::sendEvent(browser->imageBrowserView(), &space);
+    EXPECT_FALSE(RVPreviewPanel::sharedPreviewPanel()->isVisible());
+}
+
+} // namespace
