@@ -1,6 +1,7 @@
 #include "app/QuilloryDocumentMenus.h"
 
 #include "app/RVCartavelDocument.h"
+#include "browsers/RVMediaBrowserController.h"
 #include "frameworks/penwork/layers/PWLayer.h"
 #include "platform/foundation/Variant.h"
 #include "platform/ui/DocumentController.h"
@@ -96,6 +97,12 @@ void QuilloryDocumentMenus::addDocumentMenus(pf::MainMenu& main)
     view->addItem(item(QObject::tr("Snap to G&uides"), "snappingOptionsAction:", 1));
     view->addItem(item(QObject::tr("Snap to &Objects"), "snappingOptionsAction:", 2));
     insertAfter(main, view, QObject::tr("&Arrange"));
+
+    if (pf::Menu* window = main.menuWithTitle(QObject::tr("Window"))) {
+        pf::Ref<pf::MenuItem> media = item(QObject::tr("&Media Browser"), "showWindow:");
+        media->setTarget(RVMediaBrowserController::sharedMediaBrowser().get());
+        window->addItem(media);
+    }
 }
 
 void QuilloryDocumentMenus::fillLayerMenu(pf::Menu& menu, RVCartavelDocument* document)
