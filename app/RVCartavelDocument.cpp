@@ -634,6 +634,10 @@ pf::Ref<VNQLExportOperation> RVCartavelDocument::exportOperationForExport()
     if (!m_exportOperation)
         m_exportOperation = std::make_shared<VNQLExportOperation>();
     m_exportOperation->setDrawing(drawing());
+    // A saved document's files are named after it until the user names them otherwise.
+    const QString root = m_exportOperation->fileNameRoot();
+    if (!fileURL().isEmpty() && (root.isEmpty() || root == VNQLExportOperation::kDefaultFileNameRoot))
+        m_exportOperation->setFileNameRoot(VNQLExportOperation::safeFileNameComponent(QFileInfo(fileURL().toLocalFile()).completeBaseName()));
     return m_exportOperation;
 }
 
