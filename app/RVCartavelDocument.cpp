@@ -1333,7 +1333,12 @@ void RVCartavelDocument::makeTemporaryDocumentLibrary()
     const QList<pf::Ref<pf::Object>> objects = allLibraryObjects();
     if (m_library) {
         updateTemporaryDocumentLibraryWithItems(objects);
-    } else if (!objects.isEmpty()) {
+        // Saved under another name, the document's library follows it.
+        if (m_library->name() != displayName() && !displayName().isEmpty())
+            m_library->setName(displayName());
+    } else {
+        // Every open document has its library in "OPEN DOCUMENTS", an empty one too, so the
+        // library window lists every document that is open; styles join it as they come.
         m_library = PWXLibrary::documentLibraryWithName(displayName(), objects, false);
         if (m_library)
             RVLog(kStateEvent, QStringLiteral("created document library %1").arg(m_library->name()));

@@ -192,7 +192,7 @@ void VNQLGeometryController::loadView()
 {
     auto* root = new pf::View;
     auto* column = new QVBoxLayout(root);
-    column->setContentsMargins(6, 6, 6, 6);
+    column->setContentsMargins(4, 6, 4, 6);
     column->setSpacing(4);
 
     mTypeNameLabel = VNQLPaneControls::label();
