@@ -649,7 +649,18 @@ void RVCartavelDocument::setFileURL(const QUrl& url)
     if (fileTypesForcingUntitledDocument().contains(QFileInfo(url.path()).suffix().toLower()))
         return;
     PWDrawingDocument::setFileURL(url);
+    nameDrawingAfterDocument();
     makeTemporaryDocumentLibrary();
+}
+
+void RVCartavelDocument::nameDrawingAfterDocument()
+{
+    // The drawing's row in the layers panel names the document as its window does: an
+    // untitled copy of a template is "Untitled 3" there too, not the template.
+    if (pf::Ref<PWDrawing> drawing = this->drawing(); drawing && drawing->layerName() != displayName()) {
+        pf::UndoRegistrationDisabled noUndo(drawing->undoManager());
+        drawing->setLayerName(displayName());
+    }
 }
 
 void RVCartavelDocument::setFileType(const QString& type)
@@ -662,6 +673,7 @@ void RVCartavelDocument::becomeUntitledCopy()
 {
     PWDrawingDocument::setFileURL(QUrl());
     setFileType(kNativeType);
+    nameDrawingAfterDocument();
 }
 
 void RVCartavelDocument::setUpFileOpeningProgress(const QByteArray& data, const QString& name)

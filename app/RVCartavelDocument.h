@@ -258,6 +258,8 @@ public:
     void setExportOperation(const pf::Ref<VNQLExportOperation>& operation);
     // The document's export settings, made for its drawing on first use.
     pf::Ref<VNQLExportOperation> exportOperationForExport();
+    // Gives the drawing (the top row of the layers panel) the document's display name.
+    void nameDrawingAfterDocument();
     // File > Export...: the export sheet with the document's settings.
     void exportAction(const QVariant& sender);
     // Shows the export sheet on the document window; a source type of -1 keeps the stored one.

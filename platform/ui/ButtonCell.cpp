@@ -343,7 +343,8 @@ void ButtonCell::drawTitle(const QString& title, const QRectF& frame, View* view
 bool ButtonCell::startTrackingAt(QPointF point, View* view)
 {
     const int press = ++m_press;
-    if (m_menuDelay > 0 && menu() && view) {
+    // A menu without a delay pops up as soon as the press has been handled: a menu button.
+    if (m_menuDelay >= 0 && menu() && view) {
         Weak<Object> weakSelf = weak_from_this();
         QPointer<View> guardedView(view);
         QTimer::singleShot(int(m_menuDelay * 1000), view, [weakSelf, guardedView, press] {
