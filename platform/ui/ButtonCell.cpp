@@ -343,8 +343,7 @@ void ButtonCell::drawTitle(const QString& title, const QRectF& frame, View* view
 bool ButtonCell::startTrackingAt(QPointF point, View* view)
 {
     const int press = ++m_press;
-    // A menu without a delay pops up as soon as the press has been handled: a menu button.
-    if (m_menuDelay >= 0 && menu() && view) {
+    if (m_menuDelay > 0 && menu() && view) {
         Weak<Object> weakSelf = weak_from_this();
         QPointer<View> guardedView(view);
         QTimer::singleShot(int(m_menuDelay * 1000), view, [weakSelf, guardedView, press] {

@@ -22,6 +22,11 @@ struct DesktopFont {
     double size;
 };
 
+void PrintTo(const DesktopFont& font, std::ostream* os)
+{
+    *os << font.family << " " << font.size;
+}
+
 class SheetLayoutTest : public ::testing::TestWithParam<DesktopFont> {
 protected:
     void SetUp() override

@@ -43,6 +43,11 @@ struct ModeCase {
     unsigned folder;
 };
 
+void PrintTo(const ModeCase& c, std::ostream* os)
+{
+    *os << "umask " << std::oct << c.umask << std::dec;
+}
+
 class UserFileModeTest : public ::testing::TestWithParam<ModeCase> {
 protected:
     void SetUp() override

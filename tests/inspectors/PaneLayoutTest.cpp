@@ -36,6 +36,11 @@ struct DesktopFont {
     double size;
 };
 
+void PrintTo(const DesktopFont& font, std::ostream* os)
+{
+    *os << font.family << " " << font.size;
+}
+
 // The sans-serif faces of a Debian desktop, at the sizes its desktops set.
 const DesktopFont kDesktopFonts[] = {{"DejaVu Sans", 10}, {"DejaVu Sans", 11}, {"Liberation Sans", 11}};
 

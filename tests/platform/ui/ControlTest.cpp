@@ -150,30 +150,4 @@ TEST(ButtonTest, HeldPressShowsTheMenuAndSendsNoAction)
     EXPECT_EQ(shown, 1);
 }
 
-// A button with a menu and no delay is a menu button: pressing it shows the menu at once.
-TEST(ButtonTest, APressOnAMenuButtonWithoutDelayShowsTheMenu)
-{
-    quillory::test::ActiveWindow active;
-    auto* button = pf::Button::pushButton(QStringLiteral("\u2026"), active.window.get());
-    button->setFrame(QRectF(10, 10, 28, 22));
-    auto menu = pf::Menu::make();
-    menu->addItem(QStringLiteral("New Layer"), QString());
-    button->setMenu(menu);
-    button->setMenuDelay(0);
-    button->show();
-    int shown = 0;
-    pf::PresentationHook::set([&shown](QWidget* widget) {
-        ++shown;
-        widget->close();
-    });
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(14, 11), button->mapToGlobal(QPointF(14, 11)), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(button, &press);
-    EXPECT_TRUE(quillory::test::waitUntil([&] { return shown == 1; }, 2000));
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(14, 11), button->mapToGlobal(QPointF(14, 11)),
-                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(button, &release);
-    pf::PresentationHook::clear();
-}
-
 } // namespace
