@@ -165,7 +165,8 @@ void CVLVectorizingOptionsController::buildWindow()
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     m_cancelButton = new QPushButton(tr("Cancel"), window);
-    m_vectorizeButton = new QPushButton(tr("Vectorize"), window);
+    // The sheet is "Trace Image" in British English throughout; its button says what it does.
+    m_vectorizeButton = new QPushButton(tr("Trace"), window);
     m_vectorizeButton->setDefault(true);
     buttons->addWidget(m_cancelButton);
     buttons->addWidget(m_vectorizeButton);

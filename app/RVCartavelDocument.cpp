@@ -636,6 +636,10 @@ pf::Ref<VNQLExportOperation> RVCartavelDocument::exportOperationForExport()
     if (!m_exportOperation)
         m_exportOperation = std::make_shared<VNQLExportOperation>();
     m_exportOperation->setDrawing(drawing());
+    // A saved document's files are named after it until the user names them otherwise.
+    const QString root = m_exportOperation->fileNameRoot();
+    if (!fileURL().isEmpty() && (root.isEmpty() || root == VNQLExportOperation::kDefaultFileNameRoot))
+        m_exportOperation->setFileNameRoot(VNQLExportOperation::safeFileNameComponent(QFileInfo(fileURL().toLocalFile()).completeBaseName()));
     return m_exportOperation;
 }
 
@@ -647,7 +651,18 @@ void RVCartavelDocument::setFileURL(const QUrl& url)
     if (fileTypesForcingUntitledDocument().contains(QFileInfo(url.path()).suffix().toLower()))
         return;
     PWDrawingDocument::setFileURL(url);
+    nameDrawingAfterDocument();
     makeTemporaryDocumentLibrary();
+}
+
+void RVCartavelDocument::nameDrawingAfterDocument()
+{
+    // The drawing's row in the layers panel names the document as its window does: an
+    // untitled copy of a template is "Untitled 3" there too, not the template.
+    if (pf::Ref<PWDrawing> drawing = this->drawing(); drawing && drawing->layerName() != displayName()) {
+        pf::UndoRegistrationDisabled noUndo(drawing->undoManager());
+        drawing->setLayerName(displayName());
+    }
 }
 
 void RVCartavelDocument::setFileType(const QString& type)
@@ -660,6 +675,7 @@ void RVCartavelDocument::becomeUntitledCopy()
 {
     PWDrawingDocument::setFileURL(QUrl());
     setFileType(kNativeType);
+    nameDrawingAfterDocument();
 }
 
 void RVCartavelDocument::setUpFileOpeningProgress(const QByteArray& data, const QString& name)
@@ -1329,7 +1345,12 @@ void RVCartavelDocument::makeTemporaryDocumentLibrary()
     const QList<pf::Ref<pf::Object>> objects = allLibraryObjects();
     if (m_library) {
         updateTemporaryDocumentLibraryWithItems(objects);
-    } else if (!objects.isEmpty()) {
+        // Saved under another name, the document's library follows it.
+        if (m_library->name() != displayName() && !displayName().isEmpty())
+            m_library->setName(displayName());
+    } else {
+        // Every open document has its library in "OPEN DOCUMENTS", an empty one too, so the
+        // library window lists every document that is open; styles join it as they come.
         m_library = PWXLibrary::documentLibraryWithName(displayName(), objects, false);
         if (m_library)
             RVLog(kStateEvent, QStringLiteral("created document library %1").arg(m_library->name()));

@@ -261,6 +261,8 @@ public:
     void setExportOperation(const pf::Ref<VNQLExportOperation>& operation);
     // The document's export settings, made for its drawing on first use.
     pf::Ref<VNQLExportOperation> exportOperationForExport();
+    // Gives the drawing (the top row of the layers panel) the document's display name.
+    void nameDrawingAfterDocument();
     // File > Export...: the export sheet with the document's settings.
     void exportAction(const QVariant& sender);
     // The drawing as PDF data, handed to the desktop's sharing from the toolbar's Share button.

@@ -383,8 +383,11 @@ bool VNQLExportOperation::writeFile(const QByteArray& data, const QString& base,
         } else {
             // Written whole beside the target, then linked into place: link() refuses a name
             // that exists, so the file is created exclusively and never seen half written.
+            // The temporary file is private; the exported file is the user's and takes the
+            // umask's mode.
             QTemporaryFile temporary(folder.filePath(QStringLiteral(".export-XXXXXX")));
-            if (!temporary.open() || temporary.write(data) != data.size() || !temporary.flush()) {
+            if (!temporary.open() || !pf::giveUserFileMode(temporary.handle()) || temporary.write(data) != data.size()
+                || !temporary.flush()) {
                 return pf::fail(error, exportError(pf::kErrorFileWrite, temporary.errorString(), path));
             }
             ::fsync(temporary.handle());
@@ -433,10 +436,16 @@ bool VNQLExportOperation::writeToFiles(pf::Error* error)
         if (!isSourceVisible(source))
             continue;
         pf::Error dataError;
-        const QByteArray data = imageDataWithSource(source, index, &dataError);
+        const QString base = baseNameWithSource(source, index);
+        QByteArray data;
+        {
+            // A PDF is titled with the name it is exported under.
+            PWRenderingOutput::PdfTitleScope title(base);
+            data = imageDataWithSource(source, index, &dataError);
+        }
         if (!data.isEmpty()) {
             QUrl url;
-            if (!writeFile(data, baseNameWithSource(source, index), namesWritten, &url, error)) {
+            if (!writeFile(data, base, namesWritten, &url, error)) {
                 RVLog(kFileEvent, QStringLiteral("the image could not be written, error = %1").arg(error ? error->description() : QString()));
                 ok = false;
                 break;

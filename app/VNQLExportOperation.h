@@ -31,6 +31,8 @@ public:
     static constexpr quint64 kGIFFormat = 2;
     static constexpr quint64 kJPEGFormat = 3;
     static constexpr quint64 kPNGFormat = 4;
+    // The file name root of settings nobody has named yet.
+    static inline const QString kDefaultFileNameRoot = QStringLiteral("Untitled_");
     static constexpr quint64 kPDFFormat = quint64(-1);
     static constexpr quint64 kSliceFormat = quint64(-2);
     enum NamingOption : qint32 { kRootOnly = 0, kRootAndIndex = 1, kRootAndName = 2, kIndexToken = 3, kNameToken = 4 };
@@ -152,7 +154,7 @@ private:
     double m_dpi = 72.0;
     double m_scale = 1.0;
     bool m_transparent = true;
-    QString m_fileNameRoot = QStringLiteral("Untitled_");
+    QString m_fileNameRoot = kDefaultFileNameRoot;
     qint32 m_fileNamingOption = kRootAndIndex;
     quint64 m_firstIndex = 1;
     quint64 m_indexIncrement = 1;

@@ -80,9 +80,9 @@ void VNQLUndoHistoryController::reload()
     const int current = indexOfCurrentUndoPosition();
     m_reloading = true;
     m_list->clear();
+    // Undone rows differ from done ones by their slant alone, in the list's own size.
     QFont undone = m_list->font();
     undone.setItalic(true);
-    undone.setPointSize(12);
     for (int row = 0; row < names.size(); ++row) {
         auto* item = new QListWidgetItem(names[row], m_list);
         if (row > current)

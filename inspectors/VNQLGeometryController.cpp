@@ -195,7 +195,7 @@ void VNQLGeometryController::loadView()
 {
     auto* root = new pf::View;
     auto* column = new QVBoxLayout(root);
-    column->setContentsMargins(6, 6, 6, 6);
+    column->setContentsMargins(4, 6, 4, 6);
     column->setSpacing(4);
 
     mTypeNameLabel = VNQLPaneControls::label();
@@ -230,6 +230,11 @@ void VNQLGeometryController::loadView()
 
     mGeometryViewStack = new RVCollapsibleContainerView(QRectF(0, 0, 260, 20));
     mGeometryViewStack->setTitle(tr("Geometry"));
+    // The stack fills the scroll area's height, its panes only their own part of it: below
+    // them it paints the background, or panes taken out when the selection changes (Shift-
+    // clicking objects out of it) would stay on the screen under the ones that remain.
+    mGeometryViewStack->setAttribute(Qt::WA_NoSystemBackground, false);
+    mGeometryViewStack->setAutoFillBackground(true);
     auto* scroll = new QScrollArea;
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);

@@ -5,6 +5,7 @@
 #include "inspectors/VNQLRowControls.h"
 #include "platform/foundation/ClassBuilder.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/graphics/Font.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/ImageView.h"
@@ -57,8 +58,9 @@ VNQLGraphicObjectCellView::VNQLGraphicObjectCellView(QWidget* parent)
     mNameField->setAutoresizingMask(pf::ViewMinXMargin);
     mNameField->setAlignment(Qt::AlignRight);
     QFont small = mNameField->font();
-    small.setPointSizeF(9);
+    small.setPointSizeF(pf::Font::interfaceSize(9));
     mNameField->setFont(small);
+    mNameField->cell()->setLineBreakMode(pf::LineBreakByTruncatingTail);
     mNameField->setTextColor(pf::Color(QColor(Qt::gray)));
 
     mVisibleButton = VNQLRowControls::imageToggle(QStringLiteral("VN_Layer_Show-Template"),

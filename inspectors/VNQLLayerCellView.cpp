@@ -15,6 +15,7 @@
 #include "platform/foundation/ClassBuilder.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/graphics/Font.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Alert.h"
 #include "platform/ui/Animator.h"
@@ -85,8 +86,11 @@ VNQLLayerCellView::VNQLLayerCellView(QWidget* parent) : pf::TableCellView(QRectF
     mAuxInfoField->setFrame(QRectF(28, 27, width - 28 - 26, 16));
     mAuxInfoField->setAutoresizingMask(pf::ViewWidthSizable);
     QFont small = mAuxInfoField->font();
-    small.setPointSizeF(10);
+    small.setPointSizeF(pf::Font::interfaceSize(10));
     mAuxInfoField->setFont(small);
+    // Names and summaries longer than the row end in an ellipsis rather than a cut letter.
+    mNameField->cell()->setLineBreakMode(pf::LineBreakByTruncatingTail);
+    mAuxInfoField->cell()->setLineBreakMode(pf::LineBreakByTruncatingTail);
 
     mVisibleCheckbox = new RVAugmentedButton(this);
     mVisibleCheckbox->setButtonType(pf::ButtonType::Toggle);
@@ -289,7 +293,7 @@ void VNQLLayerCellView::setAlpha(double alpha)
 void VNQLLayerCellView::setFontsForSmallSize(bool small)
 {
     QFont font = mNameField->font();
-    font.setPointSizeF(small ? 12 : 13);
+    font.setPointSizeF(pf::Font::interfaceSize(small ? 12 : 13));
     mNameField->setFont(font);
     QRectF frame = mNameField->frame();
     frame.setHeight(small ? 18 : 22);

@@ -142,6 +142,7 @@ PF_DEFINE_CLASS(VNQLLayersController, VNQLTabContentViewController)
     b.method("expandAllAction:", &VNQLLayersController::expandAllAction);
     b.method("doubleClickAction:", &VNQLLayersController::doubleClickAction);
     b.method("layersEditorHelpAction:", &VNQLLayersController::layersEditorHelpAction);
+    b.method("showPanelMenuAction:", &VNQLLayersController::showPanelMenuAction);
     b.property("showsRoot", &VNQLLayersController::showsRoot);
     b.property("activeFollowsSelection", &VNQLLayersController::activeFollowsSelection,
                &VNQLLayersController::setActiveFollowsSelection);
@@ -329,9 +330,8 @@ void VNQLLayersController::buildView()
     button(QStringLiteral("\u229E"), QStringLiteral("addlayerGroupAction:"), "New Layer Group");
     mDeleteButton = button(QStringLiteral("\u2212"), QStringLiteral("deleteLayerAction:"), "Delete Layer");
     barLayout->addStretch(1);
-    pf::Button* menuButton = button(QStringLiteral("\u2026"), QString(), "Layers panel options");
-    menuButton->setMenu(mRowMenu);
-    menuButton->setMenuDelay(0);
+    // A click shows the panel's menu at once (a held press would, too, with a delay).
+    mPanelMenuButton = button(QStringLiteral("\u2026"), QStringLiteral("showPanelMenuAction:"), "Layers panel options");
     layout->addWidget(bar);
 
     setView(root);
@@ -1348,6 +1348,18 @@ void VNQLLayersController::doubleClickAction(const QVariant&)
     pf::View* view = mOutlineView->viewAtColumn(mOutlineView->columnWithIdentifier(kMainColumn), row, true);
     if (view && view->respondsTo(QStringLiteral("selectNameForEditingAction:")))
         view->perform(QStringLiteral("selectNameForEditingAction:"), {QVariant()});
+}
+
+pf::Button* VNQLLayersController::panelMenuButton() const
+{
+    return mPanelMenuButton;
+}
+
+void VNQLLayersController::showPanelMenuAction(const QVariant&)
+{
+    if (!mRowMenu || !mPanelMenuButton)
+        return;
+    mRowMenu->popUp(mPanelMenuButton->mapToGlobal(QPoint(0, mPanelMenuButton->height())));
 }
 
 void VNQLLayersController::layersEditorHelpAction(const QVariant&)

@@ -155,6 +155,9 @@ public:
     void expandAllAction(const QVariant& sender);
     void doubleClickAction(const QVariant& sender);
     void layersEditorHelpAction(const QVariant& sender);
+    // The "..." button at the foot of the panel: pops the panel's menu up under it.
+    void showPanelMenuAction(const QVariant& sender);
+    pf::Button* panelMenuButton() const;
     bool validateUserInterfaceItem(pf::UserInterfaceItem& item) override;
 
     // View ------------------------------------------------------------------------------------------------
@@ -210,6 +213,7 @@ private:
     QPointer<VNQLCustomHighlightOutlineView> mOutlineView;
     pf::Weak<pf::Object> mDelegateRef;
     QPointer<pf::Button> mDeleteButton;
+    QPointer<pf::Button> mPanelMenuButton;
     pf::Ref<pf::Popover> mLayerOpacityPopover;
     bool mShowRootLevel = true;
     bool mActiveFollowsSel = true;

@@ -2,25 +2,44 @@
 
 #include "platform/foundation/Variant.h"
 #include "platform/ui/Button.h"
+#include "platform/ui/PopUpButton.h"
 #include "platform/ui/Stepper.h"
 #include "platform/ui/TextField.h"
 
 #include <QCoreApplication>
+#include <QFontMetricsF>
 #include <QGridLayout>
+#include <QHBoxLayout>
+
+#include <cmath>
 
 namespace VNQLPaneControls {
 
 namespace {
 constexpr int kFieldWidth = 72;
 constexpr int kRowHeight = 22;
+// The room a control's cell keeps around its text: the bezel or border and the text inset.
+constexpr int kTextInset = 10;
+// The room a push button keeps around its title: the bevel's insets and a little air.
+constexpr int kButtonInset = 12;
+
+// The width of `text` in the font the control's cell draws it in, which is not the widget's
+// own font: sizes measured in the widget's font cut the text off.
+int textWidth(const pf::Control* control, const QString& text)
+{
+    const QFont font = control && control->cell() ? control->cell()->font() : QFont();
+    return int(std::ceil(QFontMetricsF(font).horizontalAdvance(text)));
+}
 } // namespace
 
 pf::View* makePaneView()
 {
     auto* view = new pf::View;
     auto* grid = new QGridLayout(view);
-    grid->setContentsMargins(8, 6, 8, 6);
-    grid->setHorizontalSpacing(6);
+    // Narrow margins: the sidebar's narrowest width must hold a caption, a number field and
+    // its stepper, or three buttons, in the desktop's font.
+    grid->setContentsMargins(5, 6, 5, 6);
+    grid->setHorizontalSpacing(4);
     grid->setVerticalSpacing(4);
     return view;
 }
@@ -43,6 +62,19 @@ int addRow(QWidget* view, const QString& caption, const QList<QWidget*>& control
     }
     if (caption.isEmpty() && controls.size() == 1 && controls.first()) {
         grid->addWidget(controls.first(), row, 0, 1, -1);
+        return row;
+    }
+    if (caption.isEmpty()) {
+        // A row of buttons shares the pane's width evenly, apart from the caption column
+        // above it, so that each keeps the room its title needs.
+        auto* strip = new QHBoxLayout;
+        strip->setSpacing(4);
+        for (QWidget* control : controls)
+            if (control) {
+                control->setSizePolicy(QSizePolicy::Expanding, control->sizePolicy().verticalPolicy());
+                strip->addWidget(control, 1);
+            }
+        grid->addLayout(strip, row, 0, 1, -1);
         return row;
     }
     int column = caption.isEmpty() ? 0 : 1;
@@ -82,7 +114,8 @@ pf::TextField* numberField(pf::Reflective* target, const QString& action,
                            const std::shared_ptr<pf::NumberFormatter>& formatter)
 {
     auto* field = new pf::TextField;
-    field->setFixedSize(kFieldWidth, kRowHeight);
+    // Room for a number past a thousand with two decimals and a sign, in the field's font.
+    field->setFixedSize(std::max(kFieldWidth, textWidth(field, QStringLiteral("-8,888.88")) + kTextInset + 4), kRowHeight);
     field->setTarget(target);
     field->setAction(action);
     field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -104,9 +137,19 @@ pf::TextField* label(const QString& text)
 {
     pf::TextField* field = pf::TextField::label(text);
     field->setMinimumHeight(kRowHeight - 4);
+    field->setSizePolicy(QSizePolicy::Preferred, field->sizePolicy().verticalPolicy());
     if (!text.isEmpty())
-        field->setMinimumWidth(field->fontMetrics().horizontalAdvance(text) + 26);
+        field->setMinimumWidth(textWidth(field, text) + kTextInset);
     return field;
+}
+
+void fitWidthTo(pf::Control* control, const QString& sample)
+{
+    if (!control)
+        return;
+    // A pop-up keeps room for its arrows besides the title.
+    const int extra = qobject_cast<pf::PopUpButton*>(control) ? 30 : kTextInset;
+    control->setMinimumWidth(std::max(control->minimumWidth(), textWidth(control, sample) + extra));
 }
 
 pf::Stepper* stepper(pf::Reflective* target, const QString& action, double increment, double minimum, double maximum)
@@ -124,7 +167,7 @@ pf::Stepper* stepper(pf::Reflective* target, const QString& action, double incre
 pf::Button* checkBox(const QString& title, pf::Reflective* target, const QString& action)
 {
     pf::Button* button = pf::Button::checkBox(title);
-    button->setMinimumSize(button->fontMetrics().horizontalAdvance(title) + 24, kRowHeight);
+    button->setMinimumSize(int(std::ceil(button->cell()->cellSize().width())) + 4, kRowHeight);
     button->setTarget(target);
     button->setAction(action);
     return button;
@@ -133,7 +176,7 @@ pf::Button* checkBox(const QString& title, pf::Reflective* target, const QString
 pf::Button* pushButton(const QString& title, pf::Reflective* target, const QString& action, const QString& toolTip)
 {
     pf::Button* button = pf::Button::pushButton(title);
-    button->setMinimumSize(button->fontMetrics().horizontalAdvance(title) + 26, kRowHeight + 2);
+    button->setMinimumSize(textWidth(button, title) + kButtonInset, kRowHeight + 2);
     button->setTarget(target);
     button->setAction(action);
     if (!toolTip.isEmpty())

@@ -13,6 +13,7 @@ class QWidget;
 
 namespace pf {
 class Button;
+class Control;
 class Reflective;
 class Stepper;
 class TextField;
@@ -37,6 +38,9 @@ pf::TextField* numberField(pf::Reflective* target, const QString& action,
                            const std::shared_ptr<pf::NumberFormatter>& formatter = {});
 pf::TextField* textField(pf::Reflective* target, const QString& action);
 pf::TextField* label(const QString& text = {});
+// Keeps a control at least wide enough for `sample` in the font its cell draws in (a label
+// whose text changes, a pop-up's longest item).
+void fitWidthTo(pf::Control* control, const QString& sample);
 pf::Stepper* stepper(pf::Reflective* target, const QString& action, double increment = 1.0, double minimum = -1e7,
                      double maximum = 1e7);
 pf::Button* checkBox(const QString& title, pf::Reflective* target, const QString& action);

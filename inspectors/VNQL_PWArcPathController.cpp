@@ -63,8 +63,12 @@ void VNQL_PWArcPathController::loadView()
     mIncludedAngleStepper = stepper(this, "includedAngleAction:", 1.0, 0.0, 360.0);
     addRow(view, tr("Included angle:"), {mIncludedAngleTextField, mIncludedAngleStepper});
     mAnglesTextLabel = label();
-    mAnglesTextLabel->setMinimumWidth(100);
-    addRow(view, tr("Angles:"), {mAnglesTextLabel});
+    fitWidthTo(mAnglesTextLabel, QStringLiteral("888.88\u00B0 - 888.88\u00B0"));
+    // The start and end angles read as one line under their caption: beside the captions'
+    // column it would not fit the sidebar's narrowest width.
+    addRow(view, tr("Angles:"), {});
+    mAnglesTextLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    addRow(view, {}, {mAnglesTextLabel});
     m_lockControls = {mRadiusTextField.data(), mRadiusStepper.data(), mAnglesTextLabel.data(), mIncludedAngleTextField.data(),
                       mIncludedAngleStepper.data()};
     VNQLPaneControls::addHelpButton(view, this, QStringLiteral("arcPathHelpAction:"));

@@ -174,7 +174,9 @@ void VNQL_PWDrawableObjectController::buildGeometryRows(QWidget* view, bool with
     addRow(view, {}, {mGeneralLockCheckbox});
     if (withAngleAndStyle) {
         mStyleInfoTextField = label();
-        mStyleInfoTextField->setMinimumWidth(72);
+        // Room for the mixed-styles line; a long style name ends in an ellipsis.
+        fitWidthTo(mStyleInfoTextField, tr("<multiple styles>"));
+        mStyleInfoTextField->cell()->setLineBreakMode(pf::LineBreakByTruncatingTail);
         addRow(view, tr("Style:"), {mStyleInfoTextField});
     }
 }

@@ -87,7 +87,7 @@ void VNQL_PWImageShapeController::loadView()
     mScaleTextField = numberField(this, "scaleAction:", decimalFormatter(2));
     mScaleStepper = stepper(this, "scaleAction:", 0.1, 0.01, 100.0);
     addRow(view, tr("Scale:"), {mScaleTextField, mScaleStepper});
-    mDrawsOnTopCheckbox = checkBox(tr("Draw image on top of style"), this, "drawOnTopAction:");
+    mDrawsOnTopCheckbox = checkBox(tr("Image over style"), this, "drawOnTopAction:");
     addRow(view, {}, {mDrawsOnTopCheckbox});
     mCompositingPopUpButton = new pf::PopUpButton;
     for (const auto& [tag, title] : compositingItems())
@@ -95,6 +95,8 @@ void VNQL_PWImageShapeController::loadView()
     mCompositingPopUpButton->setTarget(this);
     mCompositingPopUpButton->setAction(QStringLiteral("compositingAction:"));
     mCompositingPopUpButton->setFixedHeight(22);
+    for (const QString& title : mCompositingPopUpButton->itemTitles())
+        fitWidthTo(mCompositingPopUpButton, title);
     addRow(view, tr("Blend:"), {mCompositingPopUpButton});
     mEditButton = pushButton(tr("Edit…"), this, "editAction:");
     mCropButton = pushButton(tr("Crop"), this, "cropAction:");

@@ -85,6 +85,31 @@ QString couldNotOpen(const QString& path)
 
 } // namespace
 
+unsigned userFileMode()
+{
+    // The umask can only be read by setting it; put back at once. /proc shows it without
+    // touching it, where /proc is there.
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (!line.startsWith("Umask:"))
+                continue;
+            bool ok = false;
+            const unsigned mask = line.mid(6).trimmed().toUInt(&ok, 8);
+            if (ok)
+                return 0666u & ~mask;
+        }
+    }
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666u & ~unsigned(mask);
+}
+
+bool giveUserFileMode(int fd)
+{
+    return fd >= 0 && ::fchmod(fd, mode_t(userFileMode())) == 0;
+}
+
 bool writeDataAtomically(const QByteArray& data, const QString& path, Error* error)
 {
     const QFileInfo info(path);

@@ -30,6 +30,13 @@ int writeErrorCode(int posixError);
 // a failure leaves the old file as it was. The folder must exist.
 bool writeDataAtomically(const QByteArray& data, const QString& path, Error* error = nullptr);
 
+// The mode a new file of the user's gets: read and write for everyone, less the process's
+// umask, as any program's output has. Temporary files are made private (0600); one that is
+// renamed or linked into place as the user's file is given this mode first.
+unsigned userFileMode();
+// Gives the open file `fd` the user's file mode; answers whether that worked.
+bool giveUserFileMode(int fd);
+
 // The contents of the regular file at `path`: a null QByteArray on failure, an empty but not
 // null one for an empty file. `mapped` asks for a mapping of a large file; the file is read
 // into memory either way, because a mapping cannot be tied to the returned bytes' lifetime and

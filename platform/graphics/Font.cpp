@@ -228,6 +228,14 @@ Font Font::make(const QString& family, const QString& face, double size, bool bo
     return font;
 }
 
+double Font::interfaceSize(double designSize)
+{
+    const double desktop = QGuiApplication::font().pointSizeF();
+    if (!(desktop > 0) || !std::isfinite(designSize))
+        return designSize;
+    return designSize * desktop / kSystemFontSize;
+}
+
 Font Font::systemFont(double size)
 {
     QFont base = QGuiApplication::font();

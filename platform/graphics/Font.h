@@ -39,6 +39,11 @@ public:
     static constexpr double kSystemFontSize = 13.0;
     static constexpr double kSmallSystemFontSize = 11.0;
 
+    // Interface sizes are given in the points of a desktop whose text is kSystemFontSize
+    // points (controls 13, small controls 11, mini 9). This is the size that stands for
+    // `designSize` here: scaled by the application font's size over kSystemFontSize, so that
+    // controls show in the desktop's own text size, as the rest of the interface does.
+    static double interfaceSize(double designSize);
     // The interface font at `size` points; a size that is not positive means kSystemFontSize.
     static Font systemFont(double size);
     static Font boldSystemFont(double size);

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/NumberFormatter.h"
 #include "platform/foundation/Variant.h"
+#include "platform/graphics/Font.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/SystemColor.h"
@@ -171,7 +172,7 @@ QFont Cell::font() const
     if (m_hasFont)
         return m_font;
     QFont font = QGuiApplication::font();
-    font.setPointSizeF(pointSizeFor(m_controlSize));
+    font.setPointSizeF(Font::interfaceSize(pointSizeFor(m_controlSize)));
     return font;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/ui/PrintOperation.h"
 
+#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/Exception.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/ui/PresentationHook.h"
@@ -254,6 +255,8 @@ bool PrintOperation::printToFile()
                               temporary.errorString());
         return false;
     }
+    // The PDF is the user's file: it takes the umask's mode, not the temporary file's 0600.
+    giveUserFileMode(int(temporary.handle()));
     temporary.close();
     QPrinter printer(QPrinter::HighResolution);
     configure(printer);

@@ -369,16 +369,17 @@ void SavePanel::beginSheetModal(QWidget* window, std::function<void(int result)>
     }
     beginRun();
     Ref<Object> keep = weak_from_this().lock();
+    m_endingSheet = false;
     Sheet::beginSheet(m_dialog, window, [this, keep, completion = std::move(completion)](int result) mutable {
+        // This runs inside the dialog's own signal (its Return key, its buttons). Whoever lets
+        // go of the panel last, here, in the completion or when the sheet's record drops the
+        // completion it captured, the dialog must outlive that signal: from here on the
+        // panel's end deletes it later.
+        m_endingSheet = true;
         endRun(result);
         if (completion)
             completion(result);
-        // This runs inside the dialog's own signal: if letting go ends the panel, the dialog
-        // must outlive the signal.
-        m_endingSheet = true;
         Ref<Object> release = std::move(keep);
-        if (!release || release.use_count() > 1)
-            m_endingSheet = false;
     });
 }
 

@@ -4,6 +4,7 @@
 #include "platform/foundation/Reflective.h"
 #include "platform/ui/PresentationHook.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QEvent>
 #include <QPointer>
@@ -139,7 +140,13 @@ void finish(const RecordRef& record, int returnCode)
     QWidget* window = record->window;
     const QWidget* windowKey = window;
     tracker.remove(record, windowKey);
+    QWidget* sheet = record->sheet;
+    const bool sheetWasKey = sheet && (QApplication::activeWindow() == sheet || !QApplication::activeWindow());
     restore(*record);
+    // The window the sheet was on is the key window again, so that its commands (Close among
+    // them) apply to it at once; without a window manager nothing else gives it the focus back.
+    if (window && sheetWasKey && window->isVisible())
+        window->activateWindow();
     Sheet::Completion completion = std::move(record->completion);
     record->completion = nullptr;
     auto next = [&] {

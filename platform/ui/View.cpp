@@ -12,6 +12,7 @@
 #include <QDragEnterEvent>
 #include <QGraphicsOpacityEffect>
 #include <QHelpEvent>
+#include <QLayout>
 #include <QMenu>
 #include <QMimeData>
 #include <QPageLayout>
@@ -229,10 +230,29 @@ void View::setFrameSize(QSizeF size)
     frameDidChange(old);
 }
 
+namespace {
+// Whether `layout`, or a layout inside it, places `widget`: such a subview's geometry is the
+// layout's, and putting its frame back would move it where the layout does not expect it.
+bool placedByLayout(const QLayout* layout, const QWidget* widget)
+{
+    if (!layout)
+        return false;
+    for (int i = 0; i < layout->count(); ++i) {
+        QLayoutItem* item = layout->itemAt(i);
+        if (!item)
+            continue;
+        if (item->widget() == widget || placedByLayout(item->layout(), widget))
+            return true;
+    }
+    return false;
+}
+} // namespace
+
 void View::resizeSubviewsWithOldSize(QSizeF oldSize)
 {
     for (View* sub : subviews())
-        sub->resizeWithOldSuperviewSize(oldSize);
+        if (!placedByLayout(layout(), sub))
+            sub->resizeWithOldSuperviewSize(oldSize);
 }
 
 namespace {
@@ -367,7 +387,8 @@ void View::applyQtGeometry()
 void View::layoutSubviewsGeometry()
 {
     for (View* sub : subviews())
-        sub->applyQtGeometry();
+        if (!placedByLayout(layout(), sub))
+            sub->applyQtGeometry();
 }
 
 void View::resizeEvent(QResizeEvent* event)

@@ -272,6 +272,9 @@ TEST_F(TemplatePickerTest, ATemplateOpensAsAnUntitledCopyWithItsPaper)
     ASSERT_TRUE(waitUntil([&] { return done; }, 20000));
     ASSERT_TRUE(opened);
     EXPECT_TRUE(opened->fileURL().isEmpty()) << "saving must never write over the template";
+    // The layers panel names the drawing as the window does, not after the template.
+    EXPECT_EQ(opened->drawing()->layerName(), opened->displayName());
+    EXPECT_TRUE(opened->displayName().startsWith(QStringLiteral("Untitled"))) << qPrintable(opened->displayName());
     EXPECT_GT(opened->drawing()->drawingSize().width(), opened->drawing()->drawingSize().height());
     EXPECT_FALSE(documentController().documentForURL(url));
     closeDocument(opened);

@@ -8,9 +8,11 @@
 #include "frameworks/penwork/layers/PWObjectDrawingLayer.h"
 #include "frameworks/penwork/tracing/ImageVectorizing.h"
 
+#include <QAbstractButton>
 #include <QLabel>
 #include <QPainter>
 #include <QRadioButton>
+#include <QRegularExpression>
 
 namespace {
 
@@ -172,6 +174,22 @@ TEST(VectorizingOptionsTest, ControlsFollowTheParametersAndEditsStayInTheRun)
     EXPECT_DOUBLE_EQ(chosen.value(pw::kPWTracingParam_alphamax).toDouble(), 0.5);
     EXPECT_FALSE(chosen.value(pw::kPWTracingParam_opticurve).toBool());
     EXPECT_EQ(chosen.value(pw::kPWTracingParam_levels).toInt(), 3);
+}
+
+// The sheet is worded in the British English of the rest of the program, not half American.
+TEST(VectorizingOptionsTest, TheSheetIsWordedInOneSpelling)
+{
+    auto controller = std::make_shared<CVLVectorizingOptionsController>();
+    QWidget* window = controller->window();
+    ASSERT_TRUE(window);
+    QStringList words{window->windowTitle()};
+    for (auto* button : window->findChildren<QAbstractButton*>())
+        words.append(button->text());
+    for (auto* label : window->findChildren<QLabel*>())
+        words.append(label->text());
+    EXPECT_TRUE(words.contains(QStringLiteral("Optimise curves"))) << qPrintable(words.join(u'|'));
+    for (const QString& text : words)
+        EXPECT_FALSE(text.contains(QRegularExpression(QStringLiteral("i[zZ](e|ation)")))) << qPrintable(text);
 }
 
 TEST(VectorizingOptionsTest, ABurstOfChangesTracesThePreviewOnce)

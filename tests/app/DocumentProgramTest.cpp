@@ -43,7 +43,9 @@ TEST(DocumentProgram, NewSaveOpenAndExportThroughTheActions)
     document->exportAction({}); // File > Export... shows the sheet; Export writes
     ASSERT_TRUE(document->exportController());
     document->exportController()->exportAction();
-    EXPECT_TRUE(QFileInfo(QDir(folder.path()).filePath(QStringLiteral("Untitled_.png"))).isFile());
+    // Named after the saved document.
+    EXPECT_TRUE(QFileInfo(QDir(folder.path()).filePath(QStringLiteral("From the menu.png"))).isFile())
+        << qPrintable(QDir(folder.path()).entryList().join(u' '));
 
     document->close();
     pf::Ref<RVCartavelDocument> reopened = openDocument(file);

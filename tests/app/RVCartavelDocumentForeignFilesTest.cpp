@@ -3,10 +3,13 @@
 #include "frameworks/penwork/archiving/PWDrawingArchiving.h"
 #include "frameworks/penwork/drawables/PWDrawableShape.h"
 #include "frameworks/penwork/layers/PWObjectDrawingLayer.h"
+#include "platform/graphics/ImageReader.h"
 #include "tests/support/LogCapture.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QImage>
+#include <QMenu>
 
 namespace {
 
@@ -122,6 +125,43 @@ TEST_F(ForeignFilesTest, UnreadableFilesFailWithoutADocument)
     EXPECT_FALSE(openDocument(path(QStringLiteral("broken.png")), &error));
     EXPECT_FALSE(error.isNull());
     EXPECT_TRUE(documentController().documents().isEmpty());
+}
+
+// Font sizes in an SVG file (named values, style sheet rules, the font shorthand, relative
+// sizes) are the drawing's text alone: the program's own font and its menus' keep their size.
+TEST_F(ForeignFilesTest, SVGFontSizesLeaveTheProgramsFontsAlone)
+{
+    QFile svg(path(QStringLiteral("named-value.svg")));
+    ASSERT_TRUE(svg.open(QIODevice::WriteOnly));
+    svg.write(R"(<svg xmlns="http://www.w3.org/2000/svg" width="200" height="200" font-size="xx-large">
+  <title>Named value</title>
+  <style>* { font-size: xx-large } text { font: bold 40px serif } .big { font-size: 300% }</style>
+  <text x="10" y="30" font-size="xx-small">Text</text>
+  <text x="10" y="60" font-size="medium">Text</text>
+  <text x="10" y="100" font-size="larger" class="big">Text</text>
+  <text x="10" y="150" style="font-size: xx-large">Text<tspan font-size="smaller">small</tspan></text>
+</svg>)");
+    svg.close();
+    const QFont application = QApplication::font();
+    const QFont menus = QApplication::font("QMenu");
+    const QFont menuBar = QApplication::font("QMenuBar");
+    QMenu menu;
+    const QFont menuWidget = menu.font();
+
+    Ref<RVCartavelDocument> document = openDocument(svg.fileName());
+    ASSERT_TRUE(document);
+    document->makeWindowControllers();
+    document->showWindows();
+    pf::Error error;
+    EXPECT_FALSE(pf::ImageReader::read(svg.fileName(), &error).isNull()) << qPrintable(error.description());
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+
+    EXPECT_EQ(QApplication::font(), application);
+    EXPECT_EQ(QApplication::font("QMenu"), menus);
+    EXPECT_EQ(QApplication::font("QMenuBar"), menuBar);
+    EXPECT_EQ(menu.font(), menuWidget);
+    document->close();
 }
 
 } // namespace

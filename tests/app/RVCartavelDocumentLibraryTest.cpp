@@ -120,3 +120,22 @@ TEST_F(DocumentLibrary, SavingMakesTheLibraryAndASubstitutionSwapsTheStyle)
     EXPECT_FALSE(styles.contains(drawn.shapeStyle));
     closeDocument(document);
 }
+
+// The library window's "OPEN DOCUMENTS" lists every open document, one with nothing drawn yet
+// too, under the document's current name.
+TEST_F(DocumentLibrary, AnEmptyDocumentIsListedAndItsLibraryFollowsItsName)
+{
+    QTemporaryDir folder;
+    pf::Ref<RVCartavelDocument> document = newDocument();
+    ASSERT_TRUE(document);
+    document->makeTemporaryDocumentLibrary();
+    pf::Ref<PWXLibrary> library = document->library();
+    ASSERT_TRUE(library) << "a document without styles of its own still has its library";
+    EXPECT_TRUE(PWXLibrary::librariesInGroup(PWXLibraryGroup::kDocumentsGroupName).contains(library));
+    EXPECT_EQ(library->name(), document->displayName());
+
+    ASSERT_TRUE(saveDocument(*document, QDir(folder.path()).filePath("Harbour.qlry")));
+    EXPECT_TRUE(waitUntil([&] { return library->name() == QStringLiteral("Harbour"); }))
+        << qPrintable(library->name());
+    closeDocument(document);
+}

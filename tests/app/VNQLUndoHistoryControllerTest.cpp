@@ -76,6 +76,8 @@ TEST_F(UndoHistoryTest, ListsDoneThenUndoneStepsAndFollowsChanges)
     EXPECT_EQ(history.indexOfCurrentUndoPosition(), 2);
     EXPECT_FALSE(history.listWidget()->item(2)->font().italic());
     EXPECT_TRUE(history.listWidget()->item(3)->font().italic()) << "undone rows are italic";
+    EXPECT_EQ(history.listWidget()->item(3)->font().pointSizeF(), history.listWidget()->item(2)->font().pointSizeF())
+        << "undone rows keep the list's size";
 
     undo->beginUndoGrouping();
     counter->set(*undo, 9, QStringLiteral("Other"));

@@ -13,13 +13,16 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/DraggingInfo.h"
 #include "platform/ui/Pasteboard.h"
+#include "platform/ui/Button.h"
 #include "platform/ui/PresentationHook.h"
+#include "tests/support/TestSupport.h"
 #include "widgets/VNQLCustomHighlightOutlineView.h"
 
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QCoreApplication>
+#include <QMenu>
 #include <QMessageBox>
 #include <QWidget>
 
@@ -155,6 +158,24 @@ protected:
     pf::Ref<VNQLLayersController> controller;
     VNQLCustomHighlightOutlineView* outline = nullptr;
 };
+
+
+// The "..." button at the foot of the panel opens the panel's menu on a click.
+TEST_F(LayersFixture, TheOptionsButtonOpensThePanelsMenu)
+{
+    QStringList titles;
+    pf::PresentationHook::set([&titles](QWidget* shown) {
+        if (auto* menu = qobject_cast<QMenu*>(shown))
+            for (QAction* action : menu->actions())
+                titles.append(action->text());
+        shown->close();
+    });
+    pf::Button* button = controller->panelMenuButton();
+    ASSERT_TRUE(button);
+    button->performClick({});
+    EXPECT_TRUE(quillory::test::waitUntil([&] { return !titles.isEmpty(); }, 2000));
+    EXPECT_TRUE(titles.contains(QStringLiteral("New Layer"))) << qPrintable(titles.join(u'|'));
+}
 
 } // namespace
 

@@ -101,6 +101,9 @@ pf::Ref<pf::Object> sharedRef(pf::Object& object)
     return object.weak_from_this().lock();
 }
 
+// The title of the PDF data this thread writes (PdfTitleScope).
+thread_local QString pdfTitle;
+
 // One page of `area` (drawing coordinates) in points.
 QByteArray writePdf(const QRectF& area, const Draw& draw)
 {
@@ -114,6 +117,8 @@ QByteArray writePdf(const QRectF& area, const Draw& draw)
         writer.setResolution(72);
         writer.setPageSize(QPageSize(area.size(), QPageSize::Point, QString(), QPageSize::ExactMatch));
         writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        writer.setTitle(pdfTitle);
+        writer.setCreator(QCoreApplication::applicationName());
         QPainter painter;
         if (!painter.begin(&writer))
             return {};
@@ -253,6 +258,17 @@ void PWRenderingOutput::renderObject(PWDrawableObject& object, QPainter& painter
     scope.context().saveGraphicsState();
     object.drawContent();
     scope.context().restoreGraphicsState();
+}
+
+PWRenderingOutput::PdfTitleScope::PdfTitleScope(const QString& title)
+    : m_previous(pdfTitle)
+{
+    pdfTitle = title;
+}
+
+PWRenderingOutput::PdfTitleScope::~PdfTitleScope()
+{
+    pdfTitle = m_previous;
 }
 
 QByteArray PWRenderingOutput::pdf(PWDrawing& drawing)

@@ -46,6 +46,18 @@ public:
     // to show (an empty area, a layer that does not print, a layer in no drawing).
     // The whole drawing.
     static QByteArray pdf(PWDrawing& drawing);
+    // While one lives, the PDF data this thread makes carries `title` as its document title (a
+    // viewer shows it in place of the file's name); scopes nest.
+    class PdfTitleScope {
+    public:
+        explicit PdfTitleScope(const QString& title);
+        ~PdfTitleScope();
+        PdfTitleScope(const PdfTitleScope&) = delete;
+        PdfTitleScope& operator=(const PdfTitleScope&) = delete;
+
+    private:
+        QString m_previous;
+    };
     // A part of the drawing; the zero rectangle means the whole drawing.
     static QByteArray pdfDataWithMediaBox(PWDrawing& drawing, const QRectF& mediaBox);
     // One layer, on a page the size of its drawing.

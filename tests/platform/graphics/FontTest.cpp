@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
+
 namespace {
 
 using pf::Font;
@@ -70,6 +72,15 @@ TEST(FontTest, SystemFontsAndArchiving)
     ASSERT_TRUE(system.isValid());
     EXPECT_DOUBLE_EQ(system.pointSize(), Font::kSystemFontSize);
     EXPECT_FALSE(system.isBold());
+    // Interface sizes follow the desktop's text size: at 10 point text, a 13 point control
+    // shows at 10 points and an 11 point one in proportion.
+    const QFont old = QGuiApplication::font();
+    QFont desktop = old;
+    desktop.setPointSizeF(10);
+    QGuiApplication::setFont(desktop);
+    EXPECT_DOUBLE_EQ(Font::interfaceSize(Font::kSystemFontSize), 10.0);
+    EXPECT_NEAR(Font::interfaceSize(Font::kSmallSystemFontSize), 10.0 * 11 / 13, 1e-9);
+    QGuiApplication::setFont(old);
     EXPECT_TRUE(Font::boldSystemFont(14).isBold());
 
     auto font = std::make_shared<Font>(Font::fromName(QStringLiteral("DejaVu Sans Bold"), 17.5));

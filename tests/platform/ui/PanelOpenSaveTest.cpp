@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -16,6 +17,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QScopeGuard>
+#include <QKeyEvent>
 #include <QTemporaryDir>
 
 namespace {
@@ -235,6 +237,32 @@ TEST_F(WindowsPanelTest, WindowsPanelAsSheetCompletesWithTheResult)
     panel->dialog()->reject();
     EXPECT_EQ(result, pf::kModalResponseCancel);
     EXPECT_TRUE(panel->URL().isEmpty());
+}
+
+// A document keeps its save panel alive only through the completion it hands the sheet, so
+// the panel ends while the name field is still handling the Return key that chose the name:
+// the field must outlive that key press.
+TEST_F(WindowsPanelTest, WindowsPanelHeldOnlyByItsCompletionOutlivesTheReturnKey)
+{
+    QWidget window;
+    window.resize(600, 400);
+    window.show();
+    QUrl chosen;
+    QPointer<QWidget> dialog;
+    {
+        auto panel = std::make_shared<SavePanel>();
+        panel->setDirectoryURL(QUrl::fromLocalFile(folder.path()));
+        panel->beginSheetModal(&window, [panel, &chosen](int) { chosen = panel->URL(); });
+        dialog = panel->dialog();
+    }
+    ASSERT_TRUE(dialog);
+    auto* field = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(field, nullptr);
+    field->setText(QStringLiteral("picture.svg"));
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    QApplication::sendEvent(field, &press);
+    EXPECT_EQ(chosen.toLocalFile(), folder.filePath(QStringLiteral("picture.svg")));
+    EXPECT_TRUE(quillory::test::waitUntil([&] { return dialog.isNull(); }, 2000)) << "the panel's dialog is never deleted";
 }
 
 } // namespace

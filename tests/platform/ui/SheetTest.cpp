@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDialog>
 #include <QPointer>
 #include <QWidget>
@@ -77,6 +78,19 @@ TEST_F(WindowsSheetTest, WindowsSheetEndsWithItsCodeAndHandsTheWidgetBack)
 
     Sheet::endSheet(&sheet, 7); // ending twice changes nothing
     EXPECT_EQ(answered, 42);
+}
+
+// Once the sheet goes its window is the key window again: Close and the other window commands
+// apply to it without the user clicking it first.
+TEST_F(WindowsSheetTest, WindowsSheetGivesTheKeyWindowBackWhenItEnds)
+{
+    QDialog sheet;
+    sheet.resize(200, 100);
+    Sheet::beginSheet(&sheet, window.get(), [](int) {});
+    ASSERT_TRUE(quillory::test::waitUntil([&] { return QApplication::activeWindow() == &sheet; }, 2000));
+    sheet.accept();
+    EXPECT_TRUE(quillory::test::waitUntil([&] { return QApplication::activeWindow() == window.get(); }, 2000))
+        << "the key window is " << (QApplication::activeWindow() ? "another one" : "none");
 }
 
 TEST_F(WindowsSheetTest, WindowsSheetIsPlacedUnderTheTopEdgeAndFollowsTheWindow)

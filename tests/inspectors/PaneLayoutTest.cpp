@@ -1,0 +1,189 @@
+// The sidebar panes at the sidebar's narrowest width, in the fonts a Debian desktop uses:
+// every label, button, field and pop-up shows its whole text inside the pane.
+#include <gtest/gtest.h>
+
+#include "app/RVCartavelDocument.h"
+#include "drawing/PWDrawing+SlicesLayer.h"
+#include "drawing/PWXSlice.h"
+#include "drawing/VNQLDrawingExtensions.h"
+#include "drawing/VNQLSlicesLayer.h"
+#include "frameworks/penwork/drawables/PWArcPath.h"
+#include "frameworks/penwork/drawables/PWDrawablePath.h"
+#include "frameworks/penwork/drawables/PWImageShape.h"
+#include "frameworks/penwork/drawables/PWRegularPolygonPath.h"
+#include "frameworks/penwork/drawables/PWRoundRectShape.h"
+#include "frameworks/penwork/layers/PWDrawing.h"
+#include "frameworks/penwork/layers/PWObjectDrawingLayer.h"
+#include "frameworks/penwork/styles/PWStyle.h"
+#include "inspectors/VNQLGeometryController.h"
+#include "inspectors/VNQLLayersController.h"
+#include "platform/graphics/BezierPath.h"
+#include "tests/support/ClippedText.h"
+#include "tests/support/TestSupport.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QFontDatabase>
+#include <QScrollArea>
+
+using pf::Ref;
+
+namespace {
+
+struct DesktopFont {
+    const char* family;
+    double size;
+};
+
+void PrintTo(const DesktopFont& font, std::ostream* os)
+{
+    *os << font.family << " " << font.size;
+}
+
+// The sans-serif faces of a Debian desktop, at the sizes its desktops set.
+const DesktopFont kDesktopFonts[] = {{"DejaVu Sans", 10}, {"DejaVu Sans", 11}, {"Liberation Sans", 11}};
+
+class PaneLayoutTest : public ::testing::TestWithParam<DesktopFont> {
+protected:
+    void SetUp() override
+    {
+        const DesktopFont font = GetParam();
+        if (!QFontDatabase::families().contains(QString::fromLatin1(font.family)))
+            GTEST_SKIP() << font.family << " is not installed (scripts/install-deps installs it)";
+        m_oldFont = QApplication::font();
+        QFont desktop(QString::fromLatin1(font.family));
+        desktop.setPointSizeF(font.size);
+        QApplication::setFont(desktop);
+        VNQLDrawingExtensions::install();
+        drawing = std::make_shared<PWDrawing>();
+        layer = std::make_shared<PWObjectDrawingLayer>();
+        layer->setLayerName(QStringLiteral("Graph Paper"));
+        drawing->addLayer(layer);
+        drawing->setActiveLayer(layer);
+    }
+    void TearDown() override
+    {
+        if (m_oldFont)
+            QApplication::setFont(*m_oldFont);
+    }
+
+    static void settle()
+    {
+        for (int i = 0; i < 4; ++i)
+            QCoreApplication::processEvents();
+    }
+    template <class T>
+    Ref<T> add(const Ref<T>& object)
+    {
+        layer->addObject(object);
+        return object;
+    }
+    // The width a pane's content gets: the sidebar's, less the scroll bar when one shows.
+    static int visibleWidth(QWidget* root)
+    {
+        int width = root->width();
+        for (auto* scroll : root->findChildren<QScrollArea*>())
+            if (scroll->isVisible())
+                width = std::min(width, scroll->mapTo(root, QPoint(scroll->viewport()->width(), 0)).x());
+        return width;
+    }
+
+    Ref<PWDrawing> drawing;
+    Ref<PWObjectDrawingLayer> layer;
+    std::optional<QFont> m_oldFont;
+};
+
+QByteArray pngOf(const QSize& size)
+{
+    QImage pixels(size, QImage::Format_ARGB32);
+    pixels.fill(Qt::red);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    pixels.save(&buffer, "PNG");
+    return png;
+}
+
+TEST_P(PaneLayoutTest, GeometryPanesShowTheirWholeTextAtTheSidebarsNarrowestWidth)
+{
+    auto tab = std::make_shared<VNQLGeometryController>();
+    QWidget* view = tab->view();
+    view->resize(int(RVCartavelDocument::kSidebarMinimumSize), 1400);
+    view->show();
+    tab->setDrawing(drawing);
+
+    pf::BezierPath straight;
+    straight.moveTo({1234.56, 1234.56});
+    straight.lineTo({2345.67, 1234.56});
+    // Long numbers in every field: positions and sizes past a thousand points.
+    const QRectF big(1234.56, 1234.56, 1584.32, 999.99);
+    struct Case {
+        const char* name;
+        std::function<QList<Ref<PWDrawableObject>>()> make;
+    };
+    const QList<Case> cases = {
+        {"round rectangles of two styles", [&] {
+             auto a = add(PWRoundRectShape::roundRectShapeWithRect(big, 12.5));
+             auto b = add(PWRoundRectShape::roundRectShapeWithRect(big.translated(50, 0), 8));
+             b->setStyle(PWStyle::styleWithFillColour(pf::Color(QColor(Qt::red)), pf::Color(QColor(Qt::blue))));
+             return QList<Ref<PWDrawableObject>>{a, b};
+         }},
+        {"a line", [&] { return QList<Ref<PWDrawableObject>>{add(PWDrawablePath::drawablePathWithPath(straight))}; }},
+        {"an arc", [&] { return QList<Ref<PWDrawableObject>>{add(PWArcPath::arcPathWithCentre({1500, 1500}, 300, 12.5, 270.25))}; }},
+        {"a polygon", [&] { return QList<Ref<PWDrawableObject>>{add(PWRegularPolygonPath::polygonWithCentre({1500, 1500}, 300, 6))}; }},
+        {"images", [&] {
+             auto a = add(std::make_shared<PWImageShape>(pngOf({30, 20})));
+             auto b = add(std::make_shared<PWImageShape>(pngOf({30, 20})));
+             a->setSize(QSizeF(1234.5, 999.9));
+             return QList<Ref<PWDrawableObject>>{a, b};
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        layer->exchangeSelectionWithObjectsFromArray(c.make());
+        settle();
+        ASSERT_FALSE(tab->installedSubcontrollers().isEmpty());
+        if ((false)) for (auto* w : view->findChildren<QWidget*>()) if (w->width() < 10) fprintf(stderr, "DBG %s parent=%s geo=%d,%d %dx%d max=%d pol=%d layout=%p\n", w->metaObject()->className(), w->parentWidget()->metaObject()->className(), w->x(), w->y(), w->width(), w->height(), w->maximumWidth(), int(w->sizePolicy().horizontalPolicy()), (void*)w->parentWidget()->layout());
+        for (const QString& clip : quillory::test::clippedTexts(view, visibleWidth(view)))
+            ADD_FAILURE() << clip.toStdString();
+    }
+
+    // The slice pane.
+    drawing->addLayer(std::make_shared<VNQLSlicesLayer>());
+    Ref<VNQLSlicesLayer> slices = slicesLayer(*drawing);
+    ASSERT_TRUE(slices);
+    auto slice = std::make_shared<PWXSlice>();
+    slice->setBounds(big);
+    slice->setTitle(QStringLiteral("Harbour"));
+    slices->addSlice(slice);
+    slices->selectSlice(slice, false);
+    drawing->setActiveLayer(slices);
+    settle();
+    for (const QString& clip : quillory::test::clippedTexts(view, visibleWidth(view)))
+        ADD_FAILURE() << "slice: " << clip.toStdString();
+}
+
+TEST_P(PaneLayoutTest, LayersPanelShowsItsWholeTextAtTheSidebarsNarrowestWidth)
+{
+    for (int i = 0; i < 3; ++i)
+        add(PWRoundRectShape::roundRectShapeWithRect(QRectF(10 * i, 0, 40, 40), 4));
+    auto controller = std::make_shared<VNQLLayersController>();
+    QWidget* view = controller->view();
+    view->resize(int(RVCartavelDocument::kSidebarMinimumSize), 900);
+    view->show();
+    controller->setDrawing(drawing);
+    settle();
+    QStringList checked;
+    for (const QString& clip : quillory::test::clippedTexts(view, visibleWidth(view), &checked))
+        ADD_FAILURE() << clip.toStdString();
+    EXPECT_TRUE(checked.contains(QStringLiteral("Graph Paper"))) << qPrintable(checked.join(u'|'));
+}
+
+INSTANTIATE_TEST_SUITE_P(DesktopFonts, PaneLayoutTest, ::testing::ValuesIn(kDesktopFonts),
+                         [](const auto& info) {
+                             return QString::fromLatin1(info.param.family).remove(u' ').toStdString() + "_"
+                                    + std::to_string(int(info.param.size));
+                         });
+
+} // namespace

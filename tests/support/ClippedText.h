@@ -1,0 +1,105 @@
+#pragma once
+
+// Finds the text a window cuts off: every shown label, button, field and pop-up under a widget
+// whose text does not fit the room it is drawn in, or that reaches past the widget's right edge.
+// For the layout tests that render panes at the narrowest width they get.
+#include "platform/ui/ButtonCell.h"
+#include "platform/ui/Cell.h"
+#include "platform/ui/Control.h"
+#include "platform/ui/PopUpButton.h"
+#include "platform/ui/Stepper.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontMetricsF>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QWidget>
+
+namespace quillory::test {
+
+// Shown and not scrolled or clipped away by a hidden ancestor.
+inline bool isShown(const QWidget* widget, const QWidget* root)
+{
+    for (const QWidget* w = widget; w && w != root; w = w->parentWidget())
+        if (w->isHidden())
+            return false;
+    return true;
+}
+
+inline QStringList clippedTexts(QWidget* root, int visibleWidth = -1, QStringList* checked = nullptr)
+{
+    QStringList clipped;
+    if (visibleWidth < 0)
+        visibleWidth = root->width();
+    auto note = [&](const QWidget* widget, const QString& text, const QString& why) {
+        clipped.append(QStringLiteral("%1 \"%2\" (%4 px wide): %3")
+                           .arg(QString::fromLatin1(widget->metaObject()->className()), text, why)
+                           .arg(widget->width()));
+    };
+    for (QWidget* widget : root->findChildren<QWidget*>()) {
+        if (!isShown(widget, root) || widget->width() <= 0)
+            continue;
+        QString text;
+        double needed = 0;
+        double room = 0;
+        if (qobject_cast<pf::Stepper*>(widget))
+            continue; // arrows only
+        if (auto* control = qobject_cast<pf::Control*>(widget)) {
+            pf::Cell* cell = control->cell();
+            if (!cell)
+                continue;
+            text = cell->title();
+            if (auto* popUp = qobject_cast<pf::PopUpButton*>(widget))
+                text = popUp->titleOfSelectedItem();
+            if (text.isEmpty())
+                continue;
+            needed = QFontMetricsF(cell->font()).horizontalAdvance(text);
+            const QRectF bounds(0, 0, widget->width(), widget->height());
+            room = cell->titleRectForBounds(bounds).width();
+            if (qobject_cast<pf::PopUpButton*>(widget))
+                room -= 18; // the arrows
+        } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+            text = label->text();
+            if (text.isEmpty() || label->wordWrap() || label->textFormat() == Qt::RichText || Qt::mightBeRichText(text))
+                continue;
+            needed = QFontMetricsF(label->font()).horizontalAdvance(text);
+            room = label->contentsRect().width();
+        } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+            text = button->text();
+            if (text.isEmpty())
+                continue;
+            needed = button->sizeHint().width();
+            room = button->width();
+        } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+            text = combo->currentText();
+            if (text.isEmpty())
+                continue;
+            needed = QFontMetricsF(combo->font()).horizontalAdvance(text) + 24;
+            room = combo->width();
+        } else if (auto* line = qobject_cast<QLineEdit*>(widget)) {
+            text = line->text();
+            if (text.isEmpty() || qobject_cast<QComboBox*>(line->parentWidget()))
+                continue;
+            needed = QFontMetricsF(line->font()).horizontalAdvance(text) + 6;
+            room = line->width();
+        } else {
+            continue;
+        }
+        if (checked)
+            checked->append(text);
+        if (needed > room + 0.5)
+            note(widget, text, QStringLiteral("needs %1 px, has %2").arg(needed, 0, 'f', 1).arg(room, 0, 'f', 1));
+        const int right = widget->mapTo(root, QPoint(widget->width(), 0)).x();
+        if (right > visibleWidth)
+            note(widget, text, QStringLiteral("ends at %1, past the edge at %2").arg(right).arg(visibleWidth));
+    }
+    return clipped;
+}
+
+} // namespace quillory::test
