@@ -95,6 +95,12 @@ PF_DEFINE_CLASS(RVCartavelDocument, PWDrawingDocument)
     b.method("toggleRightSidebarAction:", &RVCartavelDocument::toggleRightSidebarAction);
     b.method("toggleLayersListVisible:", &RVCartavelDocument::toggleLayersListVisible);
     b.method("performZoom:", &RVCartavelDocument::performZoom);
+    b.method("zoomIn:", &RVCartavelDocument::zoomIn);
+    b.method("zoomOut:", &RVCartavelDocument::zoomOut);
+    b.method("zoomToActualSize:", &RVCartavelDocument::zoomToActualSize);
+    b.method("zoomFitInWindow:", &RVCartavelDocument::zoomFitInWindow);
+    b.method("group:", &RVCartavelDocument::group);
+    b.method("ungroup:", &RVCartavelDocument::ungroup);
     b.method("toggleFullScreen:", &RVCartavelDocument::toggleFullScreen);
     b.property("layersSidebarVisible", &RVCartavelDocument::layersSidebarVisible, &RVCartavelDocument::setLayersSidebarVisible);
     b.property("mapScale", &RVCartavelDocument::mapScale, &RVCartavelDocument::setMapScale);
@@ -1025,10 +1031,11 @@ pf::FileWrapperRef RVCartavelDocument::buildPackage(const QString& type, pf::Err
     pf::FileWrapperRef quickLook = pf::FileWrapper::directory();
     quickLook->setPreferredFilename(kQuickLookEntry);
     package->addFileWrapper(quickLook);
-    const QByteArray thumbnail = drawing->thumbnailData();
-    if (!thumbnail.isEmpty())
-        quickLook->addRegularFile(thumbnail, kThumbnailEntry);
+    // An unticked "Save preview" keeps every picture of the drawing out of the package.
     if (m_savePreview) {
+        const QByteArray thumbnail = drawing->thumbnailData();
+        if (!thumbnail.isEmpty())
+            quickLook->addRegularFile(thumbnail, kThumbnailEntry);
         const QByteArray preview = drawing->pdf();
         if (!preview.isEmpty())
             quickLook->addRegularFile(preview, kPreviewEntry);

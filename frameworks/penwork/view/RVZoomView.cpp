@@ -64,17 +64,31 @@ void RVZoomView::setContentSize(const QSizeF& size)
 {
     if (!(size.width() > 0 && size.height() > 0) || !std::isfinite(size.width()) || !std::isfinite(size.height()))
         return;
-    if (size == m_contentSize && bounds().size() == size)
+    const QSizeF shown(size.width() + 2.0 * m_contentMargin, size.height() + 2.0 * m_contentMargin);
+    if (size == m_contentSize && bounds().size() == shown)
         return;
     m_contentSize = size;
-    setBoundsSize(size);
     applyFrameSize();
+    update();
+}
+
+void RVZoomView::setContentMargin(double margin)
+{
+    if (!std::isfinite(margin) || margin < 0.0 || margin == m_contentMargin)
+        return;
+    // The content keeps its place in the visible area.
+    const QRectF visible = visibleContentRect();
+    m_contentMargin = margin;
+    applyFrameSize();
+    if (enclosingClipView() && !visible.isEmpty())
+        scrollToContentRect(visible);
     update();
 }
 
 void RVZoomView::applyFrameSize()
 {
-    const QSizeF target(m_contentSize.width() * m_scale, m_contentSize.height() * m_scale);
+    const QSizeF shown(m_contentSize.width() + 2.0 * m_contentMargin, m_contentSize.height() + 2.0 * m_contentMargin);
+    const QSizeF target(shown.width() * m_scale, shown.height() * m_scale);
     // The frame is in the parent's coordinates: keep the widget's top-left where it is (a
     // scroll area places it), whatever the parent's flipping.
     QRectF frame(QPointF(0, 0), target);
@@ -87,7 +101,8 @@ void RVZoomView::applyFrameSize()
         frame.moveTopLeft(QPointF(pos()));
     }
     setFrame(frame);
-    setBoundsSize(m_contentSize);
+    setBoundsSize(shown);
+    setBoundsOrigin(QPointF(-m_contentMargin, -m_contentMargin));
 }
 
 void RVZoomView::applyScale(double scale, std::optional<QPointF> anchor)

@@ -37,6 +37,10 @@ public:
     // The size of the content at scale 1 (bounds size); the frame follows it times the scale.
     QSizeF contentSize() const { return m_contentSize; }
     void setContentSize(const QSizeF& size);
+    // Room round the content (content units, on every side) that the view also shows: its
+    // bounds run from (-margin, -margin) to the content size plus the margin. 0 at creation.
+    double contentMargin() const { return m_contentMargin; }
+    void setContentMargin(double margin);
 
     // The clip view of the scroll view the view is the document of, or null.
     pf::ClipView* enclosingClipView() const;
@@ -70,4 +74,5 @@ private:
 
     double m_scale = 1.0;
     QSizeF m_contentSize{1, 1};
+    double m_contentMargin = 0.0;
 };
