@@ -8,6 +8,7 @@
 #include "app/CVLMouseLocationController.h"
 #include "browsers/RVFolderEnumerator.h"
 #include "frameworks/penwork/view/PWDrawingScrollArea.h"
+#include "frameworks/penwork/view/PWDrawingView.h"
 #include "inspectors/VNQLTabView.h"
 #include "platform/ui/PopUpButton.h"
 #include "platform/ui/SegmentedControl.h"
@@ -456,10 +457,15 @@ void RVCartavelDocument::setDrawing(const pf::Ref<PWDrawing>& drawing)
     }
     slices->setVisible(false);
 
+    // The window's view is found through the drawing it shows: ask before it is replaced.
+    PWDrawingView* view = mainView();
     PWDrawingDocument::setDrawing(drawing);
     drawing->setLayerName(displayName());
     drawing->setDynamicQualityModulationEnabled(defaultQualityModulation());
     drawing->setSelectionColour(QColor());
+    // A drawing read again (Revert to Saved) shows in the open window too.
+    if (view)
+        view->setDrawing(drawing);
     applyDrawingToTabControllers();
 }
 

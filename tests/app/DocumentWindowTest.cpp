@@ -23,6 +23,7 @@
 #include "platform/ui/SplitView.h"
 
 #include <QCoreApplication>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -419,6 +420,24 @@ TEST_F(DocumentWindow, GroupAndUngroupAreCommandsWithUndoNames)
     EXPECT_FALSE(document->validateMenuItem(*ungroup));
     undo.undo();
     EXPECT_EQ(layer->objects().size(), 1u);
+}
+
+// Revert to Saved reads the drawing again: the window shows the drawing read, not the old one.
+TEST_F(DocumentWindow, RevertingShowsTheSavedDrawingInTheWindow)
+{
+    QTemporaryDir folder;
+    auto document = openWindow();
+    const QString file = folder.filePath(QStringLiteral("revert.qlry"));
+    ASSERT_TRUE(saveDocument(*document, file));
+    pf::Ref<PWObjectDrawingLayer> layer = document->activeObjectLayer();
+    layer->addObject(PWDrawableShape::drawableShapeWithRect(QRectF(0, 0, 10, 10)));
+    QCoreApplication::processEvents();
+    const pf::Ref<PWDrawing> edited = document->drawing();
+    pf::Error error;
+    ASSERT_TRUE(document->revertToSavedVersion(&error)) << qPrintable(error.description());
+    ASSERT_NE(document->drawing(), edited);
+    ASSERT_TRUE(document->mainView()) << "the window's view shows the drawing read";
+    EXPECT_TRUE(document->activeObjectLayer()->objects().empty());
 }
 
 TEST_F(DocumentWindow, MouseLocationReadsOutInDrawingUnits)

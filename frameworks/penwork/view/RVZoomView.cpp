@@ -64,8 +64,7 @@ void RVZoomView::setContentSize(const QSizeF& size)
 {
     if (!(size.width() > 0 && size.height() > 0) || !std::isfinite(size.width()) || !std::isfinite(size.height()))
         return;
-    const QSizeF shown(size.width() + 2.0 * m_contentMargin, size.height() + 2.0 * m_contentMargin);
-    if (size == m_contentSize && bounds().size() == shown)
+    if (size == m_contentSize && (m_contentMargin > 0.0 || bounds().size() == size))
         return;
     m_contentSize = size;
     applyFrameSize();
@@ -87,8 +86,16 @@ void RVZoomView::setContentMargin(double margin)
 
 void RVZoomView::applyFrameSize()
 {
-    const QSizeF shown(m_contentSize.width() + 2.0 * m_contentMargin, m_contentSize.height() + 2.0 * m_contentMargin);
-    const QSizeF target(shown.width() * m_scale, shown.height() * m_scale);
+    QSizeF shown(m_contentSize.width() + 2.0 * m_contentMargin, m_contentSize.height() + 2.0 * m_contentMargin);
+    QSizeF target(shown.width() * m_scale, shown.height() * m_scale);
+    if (m_contentMargin > 0.0) {
+        // Filling a larger clip view, the content in the middle: no bare area is left round it.
+        if (pf::ClipView* clip = enclosingClipView()) {
+            const QSizeF available = clip->frame().size();
+            target = target.expandedTo(available);
+            shown = QSizeF(target.width() / m_scale, target.height() / m_scale);
+        }
+    }
     // The frame is in the parent's coordinates: keep the widget's top-left where it is (a
     // scroll area places it), whatever the parent's flipping.
     QRectF frame(QPointF(0, 0), target);
@@ -102,7 +109,7 @@ void RVZoomView::applyFrameSize()
     }
     setFrame(frame);
     setBoundsSize(shown);
-    setBoundsOrigin(QPointF(-m_contentMargin, -m_contentMargin));
+    setBoundsOrigin(QPointF(-(shown.width() - m_contentSize.width()) / 2.0, -(shown.height() - m_contentSize.height()) / 2.0));
 }
 
 void RVZoomView::applyScale(double scale, std::optional<QPointF> anchor)
@@ -208,8 +215,23 @@ void RVZoomView::zoomToActualSize(const QVariant&)
     setScale(1.0);
 }
 
+bool RVZoomView::eventFilter(QObject* watched, QEvent* event)
+{
+    // The clip view changed size: the view follows it.
+    if (watched == m_watchedParent && event->type() == QEvent::Resize && m_contentMargin > 0.0)
+        applyFrameSize();
+    return pf::View::eventFilter(watched, event);
+}
+
 bool RVZoomView::event(QEvent* event)
 {
+    if (event->type() == QEvent::ParentChange) {
+        if (m_watchedParent)
+            m_watchedParent->removeEventFilter(this);
+        m_watchedParent = parentWidget();
+        if (m_watchedParent)
+            m_watchedParent->installEventFilter(this);
+    }
     if (event->type() == QEvent::NativeGesture && trackpadGesturesEnabled()) {
         auto* gesture = static_cast<QNativeGestureEvent*>(event);
         if (gesture->gestureType() == Qt::ZoomNativeGesture) {
