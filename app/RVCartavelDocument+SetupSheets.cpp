@@ -13,6 +13,8 @@
 
 #include <QCoreApplication>
 
+#include <cmath>
+
 namespace {
 
 // Hands the sheet's settings to the document; the document may go while the sheet is up.
@@ -129,9 +131,16 @@ bool RVCartavelDocument::addGraphPaper()
         return false;
     auto grid = std::make_shared<PWGridLayer>();
     grid->setLayerName(tr("Graph Paper"));
+    // A span of one drawing unit, or of whole units near a centimetre when the unit is as
+    // small as a point (drawings read from SVG files and pictures).
+    const double perUnit = drawing->unitToPointsConversionFactor();
+    const double centimetre = 72.0 / 2.54;
+    const double span = perUnit > 0.0 && perUnit < centimetre / 2.0 ? std::round(centimetre / perUnit) : 1.0;
+    grid->setSpan(span, grid->divisions(), grid->majors(), grid->rulerSteps());
     grid->setLocked(true);
-    // Under everything, as new documents have it; one undo step.
-    if (!drawing->insertLayer(grid, 0))
+    // Under everything, as new documents have it (the last layer is the bottom one); one undo
+    // step.
+    if (!drawing->insertLayer(grid, drawing->countOfLayers()))
         return false;
     if (RVUndoManager* undo = drawing->undoManager())
         undo->setActionName(tr("Add Graph Paper"));

@@ -257,6 +257,7 @@ TEST_F(DrawingSetupTest, GraphPaperIsOfferedToADrawingWithout)
         drawing->removeLayer(old);
     }
     ASSERT_FALSE(drawing->gridLayer());
+    drawing->setUnits(RVUnitLength::points()); // as a drawing read from an SVG file has
     QCoreApplication::processEvents();
 
     // Declining adds nothing.
@@ -279,8 +280,9 @@ TEST_F(DrawingSetupTest, GraphPaperIsOfferedToADrawingWithout)
     pf::PresentationHook::set({});
     pf::Ref<PWGridLayer> grid = drawing->gridLayer();
     ASSERT_TRUE(grid);
-    EXPECT_EQ(drawing->indexOfLayer(grid.get()), 0);
+    EXPECT_EQ(drawing->indexOfLayer(grid.get()), drawing->countOfLayers() - 1) << "the bottom layer";
     EXPECT_EQ(grid->layerName(), QStringLiteral("Graph Paper"));
+    EXPECT_NEAR(grid->spanDistance(), 28.0, 1.0) << "about a centimetre, not one point";
     EXPECT_FALSE(document->addGraphPaper()) << "only one";
     QCoreApplication::processEvents();
     for (int i = 0; i < 3 && drawing->gridLayer(); ++i)
