@@ -63,6 +63,10 @@ void QuilloryDocumentMenus::addDocumentMenus(pf::MainMenu& main)
     object->addItem(item(QObject::tr("&Polar Duplicate\u2026"), "polarDuplicate:"));
     object->addItem(item(QObject::tr("&Offset Copies\u2026"), "parallelDuplicate:"));
     object->addItem(pf::MenuItem::separator());
+    // The titles name the undo actions.
+    object->addItem(item(QObject::tr("Group"), "group:", 0, QStringLiteral("Ctrl+G")));
+    object->addItem(item(QObject::tr("Ungroup"), "ungroup:", 0, QStringLiteral("Ctrl+Shift+G")));
+    object->addItem(pf::MenuItem::separator());
     object->addItem(item(QObject::tr("Add Clip Art To Library"), "createSymbol:"));
     object->addItem(item(QObject::tr("&Trace Image\u2026"), "vectorizeImageSelection:"));
     insertAfter(main, object, QObject::tr("Edit"));
@@ -86,6 +90,14 @@ void QuilloryDocumentMenus::addDocumentMenus(pf::MainMenu& main)
     view->addItem(item(QObject::tr("&Shadows"), "toggleDisplayShadows:"));
     view->addItem(item(QObject::tr("Style S&ubstitution"), "toggleDisplayStyleSubstitution:"));
     view->addItem(item(QObject::tr("Show Paper Margins"), "togglePaperMarginsVisible:"));
+    view->addItem(pf::MenuItem::separator());
+    pf::Ref<pf::MenuItem> zoomIn = item(QObject::tr("Zoom &In"), "zoomIn:", 0, QStringLiteral("Ctrl++"));
+    // Ctrl+= is the same key without Shift on most layouts.
+    zoomIn->setAlternateKeyEquivalents({QKeySequence(QStringLiteral("Ctrl+="))});
+    view->addItem(zoomIn);
+    view->addItem(item(QObject::tr("Zoom &Out"), "zoomOut:", 0, QStringLiteral("Ctrl+-")));
+    view->addItem(item(QObject::tr("Actual &Size"), "zoomToActualSize:", 0, QStringLiteral("Ctrl+0")));
+    view->addItem(item(QObject::tr("Zoom to &Fit"), "zoomFitInWindow:", 0, QStringLiteral("Ctrl+9")));
     view->addItem(pf::MenuItem::separator());
     pf::Ref<pf::Menu> units = pf::Menu::make(QObject::tr("Units"));
     units->addItem(item(QObject::tr("Drawing Units"), "setUnitsOptionsWithTagOfSender:", 0));

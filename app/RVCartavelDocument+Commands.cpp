@@ -727,6 +727,21 @@ void RVCartavelDocument::validateCommand(pf::UserInterfaceItem& item, bool isMen
             item.setTitle(tr("Add Clip Art To Library"));
     } else if (action == QLatin1String("parallelDuplicate:")) {
         *enabled = objectLayer && PWLayerEditing::canMakeParallelCopy(*objectLayer);
+    } else if (action == QLatin1String("zoomIn:") || action == QLatin1String("zoomOut:")
+               || action == QLatin1String("zoomToActualSize:") || action == QLatin1String("zoomFitInWindow:")) {
+        PWDrawingView* view = mainView();
+        if (!view || !drawing)
+            *enabled = false;
+        else if (action == QLatin1String("zoomIn:"))
+            *enabled = view->scale() < RVZoomView::kMaximumScale;
+        else if (action == QLatin1String("zoomOut:"))
+            *enabled = view->scale() > RVZoomView::kMinimumScale;
+        else if (action == QLatin1String("zoomToActualSize:"))
+            *enabled = view->scale() != 1.0;
+    } else if (action == QLatin1String("group:") || action == QLatin1String("ungroup:")) {
+        PWDrawingView* view = mainView();
+        auto* menuItem = dynamic_cast<pf::MenuItem*>(&item);
+        *enabled = view && menuItem && view->validateMenuItem(*menuItem);
     } else if (action == QLatin1String("toggleDisplayAntiAliasing:")) {
         check(PWStyle::shouldAntialias());
     } else if (action == QLatin1String("toggleDisplayShadows:")) {

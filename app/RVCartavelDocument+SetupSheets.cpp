@@ -5,7 +5,15 @@
 #include "app/RVCartavelDocument.h"
 #include "app/VNQLExportController.h"
 #include "app/VNQLExportOperation.h"
+#include "frameworks/penwork/layers/PWDrawing.h"
+#include "frameworks/penwork/layers/PWGridLayer.h"
+#include "frameworks/penwork/support/RVUndoManager.h"
+#include "platform/ui/Alert.h"
 #include "platform/ui/PrintInfo.h"
+
+#include <QCoreApplication>
+
+#include <cmath>
 
 namespace {
 
@@ -79,11 +87,64 @@ void RVCartavelDocument::openDrawingSizePanel(const QVariant&)
     drawingGridController()->beginDialogWithParentWindow(windowForSheet(), m_drawingSetUpDelegate.get(), 0);
 }
 
+namespace {
+
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("RVCartavelDocument", text);
+}
+
+} // namespace
+
 void RVCartavelDocument::openGridSettingsPanel(const QVariant&)
 {
-    if (!drawing())
+    pf::Ref<PWDrawing> drawing = this->drawing();
+    if (!drawing)
         return;
-    drawingGridController()->beginDialogWithParentWindow(windowForSheet(), m_drawingSetUpDelegate.get(), 1);
+    if (drawing->gridLayer()) {
+        drawingGridController()->beginDialogWithParentWindow(windowForSheet(), m_drawingSetUpDelegate.get(), 1);
+        return;
+    }
+    // A drawing without graph paper (an opened picture, an imported file) is offered some
+    // rather than a dialog with nothing to set.
+    auto alert = std::make_shared<pf::Alert>();
+    alert->setMessageText(tr("This drawing has no graph paper."));
+    alert->setInformativeText(tr("Add graph paper to the drawing, then set it up?"));
+    alert->addButton(tr("Add Graph Paper"));
+    alert->addButton(tr("Cancel"));
+    std::weak_ptr<void> alive = livenessToken();
+    auto answered = [this, alive](int code) {
+        if (alive.expired() || code != pf::kAlertFirstButtonReturn || !addGraphPaper())
+            return;
+        drawingGridController()->beginDialogWithParentWindow(windowForSheet(), m_drawingSetUpDelegate.get(), 1);
+    };
+    if (QWidget* window = windowForSheet())
+        alert->beginSheetModal(window, answered);
+    else
+        answered(alert->runModal());
+}
+
+bool RVCartavelDocument::addGraphPaper()
+{
+    pf::Ref<PWDrawing> drawing = this->drawing();
+    if (!drawing || drawing->gridLayer())
+        return false;
+    auto grid = std::make_shared<PWGridLayer>();
+    grid->setLayerName(tr("Graph Paper"));
+    // A span of one drawing unit, or of whole units near a centimetre when the unit is as
+    // small as a point (drawings read from SVG files and pictures).
+    const double perUnit = drawing->unitToPointsConversionFactor();
+    const double centimetre = 72.0 / 2.54;
+    const double span = perUnit > 0.0 && perUnit < centimetre / 2.0 ? std::round(centimetre / perUnit) : 1.0;
+    grid->setSpan(span, grid->divisions(), grid->majors(), grid->rulerSteps());
+    grid->setLocked(true);
+    // Under everything, as new documents have it (the last layer is the bottom one); one undo
+    // step.
+    if (!drawing->insertLayer(grid, drawing->countOfLayers()))
+        return false;
+    if (RVUndoManager* undo = drawing->undoManager())
+        undo->setActionName(tr("Add Graph Paper"));
+    return true;
 }
 
 void RVCartavelDocument::exportAction(const QVariant&)

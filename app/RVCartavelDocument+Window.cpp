@@ -477,6 +477,42 @@ void RVCartavelDocument::performZoom(const QVariant&)
         m_window->zoom();
 }
 
+void RVCartavelDocument::zoomIn(const QVariant& sender)
+{
+    if (PWDrawingView* view = mainView())
+        view->zoomIn(sender);
+}
+
+void RVCartavelDocument::zoomOut(const QVariant& sender)
+{
+    if (PWDrawingView* view = mainView())
+        view->zoomOut(sender);
+}
+
+void RVCartavelDocument::zoomToActualSize(const QVariant& sender)
+{
+    if (PWDrawingView* view = mainView())
+        view->zoomToActualSize(sender);
+}
+
+void RVCartavelDocument::zoomFitInWindow(const QVariant& sender)
+{
+    if (PWDrawingView* view = mainView())
+        view->zoomFitInWindow(sender);
+}
+
+void RVCartavelDocument::group(const QVariant& sender)
+{
+    if (PWDrawingView* view = mainView())
+        view->group(sender);
+}
+
+void RVCartavelDocument::ungroup(const QVariant& sender)
+{
+    if (PWDrawingView* view = mainView())
+        view->ungroup(sender);
+}
+
 void RVCartavelDocument::toggleFullScreen(const QVariant&)
 {
     if (m_window)
@@ -538,7 +574,8 @@ QRectF RVCartavelDocument::bestFrameForWindow(QWidget* window) const
     if (!window)
         return {};
     PWDrawingView* view = mainView();
-    QSizeF size = view ? view->frame().size() : QSizeF();
+    // The page at the view's scale, without the pasteboard round it.
+    QSizeF size = view ? view->contentSize() * view->scale() : QSizeF();
     size += QSizeF(2 * kDrawingFrameMargin, 2 * kDrawingFrameMargin);
     if (view && view->rulersVisible()) {
         size.rheight() += view->horizontalRulerHeight();

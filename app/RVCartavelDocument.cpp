@@ -9,6 +9,7 @@
 #include "browsers/RVFolderEnumerator.h"
 #include "browsers/RVLimitedSavePanel.h"
 #include "frameworks/penwork/view/PWDrawingScrollArea.h"
+#include "frameworks/penwork/view/PWDrawingView.h"
 #include "inspectors/VNQLTabView.h"
 #include "platform/ui/PopUpButton.h"
 #include "platform/ui/SegmentedControl.h"
@@ -97,6 +98,12 @@ PF_DEFINE_CLASS(RVCartavelDocument, PWDrawingDocument)
     b.method("toggleRightSidebarAction:", &RVCartavelDocument::toggleRightSidebarAction);
     b.method("toggleLayersListVisible:", &RVCartavelDocument::toggleLayersListVisible);
     b.method("performZoom:", &RVCartavelDocument::performZoom);
+    b.method("zoomIn:", &RVCartavelDocument::zoomIn);
+    b.method("zoomOut:", &RVCartavelDocument::zoomOut);
+    b.method("zoomToActualSize:", &RVCartavelDocument::zoomToActualSize);
+    b.method("zoomFitInWindow:", &RVCartavelDocument::zoomFitInWindow);
+    b.method("group:", &RVCartavelDocument::group);
+    b.method("ungroup:", &RVCartavelDocument::ungroup);
     b.method("toggleFullScreen:", &RVCartavelDocument::toggleFullScreen);
     b.property("layersSidebarVisible", &RVCartavelDocument::layersSidebarVisible, &RVCartavelDocument::setLayersSidebarVisible);
     b.property("mapScale", &RVCartavelDocument::mapScale, &RVCartavelDocument::setMapScale);
@@ -452,10 +459,15 @@ void RVCartavelDocument::setDrawing(const pf::Ref<PWDrawing>& drawing)
     }
     slices->setVisible(false);
 
+    // The window's view is found through the drawing it shows: ask before it is replaced.
+    PWDrawingView* view = mainView();
     PWDrawingDocument::setDrawing(drawing);
     drawing->setLayerName(displayName());
     drawing->setDynamicQualityModulationEnabled(defaultQualityModulation());
     drawing->setSelectionColour(QColor());
+    // A drawing read again (Revert to Saved) shows in the open window too.
+    if (view)
+        view->setDrawing(drawing);
     applyDrawingToTabControllers();
 }
 
@@ -1043,10 +1055,11 @@ pf::FileWrapperRef RVCartavelDocument::buildPackage(const QString& type, pf::Err
     pf::FileWrapperRef quickLook = pf::FileWrapper::directory();
     quickLook->setPreferredFilename(kQuickLookEntry);
     package->addFileWrapper(quickLook);
-    const QByteArray thumbnail = drawing->thumbnailData();
-    if (!thumbnail.isEmpty())
-        quickLook->addRegularFile(thumbnail, kThumbnailEntry);
+    // An unticked "Save preview" keeps every picture of the drawing out of the package.
     if (m_savePreview) {
+        const QByteArray thumbnail = drawing->thumbnailData();
+        if (!thumbnail.isEmpty())
+            quickLook->addRegularFile(thumbnail, kThumbnailEntry);
         const QByteArray preview = drawing->pdf();
         if (!preview.isEmpty())
             quickLook->addRegularFile(preview, kPreviewEntry);

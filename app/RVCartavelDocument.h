@@ -499,6 +499,18 @@ public:
     bool isSidebarCollapsed(int index) const;
     // Window commands the document window answers itself: zooming asks bestFrameForWindow.
     void performZoom(const QVariant& sender);
+    // View > Zoom In, Zoom Out, Actual Size and Zoom to Fit: they act on the window's drawing
+    // view wherever the keyboard focus is.
+    void zoomIn(const QVariant& sender);
+    void zoomOut(const QVariant& sender);
+    void zoomToActualSize(const QVariant& sender);
+    void zoomFitInWindow(const QVariant& sender);
+    // Adds locked graph paper under every layer of a drawing that has none (one undo step);
+    // answers whether it did. File > Graph Paper... offers it.
+    bool addGraphPaper();
+    // Object > Group and Ungroup, sent on to the drawing view when it lacks the focus.
+    void group(const QVariant& sender);
+    void ungroup(const QVariant& sender);
     void toggleFullScreen(const QVariant& sender);
 
     VNQLTabView* sidebarTabView() const;

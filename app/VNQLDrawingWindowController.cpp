@@ -75,6 +75,7 @@ void VNQLDrawingWindowController::loadWindow()
     const bool automatic = PWDrawingView::shouldCreateAutomaticDrawing();
     PWDrawingView::setShouldCreateAutomaticDrawing(false);
     auto* drawingView = new PWDrawingView;
+    drawingView->setShowsPasteboard(true);
     PWDrawingView::setShouldCreateAutomaticDrawing(automatic);
     if (document && document->drawing())
         drawingView->setDrawing(document->drawing());

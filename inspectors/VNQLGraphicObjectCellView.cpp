@@ -205,8 +205,7 @@ void VNQLGraphicObjectCellView::selectNameForEditingAction(const QVariant&)
 {
     if (!mDrawableObject || mDrawableObject->locked())
         return;
-    mAuxInfoField->setFocus();
-    mAuxInfoField->selectText();
+    VNQLRowControls::beginRenaming(mAuxInfoField);
 }
 
 void VNQLGraphicObjectCellView::updateRowContextualMenu(pf::Menu& menu)

@@ -313,8 +313,7 @@ void VNQLLayerCellView::selectNameForEditing()
 {
     if (!mRepresentedObject || mRepresentedObject->locked())
         return;
-    mNameField->setFocus();
-    mNameField->selectText();
+    VNQLRowControls::beginRenaming(mNameField);
 }
 
 // --- Actions --------------------------------------------------------------------------------------------------------

@@ -1,5 +1,7 @@
 #include "inspectors/VNQLRowControls.h"
 
+#include "inspectors/VNQLRowNameField.h"
+
 #include "platform/graphics/Image.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/TextField.h"
@@ -8,7 +10,7 @@ namespace VNQLRowControls {
 
 pf::TextField* nameField(QWidget* parent, pf::Reflective* target, const QString& action)
 {
-    auto* field = new pf::TextField(parent);
+    auto* field = new VNQLRowNameField(parent);
     field->setBordered(false);
     field->setBezeled(false);
     field->setDrawsBackground(false);
@@ -16,6 +18,16 @@ pf::TextField* nameField(QWidget* parent, pf::Reflective* target, const QString&
     field->setTarget(target);
     field->setAction(action);
     return field;
+}
+
+void beginRenaming(pf::TextField* field)
+{
+    if (auto* name = qobject_cast<VNQLRowNameField*>(field)) {
+        name->beginRenaming();
+    } else if (field) {
+        field->setFocus();
+        field->selectText();
+    }
 }
 
 pf::Button* imageToggle(const QString& on, const QString& off, QWidget* parent, pf::Reflective* target,

@@ -165,8 +165,7 @@ void VNQLSliceCellView::colourAction(const QVariant&)
 
 void VNQLSliceCellView::selectNameForEditingAction(const QVariant&)
 {
-    mNameField->setFocus();
-    mNameField->selectText();
+    VNQLRowControls::beginRenaming(mNameField);
 }
 
 void VNQLSliceCellView::updateRowContextualMenu(pf::Menu& menu)

@@ -25,6 +25,7 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QThreadPool>
+#include <QUuid>
 #include <QTimer>
 #include <QWidget>
 
@@ -275,6 +276,12 @@ void Document::startSave(SaveRequest request)
     }
 
     Error error;
+    // The user's own version of the file is kept before the first autosave overwrites it.
+    if (request.operation == SaveOperation::AutosaveInPlace && m_savedVersionURL.isEmpty()
+        && QFileInfo::exists(request.url.toLocalFile()) && !keepSavedVersion(&error)) {
+        finishSave(request, false, error);
+        return;
+    }
     FileWrapperRef wrapper;
     try {
         wrapper = fileWrapperOfType(request.type, &error);
@@ -344,7 +351,8 @@ void Document::finishSave(const SaveRequest& request, bool ok, const Error& erro
             if (!editedSince) {
                 updateChangeCount(change);
             } else {
-                if (change != DocumentChangeType::Autosaved || m_lastAutosaveWroteFile)
+                // An autosave leaves the document edited: only the user's save clears it.
+                if (change != DocumentChangeType::Autosaved)
                     m_changeCount -= request.changeCountAtSnapshot;
                 m_autosaveChangeCount -= request.autosaveCountAtSnapshot;
                 synchronizeWindowTitles();
@@ -358,11 +366,12 @@ void Document::finishSave(const SaveRequest& request, bool ok, const Error& erro
             setFileURL(request.url);
             setFileModificationDate(modified);
             settle(DocumentChangeType::Cleared);
-            // The real file now holds everything the side file did.
+            // The real file now holds everything the side file did, and is the user's version.
             if (!m_autosavedContentsFileURL.isEmpty()) {
                 QFile::remove(m_autosavedContentsFileURL.toLocalFile());
                 m_autosavedContentsFileURL.clear();
             }
+            discardSavedVersion();
             if (movedElsewhere || request.operation == SaveOperation::SaveAs)
                 DocumentController::shared()->noteNewRecentDocument(this);
             break;
@@ -370,12 +379,10 @@ void Document::finishSave(const SaveRequest& request, bool ok, const Error& erro
         case SaveOperation::SaveTo:
             break;
         case SaveOperation::AutosaveInPlace:
-            m_lastAutosaveWroteFile = true;
             setFileModificationDate(modified);
             settle(DocumentChangeType::Autosaved);
             break;
         case SaveOperation::AutosaveElsewhere:
-            m_lastAutosaveWroteFile = false;
             setAutosavedContentsFileURL(request.url);
             settle(DocumentChangeType::Autosaved);
             break;
@@ -417,7 +424,7 @@ bool Document::validateMenuItem(MenuItem& item)
 {
     const QString action = item.action();
     if (action == QStringLiteral("revertDocumentToSaved:"))
-        return !isUntitled() && isDocumentEdited();
+        return !isUntitled() && (isDocumentEdited() || !m_savedVersionURL.isEmpty());
     if (action == QStringLiteral("saveDocument:") || action == QStringLiteral("saveDocumentAs:")
         || action == QStringLiteral("saveDocumentTo:"))
         return !m_saving;
@@ -499,7 +506,7 @@ void Document::revertDocumentToSaved(const QVariant& sender)
         if (alive.expired() || code != kAlertFirstButtonReturn)
             return;
         Error error;
-        if (!revertToContentsOfURL(m_fileURL, m_fileType, &error))
+        if (!revertToSavedVersion(&error))
             presentError(error);
     };
     if (QWidget* window = windowForSheet())
@@ -528,7 +535,50 @@ bool Document::revertToContentsOfURL(const QUrl& url, const QString& type, Error
     return true;
 }
 
+bool Document::revertToSavedVersion(Error* error)
+{
+    if (m_savedVersionURL.isEmpty())
+        return revertToContentsOfURL(m_fileURL, m_fileType, error);
+    // The kept version must read before it replaces the autosaved file.
+    if (objClass().canCreate()) {
+        auto probe = std::dynamic_pointer_cast<Document>(objClass().create());
+        if (probe && !probe->readFromURL(m_savedVersionURL, m_fileType, error))
+            return false;
+    }
+    FileWrapperRef kept = FileWrapper::readFromPath(m_savedVersionURL.toLocalFile(), error);
+    if (!kept || !kept->writeToPath(m_fileURL.toLocalFile(), 0, error))
+        return false;
+    discardSavedVersion();
+    return revertToContentsOfURL(m_fileURL, m_fileType, error);
+}
+
 // --- Autosaving
+
+bool Document::keepSavedVersion(Error* error)
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+                         + QStringLiteral("/Saved Versions/") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    if (!QDir().mkpath(folder))
+        return fail(error, saveError(m_fileURL, kErrorFileWrite,
+                                     QObject::tr("The saved version could not be kept in \u201c%1\u201d.").arg(folder)));
+    const QString source = m_fileURL.toLocalFile();
+    const QString target = folder + QLatin1Char('/') + QFileInfo(source).fileName();
+    FileWrapperRef wrapper = FileWrapper::readFromPath(source, error);
+    if (!wrapper || !wrapper->writeToPath(target, 0, error)) {
+        QDir(folder).removeRecursively();
+        return false;
+    }
+    m_savedVersionURL = QUrl::fromLocalFile(target);
+    return true;
+}
+
+void Document::discardSavedVersion()
+{
+    if (m_savedVersionURL.isEmpty())
+        return;
+    QDir(QFileInfo(m_savedVersionURL.toLocalFile()).absolutePath()).removeRecursively();
+    m_savedVersionURL.clear();
+}
 
 QUrl Document::sideAutosaveURL()
 {
@@ -616,9 +666,8 @@ void Document::updateChangeCount(DocumentChangeType change)
         m_autosaveChangeCount = 0;
         break;
     case DocumentChangeType::Autosaved:
+        // Written somewhere, but not saved by the user: the document stays edited.
         m_autosaveChangeCount = 0;
-        if (m_lastAutosaveWroteFile)
-            m_changeCount = 0;
         break;
     }
     if (m_autosaveChangeCount == 0 && m_autosaveTimer)
@@ -799,12 +848,14 @@ void Document::runPageLayout(const QVariant& sender)
 
 void Document::canCloseDocument(std::function<void(bool shouldClose)> done)
 {
-    if (!isDocumentEdited()) {
+    const bool inPlace = autosavesInPlace() && !isUntitled() && writableTypes().contains(m_fileType);
+    // Edits undone after an autosave leave the file behind the contents: write it once more.
+    if (!isDocumentEdited() && !(inPlace && hasUnautosavedChanges())) {
         done(true);
         return;
     }
     std::weak_ptr<void> alive = livenessToken();
-    if (autosavesInPlace() && !isUntitled() && writableTypes().contains(m_fileType)) {
+    if (inPlace) {
         saveToURL(m_fileURL, m_fileType, SaveOperation::AutosaveInPlace, [this, alive, done](bool ok, const Error& error) {
             if (!ok && !alive.expired())
                 presentError(error);
@@ -865,11 +916,13 @@ void Document::close()
         controller->setDocument(nullptr);
         controller->close();
     }
-    // What the side file held is either saved or given up now.
+    // What the side file held is either saved or given up now; the document's file holds
+    // what the user closed it with.
     if (!m_autosavedContentsFileURL.isEmpty()) {
         QFile::remove(m_autosavedContentsFileURL.toLocalFile());
         m_autosavedContentsFileURL.clear();
     }
+    discardSavedVersion();
     if (DocumentController* controller = DocumentController::sharedIfMade())
         controller->removeDocument(this);
     if (keep)

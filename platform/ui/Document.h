@@ -132,6 +132,15 @@ public:
     void setAutosavedContentsFileURL(const QUrl& url) { m_autosavedContentsFileURL = url; }
     // Seconds after the last edit before an autosave runs.
     static double autosaveDelay() { return 30.0; }
+    // Autosaving in place writes the edits into the document's own file while the document
+    // stays edited until the user saves. Before the first such write after the user's save,
+    // the file as the user saved it is kept aside here (null when nothing is kept), so that
+    // Revert to Saved brings it back. A save by the user or closing the document drops it.
+    QUrl savedVersionURL() const { return m_savedVersionURL; }
+    // Brings back the version the user last saved: the kept one, put back in place of the
+    // autosaved file, or else the file itself. On failure the contents in memory and the
+    // file stay as they were.
+    virtual bool revertToSavedVersion(Error* error);
 
     // --- Change count
     virtual void updateChangeCount(DocumentChangeType change);
@@ -196,6 +205,8 @@ private:
     void runSavePanel(SaveOperation operation, std::function<void(bool saved)> done = {});
     void synchronizeWindowTitles();
     QUrl sideAutosaveURL();
+    bool keepSavedVersion(Error* error);
+    void discardSavedVersion();
     int untitledNumber() const;
 
     QUrl m_fileURL;
@@ -204,10 +215,10 @@ private:
     QString m_displayName;
     mutable int m_untitledNumber = 0;
     QUrl m_autosavedContentsFileURL;
+    QUrl m_savedVersionURL;
 
     int m_changeCount = 0;
     int m_autosaveChangeCount = 0;
-    bool m_lastAutosaveWroteFile = false;
 
     mutable Ref<UndoManager> m_undoManager;
     bool m_hasUndoManager = true;

@@ -38,6 +38,10 @@ struct TranslatorState {
     double lastPressTime = -1e9;
     QPointF lastPressGlobal;
     int clickCount = 0;
+    // The press last counted, to know it again when Qt hands it on to the parent of a view
+    // that left it unhandled: the same press, not another click.
+    quint64 lastPressQtTimestamp = 0;
+    bool releasedSincePress = true;
     QPointF lastGlobal;
     bool haveLastGlobal = false;
     int eventNumber = 0;
@@ -332,6 +336,7 @@ std::optional<Event> Event::fromQt(const QEvent* event, QWidget* receiver)
         }
         e.buttonNumber = buttonIndex(me->button());
         if (event->type() == QEvent::MouseButtonRelease) {
+            s.releasedSincePress = true;
             e.type = mouseType(e.buttonNumber, LeftMouseUp, RightMouseUp, OtherMouseUp);
             e.clickCount = e.buttonNumber == s.lastButton ? s.clickCount : 1;
             return e;
@@ -342,7 +347,13 @@ std::optional<Event> Event::fromQt(const QEvent* event, QWidget* receiver)
         const QPointF moved = global - s.lastPressGlobal;
         const bool continues = e.buttonNumber == s.lastButton && e.timestamp - s.lastPressTime <= interval
             && std::abs(moved.x()) <= distance && std::abs(moved.y()) <= distance;
-        s.clickCount = continues ? s.clickCount + 1 : 1;
+        // Qt hands a press on as a copy (its own time and place kept) with no release between.
+        const bool passedOn = !s.releasedSincePress && me->timestamp() == s.lastPressQtTimestamp
+            && e.buttonNumber == s.lastButton && global == s.lastPressGlobal;
+        if (!passedOn)
+            s.clickCount = continues ? s.clickCount + 1 : 1;
+        s.lastPressQtTimestamp = me->timestamp();
+        s.releasedSincePress = false;
         s.lastButton = e.buttonNumber;
         s.lastPressTime = e.timestamp;
         s.lastPressGlobal = global;

@@ -177,6 +177,12 @@ void MenuItem::setKeyEquivalent(const QKeySequence& key)
     sync();
 }
 
+void MenuItem::setAlternateKeyEquivalents(const QList<QKeySequence>& keys)
+{
+    m_alternateKeys = keys;
+    sync();
+}
+
 void MenuItem::setSubmenu(const Ref<Menu>& submenu)
 {
     PF_ASSERT(!submenu || !submenu->m_supermenu || submenu->m_supermenu == m_menu,
@@ -227,7 +233,14 @@ void MenuItem::sync()
     action->setText(m_title);
     action->setToolTip(m_toolTip);
     action->setVisible(!m_hidden);
-    action->setShortcut(m_keyEquivalent);
+    if (m_alternateKeys.isEmpty()) {
+        action->setShortcut(m_keyEquivalent);
+    } else {
+        // The first shortcut is the one the menu shows.
+        QList<QKeySequence> keys{m_keyEquivalent};
+        keys += m_alternateKeys;
+        action->setShortcuts(keys);
+    }
     // Closed menus keep their items live for shortcuts; validation happens on use.
     const bool open = m_menu && m_menu->isOpen();
     action->setEnabled(m_separator ? false : (m_enabled || !open));

@@ -73,6 +73,10 @@ public:
     void setToolTip(const QString& toolTip);
     QKeySequence keyEquivalent() const { return m_keyEquivalent; }
     void setKeyEquivalent(const QKeySequence& key);
+    // Further keys that send the item's action (Ctrl+= beside Ctrl++); the menu shows only the
+    // key equivalent.
+    QList<QKeySequence> alternateKeyEquivalents() const { return m_alternateKeys; }
+    void setAlternateKeyEquivalents(const QList<QKeySequence>& keys);
 
     Menu* submenu() const { return m_submenu.get(); }
     void setSubmenu(const Ref<Menu>& submenu);
@@ -97,6 +101,7 @@ private:
     QString m_action;
     ActionTarget m_target;
     int m_tag = 0;
+    QList<QKeySequence> m_alternateKeys;
     QVariant m_representedObject;
     bool m_enabled = true;
     bool m_hidden = false;

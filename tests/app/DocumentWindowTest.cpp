@@ -1,11 +1,14 @@
 #include "DocumentTestSupport.h"
 
 #include "app/CVLMouseLocationController.h"
+#include "app/QuilloryDocumentMenus.h"
 #include "app/QuillorySidebarMenu.h"
 #include "app/VNQLDrawingWindowController.h"
 #include "frameworks/penwork/drawables/PWDrawableShape.h"
 #include "frameworks/penwork/layers/PWObjectDrawingLayer.h"
 #include "frameworks/penwork/view/PWDrawingView.h"
+#include "frameworks/penwork/support/RVUndoManager.h"
+#include "platform/foundation/Variant.h"
 #include "inspectors/VNQLTabView.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UserDefaults.h"
@@ -18,6 +21,9 @@
 #include "widgets/RVShadowClipView.h"
 #include "widgets/RVSplitViewController.h"
 #include "platform/ui/SplitView.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -335,6 +341,103 @@ TEST_F(DocumentWindow, ZoomReadOutShowsTheScale)
     ASSERT_TRUE(title);
     EXPECT_EQ(title->title(), QStringLiteral("200%"));
     EXPECT_FALSE(title->isEnabled());
+}
+
+// View > Zoom In, Zoom Out, Actual Size and Zoom to Fit, with their keys, act on the window's
+// drawing view and are enabled only where they would change it.
+TEST_F(DocumentWindow, TheZoomCommandsActOnTheDrawingView)
+{
+    pf::Ref<pf::MainMenu> main = pf::MainMenu::makeStandard();
+    QuilloryDocumentMenus::addDocumentMenus(*main);
+    pf::Menu* view = main->menuWithTitle(QStringLiteral("View"));
+    ASSERT_TRUE(view);
+    struct Command {
+        const char* action;
+        const char* key;
+    };
+    auto withAction = [view](const char* action) -> pf::MenuItem* {
+        for (const auto& entry : view->items())
+            if (entry->action() == QLatin1String(action))
+                return entry.get();
+        return nullptr;
+    };
+    for (const Command& command : {Command{"zoomIn:", "Ctrl++"}, Command{"zoomOut:", "Ctrl+-"},
+                                   Command{"zoomToActualSize:", "Ctrl+0"}, Command{"zoomFitInWindow:", "Ctrl+9"}}) {
+        pf::MenuItem* entry = withAction(command.action);
+        ASSERT_TRUE(entry) << command.action;
+        EXPECT_EQ(entry->keyEquivalent(), QKeySequence(QString::fromLatin1(command.key))) << command.action;
+    }
+    pf::MenuItem* zoomIn = withAction("zoomIn:");
+    EXPECT_TRUE(zoomIn->qAction()->shortcuts().contains(QKeySequence(QStringLiteral("Ctrl+="))));
+
+    auto document = openWindow();
+    PWDrawingView* drawingView = document->mainView();
+    ASSERT_TRUE(drawingView);
+    auto item = [](const char* action) { return pf::MenuItem::make(QStringLiteral("Zoom"), QString::fromLatin1(action)); };
+    drawingView->setScale(1.0);
+    EXPECT_FALSE(document->validateMenuItem(*item("zoomToActualSize:")));
+    EXPECT_TRUE(document->validateMenuItem(*item("zoomIn:")));
+    document->zoomIn({});
+    EXPECT_GT(drawingView->scale(), 1.0);
+    EXPECT_TRUE(document->validateMenuItem(*item("zoomToActualSize:")));
+    document->zoomToActualSize({});
+    EXPECT_DOUBLE_EQ(drawingView->scale(), 1.0);
+    document->zoomOut({});
+    EXPECT_LT(drawingView->scale(), 1.0);
+    drawingView->setScale(RVZoomView::kMaximumScale);
+    EXPECT_FALSE(document->validateMenuItem(*item("zoomIn:")));
+    EXPECT_TRUE(document->validateMenuItem(*item("zoomFitInWindow:")));
+    document->zoomFitInWindow({});
+    EXPECT_LT(drawingView->scale(), RVZoomView::kMaximumScale);
+}
+
+// Object > Group and Ungroup reach the drawing view wherever the focus is, and name their steps.
+TEST_F(DocumentWindow, GroupAndUngroupAreCommandsWithUndoNames)
+{
+    auto document = openWindow();
+    pf::Ref<PWObjectDrawingLayer> layer = document->activeObjectLayer();
+    ASSERT_TRUE(layer);
+    auto one = PWDrawableShape::drawableShapeWithRect(QRectF(0, 0, 10, 10));
+    auto two = PWDrawableShape::drawableShapeWithRect(QRectF(20, 0, 10, 10));
+    layer->addObject(one);
+    layer->addObject(two);
+    layer->exchangeSelectionWithObjectsFromArray({one, two});
+    QCoreApplication::processEvents();
+    RVUndoManager& undo = *document->drawing()->undoManager();
+    auto group = pf::MenuItem::make(QStringLiteral("Group"), QStringLiteral("group:"));
+    auto ungroup = pf::MenuItem::make(QStringLiteral("Ungroup"), QStringLiteral("ungroup:"));
+    EXPECT_TRUE(document->validateMenuItem(*group));
+    EXPECT_FALSE(document->validateMenuItem(*ungroup));
+    document->group(pf::toVariant(group));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(layer->objects().size(), 1u);
+    EXPECT_EQ(undo.undoActionName(), QStringLiteral("Group"));
+    EXPECT_TRUE(document->validateMenuItem(*ungroup));
+    document->ungroup(pf::toVariant(ungroup));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(layer->objects().size(), 2u);
+    EXPECT_EQ(undo.undoActionName(), QStringLiteral("Ungroup"));
+    EXPECT_FALSE(document->validateMenuItem(*ungroup));
+    undo.undo();
+    EXPECT_EQ(layer->objects().size(), 1u);
+}
+
+// Revert to Saved reads the drawing again: the window shows the drawing read, not the old one.
+TEST_F(DocumentWindow, RevertingShowsTheSavedDrawingInTheWindow)
+{
+    QTemporaryDir folder;
+    auto document = openWindow();
+    const QString file = folder.filePath(QStringLiteral("revert.qlry"));
+    ASSERT_TRUE(saveDocument(*document, file));
+    pf::Ref<PWObjectDrawingLayer> layer = document->activeObjectLayer();
+    layer->addObject(PWDrawableShape::drawableShapeWithRect(QRectF(0, 0, 10, 10)));
+    QCoreApplication::processEvents();
+    const pf::Ref<PWDrawing> edited = document->drawing();
+    pf::Error error;
+    ASSERT_TRUE(document->revertToSavedVersion(&error)) << qPrintable(error.description());
+    ASSERT_NE(document->drawing(), edited);
+    ASSERT_TRUE(document->mainView()) << "the window's view shows the drawing read";
+    EXPECT_TRUE(document->activeObjectLayer()->objects().empty());
 }
 
 TEST_F(DocumentWindow, MouseLocationReadsOutInDrawingUnits)

@@ -504,7 +504,8 @@ TEST(DocumentMenus, TheCommandsAreInTheMenuBar)
     for (const char* action : {"showUndoHistoryAction:", "linearDuplicate:", "polarDuplicate:", "parallelDuplicate:",
                                "newDrawingLayer:", "addLayerGroupAction:", "duplicateLayer:", "deleteLayerAction:",
                                "toggleDisplayAntiAliasing:", "toggleDisplayShadows:", "toggleDisplayStyleSubstitution:",
-                               "togglePaperMarginsVisible:", "setUnitsOptionsWithTagOfSender:", "snappingOptionsAction:"})
+                               "togglePaperMarginsVisible:", "setUnitsOptionsWithTagOfSender:", "snappingOptionsAction:",
+                               "group:", "ungroup:", "zoomIn:", "zoomOut:", "zoomToActualSize:", "zoomFitInWindow:"})
         EXPECT_TRUE(actions.contains(QString::fromLatin1(action))) << action;
     pf::Menu* arrange = main->menuWithTitle(QStringLiteral("Arrange"));
     EXPECT_TRUE(arrange->itemWithTitle(QuilloryDocumentMenus::kMoveToLayerMenuTitle)->submenu()->delegate())

@@ -8,7 +8,9 @@
 #include "platform/foundation/Exception.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Variant.h"
+#include "platform/ui/PresentationHook.h"
 
+#include <QAbstractButton>
 #include <QCoreApplication>
 
 namespace {
@@ -243,6 +245,54 @@ TEST_F(DrawingSetupTest, CancellingRestoresTheSettingsAndTheGridLock)
         EXPECT_TRUE(drawing->gridLayer()->visible());
         EXPECT_EQ(drawing->gridLayer()->locked(), locked);
     }
+}
+
+// File > Graph Paper... on a drawing without graph paper offers to add some, as one undo step.
+TEST_F(DrawingSetupTest, GraphPaperIsOfferedToADrawingWithout)
+{
+    pf::Ref<PWGridLayer> old = drawing->gridLayer();
+    ASSERT_TRUE(old);
+    {
+        pf::UndoRegistrationDisabled quiet(drawing->undoManager());
+        drawing->removeLayer(old);
+    }
+    ASSERT_FALSE(drawing->gridLayer());
+    drawing->setUnits(RVUnitLength::points()); // as a drawing read from an SVG file has
+    QCoreApplication::processEvents();
+
+    // Declining adds nothing.
+    pf::PresentationHook::set([](QWidget* dialog) { dialog->close(); });
+    document->openGridSettingsPanel({});
+    EXPECT_FALSE(drawing->gridLayer());
+
+    // Accepting adds locked graph paper under every layer, and opens the set-up on it.
+    QStringList seen;
+    pf::PresentationHook::set([&seen](QWidget* dialog) {
+        seen.append(dialog->windowTitle());
+        for (auto* button : dialog->findChildren<QAbstractButton*>())
+            if (button->text() == QStringLiteral("Add Graph Paper")) {
+                button->click();
+                return;
+            }
+        dialog->close();
+    });
+    document->openGridSettingsPanel({});
+    pf::PresentationHook::set({});
+    pf::Ref<PWGridLayer> grid = drawing->gridLayer();
+    ASSERT_TRUE(grid);
+    EXPECT_EQ(drawing->indexOfLayer(grid.get()), drawing->countOfLayers() - 1) << "the bottom layer";
+    EXPECT_EQ(grid->layerName(), QStringLiteral("Graph Paper"));
+    EXPECT_NEAR(grid->spanDistance(), 28.0, 1.0) << "about a centimetre, not one point";
+    EXPECT_FALSE(document->addGraphPaper()) << "only one";
+    QCoreApplication::processEvents();
+    for (int i = 0; i < 3 && drawing->gridLayer(); ++i)
+        undo().undo(); // the set-up the dialog began, then the adding
+    EXPECT_FALSE(drawing->gridLayer());
+
+    ASSERT_TRUE(document->addGraphPaper());
+    EXPECT_TRUE(drawing->gridLayer()->locked());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(undo().undoActionName(), QStringLiteral("Add Graph Paper"));
 }
 
 } // namespace

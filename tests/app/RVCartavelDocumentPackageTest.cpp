@@ -195,6 +195,8 @@ TEST_F(DocumentPackageTest, EachSaveHoldsExactlyItsOwnEntries)
     document->updateChangeCount(pf::DocumentChangeType::Done);
     ASSERT_TRUE(saveDocument(*document, file, nullptr, pf::SaveOperation::Save));
     EXPECT_FALSE(QFileInfo::exists(QDir(file).filePath(QStringLiteral("QuickLook/Preview.pdf"))));
+    EXPECT_FALSE(QFileInfo::exists(QDir(file).filePath(QStringLiteral("QuickLook/Thumbnail.jpg"))))
+        << "an unticked Save preview writes no picture of the drawing at all";
     EXPECT_FALSE(QFileInfo::exists(QDir(file).filePath(QStringLiteral("stray.txt"))));
     EXPECT_TRUE(QFileInfo(QDir(file).filePath(QStringLiteral("QuickLook"))).isDir()) << "QuickLook is always a folder";
 }

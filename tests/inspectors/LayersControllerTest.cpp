@@ -8,6 +8,7 @@
 #include "frameworks/penwork/layers/PWLayerGroup.h"
 #include "frameworks/penwork/layers/PWObjectDrawingLayer.h"
 #include "frameworks/penwork/support/RVUndoManager.h"
+#include "inspectors/VNQLLayerCellView.h"
 #include "inspectors/VNQLLayersController.h"
 #include "platform/foundation/Exception.h"
 #include "platform/foundation/UserDefaults.h"
@@ -23,7 +24,9 @@
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QMenu>
+#include <QFocusEvent>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QWidget>
 
 namespace {
@@ -256,6 +259,45 @@ TEST_F(LayersFixture, SelectionFollowsTheDrawingAndTheDrawingFollowsTheOutline)
     // Selecting another layer's row makes it active.
     outline->selectRowIndexes(pf::IndexSet(row(bottom)), false);
     EXPECT_EQ(drawing->activeLayer(), bottom);
+}
+
+// One click on a row's name makes its layer active and renames nothing; focus handed to a
+// name by a reloaded row does not start renaming either. A double-click renames.
+TEST_F(LayersFixture, ClickingALayersNameActivatesItWithoutRenaming)
+{
+    endEvent();
+    auto* cell = qobject_cast<VNQLLayerCellView*>(controller->layerCellViewForItem(item(bottom)));
+    ASSERT_TRUE(cell);
+    pf::TextField* name = cell->nameField();
+    ASSERT_TRUE(name->isVisible());
+    const QPointF centre = QRectF(name->rect()).center();
+    // Time runs on between the events: a second apart is two clicks, 50 ms a double click.
+    quint64 time = 1'000'000;
+    auto send = [&](QEvent::Type type, int after) {
+        QMouseEvent event(type, centre, name->mapToGlobal(centre), Qt::LeftButton,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        time += after;
+        event.setTimestamp(time);
+        QCoreApplication::sendEvent(name, &event);
+    };
+    ASSERT_FALSE(name->currentEditor());
+    send(QEvent::MouseButtonPress, 5000);
+    send(QEvent::MouseButtonRelease, 20);
+    endEvent();
+    EXPECT_EQ(drawing->activeLayer(), bottom);
+    EXPECT_TRUE(outline->isRowSelected(row(bottom)));
+    EXPECT_FALSE(name->currentEditor()) << "a single click renames nothing";
+
+    QFocusEvent byTab(QEvent::FocusIn, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(name, &byTab);
+    EXPECT_FALSE(name->currentEditor());
+
+    send(QEvent::MouseButtonPress, 5000);
+    send(QEvent::MouseButtonRelease, 20);
+    send(QEvent::MouseButtonDblClick, 30);
+    send(QEvent::MouseButtonRelease, 20);
+    endEvent();
+    EXPECT_TRUE(name->currentEditor()) << "a double-click renames";
 }
 
 TEST_F(LayersFixture, SeveralRowsAreSelectableOnlyAsObjectsOfOneLayer)

@@ -858,13 +858,14 @@ int PWDrawableObject::hitPart(const QPointF& point) const
     return hitTest(point) ? kEntireObjectPart : kNoPart;
 }
 
-bool PWDrawableObject::hitTest(const QPointF& point) const
+namespace {
+
+// Whether what `draw` paints (drawing coordinates) lands within a few units of `point`.
+bool drawingTouchesPoint(const PWDrawableObject& object, const QPointF& point, const std::function<void()>& draw)
 {
-    if (!m_style || !finite(point))
-        return false;
     // Render what falls in a small square round the point and see whether anything landed.
     // Objects thinner than a few units get a wider square so they can still be picked.
-    const QRectF area = bounds();
+    const QRectF area = object.bounds();
     const double tolerance = (area.width() < 4.0 || area.height() < 4.0) ? 3.0 : 1.5;
     const int side = 8;
     QImage probe(side, side, QImage::Format_ARGB32_Premultiplied);
@@ -874,7 +875,7 @@ bool PWDrawableObject::hitTest(const QPointF& point) const
         painter.scale(side / (2 * tolerance), side / (2 * tolerance));
         painter.translate(-point.x() + tolerance, -point.y() + tolerance);
         pf::GraphicsContextScope scope(painter, true);
-        m_style->render(*this);
+        draw();
     }
     for (int y = 0; y < side; ++y) {
         const QRgb* line = reinterpret_cast<const QRgb*>(probe.constScanLine(y));
@@ -883,6 +884,18 @@ bool PWDrawableObject::hitTest(const QPointF& point) const
                 return true;
     }
     return false;
+}
+
+} // namespace
+
+bool PWDrawableObject::hitTest(const QPointF& point) const
+{
+    if (!m_style || !finite(point))
+        return false;
+    // Everything the object draws counts: a text object's glyphs come from its own drawing,
+    // not from its style.
+    auto* self = const_cast<PWDrawableObject*>(this);
+    return drawingTouchesPoint(*this, point, [self] { self->drawContentWithStyle(self->m_style.get()); });
 }
 
 void PWDrawableObject::mouseDownAtPoint(const QPointF& point, int part, bool controlFlag)
@@ -928,7 +941,24 @@ void PWDrawableObject::notifyGeometryChange(const QRectF& oldBounds)
 void PWDrawableObject::notifyVisualChange()
 {
     if (PWDrawableContainer* c = container()) {
-        const QRectF area = bounds();
+        QRectF area = bounds();
+        // A selected object's handles can stand outside what it draws (the rotation knob sits
+        // above the top edge): the area they cover is redrawn with it, before and after a change.
+        if (!m_locked && c->isSelectedObject(this)) {
+            // Grown point by point: a rectangle of no size would be ignored by united().
+            const QTransform toView = knobTransform();
+            for (int part : knobParts()) {
+                const QPointF at = toView.map(knobPoint(part));
+                if (!finite(at))
+                    continue;
+                if (area.isNull())
+                    area = QRectF(at, at);
+                area.setLeft(std::min(area.left(), at.x()));
+                area.setRight(std::max(area.right(), at.x()));
+                area.setTop(std::min(area.top(), at.y()));
+                area.setBottom(std::max(area.bottom(), at.y()));
+            }
+        }
         if (!area.isNull())
             c->objectNeedsDisplayInRect(this, area);
     }

@@ -4,9 +4,12 @@
 #include "frameworks/penwork/support/RVUndoManager.h"
 #include "platform/foundation/KeyedArchiver.h"
 #include "platform/foundation/KeyedUnarchiver.h"
+#include "platform/graphics/GraphicsContext.h"
 
 #include <QCoreApplication>
 #include <QHash>
+#include <QPainter>
+#include <QPolygonF>
 #include <QSet>
 
 #include <cmath>
@@ -298,6 +301,30 @@ void PWShapeGroup::drawContentWithStyle(PWStyle* style)
         return;
     for (const auto& member : m_members)
         member->drawContentWithStyle(style);
+}
+
+void PWShapeGroup::drawSelectedState()
+{
+    pf::GraphicsContext* context = pf::GraphicsContext::current();
+    if (!context || isPendingCreation())
+        return;
+    bool invertible = false;
+    const QTransform toGroup = renderingTransform().inverted(&invertible);
+    const QRectF members = logicalBounds();
+    if (!invertible || members.isNull()) {
+        PWDrawableObject::drawSelectedState();
+        return;
+    }
+    // The members' extent in the group's own space, placed as the group places its members.
+    const QPolygonF outline = renderingTransform().map(QPolygonF(toGroup.mapRect(members)));
+    pf::GraphicsStateSaver saver(context);
+    QPainter& painter = context->painter();
+    QPen pen(locked() ? QColor(Qt::gray) : selectionMarkColour());
+    pen.setCosmetic(true);
+    pen.setWidthF(1.0);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPolygon(outline);
 }
 
 bool PWShapeGroup::hitTest(const QPointF& point) const { return bool(objectAtPoint(point)); }

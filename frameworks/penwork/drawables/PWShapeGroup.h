@@ -51,6 +51,9 @@ public:
     QRectF logicalBounds() const override;
     quint64 geometryChecksum() const override;
     void drawContent() override;
+    // The outline round the members as they are now (edited in place, they can leave the frame
+    // they were grouped in).
+    void drawSelectedState() override;
     void drawContentWithStyle(PWStyle* style) override;
     bool hitTest(const QPointF& point) const override;
     QList<pf::Ref<PWStyle>> allStyles() const override;

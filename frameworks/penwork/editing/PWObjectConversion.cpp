@@ -147,10 +147,38 @@ QRectF textBox(const PWDrawableObject& object)
     return logical.isEmpty() ? object.bounds() : logical;
 }
 
+using Converter = pf::Ref<PWDrawableObject> (*)(const PWDrawableObject&);
+using ConversionTest = bool (*)(const PWDrawableObject&);
+
+// A group converts member by member (groups inside it likewise): it can when one of its
+// members can, and the members that cannot stay as they are.
+bool groupCanConvert(const PWDrawableObject& object, ConversionTest can)
+{
+    const auto* group = dynamic_cast<const PWShapeGroup*>(&object);
+    if (!group)
+        return false;
+    const auto members = group->members();
+    return std::any_of(members.begin(), members.end(), [can](const auto& member) { return can(*member); });
+}
+
+pf::Ref<PWDrawableObject> convertGroup(const PWDrawableObject& object, Converter convert)
+{
+    // A copy gives up its members in drawing coordinates; the original stays untouched.
+    auto copy = std::static_pointer_cast<PWShapeGroup>(static_cast<const PWShapeGroup&>(object).copy());
+    QList<pf::Ref<PWDrawableObject>> members;
+    for (const auto& member : copy->ungroup()) {
+        pf::Ref<PWDrawableObject> converted = convert(*member);
+        members.append(converted ? converted : member);
+    }
+    return withIdentity(std::static_pointer_cast<PWDrawableObject>(PWShapeGroup::groupWithObjects(members)), object);
+}
+
 } // namespace
 
 bool PWObjectConversion::canConvertToPath(const PWDrawableObject& object)
 {
+    if (object.isKindOf(PWShapeGroup::staticClass()))
+        return groupCanConvert(object, &canConvertToPath);
     if (&object.objClass() == &PWDrawablePath::staticClass() || object.isKindOf(PWShapeGroup::staticClass()) ||
         object.isKindOf(PWImageShape::staticClass()))
         return false;
@@ -163,6 +191,8 @@ pf::Ref<PWDrawableObject> PWObjectConversion::toPath(const PWDrawableObject& obj
 {
     if (!canConvertToPath(object))
         return nullptr;
+    if (object.isKindOf(PWShapeGroup::staticClass()))
+        return convertGroup(object, &toPath);
     if (isText(object)) {
         QColor colour;
         auto outline = glyphOutlines(object, &colour);
@@ -177,6 +207,8 @@ pf::Ref<PWDrawableObject> PWObjectConversion::toPath(const PWDrawableObject& obj
 
 bool PWObjectConversion::canConvertToShape(const PWDrawableObject& object)
 {
+    if (object.isKindOf(PWShapeGroup::staticClass()))
+        return groupCanConvert(object, &canConvertToShape);
     if (&object.objClass() == &PWDrawableShape::staticClass() || isText(object) ||
         object.isKindOf(PWShapeGroup::staticClass()) || object.isKindOf(PWImageShape::staticClass()))
         return false;
@@ -189,6 +221,8 @@ pf::Ref<PWDrawableObject> PWObjectConversion::toShape(const PWDrawableObject& ob
 {
     if (!canConvertToShape(object))
         return nullptr;
+    if (object.isKindOf(PWShapeGroup::staticClass()))
+        return convertGroup(object, &toShape);
     if (auto path = dynamic_cast<const PWDrawablePath*>(&object))
         return path->makeShape();
     return withIdentity(PWDrawableShape::drawableShapeWithPath(*object.renderingPath(), object.style()), object);
@@ -218,6 +252,8 @@ pf::Ref<PWDrawableObject> PWObjectConversion::toShapeGroup(const PWDrawableObjec
 
 bool PWObjectConversion::canConvertToTextShape(const PWDrawableObject& object)
 {
+    if (object.isKindOf(PWShapeGroup::staticClass()))
+        return groupCanConvert(object, &canConvertToTextShape);
     return object.isKindOf(PWTextPath::staticClass()) && !textBox(object).isEmpty();
 }
 
@@ -225,6 +261,8 @@ pf::Ref<PWDrawableObject> PWObjectConversion::toTextShape(const PWDrawableObject
 {
     if (!canConvertToTextShape(object))
         return nullptr;
+    if (object.isKindOf(PWShapeGroup::staticClass()))
+        return convertGroup(object, &toTextShape);
     const auto& path = static_cast<const PWTextPath&>(object);
     auto shape = PWTextShape::textShapeWithRect(textBox(object), path.text(), path.style());
     shape->setTextAttributes(path.textAttributes());
@@ -234,6 +272,8 @@ pf::Ref<PWDrawableObject> PWObjectConversion::toTextShape(const PWDrawableObject
 
 bool PWObjectConversion::canConvertToTextPath(const PWDrawableObject& object)
 {
+    if (object.isKindOf(PWShapeGroup::staticClass()))
+        return groupCanConvert(object, &canConvertToTextPath);
     return object.isKindOf(PWTextShape::staticClass()) && object.size().width() > 0.0;
 }
 
@@ -241,6 +281,8 @@ pf::Ref<PWDrawableObject> PWObjectConversion::toTextPath(const PWDrawableObject&
 {
     if (!canConvertToTextPath(object))
         return nullptr;
+    if (object.isKindOf(PWShapeGroup::staticClass()))
+        return convertGroup(object, &toTextPath);
     const auto& shape = static_cast<const PWTextShape&>(object);
     // Across the middle of the box, left to right, turned with the box.
     const QTransform transform = shape.transform();

@@ -288,9 +288,14 @@ bool drawLinesAsStrip(QPainter& painter, const QRectF& area, bool vertical, cons
     QRect target = toDevice.mapRect(area).toAlignedRect();
     if (painter.hasClipping())
         target &= toDevice.mapRect(painter.clipBoundingRect()).toAlignedRect();
-    if (const QPaintDevice* device = painter.device()) {
-        const double ratio = device->devicePixelRatioF() > 0 ? device->devicePixelRatioF() : 1.0;
-        target &= QRect(0, 0, int(std::ceil(device->width() * ratio)), int(std::ceil(device->height() * ratio)));
+    // Only what the paint device shows: its rectangle, in device pixels. A widget painted into
+    // its window's backing store sits at an offset there, which the device transform holds
+    // and the widget's own size does not.
+    if (painter.device()) {
+        bool invertible = false;
+        const QTransform worldInverse = painter.worldTransform().inverted(&invertible);
+        if (invertible)
+            target &= (worldInverse * toDevice).mapRect(QRectF(painter.window())).toAlignedRect();
     }
     if (target.isEmpty())
         return true;

@@ -54,6 +54,26 @@ pf::Ref<PWObjectStorage> makeStorage()
     return storage ? storage : std::make_shared<PWBSPDirectObjectStorage>();
 }
 
+// What a selected object shows: its bounds and its handles, which can stand outside them (the
+// rotation knob sits above the top edge); the knobs' own size is added by the views.
+QRectF selectionExtent(const PWDrawableObject& object)
+{
+    QRectF area = object.bounds();
+    const QTransform toView = object.containerTransform();
+    for (int part : object.knobParts()) {
+        const QPointF at = toView.map(object.knobPoint(part));
+        if (!std::isfinite(at.x()) || !std::isfinite(at.y()))
+            continue;
+        if (area.isNull())
+            area = QRectF(at, at);
+        area.setLeft(std::min(area.left(), at.x()));
+        area.setRight(std::max(area.right(), at.x()));
+        area.setTop(std::min(area.top(), at.y()));
+        area.setBottom(std::max(area.bottom(), at.y()));
+    }
+    return area;
+}
+
 QRectF unitedBounds(const PWObjectOwnerLayer::ObjectList& objects)
 {
     QRectF area;
@@ -483,10 +503,10 @@ void PWObjectOwnerLayer::setSelection(QSet<const PWDrawableObject*> objects)
     QRectF changed;
     for (const PWDrawableObject* object : m_selection)
         if (!objects.contains(object))
-            changed = changed.united(object->bounds());
+            changed = changed.united(selectionExtent(*object));
     for (const PWDrawableObject* object : objects)
         if (!m_selection.contains(object))
-            changed = changed.united(object->bounds());
+            changed = changed.united(selectionExtent(*object));
     willChangeValueForKey(kSelection);
     m_selection = std::move(objects);
     didChangeValueForKey(kSelection);
@@ -652,7 +672,7 @@ void PWObjectOwnerLayer::drawSelection(const QRectF& rect) const
     if (!pf::GraphicsContext::current())
         return;
     for (const auto& object : selection())
-        if (object->visible() && (rect.isNull() || PWObjectStorage::meets(object->bounds().adjusted(-8, -8, 8, 8), rect)))
+        if (object->visible() && (rect.isNull() || PWObjectStorage::meets(selectionExtent(*object).adjusted(-8, -8, 8, 8), rect)))
             object->drawSelectedState();
 }
 

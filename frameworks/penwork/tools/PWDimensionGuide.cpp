@@ -31,20 +31,25 @@ QList<pf::Weak<PWDimensionGuide>>& shownList()
 
 bool finite(const QPointF& p) { return std::isfinite(p.x()) && std::isfinite(p.y()); }
 
-QRectF unitedRect(const PWDimensionGuide::GuideSet& guides)
+// What each guide draws: enough for a view to work out the area at its own scale, since
+// the label keeps its size on screen and so covers more of the drawing when zoomed out.
+QVariantList statesOf(const PWDimensionGuide::GuideSet& guides)
 {
-    QRectF rect;
+    QVariantList states;
     for (const auto& guide : guides)
-        rect = rect.united(guide->displayRect());
-    return rect;
+        states.append(QVariantMap{{QStringLiteral("start"), guide->startPoint()},
+                                  {QStringLiteral("end"), guide->endPoint()},
+                                  {QStringLiteral("label"), guide->label()}});
+    return states;
 }
 
-void postChange(const QRectF& rect)
+void postChange(const QVariantList& states)
 {
+    const QRectF rect = PWDimensionGuide::displayRectOfStates(states, 1.0);
     if (rect.isNull())
         return;
     pf::NotificationCenter::defaultCenter().post(kPWDimensionGuidesDidChangeNotification, nullptr,
-                                                 {{QStringLiteral("rect"), rect}});
+                                                 {{QStringLiteral("rect"), rect}, {QStringLiteral("guides"), states}});
 }
 
 QFont labelFont(double scale)
@@ -111,21 +116,21 @@ PWDimensionGuide::GuideSet PWDimensionGuide::beginDimensionGuidesForObject(PWDim
             shownList().append(guide);
         }
     }
-    postChange(unitedRect(guides));
+    postChange(statesOf(guides));
     return guides;
 }
 
 void PWDimensionGuide::updateDimensionGuides(const GuideSet& guides, const QVariant& context)
 {
-    const QRectF before = unitedRect(guides);
+    const QVariantList before = statesOf(guides);
     for (const auto& guide : guides)
         guide->update(context);
-    postChange(before.united(unitedRect(guides)));
+    postChange(before + statesOf(guides));
 }
 
 void PWDimensionGuide::endDimensionGuides(const GuideSet& guides)
 {
-    const QRectF before = unitedRect(guides);
+    const QVariantList before = statesOf(guides);
     auto& shown = shownList();
     shown.removeIf([&](const pf::Weak<PWDimensionGuide>& weak) {
         pf::Ref<PWDimensionGuide> guide = weak.lock();
@@ -177,15 +182,34 @@ void PWDimensionGuide::update(const QVariant& context)
 
 QRectF PWDimensionGuide::displayRect(double scale) const
 {
+    return displayRectFor(m_start, m_end, m_label, scale);
+}
+
+QRectF PWDimensionGuide::displayRectFor(QPointF start, QPointF end, const QString& labelText, double scale)
+{
     if (!(scale > 0.0) || !std::isfinite(scale))
         scale = 1.0;
     const QFontMetricsF metrics(labelFont(scale));
-    const QRectF line = QRectF(m_start, m_end).normalized();
-    const QSizeF labelSize(metrics.horizontalAdvance(m_label), metrics.height());
-    const QPointF mid = (m_start + m_end) / 2.0;
+    const QRectF line = QRectF(start, end).normalized();
+    // As wide as the box draw() fills behind the text.
+    const QSizeF labelSize(metrics.horizontalAdvance(labelText) + 4.0 / scale, metrics.height());
+    const QPointF mid = (start + end) / 2.0;
     const QRectF label(mid - QPointF(labelSize.width() / 2.0, labelSize.height() / 2.0), labelSize);
     const double margin = kTickLength / scale + 1.0;
     return line.united(label).adjusted(-margin, -margin, margin, margin);
+}
+
+QRectF PWDimensionGuide::displayRectOfStates(const QVariantList& states, double scale)
+{
+    QRectF rect;
+    for (const QVariant& value : states) {
+        const QVariantMap state = value.toMap();
+        const QPointF start = state.value(QStringLiteral("start")).toPointF();
+        const QPointF end = state.value(QStringLiteral("end")).toPointF();
+        if (finite(start) && finite(end))
+            rect = rect.united(displayRectFor(start, end, state.value(QStringLiteral("label")).toString(), scale));
+    }
+    return rect;
 }
 
 void PWDimensionGuide::draw(QPainter& painter, double scale) const

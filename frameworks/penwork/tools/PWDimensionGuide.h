@@ -13,7 +13,9 @@
 class QPainter;
 
 // Posted (object: null) when the set of shown dimension guides or their values change, with
-// "rect" (QRectF, drawing coordinates) covering the old and new guides, so views redisplay.
+// "rect" (QRectF, drawing coordinates) covering the old and new guides at scale 1 and "guides"
+// (the old and new guides' end points and labels; see displayRectOfStates), so views redisplay
+// the area at their own scale.
 inline const QString kPWDimensionGuidesDidChangeNotification =
     QStringLiteral("kPWDimensionGuidesDidChangeNotification");
 
@@ -71,10 +73,13 @@ public:
     QString label() const { return m_label; }
     // The area the guide draws into at `scale`, with its label.
     QRectF displayRect(double scale = 1.0) const;
+    // The area that the guides described in a change notification's "guides" draw into.
+    static QRectF displayRectOfStates(const QVariantList& states, double scale);
     void draw(QPainter& painter, double scale) const;
 
 private:
     void update(const QVariant& context);
+    static QRectF displayRectFor(QPointF start, QPointF end, const QString& label, double scale);
 
     PWDimensionGuideDataSource* m_source = nullptr;
     int m_mode = 0;

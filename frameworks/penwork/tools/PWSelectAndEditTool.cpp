@@ -3,6 +3,8 @@
 #include "frameworks/penwork/drawables/PWConnectableLine.h"
 #include "frameworks/penwork/drawables/PWDrawablePath.h"
 #include "frameworks/penwork/drawables/PWDrawableShape.h"
+#include "frameworks/penwork/drawables/PWKnob.h"
+#include "frameworks/penwork/drawables/PWShapeGroup.h"
 #include "frameworks/penwork/drawables/PWTextPath.h"
 #include "frameworks/penwork/drawables/PWTextShape.h"
 #include "frameworks/penwork/geometry/Geometry.h"
@@ -35,6 +37,14 @@ QString lengthText(PWDrawing* drawing, double points)
     if (!drawing)
         return QString::number(points, 'f', 1);
     return QStringLiteral("%1 %2").arg(drawing->convertLength(points), 0, 'f', 2).arg(drawing->abbreviatedDrawingUnits());
+}
+
+// The control flag that leaves a point unsnapped (it turns the drawing's snapping round): a
+// member of a group works in the group's coordinates, where the drawing's grid does not lie.
+bool unsnappedFlag(const PWDrawableObject& object)
+{
+    PWDrawing* drawing = object.drawing();
+    return drawing && drawing->snapsToGrid();
 }
 
 } // namespace
@@ -102,6 +112,8 @@ void PWSelectAndEditTool::reset()
     m_handlePart = 0;
     m_marquee = QRectF();
     m_marqueeBase.clear();
+    m_toLocal = QTransform();
+    m_draggingMember = false;
 }
 
 int PWSelectAndEditTool::mouseDownAtPoint(const QPointF& point, PWDrawableObject* target, PWLayer* layer,
@@ -112,6 +124,12 @@ int PWSelectAndEditTool::mouseDownAtPoint(const QPointF& point, PWDrawableObject
     auto* owner = dynamic_cast<PWObjectOwnerLayer*>(layer);
     if (!owner)
         return 0;
+    if (m_enteredGroup) {
+        const int part = mouseDownInGroup(*owner, point, event);
+        if (m_enteredGroup)
+            return part;
+        // The click left the group: it goes on as any other.
+    }
 
     // Handles of selected objects come before the objects themselves, topmost first.
     const auto selected = owner->selectedAvailableObjects();
@@ -135,6 +153,13 @@ int PWSelectAndEditTool::mouseDownAtPoint(const QPointF& point, PWDrawableObject
             owner->replaceSelectionWithObject(hit);
             event.view->beginTextEditing(target);
             return PWDrawableObject::kEntireObjectPart;
+        }
+        if (event.clickCount >= 2 && !event.shiftKey() && !target->locked()) {
+            if (auto group = std::dynamic_pointer_cast<PWShapeGroup>(hit); group && group->countOfMembers() > 0) {
+                m_outerGroup = group;
+                enterGroup(*owner, group, point);
+                return PWDrawableObject::kEntireObjectPart;
+            }
         }
         if (event.shiftKey()) {
             if (owner->isSelectedObject(target)) {
@@ -236,6 +261,19 @@ void PWSelectAndEditTool::dragMove(PWObjectOwnerLayer& layer, const QPointF& poi
     QPointF delta = point - m_start;
     if (delta.isNull() && !m_changed)
         return;
+    if (m_draggingMember) {
+        // A member lives in its group's coordinates.
+        const QPointF localDelta = m_toLocal.map(point) - m_toLocal.map(m_start);
+        for (const Moving& moving : m_moving)
+            moving.object->setLocation(moving.startLocation + localDelta);
+        m_changed = true;
+        if (m_dimensionSource) {
+            m_dimensionSource->rect = m_startBounds.translated(delta);
+            PWDimensionGuide::updateDimensionGuides(m_dimensionGuides);
+        }
+        redisplayGroupFeedback();
+        return;
+    }
     if (m_copyOnMove && !m_copied)
         makeCopies(layer);
     QSet<const PWDrawableObject*> excluded;
@@ -262,7 +300,9 @@ void PWSelectAndEditTool::dragHandle(const QPointF& point, const PWToolEvent& ev
     PWDrawableObject& object = *m_handleObject;
     const double angleBefore = object.angle();
     const QRectF boundsBefore = object.logicalBounds();
-    object.mouseDraggedAtPoint(point, m_handlePart, event.controlKey());
+    // A member of an entered group takes the point in the group's coordinates, unsnapped.
+    object.mouseDraggedAtPoint(m_toLocal.map(point), m_handlePart,
+                               m_draggingMember ? unsnappedFlag(object) : event.controlKey());
     const bool rotating = dynamic_cast<PWDrawableShape*>(&object) && m_handlePart == PWDrawableShape::kRotationHandle;
     if (rotating && event.shiftKey()) {
         const double step = M_PI / 12.0;
@@ -274,6 +314,8 @@ void PWSelectAndEditTool::dragHandle(const QPointF& point, const PWToolEvent& ev
         m_dimensionSource->rect = object.logicalBounds();
         PWDimensionGuide::updateDimensionGuides(m_dimensionGuides);
     }
+    if (m_draggingMember)
+        redisplayGroupFeedback();
     PWDrawing* drawing = object.drawing();
     if (rotating) {
         double degrees = std::fmod(object.angleInDegrees(), 360.0);
@@ -367,7 +409,8 @@ bool PWSelectAndEditTool::mouseUpAtPoint(const QPointF& point, int, PWLayer* lay
     if (owner && m_drag != Drag::None && m_drag != Drag::Handle && point != m_start)
         mouseDraggedToPoint(point, 0, layer, event, nullptr);
     if (m_drag == Drag::Handle && m_handleObject)
-        m_handleObject->mouseUpAtPoint(point, m_handlePart, event.controlKey());
+        m_handleObject->mouseUpAtPoint(m_toLocal.map(point), m_handlePart,
+                                       m_draggingMember ? unsnappedFlag(*m_handleObject) : event.controlKey());
     if (m_drag == Drag::Marquee && event.view && !m_marquee.isNull()) {
         const double margin = 2.0 / safeScale(event);
         event.view->setNeedsDisplayInDrawingRect(m_marquee.adjusted(-margin, -margin, margin, margin));
@@ -428,10 +471,156 @@ void PWSelectAndEditTool::toolControllerWillUnsetTool(PWToolController&)
 {
     RVInfoFloater::hideInfoFloater();
     reset();
+    exitGroup();
+}
+
+bool PWSelectAndEditTool::keyDown(int qtKey, const PWToolEvent&, PWLayer*)
+{
+    if (qtKey != Qt::Key_Escape || !m_enteredGroup)
+        return false;
+    exitGroup();
+    return true;
+}
+
+// Entering groups --------------------------------------------------------------------------------
+
+void PWSelectAndEditTool::enterGroup(PWObjectOwnerLayer& layer, const pf::Ref<PWShapeGroup>& group, const QPointF& point)
+{
+    redisplayGroupFeedback();
+    m_enteredGroup = group;
+    m_member.reset();
+    // The group's own handles give way to its members'.
+    layer.deselectAll();
+    if (pf::Ref<PWDrawableObject> member = group->objectAtPoint(point))
+        chooseMember(member);
+    redisplayGroupFeedback();
+}
+
+void PWSelectAndEditTool::exitGroup()
+{
+    if (!m_enteredGroup)
+        return;
+    redisplayGroupFeedback();
+    pf::Ref<PWShapeGroup> outer = m_outerGroup;
+    m_enteredGroup.reset();
+    m_outerGroup.reset();
+    m_member.reset();
+    m_shownGroupFeedback = QRectF();
+    auto* layer = outer ? dynamic_cast<PWObjectOwnerLayer*>(outer->layer()) : nullptr;
+    if (layer && layer->indexOfObject(outer.get()) != pf::kNotFound)
+        layer->replaceSelectionWithObject(outer);
+}
+
+void PWSelectAndEditTool::chooseMember(const pf::Ref<PWDrawableObject>& member)
+{
+    m_member = member;
+    redisplayGroupFeedback();
+}
+
+int PWSelectAndEditTool::mouseDownInGroup(PWObjectOwnerLayer& layer, const QPointF& point, const PWToolEvent& event)
+{
+    // The group must still be in the layer (an undo may have taken it away), editable, and
+    // the entered group still inside it.
+    bool present = m_outerGroup && layer.indexOfObject(m_outerGroup.get()) != pf::kNotFound && !m_outerGroup->locked()
+                   && m_outerGroup->visible();
+    // Up from the entered group, group by group, to the one the entering began from.
+    const PWDrawableObject* node = m_enteredGroup.get();
+    while (present && node && node != m_outerGroup.get())
+        node = dynamic_cast<const PWShapeGroup*>(node->container());
+    present = present && node == m_outerGroup.get();
+    if (!present || (m_member && m_member->container() != m_enteredGroup.get())) {
+        exitGroup();
+        return 0;
+    }
+    m_toLocal = m_enteredGroup->renderingTransform().inverted();
+
+    // The chosen member's handles first.
+    if (m_member && !m_member->locked() && m_member->visible()) {
+        PWKnob* knobs = PWKnob::defaultKnobs();
+        const QTransform toView = m_member->containerTransform();
+        for (int part : m_member->knobParts()) {
+            if (!knobs->hitTestKnob(point, toView.map(m_member->knobPoint(part)), PWKnob::kControlKnobType, m_member->angle()))
+                continue;
+            m_drag = Drag::Handle;
+            m_draggingMember = true;
+            m_handleObject = m_member;
+            m_handlePart = part;
+            m_member->mouseDownAtPoint(m_toLocal.map(point), part, unsnappedFlag(*m_member));
+            startGuides(layer.drawing(), m_member->logicalBounds(), &m_member->objClass(), PWDimensionGuide::kSizeMode);
+            return part;
+        }
+    }
+
+    pf::Ref<PWDrawableObject> hit = m_enteredGroup->objectAtPoint(point);
+    if (!hit) {
+        exitGroup();
+        return 0;
+    }
+    // A group inside is entered the same way.
+    if (event.clickCount >= 2 && !hit->locked()) {
+        if (auto inner = std::dynamic_pointer_cast<PWShapeGroup>(hit); inner && inner->countOfMembers() > 0) {
+            enterGroup(layer, inner, point);
+            return PWDrawableObject::kEntireObjectPart;
+        }
+    }
+    if (hit != m_member)
+        chooseMember(hit);
+    if (!hit->locked() && !hit->locationLocked()) {
+        m_moving.push_back({hit, hit->location()});
+        m_drag = Drag::Move;
+        m_draggingMember = true;
+        m_startBounds = hit->logicalBounds();
+        startGuides(layer.drawing(), m_startBounds, &hit->objClass(), PWDimensionGuide::kPositionMode);
+    }
+    return PWDrawableObject::kEntireObjectPart;
+}
+
+QRectF PWSelectAndEditTool::groupFeedbackRect() const
+{
+    if (!m_enteredGroup)
+        return {};
+    QRectF rect = m_enteredGroup->bounds();
+    if (m_member) {
+        rect = rect.united(m_member->bounds());
+        const QTransform toView = m_member->containerTransform();
+        for (int part : m_member->knobParts()) {
+            const QPointF at = toView.map(m_member->knobPoint(part));
+            if (std::isfinite(at.x()) && std::isfinite(at.y()))
+                rect = rect.united(QRectF(at - QPointF(1, 1), QSizeF(2, 2)));
+        }
+    }
+    return rect;
+}
+
+void PWSelectAndEditTool::redisplayGroupFeedback()
+{
+    // What was shown and what is shown now; the views grow the area by their handles' size.
+    const QRectF now = groupFeedbackRect();
+    const QRectF area = m_shownGroupFeedback.isNull() ? now : now.isNull() ? m_shownGroupFeedback : m_shownGroupFeedback.united(now);
+    m_shownGroupFeedback = now;
+    PWShapeGroup* group = m_enteredGroup ? m_enteredGroup.get() : m_outerGroup.get();
+    if (PWLayer* layer = group ? group->layer() : nullptr; layer && !area.isNull())
+        layer->setNeedsDisplayInRect(area.adjusted(-4, -4, 4, 4));
 }
 
 void PWSelectAndEditTool::drawToolFeedback(QPainter& painter, const QRectF&, double) const
 {
+    if (m_enteredGroup) {
+        // The entered group's extent, and its chosen member with its handles.
+        painter.save();
+        QPen pen(QColor(90, 90, 90));
+        pen.setCosmetic(true);
+        pen.setStyle(Qt::DashLine);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(m_enteredGroup->bounds());
+        painter.restore();
+        if (m_member && m_member->visible()) {
+            painter.save();
+            m_member->drawSelectedState();
+            painter.restore();
+        }
+    }
     if (m_drag != Drag::Marquee || m_marquee.isNull())
         return;
     painter.save();

@@ -5,12 +5,14 @@
 
 #include <QList>
 #include <QRectF>
+#include <QTransform>
 
 #include <memory>
 #include <vector>
 
 class PWDrawing;
 class PWObjectOwnerLayer;
+class PWShapeGroup;
 
 // The standard selection tool. A click selects the object under the mouse (Shift adds or
 // removes it); a drag from an object moves the selection, snapped to the other objects, the
@@ -18,8 +20,11 @@ class PWObjectOwnerLayer;
 // a drag from a selected object's handle resizes, rotates (Shift in 15 degree steps) or moves
 // a path point; a drag from empty space draws a marquee that selects what it meets (Shift
 // adds to the selection); a drag from a guide moves the guide. A double click on a text
-// object starts editing its text. Each gesture is one undo step ("Move", "Duplicate",
-// "Resize", "Rotate", "Edit Path", "Move Guide"), or the tool's actionName when one is set.
+// object starts editing its text; on a group it enters the group: clicks then pick, move and
+// reshape its members in place (a group inside it is entered the same way) until a click
+// outside its members, Escape or another tool leaves it, the group selected again. Each
+// gesture is one undo step ("Move", "Duplicate", "Resize", "Rotate", "Edit Path", "Move
+// Guide"), or the tool's actionName when one is set.
 class PWSelectAndEditTool : public PWDrawingTool {
     PF_CLASS(PWSelectAndEditTool)
 public:
@@ -36,6 +41,11 @@ public:
 
     // The marquee being dragged (drawing coordinates), or a null rectangle.
     QRectF marqueeRect() const { return m_marquee; }
+    // The group entered by a double click, and the member chosen in it (null when none).
+    pf::Ref<PWShapeGroup> enteredGroup() const { return m_enteredGroup; }
+    pf::Ref<PWDrawableObject> chosenMember() const { return m_member; }
+    // Leaves the entered group, selecting it again in its layer.
+    void exitGroup();
 
     bool isSelectionTool() const override { return true; }
     QString defaultActionName() const override { return QStringLiteral("Edit"); }
@@ -45,6 +55,7 @@ public:
                              PWToolUndoDelegate* delegate) override;
     bool mouseUpAtPoint(const QPointF& point, int partCode, PWLayer* layer, const PWToolEvent& event,
                         PWToolUndoDelegate* delegate) override;
+    bool keyDown(int qtKey, const PWToolEvent& event, PWLayer* layer) override;
     void toolControllerWillUnsetTool(PWToolController& controller) override;
     void drawToolFeedback(QPainter& painter, const QRectF& drawingRect, double scale) const override;
 
@@ -68,6 +79,13 @@ private:
     void startGuides(PWDrawing* drawing, const QRectF& rect, const pf::Class* cls, int modes);
     void endGuides();
     void reset();
+    // Entering groups.
+    void enterGroup(PWObjectOwnerLayer& layer, const pf::Ref<PWShapeGroup>& group, const QPointF& point);
+    int mouseDownInGroup(PWObjectOwnerLayer& layer, const QPointF& point, const PWToolEvent& event);
+    void chooseMember(const pf::Ref<PWDrawableObject>& member);
+    // What the entered group's feedback covers: the group, the chosen member and its handles.
+    QRectF groupFeedbackRect() const;
+    void redisplayGroupFeedback();
 
     Drag m_drag = Drag::None;
     QPointF m_start;
@@ -86,6 +104,14 @@ private:
     // Guides.
     bool m_guideIsHorizontal = false;
     double m_guidePosition = 0.0;
+    // The entered group and its chosen member; drags inside it work in the group's own
+    // coordinates, which m_toLocal maps drawing points into.
+    pf::Ref<PWShapeGroup> m_enteredGroup;
+    pf::Ref<PWShapeGroup> m_outerGroup; // the layer's object the entering began from
+    pf::Ref<PWDrawableObject> m_member;
+    QRectF m_shownGroupFeedback;
+    QTransform m_toLocal;
+    bool m_draggingMember = false;
     // Dimension guides of the drag.
     std::unique_ptr<RectSource> m_dimensionSource;
     PWDimensionGuide::GuideSet m_dimensionGuides;

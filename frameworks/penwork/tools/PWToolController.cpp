@@ -9,6 +9,7 @@
 #include "frameworks/penwork/tools/PWDrawingViewToolAdapter.h"
 #include "frameworks/penwork/tools/PWToolRegistry.h"
 #include "frameworks/penwork/view/PWDrawingView.h"
+#include "frameworks/penwork/view/PWViewController.h"
 #include "platform/foundation/ClassBuilder.h"
 #include "platform/foundation/Exception.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -80,7 +81,9 @@ PWToolController::~PWToolController()
 
 bool PWToolController::toolsAutoActivateValidLayer()
 {
-    return pf::UserDefaults::standard().boolForKey(kAutoActivateDefault);
+    // On unless switched off: a click on another layer's object reaches it at once.
+    const pf::UserDefaults& defaults = pf::UserDefaults::standard();
+    return !defaults.objectForKey(kAutoActivateDefault).isValid() || defaults.boolForKey(kAutoActivateDefault);
 }
 
 void PWToolController::setToolsAutoActivateValidLayer(bool autoActivate)
@@ -211,7 +214,9 @@ PWLayer* PWToolController::targetLayer(PWToolView& view, const QPointF& point, Q
     PWLayer* active = view.activeLayer();
     PWDrawing* drawing = view.drawing();
     // A tool in the middle of a multi-click gesture keeps its layer.
-    if (!drawing || !toolsAutoActivateValidLayer() || currentTool()->isGestureInProgress())
+    // The preference "auto-activate layers" can turn it off for the views.
+    if (!drawing || !toolsAutoActivateValidLayer() || !PWViewController::layerAutoActivationDefault()
+        || currentTool()->isGestureInProgress())
         return active;
     if (active && (active->implementsOwnTools() || active->shouldAutoActivateWithEvent(point, modifiers)))
         return active;
@@ -499,7 +504,7 @@ QCursor PWToolController::cursorForModifiers(Qt::KeyboardModifiers modifiers) co
     if (layer && layer->implementsOwnTools())
         return layer->cursor();
     const pf::Ref<PWDrawingTool> tool = currentTool();
-    if (!tool->isValidTargetLayer(layer) && !toolsAutoActivateValidLayer())
+    if (!tool->isValidTargetLayer(layer) && !(toolsAutoActivateValidLayer() && PWViewController::layerAutoActivationDefault()))
         return QCursor(Qt::ForbiddenCursor);
     return tool->cursorForModifiers(modifiers);
 }

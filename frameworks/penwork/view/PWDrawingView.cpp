@@ -26,6 +26,7 @@
 #include "platform/ui/PrintOperation.h"
 
 #include <QMimeData>
+#include <QTimer>
 
 #include <cmath>
 
@@ -111,7 +112,10 @@ void PWDrawingView::init()
     pf::NotificationCenter::defaultCenter().addObserver(
         this,
         [this](const pf::Notification& note) {
-            const QRectF rect = note.userInfo.value(QStringLiteral("rect")).toRectF();
+            // The labels keep their size on screen: measure them at this view's scale.
+            QRectF rect = PWDimensionGuide::displayRectOfStates(note.userInfo.value(QStringLiteral("guides")).toList(), scale());
+            if (rect.isNull())
+                rect = note.userInfo.value(QStringLiteral("rect")).toRectF();
             if (m_drawing && rect.isValid())
                 setNeedsDisplayInDrawingRect(rect);
         },
@@ -171,7 +175,6 @@ void PWDrawingView::setDrawing(const pf::Ref<PWDrawing>& drawing)
     if (drawing == m_drawing)
         return;
     finishTextEditing(true);
-    pf::NotificationCenter::defaultCenter().removeObserver(this, kPWDimensionGuidesDidChangeNotification);
     observeDrawing(false);
     if (m_drawing)
         m_drawing->removeController(m_viewController.get());
@@ -202,8 +205,21 @@ void PWDrawingView::observeDrawing(bool observe)
 
 void PWDrawingView::updateContentSize()
 {
-    if (m_drawing)
-        setContentSize(m_drawing->drawingSize());
+    if (!m_drawing)
+        return;
+    const QSizeF page = m_drawing->drawingSize();
+    setContentSize(page);
+    setContentMargin(m_showsPasteboard ? std::max(page.width(), page.height()) / 2.0 : 0.0);
+}
+
+void PWDrawingView::setShowsPasteboard(bool shows)
+{
+    if (shows == m_showsPasteboard)
+        return;
+    m_showsPasteboard = shows;
+    m_pageNeedsShowing = shows;
+    updateContentSize();
+    setNeedsDisplay(true);
 }
 
 pf::Ref<PWLayer> PWDrawingView::activeLayer() const
@@ -418,6 +434,15 @@ void PWDrawingView::drawPageBorderWithSize(const QSizeF& borderSize)
 
 void PWDrawingView::drawRect(const QRectF& dirtyRect)
 {
+    if (m_pageNeedsShowing && m_drawing && enclosingClipView()) {
+        // Scrolled to the page once the window has its size, not from inside the painting.
+        m_pageNeedsShowing = false;
+        QPointer<PWDrawingView> self = this;
+        QTimer::singleShot(0, this, [self] {
+            if (self && self->m_drawing)
+                self->scrollToDrawingRect(QRectF(QPointF(0, 0), self->m_drawing->drawingSize()));
+        });
+    }
     pf::GraphicsContext* context = pf::GraphicsContext::current();
     if (context)
         drawDrawingRect(*context, dirtyRect);
@@ -427,8 +452,22 @@ void PWDrawingView::drawDrawingRect(pf::GraphicsContext& context, const QRectF& 
 {
     QPainter& painter = context.painter();
     const bool onScreen = context.isDrawingToScreen();
-    if (onScreen)
-        painter.fillRect(rect, Qt::white); // where the drawing has no paper colour
+    const QRectF page = m_drawing ? QRectF(QPointF(0, 0), m_drawing->drawingSize()) : QRectF();
+    if (onScreen) {
+        // Round the page, the pasteboard; on it, white where the drawing has no paper colour.
+        if (m_showsPasteboard) {
+            painter.fillRect(rect, QColor(230, 230, 230));
+            // The paper's edge, just outside it: objects reaching past it cover it.
+            pf::GraphicsStateSaver saver(&context);
+            QPen pen(QColor(150, 150, 150));
+            pen.setCosmetic(true);
+            painter.setPen(pen);
+            painter.setBrush(Qt::NoBrush);
+            const double half = 0.5 / scale();
+            painter.drawRect(page.adjusted(-half, -half, half, half));
+        }
+        painter.fillRect(m_showsPasteboard ? rect.intersected(page) : rect, Qt::white);
+    }
     if (!m_drawing)
         return;
     // A large area draws in bands on several threads; the rest below stays on this one.
@@ -436,7 +475,6 @@ void PWDrawingView::drawDrawingRect(pf::GraphicsContext& context, const QRectF& 
     if (!onScreen)
         return;
     const QRectF interior = m_drawing->interior();
-    const QRectF page(QPointF(0, 0), m_drawing->drawingSize());
     if (interior != page && !interior.isEmpty()) {
         pf::GraphicsStateSaver saver(&context);
         QPen pen(QColor(160, 160, 160));

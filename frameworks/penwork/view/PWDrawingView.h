@@ -91,6 +91,12 @@ public:
 
     // Zoom and scrolling ---------------------------------------------------------------------
 
+    // Whether the view shows room round the page (a document window's view does; a printing
+    // view does not): objects and handles past the paper's edge draw there and clicks there
+    // reach the tools. Half the page's longer side on every side. Off at creation.
+    bool showsPasteboard() const { return m_showsPasteboard; }
+    void setShowsPasteboard(bool shows);
+
     // Zooms so `rect` (drawing coordinates) fills the visible area, and scrolls to it.
     void zoomViewToRect(const QRectF& rect);
     void zoomFitInWindow(const QVariant& sender = {});
@@ -223,4 +229,7 @@ private:
     bool m_rulersVisible = true;
     QRectF m_rulerMarkers;
     QCursor m_cursor;
+    bool m_showsPasteboard = false;
+    // The page is brought into sight the first time the view is drawn in a scroll view.
+    bool m_pageNeedsShowing = false;
 };

@@ -64,17 +64,38 @@ void RVZoomView::setContentSize(const QSizeF& size)
 {
     if (!(size.width() > 0 && size.height() > 0) || !std::isfinite(size.width()) || !std::isfinite(size.height()))
         return;
-    if (size == m_contentSize && bounds().size() == size)
+    if (size == m_contentSize && (m_contentMargin > 0.0 || bounds().size() == size))
         return;
     m_contentSize = size;
-    setBoundsSize(size);
     applyFrameSize();
+    update();
+}
+
+void RVZoomView::setContentMargin(double margin)
+{
+    if (!std::isfinite(margin) || margin < 0.0 || margin == m_contentMargin)
+        return;
+    // The content keeps its place in the visible area.
+    const QRectF visible = visibleContentRect();
+    m_contentMargin = margin;
+    applyFrameSize();
+    if (enclosingClipView() && !visible.isEmpty())
+        scrollToContentRect(visible);
     update();
 }
 
 void RVZoomView::applyFrameSize()
 {
-    const QSizeF target(m_contentSize.width() * m_scale, m_contentSize.height() * m_scale);
+    QSizeF shown(m_contentSize.width() + 2.0 * m_contentMargin, m_contentSize.height() + 2.0 * m_contentMargin);
+    QSizeF target(shown.width() * m_scale, shown.height() * m_scale);
+    if (m_contentMargin > 0.0) {
+        // Filling a larger clip view, the content in the middle: no bare area is left round it.
+        if (pf::ClipView* clip = enclosingClipView()) {
+            const QSizeF available = clip->frame().size();
+            target = target.expandedTo(available);
+            shown = QSizeF(target.width() / m_scale, target.height() / m_scale);
+        }
+    }
     // The frame is in the parent's coordinates: keep the widget's top-left where it is (a
     // scroll area places it), whatever the parent's flipping.
     QRectF frame(QPointF(0, 0), target);
@@ -87,7 +108,8 @@ void RVZoomView::applyFrameSize()
         frame.moveTopLeft(QPointF(pos()));
     }
     setFrame(frame);
-    setBoundsSize(m_contentSize);
+    setBoundsSize(shown);
+    setBoundsOrigin(QPointF(-(shown.width() - m_contentSize.width()) / 2.0, -(shown.height() - m_contentSize.height()) / 2.0));
 }
 
 void RVZoomView::applyScale(double scale, std::optional<QPointF> anchor)
@@ -193,8 +215,23 @@ void RVZoomView::zoomToActualSize(const QVariant&)
     setScale(1.0);
 }
 
+bool RVZoomView::eventFilter(QObject* watched, QEvent* event)
+{
+    // The clip view changed size: the view follows it.
+    if (watched == m_watchedParent && event->type() == QEvent::Resize && m_contentMargin > 0.0)
+        applyFrameSize();
+    return pf::View::eventFilter(watched, event);
+}
+
 bool RVZoomView::event(QEvent* event)
 {
+    if (event->type() == QEvent::ParentChange) {
+        if (m_watchedParent)
+            m_watchedParent->removeEventFilter(this);
+        m_watchedParent = parentWidget();
+        if (m_watchedParent)
+            m_watchedParent->installEventFilter(this);
+    }
     if (event->type() == QEvent::NativeGesture && trackpadGesturesEnabled()) {
         auto* gesture = static_cast<QNativeGestureEvent*>(event);
         if (gesture->gestureType() == Qt::ZoomNativeGesture) {

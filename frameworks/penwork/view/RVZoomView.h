@@ -2,6 +2,8 @@
 
 #include "platform/ui/View.h"
 
+#include <QPointer>
+
 namespace pf {
 class ClipView;
 }
@@ -37,6 +39,11 @@ public:
     // The size of the content at scale 1 (bounds size); the frame follows it times the scale.
     QSizeF contentSize() const { return m_contentSize; }
     void setContentSize(const QSizeF& size);
+    // Room round the content (content units, on every side) that the view also shows: its
+    // bounds run from (-margin, -margin) to the content size plus the margin. With a margin the
+    // view also fills its clip view when that is larger, the content centred. 0 at creation.
+    double contentMargin() const { return m_contentMargin; }
+    void setContentMargin(double margin);
 
     // The clip view of the scroll view the view is the document of, or null.
     pf::ClipView* enclosingClipView() const;
@@ -62,6 +69,7 @@ protected:
     // Called after every real scale change.
     virtual void scaleDidChange(double oldScale) {}
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void applyScale(double scale, std::optional<QPointF> anchor);
@@ -70,4 +78,6 @@ private:
 
     double m_scale = 1.0;
     QSizeF m_contentSize{1, 1};
+    double m_contentMargin = 0.0;
+    QPointer<QWidget> m_watchedParent;
 };

@@ -5,6 +5,7 @@
 #include "platform/ui/Alert.h"
 #include "platform/ui/Document.h"
 #include "platform/ui/DocumentController.h"
+#include "platform/ui/MenuItem.h"
 #include "platform/ui/PresentationHook.h"
 #include "platform/ui/WindowController.h"
 #include "tests/support/TestSupport.h"
@@ -268,24 +269,88 @@ TEST_F(DocumentLifecycleTest, SaveToWritesACopyAndChangesNothing)
     EXPECT_TRUE(document->isDocumentEdited());
 }
 
-TEST_F(DocumentLifecycleTest, AutosaveInPlaceReportsAutosavedNotCleared)
+// Autosaving in place writes the edits into the file, yet the document stays edited until the
+// user saves, and the version the user saved is kept for Revert to Saved.
+TEST_F(DocumentLifecycleTest, AutosaveInPlaceKeepsTheUsersVersionUntilTheUserSaves)
 {
     auto document = untitled();
     document->inPlace = true;
     document->text = QStringLiteral("v1");
     ASSERT_TRUE(save(*document, url("a.qtxt"), QStringLiteral("Text"), pf::SaveOperation::Save));
+    auto autosave = [&] {
+        bool done = false;
+        document->autosaveWithImplicitCancellability(true, [&](bool ok, const pf::Error&) { done = ok; });
+        return quillory::test::waitUntil([&] { return done; });
+    };
     document->text = QStringLiteral("v2");
     document->updateChangeCount(pf::DocumentChangeType::Done);
     ASSERT_TRUE(document->hasUnautosavedChanges());
     document->changes.clear();
 
+    ASSERT_TRUE(autosave());
+    EXPECT_EQ(contents(path("a.qtxt")), QByteArray("v2"));
+    EXPECT_EQ(document->changes, QList<pf::DocumentChangeType>{pf::DocumentChangeType::Autosaved});
+    EXPECT_TRUE(document->isDocumentEdited()) << "only the user's save clears the edited mark";
+    EXPECT_FALSE(document->hasUnautosavedChanges());
+    const QString kept = document->savedVersionURL().toLocalFile();
+    EXPECT_EQ(contents(kept), QByteArray("v1"));
+    auto revert = pf::MenuItem::make(QStringLiteral("Revert"), QStringLiteral("revertDocumentToSaved:"));
+    EXPECT_TRUE(document->validateMenuItem(*revert));
+
+    // A later autosave keeps the user's version, not the first autosave's.
+    document->text = QStringLiteral("v3");
+    document->updateChangeCount(pf::DocumentChangeType::Done);
+    ASSERT_TRUE(autosave());
+    EXPECT_EQ(contents(path("a.qtxt")), QByteArray("v3"));
+    EXPECT_EQ(contents(document->savedVersionURL().toLocalFile()), QByteArray("v1"));
+
+    // Revert to Saved brings the user's version back, in memory and in the file.
+    pf::Error error;
+    ASSERT_TRUE(document->revertToSavedVersion(&error)) << qPrintable(error.description());
+    EXPECT_EQ(document->text, QStringLiteral("v1"));
+    EXPECT_EQ(contents(path("a.qtxt")), QByteArray("v1"));
+    EXPECT_FALSE(document->isDocumentEdited());
+    EXPECT_TRUE(document->savedVersionURL().isEmpty());
+    EXPECT_FALSE(QFile::exists(kept));
+    EXPECT_FALSE(document->validateMenuItem(*revert));
+
+    // The user's save makes the file the saved version: nothing is kept any more.
+    document->text = QStringLiteral("v4");
+    document->updateChangeCount(pf::DocumentChangeType::Done);
+    ASSERT_TRUE(autosave());
+    const QString keptAgain = document->savedVersionURL().toLocalFile();
+    EXPECT_EQ(contents(keptAgain), QByteArray("v1"));
+    ASSERT_TRUE(save(*document, url("a.qtxt"), QStringLiteral("Text"), pf::SaveOperation::Save));
+    EXPECT_FALSE(document->isDocumentEdited());
+    EXPECT_TRUE(document->savedVersionURL().isEmpty());
+    EXPECT_FALSE(QFile::exists(keptAgain));
+}
+
+// A kept version that no longer reads leaves the autosaved file and the contents alone.
+TEST_F(DocumentLifecycleTest, RevertToAnUnreadableSavedVersionChangesNothing)
+{
+    auto document = untitled();
+    document->inPlace = true;
+    document->text = QStringLiteral("v1");
+    ASSERT_TRUE(save(*document, url("b.qtxt"), QStringLiteral("Text"), pf::SaveOperation::Save));
+    document->text = QStringLiteral("v2");
+    document->updateChangeCount(pf::DocumentChangeType::Done);
     bool done = false;
     document->autosaveWithImplicitCancellability(true, [&](bool ok, const pf::Error&) { done = ok; });
     ASSERT_TRUE(quillory::test::waitUntil([&] { return done; }));
-    EXPECT_EQ(contents(path("a.qtxt")), QByteArray("v2"));
-    EXPECT_EQ(document->changes, QList<pf::DocumentChangeType>{pf::DocumentChangeType::Autosaved});
-    EXPECT_FALSE(document->isDocumentEdited());
-    EXPECT_FALSE(document->hasUnautosavedChanges());
+    write(document->savedVersionURL().toLocalFile(), "BAD version");
+
+    pf::Error error;
+    EXPECT_FALSE(document->revertToSavedVersion(&error));
+    EXPECT_FALSE(error.isNull());
+    EXPECT_EQ(document->text, QStringLiteral("v2"));
+    EXPECT_EQ(contents(path("b.qtxt")), QByteArray("v2"));
+    EXPECT_TRUE(document->isDocumentEdited());
+
+    // Closing gives the kept version up.
+    const QString kept = document->savedVersionURL().toLocalFile();
+    document->close();
+    EXPECT_FALSE(QFile::exists(kept));
 }
 
 TEST_F(DocumentLifecycleTest, AutosaveNeverOverwritesAFileOfAnotherFormat)

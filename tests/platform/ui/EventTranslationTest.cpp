@@ -83,9 +83,15 @@ TEST_F(EventTranslation, MouseLocationIsInYUpWindowCoordinatesAndButtonsPickType
 
 TEST_F(EventTranslation, QuickPressesCountClicksAndAFarPressStartsAgain)
 {
+    quint64 time = 1000;
     auto press = [&](QPointF global, Qt::MouseButton button = Qt::LeftButton) {
+        auto up = mouse(QEvent::MouseButtonRelease, {1, 1}, button, Qt::NoButton, global);
+        up.setTimestamp(time += 10);
         auto e = mouse(QEvent::MouseButtonPress, {1, 1}, button, button, global);
-        return Event::fromQt(&e, child)->clickCount;
+        e.setTimestamp(time += 10);
+        const int count = Event::fromQt(&e, child)->clickCount;
+        Event::fromQt(&up, child);
+        return count;
     };
     EXPECT_EQ(press({300, 300}), 1);
     EXPECT_EQ(press({300, 300}), 2);
@@ -94,6 +100,24 @@ TEST_F(EventTranslation, QuickPressesCountClicksAndAFarPressStartsAgain)
     EXPECT_EQ(press({380, 300}, Qt::RightButton), 1); // another button
     auto release = mouse(QEvent::MouseButtonRelease, {1, 1}, Qt::RightButton, Qt::NoButton, {380, 300});
     EXPECT_EQ(Event::fromQt(&release, child)->clickCount, 1);
+}
+
+// A press a view leaves unhandled goes on to its parent as a copy: it is still one click, not
+// a double click (a click on a row's label must not count as the row's double click).
+TEST_F(EventTranslation, APressHandedOnToTheParentIsStillOneClick)
+{
+    auto first = mouse(QEvent::MouseButtonPress, {1, 1}, Qt::LeftButton, Qt::LeftButton, {500, 500});
+    first.setTimestamp(50'000);
+    EXPECT_EQ(Event::fromQt(&first, child)->clickCount, 1);
+    auto handedOn = mouse(QEvent::MouseButtonPress, {21, 11}, Qt::LeftButton, Qt::LeftButton, {500, 500});
+    handedOn.setTimestamp(50'000);
+    EXPECT_EQ(Event::fromQt(&handedOn, &window)->clickCount, 1);
+    auto release = mouse(QEvent::MouseButtonRelease, {1, 1}, Qt::LeftButton, Qt::NoButton, {500, 500});
+    release.setTimestamp(50'080);
+    Event::fromQt(&release, child);
+    auto second = mouse(QEvent::MouseButtonPress, {1, 1}, Qt::LeftButton, Qt::LeftButton, {500, 500});
+    second.setTimestamp(50'150);
+    EXPECT_EQ(Event::fromQt(&second, child)->clickCount, 2) << "a real second click still counts";
 }
 
 TEST_F(EventTranslation, WheelNotchIsOneAndKeepsTheSign)

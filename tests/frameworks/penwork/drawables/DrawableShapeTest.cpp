@@ -123,6 +123,34 @@ TEST(DrawablesShape, AspectLockedCornerDragKeepsProportionsAndRotationHandleTurn
     EXPECT_NEAR(shape->angle(), M_PI / 2, 1e-9);
 }
 
+TEST(DrawablesShape, MovingASelectedShapeRedrawsWhereItsRotationKnobWasAndIs)
+{
+    Container container;
+    auto shape = PWDrawableShape::drawableShapeWithRect(QRectF(0, 0, 100, 50));
+    shape->setContainer(&container);
+    container.selected.insert(shape.get());
+    const QPointF before = shape->knobPoint(PWDrawableShape::kRotationHandle);
+    container.redisplayed.clear();
+    container.step([&] { shape->moveBy(200, 100); });
+    const QPointF after = shape->knobPoint(PWDrawableShape::kRotationHandle);
+    // The knob stands above the shape, outside its bounds, yet both its places are redrawn.
+    ASSERT_FALSE(shape->bounds().adjusted(-5, -5, 5, 5).contains(after));
+    auto redrawn = [&](QPointF point) {
+        for (const QRectF& rect : container.redisplayed)
+            if (rect.adjusted(-1e-6, -1e-6, 1e-6, 1e-6).contains(point))
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(redrawn(before));
+    EXPECT_TRUE(redrawn(after));
+
+    // Not selected, only what it draws.
+    container.selected.clear();
+    container.redisplayed.clear();
+    container.step([&] { shape->moveBy(-200, -100); });
+    EXPECT_FALSE(redrawn(after));
+}
+
 TEST(DrawablesShape, OffsetMovesTheRotationCentre)
 {
     auto shape = PWDrawableShape::drawableShapeWithRect(QRectF(0, 0, 100, 100));

@@ -3,9 +3,13 @@
 #include "frameworks/penwork/styles/PWStyle.h"
 #include "platform/foundation/KeyedArchiver.h"
 #include "platform/foundation/KeyedUnarchiver.h"
+#include "platform/graphics/GraphicsContext.h"
 #include "tests/frameworks/penwork/drawables/ShapesTestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
 
 #include <cmath>
 
@@ -38,6 +42,33 @@ TEST(ShapesGroup, GroupEnclosesMembersWhereTheyAreDrawn)
     EXPECT_EQ(s.left->container(), static_cast<PWDrawableContainer*>(s.group.get()));
     EXPECT_EQ(s.group->indexOfObject(s.right.get()), 1);
     EXPECT_TRUE(s.group->bounds().contains(s.right->bounds()));
+}
+
+// A member edited in place (inside an entered group) can leave the frame the group was made
+// with: the selection outline goes round the members as they are.
+TEST(ShapesGroup, SelectionOutlineFollowsMembersEditedInPlace)
+{
+    TwoShapes s;
+    auto container = std::make_shared<Container>();
+    s.group->setContainer(container.get());
+    container->step([&] { s.right->moveBy(30, 20); }); // now (50, 20) to (60, 40)
+    QImage image(100, 60, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        pf::GraphicsContextScope scope(painter, true);
+        s.group->drawSelectedState();
+    }
+    auto inked = [&](int x, int y) {
+        for (int dx = -1; dx <= 1; ++dx)
+            for (int dy = -1; dy <= 1; ++dy)
+                if (image.rect().contains(x + dx, y + dy) && qAlpha(image.pixel(x + dx, y + dy)) > 0)
+                    return true;
+        return false;
+    };
+    EXPECT_TRUE(inked(55, 40)) << "the outline's bottom edge reaches the moved member";
+    EXPECT_TRUE(inked(60, 30)) << "and its right edge";
+    EXPECT_FALSE(inked(30, 10)) << "the old frame's right edge is gone";
 }
 
 // Whatever the group does to its members' placement, ungrouping leaves each member drawn where

@@ -124,6 +124,46 @@ TEST(TextShape, TextIsDrawnInItsBoxAndAlongItsPath)
     EXPECT_EQ(shapestest::opaquePixels(image, QRect(0, 0, 200, 25)), 0);
 }
 
+// The centre of the most strongly inked pixel: a point on a glyph.
+QPointF inkedPoint(const QImage& image)
+{
+    QPoint best(-1, -1);
+    int alpha = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(image.pixel(x, y)) > alpha) {
+                alpha = qAlpha(image.pixel(x, y));
+                best = QPoint(x, y);
+            }
+    return QPointF(best) + QPointF(0.5, 0.5);
+}
+
+TEST(TextShape, ClickingAGlyphHitsTheTextAndEmptySpaceDoesNot)
+{
+    // A style that draws nothing of its own, as text read from other programs often has.
+    auto shape = PWTextShape::textShapeWithRect(QRectF(10, 10, 160, 40), "Hi", std::make_shared<PWStyle>());
+    auto line = pf::BezierPath::path();
+    line->moveTo(QPointF(10, 50));
+    line->lineTo(QPointF(190, 50));
+    auto textPath = PWTextPath::textPathWithPath(*line, "Hi", std::make_shared<PWStyle>());
+    for (PWDrawableObject* object : {static_cast<PWDrawableObject*>(shape.get()), static_cast<PWDrawableObject*>(textPath.get())}) {
+        SCOPED_TRACE(object->className().toStdString());
+        const QImage image = shapestest::render(*object, QSize(200, 100));
+        const QPointF glyph = inkedPoint(image);
+        ASSERT_GE(glyph.x(), 0);
+        EXPECT_EQ(object->hitPart(glyph), PWDrawableObject::kEntireObjectPart);
+        // Where nothing is drawn, nothing is hit.
+        QPointF bare(-1, -1);
+        const int row = int(glyph.y());
+        for (int x = 12; x < 188 && bare.x() < 0; x += 2)
+            if (shapestest::opaquePixels(image, QRect(x - 4, row - 4, 9, 9)) == 0
+                && object->bounds().adjusted(-3, -3, 3, 3).contains(QPointF(x + 0.5, row + 0.5)))
+                bare = QPointF(x + 0.5, row + 0.5);
+        ASSERT_GE(bare.x(), 0);
+        EXPECT_EQ(object->hitPart(bare), PWDrawableObject::kNoPart) << bare.x();
+    }
+}
+
 // A text shape with a style that holds `adornment` over a white fill.
 pf::Ref<PWTextShape> adornedShape(const QRectF& rect, const QString& text, pf::Ref<PWTextAdornment> adornment)
 {

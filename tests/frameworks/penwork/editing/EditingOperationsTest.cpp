@@ -325,6 +325,44 @@ TEST(EditingConvert, TextConvertsBetweenShapeAndPathAndToGlyphs)
     EXPECT_GE(glyphs->countOfMembers(), 5); // H, e, l, l, o
 }
 
+TEST(EditingConvert, AGroupConvertsItsMembersAndKeepsTheRest)
+{
+    EditingFixture f;
+    auto text = PWTextShape::textShapeWithRect(QRectF(0, 0, 120, 30), "Hello");
+    auto box = PWDrawableShape::drawableShapeWithRect(QRectF(200, 0, 20, 20));
+    auto group = PWShapeGroup::groupWithObjects({text, box});
+    group->setName("Sign");
+    f.layer->addObject(group);
+    f.layer->addObjectToSelection(group);
+
+    EXPECT_TRUE(E::canConvertToPath(*f.layer));
+    EXPECT_TRUE(E::canConvertToTextPath(*f.layer));
+    EXPECT_FALSE(E::canConvertToTextShape(*f.layer)); // no member is a text path
+    EXPECT_FALSE(E::canConvertToShapeGroup(*f.layer)); // it is one already
+
+    ASSERT_TRUE(f.run([&] { return E::convertToTextPath(*f.layer, "Convert To Text Path"); }));
+    auto converted = std::dynamic_pointer_cast<PWShapeGroup>(f.objects()[0]);
+    ASSERT_TRUE(converted);
+    EXPECT_EQ(converted->name(), "Sign");
+    ASSERT_EQ(converted->countOfMembers(), 2);
+    EXPECT_TRUE(std::dynamic_pointer_cast<PWTextPath>(converted->members()[0]));
+    EXPECT_TRUE(std::dynamic_pointer_cast<PWDrawableShape>(converted->members()[1]));
+    expectRect(converted->members()[1]->logicalBounds(), QRectF(200, 0, 20, 20), 1e-3);
+    EXPECT_EQ(f.selection(), ObjectList{converted});
+
+    f.undo().undo();
+    EXPECT_EQ(f.objects(), ObjectList{group});
+    EXPECT_TRUE(std::dynamic_pointer_cast<PWTextShape>(group->members()[0]));
+
+    // A group of nothing convertible offers nothing.
+    auto image = QImage(4, 4, QImage::Format_ARGB32);
+    image.fill(Qt::red);
+    auto pictures = PWShapeGroup::groupWithObjects({PWImageShape::imageShapeWithImage(image)});
+    f.layer->addObject(pictures);
+    f.layer->exchangeSelectionWithObjectsFromArray({pictures});
+    EXPECT_FALSE(E::canConvertToPath(*f.layer));
+}
+
 TEST(EditingConvert, UnconvertibleObjectsAreRefused)
 {
     EditingFixture f;

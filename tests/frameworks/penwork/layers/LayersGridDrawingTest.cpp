@@ -7,6 +7,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -106,6 +107,47 @@ TEST_P(LayersGridDrawing, LinesFallWhereTheGridPutsThem)
         }
     }
     EXPECT_GE(lines, 4);
+}
+
+// A widget that paints the grid the way the drawing view does, through its window.
+class GridWidget : public QWidget {
+public:
+    explicit GridWidget(pf::Ref<PWGridLayer> grid, QWidget* parent) : QWidget(parent), m_grid(std::move(grid)) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.fillRect(rect(), Qt::white);
+        pf::GraphicsContextScope scope(painter, true);
+        m_grid->drawInContext(scope.context(), QRectF(rect()), false);
+    }
+
+private:
+    pf::Ref<PWGridLayer> m_grid;
+};
+
+// A view placed inside its window (beside a sidebar, below a toolbar) is painted into the
+// window at an offset: its grid still covers all of it, not only the part within its own size
+// from the window's corner.
+TEST(LayersGridDrawingInAWindow, CoversAViewPlacedInsideItsWindow)
+{
+    auto drawing = PWDrawing::defaultDrawing();
+    drawing->setDrawingSize(QSizeF(300, 240));
+    const pf::Ref<PWGridLayer> grid = drawing->gridLayer();
+    ASSERT_TRUE(grid);
+    QWidget window;
+    window.resize(600, 500);
+    auto* view = new GridWidget(grid, &window);
+    view->setGeometry(250, 200, 300, 240);
+    QImage image(window.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    window.render(&image);
+    // A vertical span line near the view's right edge shows along the view's whole height.
+    const double x = 250 + drawing->interior().left() + grid->spanDistance() * std::floor((300 - 10) / grid->spanDistance());
+    ASSERT_GT(x, 250 + 150);
+    for (int y = 205; y < 435; y += 10)
+        EXPECT_TRUE(lineAt(image, x, y, true)) << "at " << x << ", " << y;
 }
 
 INSTANTIATE_TEST_SUITE_P(Views, LayersGridDrawing,

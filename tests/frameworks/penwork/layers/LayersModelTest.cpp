@@ -1,6 +1,7 @@
 #include "LayersTestSupport.h"
 
 #include "frameworks/measurement/RVUnitLength.h"
+#include "frameworks/penwork/drawables/PWDrawableShape.h"
 #include "frameworks/penwork/layers/PWGridLayer.h"
 #include "frameworks/penwork/layers/PWGuideLayer.h"
 #include "frameworks/penwork/layers/PWIsometricGridLayer.h"
@@ -326,6 +327,40 @@ TEST(LayersDrawing, ControllersAreToldToRedisplayAndAreHeldWeakly)
     drawing->removeController(&target);
     layer->setNeedsDisplay(true);
     EXPECT_EQ(target.rects.size(), 1);
+}
+
+// Selecting or deselecting redraws the handles too, the rotation knob above the top edge with
+// them; and a redraw that reaches only the knob draws it again.
+TEST(LayersDrawing, SelectionChangesRedrawTheHandlesBeyondTheBounds)
+{
+    struct Target : PWDrawingViewTarget {
+        QWidget* view() const override { return nullptr; }
+        void drawingNeedsDisplayInRect(const QRectF& rect) override { rects.append(rect); }
+        bool covered(QPointF point) const
+        {
+            for (const QRectF& rect : rects)
+                if (rect.contains(point))
+                    return true;
+            return false;
+        }
+        QList<QRectF> rects;
+    };
+    auto drawing = makeDrawing();
+    auto layer = objectLayer("A");
+    drawing->addLayer(layer);
+    auto shape = PWDrawableShape::drawableShapeWithRect(QRectF(100, 100, 40, 30));
+    layer->addObject(shape);
+    // Far enough above the top edge that no padding of the bounds reaches it.
+    const QPointF knob = shape->knobPoint(PWDrawableShape::kRotationHandle);
+    ASSERT_LT(knob.y(), 100 - 8 - 2);
+    Target target;
+    drawing->addController(&target);
+    layer->addObjectToSelection(shape);
+    EXPECT_TRUE(target.covered(knob)) << "selecting";
+    target.rects.clear();
+    layer->deselectAll();
+    EXPECT_TRUE(target.covered(knob)) << "deselecting";
+    drawing->removeController(&target);
 }
 
 TEST(LayersGrid, SpanSettingsSnappingAndLocations)

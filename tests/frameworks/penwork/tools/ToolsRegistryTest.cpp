@@ -5,6 +5,7 @@
 #include "frameworks/penwork/tools/PWObjectCreationTool.h"
 #include "frameworks/penwork/tools/PWSelectAndEditTool.h"
 #include "frameworks/penwork/tools/PWZoomTool.h"
+#include "frameworks/penwork/view/PWViewController.h"
 #include "platform/foundation/UserDefaults.h"
 
 #include <gtest/gtest.h>
@@ -204,9 +205,13 @@ TEST(ToolsRegistry, CursorsForModifiersAndTheCurrentTool)
     f.use(kPWRectangleToolName);
     EXPECT_EQ(f.view.cursorShape, Qt::CrossCursor);
     EXPECT_EQ(f.controller.cursorForModifiers(Qt::NoModifier).shape(), Qt::CrossCursor);
-    // A tool that cannot work on the active layer shows that it cannot.
+    // A tool that cannot work on the active layer, and may not turn to another, shows that it
+    // cannot.
+    const bool saved = PWToolController::toolsAutoActivateValidLayer();
+    PWToolController::setToolsAutoActivateValidLayer(false);
     f.layer->setLocked(true);
     EXPECT_EQ(f.controller.cursorForModifiers(Qt::NoModifier).shape(), Qt::ForbiddenCursor);
+    PWToolController::setToolsAutoActivateValidLayer(saved);
 }
 
 TEST(ToolsController, ChangingToolsTellsTheToolsAndObservers)
@@ -328,6 +333,21 @@ TEST(ToolsController, AutoActivatesAValidLayerUnderThePoint)
     lower->setLocked(true);
     f.click({30, 30});
     EXPECT_EQ(f.drawing->activeLayer(), upper);
+    lower->setLocked(false);
+
+    // Out of the box a click reaches another layer's object (a reopened drawing whose active
+    // layer is another one is selectable at once); the "auto-activate layers" preference of
+    // the views turns it off.
+    pf::UserDefaults::standard().removeObjectForKey(QStringLiteral("PWToolControllerAutoActivateValidLayer"));
+    EXPECT_TRUE(PWToolController::toolsAutoActivateValidLayer());
+    const bool viewsSaved = PWViewController::layerAutoActivationDefault();
+    PWViewController::setLayerAutoActivationDefault(false);
+    f.click({30, 30});
+    EXPECT_EQ(f.drawing->activeLayer(), upper);
+    PWViewController::setLayerAutoActivationDefault(true);
+    f.click({30, 30});
+    EXPECT_EQ(f.drawing->activeLayer(), lower);
+    PWViewController::setLayerAutoActivationDefault(viewsSaved);
     PWToolController::setToolsAutoActivateValidLayer(saved);
 }
 

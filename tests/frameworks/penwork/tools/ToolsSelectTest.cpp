@@ -1,6 +1,7 @@
 #include "ToolsTestSupport.h"
 
 #include "frameworks/penwork/drawables/PWDrawablePath.h"
+#include "frameworks/penwork/drawables/PWShapeGroup.h"
 #include "frameworks/penwork/drawables/PWTextShape.h"
 #include "frameworks/penwork/layers/PWGridLayer.h"
 #include "frameworks/penwork/layers/PWGuideLayer.h"
@@ -206,6 +207,63 @@ TEST(ToolsSelect, DoubleClickOnTextStartsEditing)
     EXPECT_EQ(f.view.editedText[0], text.get());
     f.click({210, 20}, Qt::NoModifier, 2);
     EXPECT_EQ(f.view.editedText.size(), 1);
+}
+
+// A double click enters a group: its members are picked, moved and resized in place (in the
+// group's own coordinates, however the group was moved), each gesture one undo step, until
+// Escape or a click outside the members leaves it with the group selected again.
+TEST(ToolsSelect, DoubleClickEntersAGroupToEditItsMembers)
+{
+    ToolFixture f;
+    auto a = PWDrawableShape::drawableShapeWithRect(QRectF(10, 10, 20, 20));
+    auto b = PWDrawableShape::drawableShapeWithRect(QRectF(50, 10, 20, 20));
+    auto group = f.add(PWShapeGroup::groupWithObjects({a, b}));
+    f.undo()->disableUndoRegistration();
+    group->moveBy(100, 50); // members now show at (110, 60) and (150, 60)
+    f.undo()->enableUndoRegistration();
+    f.settle();
+    auto* tool = dynamic_cast<PWSelectAndEditTool*>(PWDrawingTool::selectionTool().get());
+    ASSERT_TRUE(tool);
+    expectPointNear(a->bounds().center(), QPointF(120, 70), 1.0);
+
+    f.click({120, 70});
+    EXPECT_EQ(f.layer->selection(), QList<pf::Ref<PWDrawableObject>>{group});
+    f.click({120, 70}, Qt::NoModifier, 2);
+    ASSERT_EQ(tool->enteredGroup(), group);
+    EXPECT_EQ(tool->chosenMember(), a);
+    EXPECT_TRUE(f.layer->selection().isEmpty()) << "the member's handles show, not the group's";
+    f.settle();
+
+    // Moving a member moves it alone, by what the pointer moved.
+    f.drag({120, 70}, {150, 80}, Qt::NoModifier, 5);
+    expectPointNear(a->bounds().center(), QPointF(150, 80), 1.0);
+    expectPointNear(b->bounds().center(), QPointF(160, 70), 1.0);
+    EXPECT_EQ(f.layer->objects().size(), 1u);
+    EXPECT_EQ(f.undo()->undoActionName(), "Move");
+    EXPECT_EQ(tool->enteredGroup(), group) << "still inside";
+
+    // Its handles resize it: the bottom-right corner goes 10 right and 10 down.
+    const QRectF before = a->logicalBounds();
+    f.drag(before.bottomRight(), before.bottomRight() + QPointF(10, 10));
+    EXPECT_NEAR(a->logicalBounds().width(), before.width() + 10, 0.5);
+    EXPECT_NEAR(a->logicalBounds().height(), before.height() + 10, 0.5);
+    EXPECT_EQ(f.undo()->undoActionName(), "Resize");
+    f.undo()->undo();
+    EXPECT_NEAR(a->logicalBounds().width(), before.width(), 0.5);
+    f.undo()->undo();
+    expectPointNear(a->bounds().center(), QPointF(120, 70), 1.0);
+
+    // Escape leaves, the group selected again.
+    EXPECT_TRUE(f.controller.keyDown(f.view, Qt::Key_Escape, Qt::NoModifier));
+    EXPECT_FALSE(tool->enteredGroup());
+    EXPECT_EQ(f.layer->selection(), QList<pf::Ref<PWDrawableObject>>{group});
+
+    // So does a click outside the members, which then acts as any click there.
+    f.click({120, 70}, Qt::NoModifier, 2);
+    ASSERT_EQ(tool->enteredGroup(), group);
+    f.click({300, 250});
+    EXPECT_FALSE(tool->enteredGroup());
+    EXPECT_TRUE(f.layer->selection().isEmpty());
 }
 
 TEST(ToolsSelect, MoveOnAllLayersMovesEverySelection)

@@ -5,6 +5,8 @@
 #include "frameworks/penwork/tools/PWDimensionGuide.h"
 #include "tests/support/TestSupport.h"
 
+#include <QImage>
+#include <QPainter>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -72,6 +74,48 @@ TEST(ToolsDimensionGuide, BeginUpdateEnd)
     PWDimensionGuide::setDimensionGuidesEnabled(false);
     EXPECT_TRUE(PWDimensionGuide::beginDimensionGuidesForObject(&source, PWDimensionGuide::kSizeMode).isEmpty());
     EXPECT_TRUE(PWDimensionGuide::beginDimensionGuidesForObject(nullptr, PWDimensionGuide::kSizeMode).isEmpty());
+    PWDimensionGuide::setDimensionGuidesEnabled(saved);
+}
+
+// Zoomed out, a label covers more of the drawing than at full size: the area a change names
+// for a view's scale must hold every pixel the guides drew before and after it.
+TEST(ToolsDimensionGuide, ChangesNameTheAreaTheLabelsCoverAtTheViewsScale)
+{
+    const bool saved = PWDimensionGuide::dimensionGuidesEnabled();
+    PWDimensionGuide::setDimensionGuidesEnabled(true);
+    tools_test::NotificationCounter changes(kPWDimensionGuidesDidChangeNotification);
+    BoxSource source;
+    source.box = QRectF(100, 100, 20, 10);
+    auto guides = PWDimensionGuide::beginDimensionGuidesForObject(&source, PWDimensionGuide::kSizeMode);
+    ASSERT_EQ(guides.size(), 2);
+    source.box = QRectF(100, 100, 24, 12);
+    PWDimensionGuide::updateDimensionGuides(guides);
+    for (double scale : {0.25, 1.0, 4.0}) {
+        SCOPED_TRACE(scale);
+        // What the guides draw at this scale, in drawing coordinates.
+        QImage image(400, 400, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        const QPointF origin(110 - 200 / scale, 105 - 200 / scale); // the guides in the middle
+        {
+            QPainter painter(&image);
+            painter.scale(scale, scale);
+            painter.translate(-origin);
+            for (const auto& guide : guides)
+                guide->draw(painter, scale);
+        }
+        QRectF drawn;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qAlpha(image.pixel(x, y)) > 0)
+                    drawn = drawn.united(QRectF(QPointF(x, y) / scale + origin, QSizeF(1, 1) / scale));
+        ASSERT_FALSE(drawn.isEmpty());
+        const QRectF named =
+            PWDimensionGuide::displayRectOfStates(changes.infos.back().value("guides").toList(), scale);
+        EXPECT_TRUE(named.contains(drawn)) << "named " << named.x() << "," << named.y() << " " << named.width() << "x"
+                                           << named.height() << " drawn " << drawn.x() << "," << drawn.y() << " "
+                                           << drawn.width() << "x" << drawn.height();
+    }
+    PWDimensionGuide::endDimensionGuides(guides);
     PWDimensionGuide::setDimensionGuidesEnabled(saved);
 }
 

@@ -7,6 +7,7 @@
 #include "frameworks/penwork/styles/PWStyle.h"
 #include "frameworks/penwork/support/RVUndoManager.h"
 #include "frameworks/penwork/view/PWDrawingScrollArea.h"
+#include "frameworks/penwork/tools/PWDimensionGuide.h"
 #include "frameworks/penwork/view/PWDrawingView.h"
 #include "frameworks/penwork/view/PWRulerView.h"
 #include "frameworks/penwork/view/PWViewController.h"
@@ -333,6 +334,100 @@ TEST_F(DrawingViewTest, RedrawsOnlyTheChangedObject)
     EXPECT_EQ(view->size(), QSize(300, 200));
     ASSERT_FALSE(view->dirtyRects.isEmpty());
     EXPECT_TRUE(view->dirtyRects.last().contains(QRectF(0, 0, 300, 200)));
+    view->setParent(nullptr);
+}
+
+// A document window's view shows room round the page: what lies past the paper's edge is
+// drawn there and clicks there reach the tools.
+TEST_F(DrawingViewTest, ThePasteboardRoundThePageDrawsAndTakesClicks)
+{
+    view->setShowsPasteboard(true);
+    EXPECT_EQ(view->size(), QSize(600 + 600, 400 + 600)); // half the longer side all round
+    EXPECT_EQ(view->convertFromDrawing(QPointF(0, 0)), QPointF(300, 300));
+    EXPECT_EQ(view->convertToDrawing(QPointF(0, 0)), QPointF(-300, -300));
+
+    near->moveBy(-150, -120); // wholly off the paper, above and left of it
+    settle();
+    ASSERT_LT(near->bounds().right(), 0.0);
+    const QImage shown = view->grab().toImage();
+    const QPoint centre = view->convertFromDrawing(near->bounds().center()).toPoint();
+    const QPoint bare = view->convertFromDrawing(QPointF(-250, 200)).toPoint();
+    EXPECT_EQ(shown.pixelColor(bare), QColor(230, 230, 230)) << "the pasteboard";
+    EXPECT_NE(shown.pixelColor(centre), shown.pixelColor(bare)) << "the object past the edge is drawn";
+
+    auto click = [&](QPointF drawingPoint) {
+        const QPointF at = windowPoint(drawingPoint);
+        view->mouseDown(pf::Event::mouseEvent(pf::LeftMouseDown, at, 0, 0, 0, 0, 1, 1));
+        view->mouseUp(pf::Event::mouseEvent(pf::LeftMouseUp, at, 0, 0, 0, 0, 1, 0));
+        settle();
+    };
+    layer->exchangeSelectionWithObjectsFromArray({far});
+    click(near->bounds().center());
+    EXPECT_EQ(layer->selection(), QList<pf::Ref<PWDrawableObject>>{near});
+    click(QPointF(-250, 200));
+    EXPECT_TRUE(layer->selection().isEmpty()) << "a click on the empty pasteboard deselects";
+
+    view->setShowsPasteboard(false);
+    EXPECT_EQ(view->size(), QSize(600, 400));
+    EXPECT_EQ(view->convertFromDrawing(QPointF(0, 0)), QPointF(0, 0));
+}
+
+// Dragging a selected object leaves nothing behind: where its rotation knob and the dimension
+// guides' labels were is redrawn as they move on.
+TEST_F(DrawingViewTest, DraggingRedrawsWhereTheFeedbackWas)
+{
+    QWidget window;
+    window.resize(600, 400);
+    view->setParent(&window);
+    view->move(0, 0);
+    window.show();
+    QCoreApplication::processEvents();
+    layer->exchangeSelectionWithObjectsFromArray({near});
+    settle();
+    view->displayIfNeeded();
+    const QPointF knob = near->knobPoint(PWDrawableShape::kRotationHandle);
+    view->dirtyRects.clear();
+    const QPointF start = windowPoint(near->bounds().center());
+    view->mouseDown(pf::Event::mouseEvent(pf::LeftMouseDown, start, 0, 0, 0, 0, 1, 1));
+    for (int step = 1; step <= 4; ++step) {
+        // Window points run y-up: this moves the object right and down the page.
+        view->mouseDragged(pf::Event::mouseEvent(pf::LeftMouseDragged, start + QPointF(30 * step, -20 * step), 0, 0, 0, 0, 1, 1));
+        view->displayIfNeeded();
+    }
+    view->mouseUp(pf::Event::mouseEvent(pf::LeftMouseUp, start + QPointF(120, -80), 0, 0, 0, 0, 1, 0));
+    settle();
+    view->displayIfNeeded();
+    ASSERT_GT(near->bounds().left(), 100.0);
+    ASSERT_GT(near->bounds().top(), 60.0);
+    QRegion painted;
+    for (const QRectF& r : view->dirtyRects)
+        painted += r.toAlignedRect();
+    EXPECT_TRUE(painted.contains(knob.toPoint())) << "the old rotation knob";
+
+    // Deselecting (grouping, deleting) takes the handles away, the rotation knob with them;
+    // zoomed in, it stands well beyond what the object draws.
+    const QPointF lastKnob = near->knobPoint(PWDrawableShape::kRotationHandle);
+    view->setScale(2.0);
+    view->displayIfNeeded();
+    view->dirtyRects.clear();
+    layer->deselectAll();
+    view->displayIfNeeded();
+    painted = QRegion();
+    for (const QRectF& r : view->dirtyRects)
+        painted += r.toAlignedRect();
+    EXPECT_TRUE(painted.contains(lastKnob.toPoint())) << "the deselected object's rotation knob";
+    view->setScale(1.0);
+    view->displayIfNeeded();
+
+    // The dimension guides' changes reach a view that was given its drawing after it was made.
+    view->dirtyRects.clear();
+    pf::NotificationCenter::defaultCenter().post(kPWDimensionGuidesDidChangeNotification, nullptr,
+                                                 {{QStringLiteral("rect"), QRectF(300, 200, 40, 10)}});
+    view->displayIfNeeded();
+    painted = QRegion();
+    for (const QRectF& r : view->dirtyRects)
+        painted += r.toAlignedRect();
+    EXPECT_TRUE(painted.contains(QPoint(320, 205))) << "a dimension guide's place";
     view->setParent(nullptr);
 }
 
