@@ -206,7 +206,7 @@ TEST_F(HelpTrampolineTest, FindWrapsAroundCaseInsensitively)
 // the fallback), the page is among the resources, and an anchor is a target in the page.
 TEST_F(HelpTrampolineTest, EveryHelpIdentifierTheProgramUsesHasAPage)
 {
-    const QDir root(QStringLiteral(QUILLORY_FIXTURES_DIR "/../.."));
+    const QDir root(quillory::test::fixturePath(QStringLiteral("../..")));
     const QRegularExpression call(
         QStringLiteral("(?:showHelpForIdentifier|showHelpItemNamedByApplicationDelegate|helpActionWithTitleOfSender)"
                        "\\(QStringLiteral\\(\"([^\"]+)\"\\)|\"showHelpItemNamed:\"\\),\\s*\\{QStringLiteral\\(\"([^\"]+)\"\\)\\}"

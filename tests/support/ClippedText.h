@@ -16,10 +16,13 @@
 #include <QFontMetricsF>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace quillory::test {
 
@@ -75,6 +78,15 @@ inline QStringList clippedTexts(QWidget* root, int visibleWidth = -1, QStringLis
             if (text.isEmpty())
                 continue;
             needed = button->sizeHint().width();
+            // A push button's hint holds the style's least button width, which a small button
+            // ("?") rightly goes below: what it needs is its text within the bevel's margins.
+            if (qobject_cast<QPushButton*>(widget)) {
+                QStyle* style = button->style();
+                needed = std::min<double>(needed, QFontMetricsF(button->font()).horizontalAdvance(text)
+                    + 2 * (style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button)
+                           + style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button))
+                    + (button->icon().isNull() ? 0 : button->iconSize().width() + 4));
+            }
             room = button->width();
         } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
             text = combo->currentText();
