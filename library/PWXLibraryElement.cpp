@@ -7,7 +7,12 @@
 #include "library/PWXLibrarySmartCategory.h"
 #include "platform/foundation/Exception.h"
 
-PF_DEFINE_CLASS(PWXLibraryElement, pf::Object) {}
+PF_DEFINE_CLASS(PWXLibraryElement, pf::Object)
+{
+    // What sort descriptors and predicates read.
+    b.property("name", &PWXLibraryElement::name);
+    b.property("identifier", &PWXLibraryElement::identifier);
+}
 
 pf::Ref<PWXLibraryElement> PWXLibraryElement::libraryElementWithInfo(const QVariantMap& info, PWXLibrary* library)
 {
@@ -42,7 +47,20 @@ void PWXLibraryElement::setName(const QString& name)
 {
     if (name == m_name)
         return;
+    setElementName(name);
+    if (PWXLibraryElementContainer* owner = container()) {
+        owner->invalidateElementsCache();
+        owner->invalidateAllElementsCache();
+    }
+}
+
+void PWXLibraryElement::setElementName(const QString& name)
+{
+    if (name == m_name)
+        return;
+    const QString old = m_name;
     m_name = name;
+    elementNameDidChange(old);
 }
 
 QString PWXLibraryElement::cleanName() const

@@ -51,7 +51,9 @@ public:
     virtual QVariantMap elementInfo() const;
 
 protected:
-    void setElementName(const QString& name) { m_name = name; }
+    void setElementName(const QString& name);
+    // After the name changed (any way it changes).
+    virtual void elementNameDidChange(const QString& oldName) {}
 
 private:
     pf::Weak<PWXLibrary> m_library;
