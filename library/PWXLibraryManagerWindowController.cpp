@@ -4,7 +4,11 @@
 #include "library/PWXLibrary.h"
 #include "library/PWXLibraryCategory.h"
 #include "library/PWXLibraryGroup.h"
+#include "library/PWXLibraryArchivingDelegate.h"
 #include "library/PWXLibraryItem.h"
+#include "platform/ui/OpenPanel.h"
+#include "platform/ui/SavePanel.h"
+#include "platform/ui/Sheet.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/Alert.h"
@@ -14,7 +18,11 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QInputDialog>
+#include <QPushButton>
 #include <QIcon>
 #include <QPixmap>
 #include <QTreeWidget>
@@ -28,6 +36,17 @@ namespace {
 QString tr(const char* text) { return QCoreApplication::translate("PWXLibraryManagerWindowController", text); }
 
 constexpr int kKeyRole = Qt::UserRole + 1;
+constexpr int kLibraryRole = Qt::UserRole + 2;
+
+// Hands the end of an export back to the window, if it is still there.
+class ExportDelegate : public PWXLibraryArchivingDelegate {
+public:
+    explicit ExportDelegate(std::function<void(PWXLibrary*, const QUrl&)> ended) : m_ended(std::move(ended)) {}
+    void libraryAvailableAsZipArchiveURL(PWXLibrary* library, const QUrl& url) override { m_ended(library, url); }
+
+private:
+    std::function<void(PWXLibrary*, const QUrl&)> m_ended;
+};
 
 pf::Ref<PWXLibraryManagerWindowController>& sharedManager()
 {
@@ -53,10 +72,41 @@ PWXLibraryManagerWindowController::PWXLibraryManagerWindowController()
     m_outline->setIconSize(QSize(32, 32));
     m_outline->setSelectionMode(QAbstractItemView::ExtendedSelection);
     layout->addWidget(m_outline);
+    auto* buttons = new QHBoxLayout;
+    buttons->setContentsMargins(8, 4, 8, 8);
+    auto* newButton = new QPushButton(tr("New Collection…"), window);
+    auto* importButton = new QPushButton(tr("Import Collection…"), window);
+    auto* exportButton = new QPushButton(tr("Export Collection…"), window);
+    newButton->setObjectName(QStringLiteral("newCollection"));
+    importButton->setObjectName(QStringLiteral("importCollection"));
+    exportButton->setObjectName(QStringLiteral("exportCollection"));
+    buttons->addWidget(newButton);
+    buttons->addWidget(importButton);
+    buttons->addStretch(1);
+    buttons->addWidget(exportButton);
+    layout->addLayout(buttons);
     setWindow(window);
+    std::weak_ptr<pf::Object> weakWindow = weak_from_this();
+    auto call = [weakWindow](void (PWXLibraryManagerWindowController::*action)()) {
+        return [weakWindow, action] {
+            if (auto self = std::static_pointer_cast<PWXLibraryManagerWindowController>(weakWindow.lock()))
+                (self.get()->*action)();
+        };
+    };
+    QObject::connect(newButton, &QPushButton::clicked, window, call(&PWXLibraryManagerWindowController::askAndMakeCollection));
+    QObject::connect(importButton, &QPushButton::clicked, window, call(&PWXLibraryManagerWindowController::chooseAndImport));
+    QObject::connect(exportButton, &QPushButton::clicked, window, call(&PWXLibraryManagerWindowController::chooseAndExport));
 
     // Any change to the libraries reloads the outline once, on the next turn of the run loop.
     auto& center = pf::NotificationCenter::defaultCenter();
+    // A preview that arrives from the loading queue goes straight to its row.
+    m_observations.append(center.addObserver(kPWXLibraryObjectImageUpdated, nullptr, [this](const pf::Notification& note) {
+        auto* item = dynamic_cast<PWXLibraryItem*>(note.object);
+        QTreeWidgetItem* row = item ? rowForItem(item->uniqueKey()) : nullptr;
+        const QImage preview = item ? PWXLibraryItem::iconForItem(*item) : QImage();
+        if (row && !preview.isNull())
+            row->setIcon(0, QIcon(QPixmap::fromImage(preview)));
+    }));
     for (const QString& name : {kPWXLibraryGroupContentWasChanged, kPWXLibraryDidAddItem, kPWXLibraryDidRemoveItem,
                                 kPWXLibraryDidChangeName, kPWXDocumentLibraryWasAddedOrRemoved}) {
         m_observations.append(center.addObserver(name, nullptr, [this](const pf::Notification&) {
@@ -126,6 +176,7 @@ void PWXLibraryManagerWindowController::reloadLibraries()
             continue;
         auto* libraryRow = new QTreeWidgetItem(groupRow, {library->name()});
         libraryRow->setToolTip(0, library->toolTipString());
+        libraryRow->setData(0, kLibraryRole, library->identifier());
         libraryRow->setFlags(Qt::ItemIsEnabled);
         QList<pf::Ref<PWXLibraryItem>> items = library->items();
         std::stable_sort(items.begin(), items.end(), [](const auto& a, const auto& b) {
@@ -134,6 +185,7 @@ void PWXLibraryManagerWindowController::reloadLibraries()
         for (const pf::Ref<PWXLibraryItem>& item : items) {
             auto* row = new QTreeWidgetItem(libraryRow, {item->name(), item->kind()});
             row->setData(0, kKeyRole, item->uniqueKey());
+            row->setData(0, kLibraryRole, library->identifier());
             row->setToolTip(0, item->toolTipString());
             const QImage preview = item->previewImage();
             if (!preview.isNull())
@@ -272,4 +324,113 @@ bool PWXLibraryManagerWindowController::importItemsAsSymbols(const QList<pf::Ref
         alert.runModal();
     }
     return true;
+}
+
+// --- Collections ------------------------------------------------------------------------------
+
+pf::Ref<PWXLibrary> PWXLibraryManagerWindowController::selectedLibrary() const
+{
+    if (!m_outline)
+        return nullptr;
+    const QList<QTreeWidgetItem*> rows = m_outline->selectedItems();
+    QTreeWidgetItem* row = rows.isEmpty() ? m_outline->currentItem() : rows.first();
+    if (!row)
+        return nullptr;
+    return PWXLibrary::libraryContainingIdentifier(row->data(0, kLibraryRole).toString());
+}
+
+pf::Ref<PWXLibrary> PWXLibraryManagerWindowController::newCollection(const QString& name)
+{
+    if (name.trimmed().isEmpty())
+        return nullptr;
+    pf::Ref<PWXLibrary> library = PWXLibrary::userLibraryWithPreferredName(name.trimmed());
+    reloadLibraries();
+    return library;
+}
+
+pf::Ref<PWXLibrary> PWXLibraryManagerWindowController::importCollectionAtPath(const QString& path)
+{
+    pf::Ref<PWXLibrary> library = PWXLibrary::importLibraryAtPath(path);
+    if (!library) {
+        pf::Application::beep();
+        pf::Alert alert;
+        alert.setMessageText(tr("The collection could not be imported."));
+        alert.setInformativeText(tr("“%1” is not a collection, or a zip archive of one, that can be read.")
+                                     .arg(QFileInfo(path).fileName()));
+        alert.addButton(tr("OK"));
+        alert.runModal();
+        return nullptr;
+    }
+    reloadLibraries();
+    return library;
+}
+
+bool PWXLibraryManagerWindowController::exportCollection(const pf::Ref<PWXLibrary>& library, const QUrl& destination)
+{
+    if (!library || !library->hasPresenceOnDisk() || m_exporting)
+        return false;
+    m_exporting = true;
+    m_lastExport = QUrl();
+    std::weak_ptr<pf::Object> weakSelf = weak_from_this();
+    pf::Weak<PWXLibrary> weakLibrary = library;
+    auto delegate = std::make_shared<ExportDelegate>([weakSelf, weakLibrary](PWXLibrary*, const QUrl& url) {
+        if (auto self = std::static_pointer_cast<PWXLibraryManagerWindowController>(weakSelf.lock()))
+            self->exportEnded(weakLibrary.lock(), url);
+    });
+    library->writeZipFileAtURL(destination, delegate);
+    return true;
+}
+
+void PWXLibraryManagerWindowController::exportEnded(const pf::Ref<PWXLibrary>& library, const QUrl& url)
+{
+    m_exporting = false;
+    m_lastExport = url;
+    if (!url.isEmpty())
+        return;
+    pf::Application::beep();
+    pf::Alert alert;
+    alert.setMessageText(tr("The collection could not be exported."));
+    alert.setInformativeText(tr("The zip archive of “%1” could not be written. Check that the folder you chose can be "
+                                "written to and has room.")
+                                 .arg(library ? library->name() : QString()));
+    alert.addButton(tr("OK"));
+    alert.runModal();
+}
+
+void PWXLibraryManagerWindowController::askAndMakeCollection()
+{
+    bool ok = false;
+    const QString name = QInputDialog::getText(window(), tr("New Collection"), tr("Name of the new collection:"),
+                                               QLineEdit::Normal, tr("New Collection"), &ok);
+    if (ok)
+        newCollection(name);
+}
+
+void PWXLibraryManagerWindowController::chooseAndImport()
+{
+    auto panel = std::make_shared<pf::OpenPanel>();
+    panel->setTitle(tr("Import Collection"));
+    panel->setCanChooseFiles(true);
+    panel->setCanChooseDirectories(true);
+    panel->setAllowedFileTypes({PWXLibrary::libraryExtension(), QStringLiteral("zip")});
+    if (panel->runModal() != pf::kModalResponseOK || panel->URLs().isEmpty())
+        return;
+    importCollectionAtPath(panel->URLs().first().toLocalFile());
+}
+
+void PWXLibraryManagerWindowController::chooseAndExport()
+{
+    pf::Ref<PWXLibrary> library = selectedLibrary();
+    if (!library) {
+        pf::Application::beep();
+        return;
+    }
+    auto panel = std::make_shared<pf::SavePanel>();
+    panel->setTitle(tr("Export Collection"));
+    panel->setPrompt(tr("Export"));
+    panel->setAllowedFileTypes({QStringLiteral("zip")});
+    panel->setNameFieldStringValue(library->name() + QStringLiteral(".zip"));
+    if (panel->runModal() != pf::kModalResponseOK)
+        return;
+    exportCollection(library, panel->URL());
 }
