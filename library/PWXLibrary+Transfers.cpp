@@ -61,10 +61,12 @@ pf::Ref<PWXLibraryItem> PWXLibrary::transferItem(const pf::Ref<PWXLibraryItem>& 
     moving->setNameKeepingObjectName(newName);
     if (pf::Ref<pf::Object> object = moving->representedObject())
         PWXLibraryObjectProtocol::setName(object, moving->name());
+    m_keepingPackageName = true;
     if (category && category->library() == this)
         category->addItem(moving);
     else
         addItem(moving);
+    m_keepingPackageName = false;
     itemUpdateCouldAffectCategories(moving.get());
     if (substitution)
         pf::NotificationCenter::defaultCenter().post(

@@ -232,7 +232,7 @@ void PWXLibrary::addItem(const pf::Ref<PWXLibraryItem>& item, bool notifying)
     PF_ASSERT(!key.isEmpty(), "a valid key is required");
     if (key.isEmpty() || m_itemsByID.contains(key))
         return;
-    if (!m_loadingFromDisk && !m_noDisk)
+    if (!m_loadingFromDisk && !m_noDisk && !m_keepingPackageName)
         giveItemAFreePackageName(*item);
     m_itemsByID.insert(key, item);
     item->setLibrary(this);

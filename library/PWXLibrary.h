@@ -320,6 +320,8 @@ private:
     pf::Ref<PWXFixedLengthLibraryCategory> m_recentlyUsed;
     pf::Ref<PWXFixedLengthLibraryCategory> m_recentlyAdded;
     bool m_updatingManagedCategories = false;
+    // Set while an item arrives with its package already copied under its name.
+    bool m_keepingPackageName = false;
     QString m_creator;
     QString m_description;
     mutable int m_version = 0;

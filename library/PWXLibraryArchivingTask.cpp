@@ -57,7 +57,7 @@ void PWXLibraryArchivingTask::start()
     pf::Ref<PWXLibraryArchivingTask> self = ref<PWXLibraryArchivingTask>();
     if (folder.isEmpty() || destination.isEmpty()) {
         // Reported like any other end: on a later turn of the main loop, never from here.
-        pf::performOnMainThread([self] { self->taskCompleted(1, QStringLiteral("nothing to archive")); }, false);
+        pf::OperationQueue::mainQueue().addOperation([self] { self->taskCompleted(1, QStringLiteral("nothing to archive")); });
         return;
     }
     pf::detachThread([self, folder, destination] {

@@ -8,6 +8,7 @@
 #include "library/PWXLibraryItem.h"
 #include "library/PWXLibraryManagerWindowController.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/OperationQueue.h"
 #include "platform/foundation/RunLoop.h"
 
 #include <QMutex>
@@ -116,13 +117,13 @@ void PWXLibraryRegistryShim::addObject(const pf::Ref<pf::Object>& object, const 
         state.kept.append(object);
     }
     if (first)
-        pf::performOnMainThread([] {
+        pf::OperationQueue::mainQueue().addOperation([] {
             QList<pf::Ref<pf::Object>> released;
             {
                 QMutexLocker lock(&shared().mutex);
                 released.swap(shared().kept);
             }
-        }, false);
+        });
 }
 
 int PWXLibraryRegistryShim::keptObjectCount()
