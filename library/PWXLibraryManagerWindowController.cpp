@@ -86,16 +86,10 @@ PWXLibraryManagerWindowController::PWXLibraryManagerWindowController()
     buttons->addWidget(exportButton);
     layout->addLayout(buttons);
     setWindow(window);
-    std::weak_ptr<pf::Object> weakWindow = weak_from_this();
-    auto call = [weakWindow](void (PWXLibraryManagerWindowController::*action)()) {
-        return [weakWindow, action] {
-            if (auto self = std::static_pointer_cast<PWXLibraryManagerWindowController>(weakWindow.lock()))
-                (self.get()->*action)();
-        };
-    };
-    QObject::connect(newButton, &QPushButton::clicked, window, call(&PWXLibraryManagerWindowController::askAndMakeCollection));
-    QObject::connect(importButton, &QPushButton::clicked, window, call(&PWXLibraryManagerWindowController::chooseAndImport));
-    QObject::connect(exportButton, &QPushButton::clicked, window, call(&PWXLibraryManagerWindowController::chooseAndExport));
+    // The buttons live in the window, which this controller owns: they never outlive it.
+    QObject::connect(newButton, &QPushButton::clicked, window, [this] { askAndMakeCollection(); });
+    QObject::connect(importButton, &QPushButton::clicked, window, [this] { chooseAndImport(); });
+    QObject::connect(exportButton, &QPushButton::clicked, window, [this] { chooseAndExport(); });
 
     // Any change to the libraries reloads the outline once, on the next turn of the run loop.
     auto& center = pf::NotificationCenter::defaultCenter();
@@ -177,7 +171,7 @@ void PWXLibraryManagerWindowController::reloadLibraries()
         auto* libraryRow = new QTreeWidgetItem(groupRow, {library->name()});
         libraryRow->setToolTip(0, library->toolTipString());
         libraryRow->setData(0, kLibraryRole, library->identifier());
-        libraryRow->setFlags(Qt::ItemIsEnabled);
+        libraryRow->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable); // chosen for export
         QList<pf::Ref<PWXLibraryItem>> items = library->items();
         std::stable_sort(items.begin(), items.end(), [](const auto& a, const auto& b) {
             return PWCategoryManager::compareNames(a->name(), b->name()) < 0;
