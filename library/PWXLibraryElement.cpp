@@ -33,6 +33,15 @@ pf::Ref<PWXLibraryElement> PWXLibraryElement::libraryElementWithInfo(const QVari
     return nullptr;
 }
 
+const pf::Class* PWXLibraryElement::libraryElementClassFromString(const QString& name)
+{
+    for (const pf::Class* cls : {&PWXLibraryItem::staticClass(), &PWXLibraryCategory::staticClass(),
+                                 &PWXFixedLengthLibraryCategory::staticClass(), &PWXLibrarySmartCategory::staticClass()})
+        if (cls->name() == name)
+            return cls;
+    return nullptr;
+}
+
 void PWXLibraryElement::setLibrary(PWXLibrary* library)
 {
     m_library = library ? library->ref<PWXLibrary>() : pf::Weak<PWXLibrary>();

@@ -28,6 +28,8 @@ public:
     // already.
     static pf::Ref<PWXLibraryElement> libraryElementWithInfo(const QVariantMap& info, PWXLibrary* library);
     static QString defaultElementClassname() { return QStringLiteral("PWXLibraryItem"); }
+    // The library element class of that name (one of the library's own), or null.
+    static const pf::Class* libraryElementClassFromString(const QString& name);
 
     PWXLibrary* library() const { return m_library.lock().get(); }
     pf::Ref<PWXLibrary> libraryRef() const { return m_library.lock(); }

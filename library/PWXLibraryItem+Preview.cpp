@@ -186,3 +186,19 @@ bool PWXLibraryItem::remakeIconOnDisk()
         RVLog(kFileEvent, QStringLiteral("FAILED to update icon for '%1'").arg(name()));
     return written;
 }
+
+QByteArray PWXLibraryItem::previewData() const
+{
+    QByteArray data;
+    if (hasValidPath())
+        readFile(QDir(path()).filePath(kQuickLookEntry + QLatin1Char('/') + kPreviewEntry), &data);
+    return data;
+}
+
+QImage PWXLibraryItem::previewThumbnail() const
+{
+    QByteArray data;
+    if (!hasValidPath() || !readFile(QDir(path()).filePath(kQuickLookEntry + QLatin1Char('/') + kThumbnailEntry), &data))
+        return QImage();
+    return QImage::fromData(data, "JPEG");
+}

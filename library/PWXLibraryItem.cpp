@@ -433,6 +433,16 @@ void PWXLibraryItem::setUserDescription(const QString& description)
     tellLibraryItemUpdated();
 }
 
+QString PWXLibraryItem::infoFilePath() const
+{
+    return hasValidPath() ? QDir(path()).filePath(kInfoEntry) : QString();
+}
+
+QByteArray PWXLibraryItem::infoData() const
+{
+    return pf::PropertyList::data(info(), pf::PropertyListFormat::XML);
+}
+
 QSizeF PWXLibraryItem::originalSize() const
 {
     if (m_classCode != PWXLibraryObjectProtocol::kSymbolMasterClassCode)

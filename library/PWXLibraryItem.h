@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QImage>
+#include <QPointF>
 #include <QList>
 #include <QStringList>
 #include <QVariantMap>
@@ -165,6 +166,15 @@ public:
     QDateTime creationDate() const { return info().value(kInfoCreationDateKey).toDateTime(); }
     QDateTime lastModificationDate() const { return info().value(kInfoLastModDateKey).toDateTime(); }
     QString createdBy() const { return info().value(kInfoCreatedByKey).toString(); }
+    // "__info" inside the package, when the package exists; the info as an XML property list.
+    QString infoFilePath() const;
+    QByteArray infoData() const;
+    // The package's preview data ("QuickLook/Preview.pdf") and thumbnail ("QuickLook/Thumbnail.jpg").
+    QByteArray previewData() const;
+    QImage previewThumbnail() const;
+    // Where the item browser shows the item; not stored.
+    QPointF iconPosition() const { return m_iconPosition; }
+    void setIconPosition(const QPointF& position) { m_iconPosition = position; }
     // The categories of the library that hold the item directly.
     QList<pf::Ref<PWXLibraryCategory>> categories() const;
     // What a smart category's predicate compares: "name", "classCode", "kind", "uniqueKey",
@@ -233,6 +243,7 @@ private:
     bool m_loadingObject = false;
     bool m_isSettingProperty = false;
     bool m_decoding = false;
+    QPointF m_iconPosition;
     std::atomic<bool> m_imageLoading{false};
     QList<quint64> m_observations;
 };

@@ -203,3 +203,22 @@ TEST_F(LibraryOperations, TheShimKeepsHandedObjectsOnlyUntilTheEventEnds)
     EXPECT_TRUE(quillory::test::waitUntil([&] { return weak.expired(); }));
     EXPECT_EQ(PWXLibraryRegistryShim::keptObjectCount(), 0);
 }
+
+TEST_F(LibraryOperations, GroupsListInTheirOrderAndPeerGroupsOnlyWithLibraries)
+{
+    PWXLibrary::initializeRegistry();
+    PWXLibraryGroup::registerGroup(std::make_shared<PWXLibraryGroup>("EMPTY PEERS"));
+    pf::Ref<PWXLibrary> peer = makeLibrary("Peer");
+    PWXLibrary::addLibraryToGroup(peer, "SURVEY TEAM", false);
+    QStringList names;
+    for (const auto& entry : PWXLibraryGroup::flattenedListOfGroupsAndLibraries())
+        names.append(entry->name());
+    const QString userLibrary = PWXLibrary::defaultUserLibrary()->name();
+    EXPECT_EQ(names, (QStringList{"VINTREL LIBRARY", "MY LIBRARY", userLibrary, "OPEN DOCUMENTS", "SURVEY TEAM", "Peer"}));
+    EXPECT_EQ(PWXLibraryGroup::libraryOrGroupWithUnifiedIndex(5), peer);
+    EXPECT_FALSE(PWXLibraryGroup::libraryOrGroupWithUnifiedIndex(6));
+    pf::Ref<PWXLibraryGroup> user = PWXLibraryGroup::userGroup();
+    EXPECT_EQ(user->libraryWithName(userLibrary.toUpper()), PWXLibrary::defaultUserLibrary());
+    EXPECT_EQ(user->uniqueLibraryName(userLibrary), userLibrary + " 1");
+    EXPECT_EQ(user->uniqueLibraryName("Unused"), "Unused");
+}
