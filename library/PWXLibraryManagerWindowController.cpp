@@ -154,6 +154,7 @@ void PWXLibraryManagerWindowController::reloadLibraries()
     const QStringList selected = selectedItemUniqueIDs();
     PWXLibrary::initializeRegistry();
     m_outline->clear();
+    m_rows.clear();
     QTreeWidgetItem* groupRow = nullptr;
     for (const pf::Ref<PWXLibraryElement>& entry : PWXLibraryGroup::flattenedListOfGroupsAndLibraries()) {
         if (auto group = std::dynamic_pointer_cast<PWXLibraryGroup>(entry)) {
@@ -180,6 +181,7 @@ void PWXLibraryManagerWindowController::reloadLibraries()
             auto* row = new QTreeWidgetItem(libraryRow, {item->name(), item->kind()});
             row->setData(0, kKeyRole, item->uniqueKey());
             row->setData(0, kLibraryRole, library->identifier());
+            m_rows.insert(item->uniqueKey(), row);
             row->setToolTip(0, item->toolTipString());
             const QImage preview = item->previewImage();
             if (!preview.isNull())
@@ -198,18 +200,8 @@ void PWXLibraryManagerWindowController::reloadLibraries()
 
 QTreeWidgetItem* PWXLibraryManagerWindowController::rowForItem(const QString& key) const
 {
-    if (!m_outline || key.isEmpty())
-        return nullptr;
-    for (int g = 0; g < m_outline->topLevelItemCount(); ++g) {
-        QTreeWidgetItem* group = m_outline->topLevelItem(g);
-        for (int l = 0; l < group->childCount(); ++l) {
-            QTreeWidgetItem* library = group->child(l);
-            for (int i = 0; i < library->childCount(); ++i)
-                if (library->child(i)->data(0, kKeyRole).toString() == key)
-                    return library->child(i);
-        }
-    }
-    return nullptr;
+    // Rows by key: previews arrive one by one for every row, so finding one must not search.
+    return m_outline && !key.isEmpty() ? m_rows.value(key) : nullptr;
 }
 
 bool PWXLibraryManagerWindowController::showItemWithUniqueID(const QString& key, bool select)

@@ -2,6 +2,7 @@
 
 #include "platform/ui/WindowController.h"
 
+#include <QHash>
 #include <QList>
 #include <QPointer>
 #include <QString>
@@ -64,6 +65,7 @@ private:
     void exportEnded(const pf::Ref<PWXLibrary>& library, const QUrl& url);
 
     QPointer<QTreeWidget> m_outline;
+    QHash<QString, QTreeWidgetItem*> m_rows; // unique key -> row, rebuilt with the outline
     QList<quint64> m_observations;
     bool m_reloadPending = false;
     bool m_exporting = false;
