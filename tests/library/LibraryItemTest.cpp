@@ -82,6 +82,12 @@ TEST_F(LibraryItem, ItemsOnThePasteboardComeBackAsTheLibrarysOwnWithoutTouchingT
 
     pf::Ref<pf::Pasteboard> board = pf::Pasteboard::withName("library-items-test");
     ASSERT_TRUE(PWXLibraryItem::writeLibraryItems({style, master}, board.get()));
+    // The type and the dictionary keys other programs' data is read by.
+    const QByteArray onBoard = board->dataForType("PWXLIBITEM_PB_TYPE");
+    ASSERT_FALSE(onBoard.isEmpty());
+    const QStringList boardKeys = archiveKeys(pf::PropertyList::value(onBoard));
+    for (const char* key : {"sourceLib", "count", "items"})
+        EXPECT_TRUE(boardKeys.contains(key)) << key;
     const auto read = PWXLibraryItem::libraryItemsFromPasteboard(board.get());
     ASSERT_TRUE(read);
     EXPECT_TRUE(*read == (QList<pf::Ref<PWXLibraryItem>>{style, master}));
