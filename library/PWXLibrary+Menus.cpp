@@ -83,8 +83,11 @@ void PWXLibrary::encodeWithCoder(pf::KeyedArchiver& coder) const
 
 void PWXLibrary::initWithCoder(pf::KeyedUnarchiver& coder)
 {
-    // A bare reference: no categories, no folder made, no category file read or written.
+    // A bare reference: no categories, no folder made, no category file read or written, and
+    // nothing to edit until the registered library stands in for it.
     m_noDisk = true;
+    m_allowsContentChanges = false;
+    m_allowsCategoryChanges = false;
     if (coder.decodeBool(kArchiveOnDiskKey)) {
         QString folder = coder.decodeString(kArchivePathKey);
         const QString suffix = QLatin1Char('.') + libraryExtension();

@@ -243,7 +243,8 @@ void PWXLibrary::addItem(const pf::Ref<PWXLibraryItem>& item, bool notifying)
     m_updatingManagedCategories = true;
     if (m_recentlyAdded)
         m_recentlyAdded->addItem(item);
-    m_allItems->addItem(item);
+    if (m_allItems)
+        m_allItems->addItem(item);
     m_updatingManagedCategories = false;
     refreshSmartCategories(item.get());
     item->writeToFile();
@@ -642,7 +643,7 @@ void PWXLibrary::loadItems(const QVariantList& infos)
     for (const QVariant& entry : infos) {
         if (entry.typeId() != QMetaType::QVariantMap)
             continue;
-        if (pf::Ref<PWXLibraryItem> item = PWXLibraryItem::itemWithInfo(entry.toMap(), this))
+        if (pf::Ref<PWXLibraryItem> item = PWXLibraryItem::itemWithInfo(entry.toMap(), this); item && m_allItems)
             m_allItems->addItem(item);
         else
             RVLog(kFileEvent, QStringLiteral("library '%1': item '%2' has no package and is left out")

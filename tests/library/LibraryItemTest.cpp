@@ -202,3 +202,20 @@ TEST_F(LibraryItem, UnknownKeysGoToTheObjectOrNowhere)
     EXPECT_DOUBLE_EQ(style->opacity(), 0.5);
     EXPECT_NO_THROW(item->setValueForKey(QVariant(3), "noSuchKeyAnywhere"));
 }
+
+TEST_F(LibraryItem, ALibraryReferenceThatFindsNoLibraryStaysABareOne)
+{
+    pf::Ref<PWXLibrary> stray = makeLibrary("Nowhere"); // never registered
+    const QByteArray data = pf::KeyedArchiver::archivedData(stray);
+    const QStringList before = QDir(PWXLibrary::userLibraryFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    auto decoded = pf::KeyedUnarchiver::unarchiveObjectOfClass<PWXLibrary>(data);
+    ASSERT_TRUE(decoded);
+    EXPECT_NE(decoded, stray);
+    EXPECT_EQ(decoded->name(), "Nowhere");
+    EXPECT_TRUE(decoded->categories().isEmpty());
+    // Nothing is written, even when asked to take an item.
+    decoded->addItem(PWXLibraryItem::itemWithLibraryObject(namedStyle("Dropped")));
+    EXPECT_EQ(decoded->itemCount(), 0);
+    EXPECT_FALSE(decoded->updateOnDisk());
+    EXPECT_EQ(QDir(PWXLibrary::userLibraryFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+}
