@@ -39,7 +39,7 @@ pf::Ref<PWXLibraryItem> PWXLibrary::transferItem(const pf::Ref<PWXLibraryItem>& 
     pf::Ref<PWXLibraryItem> moving = item;
     pf::Ref<pf::Object> oldObject = item->representedObject();
     if (copying) {
-        moving = item->copy();
+        moving = item->copyItem();
         if (!moving)
             return nullptr;
     }

@@ -194,7 +194,7 @@ public:
 
     QString toolTipString() const;
     pf::Ref<pf::Image> icon() const;
-    QString description() const;
+    QString description() const override;
 
     // Menus: a menu of the top-level categories, filled as it opens.
     pf::Ref<pf::Menu> categoriesMenuWithOptions(qint32 options, pf::Reflective* target, const QString& action);

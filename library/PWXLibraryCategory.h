@@ -82,7 +82,7 @@ public:
     QVariantMap elementInfo() const override;
     QString toolTipString() const;
     virtual pf::Ref<pf::Image> icon() const;
-    QString description() const;
+    QString description() const override;
 
     // Menus: a menu of the sub-categories, filled as it opens, its items given the target,
     // action and options.

@@ -71,7 +71,7 @@ public:
     QString displayName() const;
     QString toolTipString() const;
     pf::Ref<pf::Image> icon() const;
-    QString description() const;
+    QString description() const override;
     // The clean name.
     QString identifier() const override { return cleanName(); }
 

@@ -129,7 +129,7 @@ pf::Ref<PWXLibrary> PWXLibraryItem::sourceLibraryOnPasteboard(const pf::Pasteboa
     return unarchiver.decodeObjectOfClass<PWXLibrary>(kPasteboardSourceLibKey);
 }
 
-pf::Ref<PWXLibraryItem> PWXLibraryItem::copy()
+pf::Ref<PWXLibraryItem> PWXLibraryItem::copyItem()
 {
     pf::Ref<pf::Object> object = representedObject();
     if (!object)

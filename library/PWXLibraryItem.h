@@ -82,7 +82,8 @@ public:
     // An item from one item's pasteboard data; null when the data holds none.
     static pf::Ref<PWXLibraryItem> itemWithPasteboardData(const QByteArray& data);
     // A new item for a clone of the object, named after this one; no library.
-    pf::Ref<PWXLibraryItem> copy();
+    pf::Ref<PWXLibraryItem> copyItem();
+    pf::Ref<pf::Object> copy() const override { return const_cast<PWXLibraryItem*>(this)->copyItem(); }
 
     // Pasteboard ---------------------------------------------------------------------------------
     static bool writeLibraryItems(const QList<pf::Ref<PWXLibraryItem>>& items, pf::Pasteboard* pasteboard,
@@ -215,7 +216,7 @@ public:
     QVariantMap elementInfo() const override;
     QString toolTipString() const { return name(); }
     QString title() const;
-    QString description() const;
+    QString description() const override;
 
     void encodeWithCoder(pf::KeyedArchiver& coder) const override;
     void initWithCoder(pf::KeyedUnarchiver& coder) override;

@@ -185,12 +185,12 @@ TEST_F(LibraryItem, CopiesAreNamedAfterTheirSource)
 {
     pf::Ref<PWXLibrary> library = makeLibrary("Copies");
     pf::Ref<PWXLibraryItem> item = addObject(*library, namedStyle("Fence"));
-    pf::Ref<PWXLibraryItem> copy = item->copy();
+    pf::Ref<PWXLibraryItem> copy = item->copyItem();
     ASSERT_TRUE(copy);
     EXPECT_NE(copy->uniqueKey(), item->uniqueKey());
     EXPECT_EQ(copy->name(), "Fence (cloned from Copies)");
     EXPECT_FALSE(copy->library());
-    EXPECT_EQ(copy->copy()->name(), "Fence (cloned from Copies) (cloned)");
+    EXPECT_EQ(std::dynamic_pointer_cast<PWXLibraryItem>(copy->copy())->name(), "Fence (cloned from Copies) (cloned)");
 }
 
 TEST_F(LibraryItem, UnknownKeysGoToTheObjectOrNowhere)
