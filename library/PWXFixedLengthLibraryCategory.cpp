@@ -14,22 +14,27 @@ void PWXFixedLengthLibraryCategory::setMaximumLength(unsigned length)
 
 QList<pf::Ref<PWXLibraryItem>> PWXFixedLengthLibraryCategory::orderedItems() const
 {
-    QList<pf::Ref<PWXLibraryItem>> out = items();
+    QList<pf::Ref<PWXLibraryItem>> out = m_orderedItems;
     std::reverse(out.begin(), out.end());
     return out;
+}
+
+QList<pf::Ref<PWXLibraryElement>> PWXFixedLengthLibraryCategory::elements() const
+{
+    return QList<pf::Ref<PWXLibraryElement>>(m_orderedItems.begin(), m_orderedItems.end());
 }
 
 void PWXFixedLengthLibraryCategory::renewItem(const pf::Ref<PWXLibraryItem>& item)
 {
     if (!item)
         return;
-    QList<pf::Ref<PWXLibraryElement>>& members = mutableElements();
-    const qsizetype index = members.indexOf(item);
+    const qsizetype index = m_orderedItems.indexOf(item);
     if (index < 0) {
         addItem(item);
         return;
     }
-    members.move(index, members.size() - 1);
+    m_orderedItems.move(index, m_orderedItems.size() - 1);
+    invalidateElementsCache();
     post(kPWXLibraryCategoryContentDidChange);
 }
 
@@ -37,19 +42,24 @@ void PWXFixedLengthLibraryCategory::trimToLength()
 {
     if (m_length == 0)
         return;
-    while (elements().size() > qsizetype(m_length))
-        removeElement(elements().first());
+    while (m_orderedItems.size() > qsizetype(m_length))
+        removeElement(m_orderedItems.first());
 }
 
 void PWXFixedLengthLibraryCategory::addElement(const pf::Ref<PWXLibraryElement>& element)
 {
+    auto item = std::dynamic_pointer_cast<PWXLibraryItem>(element);
+    if (!item)
+        return; // a list of items: it holds no categories
+    if (!hasMember(item.get()))
+        m_orderedItems.append(item);
     PWXLibraryCategory::addElement(element);
     trimToLength();
 }
 
 void PWXFixedLengthLibraryCategory::removeElement(const pf::Ref<PWXLibraryElement>& element)
 {
+    if (auto item = std::dynamic_pointer_cast<PWXLibraryItem>(element))
+        m_orderedItems.removeAll(item);
     PWXLibraryCategory::removeElement(element);
 }
-
-QVariantMap PWXFixedLengthLibraryCategory::elementInfo() const { return PWXLibraryCategory::elementInfo(); }

@@ -21,13 +21,14 @@ public:
     void renewItem(const pf::Ref<PWXLibraryItem>& item);
     void trimToLength();
 
+    // The items oldest first.
+    QList<pf::Ref<PWXLibraryElement>> elements() const override;
     void addElement(const pf::Ref<PWXLibraryElement>& element) override;
     void removeElement(const pf::Ref<PWXLibraryElement>& element) override;
     bool allowsSubContainers() const override { return false; }
     void itemUpdateCouldAffectCategories(const PWXLibraryItem*) override {}
-    // The items oldest first, so that a reloaded list keeps its order.
-    QVariantMap elementInfo() const override;
 
 private:
+    QList<pf::Ref<PWXLibraryItem>> m_orderedItems; // oldest first
     unsigned m_length = kDefaultLength;
 };

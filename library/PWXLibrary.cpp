@@ -31,21 +31,15 @@ namespace {
 
 QString tr(const char* text) { return QCoreApplication::translate("PWXLibrary", text); }
 
-struct Registry {
-    bool loaded = false;
-    bool loading = false;
-    pf::Weak<PWXLibrary> defaultUserLibrary;
-    quint64 quitObservation = 0;
-};
-
-Registry& registry()
+QString withoutLibraryExtension(const QString& path)
 {
-    static Registry state;
-    return state;
+    const QString suffix = QLatin1Char('.') + PWXLibrary::libraryExtension();
+    return path.endsWith(suffix) ? path.chopped(suffix.size()) : path;
 }
 
-// A library or document name as one folder name: no separators, never "." or "..".
-QString safeFolderName(const QString& name)
+} // namespace
+
+QString PWXLibrary::safeFolderName(const QString& name)
 {
     QString clean = name;
     for (QChar c : {QChar(u'/'), QChar(u':'), QChar(u'\\'), QChar(u'\0')})
@@ -56,15 +50,10 @@ QString safeFolderName(const QString& name)
     return clean;
 }
 
-QString withoutLibraryExtension(const QString& path)
+PF_DEFINE_CLASS(PWXLibrary, PWXLibraryElementContainer)
 {
-    const QString suffix = QLatin1Char('.') + PWXLibrary::libraryExtension();
-    return path.endsWith(suffix) ? path.chopped(suffix.size()) : path;
+    b.protocol(pf::kCodingProtocol);
 }
-
-} // namespace
-
-PF_DEFINE_CLASS(PWXLibrary, PWXLibraryElementContainer) {}
 
 PWXLibrary::~PWXLibrary()
 {
@@ -129,7 +118,12 @@ QString PWXLibrary::path() const
 
 QString PWXLibrary::internalName() const { return QFileInfo(m_path).fileName(); }
 
-QString PWXLibrary::displayName() const { return m_path.isEmpty() ? PWXLibraryElement::name() : internalName(); }
+QString PWXLibrary::displayName() const
+{
+    if (m_displayName.isEmpty())
+        m_displayName = m_path.isEmpty() ? PWXLibraryElement::name() : internalName();
+    return m_displayName;
+}
 
 QString PWXLibrary::name() const { return displayName(); }
 
@@ -137,6 +131,7 @@ void PWXLibrary::setName(const QString& proposed)
 {
     if (m_noDisk) {
         PWXLibraryElement::setName(proposed);
+        m_displayName.clear();
         return;
     }
     const QString name = safeFolderName(proposed);
@@ -157,16 +152,27 @@ void PWXLibrary::setName(const QString& proposed)
     }
     const QString oldName = internalName();
     m_path = QDir(parent).filePath(name);
+    m_displayName.clear();
     const QString oldFile = QDir(path()).filePath(oldName + QLatin1Char('.') + categoryFileExtension());
     const QString newFile = QDir(path()).filePath(name + QLatin1Char('.') + categoryFileExtension());
     RVLog(kFileEvent, QStringLiteral("will attempt to change name of '%1' to '%2'").arg(oldFile, newFile));
     if (!files.moveItem(oldFile, newFile, &error))
         RVLog(kFileEvent, QStringLiteral("category file couldn't be renamed, error = %1").arg(error.localizedDescription()));
+    if (PWXLibraryElementContainer* group = container())
+        group->invalidateElementsCache();
     markDirty();
     post(kPWXLibraryDidChangeName);
 }
 
-QString PWXLibrary::identifier() const { return QStringLiteral("%1.%2").arg(m_group, displayName()); }
+QString PWXLibrary::identifier() const
+{
+    // Identifiers are split at their dots: names keep theirs out of them.
+    QString group = m_group;
+    QString library = displayName();
+    group.remove(QLatin1Char('.'));
+    library.remove(QLatin1Char('.'));
+    return QStringLiteral("%1.%2").arg(group, library);
+}
 
 void PWXLibrary::setCreator(const QString& creator)
 {
@@ -226,17 +232,19 @@ void PWXLibrary::addItem(const pf::Ref<PWXLibraryItem>& item, bool notifying)
     PF_ASSERT(!key.isEmpty(), "a valid key is required");
     if (key.isEmpty() || m_itemsByID.contains(key))
         return;
-    if (!m_loadingFromDisk && !m_noDisk)
+    if (!m_loadingFromDisk && !m_noDisk && !m_keepingPackageName)
         giveItemAFreePackageName(*item);
     m_itemsByID.insert(key, item);
     item->setLibrary(this);
+    indexItemName(item);
     if (m_loadingFromDisk)
         return;
     markDirty();
     m_updatingManagedCategories = true;
     if (m_recentlyAdded)
         m_recentlyAdded->addItem(item);
-    m_allItems->addItem(item);
+    if (m_allItems)
+        m_allItems->addItem(item);
     m_updatingManagedCategories = false;
     refreshSmartCategories(item.get());
     item->writeToFile();
@@ -271,6 +279,7 @@ void PWXLibrary::removeItem(const pf::Ref<PWXLibraryItem>& item)
         return;
     const pf::Ref<PWXLibraryItem> keep = item;
     m_itemsByID.remove(keep->uniqueKey());
+    unindexItemName(keep.get(), keep->name());
     m_updatingManagedCategories = true;
     // Every category that files it, at any depth, so that no category file names it again.
     for (const pf::Ref<PWXLibraryCategory>& category : categoriesWithItem(keep.get()))
@@ -295,10 +304,36 @@ bool PWXLibrary::containsUniqueID(const QString& key) const { return !key.isEmpt
 
 pf::Ref<PWXLibraryItem> PWXLibrary::itemWithName(const QString& name) const
 {
-    for (const pf::Ref<PWXLibraryItem>& item : m_itemsByID)
-        if (QString::localeAwareCompare(item->name().toCaseFolded(), name.toCaseFolded()) == 0)
-            return item;
+    const QList<PWXLibraryItem*> found = m_itemsByName.value(name.toCaseFolded());
+    for (PWXLibraryItem* item : found)
+        if (pf::Ref<PWXLibraryItem> held = m_itemsByID.value(item->uniqueKey()); held.get() == item)
+            return held;
     return nullptr;
+}
+
+void PWXLibrary::indexItemName(const pf::Ref<PWXLibraryItem>& item)
+{
+    const QString name = item->PWXLibraryElement::name();
+    if (!name.isEmpty())
+        m_itemsByName[name.toCaseFolded()].append(item.get());
+}
+
+void PWXLibrary::unindexItemName(const PWXLibraryItem* item, const QString& name)
+{
+    auto found = m_itemsByName.find(name.toCaseFolded());
+    if (found == m_itemsByName.end())
+        return;
+    found->removeAll(const_cast<PWXLibraryItem*>(item));
+    if (found->isEmpty())
+        m_itemsByName.erase(found);
+}
+
+void PWXLibrary::itemNameDidChange(PWXLibraryItem* item, const QString& oldName)
+{
+    if (!item || m_itemsByID.value(item->uniqueKey()).get() != item)
+        return;
+    unindexItemName(item, oldName);
+    indexItemName(m_itemsByID.value(item->uniqueKey()));
 }
 
 QString PWXLibrary::uniqueItemName(const QString& name) const
@@ -330,9 +365,15 @@ void PWXLibrary::addUnknownItemsFromSet(const QList<pf::Ref<pf::Object>>& object
 
 void PWXLibrary::refreshSmartCategories(const PWXLibraryItem* item)
 {
-    for (const pf::Ref<PWXLibraryCategory>& category : categories())
+    // Smart categories at any depth: one inside a category follows that category's content.
+    QList<pf::Ref<PWXLibraryCategory>> pending = categories();
+    while (!pending.isEmpty()) {
+        pf::Ref<PWXLibraryCategory> category = pending.takeFirst();
         if (auto smart = std::dynamic_pointer_cast<PWXLibrarySmartCategory>(category))
             smart->itemUpdateCouldAffectCategories(item);
+        else
+            pending.append(category->categories());
+    }
 }
 
 void PWXLibrary::itemUpdateCouldAffectCategories(const PWXLibraryItem* item)
@@ -424,21 +465,30 @@ QList<pf::Ref<PWXLibraryCategory>> PWXLibrary::categoriesWithItem(const PWXLibra
 {
     QList<pf::Ref<PWXLibraryCategory>> out;
     for (const pf::Ref<PWXLibraryCategory>& category : categories()) {
-        if (!std::dynamic_pointer_cast<PWXLibrarySmartCategory>(category))
-            for (const pf::Ref<PWXLibraryElement>& member : category->elements())
-                if (member.get() == item) {
-                    out.append(category);
-                    break;
-                }
+        if (!std::dynamic_pointer_cast<PWXLibrarySmartCategory>(category) && category->hasMember(item))
+            out.append(category);
         out.append(category->categoriesWithItem(item));
     }
+    return out;
+}
+
+QList<pf::Ref<PWXLibraryCategory>> PWXLibrary::standardCategories() const
+{
+    QList<pf::Ref<PWXLibraryCategory>> out;
+    if (m_allItems)
+        out.append(m_allItems);
+    if (m_recentlyAdded)
+        out.append(m_recentlyAdded);
+    if (m_recentlyUsed)
+        out.append(m_recentlyUsed);
     return out;
 }
 
 pf::Ref<PWXLibraryElement> PWXLibrary::itemWithIdentifier(const QString& identifier) const
 {
     const QStringList parts = identifier.split(QLatin1Char('.'));
-    if (parts.size() <= 2 || parts[0] != m_group || parts[1] != displayName())
+    const QStringList own = this->identifier().split(QLatin1Char('.'));
+    if (parts.size() <= 2 || own.size() != 2 || parts[0] != own[0] || parts[1] != own[1])
         return nullptr;
     pf::Ref<const PWXLibraryElementContainer> here = ref<PWXLibraryElementContainer>();
     pf::Ref<PWXLibraryElementContainer> found;
@@ -593,7 +643,7 @@ void PWXLibrary::loadItems(const QVariantList& infos)
     for (const QVariant& entry : infos) {
         if (entry.typeId() != QMetaType::QVariantMap)
             continue;
-        if (pf::Ref<PWXLibraryItem> item = PWXLibraryItem::itemWithInfo(entry.toMap(), this))
+        if (pf::Ref<PWXLibraryItem> item = PWXLibraryItem::itemWithInfo(entry.toMap(), this); item && m_allItems)
             m_allItems->addItem(item);
         else
             RVLog(kFileEvent, QStringLiteral("library '%1': item '%2' has no package and is left out")
@@ -724,396 +774,3 @@ QString PWXLibrary::toolTipString() const
         .arg(m_allowsContentChanges ? tr("Yes") : tr("No"), m_allowsCategoryChanges ? tr("Yes") : tr("No"));
 }
 
-// Class side ------------------------------------------------------------------------------------
-
-QString PWXLibrary::userLibraryFolder()
-{
-    const QUrl support = thisApplicationsSupportFolderURL();
-    return support.isEmpty() ? QString() : QDir(support.toLocalFile()).filePath(QStringLiteral("Symbol Libraries"));
-}
-
-QString PWXLibrary::documentLibraryFolder()
-{
-    const QString folder = userLibraryFolder();
-    return folder.isEmpty() ? QString() : QDir(folder).filePath(QStringLiteral("Temporary Document Libraries"));
-}
-
-QString PWXLibrary::registeredUserName()
-{
-    static const QString name = pf::Workspace::fullUserName();
-    return name;
-}
-
-QString PWXLibrary::localizedAllItemsCategoryName() { return tr("All Items"); }
-QString PWXLibrary::localizedRecentlyUsedCategoryName() { return tr("Recently Used"); }
-QString PWXLibrary::localizedRecentlyAddedCategoryName() { return tr("Recently Added"); }
-
-bool PWXLibrary::registryIsLoaded() { return registry().loaded; }
-
-void PWXLibrary::initializeRegistry()
-{
-    Registry& state = registry();
-    if (state.loaded || state.loading || !pf::RunLoop::isMainThread())
-        return;
-    state.loading = true;
-    allLibraries();
-    state.loaded = true;
-    state.loading = false;
-    defaultUserLibrary();
-    if (documentLibrariesAreTemporary())
-        pf::FileManager::defaultManager().removeItem(documentLibraryFolder());
-    if (state.quitObservation == 0)
-        state.quitObservation = pf::NotificationCenter::defaultCenter().addObserver(
-            pf::NSApplicationWillTerminateNotification, nullptr,
-            [](const pf::Notification&) { applicationWillQuitAll(); });
-}
-
-void PWXLibrary::resetRegistryForTesting()
-{
-    Registry& state = registry();
-    if (state.quitObservation != 0)
-        pf::NotificationCenter::defaultCenter().removeObserver(state.quitObservation);
-    if (PWStyle::nameProvider() && dynamic_cast<PWXLibrary*>(PWStyle::nameProvider()))
-        PWStyle::setNameProvider(nullptr);
-    state = Registry();
-    PWXLibraryGroup::unregisterAllGroups();
-}
-
-QList<pf::Ref<PWXLibrary>> PWXLibrary::librariesInGroup(const QString& groupName)
-{
-    PF_ASSERT(!groupName.isNull(), "group name was nil");
-    pf::Ref<PWXLibraryGroup> group = PWXLibraryGroup::groupWithName(groupName);
-    return group ? group->libraries().value_or(QList<pf::Ref<PWXLibrary>>()) : QList<pf::Ref<PWXLibrary>>();
-}
-
-void PWXLibrary::addLibraryToGroup(const pf::Ref<PWXLibrary>& library, const QString& groupName, bool replaceExisting)
-{
-    PF_ASSERT(library, "unable to add nil library");
-    PF_ASSERT(!groupName.isNull(), "no group name was specified");
-    PF_ASSERT(!groupName.isEmpty(), "group name was empty");
-    if (!library || groupName.isEmpty())
-        return;
-    pf::Ref<PWXLibraryGroup> group = PWXLibraryGroup::groupWithName(groupName);
-    if (!group) {
-        group = std::make_shared<PWXLibraryGroup>(groupName);
-        PWXLibraryGroup::registerGroup(group);
-    }
-    if (replaceExisting && !library->path().isEmpty())
-        if (pf::Ref<PWXLibrary> existing = group->libraryWithPath(library->path()); existing && existing != library)
-            group->removeLibrary(existing);
-    group->addLibrary(library);
-}
-
-void PWXLibrary::removeLibraryFromGroup(const pf::Ref<PWXLibrary>& library, const QString& groupName)
-{
-    PF_ASSERT(library, "cannot remove nil library");
-    if (!library || groupName.isEmpty())
-        return;
-    if (pf::Ref<PWXLibraryGroup> group = PWXLibraryGroup::groupWithName(groupName))
-        group->removeLibrary(library);
-}
-
-QList<pf::Ref<PWXLibrary>> PWXLibrary::factoryLibraries()
-{
-    pf::Ref<PWXLibraryGroup> group = PWXLibraryGroup::factoryGroup();
-    if (group->librariesLoaded())
-        return *group->libraries();
-    QList<pf::Ref<PWXLibrary>> found;
-    for (const QString& folder : pf::Bundle::main().pathsForResourcesOfType(libraryExtension())) {
-        pf::Ref<PWXLibrary> library = libraryWithPath(folder, false);
-        if (library->isDamaged())
-            continue;
-        library->setAllowsContentChanges(false);
-        library->setAllowsCategoryChanges(true);
-        found.append(library);
-    }
-    group->setLibraries(found);
-    return found;
-}
-
-QList<pf::Ref<PWXLibrary>> PWXLibrary::userLibraries()
-{
-    pf::Ref<PWXLibraryGroup> group = PWXLibraryGroup::userGroup();
-    if (group->librariesLoaded())
-        return *group->libraries();
-    for (const pf::Ref<PWXLibrary>& library : librariesAtPath(userLibraryFolder()))
-        addLibraryToGroup(library, library->group().isEmpty() ? PWXLibraryGroup::kUserGroupName : library->group(), false);
-    if (!group->librariesLoaded())
-        group->setLibraries({});
-    return *group->libraries();
-}
-
-QList<pf::Ref<PWXLibrary>> PWXLibrary::documentsLibraries()
-{
-    pf::Ref<PWXLibraryGroup> group = PWXLibraryGroup::documentsGroup();
-    if (group->librariesLoaded())
-        return *group->libraries();
-    const QList<pf::Ref<PWXLibrary>> found = librariesAtPath(documentLibraryFolder());
-    if (!found.isEmpty())
-        group->setLibraries(found);
-    return found;
-}
-
-QList<pf::Ref<PWXLibrary>> PWXLibrary::allLibraries()
-{
-    factoryLibraries();
-    userLibraries();
-    documentsLibraries();
-    QList<pf::Ref<PWXLibrary>> all;
-    for (const pf::Ref<PWXLibraryGroup>& group : PWXLibraryGroup::allGroups())
-        all.append(group->libraries().value_or(QList<pf::Ref<PWXLibrary>>()));
-    return all;
-}
-
-QList<pf::Ref<PWXLibrary>> PWXLibrary::librariesAtPath(const QString& folder)
-{
-    QList<pf::Ref<PWXLibrary>> found;
-    if (folder.isEmpty())
-        return found;
-    const QDir dir(folder);
-    for (const QString& entry : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
-        if (QFileInfo(entry).suffix() != libraryExtension())
-            continue;
-        pf::Ref<PWXLibrary> library = libraryWithPath(dir.filePath(entry), false);
-        if (library->isDamaged() || !library->hasPresenceOnDisk())
-            continue;
-        found.append(library);
-    }
-    std::stable_sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
-        return QString::localeAwareCompare(a->name(), b->name()) < 0;
-    });
-    return found;
-}
-
-pf::Ref<PWXLibrary> PWXLibrary::libraryWithName(const QString& name, const QString& groupName)
-{
-    initializeRegistry();
-    for (const pf::Ref<PWXLibraryGroup>& group : PWXLibraryGroup::allGroups()) {
-        if (!groupName.isEmpty() && group->name() != groupName)
-            continue;
-        if (pf::Ref<PWXLibrary> library = group->libraryWithName(name))
-            return library;
-    }
-    return nullptr;
-}
-
-pf::Ref<PWXLibrary> PWXLibrary::libraryContainingItemWithUniqueID(const QString& key, const QStringList& groups)
-{
-    // The libraries belong to the main thread: a document read on a worker finds nothing here
-    // and has its objects matched on the main thread afterwards.
-    if (key.isEmpty() || !pf::RunLoop::isMainThread())
-        return nullptr;
-    initializeRegistry();
-    for (const pf::Ref<PWXLibraryGroup>& group : PWXLibraryGroup::allGroups()) {
-        if (!groups.isEmpty() && !groups.contains(group->name()))
-            continue;
-        for (const pf::Ref<PWXLibrary>& library : group->libraries().value_or(QList<pf::Ref<PWXLibrary>>()))
-            if (library->containsUniqueID(key))
-                return library;
-    }
-    return nullptr;
-}
-
-pf::Ref<PWXLibrary> PWXLibrary::libraryContainingIdentifier(const QString& identifier)
-{
-    const QStringList parts = identifier.split(QLatin1Char('.'));
-    if (parts.size() < 2)
-        return nullptr;
-    return libraryWithName(parts[1], parts[0]);
-}
-
-QList<pf::Ref<pf::Object>> PWXLibrary::libraryItemsMatchingItemsInSet(const QList<pf::Ref<pf::Object>>& objects)
-{
-    QList<pf::Ref<pf::Object>> matched;
-    for (const pf::Ref<pf::Object>& object : objects) {
-        const QString key = PWXLibraryObjectProtocol::uniqueKey(object);
-        if (key.isEmpty())
-            continue;
-        pf::Ref<pf::Object> found;
-        if (pf::Ref<PWXLibrary> library = libraryContainingItemWithUniqueID(key))
-            if (pf::Ref<PWXLibraryItem> item = library->itemWithUniqueID(key))
-                found = item->representedObject();
-        if (!found)
-            found = object;
-        if (!matched.contains(found))
-            matched.append(found);
-    }
-    return matched;
-}
-
-QString PWXLibrary::defaultUserLibraryName()
-{
-    pf::UserDefaults& defaults = pf::UserDefaults::standard();
-    const QString stored = defaults.stringForKey(kDefaultUserLibraryNameDefault);
-    if (!stored.isEmpty())
-        return stored;
-    QString first = registeredUserName().split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts).value(0);
-    if (!first.isEmpty())
-        first = first.left(1).toUpper() + first.mid(1).toLower();
-    const QString name = safeFolderName(QStringLiteral("%1%2 %3").arg(first, tr("’s"), tr("Collection")));
-    defaults.setObject(name, kDefaultUserLibraryNameDefault);
-    return name;
-}
-
-pf::Ref<PWXLibrary> PWXLibrary::defaultUserLibrary()
-{
-    if (pf::Ref<PWXLibrary> current = registry().defaultUserLibrary.lock())
-        return current;
-    if (!pf::RunLoop::isMainThread())
-        return nullptr;
-    initializeRegistry();
-    if (pf::Ref<PWXLibrary> current = registry().defaultUserLibrary.lock())
-        return current;
-    const QString name = defaultUserLibraryName();
-    pf::Ref<PWXLibrary> library = libraryWithName(name, PWXLibraryGroup::kUserGroupName);
-    if (!library) {
-        const QString folder = userLibraryFolder();
-        if (folder.isEmpty())
-            return nullptr;
-        QString libraryName = name;
-        // A damaged library of that name stays as it is on disk; the default gets a new name.
-        if (QFileInfo::exists(QDir(folder).filePath(libraryName + QLatin1Char('.') + libraryExtension())))
-            libraryName = safeFolderName(uniqueFilenameForFilename(libraryName + QLatin1Char('.') + libraryExtension(),
-                                                                   folder))
-                              .chopped(libraryExtension().size() + 1);
-        library = libraryWithPath(QDir(folder).filePath(libraryName), true);
-        if (library->isDamaged() || !library->hasPresenceOnDisk())
-            return nullptr;
-        addLibraryToGroup(library, PWXLibraryGroup::kUserGroupName, false);
-    }
-    setDefaultUserLibrary(library);
-    return library;
-}
-
-void PWXLibrary::setDefaultUserLibrary(const pf::Ref<PWXLibrary>& library)
-{
-    Registry& state = registry();
-    if (state.defaultUserLibrary.lock() == library)
-        return;
-    state.defaultUserLibrary = library;
-    if (library) {
-        pf::UserDefaults::standard().setObject(library->name(), kDefaultUserLibraryNameDefault);
-        PWStyle::setNameProvider(library.get());
-    } else {
-        pf::UserDefaults::standard().removeObjectForKey(kDefaultUserLibraryNameDefault);
-        PWStyle::setNameProvider(nullptr);
-    }
-    pf::NotificationCenter::defaultCenter().post(kPWXLibraryDefaultUserLibraryDidChange, nullptr);
-}
-
-QString PWXLibrary::uniqueUserLibraryName(const QString& name)
-{
-    return PWXLibraryGroup::userGroup()->uniqueLibraryName(name);
-}
-
-bool PWXLibrary::isValidLibraryAtPath(const QString& path)
-{
-    const QFileInfo folder(path);
-    if (!folder.isDir() || folder.suffix() != libraryExtension())
-        return false;
-    const QString file = QDir(path).filePath(folder.completeBaseName() + QLatin1Char('.') + categoryFileExtension());
-    const QVariant info = pf::PropertyList::read(file);
-    if (info.typeId() != QMetaType::QVariantMap)
-        return false;
-    const QVariantMap map = info.toMap();
-    return map.contains(kCategoriesKey)
-           && qulonglong(map.value(kAllItemsKey).toList().size()) == map.value(kChecksumKey).toULongLong();
-}
-
-pf::Ref<PWXLibrary> PWXLibrary::documentLibraryWithName(const QString& name, const QList<pf::Ref<pf::Object>>& objects,
-                                                        bool createOnDisk)
-{
-    PF_ASSERT(!name.isNull(), "unable to make document library - name was nil");
-    PF_ASSERT(!name.isEmpty(), "unable to make document library - name was empty");
-    if (name.isEmpty() || !pf::RunLoop::isMainThread())
-        return nullptr;
-    initializeRegistry();
-    QString base = name;
-    if (const QString suffix = QFileInfo(name).suffix(); !suffix.isEmpty())
-        base.chop(suffix.size() + 1);
-    base = safeFolderName(base);
-    pf::Ref<PWXLibrary> library = std::make_shared<PWXLibrary>();
-    if (createOnDisk) {
-        const QString folder = documentLibraryFolder();
-        if (folder.isEmpty())
-            return nullptr;
-        const QString path = QDir(folder).filePath(base + QLatin1Char('.') + libraryExtension());
-        bool isDirectory = false;
-        pf::FileManager& files = pf::FileManager::defaultManager();
-        if (files.fileExists(path, &isDirectory)) {
-            if (!isDirectory) {
-                RVLog(kFileEvent, QStringLiteral("Failed to create library - a (bogus?) file exists at '%1'").arg(path));
-                return nullptr;
-            }
-            pf::Error error;
-            if (!files.removeItem(path, &error)) {
-                RVLog(kFileEvent, QStringLiteral("Failed to remove old library '%1', error = %2")
-                                      .arg(path, error.localizedDescription()));
-                return nullptr;
-            }
-        }
-        library->initWithPath(path, true);
-    } else {
-        library->setElementName(base);
-        library->initWithPath(QString(), true);
-    }
-    for (const pf::Ref<PWXLibraryItem>& item : PWXLibraryItem::libraryItemsWithUnknownObjects(
-             objects, {PWXLibraryGroup::kUserGroupName, PWXLibraryGroup::kFactoryGroupName}))
-        library->addItem(item, false);
-    library->setAllowsContentChanges(true);
-    library->setAllowsCategoryChanges(false);
-    addLibraryToGroup(library, PWXLibraryGroup::kDocumentsGroupName, true);
-    if (createOnDisk)
-        library->updateOnDisk();
-    pf::NotificationCenter::defaultCenter().post(kPWXDocumentLibraryWasAddedOrRemoved, nullptr,
-                                                 {{kLibraryUserInfoKey, pf::toVariant(library)}});
-    return library;
-}
-
-void PWXLibrary::removeDocumentLibrary(const pf::Ref<PWXLibrary>& library)
-{
-    if (!library)
-        return;
-    pf::Ref<PWXLibraryGroup> group = PWXLibraryGroup::groupWithName(PWXLibraryGroup::kDocumentsGroupName);
-    if (!group || !group->elements().contains(library))
-        return;
-    group->removeLibrary(library);
-    if (documentLibrariesAreTemporary())
-        library->deleteOnDisk();
-    pf::NotificationCenter::defaultCenter().post(kPWXDocumentLibraryWasAddedOrRemoved, nullptr,
-                                                 {{kLibraryUserInfoKey, pf::toVariant(library)}});
-}
-
-void PWXLibrary::setDocumentLibrariesAreTemporary(bool temporary)
-{
-    pf::UserDefaults::standard().setBool(temporary, kDocumentLibsAreTemporaryDefault);
-}
-
-bool PWXLibrary::documentLibrariesAreTemporary()
-{
-    return pf::UserDefaults::standard().boolForKey(kDocumentLibsAreTemporaryDefault);
-}
-
-void PWXLibrary::setFactoryLibrariesWritable(bool writable)
-{
-    for (const pf::Ref<PWXLibrary>& library : factoryLibraries())
-        library->setAllowsContentChanges(writable);
-}
-
-void PWXLibrary::applicationWillQuitAll()
-{
-    RVLog(kInfoEvent, "PWXLibrary got +applicationWillQuit:");
-    for (const pf::Ref<PWXLibrary>& library : allLibraries())
-        library->applicationWillQuit();
-    if (documentLibrariesAreTemporary()) {
-        if (pf::Ref<PWXLibraryGroup> group = PWXLibraryGroup::groupWithName(PWXLibraryGroup::kDocumentsGroupName))
-            for (const pf::Ref<PWXLibrary>& library : group->libraries().value_or(QList<pf::Ref<PWXLibrary>>()))
-                library->deleteOnDisk();
-        PWXLibraryGroup::unregisterGroup(PWXLibraryGroup::kDocumentsGroupName);
-        pf::Error error;
-        const QString folder = documentLibraryFolder();
-        if (!folder.isEmpty() && QFileInfo::exists(folder)
-            && !pf::FileManager::defaultManager().removeItem(folder, &error))
-            RVLog(kFileEvent, QStringLiteral("documents folder not deleted: error = %1").arg(error.localizedDescription()));
-    }
-}

@@ -2,6 +2,8 @@
 
 #include "frameworks/penwork/styles/PWStyleNameProvider.h"
 #include "library/PWXLibraryElementContainer.h"
+#include "platform/foundation/Coding.h"
+#include "platform/ui/Menu.h"
 
 #include <QMap>
 #include <QSet>
@@ -13,11 +15,17 @@
 class PWXFixedLengthLibraryCategory;
 class PWXLibraryCategory;
 class PWXLibraryGroup;
+class PWXLibraryArchivingDelegate;
+
+namespace pf {
+class Image;
+}
 
 inline const QString kPWXLibraryDidAddItem = QStringLiteral("kPWXLibraryDidAddItem");
 inline const QString kPWXLibraryDidRemoveItem = QStringLiteral("kPWXLibraryDidRemoveItem");
 inline const QString kPWXLibraryContentDidChange = QStringLiteral("kPWXLibraryContentDidChange");
 inline const QString kPWXLibraryDidAddCategory = QStringLiteral("kPWXLibraryDidAddCategory");
+
 inline const QString kPWXLibraryDidChangeName = QStringLiteral("kPWXLibraryDidChangeName");
 inline const QString kPWXStyleSubstitutionWasPerformed = QStringLiteral("kPWXStyleSubstitutionWasPerformed");
 inline const QString kPWXLibraryDefaultUserLibraryDidChange = QStringLiteral("kPWXLibraryDefaultUserLibraryDidChange");
@@ -30,7 +38,10 @@ inline const QString kPWXDocumentLibraryWasAddedOrRemoved = QStringLiteral("kPWX
 //
 // The class side is the registry of every library: the first use loads the factory, user and
 // document libraries into their groups, on the main thread.
-class PWXLibrary : public PWXLibraryElementContainer, public PWStyleNameProvider {
+class PWXLibrary : public PWXLibraryElementContainer,
+                   public PWStyleNameProvider,
+                   public pf::Coding,
+                   public pf::MenuDelegate {
     PF_CLASS(PWXLibrary)
 public:
     // Category file keys.
@@ -55,6 +66,11 @@ public:
     static inline const QString kCategoryUserInfoKey = QStringLiteral("category");
     static inline const QString kOldStyleUserInfoKey = QStringLiteral("old_style");
     static inline const QString kNewStyleUserInfoKey = QStringLiteral("new_style");
+    // Archive keys (a document or the pasteboard refers to a library).
+    static inline const QString kArchivePathKey = QStringLiteral("PWXLibrary_path");
+    static inline const QString kArchiveNameKey = QStringLiteral("PWXLibrary_name");
+    static inline const QString kArchiveInFactoryKey = QStringLiteral("PWXLibrary_inFactory");
+    static inline const QString kArchiveOnDiskKey = QStringLiteral("PWXLibrary_onDisk");
 
     PWXLibrary() = default;
     ~PWXLibrary() override;
@@ -73,6 +89,7 @@ public:
     QString displayName() const;
     QString name() const override;
     void setName(const QString& name) override;
+    // The group's and the display name's clean forms joined by ".".
     QString identifier() const override;
     QString creator() const { return m_creator; }
     void setCreator(const QString& creator);
@@ -109,6 +126,17 @@ public:
     // `name`, else "name-1", "name-2"... the first that no item has.
     QString uniqueItemName(const QString& name) const;
     void useItem(const pf::Ref<PWXLibraryItem>& item);
+    // Moves (or copies) an item of another library into this one, into `category` when given;
+    // answers the item now here, or null. A style of an open document's library is always
+    // copied and its substitution announced.
+    pf::Ref<PWXLibraryItem> transferItem(const pf::Ref<PWXLibraryItem>& item, const pf::Ref<PWXLibraryCategory>& category,
+                                         bool makingCopy);
+    // Moves the items' packages to the trash and forgets the items; false (changing nothing)
+    // without content permission or when a package could not be trashed.
+    bool trashItems(const QList<pf::Ref<PWXLibraryItem>>& items);
+    // The package names in the folder whose "__info" names a key this library does not hold;
+    // nullopt when the folder cannot be listed.
+    std::optional<QStringList> orphanedItems() const;
     // Adds items for the objects (styles, masters) that no library holds, then writes.
     void addUnknownItemsFromSet(const QList<pf::Ref<pf::Object>>& objects);
     void itemUpdateCouldAffectCategories(const PWXLibraryItem* item);
@@ -124,6 +152,8 @@ public:
     pf::Ref<PWXLibraryCategory> allItemsCategory() const { return m_allItems; }
     pf::Ref<PWXFixedLengthLibraryCategory> recentlyUsedCategory() const { return m_recentlyUsed; }
     pf::Ref<PWXFixedLengthLibraryCategory> recentlyAddedCategory() const { return m_recentlyAdded; }
+    // All Items, Recently Added and Recently Used, those present.
+    QList<pf::Ref<PWXLibraryCategory>> standardCategories() const;
     QList<pf::Ref<PWXLibraryCategory>> categoriesWithItem(const PWXLibraryItem* item) const;
     // The element an identifier names (at least a category below the library), or null.
     pf::Ref<PWXLibraryElement> itemWithIdentifier(const QString& identifier) const;
@@ -150,10 +180,38 @@ public:
     bool updateOnDiskUnloadingItems(bool unloading);
     // Removes the folder and takes the library out of its group.
     bool deleteOnDisk();
+    // Moves the folder to the trash and takes the library out of its group.
+    bool moveToTrash();
+    // A factory library whose user working copy of the category file differs from the bundle's.
+    bool needsCategoryFileMerge() const;
+    // Brings the bundle's categories into the working copy (existing ones are kept).
+    bool mergeCategoryFile();
+    // Writes the collection into a zip archive in the background; the delegate hears of it on
+    // the main thread. An empty URL names the archive in the user library folder.
+    void writeZipFileAtURL(const QUrl& url, const pf::Ref<PWXLibraryArchivingDelegate>& delegate);
     // Writes the category file when it is out of date and categories may change.
     void applicationWillQuit();
 
     QString toolTipString() const;
+    pf::Ref<pf::Image> icon() const;
+    QString description() const override;
+
+    // Menus: a menu of the top-level categories, filled as it opens.
+    pf::Ref<pf::Menu> categoriesMenuWithOptions(qint32 options, pf::Reflective* target, const QString& action);
+    void addMenu(const pf::Ref<pf::Menu>& menu);
+    void removeMenu(const pf::Ref<pf::Menu>& menu);
+    QList<pf::Ref<pf::Menu>> menus() const;
+    int numberOfItemsInMenu(pf::Menu& menu) override;
+    bool updateItem(pf::Menu& menu, pf::MenuItem& item, int index, bool shouldCancel) override;
+
+    // Archiving: a reference to a registered library. Decoding never touches the disk; the
+    // registered library of the same name stands in for the decoded one.
+    void encodeWithCoder(pf::KeyedArchiver& coder) const override;
+    void initWithCoder(pf::KeyedUnarchiver& coder) override;
+    pf::Ref<pf::Object> awakeAfterUsingCoder(pf::KeyedUnarchiver& coder) override;
+
+    // A name usable as one folder name: no separators, never "." or "..".
+    static QString safeFolderName(const QString& name);
 
     // Class side: the registry -------------------------------------------------------------------
     static QString libraryExtension() { return QStringLiteral("symlibrary"); }
@@ -199,8 +257,23 @@ public:
     static pf::Ref<PWXLibrary> defaultUserLibrary();
     static void setDefaultUserLibrary(const pf::Ref<PWXLibrary>& library);
     static pf::Ref<PWXLibrary> userLibraryForImpliedOperation() { return defaultUserLibrary(); }
+    static QString nameOfUserLibraryForImpliedOperation() { return defaultUserLibraryName(); }
     static QString uniqueUserLibraryName(const QString& name);
+    // A new user library (with the standard categories) under a name made unique among the
+    // user libraries, in "MY LIBRARY".
+    static pf::Ref<PWXLibrary> userLibraryWithPreferredName(const QString& name);
     static bool isValidLibraryAtPath(const QString& path);
+    // Installs a library folder (or a zip archive of one) from elsewhere in the user library
+    // folder and registers it; null when it is not a valid library or cannot be copied.
+    static pf::Ref<PWXLibrary> importLibraryAtPath(const QString& path);
+    // The registered library of that internal name, without loading anything.
+    static pf::Ref<PWXLibrary> registeredLibraryWithName(const QString& name);
+    static QString displayNameForGroup(const QString& groupName);
+    // Menus sort by "name", ascending.
+    static const QList<pf::SortDescriptor>& menuSortDescriptors();
+    // Fills `menu` (a new one when null) with every group and library.
+    static pf::Ref<pf::Menu> renewLibrariesMenu(const pf::Ref<pf::Menu>& menu, qint32 options, pf::Reflective* target,
+                                                const QString& action);
 
     // The temporary library of an open document, in "OPEN DOCUMENTS": items for the objects
     // that neither the user's nor the factory libraries hold.
@@ -223,10 +296,19 @@ private:
     void refreshSmartCategories(const PWXLibraryItem* item);
     void giveItemAFreePackageName(PWXLibraryItem& item);
     void post(const QString& name, const QVariantMap& userInfo = {});
+    friend class PWXLibraryItem;
+    // Keeps the name index current when an item of this library changes its name.
+    void itemNameDidChange(PWXLibraryItem* item, const QString& oldName);
+    void indexItemName(const pf::Ref<PWXLibraryItem>& item);
+    void unindexItemName(const PWXLibraryItem* item, const QString& name);
 
     QString m_group;
     QString m_path; // without the extension
     QMap<QString, pf::Ref<PWXLibraryItem>> m_itemsByID;
+    // Case-folded item name -> items of that name, for name lookups without a search.
+    QHash<QString, QList<PWXLibraryItem*>> m_itemsByName;
+    QList<pf::Weak<pf::Menu>> m_menus;
+    mutable QString m_displayName;
     bool m_loadingFromDisk = false;
     bool m_allowsCategoryChanges = true;
     bool m_allowsContentChanges = true;
@@ -238,6 +320,8 @@ private:
     pf::Ref<PWXFixedLengthLibraryCategory> m_recentlyUsed;
     pf::Ref<PWXFixedLengthLibraryCategory> m_recentlyAdded;
     bool m_updatingManagedCategories = false;
+    // Set while an item arrives with its package already copied under its name.
+    bool m_keepingPackageName = false;
     QString m_creator;
     QString m_description;
     mutable int m_version = 0;

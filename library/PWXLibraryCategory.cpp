@@ -2,10 +2,20 @@
 
 #include "library/PWXLibrary.h"
 #include "library/PWXLibraryItem.h"
+#include "library/PWXLibraryMenuHelper.h"
+#include "library/PWXLibrarySmartCategory.h"
 #include "platform/foundation/Exception.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/graphics/Image.h"
 
 PF_DEFINE_CLASS(PWXLibraryCategory, PWXLibraryElementContainer) {}
+
+PWXLibraryCategory::~PWXLibraryCategory()
+{
+    for (const pf::Weak<pf::Menu>& weak : m_menus)
+        if (pf::Ref<pf::Menu> menu = weak.lock(); menu && menu->delegate() == this)
+            menu->setDelegate(nullptr);
+}
 
 pf::Ref<PWXLibraryCategory> PWXLibraryCategory::categoryWithName(const QString& name, PWXLibrary* library)
 {
@@ -62,7 +72,7 @@ void PWXLibraryCategory::post(const QString& name, const QVariantMap& userInfo)
 void PWXLibraryCategory::addItem(const pf::Ref<PWXLibraryItem>& item)
 {
     PF_ASSERT(item, "item passed to -addItem was not a PWXLIbraryItem");
-    if (!item || elements().contains(item))
+    if (!item || hasMember(item.get()))
         return;
     addElement(item);
     if (PWXLibrary* owner = library())
@@ -82,7 +92,7 @@ void PWXLibraryCategory::addItems(const QList<pf::Ref<PWXLibraryItem>>& items)
 void PWXLibraryCategory::removeItem(const pf::Ref<PWXLibraryItem>& item)
 {
     PF_ASSERT(item, "item passed to -removeItem was not a PWXLIbraryItem");
-    if (!item || !elements().contains(item))
+    if (!item || !hasMember(item.get()))
         return;
     removeElement(item);
     if (!libraryIsLoading()) {
@@ -129,11 +139,8 @@ QList<pf::Ref<PWXLibraryCategory>> PWXLibraryCategory::categoriesWithItem(const 
 {
     QList<pf::Ref<PWXLibraryCategory>> out;
     for (const pf::Ref<PWXLibraryCategory>& category : categories()) {
-        for (const pf::Ref<PWXLibraryElement>& member : category->elements())
-            if (member.get() == item) {
-                out.append(category);
-                break;
-            }
+        if (!std::dynamic_pointer_cast<PWXLibrarySmartCategory>(category) && category->hasMember(item))
+            out.append(category);
         out.append(category->categoriesWithItem(item));
     }
     return out;
@@ -142,12 +149,21 @@ QList<pf::Ref<PWXLibraryCategory>> PWXLibraryCategory::categoriesWithItem(const 
 void PWXLibraryCategory::addCategory(const pf::Ref<PWXLibraryCategory>& category)
 {
     PF_ASSERT(category, "item passed to -addCategory was not a PWXLibraryCategory");
-    if (!category || category.get() == this)
+    if (!category)
         return;
+    // A category placed inside itself or inside one of its own descendants would leave the
+    // tree as a cycle that every walk of it follows for ever.
+    for (const PWXLibraryElement* above = this; above; above = above->container())
+        if (above == category.get())
+            return;
     if (PWXLibraryElementContainer* present = category->container())
         present->removeElement(category);
     category->setLibrary(library());
     addElement(category);
+    if (PWXLibraryElementContainer* owner = container()) {
+        owner->invalidateSubContainersCache();
+        owner->invalidateAllElementsCache();
+    }
     if (!libraryIsLoading())
         tellLibraryCategoryDidChange();
     post(kPWXLibraryCategoryDidAddSubcategory, {{kSubcategoryUserInfoKey, pf::toVariant(category)}});
@@ -156,9 +172,13 @@ void PWXLibraryCategory::addCategory(const pf::Ref<PWXLibraryCategory>& category
 void PWXLibraryCategory::removeCategory(const pf::Ref<PWXLibraryCategory>& category)
 {
     PF_ASSERT(category, "item passed to -removeCategory was not a PWXLibraryCategory");
-    if (!category)
+    if (!category || !hasMember(category.get()))
         return;
     removeElement(category);
+    if (PWXLibraryElementContainer* owner = container()) {
+        owner->invalidateSubContainersCache();
+        owner->invalidateAllElementsCache();
+    }
     if (!libraryIsLoading())
         tellLibraryCategoryDidChange();
     post(kPWXLibraryCategoryDidRemoveSubcategory, {{kSubcategoryUserInfoKey, pf::toVariant(category)}});
@@ -201,21 +221,58 @@ bool PWXLibraryCategory::allowsNameChange() const
 
 void PWXLibraryCategory::setName(const QString& name)
 {
-    if (name == this->name() || !allowsNameChange())
+    if (name == this->name() || name.isEmpty() || !allowsNameChange())
         return;
-    PWXLibrary* owner = library();
-    setElementName(owner ? owner->uniqueNameForSubContainer(name) : name);
+    // Unique among the siblings the name is looked up among: the container's sub-containers
+    // (the library's categories for a top-level one).
+    const PWXLibraryElementContainer* siblings = container();
+    if (!siblings)
+        siblings = library();
+    setElementName(siblings ? siblings->uniqueNameForSubContainer(name) : name);
+    if (PWXLibraryElementContainer* owner = container()) {
+        owner->invalidateSubContainersCache();
+        owner->invalidateElementsCache();
+    }
     tellLibraryCategoryDidChange();
     post(kPWXLibraryCategoryDidChangeName);
 }
 
+bool PWXLibraryCategory::mergeIfNeededUsingInfo(const QVariantMap& info, PWXLibrary* library)
+{
+    for (const QVariant& entry : info.value(kItemsKey).toList()) {
+        if (entry.typeId() != QMetaType::QVariantMap)
+            continue;
+        const QVariantMap sub = entry.toMap();
+        QString subName = sub.value(kNameKey, sub.value(kLegacyNameKey)).toString();
+        subName.remove(QLatin1Char('.'));
+        if (subName.isEmpty() || subContainerWithName(subName))
+            continue;
+        const QString className = sub.value(kClassKey).toString();
+        if (className.isEmpty() || className == defaultElementClassname())
+            continue; // items are not merged
+        if (auto category = std::dynamic_pointer_cast<PWXLibraryCategory>(libraryElementWithInfo(sub, library))) {
+            category->mergeIfNeededUsingInfo(sub, library);
+            addCategory(category);
+        }
+    }
+    return false;
+}
+
 void PWXLibraryCategory::itemUpdateCouldAffectCategories(const PWXLibraryItem* item)
 {
-    if (!item || !containsElement(item))
+    if (item && containsElement(item)) {
+        invalidateElementsCache();
+        invalidateAllElementsCache();
+        post(kPWXLibraryCategoryContentDidChange);
+        for (const pf::Ref<PWXLibraryCategory>& category : categories())
+            category->itemUpdateCouldAffectCategories(item);
         return;
-    post(kPWXLibraryCategoryContentDidChange);
+    }
+    // A smart category below may start to hold the item because of the change, though this
+    // one does not hold it: those are asked whatever this one holds.
     for (const pf::Ref<PWXLibraryCategory>& category : categories())
-        category->itemUpdateCouldAffectCategories(item);
+        if (std::dynamic_pointer_cast<PWXLibrarySmartCategory>(category) || category->countOfSubContainers() > 0)
+            category->itemUpdateCouldAffectCategories(item);
 }
 
 QVariantMap PWXLibraryCategory::elementInfo() const
@@ -230,4 +287,60 @@ QVariantMap PWXLibraryCategory::elementInfo() const
 QString PWXLibraryCategory::toolTipString() const
 {
     return QStringLiteral("%1: %2 Items").arg(name()).arg(allElementsCount());
+}
+
+pf::Ref<pf::Image> PWXLibraryCategory::icon() const
+{
+    pf::Ref<pf::Image> image = pf::Image::imageNamed(QStringLiteral("VN_Category"));
+    if (!image)
+        return nullptr;
+    image = image->copyImage();
+    image->setSize(QSizeF(16, 16));
+    return image;
+}
+
+QString PWXLibraryCategory::description() const
+{
+    return QStringLiteral("%1 '%2', %3 items").arg(className(), name()).arg(count());
+}
+
+// Menus ------------------------------------------------------------------------------------------
+
+pf::Ref<pf::Menu> PWXLibraryCategory::subcategoriesMenuWithOptions(qint32 options, pf::Reflective* target,
+                                                                   const QString& action)
+{
+    pf::Ref<pf::Menu> menu = pf::Menu::make(QStringLiteral("%1.categories").arg(name()));
+    PWXLibraryMenuHelper::setMenuHelper(std::make_shared<PWXLibraryMenuHelper>(target, action, options), menu.get());
+    menu->setDelegate(this);
+    addMenu(menu);
+    return menu;
+}
+
+void PWXLibraryCategory::addMenu(const pf::Ref<pf::Menu>& menu)
+{
+    m_menus.removeIf([](const pf::Weak<pf::Menu>& weak) { return weak.expired(); });
+    if (menu && !menus().contains(menu))
+        m_menus.append(menu);
+}
+
+void PWXLibraryCategory::removeMenu(const pf::Ref<pf::Menu>& menu)
+{
+    m_menus.removeIf([&](const pf::Weak<pf::Menu>& weak) { return weak.expired() || weak.lock() == menu; });
+}
+
+QList<pf::Ref<pf::Menu>> PWXLibraryCategory::menus() const
+{
+    QList<pf::Ref<pf::Menu>> out;
+    for (const pf::Weak<pf::Menu>& weak : m_menus)
+        if (pf::Ref<pf::Menu> menu = weak.lock())
+            out.append(menu);
+    return out;
+}
+
+int PWXLibraryCategory::numberOfItemsInMenu(pf::Menu&) { return int(countOfSubContainers()); }
+
+bool PWXLibraryCategory::updateItem(pf::Menu& menu, pf::MenuItem& item, int index, bool shouldCancel)
+{
+    PWXLibraryMenuHelper::updateContainerMenuItem(*this, menu, item, index, true);
+    return !shouldCancel;
 }

@@ -1,8 +1,13 @@
 #pragma once
 
 #include "library/PWXLibraryElementContainer.h"
+#include "platform/ui/Menu.h"
 
 #include <QStringList>
+
+namespace pf {
+class Image;
+}
 
 inline const QString kPWXLibraryCategoryDidAddItem = QStringLiteral("kPWXLibraryCategoryDidAddItem");
 inline const QString kPWXLibraryCategoryDidRemoveItem = QStringLiteral("kPWXLibraryCategoryDidRemoveItem");
@@ -15,7 +20,7 @@ inline const QString kPWXLibraryDidRemoveCategory = QStringLiteral("kPWXLibraryD
 
 // A named category of a library: it files items and holds sub-categories. Adding an item to
 // any category also registers it with the library.
-class PWXLibraryCategory : public PWXLibraryElementContainer {
+class PWXLibraryCategory : public PWXLibraryElementContainer, public pf::MenuDelegate {
     PF_CLASS(PWXLibraryCategory)
 public:
     static inline const QString kReadOnlyKey = QStringLiteral("readonly");
@@ -28,6 +33,7 @@ public:
 
     PWXLibraryCategory() = default;
     explicit PWXLibraryCategory(const QString& name) : PWXLibraryElementContainer(name) {}
+    ~PWXLibraryCategory() override;
 
     // A category made by name: writable, deletable, renameable.
     static pf::Ref<PWXLibraryCategory> categoryWithName(const QString& name, PWXLibrary* library);
@@ -49,6 +55,7 @@ public:
     QStringList categoryNames() const;
     // Every category at any depth below this one that holds the item directly.
     QList<pf::Ref<PWXLibraryCategory>> categoriesWithItem(const PWXLibraryItem* item) const;
+    // Refuses the category itself and any category this one lies inside (a cycle).
     void addCategory(const pf::Ref<PWXLibraryCategory>& category);
     void removeCategory(const pf::Ref<PWXLibraryCategory>& category);
     pf::Ref<PWXLibraryCategory> addCategoryWithName(const QString& name);
@@ -65,13 +72,26 @@ public:
     void setAllowsNameChange(bool allows) { m_renameable = allows; }
     bool allowsSubContainers() const override { return !isReadOnly(); }
 
-    // Renames to a name unique among the library's top-level categories.
+    // Renames to a name unique among the sub-categories of the category's own container.
     void setName(const QString& name) override;
+    // Merges a factory category file's sub-categories that this one lacks; answers false.
+    bool mergeIfNeededUsingInfo(const QVariantMap& info, PWXLibrary* library);
     // The item's properties changed: the category tells its observers when it holds it.
     virtual void itemUpdateCouldAffectCategories(const PWXLibraryItem* item);
 
     QVariantMap elementInfo() const override;
     QString toolTipString() const;
+    virtual pf::Ref<pf::Image> icon() const;
+    QString description() const override;
+
+    // Menus: a menu of the sub-categories, filled as it opens, its items given the target,
+    // action and options.
+    pf::Ref<pf::Menu> subcategoriesMenuWithOptions(qint32 options, pf::Reflective* target, const QString& action);
+    void addMenu(const pf::Ref<pf::Menu>& menu);
+    void removeMenu(const pf::Ref<pf::Menu>& menu);
+    QList<pf::Ref<pf::Menu>> menus() const;
+    int numberOfItemsInMenu(pf::Menu& menu) override;
+    bool updateItem(pf::Menu& menu, pf::MenuItem& item, int index, bool shouldCancel) override;
 
 protected:
     // The stored flags, whatever a subclass answers.
@@ -83,6 +103,7 @@ protected:
     void post(const QString& name, const QVariantMap& userInfo = {});
 
 private:
+    QList<pf::Weak<pf::Menu>> m_menus;
     bool m_readOnly = false;
     bool m_deletable = true;
     bool m_renameable = true;

@@ -7,7 +7,12 @@
 #include "library/PWXLibrarySmartCategory.h"
 #include "platform/foundation/Exception.h"
 
-PF_DEFINE_CLASS(PWXLibraryElement, pf::Object) {}
+PF_DEFINE_CLASS(PWXLibraryElement, pf::Object)
+{
+    // What sort descriptors and predicates read.
+    b.property("name", &PWXLibraryElement::name);
+    b.property("identifier", &PWXLibraryElement::identifier);
+}
 
 pf::Ref<PWXLibraryElement> PWXLibraryElement::libraryElementWithInfo(const QVariantMap& info, PWXLibrary* library)
 {
@@ -28,6 +33,15 @@ pf::Ref<PWXLibraryElement> PWXLibraryElement::libraryElementWithInfo(const QVari
     return nullptr;
 }
 
+const pf::Class* PWXLibraryElement::libraryElementClassFromString(const QString& name)
+{
+    for (const pf::Class* cls : {&PWXLibraryItem::staticClass(), &PWXLibraryCategory::staticClass(),
+                                 &PWXFixedLengthLibraryCategory::staticClass(), &PWXLibrarySmartCategory::staticClass()})
+        if (cls->name() == name)
+            return cls;
+    return nullptr;
+}
+
 void PWXLibraryElement::setLibrary(PWXLibrary* library)
 {
     m_library = library ? library->ref<PWXLibrary>() : pf::Weak<PWXLibrary>();
@@ -42,7 +56,20 @@ void PWXLibraryElement::setName(const QString& name)
 {
     if (name == m_name)
         return;
+    setElementName(name);
+    if (PWXLibraryElementContainer* owner = container()) {
+        owner->invalidateElementsCache();
+        owner->invalidateAllElementsCache();
+    }
+}
+
+void PWXLibraryElement::setElementName(const QString& name)
+{
+    if (name == m_name)
+        return;
+    const QString old = m_name;
     m_name = name;
+    elementNameDidChange(old);
 }
 
 QString PWXLibraryElement::cleanName() const

@@ -28,6 +28,8 @@ public:
     // already.
     static pf::Ref<PWXLibraryElement> libraryElementWithInfo(const QVariantMap& info, PWXLibrary* library);
     static QString defaultElementClassname() { return QStringLiteral("PWXLibraryItem"); }
+    // The library element class of that name (one of the library's own), or null.
+    static const pf::Class* libraryElementClassFromString(const QString& name);
 
     PWXLibrary* library() const { return m_library.lock().get(); }
     pf::Ref<PWXLibrary> libraryRef() const { return m_library.lock(); }
@@ -51,7 +53,9 @@ public:
     virtual QVariantMap elementInfo() const;
 
 protected:
-    void setElementName(const QString& name) { m_name = name; }
+    void setElementName(const QString& name);
+    // After the name changed (any way it changes).
+    virtual void elementNameDidChange(const QString& oldName) {}
 
 private:
     pf::Weak<PWXLibrary> m_library;

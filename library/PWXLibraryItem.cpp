@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QHash>
 #include <QImageWriter>
 #include <QMutex>
@@ -52,7 +53,18 @@ QByteArray encodeImage(const QImage& image, const char* format, int quality = -1
 
 } // namespace
 
-PF_DEFINE_CLASS(PWXLibraryItem, PWXLibraryElement) {}
+PF_DEFINE_CLASS(PWXLibraryItem, PWXLibraryElement)
+{
+    b.protocol(pf::kCodingProtocol);
+    b.property("classCode", &PWXLibraryItem::classCode);
+    b.property("uniqueKey", &PWXLibraryItem::uniqueKey);
+    b.property("kind", &PWXLibraryItem::kind);
+    b.property("userDescription", &PWXLibraryItem::userDescription);
+    b.property("locked", &PWXLibraryItem::locked);
+    b.property("creationDate", &PWXLibraryItem::creationDate);
+    b.property("lastModificationDate", &PWXLibraryItem::lastModificationDate);
+    b.property("createdBy", &PWXLibraryItem::createdBy);
+}
 
 PWXLibraryItem::~PWXLibraryItem() { stopObserving(); }
 
@@ -192,6 +204,37 @@ QList<pf::Ref<PWXLibraryItem>> PWXLibraryItem::libraryItemsWithObjects(const QLi
     return items;
 }
 
+QList<pf::Ref<PWXLibraryItem>> PWXLibraryItem::existingLibraryItemsWithObjects(const QList<pf::Ref<pf::Object>>& objects)
+{
+    QList<pf::Ref<PWXLibraryItem>> items;
+    for (const pf::Ref<pf::Object>& object : objects) {
+        const QString key = PWXLibraryObjectProtocol::uniqueKey(object);
+        if (pf::Ref<PWXLibrary> library = PWXLibrary::libraryContainingItemWithUniqueID(key))
+            if (pf::Ref<PWXLibraryItem> item = library->itemWithUniqueID(key))
+                items.append(item);
+    }
+    return items;
+}
+
+QList<pf::Ref<PWXLibraryItem>> PWXLibraryItem::predefinedFontStyleItems()
+{
+    QList<pf::Ref<PWXLibraryItem>> items;
+    const QStringList families = QFontDatabase::families();
+    for (const QString& face : {QStringLiteral("Helvetica"), QStringLiteral("Helvetica Bold"), QStringLiteral("Gill Sans")}) {
+        const bool bold = face.endsWith(QLatin1String(" Bold"));
+        const QString family = bold ? face.chopped(5) : face;
+        if (!families.contains(family, Qt::CaseInsensitive))
+            continue; // a missing font is left out, not stood in for
+        for (int size : {6, 7, 9, 10, 11, 12, 14, 18, 24, 28, 36}) {
+            QFont font(family, size);
+            font.setBold(bold);
+            if (pf::Ref<PWStyle> style = PWStyle::textStyleWithFont(font))
+                items.append(itemWithLibraryObject(style));
+        }
+    }
+    return items;
+}
+
 // Names and paths ----------------------------------------------------------------------------------
 
 QString PWXLibraryItem::name() const
@@ -322,6 +365,9 @@ void PWXLibraryItem::rebuildInfoFromObject()
     m_info.insert(kInfoLastModDateKey,
                   reference.addMSecs(qint64(PWXLibraryObjectProtocol::lastModificationTimestamp(m_object) * 1000.0)));
     m_info.insert(kInfoUserDescriptionKey, PWXLibraryObjectProtocol::userDescription(m_object));
+    QSizeF size;
+    if (PWXLibraryObjectProtocol::answersObjectSize(m_object, &size))
+        m_info.insert(kInfoOriginalSizeKey, PWXLibraryObjectProtocol::stringFromSize(size));
     for (const QString& key : {kInfoCreationDateKey, kInfoCreatedByKey})
         if (kept.contains(key))
             m_info.insert(key, kept.value(key));
@@ -370,14 +416,65 @@ void PWXLibraryItem::setUserDescription(const QString& description)
     if (description == userDescription())
         return;
     info();
-    m_info.insert(kInfoUserDescriptionKey, description);
     m_infoValid = true;
-    if (m_object) {
+    if (m_object && !PWXLibraryObjectProtocol::locked(m_object)) {
+        m_info.insert(kInfoUserDescriptionKey, description);
+        // The object's change notification writes the package.
         m_isSettingProperty = true;
         PWXLibraryObjectProtocol::setUserDescription(m_object, description);
         m_isSettingProperty = false;
+        if (PWXLibraryObjectProtocol::userDescription(m_object) != description)
+            setInfoValue(kInfoUserDescriptionKey, description);
+    } else {
+        // Nothing would write it otherwise: an unloaded or locked object never announces a
+        // change, so "__info" is written now and the description survives the run.
+        setInfoValue(kInfoUserDescriptionKey, description);
     }
     tellLibraryItemUpdated();
+}
+
+QString PWXLibraryItem::infoFilePath() const
+{
+    return hasValidPath() ? QDir(path()).filePath(kInfoEntry) : QString();
+}
+
+QByteArray PWXLibraryItem::infoData() const
+{
+    return pf::PropertyList::data(info(), pf::PropertyListFormat::XML);
+}
+
+QSizeF PWXLibraryItem::originalSize() const
+{
+    if (m_classCode != PWXLibraryObjectProtocol::kSymbolMasterClassCode)
+        return QSizeF();
+    return PWXLibraryObjectProtocol::sizeFromString(info().value(kInfoOriginalSizeKey).toString());
+}
+
+void PWXLibraryItem::elementNameDidChange(const QString& oldName)
+{
+    if (PWXLibrary* owner = library())
+        owner->itemNameDidChange(this, oldName);
+}
+
+QString PWXLibraryItem::title() const { return QStringLiteral("%1 '%2'").arg(tr("Apply Style"), name()); }
+
+QString PWXLibraryItem::description() const
+{
+    return QStringLiteral("%1 '%2' (%3)").arg(className(), name(), m_object ? QStringLiteral("M") : QStringLiteral("D"));
+}
+
+void PWXLibraryItem::setValueForUndefinedKey(const QVariant& value, const QString& key)
+{
+    if (!m_object)
+        return;
+    const auto property = m_object->objClass().property(key);
+    if (!property || !property->set)
+        return;
+    try {
+        m_object->setValueForKey(value, key);
+    } catch (const pf::Exception& exception) {
+        RVLog(kFileEvent, QStringLiteral("item '%1' could not set '%2': %3").arg(name(), key, exception.reason()));
+    }
 }
 
 QList<pf::Ref<PWXLibraryCategory>> PWXLibraryItem::categories() const
@@ -400,6 +497,12 @@ QVariant PWXLibraryItem::predicateValueForKey(const QString& key) const
         return userDescription();
     if (key == QLatin1String("locked"))
         return locked();
+    if (key == QLatin1String("creationDate"))
+        return creationDate();
+    if (key == QLatin1String("lastModificationDate"))
+        return lastModificationDate();
+    if (key == QLatin1String("createdBy"))
+        return createdBy();
     return {};
 }
 
@@ -451,7 +554,7 @@ void PWXLibraryItem::setRepresentedObject(const pf::Ref<pf::Object>& object)
     m_key = PWXLibraryObjectProtocol::uniqueKey(object);
     rebuildInfoFromObject();
     startObserving();
-    writeToFile();
+    writeToFile(); // not while decoding: a decoded item never rewrites its package
 }
 
 pf::Ref<pf::Object> PWXLibraryItem::style()
@@ -521,8 +624,9 @@ void PWXLibraryItem::objectChanged(const QString& notificationName)
         m_info.insert(kInfoLockedKey, PWXLibraryObjectProtocol::locked(m_object));
     else if (!m_isSettingProperty)
         m_info.insert(kInfoUserDescriptionKey, PWXLibraryObjectProtocol::userDescription(m_object));
-    m_preview = QImage();
     writeToFile();
+    setIconForItem(QImage(), *this);
+    previewImageLoadingAsynchronously(true);
     pf::NotificationCenter::defaultCenter().post(kPWXLibraryObjectInternallyUpdated, this);
     if (isLock || !m_isSettingProperty)
         tellLibraryItemUpdated();
@@ -534,7 +638,7 @@ bool PWXLibraryItem::writeToFile()
 {
     PWXLibrary* owner = library();
     const QString package = path();
-    if (!m_object || package.isEmpty() || !owner || !owner->allowsContentChanges())
+    if (!m_object || package.isEmpty() || !owner || !owner->allowsContentChanges() || m_decoding)
         return false;
     const QByteArray data = PWXLibraryObjectProtocol::fileData(m_object);
     PF_ASSERT(!data.isEmpty(), "content data was nil - unable to proceed");
@@ -558,7 +662,6 @@ bool PWXLibraryItem::writeToFile()
             previewData = encodeImage(preview, "png");
         quickLook->addRegularFile(previewData, kPreviewEntry);
         wrapper->addFileWrapper(quickLook);
-        m_preview = preview;
     }
     if (!wrapper->writeToPath(package, pf::kFileWrapperWritingWithNameUpdating, &error)) {
         RVLog(kFileEvent, QStringLiteral("library item '%1' could not be written: %2")
@@ -596,23 +699,6 @@ bool PWXLibraryItem::unload()
     stopObserving();
     m_object.reset();
     return true;
-}
-
-QImage PWXLibraryItem::previewImage()
-{
-    if (!m_preview.isNull())
-        return m_preview;
-    if (m_object)
-        return m_preview = makePreviewImage();
-    if (!hasValidPath())
-        return {};
-    const QString source = QDir(path()).filePath(kQuickLookEntry + QLatin1Char('/') + kPreviewEntry);
-    QFile file(source);
-    if (file.open(QIODevice::ReadOnly) && file.size() <= kMaxDataSize)
-        m_preview = QImage::fromData(file.readAll());
-    if (m_preview.isNull() && representedObject())
-        m_preview = makePreviewImage();
-    return m_preview;
 }
 
 QImage PWXLibraryItem::makePreviewImage()

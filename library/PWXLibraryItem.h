@@ -1,26 +1,50 @@
 #pragma once
 
 #include "library/PWXLibraryElement.h"
+#include "platform/foundation/Coding.h"
 
 #include <QDateTime>
 #include <QImage>
+#include <QPointF>
 #include <QList>
 #include <QStringList>
 #include <QVariantMap>
 
+#include <atomic>
+#include <optional>
+
 class PWXLibraryCategory;
+
+namespace pf {
+class OperationQueue;
+class Pasteboard;
+} // namespace pf
 
 inline const QString kPWXLibraryObjectWasLoadedFromDisk = QStringLiteral("kPWXLibraryObjectWasLoadedFromDisk");
 inline const QString kPWXLibraryObjectWasUpdatedOnDisk = QStringLiteral("kPWXLibraryObjectWasUpdatedOnDisk");
 inline const QString kPWXLibraryObjectInternallyUpdated = QStringLiteral("kPWXLibraryObjectInternallyUpdated");
 inline const QString kPWXLibraryObjectImageUpdated = QStringLiteral("kPWXLibraryObjectImageUpdated");
+inline const QString kPWXLibraryItemPasteboardType = QStringLiteral("PWXLIBITEM_PB_TYPE");
 
 // One entry of a library: a style or a clip-art symbol master with a small info dictionary,
 // kept as a package folder "<name>.libitem" in the library's folder. The object is read from
 // the package only when asked for and can be unloaded again.
-class PWXLibraryItem : public PWXLibraryElement {
+class PWXLibraryItem : public PWXLibraryElement, public pf::Coding {
     PF_CLASS(PWXLibraryItem)
 public:
+    // Archive keys (pasteboard data).
+    static inline const QString kArchiveLibraryKey = QStringLiteral("PWXLibItem_library");
+    static inline const QString kArchiveNameKey = QStringLiteral("PWXLibItem_name");
+    static inline const QString kArchiveUniqueIDKey = QStringLiteral("PWXLibItem_uniqueID");
+    static inline const QString kArchiveClassCodeKey = QStringLiteral("PWXLibItem_classcode");
+    static inline const QString kArchiveInfoKey = QStringLiteral("PWXLibItem_Info");
+    static inline const QString kArchiveObjectKey = QStringLiteral("PWXLibItem_object");
+    // Pasteboard dictionary keys.
+    static inline const QString kPasteboardSourceLibKey = QStringLiteral("sourceLib");
+    static inline const QString kPasteboardCountKey = QStringLiteral("count");
+    static inline const QString kPasteboardItemsKey = QStringLiteral("items");
+    static constexpr int kIconCacheLimit = 1000;
+
     // Package members.
     static inline const QString kDataEntry = QStringLiteral("__data");
     static inline const QString kInfoEntry = QStringLiteral("__info");
@@ -55,7 +79,32 @@ public:
     // An item read from a package folder; null when the path is not a package or its data
     // holds no library object.
     static pf::Ref<PWXLibraryItem> itemWithFile(const QString& path);
+    // An item from one item's pasteboard data; null when the data holds none.
+    static pf::Ref<PWXLibraryItem> itemWithPasteboardData(const QByteArray& data);
+    // A new item for a clone of the object, named after this one; no library.
+    pf::Ref<PWXLibraryItem> copyItem();
+    pf::Ref<pf::Object> copy() const override { return const_cast<PWXLibraryItem*>(this)->copyItem(); }
 
+    // Pasteboard ---------------------------------------------------------------------------------
+    static bool writeLibraryItems(const QList<pf::Ref<PWXLibraryItem>>& items, pf::Pasteboard* pasteboard,
+                                  double symbolPrescale = 1.0);
+    // The items on the pasteboard, each one the library's own item when a library holds its key;
+    // nullopt when the pasteboard holds none.
+    static std::optional<QList<pf::Ref<PWXLibraryItem>>> libraryItemsFromPasteboard(const pf::Pasteboard* pasteboard);
+    static pf::Ref<PWXLibrary> sourceLibraryOnPasteboard(const pf::Pasteboard* pasteboard);
+    // The keyed archive of this item.
+    QByteArray pasteboardData() const;
+
+    // Previews ---------------------------------------------------------------------------------
+    // The process-wide preview cache (unique key -> image, at most 1000).
+    static QImage iconForItem(const PWXLibraryItem& item);
+    static void setIconForItem(const QImage& image, const PWXLibraryItem& item);
+    static int iconCacheCount();
+    static void clearIconCache();
+    // The one queue previews load on.
+    static pf::OperationQueue& iconFetchQueue();
+    static bool loadsImagesUsingThread();
+    static void setLoadsImagesUsingThread(bool threaded);
     static QString libraryItemExtension() { return QStringLiteral("libitem"); }
     // 1 for styles, 2 for symbol masters; another class gets the next free code (from 3).
     static int codeForClass(const QString& className);
@@ -74,6 +123,11 @@ public:
     // them.
     static QList<pf::Ref<PWXLibraryItem>> libraryItemsWithObjects(const QList<pf::Ref<pf::Object>>& objects,
                                                                 bool returnAnyExisting = false);
+    // The items libraries hold for the objects that are held.
+    static QList<pf::Ref<PWXLibraryItem>> existingLibraryItemsWithObjects(const QList<pf::Ref<pf::Object>>& objects);
+    // New items for text styles of Helvetica, Helvetica Bold and Gill Sans at the usual sizes
+    // (fonts that are missing are left out).
+    static QList<pf::Ref<PWXLibraryItem>> predefinedFontStyleItems();
 
     // Names and paths --------------------------------------------------------------------------
     // With no name yet, a loaded object's name (or a generated style name) is taken.
@@ -104,10 +158,24 @@ public:
     bool locked() const;
     void setLocked(bool locked);
     QString userDescription() const;
+    // Goes to the object when it is loaded and unlocked, else straight to "__info" on disk.
     void setUserDescription(const QString& description);
+    bool autoDetachesInstances() const { return info().value(kInfoAutoDetachKey).toBool(); }
+    // For clip art, the size stored under "original_size"; else the zero size.
+    QSizeF originalSize() const;
+    void setCreatedBy(const QString& name) { setInfoValue(kInfoCreatedByKey, name); }
     QDateTime creationDate() const { return info().value(kInfoCreationDateKey).toDateTime(); }
     QDateTime lastModificationDate() const { return info().value(kInfoLastModDateKey).toDateTime(); }
     QString createdBy() const { return info().value(kInfoCreatedByKey).toString(); }
+    // "__info" inside the package, when the package exists; the info as an XML property list.
+    QString infoFilePath() const;
+    QByteArray infoData() const;
+    // The package's preview data ("QuickLook/Preview.pdf") and thumbnail ("QuickLook/Thumbnail.jpg").
+    QByteArray previewData() const;
+    QImage previewThumbnail() const;
+    // Where the item browser shows the item; not stored.
+    QPointF iconPosition() const { return m_iconPosition; }
+    void setIconPosition(const QPointF& position) { m_iconPosition = position; }
     // The categories of the library that hold the item directly.
     QList<pf::Ref<PWXLibraryCategory>> categories() const;
     // What a smart category's predicate compares: "name", "classCode", "kind", "uniqueKey",
@@ -129,14 +197,37 @@ public:
     // Writes the package when out of date, then lets the object go.
     bool unload();
 
-    // The preview read from the package (or made from the loaded object); null when none.
-    QImage previewImage();
+    // The cached preview; else one made from the loaded object; else, for an item with a
+    // package, nothing now: the package's preview loads on the shared queue and arrives
+    // through kPWXLibraryObjectImageUpdated on the main thread (at once without threads).
+    QImage previewImage() { return previewImageLoadingAsynchronously(true); }
+    QImage previewImageLoadingAsynchronously(bool asynchronously);
     QImage makePreviewImage();
+    // Caches the preview and announces it.
+    void setPreviewImage(const QImage& image);
+    bool isLoadingPreview() const { return m_imageLoading.load(); }
+    // Makes a fresh preview and writes the package.
+    bool remakeIconOnDisk();
+
+    // Key-value setting: a key the item has no setter for goes to the loaded object when it
+    // has that setter, and is ignored otherwise.
+    void setValueForUndefinedKey(const QVariant& value, const QString& key) override;
 
     QVariantMap elementInfo() const override;
     QString toolTipString() const { return name(); }
+    QString title() const;
+    QString description() const override;
+
+    void encodeWithCoder(pf::KeyedArchiver& coder) const override;
+    void initWithCoder(pf::KeyedUnarchiver& coder) override;
+
+protected:
+    void elementNameDidChange(const QString& oldName) override;
 
 private:
+    // Reads a preview image on the worker thread; null when nothing readable is there.
+    static QImage loadImageWithPath(const QString& path);
+    void deliverLoadedImage(const QImage& image);
     void setNameInternal(const QString& name) { setElementName(cleanedName(name)); }
     void rebuildInfoFromObject();
     void startObserving();
@@ -152,6 +243,8 @@ private:
     bool m_needsUpdate = false;
     bool m_loadingObject = false;
     bool m_isSettingProperty = false;
-    QImage m_preview;
+    bool m_decoding = false;
+    QPointF m_iconPosition;
+    std::atomic<bool> m_imageLoading{false};
     QList<quint64> m_observations;
 };

@@ -4,7 +4,11 @@
 #include "library/PWXLibrary.h"
 #include "library/PWXLibraryCategory.h"
 #include "library/PWXLibraryGroup.h"
+#include "library/PWXLibraryArchivingDelegate.h"
 #include "library/PWXLibraryItem.h"
+#include "platform/ui/OpenPanel.h"
+#include "platform/ui/SavePanel.h"
+#include "platform/ui/Sheet.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/Alert.h"
@@ -14,7 +18,11 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QInputDialog>
+#include <QPushButton>
 #include <QIcon>
 #include <QPixmap>
 #include <QTreeWidget>
@@ -28,6 +36,17 @@ namespace {
 QString tr(const char* text) { return QCoreApplication::translate("PWXLibraryManagerWindowController", text); }
 
 constexpr int kKeyRole = Qt::UserRole + 1;
+constexpr int kLibraryRole = Qt::UserRole + 2;
+
+// Hands the end of an export back to the window, if it is still there.
+class ExportDelegate : public PWXLibraryArchivingDelegate {
+public:
+    explicit ExportDelegate(std::function<void(PWXLibrary*, const QUrl&)> ended) : m_ended(std::move(ended)) {}
+    void libraryAvailableAsZipArchiveURL(PWXLibrary* library, const QUrl& url) override { m_ended(library, url); }
+
+private:
+    std::function<void(PWXLibrary*, const QUrl&)> m_ended;
+};
 
 pf::Ref<PWXLibraryManagerWindowController>& sharedManager()
 {
@@ -53,10 +72,35 @@ PWXLibraryManagerWindowController::PWXLibraryManagerWindowController()
     m_outline->setIconSize(QSize(32, 32));
     m_outline->setSelectionMode(QAbstractItemView::ExtendedSelection);
     layout->addWidget(m_outline);
+    auto* buttons = new QHBoxLayout;
+    buttons->setContentsMargins(8, 4, 8, 8);
+    auto* newButton = new QPushButton(tr("New Collection…"), window);
+    auto* importButton = new QPushButton(tr("Import Collection…"), window);
+    auto* exportButton = new QPushButton(tr("Export Collection…"), window);
+    newButton->setObjectName(QStringLiteral("newCollection"));
+    importButton->setObjectName(QStringLiteral("importCollection"));
+    exportButton->setObjectName(QStringLiteral("exportCollection"));
+    buttons->addWidget(newButton);
+    buttons->addWidget(importButton);
+    buttons->addStretch(1);
+    buttons->addWidget(exportButton);
+    layout->addLayout(buttons);
     setWindow(window);
+    // The buttons live in the window, which this controller owns: they never outlive it.
+    QObject::connect(newButton, &QPushButton::clicked, window, [this] { askAndMakeCollection(); });
+    QObject::connect(importButton, &QPushButton::clicked, window, [this] { chooseAndImport(); });
+    QObject::connect(exportButton, &QPushButton::clicked, window, [this] { chooseAndExport(); });
 
     // Any change to the libraries reloads the outline once, on the next turn of the run loop.
     auto& center = pf::NotificationCenter::defaultCenter();
+    // A preview that arrives from the loading queue goes straight to its row.
+    m_observations.append(center.addObserver(kPWXLibraryObjectImageUpdated, nullptr, [this](const pf::Notification& note) {
+        auto* item = dynamic_cast<PWXLibraryItem*>(note.object);
+        QTreeWidgetItem* row = item ? rowForItem(item->uniqueKey()) : nullptr;
+        const QImage preview = item ? PWXLibraryItem::iconForItem(*item) : QImage();
+        if (row && !preview.isNull())
+            row->setIcon(0, QIcon(QPixmap::fromImage(preview)));
+    }));
     for (const QString& name : {kPWXLibraryGroupContentWasChanged, kPWXLibraryDidAddItem, kPWXLibraryDidRemoveItem,
                                 kPWXLibraryDidChangeName, kPWXDocumentLibraryWasAddedOrRemoved}) {
         m_observations.append(center.addObserver(name, nullptr, [this](const pf::Notification&) {
@@ -110,6 +154,7 @@ void PWXLibraryManagerWindowController::reloadLibraries()
     const QStringList selected = selectedItemUniqueIDs();
     PWXLibrary::initializeRegistry();
     m_outline->clear();
+    m_rows.clear();
     QTreeWidgetItem* groupRow = nullptr;
     for (const pf::Ref<PWXLibraryElement>& entry : PWXLibraryGroup::flattenedListOfGroupsAndLibraries()) {
         if (auto group = std::dynamic_pointer_cast<PWXLibraryGroup>(entry)) {
@@ -126,7 +171,8 @@ void PWXLibraryManagerWindowController::reloadLibraries()
             continue;
         auto* libraryRow = new QTreeWidgetItem(groupRow, {library->name()});
         libraryRow->setToolTip(0, library->toolTipString());
-        libraryRow->setFlags(Qt::ItemIsEnabled);
+        libraryRow->setData(0, kLibraryRole, library->identifier());
+        libraryRow->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable); // chosen for export
         QList<pf::Ref<PWXLibraryItem>> items = library->items();
         std::stable_sort(items.begin(), items.end(), [](const auto& a, const auto& b) {
             return PWCategoryManager::compareNames(a->name(), b->name()) < 0;
@@ -134,6 +180,8 @@ void PWXLibraryManagerWindowController::reloadLibraries()
         for (const pf::Ref<PWXLibraryItem>& item : items) {
             auto* row = new QTreeWidgetItem(libraryRow, {item->name(), item->kind()});
             row->setData(0, kKeyRole, item->uniqueKey());
+            row->setData(0, kLibraryRole, library->identifier());
+            m_rows.insert(item->uniqueKey(), row);
             row->setToolTip(0, item->toolTipString());
             const QImage preview = item->previewImage();
             if (!preview.isNull())
@@ -152,18 +200,8 @@ void PWXLibraryManagerWindowController::reloadLibraries()
 
 QTreeWidgetItem* PWXLibraryManagerWindowController::rowForItem(const QString& key) const
 {
-    if (!m_outline || key.isEmpty())
-        return nullptr;
-    for (int g = 0; g < m_outline->topLevelItemCount(); ++g) {
-        QTreeWidgetItem* group = m_outline->topLevelItem(g);
-        for (int l = 0; l < group->childCount(); ++l) {
-            QTreeWidgetItem* library = group->child(l);
-            for (int i = 0; i < library->childCount(); ++i)
-                if (library->child(i)->data(0, kKeyRole).toString() == key)
-                    return library->child(i);
-        }
-    }
-    return nullptr;
+    // Rows by key: previews arrive one by one for every row, so finding one must not search.
+    return m_outline && !key.isEmpty() ? m_rows.value(key) : nullptr;
 }
 
 bool PWXLibraryManagerWindowController::showItemWithUniqueID(const QString& key, bool select)
@@ -272,4 +310,113 @@ bool PWXLibraryManagerWindowController::importItemsAsSymbols(const QList<pf::Ref
         alert.runModal();
     }
     return true;
+}
+
+// --- Collections ------------------------------------------------------------------------------
+
+pf::Ref<PWXLibrary> PWXLibraryManagerWindowController::selectedLibrary() const
+{
+    if (!m_outline)
+        return nullptr;
+    const QList<QTreeWidgetItem*> rows = m_outline->selectedItems();
+    QTreeWidgetItem* row = rows.isEmpty() ? m_outline->currentItem() : rows.first();
+    if (!row)
+        return nullptr;
+    return PWXLibrary::libraryContainingIdentifier(row->data(0, kLibraryRole).toString());
+}
+
+pf::Ref<PWXLibrary> PWXLibraryManagerWindowController::newCollection(const QString& name)
+{
+    if (name.trimmed().isEmpty())
+        return nullptr;
+    pf::Ref<PWXLibrary> library = PWXLibrary::userLibraryWithPreferredName(name.trimmed());
+    reloadLibraries();
+    return library;
+}
+
+pf::Ref<PWXLibrary> PWXLibraryManagerWindowController::importCollectionAtPath(const QString& path)
+{
+    pf::Ref<PWXLibrary> library = PWXLibrary::importLibraryAtPath(path);
+    if (!library) {
+        pf::Application::beep();
+        pf::Alert alert;
+        alert.setMessageText(tr("The collection could not be imported."));
+        alert.setInformativeText(tr("“%1” is not a collection, or a zip archive of one, that can be read.")
+                                     .arg(QFileInfo(path).fileName()));
+        alert.addButton(tr("OK"));
+        alert.runModal();
+        return nullptr;
+    }
+    reloadLibraries();
+    return library;
+}
+
+bool PWXLibraryManagerWindowController::exportCollection(const pf::Ref<PWXLibrary>& library, const QUrl& destination)
+{
+    if (!library || !library->hasPresenceOnDisk() || m_exporting)
+        return false;
+    m_exporting = true;
+    m_lastExport = QUrl();
+    std::weak_ptr<pf::Object> weakSelf = weak_from_this();
+    pf::Weak<PWXLibrary> weakLibrary = library;
+    auto delegate = std::make_shared<ExportDelegate>([weakSelf, weakLibrary](PWXLibrary*, const QUrl& url) {
+        if (auto self = std::static_pointer_cast<PWXLibraryManagerWindowController>(weakSelf.lock()))
+            self->exportEnded(weakLibrary.lock(), url);
+    });
+    library->writeZipFileAtURL(destination, delegate);
+    return true;
+}
+
+void PWXLibraryManagerWindowController::exportEnded(const pf::Ref<PWXLibrary>& library, const QUrl& url)
+{
+    m_exporting = false;
+    m_lastExport = url;
+    if (!url.isEmpty())
+        return;
+    pf::Application::beep();
+    pf::Alert alert;
+    alert.setMessageText(tr("The collection could not be exported."));
+    alert.setInformativeText(tr("The zip archive of “%1” could not be written. Check that the folder you chose can be "
+                                "written to and has room.")
+                                 .arg(library ? library->name() : QString()));
+    alert.addButton(tr("OK"));
+    alert.runModal();
+}
+
+void PWXLibraryManagerWindowController::askAndMakeCollection()
+{
+    bool ok = false;
+    const QString name = QInputDialog::getText(window(), tr("New Collection"), tr("Name of the new collection:"),
+                                               QLineEdit::Normal, tr("New Collection"), &ok);
+    if (ok)
+        newCollection(name);
+}
+
+void PWXLibraryManagerWindowController::chooseAndImport()
+{
+    auto panel = std::make_shared<pf::OpenPanel>();
+    panel->setTitle(tr("Import Collection"));
+    panel->setCanChooseFiles(true);
+    panel->setCanChooseDirectories(true);
+    panel->setAllowedFileTypes({PWXLibrary::libraryExtension(), QStringLiteral("zip")});
+    if (panel->runModal() != pf::kModalResponseOK || panel->URLs().isEmpty())
+        return;
+    importCollectionAtPath(panel->URLs().first().toLocalFile());
+}
+
+void PWXLibraryManagerWindowController::chooseAndExport()
+{
+    pf::Ref<PWXLibrary> library = selectedLibrary();
+    if (!library) {
+        pf::Application::beep();
+        return;
+    }
+    auto panel = std::make_shared<pf::SavePanel>();
+    panel->setTitle(tr("Export Collection"));
+    panel->setPrompt(tr("Export"));
+    panel->setAllowedFileTypes({QStringLiteral("zip")});
+    panel->setNameFieldStringValue(library->name() + QStringLiteral(".zip"));
+    if (panel->runModal() != pf::kModalResponseOK)
+        return;
+    exportCollection(library, panel->URL());
 }

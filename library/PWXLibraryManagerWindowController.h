@@ -2,10 +2,12 @@
 
 #include "platform/ui/WindowController.h"
 
+#include <QHash>
 #include <QList>
 #include <QPointer>
 #include <QString>
 #include <QTreeWidget>
+#include <QUrl>
 
 class PWXLibrary;
 class PWXLibraryCategory;
@@ -35,6 +37,18 @@ public:
     bool importItemsAsSymbols(const QList<pf::Ref<pf::Object>>& objects, pf::Ref<PWXLibrary> library = nullptr,
                               pf::Ref<PWXLibraryCategory> category = nullptr);
 
+    // Collections: a new empty one, one imported from a folder or zip archive, one written to a
+    // zip archive (reported when done; a failure is told to the user). Each answers whether it
+    // started or did what was asked.
+    pf::Ref<PWXLibrary> newCollection(const QString& name);
+    pf::Ref<PWXLibrary> importCollectionAtPath(const QString& path);
+    bool exportCollection(const pf::Ref<PWXLibrary>& library, const QUrl& destination);
+    // The collection of the selected row (a collection row or an item row), or null.
+    pf::Ref<PWXLibrary> selectedLibrary() const;
+    // The archive last written by exportCollection, once it has been reported (empty on failure).
+    QUrl lastExportedArchive() const { return m_lastExport; }
+    bool exportInProgress() const { return m_exporting; }
+
     // The outline, rebuilt from the registry.
     void reloadLibraries();
     QTreeWidget* outline() const { return m_outline; }
@@ -45,8 +59,15 @@ public:
 
 private:
     QTreeWidgetItem* rowForItem(const QString& key) const;
+    void chooseAndImport();
+    void chooseAndExport();
+    void askAndMakeCollection();
+    void exportEnded(const pf::Ref<PWXLibrary>& library, const QUrl& url);
 
     QPointer<QTreeWidget> m_outline;
+    QHash<QString, QTreeWidgetItem*> m_rows; // unique key -> row, rebuilt with the outline
     QList<quint64> m_observations;
     bool m_reloadPending = false;
+    bool m_exporting = false;
+    QUrl m_lastExport;
 };

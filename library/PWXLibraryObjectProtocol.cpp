@@ -104,6 +104,37 @@ bool PWXLibraryObjectProtocol::answersAutoDetachesInstances(const pf::Ref<pf::Ob
     return true;
 }
 
+bool PWXLibraryObjectProtocol::answersObjectSize(const pf::Ref<pf::Object>& object, QSizeF* size)
+{
+    auto master = asMaster(object);
+    if (!master)
+        return false;
+    if (size)
+        *size = master->objectSize();
+    return true;
+}
+
+QString PWXLibraryObjectProtocol::stringFromSize(const QSizeF& size)
+{
+    return QStringLiteral("{%1, %2}").arg(size.width(), 0, 'g', 17).arg(size.height(), 0, 'g', 17);
+}
+
+QSizeF PWXLibraryObjectProtocol::sizeFromString(const QString& text)
+{
+    QString inner = text.trimmed();
+    if (!inner.startsWith(QLatin1Char('{')) || !inner.endsWith(QLatin1Char('}')))
+        return QSizeF();
+    const QStringList parts = inner.mid(1, inner.size() - 2).split(QLatin1Char(','));
+    if (parts.size() != 2)
+        return QSizeF();
+    bool okWidth = false, okHeight = false;
+    const double width = parts[0].trimmed().toDouble(&okWidth);
+    const double height = parts[1].trimmed().toDouble(&okHeight);
+    if (!okWidth || !okHeight || !qIsFinite(width) || !qIsFinite(height))
+        return QSizeF();
+    return QSizeF(width, height);
+}
+
 QByteArray PWXLibraryObjectProtocol::fileData(const pf::Ref<pf::Object>& object)
 {
     if (auto style = asStyle(object))

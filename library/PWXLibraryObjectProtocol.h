@@ -29,6 +29,11 @@ struct PWXLibraryObjectProtocol {
     static double lastModificationTimestamp(const pf::Ref<pf::Object>& object);
     // Whether the object answers autoDetachesInstances (masters), and its answer.
     static bool answersAutoDetachesInstances(const pf::Ref<pf::Object>& object, bool* value);
+    // Whether the object answers objectSize (masters), and its answer.
+    static bool answersObjectSize(const pf::Ref<pf::Object>& object, QSizeF* size);
+    // The size as text, "{w, h}", and back (the zero size for text that is not one).
+    static QString stringFromSize(const QSizeF& size);
+    static QSizeF sizeFromString(const QString& text);
     // The bytes kept as the package's "__data".
     static QByteArray fileData(const pf::Ref<pf::Object>& object);
     // The preview of the object fitted into `size`, scaled up when smaller.

@@ -4,6 +4,8 @@
 #include "platform/foundation/KeyedArchiver.h"
 #include "platform/foundation/KeyedUnarchiver.h"
 
+#include <QDateTime>
+
 namespace {
 
 const QString kCompoundKey = QStringLiteral("PWXPredicate_compound");
@@ -29,38 +31,124 @@ bool PWXLibraryPredicate::isEqualToPredicate(const PWXLibraryPredicate& other) c
     return m_compound == other.m_compound && m_comparisons == other.m_comparisons;
 }
 
+QStringList PWXLibraryPredicate::keys()
+{
+    return {QStringLiteral("name"),         QStringLiteral("classCode"),    QStringLiteral("kind"),
+            QStringLiteral("uniqueKey"),    QStringLiteral("userDescription"), QStringLiteral("locked"),
+            QStringLiteral("creationDate"), QStringLiteral("lastModificationDate"), QStringLiteral("createdBy")};
+}
+
+namespace {
+
+bool isNumber(const QVariant& value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Negative, zero or positive; dates and numbers by value, anything else as text.
+int order(const QVariant& actual, const QVariant& wanted)
+{
+    if (actual.typeId() == QMetaType::QDateTime) {
+        const QDateTime left = actual.toDateTime();
+        const QDateTime right = wanted.typeId() == QMetaType::QDateTime ? wanted.toDateTime()
+                                                                        : QDateTime::fromString(wanted.toString(), Qt::ISODate);
+        return left < right ? -1 : (right < left ? 1 : 0);
+    }
+    if (isNumber(actual)) {
+        bool ok = false;
+        const double right = wanted.toDouble(&ok);
+        const double left = actual.toDouble();
+        if (ok)
+            return left < right ? -1 : (left > right ? 1 : 0);
+    }
+    return actual.toString().compare(wanted.toString(), Qt::CaseSensitive);
+}
+
+bool matches(const PWXLibraryPredicate::Comparison& comparison, const QVariant& actual)
+{
+    using Op = PWXLibraryPredicate::Operator;
+    const QString text = actual.toString();
+    const QString wanted = comparison.value.toString();
+    switch (comparison.op) {
+    case Op::Contains:
+        return text.contains(wanted, Qt::CaseInsensitive);
+    case Op::BeginsWith:
+        return text.startsWith(wanted, Qt::CaseInsensitive);
+    case Op::EndsWith:
+        return text.endsWith(wanted, Qt::CaseInsensitive);
+    case Op::Equal:
+        return order(actual, comparison.value) == 0;
+    case Op::NotEqual:
+        return order(actual, comparison.value) != 0;
+    case Op::Less:
+        return order(actual, comparison.value) < 0;
+    case Op::LessOrEqual:
+        return order(actual, comparison.value) <= 0;
+    case Op::Greater:
+        return order(actual, comparison.value) > 0;
+    case Op::GreaterOrEqual:
+        return order(actual, comparison.value) >= 0;
+    }
+    return false;
+}
+
+QString operatorText(PWXLibraryPredicate::Operator op)
+{
+    using Op = PWXLibraryPredicate::Operator;
+    switch (op) {
+    case Op::Equal: return QStringLiteral("==");
+    case Op::Contains: return QStringLiteral("CONTAINS");
+    case Op::NotEqual: return QStringLiteral("!=");
+    case Op::BeginsWith: return QStringLiteral("BEGINSWITH");
+    case Op::EndsWith: return QStringLiteral("ENDSWITH");
+    case Op::Less: return QStringLiteral("<");
+    case Op::LessOrEqual: return QStringLiteral("<=");
+    case Op::Greater: return QStringLiteral(">");
+    case Op::GreaterOrEqual: return QStringLiteral(">=");
+    }
+    return QString();
+}
+
+} // namespace
+
 bool PWXLibraryPredicate::evaluateWithItem(const PWXLibraryItem& item) const
 {
     if (m_comparisons.isEmpty())
         return false;
     for (const Comparison& comparison : m_comparisons) {
-        const QVariant actual = item.predicateValueForKey(comparison.key);
-        bool match = false;
-        if (comparison.op == Operator::Contains)
-            match = actual.toString().contains(comparison.value.toString(), Qt::CaseInsensitive);
-        else if (actual.canConvert<qlonglong>() && comparison.value.canConvert<qlonglong>()
-                 && actual.typeId() != QMetaType::QString)
-            match = actual.toLongLong() == comparison.value.toLongLong();
-        else
-            match = actual.toString() == comparison.value.toString();
+        const bool match = matches(comparison, item.predicateValueForKey(comparison.key));
         if (match && m_compound == Compound::Or)
             return true;
+        if (match && m_compound == Compound::Not)
+            return false;
         if (!match && m_compound == Compound::And)
             return false;
     }
-    return m_compound == Compound::And;
+    return m_compound != Compound::Or;
 }
 
 QString PWXLibraryPredicate::predicateFormat() const
 {
     QStringList parts;
     for (const Comparison& comparison : m_comparisons) {
-        const QString op = comparison.op == Operator::Contains ? QStringLiteral("CONTAINS") : QStringLiteral("==");
         const QString value = comparison.value.typeId() == QMetaType::QString
                                   ? QStringLiteral("\"%1\"").arg(comparison.value.toString())
                                   : comparison.value.toString();
-        parts.append(QStringLiteral("%1 %2 %3").arg(comparison.key, op, value));
+        parts.append(QStringLiteral("%1 %2 %3").arg(comparison.key, operatorText(comparison.op), value));
     }
+    if (m_compound == Compound::Not)
+        return QStringLiteral("NOT (%1)").arg(parts.join(QStringLiteral(" OR ")));
     return parts.join(m_compound == Compound::Or ? QStringLiteral(" OR ") : QStringLiteral(" AND "));
 }
 
@@ -78,25 +166,28 @@ pf::Ref<PWXLibraryPredicate> PWXLibraryPredicate::predicateWithArchivedData(cons
 
 void PWXLibraryPredicate::encodeWithCoder(pf::KeyedArchiver& coder) const
 {
-    coder.encodeInt32(m_compound == Compound::And ? 1 : 0, kCompoundKey);
+    coder.encodeInt32(int(m_compound), kCompoundKey);
     QVariantList list;
     for (const Comparison& comparison : m_comparisons)
         list.append(QVariantMap{{kKeyKey, comparison.key},
-                                {kOperatorKey, comparison.op == Operator::Contains ? 1 : 0},
+                                {kOperatorKey, int(comparison.op)},
                                 {kValueKey, comparison.value}});
     coder.encodePropertyListValue(list, kComparisonsKey);
 }
 
 void PWXLibraryPredicate::initWithCoder(pf::KeyedUnarchiver& coder)
 {
-    m_compound = coder.decodeInt32(kCompoundKey) == 1 ? Compound::And : Compound::Or;
+    const int compound = coder.decodeInt32(kCompoundKey);
+    m_compound = compound == 1 ? Compound::And : (compound == 2 ? Compound::Not : Compound::Or);
     m_comparisons.clear();
     for (const QVariant& entry : coder.decodePropertyListValue(kComparisonsKey).toList()) {
         const QVariantMap map = entry.toMap();
         const QString key = map.value(kKeyKey).toString();
         if (key.isEmpty())
             continue;
-        m_comparisons.append({key, map.value(kOperatorKey).toInt() == 1 ? Operator::Contains : Operator::Equal,
-                              map.value(kValueKey)});
+        const int op = map.value(kOperatorKey).toInt();
+        if (op < int(Operator::Equal) || op > int(Operator::GreaterOrEqual))
+            continue; // an operator this program does not know matches nothing rather than anything
+        m_comparisons.append({key, Operator(op), map.value(kValueKey)});
     }
 }

@@ -9,14 +9,27 @@
 
 class PWXLibraryItem;
 
-// The filter of a smart category: comparisons of an item's property with a value ("==" or
-// "contains", the latter case-insensitive), joined by OR or AND. Kept in the category file as
-// a keyed archive.
+// The filter of a smart category: comparisons of an item's property with a value, joined by
+// OR (any), AND (all) or NOT (none). Text comparisons other than equality ignore case; dates
+// and numbers compare by value. Kept in the category file as a keyed archive.
 class PWXLibraryPredicate : public pf::Object, public pf::Coding {
     PF_CLASS(PWXLibraryPredicate)
 public:
-    enum class Compound { Or, And };
-    enum class Operator { Equal, Contains };
+    // The stored numbers of both are the enumerators' values: keep them.
+    enum class Compound { Or = 0, And = 1, Not = 2 };
+    enum class Operator {
+        Equal = 0,
+        Contains = 1,
+        NotEqual = 2,
+        BeginsWith = 3,
+        EndsWith = 4,
+        Less = 5,
+        LessOrEqual = 6,
+        Greater = 7,
+        GreaterOrEqual = 8,
+    };
+    // The item keys a comparison may name.
+    static QStringList keys();
     struct Comparison {
         QString key;
         Operator op = Operator::Equal;

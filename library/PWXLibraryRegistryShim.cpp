@@ -8,6 +8,7 @@
 #include "library/PWXLibraryItem.h"
 #include "library/PWXLibraryManagerWindowController.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/OperationQueue.h"
 #include "platform/foundation/RunLoop.h"
 
 #include <QMutex>
@@ -106,8 +107,27 @@ void PWXLibraryRegistryShim::addObject(const pf::Ref<pf::Object>& object, const 
 {
     if (!object)
         return;
+    // Kept until the current event has been handled, as a caller handing an object over
+    // expects; keeping it for the whole run would hold every such object for ever.
     SharedState& state = shared();
-    QMutexLocker lock(&state.mutex);
-    if (!state.kept.contains(object))
+    bool first = false;
+    {
+        QMutexLocker lock(&state.mutex);
+        first = state.kept.isEmpty();
         state.kept.append(object);
+    }
+    if (first)
+        pf::OperationQueue::mainQueue().addOperation([] {
+            QList<pf::Ref<pf::Object>> released;
+            {
+                QMutexLocker lock(&shared().mutex);
+                released.swap(shared().kept);
+            }
+        });
+}
+
+int PWXLibraryRegistryShim::keptObjectCount()
+{
+    QMutexLocker lock(&shared().mutex);
+    return int(shared().kept.size());
 }

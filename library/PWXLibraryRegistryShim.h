@@ -40,9 +40,11 @@ public:
     QStringList styleNames() const override { return {}; }
     pf::Ref<PWImageDataManager> imageManager() const override;
     void setImageManager(const pf::Ref<PWImageDataManager>& manager) override;
-    // Keeps the object alive; nothing is registered.
+    // Keeps the object alive until the current event has been handled; nothing is registered.
     void addObject(const pf::Ref<pf::Object>& object, const QString& key, const QStringList& categories,
                    bool createCategories) override;
+    // Objects handed to addObject and not yet let go.
+    static int keptObjectCount();
     void setRecentlyAddedListEnabled(bool) override {}
     void setNeedsUIUpdate() override {}
 };

@@ -2,6 +2,7 @@
 
 #include "library/PWXLibrary.h"
 #include "library/PWXLibraryItem.h"
+#include "platform/graphics/Image.h"
 
 #include <QCoreApplication>
 
@@ -45,7 +46,7 @@ void PWXLibrarySmartCategory::setPredicate(const pf::Ref<PWXLibraryPredicate>& p
     if (!m_editablePredicate || !predicate || (m_predicate && m_predicate->isEqualToPredicate(*predicate)))
         return;
     m_predicate = predicate;
-    m_cacheValid = false;
+    emptyCache();
     tellLibraryCategoryDidChange();
 }
 
@@ -54,39 +55,75 @@ void PWXLibrarySmartCategory::setCountLimit(unsigned limit)
     if (limit == m_countLimit)
         return;
     m_countLimit = limit;
-    m_cacheValid = false;
+    emptyCache();
     tellLibraryCategoryDidChange();
 }
 
-QList<pf::Ref<PWXLibraryItem>> PWXLibrarySmartCategory::filteredContent() const
+void PWXLibrarySmartCategory::emptyCache()
 {
-    PWXLibrary* owner = library();
-    if (!m_predicate || !owner)
-        return {};
+    m_cache.clear();
+    m_cacheSet.clear();
+    invalidateElementsCache();
+}
+
+namespace {
+
+// One for every smart category: while one filters, a nested filtering answers nothing.
+bool g_filtering = false;
+
+} // namespace
+
+std::optional<QList<pf::Ref<PWXLibraryItem>>> PWXLibrarySmartCategory::filteredContent() const
+{
+    if (!m_predicate || g_filtering)
+        return std::nullopt;
+    const PWXLibraryElementContainer* source = container();
+    if (!source)
+        source = library();
     QList<pf::Ref<PWXLibraryItem>> out;
-    for (const pf::Ref<PWXLibraryItem>& item : owner->items())
+    if (!source)
+        return out;
+    g_filtering = true;
+    QList<pf::Ref<PWXLibraryItem>> candidates;
+    try {
+        candidates = source->allElements();
+    } catch (...) {
+        g_filtering = false;
+        throw;
+    }
+    g_filtering = false;
+    for (const pf::Ref<PWXLibraryItem>& item : candidates)
         if (m_predicate->evaluateWithItem(*item))
             out.append(item);
-    if (m_countLimit != 0 && out.size() > qsizetype(m_countLimit))
-        out.resize(m_countLimit);
+    // Any members beyond the limit go; which ones is not defined.
+    while (m_countLimit != 0 && out.size() > qsizetype(m_countLimit))
+        out.removeLast();
     return out;
 }
 
 QList<pf::Ref<PWXLibraryItem>> PWXLibrarySmartCategory::allElements() const
 {
-    if (!m_cacheValid) {
-        m_cache = filteredContent();
-        m_cacheValid = true;
+    // An empty cache is filled again on every request: nothing found may only mean that the
+    // library had not loaded its items yet.
+    if (m_cache.isEmpty()) {
+        m_cache = filteredContent().value_or(QList<pf::Ref<PWXLibraryItem>>());
+        m_cacheSet.clear();
+        for (const pf::Ref<PWXLibraryItem>& item : m_cache)
+            m_cacheSet.insert(item.get());
     }
     return m_cache;
 }
 
 QList<pf::Ref<PWXLibraryElement>> PWXLibrarySmartCategory::elements() const
 {
-    QList<pf::Ref<PWXLibraryElement>> out;
-    for (const pf::Ref<PWXLibraryItem>& item : allElements())
-        out.append(item);
-    return out;
+    const QList<pf::Ref<PWXLibraryItem>> items = allElements();
+    return QList<pf::Ref<PWXLibraryElement>>(items.begin(), items.end());
+}
+
+bool PWXLibrarySmartCategory::hasMember(const PWXLibraryElement* element) const
+{
+    allElements();
+    return m_cacheSet.contains(element);
 }
 
 void PWXLibrarySmartCategory::removeItem(const pf::Ref<PWXLibraryItem>& item) { refilter(item); }
@@ -100,24 +137,38 @@ void PWXLibrarySmartCategory::itemUpdateCouldAffectCategories(const PWXLibraryIt
 
 void PWXLibrarySmartCategory::refilter(const pf::Ref<PWXLibraryItem>& item)
 {
-    const QList<pf::Ref<PWXLibraryItem>> before = allElements();
-    const QList<pf::Ref<PWXLibraryItem>> now = filteredContent();
-    if (now == before)
+    const QList<pf::Ref<PWXLibraryItem>> now = filteredContent().value_or(QList<pf::Ref<PWXLibraryItem>>());
+    QSet<const PWXLibraryElement*> nowSet;
+    for (const pf::Ref<PWXLibraryItem>& found : now)
+        nowSet.insert(found.get());
+    if (nowSet == m_cacheSet && now.size() == m_cache.size())
         return;
+    const qsizetype before = m_cache.size();
     m_cache = now;
-    m_cacheValid = true;
-    if (item && now.size() < before.size())
+    m_cacheSet = nowSet;
+    if (item && now.size() < before)
         post(kPWXLibraryCategoryDidRemoveItem, {{kItemUserInfoKey, pf::toVariant(item)}});
-    else if (item && now.size() > before.size())
+    else if (item && now.size() > before)
         post(kPWXLibraryCategoryDidAddItem, {{kItemUserInfoKey, pf::toVariant(item)}});
     else
         post(kPWXLibraryCategoryContentDidChange);
+    invalidateElementsCache();
 }
 
 void PWXLibrarySmartCategory::wasAddedToContainer(PWXLibraryElementContainer*)
 {
-    m_cacheValid = false;
+    emptyCache();
     post(kPWXLibraryCategoryContentDidChange);
+}
+
+pf::Ref<pf::Image> PWXLibrarySmartCategory::icon() const
+{
+    pf::Ref<pf::Image> image = pf::Image::imageNamed(QStringLiteral("VN_Smart_Category"));
+    if (!image)
+        return nullptr;
+    image = image->copyImage();
+    image->setSize(QSizeF(16, 16));
+    return image;
 }
 
 void PWXLibrarySmartCategory::readInfo(const QVariantMap& info, PWXLibrary* library)
@@ -131,7 +182,7 @@ void PWXLibrarySmartCategory::readInfo(const QVariantMap& info, PWXLibrary* libr
     m_countLimit = unsigned(qBound<qlonglong>(0, info.value(kLimitKey).toLongLong(), UINT_MAX));
     if (info.contains(kPredicateEditableKey))
         m_editablePredicate = info.value(kPredicateEditableKey).toBool();
-    m_cacheValid = false;
+    emptyCache();
 }
 
 QVariantMap PWXLibrarySmartCategory::elementInfo() const

@@ -3,8 +3,14 @@
 #include "library/PWXLibraryCategory.h"
 #include "library/PWXLibraryPredicate.h"
 
-// A category whose content is every item of the library that its predicate accepts (at most
-// the count limit of them, when one is set). Items cannot be filed in it by hand.
+#include <QSet>
+
+#include <optional>
+
+// A category whose content is every item of its container that its predicate accepts (at
+// most the count limit of them, when one is set): a top-level one filters the whole library,
+// one inside a category filters that category. Items cannot be filed in it by hand. Its
+// members are a cache of the last filtering.
 class PWXLibrarySmartCategory : public PWXLibraryCategory {
     PF_CLASS(PWXLibrarySmartCategory)
 public:
@@ -28,10 +34,13 @@ public:
     bool predicateEditable() const { return m_editablePredicate; }
     void setPredicateEditable(bool editable) { m_editablePredicate = editable; }
 
-    // The library's items that the predicate accepts, cut to the count limit.
-    QList<pf::Ref<PWXLibraryItem>> filteredContent() const;
+    // The container's items that the predicate accepts, cut to the count limit. Nothing
+    // (nullopt) without a predicate, and while any smart category is being filtered: a smart
+    // category reached again through its own container counts as empty.
+    std::optional<QList<pf::Ref<PWXLibraryItem>>> filteredContent() const;
 
     QList<pf::Ref<PWXLibraryElement>> elements() const override;
+    bool hasMember(const PWXLibraryElement* element) const override;
     QList<pf::Ref<PWXLibraryItem>> allElements() const override;
     void addItem(const pf::Ref<PWXLibraryItem>&) override {}
     void removeItem(const pf::Ref<PWXLibraryItem>& item) override;
@@ -41,16 +50,19 @@ public:
     void itemUpdateCouldAffectCategories(const PWXLibraryItem* item) override;
     void wasAddedToContainer(PWXLibraryElementContainer* container) override;
     QVariantMap elementInfo() const override;
+    pf::Ref<pf::Image> icon() const override;
+    QString toolTipString() const { return m_predicate ? m_predicate->predicateFormat() : QString(); }
 
 protected:
     void readInfo(const QVariantMap& info, PWXLibrary* library) override;
 
 private:
     void refilter(const pf::Ref<PWXLibraryItem>& item);
+    void emptyCache();
 
     pf::Ref<PWXLibraryPredicate> m_predicate;
     unsigned m_countLimit = 0;
     bool m_editablePredicate = true;
     mutable QList<pf::Ref<PWXLibraryItem>> m_cache;
-    mutable bool m_cacheValid = false;
+    mutable QSet<const PWXLibraryElement*> m_cacheSet;
 };
