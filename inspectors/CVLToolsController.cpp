@@ -359,10 +359,14 @@ void CVLToolsController::synchronizeUIWithTool(const pf::Ref<PWDrawingTool>& too
             creationObject = creation->style();
         }
     }
+    // Every open document's tool controller announces one change of the shared tool: the
+    // delegate hears of each change once.
+    const bool alreadyShown = tool.get() == mSynchronisedTool && creationObject == mCurrentStyleOrSymbol;
+    mSynchronisedTool = tool.get();
     mCurrentStyleOrSymbol = creationObject;
     if (mStylePreview)
         mStylePreview->setStyle(creationObject);
-    if (mDelegateRef)
+    if (mDelegateRef && !alreadyShown)
         mDelegateRef->toolsControllerDidSelectTool(*this, tool.get());
 }
 

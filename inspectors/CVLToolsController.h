@@ -154,6 +154,8 @@ private:
     pf::Ref<RVStyleButtonCell> mSmartSelectButton;
     CVLToolsControllerDelegate* mDelegateRef = nullptr;
     pf::Ref<pf::Object> mCurrentStyleOrSymbol;
+    // The tool the palette last showed (compared, never dereferenced).
+    const PWDrawingTool* mSynchronisedTool = nullptr;
     bool mDynamicToolIcons = false;
     bool mIsSettingToolStyle = false;
     bool mEnabled = true;
