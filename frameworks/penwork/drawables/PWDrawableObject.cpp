@@ -17,6 +17,7 @@
 #include "frameworks/penwork/styles/PWStyle.h"
 #include "frameworks/penwork/support/RVUndoManager.h"
 
+#include "platform/foundation/UserDefaults.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/KeyedArchiver.h"
 #include "platform/foundation/KeyedUnarchiver.h"
@@ -48,7 +49,6 @@ const QString kStyleKey = QStringLiteral("pw_drawable_style");
 // Class settings; the model runs on the main thread.
 std::shared_ptr<PWDrawableNameProvider> s_nameProvider;
 int s_nameProviderDisableCount = 0;
-bool s_displaysSizeInfoWhenDragging = true;
 bool s_metadataChangesAreUndoable = false;
 
 bool finite(const QPointF& p) { return std::isfinite(p.x()) && std::isfinite(p.y()); }
@@ -205,8 +205,15 @@ void PWDrawableObject::enableNameProvider()
 
 bool PWDrawableObject::isNameProviderEnabled() { return s_nameProviderDisableCount == 0; }
 
-bool PWDrawableObject::displaysSizeInfoWhenDragging() { return s_displaysSizeInfoWhenDragging; }
-void PWDrawableObject::setDisplaysSizeInfoWhenDragging(bool displays) { s_displaysSizeInfoWhenDragging = displays; }
+bool PWDrawableObject::displaysSizeInfoWhenDragging()
+{
+    const QVariant stored = pf::UserDefaults::standard().objectForKey(kDisplaysSizeInfoWhenDraggingDefaultsKey);
+    return stored.isValid() ? pf::variantToBool(stored) : true;
+}
+void PWDrawableObject::setDisplaysSizeInfoWhenDragging(bool displays)
+{
+    pf::UserDefaults::standard().setBool(displays, kDisplaysSizeInfoWhenDraggingDefaultsKey);
+}
 bool PWDrawableObject::metadataChangesAreUndoable() { return s_metadataChangesAreUndoable; }
 void PWDrawableObject::setMetadataChangesAreUndoable(bool undoable) { s_metadataChangesAreUndoable = undoable; }
 
