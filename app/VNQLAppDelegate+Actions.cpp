@@ -10,6 +10,7 @@
 #include "frameworks/penwork/layers/PWObjectOwnerLayer.h"
 #include "frameworks/penwork/support/RVLog.h"
 #include "frameworks/penwork/view/PWDrawingView.h"
+#include "inspectors/CVLToolsController.h"
 #include "library/PWXLibraryManagerWindowController.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/UserDefaults.h"
@@ -101,6 +102,22 @@ pf::MenuItemTitleAttributes layerGroupTitleAttributes()
 void VNQLAppDelegate::showLibraryManager(const QVariant& sender)
 {
     PWXLibraryManagerWindowController::sharedLibraryManager()->showWindow(sender);
+}
+
+void VNQLAppDelegate::openToolPalette()
+{
+    pf::Ref<CVLToolsController> palette = CVLToolsController::sharedToolsController();
+    palette->setDelegate(this);
+    palette->showWindow({});
+}
+
+void VNQLAppDelegate::showToolPalette(const QVariant&)
+{
+    pf::Ref<CVLToolsController> palette = CVLToolsController::sharedToolsController();
+    if (QWidget* window = palette->window(); window && window->isVisible())
+        window->hide();
+    else
+        openToolPalette();
 }
 
 void VNQLAppDelegate::cartavelAboutBox(const QVariant&)

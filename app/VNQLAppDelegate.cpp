@@ -31,6 +31,7 @@
 #include "frameworks/penwork/tools/PWToolRegistry.h"
 #include "frameworks/penwork/tools/PWZoomTool.h"
 #include "frameworks/penwork/view/PWDrawingView.h"
+#include "inspectors/CVLToolsController.h"
 #include "library/PWXLibrary.h"
 #include "library/PWXLibraryRegistryShim.h"
 #include "platform/foundation/ClassBuilder.h"
@@ -102,6 +103,7 @@ PF_DEFINE_CLASS(VNQLAppDelegate, pf::ApplicationDelegate)
     b.method("showLibraryManager:", &D::showLibraryManager);
     b.method("showStyleManagerDialog:", &D::showLibraryManager);
     b.method("cartavelAboutBox:", &D::cartavelAboutBox);
+    b.method("showToolPalette:", &D::showToolPalette);
     b.method("resetPreferences:", &D::resetPreferences);
     b.method("shutdownMessage:", &D::shutdownMessage);
     b.method("newDocumentFromTemplate:", &D::newDocumentFromTemplate);
@@ -356,6 +358,7 @@ void VNQLAppDelegate::applicationDidFinishLaunching(const pf::Notification&)
     guardedStep("inspector states", [this] { restoreInspectorStates(); });
     pf::NotificationCenter::defaultCenter().addObserver(
         this, [](const pf::Notification&) {}, kStyleHistoryNewStyleNotification, PWStyleHistory::defaultHistory().get());
+    guardedStep("tools palette", [] { CVLToolsController::sharedToolsController()->setEnabled(true); });
     std::srand(unsigned(std::time(nullptr)));
     PWStyle::enableNameProvider();
     RVLog(kInfoEvent, QStringLiteral("app finished launching"));
@@ -401,9 +404,15 @@ bool VNQLAppDelegate::applicationOpenFile(pf::Application&, const QString& path)
 
 // --- Inspector states and the versions browser ------------------------------------------------
 
-void VNQLAppDelegate::saveInspectorStates() {}
+void VNQLAppDelegate::saveInspectorStates()
+{
+    CVLToolsController::saveToolsControllerState();
+}
 
-void VNQLAppDelegate::restoreInspectorStates() {}
+void VNQLAppDelegate::restoreInspectorStates()
+{
+    CVLToolsController::restoreToolsControllerState();
+}
 
 void VNQLAppDelegate::willEnterVersionsBrowserWithDocument(RVCartavelDocument* document)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/CVLTemplatePickerController.h"
+#include "inspectors/CVLToolsController.h"
 #include "frameworks/penwork/registries/PWRegistryProvider.h"
 #include "platform/ui/ApplicationDelegate.h"
 #include "platform/ui/Menu.h"
@@ -32,7 +33,8 @@ class WindowController;
 class VNQLAppDelegate : public pf::ApplicationDelegate,
                         public PWRegistryProvider,
                         public pf::MenuDelegate,
-                        public CVLTemplatePickerDelegate {
+                        public CVLTemplatePickerDelegate,
+                        public CVLToolsControllerDelegate {
     PF_CLASS(VNQLAppDelegate)
 public:
     // User-defaults keys.
@@ -103,6 +105,10 @@ public:
 
     // --- Actions
     void showLibraryManager(const QVariant& sender);
+    // Shows the tools palette, which then tells this delegate of tool changes.
+    void openToolPalette();
+    // Hides the palette when it shows, else shows it.
+    void showToolPalette(const QVariant& sender);
     void cartavelAboutBox(const QVariant& sender);
     void resetPreferences(const QVariant& sender);
     // Asks, then forgets every preference and registers the defaults again. Answers whether it

@@ -1,5 +1,7 @@
 #include "drawing/VNQLSlicesLayer.h"
 
+#include "inspectors/VNQLSlicesToolPaletteController.h"
+
 #include "app/RVCartavelDocument.h"
 
 #include "frameworks/penwork/layers/PWDrawing.h"
@@ -101,6 +103,14 @@ PF_DEFINE_CLASS(VNQLSlicesLayer, PWLayer)
     b.property("dragOffset", &VNQLSlicesLayer::dragOffset);
     b.property("savedUndoInfo", &VNQLSlicesLayer::savedUndoInfo);
     b.method("addNewSlice", &VNQLSlicesLayer::addNewSlice);
+    b.method("slicesToolPaletteController:didSelectMode:", [](VNQLSlicesLayer& layer, const QVariantList& args) {
+        layer.slicesToolPaletteControllerDidSelectMode(args.value(1).toInt());
+        return QVariant();
+    });
+    b.method("showToolPalette:", [](VNQLSlicesLayer& layer, const QVariantList& args) {
+        layer.showToolPalette(args.value(0).toBool());
+        return QVariant();
+    });
     b.method("addSlice:", &VNQLSlicesLayer::addSlice);
     b.method("removeSlice:", &VNQLSlicesLayer::removeSlice);
     b.method("removeAllSlices", &VNQLSlicesLayer::removeAllSlices);
@@ -165,6 +175,8 @@ void VNQLSlicesLayer::setToolMode(int mode)
         finishGesture();
     setObservedValue(m_toolMode, mode, QStringLiteral("toolMode"));
     pf::NotificationCenter::defaultCenter().post(kVNQLSlicesLayerToolModeDidChange, this);
+    if (VNQLSlicesToolPaletteController::sharedSlicesToolPaletteAvailable())
+        VNQLSlicesToolPaletteController::sharedSlicesToolPalette()->selectToolMode(mode);
     if (PWDrawing* drawing = this->drawing())
         drawing->invalidateCursors();
 }
@@ -667,6 +679,20 @@ void VNQLSlicesLayer::layerDidBecomeActiveLayer()
     // Showing the layer goes with activating it; it is no edit of its own to undo.
     pf::UndoRegistrationDisabled off(undoManagerOrNull());
     setVisible(true);
+    showToolPalette(true);
+}
+
+void VNQLSlicesLayer::showToolPalette(bool show)
+{
+    if (!show) {
+        if (VNQLSlicesToolPaletteController::sharedSlicesToolPaletteAvailable())
+            VNQLSlicesToolPaletteController::sharedSlicesToolPalette()->close();
+        return;
+    }
+    const pf::Ref<VNQLSlicesToolPaletteController> palette = VNQLSlicesToolPaletteController::sharedSlicesToolPalette();
+    palette->setDelegate(ref<pf::Object>());
+    palette->showWindow({});
+    palette->selectToolMode(m_toolMode);
 }
 
 void VNQLSlicesLayer::layerDidResignActiveLayer()
@@ -677,6 +703,7 @@ void VNQLSlicesLayer::layerDidResignActiveLayer()
     PWLayer::layerDidResignActiveLayer();
     pf::UndoRegistrationDisabled off(undoManagerOrNull());
     setVisible(false);
+    showToolPalette(false);
 }
 
 void VNQLSlicesLayer::setNeedsDisplay(bool needsDisplay)

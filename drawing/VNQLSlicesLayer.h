@@ -63,6 +63,11 @@ public:
     // Values other than SelectMode and DrawMode are refused. A change in the middle of a
     // mouse gesture ends the gesture first, as its mouse up would.
     void setToolMode(int mode);
+    // The slices tool palette: with `show` the layer becomes its delegate and it shows the
+    // layer's mode; otherwise it closes.
+    void showToolPalette(bool show);
+    // The palette's callback ("slicesToolPaletteController:didSelectMode:"): sets the mode.
+    void slicesToolPaletteControllerDidSelectMode(int mode) { setToolMode(mode); }
     bool useDrawingUnits() const { return m_useDrawingUnits; }
     void setUseDrawingUnits(bool use);
 

@@ -203,12 +203,15 @@ void Matrix::mouseDown(const Event& event)
 {
     if (!isEnabled())
         return;
-    const int index = indexAt(convertPointFromView(event.locationInWindow, nullptr));
+    const QPointF point = convertPointFromView(event.locationInWindow, nullptr);
+    const int index = indexAt(point);
     if (index < 0 || !m_cells.at(index)->isEnabled())
         return;
     m_pressed = index;
     m_cells.at(index)->setHighlighted(true);
     setNeedsDisplay(true);
+    // The cell tracks the press too: a cell with a menu shows it when the button is held.
+    m_cells.at(index)->startTrackingAt(point, this);
     if (event.clickCount == 2 && !m_doubleAction.isEmpty()) {
         m_cells.at(index)->setHighlighted(false);
         m_pressed = -1;
@@ -233,9 +236,11 @@ void Matrix::mouseUp(const Event& event)
     const int index = m_pressed;
     m_pressed = -1;
     Ref<ButtonCell> cell = m_cells.at(index);
+    const QPointF point = convertPointFromView(event.locationInWindow, nullptr);
+    cell->stopTracking(point, point, this, true);
     cell->setHighlighted(false);
     setNeedsDisplay(true);
-    if (indexAt(convertPointFromView(event.locationInWindow, nullptr)) != index)
+    if (indexAt(point) != index)
         return;
     if (m_mode == MatrixMode::Radio) {
         select(index);

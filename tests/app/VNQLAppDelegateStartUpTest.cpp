@@ -16,6 +16,7 @@
 #include "frameworks/penwork/tools/PWObjectCreationTool.h"
 #include "frameworks/penwork/tools/PWToolController.h"
 #include "frameworks/penwork/tools/PWToolRegistry.h"
+#include "inspectors/CVLToolsController.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Event.h"
@@ -61,6 +62,8 @@ protected:
     void TearDown() override
     {
         VNQLAppDelegate::setFatalFailureHandlerForTesting({});
+        if (CVLToolsController::sharedToolsControllerAvailable())
+            CVLToolsController::releaseSharedToolsController();
         pf::PresentationHook::clear();
         pf::Application::shared()->setDelegate(previousDelegate);
         PWStyle::setDefaultStyle(nullptr);
@@ -275,6 +278,32 @@ TEST_F(StartUpTest, NoFolderForItsOwnFilesStopsLaunching)
     EXPECT_TRUE(delegate->launchAborted());
     EXPECT_TRUE(reason.contains(folder)) << qPrintable(reason);
     EXPECT_FALSE(delegate->applicationShouldOpenUntitledFile(*pf::Application::shared()));
+}
+
+// The palette shows at the first launch, and comes back as the user left it.
+TEST_F(StartUpTest, TheToolsPaletteComesBackAsItWasLeft)
+{
+    pf::UserDefaults::standard().removeObjectForKey(QStringLiteral("kQLRYToolsControllerVisible"));
+    launch();
+    ASSERT_TRUE(CVLToolsController::sharedToolsControllerAvailable());
+    QWidget* palette = CVLToolsController::sharedToolsController()->window();
+    EXPECT_TRUE(palette->isVisible());
+    delegate->showToolPalette({}); // Window > Tools hides a shown palette
+    EXPECT_FALSE(palette->isVisible());
+    terminate();
+    CVLToolsController::releaseSharedToolsController();
+
+    delegate = std::make_shared<VNQLAppDelegate>();
+    pf::Application::shared()->setDelegate(delegate);
+    launch();
+    palette = CVLToolsController::sharedToolsController()->window();
+    EXPECT_FALSE(palette->isVisible());
+    delegate->showToolPalette({});
+    EXPECT_TRUE(palette->isVisible());
+    EXPECT_EQ(CVLToolsController::sharedToolsController()->delegate(), delegate.get());
+    terminate();
+    EXPECT_TRUE(pf::UserDefaults::standard().boolForKey(QStringLiteral("kQLRYToolsControllerVisible")));
+    pf::UserDefaults::standard().removeObjectForKey(QStringLiteral("kQLRYToolsControllerVisible"));
 }
 
 TEST_F(StartUpTest, QuittingSavesTheToolsSettingsAndTheQualityFlag)

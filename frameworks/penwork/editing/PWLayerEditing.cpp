@@ -1,5 +1,6 @@
 #include "frameworks/penwork/editing/PWLayerEditing.h"
 
+#include "frameworks/penwork/drawables/PWConnectableLine.h"
 #include "frameworks/penwork/archiving/PWDrawableObjectPasteboard.h"
 #include "frameworks/penwork/drawables/PWCentredPath.h"
 #include "frameworks/penwork/drawables/PWDrawablePath.h"
@@ -371,6 +372,8 @@ bool PWLayerEditing::duplicate(PWObjectDrawingLayer& layer, const QString& actio
         copy->moveBy(kPasteOffset, kPasteOffset);
         copies.append(copy);
     }
+    // Connectors duplicated with the objects they join join the duplicates.
+    PWConnectableLine::reattachCopies(originals, copies);
     return addCopies(layer, originals, copies, actionName, "Duplicate");
 }
 

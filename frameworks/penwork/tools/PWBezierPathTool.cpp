@@ -160,6 +160,7 @@ bool PWBezierPathTool::finishPath(bool close)
     if (!added)
         abandonCreation();
     m_nodes.clear();
+    m_rubberBand.clear();
     m_endOnMouseUp = false;
     m_closeOnEnd = false;
     return added;
@@ -183,4 +184,19 @@ bool PWBezierPathTool::keyDown(int qtKey, const PWToolEvent&, PWLayer*)
 void PWBezierPathTool::toolControllerWillUnsetTool(PWToolController&)
 {
     finishPath();
+}
+
+void PWBezierPathTool::mouseMovedToPoint(const QPointF& point, PWLayer* layer, const PWToolEvent& event)
+{
+    if (m_nodes.empty() || !isCreatingIn(layer)) {
+        m_rubberBand.clear(event.view);
+        return;
+    }
+    m_rubberBand.follow(m_nodes.back().point, point, std::nullopt, event.view);
+}
+
+void PWBezierPathTool::drawToolFeedback(QPainter& painter, const QRectF&, double scale) const
+{
+    if (!m_nodes.empty())
+        m_rubberBand.draw(painter, scale);
 }

@@ -113,6 +113,9 @@ public:
     // path under construction, for instance).
     virtual bool keyDown(int qtKey, const PWToolEvent& event, PWLayer* layer) { return false; }
     virtual void flagsChanged(const PWToolEvent& event, PWLayer* layer) {}
+    // The mouse moved with no button down (tools that build a shape click by click follow
+    // the pointer with the next edge).
+    virtual void mouseMovedToPoint(const QPointF& point, PWLayer* layer, const PWToolEvent& event) {}
     virtual void toolControllerDidSetTool(PWToolController& controller) {}
     virtual void toolControllerWillUnsetTool(PWToolController& controller) {}
     // Whether the tool can work on `layer`: by default a visible, unlocked object drawing layer.

@@ -158,6 +158,7 @@ bool PWPolygonTool::finishPolygon()
     if (!added)
         abandonCreation();
     m_points.clear();
+    m_rubberBand.clear();
     m_endOnMouseUp = false;
     return added;
 }
@@ -166,6 +167,7 @@ void PWPolygonTool::cancelPolygon()
 {
     abandonCreation();
     m_points.clear();
+    m_rubberBand.clear();
     m_endOnMouseUp = false;
 }
 
@@ -189,4 +191,19 @@ bool PWPolygonTool::keyDown(int qtKey, const PWToolEvent&, PWLayer*)
 void PWPolygonTool::toolControllerWillUnsetTool(PWToolController&)
 {
     finishPolygon();
+}
+
+void PWPolygonTool::mouseMovedToPoint(const QPointF& point, PWLayer* layer, const PWToolEvent& event)
+{
+    if (m_points.empty() || !isCreatingIn(layer)) {
+        m_rubberBand.clear(event.view);
+        return;
+    }
+    m_rubberBand.follow(m_points.back(), point, std::optional<QPointF>(m_points.front()), event.view);
+}
+
+void PWPolygonTool::drawToolFeedback(QPainter& painter, const QRectF&, double scale) const
+{
+    if (!m_points.empty())
+        m_rubberBand.draw(painter, scale);
 }

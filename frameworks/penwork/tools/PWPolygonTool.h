@@ -1,6 +1,7 @@
 #pragma once
 
 #include "frameworks/penwork/tools/PWObjectCreationTool.h"
+#include "frameworks/penwork/tools/PWRubberBand.h"
 #include "platform/graphics/BezierPath.h"
 
 #include <vector>
@@ -35,6 +36,11 @@ public:
     bool keyDown(int qtKey, const PWToolEvent& event, PWLayer* layer) override;
     bool isGestureInProgress() const override { return !m_points.empty(); }
     void toolControllerWillUnsetTool(PWToolController& controller) override;
+    // Between clicks the next edge follows the pointer.
+    void mouseMovedToPoint(const QPointF& point, PWLayer* layer, const PWToolEvent& event) override;
+    void drawToolFeedback(QPainter& painter, const QRectF& drawingRect, double scale) const override;
+    // The edge to the pointer while the shape is under construction.
+    const PWRubberBand& rubberBand() const { return m_rubberBand; }
 
 private:
     pf::Ref<pf::BezierPath> buildPath() const;
@@ -47,4 +53,5 @@ private:
     bool m_endOnMouseUp = false;
     bool m_pickingUp = false;
     PWToolUndoDelegate* m_delegate = nullptr;
+    PWRubberBand m_rubberBand;
 };

@@ -1,5 +1,6 @@
 #include "frameworks/penwork/tools/PWSelectAndEditTool.h"
 
+#include "frameworks/penwork/drawables/PWConnectableLine.h"
 #include "frameworks/penwork/drawables/PWDrawablePath.h"
 #include "frameworks/penwork/drawables/PWDrawableShape.h"
 #include "frameworks/penwork/drawables/PWTextPath.h"
@@ -208,11 +209,15 @@ void PWSelectAndEditTool::mouseDraggedToPoint(const QPointF& point, int, PWLayer
 void PWSelectAndEditTool::makeCopies(PWObjectOwnerLayer& activeLayer)
 {
     QList<pf::Ref<PWDrawableObject>> activeCopies;
+    QList<pf::Ref<PWDrawableObject>> originals;
+    QList<pf::Ref<PWDrawableObject>> copies;
     for (Moving& moving : m_moving) {
         auto* home = dynamic_cast<PWObjectOwnerLayer*>(moving.object->layer());
         auto copy = std::dynamic_pointer_cast<PWDrawableObject>(moving.object->copy());
         if (!home || !copy)
             continue;
+        originals.append(moving.object);
+        copies.append(copy);
         home->addObject(copy);
         if (home == &activeLayer)
             activeCopies.append(copy);
@@ -220,6 +225,8 @@ void PWSelectAndEditTool::makeCopies(PWObjectOwnerLayer& activeLayer)
             home->exchangeSelectionWithObjectsFromArray({copy});
         moving.object = copy;
     }
+    // Connectors copied with the objects they join join the copies.
+    PWConnectableLine::reattachCopies(originals, copies);
     activeLayer.exchangeSelectionWithObjectsFromArray(activeCopies);
     m_copied = true;
 }

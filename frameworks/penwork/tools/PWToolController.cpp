@@ -421,6 +421,18 @@ void PWToolController::revertIfNeeded(bool didItsJob)
         setCurrentTool(PWDrawingTool::selectionTool());
 }
 
+void PWToolController::mouseMoved(PWDrawingView& view, QPointF drawingPoint, Qt::KeyboardModifiers modifiers)
+{
+    mouseMoved(adapt(view), drawingPoint, modifiers);
+}
+
+void PWToolController::mouseMoved(PWToolView& view, QPointF drawingPoint, Qt::KeyboardModifiers modifiers)
+{
+    if (m_tracking)
+        return;
+    currentTool()->mouseMovedToPoint(drawingPoint, view.activeLayer(), makeEvent(view, drawingPoint, modifiers, 1));
+}
+
 void PWToolController::flagsChanged(PWToolView& view, Qt::KeyboardModifiers modifiers)
 {
     currentTool()->flagsChanged(makeEvent(view, m_lastPoint, modifiers, 1), view.activeLayer());

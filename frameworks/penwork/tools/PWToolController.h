@@ -77,6 +77,8 @@ public:
     void mouseDragged(PWDrawingView& view, QPointF drawingPoint, Qt::KeyboardModifiers modifiers);
     void mouseUp(PWDrawingView& view, QPointF drawingPoint, Qt::KeyboardModifiers modifiers);
     void flagsChanged(PWDrawingView& view, Qt::KeyboardModifiers modifiers);
+    // The mouse moved with no button down: the current tool follows it.
+    void mouseMoved(PWDrawingView& view, QPointF drawingPoint, Qt::KeyboardModifiers modifiers);
     // Arrow keys nudge the selection (1 unit, 10 with Shift); Return, Enter and Escape reach
     // the tool first (ending a path). True when the key was used.
     bool keyDown(PWDrawingView& view, int qtKey, Qt::KeyboardModifiers modifiers);
@@ -86,6 +88,7 @@ public:
     void mouseDragged(PWToolView& view, QPointF drawingPoint, Qt::KeyboardModifiers modifiers);
     void mouseUp(PWToolView& view, QPointF drawingPoint, Qt::KeyboardModifiers modifiers);
     void flagsChanged(PWToolView& view, Qt::KeyboardModifiers modifiers);
+    void mouseMoved(PWToolView& view, QPointF drawingPoint, Qt::KeyboardModifiers modifiers);
     bool keyDown(PWToolView& view, int qtKey, Qt::KeyboardModifiers modifiers);
 
     // The cursor for the current tool and modifiers: a layer that implementsOwnTools shows its

@@ -7,6 +7,10 @@
 #include "frameworks/penwork/drawables/PWRoundRectShape.h"
 #include "frameworks/penwork/support/RVLog.h"
 #include "frameworks/penwork/tools/PWBezierPathTool.h"
+#include "frameworks/penwork/tools/PWConnectableLineTool.h"
+#include "frameworks/penwork/tools/PWLinearSelectTool.h"
+#include "frameworks/penwork/tools/PWRulerTool.h"
+#include "frameworks/penwork/tools/PWSmartSelectTool.h"
 #include "frameworks/penwork/tools/PWFreehandTool.h"
 #include "frameworks/penwork/tools/PWLineTool.h"
 #include "frameworks/penwork/tools/PWObjectCreationTool.h"
@@ -76,6 +80,14 @@ void PWToolRegistry::registerStandardTools()
     registerTool(creation(PWArcPath::arcPathWithCentre({}, 1.0, 0.0, 90.0, PWArcPath::kPieWedge),
                           Mode::kCentreCreation),
                  kPWWedgeToolName);
+    registerTool(std::make_shared<PWLinearSelectTool>(), kPWLinearSelectToolName);
+    registerTool(std::make_shared<PWRulerTool>(), kPWRulerToolName);
+    registerTool(std::make_shared<PWSmartSelectTool>(), kPWSmartSelectToolName);
+    using Shape = PWConnectableLineTool::Shape;
+    registerTool(std::make_shared<PWConnectableLineTool>(Shape::kLine), kPWConnectableLineToolName);
+    registerTool(std::make_shared<PWConnectableLineTool>(Shape::kTrack), kPWConnectableTrackToolName);
+    registerTool(std::make_shared<PWConnectableLineTool>(Shape::kPolygon), kPWConnectablePolygonToolName);
+    registerTool(std::make_shared<PWConnectableLineTool>(Shape::kFreehand), kPWConnectableFreehandToolName);
 }
 
 bool PWToolRegistry::registerTool(const pf::Ref<PWDrawingTool>& tool, const QString& name)

@@ -28,6 +28,13 @@ inline const QString kPWTextPathToolName = QStringLiteral("Text Path");
 inline const QString kPWPolygonToolName = QStringLiteral("Polygon");
 inline const QString kPWRoundEndRectangleToolName = QStringLiteral("Round End Rectangle");
 inline const QString kPWWedgeToolName = QStringLiteral("Wedge");
+inline const QString kPWLinearSelectToolName = QStringLiteral("Linear Select");
+inline const QString kPWRulerToolName = QStringLiteral("Ruler");
+inline const QString kPWSmartSelectToolName = QStringLiteral("Smart Select");
+inline const QString kPWConnectableLineToolName = QStringLiteral("Connectable Line");
+inline const QString kPWConnectableTrackToolName = QStringLiteral("Connectable Track");
+inline const QString kPWConnectablePolygonToolName = QStringLiteral("Connectable Polygon");
+inline const QString kPWConnectableFreehandToolName = QStringLiteral("Connectable Freehand");
 
 // The user-defaults key under which saveDefaults keeps every tool's settings: a dictionary
 // from tool name to that tool's settings, its persistent data under "persistentData".

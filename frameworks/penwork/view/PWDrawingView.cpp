@@ -496,6 +496,7 @@ void PWDrawingView::mouseMoved(const pf::Event& event)
 {
     const QPointF point = convertPointFromView(event.locationInWindow, nullptr);
     m_mouseLocation = point;
+    m_toolController->mouseMoved(*this, point, pf::qtModifiersFromFlags(event.modifierFlags));
     postMouseLocation(kPWDrawingMouseMovedLocation, point);
     updateRulers();
 }
