@@ -1,5 +1,7 @@
 #include "app/CVLDrawingGridController.h"
 
+#include "app/VNQLHelpTrampoline.h"
+
 #include "app/CVLDrawingGridControllerDelegate.h"
 #include "app/PWXMapScale.h"
 #include "app/RVCartavelDocument.h"
@@ -44,6 +46,8 @@
 
 PF_DEFINE_CLASS(CVLDrawingGridController, pf::WindowController)
 {
+    b.method("drawingSetupHelpAction:", &CVLDrawingGridController::drawingSetupHelpAction);
+    b.method("graphPaperHelpAction:", &CVLDrawingGridController::graphPaperHelpAction);
     b.method("okButtonAction:", &CVLDrawingGridController::okButtonAction);
     b.method("cancelButtonAction:", &CVLDrawingGridController::cancelButtonAction);
     b.method("applyButtonAction:", &CVLDrawingGridController::applyButtonAction);
@@ -328,6 +332,11 @@ void CVLDrawingGridController::buildWindow()
     m_gridType->addItem(tr("Square"), 0);
     m_gridType->addItem(tr("Isometric"), 1);
     grid->addRow(tr("Grid type:"), m_gridType);
+    auto* graphHelp = new QPushButton(QStringLiteral("?"), graph);
+    graphHelp->setToolTip(tr("Help"));
+    graphHelp->setFixedWidth(32);
+    QObject::connect(graphHelp, &QPushButton::clicked, graph, [this] { graphPaperHelpAction(); });
+    grid->addRow(graphHelp);
     m_isoVerticals = new QCheckBox(tr("Show vertical lines"), graph);
     grid->addRow(m_isoVerticals);
     m_gridVisible = new QCheckBox(tr("Grid visible"), graph);
@@ -346,6 +355,11 @@ void CVLDrawingGridController::buildWindow()
     m_cancel = new QPushButton(tr("Cancel"), dialog);
     m_ok = new QPushButton(tr("OK"), dialog);
     m_ok->setDefault(true);
+    auto* help = new QPushButton(QStringLiteral("?"), dialog);
+    help->setToolTip(tr("Help"));
+    help->setFixedWidth(32);
+    QObject::connect(help, &QPushButton::clicked, dialog, [this] { drawingSetupHelpAction(); });
+    buttons->addWidget(help);
     buttons->addWidget(m_preview);
     buttons->addStretch();
     buttons->addWidget(m_apply);
@@ -985,4 +999,14 @@ QVariant CVLDrawingGridController::currentBackgroundTexture() const
 QString CVLDrawingGridController::currentBackgroundTextureName() const
 {
     return m_currentSettings.value(kPaperImageName).toString();
+}
+
+void CVLDrawingGridController::drawingSetupHelpAction(const QVariant&)
+{
+    VNQLHelpTrampoline::showHelpItemNamedByApplicationDelegate(QStringLiteral("Setting_Up_a_New_Drawing"));
+}
+
+void CVLDrawingGridController::graphPaperHelpAction(const QVariant&)
+{
+    VNQLHelpTrampoline::showHelpItemNamedByApplicationDelegate(QStringLiteral("graph-paper"));
 }

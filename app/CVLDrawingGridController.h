@@ -70,6 +70,8 @@ public:
 
     // Actions of the controls. Tests set a control and call its action.
     void okButtonAction(const QVariant& sender = {});
+    void drawingSetupHelpAction(const QVariant& sender = {});
+    void graphPaperHelpAction(const QVariant& sender = {});
     void cancelButtonAction(const QVariant& sender = {});
     void applyButtonAction(const QVariant& sender = {});
     void previewCheckBoxAction(const QVariant& sender = {});

@@ -2,6 +2,7 @@
 
 #include "app/PWXAboutBox.h"
 #include "app/RVCartavelDocument.h"
+#include "app/VNQLHelpTrampoline.h"
 #include "app/VNQLTemplateDocumentOpener.h"
 #include "frameworks/penwork/drawables/PWImageShape.h"
 #include "frameworks/penwork/layers/PWDrawing.h"
@@ -184,7 +185,7 @@ void VNQLAppDelegate::shutdownMessage(const QVariant&)
 
 void VNQLAppDelegate::showHelpItemNamed(const QString& identifier)
 {
-    RVLog(kInfoEvent, QStringLiteral("help for '%1' is not available").arg(identifier));
+    VNQLHelpTrampoline::sharedHelpTrampoline()->showHelpForIdentifier(identifier);
 }
 
 QUrl VNQLAppDelegate::urlForItemWithIdentifier(int tag)
@@ -211,7 +212,7 @@ QUrl VNQLAppDelegate::urlForItemWithIdentifier(int tag)
 void VNQLAppDelegate::openURLItemWithIdentifier(int tag)
 {
     const QUrl url = urlForItemWithIdentifier(tag);
-    if (!pf::Workspace::shared().openURL(url))
+    if (!VNQLHelpTrampoline::sharedHelpTrampoline()->showHelpForURLString(url.toString()))
         RVLog(kInfoEvent, QStringLiteral("could not open %1").arg(url.toString()));
 }
 

@@ -6,7 +6,9 @@
 #include "app/QuilloryFileMenu.h"
 #include "app/QuillorySidebarMenu.h"
 #include "app/RVCartavelDocument.h"
+#include "app/QLRYVideoSplashController.h"
 #include "app/VNQLApplication.h"
+#include "app/VNQLApplicationMigrator.h"
 #include "drawing/PWXPathCuttingTool.h"
 #include "drawing/PWXStylePickUpTool.h"
 #include "drawing/PWXSymbolMaster.h"
@@ -104,6 +106,17 @@ PF_DEFINE_CLASS(VNQLAppDelegate, pf::ApplicationDelegate)
     b.method("showStyleManagerDialog:", &D::showLibraryManager);
     b.method("cartavelAboutBox:", &D::cartavelAboutBox);
     b.method("showToolPalette:", &D::showToolPalette);
+    // Asked by the launch steps of the help and welcome windows: this delegate runs them.
+    b.method("willDisplayWelcomeVideoAtLaunch", [](D& self, const QVariantList&) {
+        return QVariant(self.willDisplayWelcomeVideoAtLaunch());
+    });
+    b.method("confirmAndDiscardApplicationPreferences", [](D& self, const QVariantList&) {
+        return QVariant(self.confirmAndDiscardApplicationPreferences());
+    });
+    b.method("showHelpItemNamed:", [](D& self, const QVariantList& args) {
+        self.showHelpItemNamed(args.value(0).toString());
+        return QVariant();
+    });
     b.method("resetPreferences:", &D::resetPreferences);
     b.method("shutdownMessage:", &D::shutdownMessage);
     b.method("newDocumentFromTemplate:", &D::newDocumentFromTemplate);
@@ -342,6 +355,8 @@ void VNQLAppDelegate::applicationDidFinishLaunching(const pf::Notification&)
 {
     if (!m_launchAborted) {
         guardedStep("colour panel", [] { pf::ColorPanel::shared()->setShowsAlpha(true); });
+        if (!isUserDebugMode())
+            guardedStep("migration", [] { VNQLApplicationMigrator::migrateFromEarlierVersion(); });
         if (willDisplayTemplateBrowserAtLaunch()) {
             RVLog(kInfoEvent, QStringLiteral("will show template chooser at startup"));
             try {
@@ -360,6 +375,13 @@ void VNQLAppDelegate::applicationDidFinishLaunching(const pf::Notification&)
         this, [](const pf::Notification&) {}, kStyleHistoryNewStyleNotification, PWStyleHistory::defaultHistory().get());
     guardedStep("tools palette", [] { CVLToolsController::sharedToolsController()->setEnabled(true); });
     std::srand(unsigned(std::time(nullptr)));
+    if (willDisplayWelcomeVideoAtLaunch()) {
+        pf::Weak<VNQLAppDelegate> weakSelf = weak<VNQLAppDelegate>();
+        QTimer::singleShot(2000, qApp, [weakSelf] {
+            if (pf::Ref<VNQLAppDelegate> self = weakSelf.lock())
+                self->perform(QStringLiteral("showWelcomeToQuillory:"), {QVariant()});
+        });
+    }
     PWStyle::enableNameProvider();
     RVLog(kInfoEvent, QStringLiteral("app finished launching"));
 }
@@ -376,7 +398,7 @@ bool VNQLAppDelegate::willDisplayTemplateBrowserAtLaunch() const
 
 bool VNQLAppDelegate::willDisplayWelcomeVideoAtLaunch() const
 {
-    return false;
+    return QLRYVideoSplashController::shouldDisplayWelcomeVideoAtLaunch();
 }
 
 bool VNQLAppDelegate::applicationOpenFile(pf::Application&, const QString& path)
@@ -491,8 +513,7 @@ void VNQLAppDelegate::loadMainMenu(pf::Application& application)
     QuillorySidebarMenu::addSidebarItems(*menu);
 
     if (pf::Menu* edit = menu->menuWithTitle(QObject::tr("Edit"))) {
-        edit->addItem(pf::MenuItem::separator());
-        edit->addItem(menuItem(QObject::tr("Pr&eferences\u2026"), "openPreferences:", 0, QStringLiteral("Ctrl+,")));
+        // Beside Preferences..., which the standard menu has.
         edit->addItem(menuItem(QObject::tr("&Reset Preferences\u2026"), "resetPreferences:"));
     }
     if (pf::Menu* window = menu->menuWithTitle(QObject::tr("Window"))) {
@@ -503,12 +524,7 @@ void VNQLAppDelegate::loadMainMenu(pf::Application& application)
         window->addItem(menuItem(QObject::tr("&Media Browser"), "showMediaBrowser:", 0, QStringLiteral("Ctrl+Alt+M")));
     }
     if (pf::Menu* help = menu->menuWithTitle(QObject::tr("Help"))) {
-        // The standard help item opens the help page named by its title.
-        for (const pf::Ref<pf::MenuItem>& item : help->items()) {
-            if (item->action() == QStringLiteral("showHelp:"))
-                item->setAction(QStringLiteral("showHelpItemWithTitleOfSender:"));
-        }
-        help->addItem(menuItem(QObject::tr("&Welcome to Quillory"), "showWelcomeToQuillory:"));
+        // The standard menu has the guide's contents and the welcome window.
         help->addItem(pf::MenuItem::separator());
         help->addItem(menuItem(QObject::tr("User &Guide"), "openURLItemWithTagOfSender:", 23));
         help->addItem(menuItem(QObject::tr("&Learn Quillory"), "openURLItemWithTagOfSender:", 21));

@@ -1,6 +1,7 @@
 #include "app/VNQLExportController.h"
 
 #include "app/PWDrawing+VNQLExportHelper.h"
+#include "app/VNQLHelpTrampoline.h"
 #include "app/VNQLExportControllerDelegate.h"
 #include "app/VNQLExportOperation.h"
 #include "app/VNQLExportOperationController.h"
@@ -130,6 +131,7 @@ void releaseAfterCurrentEvent(pf::Ref<VNQLExportController> controller)
 
 PF_DEFINE_CLASS(VNQLExportController, pf::WindowController)
 {
+    b.method("exportHelpAction:", &VNQLExportController::exportHelpAction);
     b.method("setFolderURL:", &VNQLExportController::setFolderURL);
     b.method("setDpi:", &VNQLExportController::setDpi);
     b.method("setQuality:", &VNQLExportController::setQuality);
@@ -327,6 +329,11 @@ void VNQLExportController::buildWindow()
     outer->addLayout(form);
 
     auto* buttons = new QHBoxLayout;
+    auto* help = new QPushButton(QStringLiteral("?"), dialog);
+    help->setToolTip(tr("Help"));
+    help->setFixedWidth(32);
+    QObject::connect(help, &QPushButton::clicked, dialog, [this] { exportHelpAction(); });
+    buttons->addWidget(help);
     buttons->addStretch();
     auto* cancel = new QPushButton(tr("Cancel"), dialog);
     m_export = new QPushButton(tr("Export"), dialog);
@@ -1009,4 +1016,9 @@ void VNQLExportController::activeLayerChanged()
         return;
     m_tramp->reloadData();
     updateActiveLayersControl();
+}
+
+void VNQLExportController::exportHelpAction(const QVariant&)
+{
+    VNQLHelpTrampoline::showHelpItemNamedByApplicationDelegate(QStringLiteral("export"));
 }

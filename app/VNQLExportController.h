@@ -65,6 +65,7 @@ public:
     // Actions.
     void exportAction(const QVariant& sender = {});
     void cancelAction(const QVariant& sender = {});
+    void exportHelpAction(const QVariant& sender = {});
     void exportSourceTypeAction(int tag);
     void namingSchemeAction(int tag);
     void formatAction(const QVariant& sender = {});

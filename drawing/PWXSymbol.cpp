@@ -57,6 +57,15 @@ QString tr(const char* text) { return QCoreApplication::translate("PWXSymbol", t
 
 bool readsScaleVisually() { return pf::UserDefaults::standard().boolForKey(kSymbolsDefaultScaleVisually); }
 
+} // namespace
+
+bool PWXSymbol::defaultSymbolsScaleVisually()
+{
+    return readsScaleVisually();
+}
+
+namespace {
+
 // Runs `edit` as one undo step named `name` on the object's undo manager (without one, just runs it).
 void asUndoStep(RVUndoManager* undo, const QString& name, const std::function<void()>& edit)
 {

@@ -61,6 +61,8 @@ public:
     void setScaleFactor(double factor);
     bool objectAngleIsAbsolute() const { return m_absoluteAngle; }
     void setObjectAngleIsAbsolute(bool absolute);
+    // Whether new symbols scale visually: the user default kSymbolsDefaultScaleVisually.
+    static bool defaultSymbolsScaleVisually();
     bool scalesVisually() const { return m_scaleVisually; }
     void setScalesVisually(bool visually) { m_scaleVisually = visually; }
     bool showsSizeHandle() const { return m_showSizeHandle; }

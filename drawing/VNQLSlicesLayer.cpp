@@ -1,5 +1,6 @@
 #include "drawing/VNQLSlicesLayer.h"
 
+#include "app/VNQLHelpTrampoline.h"
 #include "inspectors/VNQLSlicesToolPaletteController.h"
 
 #include "app/RVCartavelDocument.h"
@@ -82,6 +83,7 @@ std::optional<int> senderTag(const QVariant& sender)
 
 PF_DEFINE_CLASS(VNQLSlicesLayer, PWLayer)
 {
+    b.method("slicesHelpAction:", &VNQLSlicesLayer::slicesHelpAction);
     b.protocol(pf::kCodingProtocol);
     b.property("slices", std::function<QVariant(const VNQLSlicesLayer&)>(
                              [](const VNQLSlicesLayer& layer) { return QVariant(variantList(layer.slices())); }),
@@ -887,7 +889,14 @@ pf::Ref<pf::Menu> VNQLSlicesLayer::menuForEvent(const QPointF& point, QWidget* v
         add(tr("Copy Slices"), kPWCopyAction, 0, true);
     if (PWXSlice::canInitWithPasteboard(*pf::Pasteboard::general()))
         add(tr("Paste Slices"), kPWPasteAction, 0, true);
+    menu->addItem(pf::MenuItem::separator());
+    add(tr("Slices Help..."), QStringLiteral("slicesHelpAction:"), 0, true);
     return menu;
+}
+
+void VNQLSlicesLayer::slicesHelpAction(const QVariant&)
+{
+    VNQLHelpTrampoline::sharedHelpTrampoline()->showHelpForIdentifier(QStringLiteral("slices-layer"));
 }
 
 bool VNQLSlicesLayer::editCopy()

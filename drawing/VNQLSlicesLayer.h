@@ -145,6 +145,8 @@ public:
     // Actions (a sender as menus send it) ---------------------------------------------------
 
     void setToolModeAction(const QVariant& sender);
+    // Shows the slices layer's help page.
+    void slicesHelpAction(const QVariant& sender = {});
     void copy(const QVariant& sender);
     using PWLayer::copy; // the object copy stays reachable beside the action
     void paste(const QVariant& sender);

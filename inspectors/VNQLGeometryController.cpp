@@ -1,5 +1,7 @@
 #include "inspectors/VNQLGeometryController.h"
 
+#include "app/VNQLHelpTrampoline.h"
+
 #include "inspectors/VNQLPaneControls.h"
 #include "inspectors/VNQL_AlignDistributeController.h"
 #include "inspectors/VNQL_BooleanOpsViewController.h"
@@ -54,6 +56,7 @@ PF_DEFINE_CLASS(VNQLGeometryController, VNQLTabContentViewController)
     b.method("displayUnitsAction:", &C::displayUnitsAction);
     b.method("percentDisplayAction:", &C::percentDisplayAction);
     b.method("renameAction:", &C::renameAction);
+    b.method("geometryControllerHelpAction:", &C::geometryControllerHelpAction);
     b.method("nameFieldAction:", &C::nameFieldAction);
 }
 
@@ -217,7 +220,12 @@ void VNQLGeometryController::loadView()
     mDrawingUnitsPopUp->setMinimumWidth(150);
     unitsRow->addWidget(mDrawingUnitsPopUp);
     mPercentCheckbox = VNQLPaneControls::checkBox(tr("Percentages"), this, QStringLiteral("percentDisplayAction:"));
-    unitsRow->addWidget(mPercentCheckbox);
+    auto* percentRow = new QHBoxLayout;
+    percentRow->addWidget(mPercentCheckbox, 1);
+    pf::Button* help = VNQLPaneControls::pushButton(QStringLiteral("?"), this, QStringLiteral("geometryControllerHelpAction:"), tr("Help"));
+    help->setFixedWidth(28);
+    percentRow->addWidget(help);
+    unitsRow->addLayout(percentRow);
     column->addLayout(unitsRow);
 
     mGeometryViewStack = new RVCollapsibleContainerView(QRectF(0, 0, 260, 20));
@@ -695,4 +703,9 @@ pf::Ref<PWObjectDrawingLayer> VNQLGeometryController::wantsCurrentDrawingLayerFo
 qint64 VNQLGeometryController::wantsCountOfSelectedObjectsForController(pf::ViewController*)
 {
     return selection().size();
+}
+
+void VNQLGeometryController::geometryControllerHelpAction(const QVariant&)
+{
+    VNQLHelpTrampoline::showHelpItemNamedByApplicationDelegate(QStringLiteral("the-geometry-tab"));
 }

@@ -81,6 +81,8 @@ public:
     void displayUnitsAction(const QVariant& sender);
     void percentDisplayAction(const QVariant& sender);
     void renameAction(const QVariant& sender);
+    // Shows the Geometry tab's help page.
+    void geometryControllerHelpAction(const QVariant& sender = {});
     void nameFieldAction(const QVariant& sender);
     bool validateUserInterfaceItem(pf::UserInterfaceItem& item) override;
 

@@ -5,6 +5,7 @@
 #include "platform/ui/Stepper.h"
 #include "platform/ui/TextField.h"
 
+#include <QCoreApplication>
 #include <QGridLayout>
 
 namespace VNQLPaneControls {
@@ -49,6 +50,20 @@ int addRow(QWidget* view, const QString& caption, const QList<QWidget*>& control
         if (control)
             grid->addWidget(control, row, column++);
     return row;
+}
+
+pf::Button* addHelpButton(QWidget* view, pf::Reflective* target, const QString& action)
+{
+    QGridLayout* grid = gridOf(view);
+    if (!grid)
+        return nullptr;
+    pf::Button* button = pf::Button::pushButton(QStringLiteral("?"));
+    button->setFixedSize(kRowHeight + 4, kRowHeight + 2);
+    button->setToolTip(QCoreApplication::translate("VNQLPaneControls", "Help"));
+    button->setTarget(target);
+    button->setAction(action);
+    grid->addWidget(button, 0, grid->columnCount(), Qt::AlignRight | Qt::AlignTop);
+    return button;
 }
 
 void finish(QWidget* view)

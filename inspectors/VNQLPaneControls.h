@@ -28,6 +28,8 @@ QGridLayout* gridOf(QWidget* view);
 // Adds a row: a caption and the controls after it; without a caption the controls start at
 // the left edge, and a lone control spans the row. Answers the row's index.
 int addRow(QWidget* view, const QString& caption, const QList<QWidget*>& controls);
+// Puts a small help button at the top right of the pane, sending `action` to `target`.
+pf::Button* addHelpButton(QWidget* view, pf::Reflective* target, const QString& action);
 // Fixes the view's height to what its rows need (the stack lays panes out by their frames).
 void finish(QWidget* view);
 

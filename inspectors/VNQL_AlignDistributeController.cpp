@@ -1,5 +1,6 @@
 #include "inspectors/VNQL_AlignDistributeController.h"
 
+#include "app/VNQLHelpTrampoline.h"
 #include "frameworks/penwork/layers/PWObjectDrawingLayer.h"
 #include "inspectors/VNQLPaneControls.h"
 #include "platform/foundation/ClassBuilder.h"
@@ -10,6 +11,7 @@
 
 PF_DEFINE_CLASS(VNQL_AlignDistributeController, VNQLSelectionPane)
 {
+    b.method("alignDistributeHelpAction:", &VNQL_AlignDistributeController::alignDistributeHelpAction);
     using C = VNQL_AlignDistributeController;
     b.method("alignTopAction:", &C::alignTopAction);
     b.method("alignMiddleAction:", &C::alignMiddleAction);
@@ -53,6 +55,7 @@ void VNQL_AlignDistributeController::loadView()
     addRow(view, {}, {label(tr("Distribute"))});
     addRow(view, {}, {mDistributeButtons[0], mDistributeButtons[1]});
     addRow(view, {}, {mDistributeButtons[2], mDistributeButtons[3]});
+    VNQLPaneControls::addHelpButton(view, this, QStringLiteral("alignDistributeHelpAction:"));
     finish(view);
     setView(view);
 }
@@ -89,3 +92,8 @@ VNQL_ALIGN_ACTION(distributeVerticalCentres, "Distribute Vertical Centers", dist
 VNQL_ALIGN_ACTION(distributeVerticalSpace, "Distribute Vertical Space", distributeVerticalSpace)
 VNQL_ALIGN_ACTION(distributeHorizontalCentres, "Distribute Horizontal Centers", distributeHorizontalCentres)
 VNQL_ALIGN_ACTION(distributeHorizontalSpace, "Distribute Horizontal Space", distributeHorizontalSpace)
+
+void VNQL_AlignDistributeController::alignDistributeHelpAction(const QVariant&)
+{
+    VNQLHelpTrampoline::sharedHelpTrampoline()->showHelpForIdentifier(QStringLiteral("align-and-distribute-objects"));
+}

@@ -21,6 +21,8 @@ public:
 
     void viewWillAppear() override;
     void loadView() override;
+    // Shows the pane's help page.
+    void alignDistributeHelpAction(const QVariant& sender = {});
 
     // Distributing needs more than two objects.
     bool distributionEnabled();

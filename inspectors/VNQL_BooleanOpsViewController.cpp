@@ -1,5 +1,6 @@
 #include "inspectors/VNQL_BooleanOpsViewController.h"
 
+#include "app/VNQLHelpTrampoline.h"
 #include "frameworks/penwork/layers/PWObjectDrawingLayer.h"
 #include "inspectors/VNQLPaneControls.h"
 #include "platform/foundation/ClassBuilder.h"
@@ -9,6 +10,7 @@
 
 PF_DEFINE_CLASS(VNQL_BooleanOpsViewController, VNQLSelectionPane)
 {
+    b.method("booleanOpsHelpAction:", &VNQL_BooleanOpsViewController::booleanOpsHelpAction);
     using C = VNQL_BooleanOpsViewController;
     b.method("unionAction:", &C::unionAction);
     b.method("differenceAction:", &C::differenceAction);
@@ -38,6 +40,7 @@ void VNQL_BooleanOpsViewController::loadView()
                                   button(tr("Intersect"), tr("Intersection"), "intersectionAction:"),
                                   button(tr("Difference"), tr("Difference"), "differenceAction:")});
     addRow(view, {}, {button(tr("Append"), tr("Append"), "appendAction:"), button(tr("Divide"), tr("Divide"), "cookieCutterAction:")});
+    VNQLPaneControls::addHelpButton(view, this, QStringLiteral("booleanOpsHelpAction:"));
     finish(view);
     setView(view);
 }
@@ -55,3 +58,8 @@ VNQL_BOOLEAN_ACTION(differenceAction, "Difference", diffSelectedObjects)
 VNQL_BOOLEAN_ACTION(intersectionAction, "Intersection", intersectionSelectedObjects)
 VNQL_BOOLEAN_ACTION(appendAction, "Append", combineSelectedObjects)
 VNQL_BOOLEAN_ACTION(cookieCutterAction, "Divide", cookieCutterSelectedObjects)
+
+void VNQL_BooleanOpsViewController::booleanOpsHelpAction(const QVariant&)
+{
+    VNQLHelpTrampoline::sharedHelpTrampoline()->showHelpForIdentifier(QStringLiteral("combine-and-clip-shapes"));
+}

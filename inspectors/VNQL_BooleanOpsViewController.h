@@ -15,4 +15,8 @@ public:
     void cookieCutterAction(const QVariant& sender);
 
     void loadView() override;
+
+    // Shows the pane's help page.
+
+    void booleanOpsHelpAction(const QVariant& sender = {});
 };

@@ -1,5 +1,6 @@
 #include "inspectors/VNQL_PWArcPathController.h"
 
+#include "app/VNQLHelpTrampoline.h"
 #include "inspectors/VNQLPaneControls.h"
 
 #include "frameworks/penwork/drawables/PWArcPath.h"
@@ -13,6 +14,7 @@ using namespace VNQLPaneControls;
 
 PF_DEFINE_CLASS(VNQL_PWArcPathController, VNQLShapePane)
 {
+    b.method("arcPathHelpAction:", &VNQL_PWArcPathController::arcPathHelpAction);
     using C = VNQL_PWArcPathController;
     b.method("radiusAction:", &C::radiusAction);
     b.method("startAngleAction:", &C::startAngleAction);
@@ -65,6 +67,7 @@ void VNQL_PWArcPathController::loadView()
     addRow(view, tr("Angles:"), {mAnglesTextLabel});
     m_lockControls = {mRadiusTextField.data(), mRadiusStepper.data(), mAnglesTextLabel.data(), mIncludedAngleTextField.data(),
                       mIncludedAngleStepper.data()};
+    VNQLPaneControls::addHelpButton(view, this, QStringLiteral("arcPathHelpAction:"));
     finish(view);
     setView(view);
 }
@@ -122,4 +125,9 @@ void VNQL_PWArcPathController::rebuildAnglesLine()
 QString VNQL_PWArcPathController::anglesLine() const
 {
     return mAnglesTextLabel ? mAnglesTextLabel->stringValue() : QString();
+}
+
+void VNQL_PWArcPathController::arcPathHelpAction(const QVariant&)
+{
+    VNQLHelpTrampoline::sharedHelpTrampoline()->showHelpForIdentifier(QStringLiteral("arc"));
 }

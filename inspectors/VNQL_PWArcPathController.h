@@ -32,6 +32,10 @@ public:
 
     void loadView() override;
 
+    // Shows the pane's help page.
+
+    void arcPathHelpAction(const QVariant& sender = {});
+
 private:
     void rebuildAnglesLine();
 

@@ -1,5 +1,6 @@
 #include "inspectors/VNQL_PWDrawablePathController.h"
 
+#include "app/VNQLHelpTrampoline.h"
 #include "inspectors/VNQLPaneControls.h"
 
 #include "frameworks/penwork/drawables/PWDrawablePath.h"
@@ -13,6 +14,7 @@ using namespace VNQLPaneControls;
 
 PF_DEFINE_CLASS(VNQL_PWDrawablePathController, VNQLShapePane)
 {
+    b.method("drawablePathHelpAction:", &VNQL_PWDrawablePathController::drawablePathHelpAction);
     using C = VNQL_PWDrawablePathController;
     b.method("lengthAction:", &C::lengthAction);
     b.method("setLength:", &C::setLength);
@@ -42,6 +44,7 @@ void VNQL_PWDrawablePathController::loadView()
     addLengthField(mLengthTextField, QStringLiteral("length"), true);
     addRow(view, QCoreApplication::translate("VNQL_PWDrawablePathController", "Length:"), {mLengthTextField, mLengthStepper});
     m_lockControls = {mLengthTextField.data(), mLengthStepper.data()};
+    VNQLPaneControls::addHelpButton(view, this, QStringLiteral("drawablePathHelpAction:"));
     finish(view);
     setView(view);
 }
@@ -66,4 +69,9 @@ void VNQL_PWDrawablePathController::setMixedValueForLength()
     showNumber(mLengthTextField, nullptr, {});
     if (mLengthStepper)
         mLengthStepper->setEnabled(false);
+}
+
+void VNQL_PWDrawablePathController::drawablePathHelpAction(const QVariant&)
+{
+    VNQLHelpTrampoline::sharedHelpTrampoline()->showHelpForIdentifier(QStringLiteral("line"));
 }

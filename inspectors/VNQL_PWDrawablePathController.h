@@ -25,6 +25,10 @@ public:
 
     void loadView() override;
 
+    // Shows the pane's help page.
+
+    void drawablePathHelpAction(const QVariant& sender = {});
+
 protected:
     void newObjectWasAssigned() override;
 

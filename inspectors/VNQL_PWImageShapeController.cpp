@@ -1,5 +1,6 @@
 #include "inspectors/VNQL_PWImageShapeController.h"
 
+#include "app/VNQLHelpTrampoline.h"
 #include "inspectors/VNQLPaneControls.h"
 
 #include "frameworks/penwork/drawables/PWImageShape.h"
@@ -20,6 +21,7 @@ using namespace VNQLPaneControls;
 
 PF_DEFINE_CLASS(VNQL_PWImageShapeController, VNQLShapePane)
 {
+    b.method("imageShapeHelpAction:", &VNQL_PWImageShapeController::imageShapeHelpAction);
     using C = VNQL_PWImageShapeController;
     b.method("opacityAction:", &C::opacityAction);
     b.method("scaleAction:", &C::scaleAction);
@@ -103,6 +105,7 @@ void VNQL_PWImageShapeController::loadView()
     m_lockControls = {mOpacityTextField.data(), mOpacityStepper.data(), mScaleTextField.data(), mScaleStepper.data(),
                       mDrawsOnTopCheckbox.data(), mCompositingPopUpButton.data(), mSizeToFitButton.data(),
                       mCropResampleButton.data()};
+    VNQLPaneControls::addHelpButton(view, this, QStringLiteral("imageShapeHelpAction:"));
     finish(view);
     setView(view);
 }
@@ -208,4 +211,9 @@ void VNQL_PWImageShapeController::setMixedValueForCompositingOperation()
 {
     if (mCompositingPopUpButton)
         selectMixedValuesInTaggedMenu(*mCompositingPopUpButton->menu(), QStringLiteral("compositingOperation"));
+}
+
+void VNQL_PWImageShapeController::imageShapeHelpAction(const QVariant&)
+{
+    VNQLHelpTrampoline::sharedHelpTrampoline()->showHelpForIdentifier(QStringLiteral("edit-images"));
 }

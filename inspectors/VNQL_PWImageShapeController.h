@@ -45,6 +45,10 @@ public:
 
     void loadView() override;
 
+    // Shows the pane's help page.
+
+    void imageShapeHelpAction(const QVariant& sender = {});
+
 protected:
     void enableControls(bool enabled) override;
 

@@ -1,5 +1,6 @@
 #include "inspectors/VNQL_PWRegularPolygonPathController.h"
 
+#include "app/VNQLHelpTrampoline.h"
 #include "inspectors/VNQLPaneControls.h"
 
 #include "frameworks/penwork/drawables/PWRegularPolygonPath.h"
@@ -15,6 +16,7 @@ using namespace VNQLPaneControls;
 
 PF_DEFINE_CLASS(VNQL_PWRegularPolygonPathController, VNQLShapePane)
 {
+    b.method("regularPolygonHelpAction:", &VNQL_PWRegularPolygonPathController::regularPolygonHelpAction);
     using C = VNQL_PWRegularPolygonPathController;
     b.method("sidesAction:", &C::sidesAction);
     b.method("radiusAction:", &C::radiusAction);
@@ -88,6 +90,7 @@ void VNQL_PWRegularPolygonPathController::loadView()
     addRow(view, tr("Valley spread:"), {mValleyTextField, mValleyStepper});
     m_lockControls = {mRadiusTextField.data(), mRadiusStepper.data(), mTipTextField.data(), mTipStepper.data(),
                       mSidesTextField.data(), mSidesStepper.data(), mStarSegments.data()};
+    VNQLPaneControls::addHelpButton(view, this, QStringLiteral("regularPolygonHelpAction:"));
     finish(view);
     setView(view);
 }
@@ -157,4 +160,9 @@ void VNQL_PWRegularPolygonPathController::setMixedValueForIsStar()
     if (mStarSegments)
         mStarSegments->setSelectedSegment(-1);
     enableStarControls();
+}
+
+void VNQL_PWRegularPolygonPathController::regularPolygonHelpAction(const QVariant&)
+{
+    VNQLHelpTrampoline::sharedHelpTrampoline()->showHelpForIdentifier(QStringLiteral("star"));
 }

@@ -46,6 +46,10 @@ public:
 
     void loadView() override;
 
+    // Shows the pane's help page.
+
+    void regularPolygonHelpAction(const QVariant& sender = {});
+
 protected:
     void enableControls(bool enabled) override;
 

@@ -1,5 +1,6 @@
 #include "inspectors/VNQL_PWRoundRectShapeController.h"
 
+#include "app/VNQLHelpTrampoline.h"
 #include "inspectors/VNQLPaneControls.h"
 
 #include "frameworks/penwork/drawables/PWRoundRectShape.h"
@@ -14,6 +15,7 @@ using namespace VNQLPaneControls;
 
 PF_DEFINE_CLASS(VNQL_PWRoundRectShapeController, VNQLShapePane)
 {
+    b.method("roundRectHelpAction:", &VNQL_PWRoundRectShapeController::roundRectHelpAction);
     using C = VNQL_PWRoundRectShapeController;
     b.method("cornerControlAction:", &C::cornerControlAction);
     b.method("cornerRadiusAction:", &C::cornerRadiusAction);
@@ -54,6 +56,7 @@ void VNQL_PWRoundRectShapeController::loadView()
     addRow(view, tr("Corners:"), {mCornerControl});
     addRow(view, tr("Radius:"), {mRadiusTextField, mRadiusStepper});
     m_lockControls = {mRadiusTextField.data(), mRadiusStepper.data(), mCornerControl.data()};
+    VNQLPaneControls::addHelpButton(view, this, QStringLiteral("roundRectHelpAction:"));
     finish(view);
     setView(view);
 }
@@ -89,3 +92,8 @@ void VNQL_PWRoundRectShapeController::setMixedValueForCornerFlags()
 }
 
 void VNQL_PWRoundRectShapeController::setMixedValueForCornerRadius() { showNumber(mRadiusTextField, nullptr, {}); }
+
+void VNQL_PWRoundRectShapeController::roundRectHelpAction(const QVariant&)
+{
+    VNQLHelpTrampoline::sharedHelpTrampoline()->showHelpForIdentifier(QStringLiteral("round-corner-rect"));
+}

@@ -27,6 +27,10 @@ public:
 
     void loadView() override;
 
+    // Shows the pane's help page.
+
+    void roundRectHelpAction(const QVariant& sender = {});
+
 private:
     QPointer<RVRoundRectSelectorControl> mCornerControl;
     QPointer<pf::TextField> mRadiusTextField;

@@ -1,5 +1,6 @@
 #include "inspectors/VNQL_PWXSliceController.h"
 
+#include "app/VNQLHelpTrampoline.h"
 #include "inspectors/VNQLGeometryController.h"
 #include "inspectors/VNQLPaneControls.h"
 
@@ -22,6 +23,7 @@ using namespace VNQLPaneControls;
 
 PF_DEFINE_CLASS(VNQL_PWXSliceController, VNQL_PWDrawableObjectController)
 {
+    b.method("slicesHelpAction:", &VNQL_PWXSliceController::slicesHelpAction);
     using C = VNQL_PWXSliceController;
     b.method("sliceTitleAction:", &C::sliceTitleAction);
     b.method("sliceColourAction:", &C::sliceColourAction);
@@ -82,6 +84,7 @@ void VNQL_PWXSliceController::loadView()
     addRow(view, tr("Tool:"), {mToolModeSegmentedControl});
     mExportButton = pushButton(tr("Export Slices…"), this, "exportAction:");
     addRow(view, {}, {mExportButton});
+    VNQLPaneControls::addHelpButton(view, this, QStringLiteral("slicesHelpAction:"));
     finish(view);
     setView(view);
     pf::NotificationCenter::defaultCenter().addObserver(
@@ -156,4 +159,9 @@ void VNQL_PWXSliceController::setMixedValueForColour()
         return;
     mSliceColorWell->setColor(pf::Color(0, 0, 0, 0));
     mSliceColorWell->setEnabled(false);
+}
+
+void VNQL_PWXSliceController::slicesHelpAction(const QVariant&)
+{
+    VNQLHelpTrampoline::sharedHelpTrampoline()->showHelpForIdentifier(QStringLiteral("slices-layer"));
 }

@@ -39,6 +39,10 @@ public:
 
     void loadView() override;
 
+    // Shows the pane's help page.
+
+    void slicesHelpAction(const QVariant& sender = {});
+
 private:
     void toolModeChanged(const pf::Notification& notification);
     class VNQLSlicesLayer* firstSlicesLayer();

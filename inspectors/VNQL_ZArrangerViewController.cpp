@@ -1,5 +1,6 @@
 #include "inspectors/VNQL_ZArrangerViewController.h"
 
+#include "app/VNQLHelpTrampoline.h"
 #include "frameworks/penwork/layers/PWObjectDrawingLayer.h"
 #include "frameworks/penwork/view/PWDrawingView.h"
 #include "inspectors/VNQLPaneControls.h"
@@ -16,6 +17,7 @@
 
 PF_DEFINE_CLASS(VNQL_ZArrangerViewController, VNQLSelectionPane)
 {
+    b.method("arrangeFlipConvertHelpAction:", &VNQL_ZArrangerViewController::arrangeFlipConvertHelpAction);
     using C = VNQL_ZArrangerViewController;
     b.method("moveToBackAction:", &C::moveToBackAction);
     b.method("moveBackwardsAction:", &C::moveBackwardsAction);
@@ -81,6 +83,7 @@ void VNQL_ZArrangerViewController::loadView()
     mConvertPopUpButton->setFixedHeight(22);
     addRow(view, {}, {label(tr("Convert"))});
     addRow(view, {}, {mConvertPopUpButton});
+    VNQLPaneControls::addHelpButton(view, this, QStringLiteral("arrangeFlipConvertHelpAction:"));
     finish(view);
     setView(view);
 }
@@ -216,4 +219,9 @@ void VNQL_ZArrangerViewController::convertToTextShape(const QVariant&)
 void VNQL_ZArrangerViewController::convertToTextPath(const QVariant&)
 {
     sendToDrawingView(QStringLiteral("convertToTextPath:"), tr("Convert To Text Path"));
+}
+
+void VNQL_ZArrangerViewController::arrangeFlipConvertHelpAction(const QVariant&)
+{
+    VNQLHelpTrampoline::sharedHelpTrampoline()->showHelpForIdentifier(QStringLiteral("arrange-duplicate-and-convert-objects"));
 }

@@ -42,6 +42,8 @@ public:
 
     void viewWillAppear() override;
     void loadView() override;
+    // Shows the pane's help page.
+    void arrangeFlipConvertHelpAction(const QVariant& sender = {});
 
     bool stackingEnabled() const;
 

@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <atomic>
 #include <QObject>
 #include <QStandardPaths>
 
@@ -182,10 +184,17 @@ QString setAsideDamagedFile(const QString& path)
 
 } // namespace
 
+namespace {
+// Counts every change of any store's values (and every store made or forgotten), so that the
+// per-thread answers of cachedObjectForKey know when they are out of date.
+std::atomic<quint64> g_valuesGeneration{1};
+} // namespace
+
 UserDefaults::UserDefaults(const QString& storagePath) : UserDefaults(storagePath, false) {}
 
 UserDefaults::UserDefaults(const QString& storagePath, bool isStandard) : m_isStandard(isStandard), m_path(storagePath)
 {
+    g_valuesGeneration.fetch_add(1, std::memory_order_acq_rel);
     m_mainThreadContext = std::make_unique<QObject>();
     // The end-of-turn work (writing, notifying) belongs to the main thread, whichever thread
     // made the store.
@@ -222,6 +231,7 @@ void UserDefaults::unload()
     std::lock_guard lock(m_mutex);
     m_persistent.clear();
     m_registration.clear();
+    g_valuesGeneration.fetch_add(1, std::memory_order_acq_rel);
     m_loaded = false;
     m_storage = Storage::Usable;
     m_dirty = false;
@@ -249,6 +259,7 @@ void UserDefaults::ensureLoaded() const
 
 void UserDefaults::load() const
 {
+    g_valuesGeneration.fetch_add(1, std::memory_order_acq_rel);
     m_loaded = true;
     m_persistent.clear();
     m_storage = Storage::Usable;
@@ -290,8 +301,32 @@ QVariant UserDefaults::lookUp(const QString& key) const
     return m_registration.value(key);
 }
 
+QVariant UserDefaults::cachedObjectForKey(const QString& key) const
+{
+    struct Answers {
+        const UserDefaults* store = nullptr;
+        quint64 generation = 0;
+        QHash<QString, QVariant> values;
+    };
+    thread_local Answers answers;
+    const quint64 generation = g_valuesGeneration.load(std::memory_order_acquire);
+    if (answers.store != this || answers.generation != generation) {
+        answers.values.clear();
+        answers.store = this;
+        answers.generation = generation;
+    }
+    if (auto it = answers.values.constFind(key); it != answers.values.cend())
+        return it.value();
+    const QVariant value = objectForKey(key);
+    // A change while reading leaves the answer out of the copy.
+    if (g_valuesGeneration.load(std::memory_order_acquire) == generation)
+        answers.values.insert(key, value);
+    return value;
+}
+
 void UserDefaults::noteChange()
 {
+    g_valuesGeneration.fetch_add(1, std::memory_order_acq_rel);
     m_dirty = true;
     m_changed = true;
     if (m_turnScheduled || !m_mainThreadContext)
@@ -354,6 +389,7 @@ void UserDefaults::registerDefaults(const QVariantMap& defaults)
     std::lock_guard lock(m_mutex);
     for (auto it = defaults.cbegin(); it != defaults.cend(); ++it)
         m_registration.insert(it.key(), it.value());
+    g_valuesGeneration.fetch_add(1, std::memory_order_acq_rel);
 }
 
 bool UserDefaults::registerDefaultsFromFile(const QString& path, Error* error)

@@ -57,6 +57,11 @@ public:
     // cannot be read or does not hold a dictionary.
     bool registerDefaultsFromFile(const QString& path, Error* error = nullptr);
 
+    // The same answer as objectForKey, for values read very often and from any thread (class
+    // settings read while drawing): each thread keeps the answers it had until any user
+    // defaults change, so that the common case takes no lock.
+    QVariant cachedObjectForKey(const QString& key) const;
+
     // An invalid QVariant when no domain has the key.
     QVariant objectForKey(const QString& key) const;
     // "YES", "true" or a non-zero number read as true; absent keys as false.

@@ -1,5 +1,7 @@
 #include "platform/graphics/Shadow.h"
 
+#include "platform/foundation/UserDefaults.h"
+
 #include "platform/foundation/Exception.h"
 #include "platform/foundation/KeyedArchiver.h"
 #include "platform/foundation/KeyedUnarchiver.h"
@@ -41,7 +43,7 @@ namespace pf {
 
 namespace {
 
-std::atomic<double> g_shadowScaleLimit{0.0};
+const QString kShadowScaleLimitKey = QStringLiteral("PWShadowScaleLimit");
 
 // Past these the off-screen work would cost more than the shadow is worth: a larger layer is
 // rendered at a lower resolution and scaled up, a wider blur is as good as uniform.
@@ -145,14 +147,17 @@ QRectF Shadow::shadowBoundsForBounds(const QRectF& bounds) const
     return QRectF(topLeft, bottomRight).adjusted(-m_blurRadius, -m_blurRadius, m_blurRadius, m_blurRadius);
 }
 
+// Kept in the user defaults, so the limit the user chose holds after a relaunch.
 double Shadow::shadowScaleLimit()
 {
-    return g_shadowScaleLimit.load(std::memory_order_relaxed);
+    bool ok = false;
+    const double stored = UserDefaults::standard().cachedObjectForKey(kShadowScaleLimitKey).toDouble(&ok);
+    return ok && std::isfinite(stored) && stored > 0 ? stored : 0.0;
 }
 
 void Shadow::setShadowScaleLimit(double limit)
 {
-    g_shadowScaleLimit.store(std::isnan(limit) ? 0.0 : std::max(0.0, limit), std::memory_order_relaxed);
+    UserDefaults::standard().setDouble(std::isfinite(limit) ? std::max(0.0, limit) : 0.0, kShadowScaleLimitKey);
 }
 
 void Shadow::drawWithShadow(QPainter& painter, const std::function<void(QPainter&)>& drawShape, double scale) const

@@ -84,6 +84,8 @@ Ref<MainMenu> MainMenu::makeStandard()
     edit->addItem(QObject::tr("&Paste"), QStringLiteral("paste:"), QKeySequence(QStringLiteral("Ctrl+V")));
     edit->addItem(QObject::tr("&Delete"), QStringLiteral("delete:"));
     edit->addItem(QObject::tr("Select &All"), QStringLiteral("selectAll:"), QKeySequence(QStringLiteral("Ctrl+A")));
+    edit->addItem(MenuItem::separator());
+    edit->addItem(QObject::tr("Pr&eferences\u2026"), QStringLiteral("openPreferences:"), QKeySequence(QStringLiteral("Ctrl+,")));
 
     Ref<Menu> window = submenuOf(root, QObject::tr("&Window"));
     window->addItem(QObject::tr("&Minimize"), QStringLiteral("performMiniaturize:"), QKeySequence(QStringLiteral("Ctrl+M")));
@@ -96,6 +98,8 @@ Ref<MainMenu> MainMenu::makeStandard()
     Ref<Menu> help = submenuOf(root, QObject::tr("&Help"));
     help->addItem(QObject::tr("%1 &Help").arg(QCoreApplication::applicationName()), QStringLiteral("showHelp:"),
                   QKeySequence::HelpContents);
+    help->addItem(QObject::tr("&Welcome To %1").arg(QCoreApplication::applicationName()),
+                  QStringLiteral("showWelcomeToQuillory:"));
     return main;
 }
 

@@ -174,12 +174,12 @@ TEST_F(AppDelegateMenusTest, ValidationAndTheApplicationItems)
     EXPECT_TRUE(delegate->validateMenuItem(*library));
     EXPECT_EQ(library->state(), pf::ControlState::Off); // the library window is not in front
     for (const char* action : {"cartavelAboutBox:", "resetPreferences:", "openURLItemWithTagOfSender:",
-                               "showHelpItemWithTitleOfSender:", "showStyleManagerDialog:"})
+                               "showHelpItemWithTitleOfSender:", "showStyleManagerDialog:", "openPreferences:",
+                               "showHelp:", "showWelcomeToQuillory:"})
         EXPECT_TRUE(delegate->validateMenuItem(*item(action))) << action;
     // Nothing answers these yet: their items are disabled rather than doing nothing.
     EXPECT_TRUE(delegate->validateMenuItem(*item("showToolPalette:")));
-    for (const char* action : {"noSuchAction:", "openPreferences:", "showMediaBrowser:",
-                               "showWelcomeToQuillory:", "showUserFeedbackDialog:", "showToolOptionsPalette:"})
+    for (const char* action : {"noSuchAction:", "showMediaBrowser:", "showUserFeedbackDialog:", "showToolOptionsPalette:"})
         EXPECT_FALSE(delegate->validateMenuItem(*item(action))) << action;
 
     // Every item of the application's menus has someone to answer it or is disabled.
@@ -197,7 +197,7 @@ TEST_F(AppDelegateMenusTest, ValidationAndTheApplicationItems)
     collect(main->root());
     for (const char* action : {"cartavelAboutBox:", "resetPreferences:", "openPreferences:", "showToolPalette:",
                                "showMediaBrowser:", "showLibraryManager:", "showToolOptionsPalette:",
-                               "openURLItemWithTagOfSender:", "showHelpItemWithTitleOfSender:", "showWelcomeToQuillory:"})
+                               "openURLItemWithTagOfSender:", "showHelp:", "showWelcomeToQuillory:"})
         EXPECT_TRUE(actions.contains(QString::fromLatin1(action))) << action;
 }
 

@@ -15,21 +15,21 @@ namespace {
 using quillory::test::waitUntil;
 
 // A window delegate that takes Undo and Redo over, or one that does not.
-class UndoTaker : public pf::Object, public pf::WindowDelegate {
-    PF_CLASS(UndoTaker)
+class UndoRedirectingDelegate : public pf::Object, public pf::WindowDelegate {
+    PF_CLASS(UndoRedirectingDelegate)
 public:
     QStringList received;
 };
 
-class PlainDelegate : public pf::Object, public pf::WindowDelegate {
-    PF_CLASS(PlainDelegate)
+class UndoKeepingDelegate : public pf::Object, public pf::WindowDelegate {
+    PF_CLASS(UndoKeepingDelegate)
 public:
     QStringList received;
 };
 
 // The target the action names.
-class NamedTarget : public pf::Object {
-    PF_CLASS(NamedTarget)
+class UndoActionTarget : public pf::Object {
+    PF_CLASS(UndoActionTarget)
 public:
     QStringList received;
 };
@@ -47,22 +47,22 @@ protected:
 
 } // namespace
 
-PF_DEFINE_CLASS(UndoTaker, pf::Object)
+PF_DEFINE_CLASS(UndoRedirectingDelegate, pf::Object)
 {
-    b.method("willRedirectUndo", [](UndoTaker&, const QVariantList&) { return QVariant(true); });
-    b.method("undo:", [](UndoTaker& self, const QVariantList&) { self.received << "undo"; return QVariant(); });
-    b.method("redo:", [](UndoTaker& self, const QVariantList&) { self.received << "redo"; return QVariant(); });
-    b.method("copy:", [](UndoTaker& self, const QVariantList&) { self.received << "copy"; return QVariant(); });
+    b.method("willRedirectUndo", [](UndoRedirectingDelegate&, const QVariantList&) { return QVariant(true); });
+    b.method("undo:", [](UndoRedirectingDelegate& self, const QVariantList&) { self.received << "undo"; return QVariant(); });
+    b.method("redo:", [](UndoRedirectingDelegate& self, const QVariantList&) { self.received << "redo"; return QVariant(); });
+    b.method("copy:", [](UndoRedirectingDelegate& self, const QVariantList&) { self.received << "copy"; return QVariant(); });
 }
-PF_DEFINE_CLASS(PlainDelegate, pf::Object)
+PF_DEFINE_CLASS(UndoKeepingDelegate, pf::Object)
 {
-    b.method("undo:", [](PlainDelegate& self, const QVariantList&) { self.received << "undo"; return QVariant(); });
+    b.method("undo:", [](UndoKeepingDelegate& self, const QVariantList&) { self.received << "undo"; return QVariant(); });
 }
-PF_DEFINE_CLASS(NamedTarget, pf::Object)
+PF_DEFINE_CLASS(UndoActionTarget, pf::Object)
 {
-    b.method("undo:", [](NamedTarget& self, const QVariantList&) { self.received << "undo"; return QVariant(); });
-    b.method("redo:", [](NamedTarget& self, const QVariantList&) { self.received << "redo"; return QVariant(); });
-    b.method("copy:", [](NamedTarget& self, const QVariantList&) { self.received << "copy"; return QVariant(); });
+    b.method("undo:", [](UndoActionTarget& self, const QVariantList&) { self.received << "undo"; return QVariant(); });
+    b.method("redo:", [](UndoActionTarget& self, const QVariantList&) { self.received << "redo"; return QVariant(); });
+    b.method("copy:", [](UndoActionTarget& self, const QVariantList&) { self.received << "copy"; return QVariant(); });
 }
 
 namespace {
@@ -82,8 +82,8 @@ protected:
 
 TEST_F(KeyWindowTest, UndoAndRedoGoToAKeyWindowDelegateThatTakesThemOver)
 {
-    auto taker = std::make_shared<UndoTaker>();
-    auto target = std::make_shared<NamedTarget>();
+    auto taker = std::make_shared<UndoRedirectingDelegate>();
+    auto target = std::make_shared<UndoActionTarget>();
     window.setDelegate(taker.get());
     EXPECT_TRUE(application.sendAction(QStringLiteral("undo:"), target.get(), {}));
     EXPECT_TRUE(application.sendAction(QStringLiteral("redo:"), target.get(), {}));
@@ -95,8 +95,8 @@ TEST_F(KeyWindowTest, UndoAndRedoGoToAKeyWindowDelegateThatTakesThemOver)
 
 TEST_F(KeyWindowTest, UndoGoesItsOwnWayWhenTheDelegateDoesNotTakeItOver)
 {
-    auto plain = std::make_shared<PlainDelegate>();
-    auto target = std::make_shared<NamedTarget>();
+    auto plain = std::make_shared<UndoKeepingDelegate>();
+    auto target = std::make_shared<UndoActionTarget>();
     window.setDelegate(plain.get());
     EXPECT_TRUE(application.sendAction(QStringLiteral("undo:"), target.get(), {}));
     EXPECT_EQ(target->received, QStringList{"undo"});

@@ -378,14 +378,17 @@ TEST(SlicesLayerEditing, ContextualMenuOffersWhatApplies)
         return out;
     };
     EXPECT_EQ(titles(f.layer->menuForEvent(QPointF(200, 200), nullptr)),
-              (QStringList{"Draw Slices", "Select Slices", "Export Slices..."}));
+              (QStringList{"Draw Slices", "Select Slices", "Export Slices...", "", "Slices Help..."}));
     EXPECT_EQ(titles(f.layer->menuForEvent(QPointF(20, 20), nullptr)),
               (QStringList{"Copy Slice", "Delete Slice", "Zoom To Slice"}));
 
     f.layer->selectSlice(slice, false);
     ASSERT_TRUE(f.layer->editCopy());
     const pf::Ref<pf::Menu> menu = f.layer->menuForEvent(QPointF(200, 200), nullptr);
-    EXPECT_EQ(titles(menu), (QStringList{"Draw Slices", "Select Slices", "Export Slices...", "Copy Slices", "Paste Slices"}));
+    EXPECT_EQ(titles(menu), (QStringList{"Draw Slices", "Select Slices", "Export Slices...", "Copy Slices", "Paste Slices",
+                                         "", "Slices Help..."}));
+    EXPECT_EQ(menu->itemAtIndex(6)->target(), f.layer.get());
+    EXPECT_EQ(menu->itemAtIndex(6)->action(), QStringLiteral("slicesHelpAction:"));
     EXPECT_EQ(menu->itemAtIndex(0)->tag(), VNQLSlicesLayer::DrawMode);
     EXPECT_EQ(menu->itemAtIndex(0)->target(), f.layer.get());
     EXPECT_EQ(menu->itemAtIndex(2)->target(), nullptr);

@@ -1,5 +1,7 @@
 #include "frameworks/penwork/drawables/PWDrawableObject.h"
 
+#include "frameworks/penwork/support/PWClassSettings.h"
+
 #include "frameworks/penwork/drawables/PWDrawableNameProvider.h"
 #include "frameworks/penwork/drawables/PWKnob.h"
 #include "frameworks/penwork/archiving/PWStylePasteboard.h"
@@ -49,7 +51,11 @@ const QString kStyleKey = QStringLiteral("pw_drawable_style");
 // Class settings; the model runs on the main thread.
 std::shared_ptr<PWDrawableNameProvider> s_nameProvider;
 int s_nameProviderDisableCount = 0;
-bool s_metadataChangesAreUndoable = false;
+// The user-defaults keys of the class settings; the variables are their defaults.
+const QString kDisplaysSizeInfoKey = PWDrawableObject::kDisplaysSizeInfoWhenDraggingDefaultsKey;
+const QString kMetadataUndoableKey = QStringLiteral("PWDrawableObjectMetadataChangesAreUndoable");
+const bool s_displaysSizeInfoWhenDragging = true;
+const bool s_metadataChangesAreUndoable = false;
 
 bool finite(const QPointF& p) { return std::isfinite(p.x()) && std::isfinite(p.y()); }
 bool finite(const QSizeF& s) { return std::isfinite(s.width()) && std::isfinite(s.height()); }
@@ -207,15 +213,14 @@ bool PWDrawableObject::isNameProviderEnabled() { return s_nameProviderDisableCou
 
 bool PWDrawableObject::displaysSizeInfoWhenDragging()
 {
-    const QVariant stored = pf::UserDefaults::standard().objectForKey(kDisplaysSizeInfoWhenDraggingDefaultsKey);
-    return stored.isValid() ? pf::variantToBool(stored) : true;
+    return PWClassSettings::flag(kDisplaysSizeInfoKey, s_displaysSizeInfoWhenDragging);
 }
-void PWDrawableObject::setDisplaysSizeInfoWhenDragging(bool displays)
+void PWDrawableObject::setDisplaysSizeInfoWhenDragging(bool displays) { PWClassSettings::setFlag(kDisplaysSizeInfoKey, displays); }
+bool PWDrawableObject::metadataChangesAreUndoable()
 {
-    pf::UserDefaults::standard().setBool(displays, kDisplaysSizeInfoWhenDraggingDefaultsKey);
+    return PWClassSettings::flag(kMetadataUndoableKey, s_metadataChangesAreUndoable);
 }
-bool PWDrawableObject::metadataChangesAreUndoable() { return s_metadataChangesAreUndoable; }
-void PWDrawableObject::setMetadataChangesAreUndoable(bool undoable) { s_metadataChangesAreUndoable = undoable; }
+void PWDrawableObject::setMetadataChangesAreUndoable(bool undoable) { PWClassSettings::setFlag(kMetadataUndoableKey, undoable); }
 
 QStringList PWDrawableObject::observableKeyPaths()
 {
@@ -536,7 +541,7 @@ void PWDrawableObject::setMetadata(const QVariantMap& metadata)
 {
     if (metadata == m_metadata || !canEdit())
         return;
-    if (s_metadataChangesAreUndoable)
+    if (metadataChangesAreUndoable())
         registerUndo("setMetadata:", m_metadata);
     setObservedValue(m_metadata, metadata, "metadata");
     // Metadata may show through text renderers.

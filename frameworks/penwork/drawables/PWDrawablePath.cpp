@@ -1,5 +1,7 @@
 #include "frameworks/penwork/drawables/PWDrawablePath.h"
 
+#include "frameworks/penwork/support/PWClassSettings.h"
+
 #include "frameworks/penwork/drawables/PWDrawableShape.h"
 #include "frameworks/penwork/drawables/PWKnob.h"
 #include "frameworks/penwork/geometry/BezierPath+Length.h"
@@ -23,10 +25,15 @@ namespace {
 
 const QString kPathKey = QStringLiteral("pw_path_path");
 
-bool s_onPathHitPriority = true;
-bool s_autoClosesPath = false;
-double s_freehandEpsilon = 2.0;
-bool s_combinesEndPoints = true;
+// The user-defaults keys of the class settings; the variables are their defaults.
+const QString kOnPathHitPriorityKey = QStringLiteral("PWDrawablePathDefaultOnPathHitDetectionPriority");
+const QString kAutoClosesPathKey = QStringLiteral("PWDrawablePathAutoClosesPath");
+const QString kFreehandEpsilonKey = QStringLiteral("PWDrawablePathDefaultFreehandEpsilon");
+const QString kCombinesEndPointsKey = QStringLiteral("PWDrawablePathCombinesEndPointsOfClosedPath");
+const bool s_onPathHitPriority = true;
+const bool s_autoClosesPath = false;
+const double s_freehandEpsilon = 2.0;
+const bool s_combinesEndPoints = true;
 
 bool finitePoint(const QPointF& p) { return std::isfinite(p.x()) && std::isfinite(p.y()); }
 
@@ -180,20 +187,24 @@ pf::Ref<PWDrawablePath> PWDrawablePath::drawablePathWithPath(const pf::BezierPat
 
 // Class settings ----------------------------------------------------------------------------
 
-bool PWDrawablePath::defaultOnPathHitDetectionPriority() { return s_onPathHitPriority; }
-void PWDrawablePath::setDefaultOnPathHitDetectionPriority(bool priority) { s_onPathHitPriority = priority; }
-bool PWDrawablePath::autoClosesPath() { return s_autoClosesPath; }
-void PWDrawablePath::setAutoClosesPath(bool autoCloses) { s_autoClosesPath = autoCloses; }
-double PWDrawablePath::defaultFreehandEpsilon() { return s_freehandEpsilon; }
+bool PWDrawablePath::defaultOnPathHitDetectionPriority() { return PWClassSettings::flag(kOnPathHitPriorityKey, s_onPathHitPriority); }
+void PWDrawablePath::setDefaultOnPathHitDetectionPriority(bool priority) { PWClassSettings::setFlag(kOnPathHitPriorityKey, priority); }
+bool PWDrawablePath::autoClosesPath() { return PWClassSettings::flag(kAutoClosesPathKey, s_autoClosesPath); }
+void PWDrawablePath::setAutoClosesPath(bool autoCloses) { PWClassSettings::setFlag(kAutoClosesPathKey, autoCloses); }
+double PWDrawablePath::defaultFreehandEpsilon()
+{
+    const double epsilon = PWClassSettings::number(kFreehandEpsilonKey, s_freehandEpsilon);
+    return epsilon > 0 ? epsilon : s_freehandEpsilon;
+}
 
 void PWDrawablePath::setDefaultFreehandEpsilon(double epsilon)
 {
     if (std::isfinite(epsilon) && epsilon > 0)
-        s_freehandEpsilon = epsilon;
+        PWClassSettings::setNumber(kFreehandEpsilonKey, epsilon);
 }
 
-bool PWDrawablePath::combinesEndPointsOfClosedPath() { return s_combinesEndPoints; }
-void PWDrawablePath::setCombinesEndPointsOfClosedPath(bool combines) { s_combinesEndPoints = combines; }
+bool PWDrawablePath::combinesEndPointsOfClosedPath() { return PWClassSettings::flag(kCombinesEndPointsKey, s_combinesEndPoints); }
+void PWDrawablePath::setCombinesEndPointsOfClosedPath(bool combines) { PWClassSettings::setFlag(kCombinesEndPointsKey, combines); }
 
 bool PWDrawablePath::elementAndPointForPart(int part, int* element, int* point) const
 {
@@ -309,7 +320,7 @@ bool PWDrawablePath::movePathPart(int part, const QPointF& point)
         if (index + 1 < elements.size() && elements[index + 1].type == ElementType::CurveTo)
             elements[index + 1].points[0] += delta;
         // A closed sub-path whose last point sits on its start keeps the two together.
-        if (s_combinesEndPoints) {
+        if (combinesEndPointsOfClosedPath()) {
             const int start = subpathStartIndex(elements, index);
             int closeIndex = -1;
             for (int i = start + 1; i < elements.size() && elements[i].type != ElementType::MoveTo; ++i)
@@ -463,7 +474,7 @@ void PWDrawablePath::closePath()
     if (int(elements.size()) - start < 2)
         return;
     // A last point on the start would leave a segment of no length before the close.
-    if (s_combinesEndPoints && int(elements.size()) - start > 2 && elements.last().type == ElementType::LineTo &&
+    if (combinesEndPointsOfClosedPath() && int(elements.size()) - start > 2 && elements.last().type == ElementType::LineTo &&
         elements.last().points[0] == elements[start].points[0])
         elements.removeLast();
     elements.append(Element{ElementType::ClosePath, {}});
@@ -654,7 +665,7 @@ QList<int> PWDrawablePath::knobParts() const
         for (int j = 0; j < count; ++j)
             (j == count - 1 ? onPath : control).append(partCode(i, j));
     }
-    return s_onPathHitPriority ? onPath + control : control + onPath;
+    return defaultOnPathHitDetectionPriority() ? onPath + control : control + onPath;
 }
 
 QPointF PWDrawablePath::knobPoint(int part) const

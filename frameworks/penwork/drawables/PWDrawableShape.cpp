@@ -1,5 +1,7 @@
 #include "frameworks/penwork/drawables/PWDrawableShape.h"
 
+#include "frameworks/penwork/support/PWClassSettings.h"
+
 #include "frameworks/penwork/drawables/PWDrawablePath.h"
 #include "frameworks/penwork/drawables/PWKnob.h"
 #include "frameworks/penwork/styles/PWRenderingPathScope.h"
@@ -20,7 +22,9 @@ const QString kPathKey = QStringLiteral("pw_shape_path");
 // Handles may not shrink a shape below this, so its transform stays invertible.
 constexpr double kMinimumExtent = 0.01;
 
-bool s_showsDirectControls = true;
+// The user-defaults key of the class setting; the variable is its default.
+const QString kShowsDirectControlsKey = QStringLiteral("PWDrawableShapeShowsDirectControls");
+const bool s_showsDirectControls = true;
 
 bool finitePoint(const QPointF& p) { return std::isfinite(p.x()) && std::isfinite(p.y()); }
 
@@ -180,8 +184,8 @@ pf::Ref<PWDrawableShape> PWDrawableShape::drawableShapeWithPath(const pf::Bezier
     return shape;
 }
 
-bool PWDrawableShape::showsDirectControls() { return s_showsDirectControls; }
-void PWDrawableShape::setShowsDirectControls(bool shows) { s_showsDirectControls = shows; }
+bool PWDrawableShape::showsDirectControls() { return PWClassSettings::flag(kShowsDirectControlsKey, s_showsDirectControls); }
+void PWDrawableShape::setShowsDirectControls(bool shows) { PWClassSettings::setFlag(kShowsDirectControlsKey, shows); }
 
 pf::Ref<pf::BezierPath> PWDrawableShape::path() const
 {
@@ -240,7 +244,7 @@ pf::Ref<PWDrawablePath> PWDrawableShape::makePath() const
 
 QList<int> PWDrawableShape::knobParts() const
 {
-    if (!s_showsDirectControls)
+    if (!showsDirectControls())
         return {};
     return {kTopLeftHandle, kTopHandle,        kTopRightHandle, kRightHandle,   kBottomRightHandle,
             kBottomHandle,  kBottomLeftHandle, kLeftHandle,     kRotationHandle};

@@ -1,5 +1,7 @@
 #include "frameworks/penwork/drawables/PWKnob.h"
 
+#include "frameworks/penwork/support/PWClassSettings.h"
+
 #include "platform/graphics/GraphicsContext.h"
 
 #include <QPainter>
@@ -18,7 +20,9 @@ PF_DEFINE_CLASS(PWKnob, pf::Object)
 namespace {
 
 std::mutex s_sizeMutex;
-QSizeF s_knobSize(8.0, 8.0);
+// The user-defaults key of the handle size; the variable is its default.
+const QString kControlKnobSizeKey = QStringLiteral("PWKnobControlKnobSize");
+const QSizeF s_knobSize(8.0, 8.0);
 
 bool usable(double value) { return std::isfinite(value) && value > 0.0; }
 
@@ -40,7 +44,7 @@ double sideForType(int type, double side)
 QSizeF PWKnob::controlKnobSize()
 {
     std::lock_guard lock(s_sizeMutex);
-    return s_knobSize;
+    return PWClassSettings::size(kControlKnobSizeKey, s_knobSize);
 }
 
 void PWKnob::setControlKnobSize(const QSizeF& size)
@@ -48,7 +52,7 @@ void PWKnob::setControlKnobSize(const QSizeF& size)
     if (!usable(size.width()) || !usable(size.height()))
         return;
     std::lock_guard lock(s_sizeMutex);
-    s_knobSize = size;
+    PWClassSettings::setSize(kControlKnobSizeKey, size);
 }
 
 PWKnob* PWKnob::defaultKnobs()

@@ -1,5 +1,7 @@
 #include "frameworks/penwork/drawables/PWTextShape.h"
 
+#include "frameworks/penwork/support/PWClassSettings.h"
+
 #include "frameworks/penwork/renderers/PWTextAdornment.h"
 #include "frameworks/penwork/styles/PWStyle.h"
 #include "frameworks/penwork/support/RVUndoManager.h"
@@ -21,6 +23,10 @@ const QString kArchivePrefix = QStringLiteral("pw_textShape");
 
 std::atomic<bool> s_allowsGraphicStyle{true};
 std::atomic<bool> s_showsOverflowIndicator{true};
+// The user-defaults keys of the class settings; the variables are their defaults.
+const QString kAllowsInlineImagesKey = QStringLiteral("PWTextShapeAllowsInlineImages");
+const QString kReturnInsertsNewlineKey = QStringLiteral("PWTextShapeReturnInsertsNewline");
+const QString kStartEditingOnCreationKey = QStringLiteral("PWTextShapeStartEditingOnObjectCreation");
 std::atomic<bool> s_allowsInlineImages{false};
 std::atomic<bool> s_returnInsertsNewline{true};
 std::atomic<bool> s_startEditingOnCreation{true};
@@ -74,12 +80,15 @@ bool PWTextShape::allowsGraphicStyle() { return s_allowsGraphicStyle; }
 void PWTextShape::setAllowsGraphicStyle(bool allows) { s_allowsGraphicStyle = allows; }
 bool PWTextShape::showsTextOverflowIndicator() { return s_showsOverflowIndicator; }
 void PWTextShape::setShowsTextOverflowIndicator(bool shows) { s_showsOverflowIndicator = shows; }
-bool PWTextShape::allowsInlineImages() { return s_allowsInlineImages; }
-void PWTextShape::setAllowsInlineImages(bool allows) { s_allowsInlineImages = allows; }
-bool PWTextShape::returnInsertsNewline() { return s_returnInsertsNewline; }
-void PWTextShape::setReturnInsertsNewline(bool inserts) { s_returnInsertsNewline = inserts; }
-bool PWTextShape::startEditingOnObjectCreation() { return s_startEditingOnCreation; }
-void PWTextShape::setStartEditingOnObjectCreation(bool starts) { s_startEditingOnCreation = starts; }
+bool PWTextShape::allowsInlineImages() { return PWClassSettings::flag(kAllowsInlineImagesKey, s_allowsInlineImages); }
+void PWTextShape::setAllowsInlineImages(bool allows) { PWClassSettings::setFlag(kAllowsInlineImagesKey, allows); }
+bool PWTextShape::returnInsertsNewline() { return PWClassSettings::flag(kReturnInsertsNewlineKey, s_returnInsertsNewline); }
+void PWTextShape::setReturnInsertsNewline(bool inserts) { PWClassSettings::setFlag(kReturnInsertsNewlineKey, inserts); }
+bool PWTextShape::startEditingOnObjectCreation()
+{
+    return PWClassSettings::flag(kStartEditingOnCreationKey, s_startEditingOnCreation);
+}
+void PWTextShape::setStartEditingOnObjectCreation(bool starts) { PWClassSettings::setFlag(kStartEditingOnCreationKey, starts); }
 
 PWTextShape::PWTextShape() = default;
 

@@ -1,5 +1,7 @@
 #include "frameworks/penwork/styles/PWStyle.h"
 
+#include "frameworks/penwork/support/PWClassSettings.h"
+
 #include "frameworks/penwork/drawables/PWDrawableObject.h"
 #include "frameworks/penwork/registries/PWStyleRegistry.h"
 #include "frameworks/penwork/renderers/PWImageAdornment.h"
@@ -96,12 +98,18 @@ const QString kTimestampArchiveKey = QStringLiteral("pw_style_lastModificationTi
 const QString kStringArchiveKey = QStringLiteral("pw_style_string");
 const QString kImageComponentArchiveKey = QStringLiteral("pw_style_imageComponent");
 
-std::atomic<bool> g_shouldAntialias{true};
-std::atomic<bool> g_willDrawShadows{true};
+// The user-defaults keys of the class settings kept there; the constants are their defaults.
+const QString kShouldAntialiasKey = QStringLiteral("PWStyleShouldAntialias");
+const QString kWillDrawShadowsKey = QStringLiteral("PWStyleWillDrawShadows");
+const QString kIgnoresFilterElementsKey = QStringLiteral("PWStyleIgnoresFilterElements");
+const QString kStyleSharingEnabledKey = QStringLiteral("PWStyleStyleSharingEnabled");
+const QString kSharableByDefaultKey = QStringLiteral("PWStyleStylesAreSharableByDefault");
+const bool g_shouldAntialias = true;
+const bool g_willDrawShadows = true;
 std::atomic<bool> g_substitutePlaceholder{false};
-std::atomic<bool> g_ignoresFilterElements{false};
-std::atomic<bool> g_styleSharingEnabled{true};
-std::atomic<bool> g_sharableByDefault{true};
+const bool g_ignoresFilterElements = false;
+const bool g_styleSharingEnabled = true;
+const bool g_sharableByDefault = true;
 std::atomic<int> g_nameProviderDisabled{0};
 std::atomic<PWStyleNameProvider*> g_nameProvider{nullptr};
 
@@ -171,7 +179,7 @@ QVariant undoValue(const QVariant& value)
 } // namespace
 
 PWStyle::PWStyle()
-    : m_styleSharable(g_sharableByDefault.load()), m_uniqueKey(newUniqueKey()), m_lastModification(now())
+    : m_styleSharable(stylesAreSharableByDefault()), m_uniqueKey(newUniqueKey()), m_lastModification(now())
 {
 }
 
@@ -263,22 +271,22 @@ pf::Ref<pf::Shadow> PWStyle::defaultShadow()
 
 bool PWStyle::shouldAntialias()
 {
-    return g_shouldAntialias.load();
+    return PWClassSettings::flag(kShouldAntialiasKey, g_shouldAntialias);
 }
 
 void PWStyle::setShouldAntialias(bool antialias)
 {
-    g_shouldAntialias.store(antialias);
+    PWClassSettings::setFlag(kShouldAntialiasKey, antialias);
 }
 
 bool PWStyle::willDrawShadows()
 {
-    return g_willDrawShadows.load();
+    return PWClassSettings::flag(kWillDrawShadowsKey, g_willDrawShadows);
 }
 
 void PWStyle::setWillDrawShadows(bool draw)
 {
-    g_willDrawShadows.store(draw);
+    PWClassSettings::setFlag(kWillDrawShadowsKey, draw);
 }
 
 bool PWStyle::shouldSubstitutePlaceholderStyle()
@@ -293,33 +301,35 @@ void PWStyle::setShouldSubstitutePlaceholderStyle(bool substitute)
 
 bool PWStyle::ignoresFilterElements()
 {
-    return g_ignoresFilterElements.load();
+    return PWClassSettings::flag(kIgnoresFilterElementsKey, g_ignoresFilterElements);
 }
 
 void PWStyle::setIgnoresFilterElements(bool ignore)
 {
-    g_ignoresFilterElements.store(ignore);
+    PWClassSettings::setFlag(kIgnoresFilterElementsKey, ignore);
 }
 
 bool PWStyle::styleSharingEnabled()
 {
-    return g_styleSharingEnabled.load();
+    return PWClassSettings::flag(kStyleSharingEnabledKey, g_styleSharingEnabled);
 }
 
 void PWStyle::setStyleSharingEnabled(bool enabled)
 {
-    if (g_styleSharingEnabled.exchange(enabled) != enabled)
+    const bool was = styleSharingEnabled();
+    PWClassSettings::setFlag(kStyleSharingEnabledKey, enabled);
+    if (was != enabled)
         pf::NotificationCenter::defaultCenter().post(kPWStyleSharingEnabledChangeNotification);
 }
 
 bool PWStyle::stylesAreSharableByDefault()
 {
-    return g_sharableByDefault.load();
+    return PWClassSettings::flag(kSharableByDefaultKey, g_sharableByDefault);
 }
 
 void PWStyle::setStylesAreSharableByDefault(bool sharable)
 {
-    g_sharableByDefault.store(sharable);
+    PWClassSettings::setFlag(kSharableByDefaultKey, sharable);
 }
 
 void PWStyle::disableNameProvider()

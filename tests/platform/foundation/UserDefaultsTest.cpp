@@ -215,6 +215,30 @@ TEST_F(UserDefaultsTest, RegistrationDomainAnswersUnderThePersistentDomain)
     EXPECT_EQ(PropertyList::read(path()).toMap(), (QVariantMap{{QStringLiteral("own"), false}}));
 }
 
+// The per-thread answers never outlive a change, whichever way the value changed, and hold
+// apart for two stores and two threads.
+TEST_F(UserDefaultsTest, CachedAnswersFollowEveryChange)
+{
+    UserDefaults defaults(path());
+    UserDefaults other(QDir(folder()).filePath(QStringLiteral("org.example.Other.plist")));
+    const QString key = QStringLiteral("often");
+    EXPECT_FALSE(defaults.cachedObjectForKey(key).isValid());
+    defaults.registerDefaults({{key, 1}});
+    EXPECT_EQ(defaults.cachedObjectForKey(key), QVariant(1));
+    defaults.setInteger(2, key);
+    EXPECT_EQ(defaults.cachedObjectForKey(key).toInt(), 2);
+    EXPECT_FALSE(other.cachedObjectForKey(key).isValid());
+    QVariant seenElsewhere;
+    std::thread([&] { seenElsewhere = defaults.cachedObjectForKey(key); }).join();
+    EXPECT_EQ(seenElsewhere.toInt(), 2);
+    defaults.removeObjectForKey(key);
+    EXPECT_EQ(defaults.cachedObjectForKey(key).toInt(), 1);
+    defaults.setPersistentDomain({{key, 3}}, defaults.domainName());
+    EXPECT_EQ(defaults.cachedObjectForKey(key).toInt(), 3);
+    defaults.removePersistentDomainForName(defaults.domainName());
+    EXPECT_EQ(defaults.cachedObjectForKey(key).toInt(), 1);
+}
+
 TEST_F(UserDefaultsTest, RegistersDefaultsFromAPropertyListFile)
 {
     const QString resource = QDir(folder()).filePath(QStringLiteral("Quillory_defaults.plist"));
