@@ -7,6 +7,7 @@
 #include "app/VNQLExportOperation.h"
 #include "app/CVLMouseLocationController.h"
 #include "browsers/RVFolderEnumerator.h"
+#include "browsers/RVLimitedSavePanel.h"
 #include "frameworks/penwork/view/PWDrawingScrollArea.h"
 #include "inspectors/VNQLTabView.h"
 #include "platform/ui/PopUpButton.h"
@@ -1235,12 +1236,18 @@ void RVCartavelDocument::saveTemplateNamed(const QString& name)
         presentError(error);
 }
 
-void RVCartavelDocument::savePanelDidEnd(const pf::SavePanel& panel, int returnCode)
+void RVCartavelDocument::savePanelDidEnd(RVLimitedSavePanel& panel, int returnCode)
 {
-    if (returnCode != pf::kModalResponseOK || panel.URL().isEmpty())
+    if (returnCode != RVLimitedSavePanel::kSave || panel.URL().isEmpty())
         return;
-    // The panel is held to the templates folder: a name chosen elsewhere is taken there.
-    saveTemplateNamed(QFileInfo(panel.URL().toLocalFile()).fileName());
+    if (!isUserTemplateURL(panel.URL())) {
+        RVLog(kFileEvent, QStringLiteral("unable to write template content at %1, error = %2")
+                              .arg(panel.URL().toLocalFile(), QStringLiteral("outside the templates folder")));
+        return;
+    }
+    pf::Error error;
+    if (!writeTemplateToURL(panel.URL(), &error))
+        presentError(error);
 }
 
 void RVCartavelDocument::saveTemplateAction(const QVariant& sender)
@@ -1296,20 +1303,12 @@ void RVCartavelDocument::showSaveTemplatesDialog()
     const QUrl folder = userTemplatesURL();
     if (folder.isEmpty())
         return;
-    auto panel = std::make_shared<pf::SavePanel>();
-    panel->setDirectoryURL(folder);
+    pf::Ref<RVLimitedSavePanel> panel = RVLimitedSavePanel::limitedSavePanel();
+    panel->setRootFolder(folder);
     panel->setAllowedFileTypes(templatesFileTypes());
-    panel->setMessage(QStringLiteral("%1 \u201c%2\u201d %3").arg(tr("Save Copy of"), displayName(), tr("as a Template")));
+    panel->setPromptString(QStringLiteral("%1 \u201c%2\u201d %3").arg(tr("Save Copy of"), displayName(), tr("as a Template")));
     panel->setNameFieldStringValue(displayName());
-    std::weak_ptr<void> alive = livenessToken();
-    auto answered = [this, alive, panel](int code) {
-        if (!alive.expired())
-            savePanelDidEnd(*panel, code);
-    };
-    if (QWidget* window = windowForSheet())
-        panel->beginSheetModal(window, answered);
-    else
-        answered(panel->runModal());
+    panel->runModalForWindow(windowForSheet(), this);
 }
 
 // --- Temporary library ----------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include "app/CVLVectorizingOptionsController.h"
 #include "app/VNQLDocumentWindow.h"
 #include "app/VNQLExportControllerDelegate.h"
+#include "browsers/RVLimitedSavePanelDelegate.h"
 #include "frameworks/penwork/document/PWDrawingDocument.h"
 #include "inspectors/VNQLTabViewDelegate.h"
 #include "widgets/RVBasicDialogControllerDelegate.h"
@@ -71,7 +72,8 @@ class RVCartavelDocument : public PWDrawingDocument,
                            public RVSplitViewControllerDelegate,
                            public VNQLDocumentWindowDelegate,
                            public CVLVectorizingDelegate,
-                           public VNQLExportControllerDelegate {
+                           public VNQLExportControllerDelegate,
+                           public RVLimitedSavePanelDelegate {
     PF_CLASS(RVCartavelDocument)
 public:
     // Document types as the document controller passes them.
@@ -196,8 +198,9 @@ public:
     void saveTemplateNamed(const QString& name);
     void saveCopyAsTemplateAction(const QVariant& sender);
     void showSaveTemplatesDialog();
-    // The end of the templates save panel: OK saves the copy under the chosen name.
-    void savePanelDidEnd(const pf::SavePanel& panel, int returnCode);
+    // The end of the templates save panel (held to the user templates folder): OK writes the
+    // copy at the chosen place, which the panel has already cleared for replacing.
+    void savePanelDidEnd(RVLimitedSavePanel& panel, int returnCode) override;
     // The "save as template" check box of the document's save panel: on points the panel at
     // the user templates folder, off at the default document folder.
     void saveTemplateAction(const QVariant& sender);

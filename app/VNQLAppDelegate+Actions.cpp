@@ -11,6 +11,7 @@
 #include "frameworks/penwork/layers/PWObjectOwnerLayer.h"
 #include "frameworks/penwork/support/RVLog.h"
 #include "frameworks/penwork/view/PWDrawingView.h"
+#include "browsers/RVMediaBrowserController.h"
 #include "inspectors/CVLToolsController.h"
 #include "library/PWXLibraryManagerWindowController.h"
 #include "platform/foundation/UndoManager.h"
@@ -119,6 +120,14 @@ void VNQLAppDelegate::showToolPalette(const QVariant&)
         window->hide();
     else
         openToolPalette();
+}
+
+void VNQLAppDelegate::showMediaBrowser(const QVariant& sender)
+{
+    pf::Ref<RVMediaBrowserController> browser = RVMediaBrowserController::sharedMediaBrowser();
+    if (isUserDebugMode())
+        browser->resetToFactoryState(sender);
+    browser->showWindow(sender);
 }
 
 void VNQLAppDelegate::cartavelAboutBox(const QVariant&)

@@ -106,6 +106,16 @@ PF_DEFINE_CLASS(VNQLAppDelegate, pf::ApplicationDelegate)
     b.method("showStyleManagerDialog:", &D::showLibraryManager);
     b.method("cartavelAboutBox:", &D::cartavelAboutBox);
     b.method("showToolPalette:", &D::showToolPalette);
+    b.method("showMediaBrowser:", &D::showMediaBrowser);
+    // The media browser's "New Document With Image" and "... With SVG File".
+    b.method("createDocumentWithImageAtURL:", [](D& self, const QVariantList& args) {
+        self.createDocumentWithImageAtURL(args.value(0).toUrl());
+        return QVariant();
+    });
+    b.method("createDocumentWithSVGAtURL:", [](D& self, const QVariantList& args) {
+        self.createDocumentWithSVGAtURL(args.value(0).toUrl());
+        return QVariant();
+    });
     // Asked by the launch steps of the help and welcome windows: this delegate runs them.
     b.method("willDisplayWelcomeVideoAtLaunch", [](D& self, const QVariantList&) {
         return QVariant(self.willDisplayWelcomeVideoAtLaunch());

@@ -109,6 +109,8 @@ public:
     void openToolPalette();
     // Hides the palette when it shows, else shows it.
     void showToolPalette(const QVariant& sender);
+    // In user debug mode the browser starts again from its first sources.
+    void showMediaBrowser(const QVariant& sender);
     void cartavelAboutBox(const QVariant& sender);
     void resetPreferences(const QVariant& sender);
     // Asks, then forgets every preference and registers the defaults again. Answers whether it

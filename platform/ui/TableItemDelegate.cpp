@@ -41,7 +41,7 @@ void TableItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     painter->setClipRect(option.rect, Qt::IntersectClip);
     painter->translate(-scroll);
     {
-        GraphicsContext context(*painter, true);
+        GraphicsContextScope scope(*painter, true);
         cell->drawWithFrame(QRectF(option.rect).translated(scroll), &m_table);
     }
     painter->restore();

@@ -1,6 +1,7 @@
 #include "DocumentTestSupport.h"
 
 #include "app/QuilloryFileMenu.h"
+#include "browsers/RVLimitedSavePanel.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/MainMenu.h"
@@ -119,10 +120,10 @@ TEST_F(DocumentTemplatesTest, DecliningToReplaceATemplateOpensTheSavePanelOnTheT
     QStringList presented;
     QString panelFolder;
     pf::PresentationHook::set([&](QWidget* shown) {
-        if (auto* files = qobject_cast<QFileDialog*>(shown)) {
+        if (auto* panel = dynamic_cast<RVLimitedSavePanel*>(pf::WindowController::forWindow(shown))) {
             presented.append(QStringLiteral("panel"));
-            panelFolder = files->directory().absolutePath();
-            QTimer::singleShot(0, files, &QDialog::reject);
+            panelFolder = panel->currentFolder().toLocalFile();
+            panel->cancel();
         } else if (auto* alert = qobject_cast<QDialog*>(shown)) {
             presented.append(QStringLiteral("alert"));
             // The second button is "Cancel".
@@ -155,9 +156,10 @@ TEST_F(DocumentTemplatesTest, FileMenuItemSavesACopyAsTemplateThroughThePanel)
     EXPECT_EQ(file->indexOfItem(item), exportAt + 1);
 
     pf::PresentationHook::set([](QWidget* shown) {
-        if (auto* files = qobject_cast<QFileDialog*>(shown)) {
-            files->selectFile(QStringLiteral("From Menu.qlry"));
-            QTimer::singleShot(0, files, &QDialog::accept);
+        if (auto* panel = dynamic_cast<RVLimitedSavePanel*>(pf::WindowController::forWindow(shown))) {
+            EXPECT_EQ(QDir(panel->rootFolder().toLocalFile()), QDir(RVCartavelDocument::userTemplatesURL().toLocalFile()));
+            panel->setNameFieldStringValue(QStringLiteral("From Menu"));
+            panel->saveButtonAction({});
         }
     });
     item->setTarget(document.get());

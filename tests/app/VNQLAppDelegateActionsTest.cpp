@@ -179,7 +179,8 @@ TEST_F(AppDelegateMenusTest, ValidationAndTheApplicationItems)
         EXPECT_TRUE(delegate->validateMenuItem(*item(action))) << action;
     // Nothing answers these yet: their items are disabled rather than doing nothing.
     EXPECT_TRUE(delegate->validateMenuItem(*item("showToolPalette:")));
-    for (const char* action : {"noSuchAction:", "showMediaBrowser:", "showUserFeedbackDialog:", "showToolOptionsPalette:"})
+    EXPECT_TRUE(delegate->validateMenuItem(*item("showMediaBrowser:")));
+    for (const char* action : {"noSuchAction:", "showUserFeedbackDialog:", "showToolOptionsPalette:"})
         EXPECT_FALSE(delegate->validateMenuItem(*item(action))) << action;
 
     // Every item of the application's menus has someone to answer it or is disabled.
@@ -262,6 +263,12 @@ TEST_F(ImageDocumentTest, AnImageBecomesADrawingOfItsSize)
     ASSERT_TRUE(document->ownUndoManager());
     EXPECT_FALSE(document->ownUndoManager()->canUndo());
     EXPECT_TRUE(document->ownUndoManager()->isUndoRegistrationEnabled());
+
+    // The media browser asks for it by name.
+    const qsizetype count = documentController().documents().size();
+    ASSERT_TRUE(delegate.respondsTo(QStringLiteral("createDocumentWithImageAtURL:")));
+    delegate.perform(QStringLiteral("createDocumentWithImageAtURL:"), {QUrl::fromLocalFile(path)});
+    EXPECT_EQ(documentController().documents().size(), count + 1);
 }
 
 TEST_F(ImageDocumentTest, WhatIsNoImageOpensNoDocument)
