@@ -306,6 +306,26 @@ TEST_F(StartUpTest, TheToolsPaletteComesBackAsItWasLeft)
     pf::UserDefaults::standard().removeObjectForKey(QStringLiteral("kQLRYToolsControllerVisible"));
 }
 
+// The palette's state is kept when the first document shows its earlier versions and comes
+// back only when the last one is done.
+TEST_F(StartUpTest, VersionsBrowsersSaveAndRestoreThePaletteOnce)
+{
+    launch();
+    QWidget* palette = CVLToolsController::sharedToolsController()->window();
+    ASSERT_TRUE(palette->isVisible());
+    delegate->willEnterVersionsBrowserWithDocument(nullptr);
+    delegate->willEnterVersionsBrowserWithDocument(nullptr);
+    EXPECT_TRUE(delegate->isVersionsBrowserActive());
+    palette->hide();
+    delegate->didExitVersionsBrowserWithDocument(nullptr);
+    EXPECT_FALSE(palette->isVisible());
+    EXPECT_TRUE(delegate->isVersionsBrowserActive());
+    delegate->didExitVersionsBrowserWithDocument(nullptr);
+    EXPECT_TRUE(palette->isVisible());
+    EXPECT_FALSE(delegate->isVersionsBrowserActive());
+    pf::UserDefaults::standard().removeObjectForKey(QStringLiteral("kQLRYToolsControllerVisible"));
+}
+
 TEST_F(StartUpTest, QuittingSavesTheToolsSettingsAndTheQualityFlag)
 {
     launch();
