@@ -9,6 +9,9 @@
 #include "frameworks/penwork/layers/PWLayer.h"
 #include "frameworks/penwork/layers/PWLayerGroup.h"
 #include "frameworks/penwork/layers/PWObjectOwnerLayer.h"
+#include "frameworks/penwork/registries/PWStyleRegistry.h"
+#include "frameworks/penwork/styles/PWStyle.h"
+#include "platform/graphics/ColorList.h"
 #include "frameworks/penwork/support/RVLog.h"
 #include "frameworks/penwork/view/PWDrawingView.h"
 #include "browsers/RVMediaBrowserController.h"
@@ -26,6 +29,7 @@
 #include "platform/ui/Workspace.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QCheckBox>
 #include <QFile>
 #include <QFileInfo>
@@ -404,6 +408,50 @@ bool VNQLAppDelegate::validateMenuItem(pf::MenuItem& item)
         return true;
     }
     return respondsTo(action);
+}
+
+// --- Style collections ------------------------------------------------------------------------
+
+int VNQLAppDelegate::createDefaultFontStyles()
+{
+    pf::Ref<PWStyleRegistry> registry = PWStyleRegistry::sharedRegistry();
+    const QStringList families = QFontDatabase::families();
+    const std::pair<const char*, bool> faces[] = {{"Helvetica", false}, {"Helvetica", true}, {"Gill Sans", false}};
+    int registered = 0;
+    for (const auto& [family, bold] : faces) {
+        if (!families.contains(QString::fromLatin1(family)))
+            continue; // a font that cannot be made is left out
+        for (const int size : {6, 7, 9, 10, 11, 12, 14, 18, 24, 28, 36}) {
+            QFont font(QString::fromLatin1(family));
+            font.setBold(bold);
+            font.setPointSize(size);
+            if (pf::Ref<PWStyle> style = PWStyle::textStyleWithFont(font);
+                style && registry->registerStyleInCategory(style, QStringLiteral("Cartavel Text Styles")))
+                ++registered;
+        }
+    }
+    return registered;
+}
+
+int VNQLAppDelegate::createSpecialStyles()
+{
+    pf::Ref<pf::ColorList> crayons = pf::ColorList::named(QStringLiteral("Crayons"));
+    if (!crayons)
+        return 0;
+    pf::Ref<PWStyleRegistry> registry = PWStyleRegistry::sharedRegistry();
+    int registered = 0;
+    for (const QString& key : crayons->allKeys()) {
+        const pf::Color colour = crayons->colorWithKey(key);
+        pf::Ref<PWStyle> fill = PWStyle::styleWithFillColour(colour, pf::Color());
+        fill->setName(key);
+        if (registry->registerStyleInCategory(fill, QStringLiteral("Basic Fills")))
+            ++registered;
+        pf::Ref<PWStyle> stroke = PWStyle::styleWithFillColour(pf::Color(), colour);
+        stroke->setName(key);
+        if (registry->registerStyleInCategory(stroke, QStringLiteral("Basic Strokes")))
+            ++registered;
+    }
+    return registered;
 }
 
 const QHash<QString, QString>& VNQLAppDelegate::cartographyAbbreviations()

@@ -144,6 +144,11 @@ public:
     int numberOfItemsInMenu(pf::Menu& menu) override;
     bool updateItem(pf::Menu& menu, pf::MenuItem& item, int index, bool shouldCancel) override;
 
+    // Registers text styles of a few fonts and sizes, and solid fills and strokes of the
+    // "Crayons" colours, in their categories of the style registry; answers how many.
+    static int createDefaultFontStyles();
+    static int createSpecialStyles();
+
     static const QHash<QString, QString>& cartographyAbbreviations();
 
     // Tests: called with the reason instead of alerting and ending the process when launching

@@ -8,7 +8,9 @@
 #include "frameworks/penwork/layers/PWDrawing.h"
 #include "frameworks/penwork/layers/PWLayerGroup.h"
 #include "frameworks/penwork/layers/PWObjectDrawingLayer.h"
+#include "frameworks/penwork/registries/PWStyleRegistry.h"
 #include "platform/foundation/UndoManager.h"
+#include "platform/graphics/ColorList.h"
 #include "platform/foundation/Variant.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/MainMenu.h"
@@ -214,6 +216,18 @@ TEST(AppDelegate, WebPagesByTag)
     }
     EXPECT_EQ(VNQLAppDelegate::cartographyAbbreviations().value(QStringLiteral("boulevard")), QStringLiteral("Bvd."));
     EXPECT_EQ(VNQLAppDelegate::cartographyAbbreviations().size(), 15);
+}
+
+TEST(AppDelegate, SpecialStylesAreTheCrayonsAsFillsAndStrokes)
+{
+    pf::Ref<pf::ColorList> crayons = pf::ColorList::named(QStringLiteral("Crayons"));
+    ASSERT_TRUE(crayons);
+    const int registered = VNQLAppDelegate::createSpecialStyles();
+    EXPECT_EQ(registered, 2 * crayons->allKeys().size());
+    EXPECT_TRUE(PWStyleRegistry::sharedRegistry()->styleNames().contains(crayons->allKeys().first()));
+    // Only fonts the system has: nothing is made of a missing one.
+    const int fontStyles = VNQLAppDelegate::createDefaultFontStyles();
+    EXPECT_EQ(fontStyles % 11, 0);
 }
 
 TEST(AppDelegate, AboutBoxShowsTheVersion)
