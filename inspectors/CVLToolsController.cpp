@@ -585,8 +585,9 @@ void CVLToolsController::buildWindow()
     panel->resize(int(kWidth), int(total));
     setWindow(panel);
     panel->setDelegate(this);
+    // As a window from an interface file: its objects wake before windowDidLoad, which the
+    // window controller sends once the window is loaded.
     awakeFromNib();
-    windowDidLoad();
 }
 
 void CVLToolsController::awakeFromNib()

@@ -206,7 +206,6 @@ void VNQLSlicesToolPaletteController::loadWindow()
     panel->resize(72, 70);
     panel->setWindowTitle(tr("Slices"));
     setWindow(panel);
-    windowDidLoad();
 }
 
 void VNQLSlicesToolPaletteController::windowDidLoad()

@@ -136,6 +136,18 @@ pf::Ref<PWDrawableObject> PWConnectableLine::attachedObject(End end) const
     return m_object[end].lock();
 }
 
+bool PWConnectableLine::isAttached() const
+{
+    return !m_object[kStart].expired() || !m_object[kEnd].expired();
+}
+
+void PWConnectableLine::setLocation(const QPointF& location)
+{
+    if (isAttached())
+        return;
+    PWDrawablePath::setLocation(location);
+}
+
 void PWConnectableLine::followAttachments()
 {
     const pf::Ref<pf::BezierPath> current = path();
@@ -143,6 +155,9 @@ void PWConnectableLine::followAttachments()
         return;
     pf::BezierPath moved(*current);
     const int last = lastPointElement(moved);
+    if (last <= 0)
+        return;
+    QPointF shift[2];
     bool changed = false;
     for (End end : {kStart, kEnd}) {
         const pf::Ref<PWDrawableObject> object = m_object[end].lock();
@@ -157,12 +172,23 @@ void PWConnectableLine::followAttachments()
         const int point = std::max(0, element.pointCount() - 1);
         if (element.points[point] == target)
             continue;
+        shift[end] = target - element.points[point];
         element.points[point] = target;
         moved.setAssociatedPoints(index, element.points);
         changed = true;
     }
     if (!changed)
         return;
+    // The points between take their share of both ends' moves by their place in the line (by
+    // index, so that the object's move undone brings them exactly back).
+    for (int index = 1; index < last; ++index) {
+        pf::BezierPath::Element element = moved.elementAt(index);
+        const double t = double(index) / last;
+        const QPointF offset = (1.0 - t) * shift[kStart] + t * shift[kEnd];
+        for (int p = 0; p < element.pointCount(); ++p)
+            element.points[p] += offset;
+        moved.setAssociatedPoints(index, element.points);
+    }
     // A track keeps its middle run upright: its corners take the ends' new heights.
     if (m_track && moved.elementCount() == 4 && last == 3) {
         const QPointF s = moved.elementAt(0).points[0];

@@ -6,8 +6,10 @@
 
 // A line whose ends stay attached to the objects they were drawn from and to: when an attached
 // object moves or changes size, the end follows to the same place relative to the object's
-// bounds. Following is no edit of its own (undoing the object's move brings the end back with
-// it); so is the line's own change: moved or reshaped, its ends go back to their objects.
+// bounds, and the points between follow in proportion to their place along the line (moved
+// together with both its objects, the whole line moves with them). Following is no edit of
+// its own (undoing the object's move brings the line back with it). An attached line goes
+// where its objects take it: moved on its own it stays, and reshaped, its ends go back.
 // Attachments are archived as references to the objects, so they survive saving and
 // reopening the drawing they belong to. A track line keeps its middle run at right angles.
 //
@@ -41,6 +43,10 @@ public:
     // copied stay free.
     static void reattachCopies(const QList<pf::Ref<PWDrawableObject>>& originals,
                                const QList<pf::Ref<PWDrawableObject>>& copies);
+
+    // Ignored while an end is attached: the line goes where its objects take it.
+    void setLocation(const QPointF& location) override;
+    bool isAttached() const;
 
     void observeValueForKeyPath(const QString& keyPath, pf::Reflective* object, const QVariantMap& change,
                                 void* context) override;

@@ -284,6 +284,13 @@ bool addCopies(PWObjectDrawingLayer& layer, const ObjectList& originals, const O
 {
     if (copies.isEmpty())
         return false;
+    // Connectors copied with the objects they join join the copies, repetition by repetition
+    // (each repetition copies the originals in their order).
+    const qsizetype set = originals.size();
+    if (set > 0 && copies.size() % set == 0) {
+        for (qsizetype at = 0; at < copies.size(); at += set)
+            PWConnectableLine::reattachCopies(originals, copies.mid(at, set));
+    }
     perform(layer, actionName, defaultName, [&] {
         insertAbove(layer, originals, copies);
         return copies;
@@ -372,8 +379,6 @@ bool PWLayerEditing::duplicate(PWObjectDrawingLayer& layer, const QString& actio
         copy->moveBy(kPasteOffset, kPasteOffset);
         copies.append(copy);
     }
-    // Connectors duplicated with the objects they join join the duplicates.
-    PWConnectableLine::reattachCopies(originals, copies);
     return addCopies(layer, originals, copies, actionName, "Duplicate");
 }
 

@@ -76,6 +76,8 @@ void PWBezierPathTool::updatePendingPath()
 int PWBezierPathTool::mouseDownAtPoint(const QPointF& point, PWDrawableObject* target, PWLayer* layer,
                                        const PWToolEvent& event, PWToolUndoDelegate* delegate)
 {
+    // The pressed point takes the place of the edge that followed the pointer.
+    m_rubberBand.clear(event.view);
     m_endOnMouseUp = false;
     m_closeOnEnd = false;
     m_pickingUp = false;

@@ -91,6 +91,8 @@ bool PWConnectableLineTool::commitLine(PWObjectOwnerLayer& layer, PWToolUndoDele
 int PWConnectableLineTool::mouseDownAtPoint(const QPointF& point, PWDrawableObject* target, PWLayer* layer,
                                             const PWToolEvent& event, PWToolUndoDelegate* delegate)
 {
+    // The pressed point takes the place of the edge that followed the pointer.
+    m_rubberBand.clear(event.view);
     m_endOnMouseUp = false;
     m_pickingUp = false;
     m_delegate = delegate;

@@ -74,6 +74,8 @@ bool PWPolygonTool::enclosesArea() const
 int PWPolygonTool::mouseDownAtPoint(const QPointF& point, PWDrawableObject* target, PWLayer* layer,
                                     const PWToolEvent& event, PWToolUndoDelegate* delegate)
 {
+    // The pressed point takes the place of the edge that followed the pointer.
+    m_rubberBand.clear(event.view);
     m_endOnMouseUp = false;
     m_pickingUp = false;
     m_delegate = delegate;

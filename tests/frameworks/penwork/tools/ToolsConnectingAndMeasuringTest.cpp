@@ -40,7 +40,8 @@ pf::Ref<PWConnectableLine> onlyLine(ToolFixture& f)
 QList<QPointF> pathPoints(const PWDrawablePath& path)
 {
     QList<QPointF> points;
-    for (const auto& element : path.path()->elements()) {
+    const pf::Ref<pf::BezierPath> bezier = path.path();
+    for (const auto& element : bezier->elements()) {
         if (element.pointCount() > 0)
             points.append(element.points[element.pointCount() - 1]);
     }
@@ -295,6 +296,12 @@ TEST(ToolsRubberBand, PathAndPolygonToolsDrawTheNextEdgeToThePointer)
         ASSERT_TRUE(band().line());
         EXPECT_EQ(*band().line(), QLineF(QPointF(60, 10), QPointF(60, 70)));
         EXPECT_FALSE(f.view.redisplayed.isEmpty()) << "the band is drawn where it goes";
+        // The next click places a point where the band ended; a new band waits for the pointer.
+        f.click({60, 70});
+        EXPECT_FALSE(band().isShown());
+        f.controller.mouseMoved(f.view, {20, 90}, Qt::NoModifier);
+        ASSERT_TRUE(band().line());
+        EXPECT_EQ(band().line()->p1(), QPointF(60, 70));
         // Only the polygon closes back to its first corner.
         EXPECT_EQ(band().closingLine().has_value(), name == kPWPolygonToolName);
         // Ending the shape ends the band.
@@ -359,6 +366,22 @@ TEST(ToolsConnectableLine, MovingOrCopyingTogetherKeepsTheConnection)
     EXPECT_EQ(pastedLine->attachedObject(PWConnectableLine::kStart), pasted[0]);
     EXPECT_EQ(pastedLine->attachedObject(PWConnectableLine::kEnd), pasted[1]);
 
+    // Repeated by the linear duplicate, each repetition joins its own copies.
+    const auto beforeRepeat = f.layer->objectList();
+    f.layer->exchangeSelectionWithObjectsFromArray({from, to, line});
+    ASSERT_TRUE(PWLayerEditing::linearDuplicate(*f.layer, QSizeF(0, 200), 2, {}));
+    QList<pf::Ref<PWDrawableObject>> repeated;
+    for (const auto& object : f.layer->objectList())
+        if (!beforeRepeat.contains(object))
+            repeated.append(object);
+    ASSERT_EQ(repeated.size(), 6);
+    for (int set = 0; set < 2; ++set) {
+        auto repeatedLine = std::dynamic_pointer_cast<PWConnectableLine>(repeated[set * 3 + 2]);
+        ASSERT_TRUE(repeatedLine);
+        EXPECT_EQ(repeatedLine->attachedObject(PWConnectableLine::kStart), repeated[set * 3]);
+        EXPECT_EQ(repeatedLine->attachedObject(PWConnectableLine::kEnd), repeated[set * 3 + 1]);
+    }
+
     const auto beforeLone = f.layer->objectList();
     f.layer->exchangeSelectionWithObjectsFromArray({line});
     ASSERT_TRUE(PWLayerEditing::duplicate(*f.layer, {}));
@@ -385,4 +408,34 @@ TEST(ToolsConnectableLine, AnEndAttachedFromOutsideItsObjectLandsOnItsEdge)
     box->moveBy(10, 0);
     EXPECT_TRUE(box->bounds().adjusted(-1, -1, 1, 1).contains(pathPoints(*line).last()))
         << "the end does not fly off beside its object";
+}
+
+TEST(ToolsConnectableLine, CornersBetweenTheEndsFollowInProportion)
+{
+    ToolFixture f;
+    auto from = f.addRect({0, 0, 20, 20});
+    auto to = f.addRect({200, 0, 40, 40});
+    f.settle();
+    f.use(kPWConnectablePolygonToolName);
+    for (const QPointF& p : {QPointF(10, 10), QPointF(70, 100), QPointF(140, 100), QPointF(210, 20)})
+        f.click(p);
+    f.click({210, 20}, Qt::NoModifier, 2);
+    auto line = onlyLine(f);
+    ASSERT_TRUE(line);
+    ASSERT_EQ(line->attachedObject(PWConnectableLine::kEnd), to);
+    f.settle();
+
+    // One object moved: each corner takes the share of its place along the line.
+    moveBy(f, *to, {0, 30});
+    EXPECT_EQ(pathPoints(*line), (QList<QPointF>{{10, 10}, {70, 110}, {140, 120}, {210, 50}}));
+    f.undo()->undo();
+    EXPECT_EQ(pathPoints(*line), (QList<QPointF>{{10, 10}, {70, 100}, {140, 100}, {210, 20}}));
+
+    // Everything moved together: the whole line moves once, corners included.
+    f.use(kPWSelectToolName);
+    f.layer->selectAll();
+    f.drag({5, 15}, {5, 65});
+    EXPECT_EQ(pathPoints(*line), (QList<QPointF>{{10, 60}, {70, 150}, {140, 150}, {210, 70}}));
+    f.undo()->undo();
+    EXPECT_EQ(pathPoints(*line), (QList<QPointF>{{10, 10}, {70, 100}, {140, 100}, {210, 20}}));
 }
