@@ -49,7 +49,7 @@ public:
     QRectF shadowBoundsForBounds(const QRectF& bounds) const;
 
     // The drawing scale beyond which shadows stop growing; 0 (the default) sets no limit.
-    // Negative values and NaN become 0.
+    // Negative values and NaN become 0. Kept in the user defaults ("PWShadowScaleLimit").
     static double shadowScaleLimit();
     static void setShadowScaleLimit(double limit);
 

@@ -21,7 +21,7 @@ public:
     // A null style means the default style.
     static pf::Ref<PWDrawablePath> drawablePathWithPath(const pf::BezierPath& path, pf::Ref<PWStyle> style = nullptr);
 
-    // Class settings.
+    // Class settings, kept in the user defaults (PWClassSettings).
     static bool defaultOnPathHitDetectionPriority();
     static void setDefaultOnPathHitDetectionPriority(bool priority);
     static bool autoClosesPath();

@@ -75,7 +75,8 @@ public:
     // A new shadow with the framework's default settings, each call.
     static pf::Ref<pf::Shadow> defaultShadow();
 
-    // Process-wide display switches.
+    // Process-wide display switches, kept in the user defaults (PWClassSettings) from one run
+    // to the next.
     static bool shouldAntialias();
     static void setShouldAntialias(bool antialias);
     static bool willDrawShadows();
