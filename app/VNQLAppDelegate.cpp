@@ -15,6 +15,7 @@
 #include "drawing/PWXSymbolTool.h"
 #include "drawing/VNQLDrawingExtensions.h"
 #include "drawing/VNQLPWDrawableNameProvider.h"
+#include "frameworks/feedback/DMFeedbackController.h"
 #include "frameworks/penwork/drawables/PWDrawableObject.h"
 #include "frameworks/penwork/drawables/PWRegularPolygonPath.h"
 #include "frameworks/penwork/drawables/PWTextPath.h"
@@ -107,6 +108,10 @@ PF_DEFINE_CLASS(VNQLAppDelegate, pf::ApplicationDelegate)
     b.method("cartavelAboutBox:", &D::cartavelAboutBox);
     b.method("showToolPalette:", &D::showToolPalette);
     b.method("showMediaBrowser:", &D::showMediaBrowser);
+    b.method("showUserFeedbackDialog:", [](D&, const QVariantList& args) {
+        DMFeedbackController::sharedController()->showFeedbackDialog(args.value(0), 0);
+        return QVariant();
+    });
     // The media browser's "New Document With Image" and "... With SVG File".
     b.method("createDocumentWithImageAtURL:", [](D& self, const QVariantList& args) {
         self.createDocumentWithImageAtURL(args.value(0).toUrl());

@@ -4,6 +4,7 @@
 #include "app/QuilloryDocumentMenus.h"
 #include "app/VNQLAppDelegate.h"
 #include "app/VNQLTemplateDocumentOpener.h"
+#include "frameworks/feedback/DMFeedbackController.h"
 #include "frameworks/penwork/drawables/PWImageShape.h"
 #include "frameworks/penwork/layers/PWDrawing.h"
 #include "frameworks/penwork/layers/PWLayerGroup.h"
@@ -20,6 +21,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
+#include <QUrlQuery>
 
 namespace {
 
@@ -182,7 +184,8 @@ TEST_F(AppDelegateMenusTest, ValidationAndTheApplicationItems)
     // Nothing answers these yet: their items are disabled rather than doing nothing.
     EXPECT_TRUE(delegate->validateMenuItem(*item("showToolPalette:")));
     EXPECT_TRUE(delegate->validateMenuItem(*item("showMediaBrowser:")));
-    for (const char* action : {"noSuchAction:", "showUserFeedbackDialog:", "showToolOptionsPalette:"})
+    EXPECT_TRUE(delegate->validateMenuItem(*item("showUserFeedbackDialog:")));
+    for (const char* action : {"noSuchAction:", "showToolOptionsPalette:"})
         EXPECT_FALSE(delegate->validateMenuItem(*item(action))) << action;
 
     // Every item of the application's menus has someone to answer it or is disabled.
@@ -228,6 +231,28 @@ TEST(AppDelegate, SpecialStylesAreTheCrayonsAsFillsAndStrokes)
     // Only fonts the system has: nothing is made of a missing one.
     const int fontStyles = VNQLAppDelegate::createDefaultFontStyles();
     EXPECT_EQ(fontStyles % 11, 0);
+}
+
+// Feedback goes to the user's mail program, which shows it before anything is sent.
+TEST(AppDelegate, FeedbackBecomesAMailToTheMaker)
+{
+    const QUrl url = DMFeedbackController::mailURLForMessage(QStringLiteral(" ann@example.org "),
+                                                             QStringLiteral("Stars & arcs?\nGreat = yes"), QStringLiteral("Quillory"));
+    EXPECT_EQ(url.scheme(), QStringLiteral("mailto"));
+    EXPECT_EQ(url.path(), QStringLiteral("feedback@quillory.org"));
+    const QUrlQuery query(url);
+    EXPECT_EQ(query.queryItemValue(QStringLiteral("subject"), QUrl::FullyDecoded), QStringLiteral("Quillory Feedback"));
+    EXPECT_EQ(query.queryItemValue(QStringLiteral("body"), QUrl::FullyDecoded),
+              QStringLiteral("Stars & arcs?\nGreat = yes\n\nReply to: ann@example.org"));
+    EXPECT_EQ(query.queryItems().size(), 2); // the "&" and "=" of the message stay inside the body
+
+    // An empty message sends nothing.
+    pf::Ref<DMFeedbackController> feedback = DMFeedbackController::sharedController();
+    feedback->showFeedbackDialog({}, 0);
+    ASSERT_TRUE(feedback->window());
+    EXPECT_TRUE(feedback->window()->isVisible());
+    EXPECT_FALSE(feedback->send());
+    feedback->window()->hide();
 }
 
 TEST(AppDelegate, AboutBoxShowsTheVersion)
