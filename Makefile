@@ -1,7 +1,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build run test bench sanitize-configure sanitize fuzz clean
+.PHONY: deps configure build run test bench sanitize-configure sanitize fuzz clean install
 
 deps:
 	bash scripts/install-deps
@@ -14,6 +14,17 @@ build: configure
 
 run: build
 	./$(BUILD_DIR)/quillory
+
+# Installs under PREFIX (DESTDIR for staged installs); the desktop's MIME and application
+# caches are refreshed when installing for real.
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+	if [ -z "$(DESTDIR)" ]; then \
+	  command -v update-mime-database >/dev/null && update-mime-database $(PREFIX)/share/mime || true; \
+	  command -v update-desktop-database >/dev/null && update-desktop-database $(PREFIX)/share/applications || true; \
+	  command -v gtk-update-icon-cache >/dev/null && gtk-update-icon-cache -q -t $(PREFIX)/share/icons/hicolor || true; \
+	fi
 
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)

@@ -1,7 +1,6 @@
 #include "app/QuilloryDocumentMenus.h"
 
 #include "app/RVCartavelDocument.h"
-#include "browsers/RVMediaBrowserController.h"
 #include "frameworks/penwork/layers/PWLayer.h"
 #include "platform/foundation/Variant.h"
 #include "platform/ui/DocumentController.h"
@@ -43,12 +42,6 @@ void insertAfter(pf::MainMenu& main, const pf::Ref<pf::Menu>& menu, const QStrin
 
 } // namespace
 
-QuilloryDocumentMenus& QuilloryDocumentMenus::shared()
-{
-    static QuilloryDocumentMenus menus;
-    return menus;
-}
-
 void QuilloryDocumentMenus::addDocumentMenus(pf::MainMenu& main)
 {
     if (pf::Menu* edit = main.menuWithTitle(QObject::tr("Edit"))) {
@@ -78,10 +71,11 @@ void QuilloryDocumentMenus::addDocumentMenus(pf::MainMenu& main)
     arrange->addItem(item(QObject::tr("Delete La&yer"), "deleteLayerAction:"));
     arrange->addItem(pf::MenuItem::separator());
     pf::Ref<pf::Menu> activate = pf::Menu::make(kActivateLayerMenuTitle);
-    activate->setDelegate(&shared());
     arrange->addItem(submenuItem(activate->title(), activate));
     pf::Ref<pf::Menu> moveTo = pf::Menu::make(kMoveToLayerMenuTitle);
-    moveTo->setDelegate(&shared());
+    // The application delegate lists the layers below these two.
+    moveTo->addItem(item(QObject::tr("New Layer"), "newDrawingLayer:"));
+    moveTo->addItem(pf::MenuItem::separator());
     arrange->addItem(submenuItem(moveTo->title(), moveTo));
     insertAfter(main, arrange, QObject::tr("&Object"));
 
@@ -109,33 +103,5 @@ void QuilloryDocumentMenus::addDocumentMenus(pf::MainMenu& main)
     view->addItem(item(QObject::tr("Snap to G&uides"), "snappingOptionsAction:", 1));
     view->addItem(item(QObject::tr("Snap to &Objects"), "snappingOptionsAction:", 2));
     insertAfter(main, view, QObject::tr("&Arrange"));
-
-    if (pf::Menu* window = main.menuWithTitle(QObject::tr("Window"))) {
-        pf::Ref<pf::MenuItem> media = item(QObject::tr("&Media Browser"), "showWindow:");
-        media->setTarget(RVMediaBrowserController::sharedMediaBrowser().get());
-        window->addItem(media);
-    }
 }
 
-void QuilloryDocumentMenus::fillLayerMenu(pf::Menu& menu, RVCartavelDocument* document)
-{
-    menu.removeAllItems();
-    if (!document)
-        return;
-    const bool activating = menu.title() == kActivateLayerMenuTitle;
-    const QList<pf::Ref<PWLayer>> layers =
-        activating ? document->flattenedListOfLayers() : document->flattenedListOfDrawingLayers();
-    for (const auto& layer : layers) {
-        pf::Ref<pf::MenuItem> entry = item(layer->layerName().isEmpty() ? QObject::tr("Untitled Layer") : layer->layerName(),
-                                           activating ? "activateLayerByName:" : "moveSelectionToLayerByName:");
-        entry->setRepresentedObject(pf::toVariant(layer));
-        entry->setIndentationLevel(layer->level());
-        menu.addItem(entry);
-    }
-}
-
-void QuilloryDocumentMenus::menuNeedsUpdate(pf::Menu& menu)
-{
-    pf::DocumentController* controller = pf::DocumentController::sharedIfMade();
-    fillLayerMenu(menu, controller ? dynamic_cast<RVCartavelDocument*>(controller->currentDocument()) : nullptr);
-}

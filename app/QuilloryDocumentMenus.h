@@ -9,20 +9,13 @@ class RVCartavelDocument;
 
 // The document's editing commands in the program's menus: Undo History in the Edit menu; the
 // duplications in an Object menu; the layer commands in an Arrange menu, with submenus listing
-// the current document's layers to activate or to move the selection to; the display, paper
-// margin, unit and snapping switches in a View menu. The documents validate every item.
-class QuilloryDocumentMenus : public pf::MenuDelegate {
+// the current document's layers to activate or to move the selection to (the application
+// delegate fills them); the display, paper margin, unit and snapping switches in a View menu.
+// The documents validate every item.
+class QuilloryDocumentMenus {
 public:
     static inline const QString kActivateLayerMenuTitle = QStringLiteral("Activate Layer");
     static inline const QString kMoveToLayerMenuTitle = QStringLiteral("Move Selection to Layer");
 
     static void addDocumentMenus(pf::MainMenu& menu);
-
-    // Fills a layer submenu (by its title) from `document`'s layers; empty without a document.
-    static void fillLayerMenu(pf::Menu& menu, RVCartavelDocument* document);
-
-    void menuNeedsUpdate(pf::Menu& menu) override;
-
-private:
-    static QuilloryDocumentMenus& shared();
 };

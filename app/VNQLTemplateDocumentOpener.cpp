@@ -32,10 +32,20 @@ void VNQLTemplateDocumentOpener::openTemplateAsUntitledDocument(const QUrl& url,
         return;
     }
     controller->openDocumentWithContentsOfURL(
-        url, false, [display, completion](const pf::Ref<pf::Document>& opened, bool wasAlreadyOpen, const pf::Error& error) {
+        url, false, [url, display, completion](const pf::Ref<pf::Document>& opened, bool wasAlreadyOpen, const pf::Error& error) {
             auto document = std::dynamic_pointer_cast<RVCartavelDocument>(opened);
-            if (!document || wasAlreadyOpen) {
-                pf::Error failure = error;
+            pf::Error copyError;
+            if (document && wasAlreadyOpen) {
+                // The template is open as itself: the new drawing is read afresh from its file,
+                // so the open one stays as it is.
+                pf::DocumentController* documents = pf::DocumentController::shared();
+                document = std::dynamic_pointer_cast<RVCartavelDocument>(
+                    documents->makeDocumentWithContentsOfURL(url, opened->fileType(), &copyError));
+                if (document)
+                    documents->addDocument(document);
+            }
+            if (!document) {
+                pf::Error failure = error.isNull() ? copyError : error;
                 if (failure.isNull())
                     failure = pf::Error(RVCartavelDocument::kErrorDomain, RVCartavelDocument::kErrorException);
                 RVLog(kFileEvent, QStringLiteral("template could not be opened, error = %1").arg(failure.description()));

@@ -4,6 +4,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/PlatformNotifications.h"
+#include "platform/foundation/UserDefaults.h"
 #include "platform/ui/Alert.h"
 #include "platform/ui/ApplicationDelegate.h"
 #include "platform/ui/DocumentController.h"
@@ -171,12 +172,43 @@ int Application::run(int& argc, char** argv, const QString& principalClassName,
         application->finishLaunching(files);
         return true;
     });
-    if (application->m_terminated)
+    if (application->m_terminated) {
+        application->releaseAfterTermination();
+        qtApplication.reset();
         return 0;
+    }
     application->m_running = true;
     status = QApplication::exec();
     application->m_running = false;
+    application->releaseAfterTermination();
+    // Qt itself goes before the program's static objects do: destroyed among them, after Qt's
+    // own global state, it crashes.
+    qtApplication.reset();
     return status;
+}
+
+void Application::releaseAfterTermination()
+{
+    // The menu bars, the windows and whatever the delegate keeps are Qt objects. Left to the
+    // program's static objects they would go after Qt's own global state has gone, and a
+    // menu bar that lays itself out then crashes the program on its way out. They go here,
+    // while Qt still runs.
+    UserDefaults::standard().synchronize();
+    Ref<MainMenu> menu = std::move(m_mainMenu);
+    Ref<ApplicationDelegate> delegate = std::move(m_delegate);
+    menu.reset();
+    delegate.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    // Menus' pop-ups belong to their pf::Menu; every other top-level widget is a window nobody
+    // owns but Qt (controllers keep theirs through guarded pointers).
+    QList<QPointer<QWidget>> windows;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        windows.append(window);
+    for (const QPointer<QWidget>& window : windows) {
+        if (window && window->isWindow() && !(window->windowType() == Qt::Popup) && !window->parentWidget())
+            delete window.data();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 void Application::finishLaunching(const QStringList& files)

@@ -110,7 +110,7 @@ public:
     // The window of the innermost modal run, or null.
     QWidget* modalWindow() const;
     // One pass over the pending events while a modal window is up, without blocking.
-    void fetchAndDispatchEventsModalForWindow(QWidget* window);
+    virtual void fetchAndDispatchEventsModalForWindow(QWidget* window);
 
     // --- The event queue (see EventQueue)
     std::optional<Event> nextEventMatchingMask(EventMask mask, double untilDate, const QString& mode, bool dequeue);
@@ -141,6 +141,10 @@ public:
     // Runs `deliver`, reporting whatever it throws; answers its result, false after a throw.
     static bool deliverGuarded(const std::function<bool()>& deliver);
     int reportedExceptionCount() const { return m_reportedExceptions; }
+
+    // After termination, once the event loop has ended: lets go of the main menu, the delegate
+    // and the windows while Qt still runs (run() does it before it returns).
+    void releaseAfterTermination();
 
     // Ends the process at once with `status`, skipping termination.
     [[noreturn]] static void exitProcess(int status);

@@ -19,6 +19,7 @@
 #include "frameworks/penwork/styles/PWStyle.h"
 #include "frameworks/penwork/support/RVUndoManager.h"
 
+#include "platform/foundation/UserDefaults.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/KeyedArchiver.h"
 #include "platform/foundation/KeyedUnarchiver.h"
@@ -51,7 +52,7 @@ const QString kStyleKey = QStringLiteral("pw_drawable_style");
 std::shared_ptr<PWDrawableNameProvider> s_nameProvider;
 int s_nameProviderDisableCount = 0;
 // The user-defaults keys of the class settings; the variables are their defaults.
-const QString kDisplaysSizeInfoKey = QStringLiteral("PWDrawableObjectDisplaysSizeInfoWhenDragging");
+const QString kDisplaysSizeInfoKey = PWDrawableObject::kDisplaysSizeInfoWhenDraggingDefaultsKey;
 const QString kMetadataUndoableKey = QStringLiteral("PWDrawableObjectMetadataChangesAreUndoable");
 const bool s_displaysSizeInfoWhenDragging = true;
 const bool s_metadataChangesAreUndoable = false;

@@ -77,6 +77,8 @@ public:
     static void enableNameProvider();
     static bool isNameProviderEnabled();
 
+    // Kept in the user defaults under this key (shown while dragging when absent).
+    static inline const QString kDisplaysSizeInfoWhenDraggingDefaultsKey = QStringLiteral("PWDrawableObjectDisplaysSizeInfoWhenDragging");
     static bool displaysSizeInfoWhenDragging();
     static void setDisplaysSizeInfoWhenDragging(bool displays);
     static bool metadataChangesAreUndoable();

@@ -24,7 +24,7 @@
 
 namespace {
 
-const QString kAutoActivateDefault = QStringLiteral("PWToolControllerAutoActivateValidLayer");
+const QString kAutoActivateDefault = PWToolController::kAutoActivateValidLayerDefaultsKey;
 
 std::vector<PWToolController*>& liveControllers()
 {

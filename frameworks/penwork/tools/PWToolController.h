@@ -41,6 +41,8 @@ public:
     ~PWToolController() override;
 
     // Class settings: tools activate a valid layer under the mouse automatically.
+    // Kept in the user defaults under this key.
+    static inline const QString kAutoActivateValidLayerDefaultsKey = QStringLiteral("PWToolControllerAutoActivateValidLayer");
     static bool toolsAutoActivateValidLayer();
     static void setToolsAutoActivateValidLayer(bool autoActivate);
 
