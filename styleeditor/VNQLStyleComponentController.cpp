@@ -1,5 +1,7 @@
 #include "styleeditor/VNQLStyleComponentController.h"
 
+#include "app/VNQLHelpTrampoline.h"
+
 #include "styleeditor/VNQLStyleEditorController.h"
 
 #include "frameworks/penwork/archiving/PWRasterizerPasteboard.h"
@@ -114,7 +116,8 @@ void VNQLStyleComponentController::deleteComponentAction(const QVariant& sender)
 
 void VNQLStyleComponentController::componentHelpAction(const QVariant&)
 {
-    // There is no help viewer in the program yet: the item stays disabled (see validation).
+    if (pf::Ref<VNQLHelpTrampoline> help = VNQLHelpTrampoline::sharedHelpTrampoline())
+        help->showHelpForIdentifier(helpIdentifier());
 }
 
 QWidget* VNQLStyleComponentController::windowForSheet()
@@ -252,7 +255,7 @@ bool VNQLStyleComponentController::validateUserInterfaceItem(pf::UserInterfaceIt
     }
     if (action == QLatin1String("componentHelpAction:")) {
         item.setTitle(QStringLiteral("%1 %2...").arg(name, tr("Help")));
-        return false;
+        return true;
     }
     // Items of the pane's own pop-ups carry no action of their own: the pop-up sends its.
     return action.isEmpty() || respondsTo(action);
