@@ -603,7 +603,11 @@ bool RVCartavelDocument::isValidWindowState(const QVariant& state)
         if (side.typeId() != QMetaType::QVariantMap || side.toMap().isEmpty())
             return false;
     }
-    return !map.contains(QStringLiteral("splits")) || map.value(QStringLiteral("splits")).typeId() == QMetaType::QVariantMap;
+    if (map.contains(QStringLiteral("splits")) && map.value(QStringLiteral("splits")).typeId() != QMetaType::QVariantMap)
+        return false;
+    // A state the package cannot write back (a string with control characters, say, read from
+    // a damaged binary entry) would be lost silently at the next save: it counts as damaged.
+    return !serialisedPlist(map, nullptr).isEmpty();
 }
 
 void RVCartavelDocument::setWindowRestorationState(const QVariantMap& state)

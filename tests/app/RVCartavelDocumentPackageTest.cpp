@@ -281,6 +281,12 @@ INSTANTIATE_TEST_SUITE_P(
         DamagedEntry{"window of the wrong shape", RVCartavelDocument::kWindowEntry,
                      pf::PropertyList::data(QVariantMap{{QStringLiteral("left_sidebar"), 3}}, pf::PropertyListFormat::XML),
                      true, false, true},
+        // Binary entries can hold strings the package's XML cannot write back.
+        DamagedEntry{"window that could not be saved again", RVCartavelDocument::kWindowEntry,
+                     pf::PropertyList::data(QVariantMap{{QStringLiteral("left_sidebar"), QVariantMap{{QStringLiteral("a"), QStringLiteral("bell\x07")}}},
+                                                        {QStringLiteral("right_sidebar"), QVariantMap{{QStringLiteral("b"), 2}}}},
+                                            pf::PropertyListFormat::Binary),
+                     true, false, true},
         DamagedEntry{"export garbage", RVCartavelDocument::kExportSettingsEntry, "\x01\x02", true, true, false},
         DamagedEntry{"export state not data", RVCartavelDocument::kExportSettingsEntry,
                      pf::PropertyList::data(QVariantMap{{QStringLiteral("export_state"), 12}}, pf::PropertyListFormat::XML),
