@@ -269,14 +269,16 @@ QString RViPhotoAlbumInfo::identifier() const
 
 pf::Ref<RVFolderInfo> RViPhotoAlbumInfo::nodeWithIdentifier(const QString& identifier)
 {
-    const QStringList parts = identifier.split(QLatin1Char('/'));
+    // Matched part by part from the front, not split at "/": an album type read from the file
+    // may hold the separator itself.
+    const QString own = ownIdentifierPart();
     if (identifier.isEmpty())
         return nullptr;
-    if (parts.last() == ownIdentifierPart() && parts.size() == 1)
+    if (identifier == own)
         return ref<RVFolderInfo>();
-    if (parts.first() != ownIdentifierPart())
+    if (!identifier.startsWith(own + QLatin1Char('/')))
         return nullptr;
-    const QString rest = parts.mid(1).join(QLatin1Char('/'));
+    const QString rest = identifier.mid(own.size() + 1);
     for (const pf::Ref<RVFolderInfo>& child : subFolders())
         if (pf::Ref<RVFolderInfo> found = child->nodeWithIdentifier(rest))
             return found;
