@@ -870,6 +870,14 @@ qint64 PWSVGDrawingBuilder::expandedVisits(const PWSVGElement& element, QList<co
     return visits;
 }
 
+qint64 PWSVGDrawingBuilder::elementCount(const PWSVGElement& element)
+{
+    qint64 count = 1;
+    for (const auto& child : element.children)
+        count += elementCount(*child);
+    return count;
+}
+
 qint64 PWSVGDrawingBuilder::stepsToDraw() const
 {
     VisitCounts counts;
@@ -900,11 +908,12 @@ pf::Ref<PWDrawing> PWSVGDrawingBuilder::build(pf::Error* error)
 {
     // Uses multiply what they instance: a document that would take more steps than allowed is
     // refused before anything is made, not after a quarter of a million objects.
-    if (stepsToDraw() > kMaxVisits) {
+    const qint64 allowed = std::min<qint64>(kMaxVisits, kFreeSteps + qint64(kMaxStepsPerElement) * elementCount(m_root));
+    if (stepsToDraw() > allowed) {
         pf::fail(error, svgError(kPWSVGErrorTooComplex, QCoreApplication::translate("PWSVGImporter", "The document "
                                                                                                      "takes more than "
                                                                                                      "%1 steps to draw.")
-                                                            .arg(kMaxVisits)));
+                                                            .arg(allowed)));
         return nullptr;
     }
     QSizeF size;

@@ -33,6 +33,11 @@ public:
     static constexpr int kMaxObjects = 250000;
     static constexpr int kMaxVisits = 1000000;
     static constexpr int kMaxUseDepth = 32;
+    // Uses may multiply a document's elements into at most this many steps per element written,
+    // plus a free allowance: far beyond what symbols, patterns and grids drawn with uses need,
+    // yet a few kilobytes of uses nested in uses can no longer demand a million steps.
+    static constexpr int kMaxStepsPerElement = 512;
+    static constexpr int kFreeSteps = 10000;
     static constexpr qsizetype kMaxPathDataChars = 8 * 1024 * 1024;
     // The largest drawing side accepted, in points (some 35 metres).
     static constexpr double kMaxDrawingSide = 100000.0;
@@ -50,6 +55,8 @@ public:
 
     // At least as many steps as the build takes (elements visited, each use instancing its
     // target again); kMaxVisits + 1 for any document that would take more.
+    // The elements of the tree below and with `element`, as written in the document.
+    static qint64 elementCount(const PWSVGElement& element);
     qint64 stepsToDraw() const;
     // The steps the build has taken so far.
     int stepsTaken() const { return m_visits; }

@@ -473,6 +473,9 @@ TEST(SVGImportErrors, BadInputGivesAClearError)
         {"not svg", "<html><body/></html>", kPWSVGErrorNotSVG},
         {"deep nesting", nested(300), kPWSVGErrorTooComplex},
         {"use fan-out", fanOut(8, 10), kPWSVGErrorTooComplex},
+        // 100,000 rectangles from some sixty elements: within the million steps, far past what
+        // so few elements may ask for.
+        {"use fan-out within the step bound", fanOut(5, 10), kPWSVGErrorTooComplex},
         {"huge path data", svg(QStringLiteral("<path d=\"M0 0%1\"/>").arg(QString(" L1 1").repeated(2000000))),
          kPWSVGErrorTooComplex},
         {"NaN width", svg("", "width=\"NaN\" height=\"10\""), kPWSVGErrorBadSize},
@@ -491,6 +494,21 @@ TEST(SVGImportErrors, BadInputGivesAClearError)
         EXPECT_EQ(error.code(), c.code) << c.name << ": " << error.description().toStdString();
         EXPECT_FALSE(error.localizedFailureReason().isEmpty()) << c.name;
     }
+}
+
+TEST(SVGImportErrors, ManyUsesOfASymbolStillImport)
+{
+    // A map's worth of placed symbols: each use is written out, so the steps stay near the
+    // elements written.
+    QString uses;
+    for (int i = 0; i < 2000; ++i)
+        uses += QStringLiteral("<use href=\"#pin\" x=\"%1\" y=\"%2\"/>").arg(i % 50).arg(i / 50);
+    QString pin;
+    for (int i = 0; i < 20; ++i)
+        pin += QStringLiteral("<rect x=\"%1\" width=\"1\" height=\"1\"/>").arg(i);
+    pf::Error error;
+    const auto drawing = PWSVGImporter::drawingWithSVGData(svg(QStringLiteral("<defs><g id=\"pin\">%1</g></defs>%2").arg(pin, uses)), &error);
+    EXPECT_TRUE(drawing) << error.description().toStdString();
 }
 
 TEST(SVGImportErrors, RecursiveUseDrawsWhatIsNotRecursive)
