@@ -12,6 +12,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStandardPaths>
 #include <QTimer>
 
 PF_DEFINE_CLASS_NAMED(pf::SavePanel, pf::Object, "pf::SavePanel") {}
@@ -75,7 +76,22 @@ void SavePanel::build(bool opening)
     dialog->refuses = [this](const QStringList& paths) { return refusesSelection(paths); };
     QObject::connect(dialog, &QFileDialog::directoryEntered, dialog,
                      [this](const QString& path) { directoryEntered(path); });
-    QObject::connect(dialog, &QDialog::accepted, dialog, [this] { m_chosen = m_dialog->selectedFiles(); });
+    QObject::connect(dialog, &QDialog::accepted, dialog, [this] {
+        m_chosen = m_dialog->selectedFiles();
+        lastDirectory() = m_dialog->directory().absolutePath();
+    });
+    // Where the user last chose a file, else the Documents folder: never the folder the
+    // program happened to be started from. A caller's own directory still wins.
+    dialog->setDirectory(lastDirectory());
+}
+
+QString& SavePanel::lastDirectory()
+{
+    static QString directory = [] {
+        const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        return QFileInfo(documents).isDir() ? documents : QDir::homePath();
+    }();
+    return directory;
 }
 
 bool SavePanel::isPackage(const QString& path) const

@@ -88,6 +88,8 @@ protected:
 
 private:
     void build(bool opening);
+    // The folder new panels open in: where the user last chose a file, at first Documents.
+    static QString& lastDirectory();
     void beginRun();
     void endRun(int result);
     void directoryEntered(const QString& path);

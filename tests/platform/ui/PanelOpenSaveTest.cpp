@@ -266,3 +266,19 @@ TEST_F(WindowsPanelTest, WindowsPanelHeldOnlyByItsCompletionOutlivesTheReturnKey
 }
 
 } // namespace
+
+TEST_F(WindowsPanelTest, WindowsPanelOpensWhereTheUserLastChoseNotInTheWorkingFolder)
+{
+    // The program may be started from any folder; a panel never opens there by chance.
+    QTemporaryDir started;
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(started.path());
+    const auto restore = qScopeGuard([&] { QDir::setCurrent(before); });
+    EXPECT_NE(std::make_shared<SavePanel>()->directoryURL().toLocalFile(), started.path());
+
+    auto panel = std::make_shared<SavePanel>();
+    panel->setDirectoryURL(QUrl::fromLocalFile(folder.path()));
+    typeAndConfirm(QStringLiteral("chosen"));
+    ASSERT_EQ(panel->runModal(), pf::kModalResponseOK);
+    EXPECT_EQ(std::make_shared<SavePanel>()->directoryURL().toLocalFile(), QFileInfo(folder.path()).absoluteFilePath());
+}
