@@ -79,7 +79,7 @@ public:
     void folderBrowserDidDoubleClickFolder(RVFolderBrowserController&, const pf::Ref<RVFolderInfo>& folder) override;
     void folderBrowserUserClickedFile(RVFolderBrowserController&, const pf::Ref<RVFolderInfo>& file) override;
 
-    // --- Parts, for tests
+    // --- Its controls, for tests
     void loadWindow() override;
     RVFolderBrowserController* browserController() const { return m_browser.get(); }
     QPushButton* saveButton() const;

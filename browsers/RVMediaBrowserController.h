@@ -103,7 +103,7 @@ public:
     // selection.
     bool validateUserInterfaceItem(const QString& action, QString* title = nullptr) const;
 
-    // --- Parts, for the program's tests
+    // --- Its controls, for the program's tests
     RVFolderBrowserController* folderController() const { return m_folderController.get(); }
     RVImageBrowserView* imageBrowserView() const { return m_grid; }
     QLineEdit* searchField() const;

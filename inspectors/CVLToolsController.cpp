@@ -96,7 +96,7 @@ const QMap<QString, QString>& tagTable()
 constexpr int kColumns = 3;
 const QList<int> kSelectionTags = {6, 1, 44, 2, 3, 4, 5, 45, 25, 22, 23, 0};
 // The connectable lines sit with the other drawing tools: the cartography section is not
-// part of the stack the palette shows.
+// among the sections the palette shows.
 const QList<int> kDrawingTags = {10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 24, 43, 40, 41, 42, 50};
 const QList<int> kCartographyTags = {40, 41, 42, 50};
 

@@ -114,7 +114,7 @@ public:
     // Sticky tools draw their latched button in the sticky colour.
     void styleButtonCellWillDrawBackgroundInFrame(RVStyleButtonCell& cell, const QRectF& frame) override;
 
-    // Parts of the palette, for the program's wiring and tests.
+    // The palette's controls, for the program's wiring and tests.
     pf::Matrix* selectionTools() const { return mSelectionTools; }
     pf::Matrix* drawingTools() const { return mDrawingTools; }
     pf::Matrix* cartographyTools() const { return mCartographyTools; }

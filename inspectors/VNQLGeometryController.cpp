@@ -230,7 +230,7 @@ void VNQLGeometryController::loadView()
 
     mGeometryViewStack = new RVCollapsibleContainerView(QRectF(0, 0, 260, 20));
     mGeometryViewStack->setTitle(tr("Geometry"));
-    // The stack fills the scroll area's height, its panes only their own part of it: below
+    // The stack fills the scroll area's height, its panes only the height they need: below
     // them it paints the background, or panes taken out when the selection changes (Shift-
     // clicking objects out of it) would stay on the screen under the ones that remain.
     mGeometryViewStack->setAttribute(Qt::WA_NoSystemBackground, false);
