@@ -1,30 +1,19 @@
 // Colour lists (".clr" files). A list that reads must write and read back with the same keys,
 // in the same order, and the same colours.
 #include "platform/graphics/ColorList.h"
+#include "fuzz/FuzzWorkFolder.h"
 
-#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <cstdint>
-#include <cstdlib>
 
 namespace {
 
-void check(bool holds)
-{
-    if (!holds)
-        std::abort();
-}
+using quillory::fuzz::check;
 
 const QString& workFolder()
 {
-    static const QString folder = [] {
-        static QTemporaryDir* const made = new QTemporaryDir(QDir::tempPath() + QStringLiteral("/quillory-clr-fuzz-XXXXXX"));
-        check(made->isValid());
-        return made->path();
-    }();
-    return folder;
+    return quillory::fuzz::workFolder("clr-fuzz");
 }
 
 } // namespace

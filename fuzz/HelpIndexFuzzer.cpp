@@ -2,30 +2,19 @@
 // without an index, and every name the index lists resolves to a page of the guide; a name
 // found only among the anchors carries itself, whole, as the URL's fragment.
 #include "app/VNQLHelpTrampoline.h"
+#include "fuzz/FuzzWorkFolder.h"
 
-#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <cstdint>
-#include <cstdlib>
 
 namespace {
 
-void check(bool holds)
-{
-    if (!holds)
-        std::abort();
-}
+using quillory::fuzz::check;
 
 const QString& workFolder()
 {
-    static const QString folder = [] {
-        static QTemporaryDir* const made = new QTemporaryDir(QDir::tempPath() + QStringLiteral("/quillory-help-fuzz-XXXXXX"));
-        check(made->isValid());
-        return made->path();
-    }();
-    return folder;
+    return quillory::fuzz::workFolder("help-fuzz");
 }
 
 QStringList namesIn(const QVariantMap& page, const QString& key)
