@@ -20,7 +20,7 @@ class Application;
 class MainMenu;
 class DocumentController;
 class MenuItem;
-class Notification;
+struct Notification;
 class WindowController;
 } // namespace pf
 

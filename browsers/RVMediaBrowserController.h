@@ -101,6 +101,7 @@ public:
     void createDocumentWithImageAction(const QVariant& sender);
     // Whether the action can run now; `title` gets a menu item's title where it depends on the
     // selection.
+    using pf::WindowController::validateUserInterfaceItem;
     bool validateUserInterfaceItem(const QString& action, QString* title = nullptr) const;
 
     // --- Its controls, for the program's tests

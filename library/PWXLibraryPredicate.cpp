@@ -3,6 +3,7 @@
 #include "library/PWXLibraryItem.h"
 #include "platform/foundation/KeyedArchiver.h"
 #include "platform/foundation/KeyedUnarchiver.h"
+#include "platform/foundation/Variant.h"
 
 #include <QDateTime>
 
@@ -40,22 +41,6 @@ QStringList PWXLibraryPredicate::keys()
 
 namespace {
 
-bool isNumber(const QVariant& value)
-{
-    switch (value.typeId()) {
-    case QMetaType::Bool:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // Negative, zero or positive; dates and numbers by value, anything else as text.
 int order(const QVariant& actual, const QVariant& wanted)
 {
@@ -65,7 +50,7 @@ int order(const QVariant& actual, const QVariant& wanted)
                                                                         : QDateTime::fromString(wanted.toString(), Qt::ISODate);
         return left < right ? -1 : (right < left ? 1 : 0);
     }
-    if (isNumber(actual)) {
+    if (pf::isNumber(actual)) {
         bool ok = false;
         const double right = wanted.toDouble(&ok);
         const double left = actual.toDouble();
