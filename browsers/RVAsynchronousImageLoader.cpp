@@ -2,6 +2,7 @@
 
 #include "browsers/RVImagePath.h"
 #include "platform/foundation/ClassBuilder.h"
+#include "platform/foundation/OperationQueue.h"
 #include "platform/foundation/RunLoop.h"
 
 #include <QThreadPool>
@@ -18,6 +19,7 @@ QThreadPool& RVAsynchronousImageLoader::imageLoaderQueue()
     static QThreadPool* queue = [] {
         auto* pool = new QThreadPool;
         pool->setMaxThreadCount(std::max(1, QThread::idealThreadCount() / 2));
+        pf::finishBeforeExit(*pool);
         return pool;
     }();
     return *queue;

@@ -7,10 +7,12 @@
 #include <QCoreApplication>
 #include <QThreadPool>
 
+#include <algorithm>
 #include <condition_variable>
 #include <list>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace pf {
 
@@ -136,6 +138,39 @@ void OperationQueue::cancelAllOperations()
     if (m_pool)
         m_pool->clear();
     m_state->finished.notify_all();
+}
+
+namespace {
+
+std::vector<QThreadPool*>& poolsToFinish()
+{
+    static std::vector<QThreadPool*> pools;
+    return pools;
+}
+
+void finishPools()
+{
+    for (QThreadPool* pool : poolsToFinish()) {
+        pool->clear();
+        pool->waitForDone();
+    }
+}
+
+} // namespace
+
+void finishBeforeExit(QThreadPool& pool)
+{
+    auto& pools = poolsToFinish();
+    if (std::find(pools.begin(), pools.end(), &pool) != pools.end())
+        return;
+    pools.push_back(&pool);
+    if (auto* application = QCoreApplication::instance())
+        QObject::connect(application, &QCoreApplication::aboutToQuit, &pool, [&pool] {
+            pool.clear();
+            pool.waitForDone();
+        });
+    if (pools.size() == 1)
+        qAddPostRoutine(finishPools);
 }
 
 void detachThread(std::function<void()> work)

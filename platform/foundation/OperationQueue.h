@@ -43,6 +43,11 @@ private:
     std::unique_ptr<QThreadPool> m_pool; // null for the main queue
 };
 
+// Has a long-lived pool drop the work it has not started and wait for the work it is running
+// when the program ends: as the event loop quits, and at the latest as the application object
+// goes, before the statics its work draws with are torn down. Call on the main thread.
+void finishBeforeExit(QThreadPool& pool);
+
 // Runs `work` on a new detached thread inside an AutoreleasePool; an exception escaping it is
 // logged.
 void detachThread(std::function<void()> work);

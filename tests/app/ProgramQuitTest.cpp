@@ -1,6 +1,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -16,7 +17,7 @@ struct Ending {
     QString output;
 };
 
-Ending startAndQuit(const QStringList& arguments, bool withLibrary)
+Ending startAndQuit(const QStringList& arguments, bool withLibrary, const QString& previewed = {})
 {
     QTemporaryDir home;
     QProcess child;
@@ -28,6 +29,8 @@ Ending startAndQuit(const QStringList& arguments, bool withLibrary)
     environment.insert(QStringLiteral("QUILLORY_RESOURCES"), QStringLiteral(QUILLORY_RESOURCES_DIR));
     if (withLibrary)
         environment.insert(QStringLiteral("QUILLORY_QUIT_WITH_LIBRARY"), QStringLiteral("1"));
+    if (!previewed.isEmpty())
+        environment.insert(QStringLiteral("QUILLORY_QUIT_WHILE_PREVIEWING"), previewed);
     child.setProcessEnvironment(environment);
     child.setProcessChannelMode(QProcess::MergedChannels);
     child.start(QStringLiteral(QUILLORY_QUIT_CHILD), arguments);
@@ -69,6 +72,26 @@ TEST(ProgramQuit, QuittingEndsTheProgramWithStatusZero)
         EXPECT_TRUE(ending.output.contains(QString::fromLatin1(c.opened))) << qPrintable(context) << qPrintable(ending.output.right(2000));
         EXPECT_EQ(ending.output.count(QStringLiteral("open: ")), 1) << qPrintable(context);
     }
+}
+
+// Previews made on background threads once outlived the application: still running as it went,
+// they handed their result to an application object that no longer existed.
+TEST(ProgramQuit, QuittingWhilePreviewsAreMadeWaitsForThem)
+{
+    QTemporaryDir folder;
+    const QString svg = QDir(folder.path()).filePath(QStringLiteral("many.svg"));
+    QFile file(svg);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("<svg xmlns='http://www.w3.org/2000/svg' width='2000' height='2000'>");
+    for (int i = 0; i < 20000; ++i)
+        file.write(QStringLiteral("<circle cx='%1' cy='%2' r='30' fill='#%3' stroke='black'/>")
+                       .arg(i % 1990).arg(i * 7 % 1990).arg(i * 97 % 0xffffff, 6, 16, QLatin1Char('0')).toUtf8());
+    file.write("</svg>");
+    file.close();
+    const Ending ending = startAndQuit({}, false, svg);
+    EXPECT_EQ(ending.status, QProcess::NormalExit) << qPrintable(ending.output.right(2000));
+    EXPECT_EQ(ending.code, 0) << qPrintable(ending.output.right(2000));
+    EXPECT_TRUE(ending.output.contains(QStringLiteral("quitting")));
 }
 
 } // namespace

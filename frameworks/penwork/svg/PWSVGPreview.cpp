@@ -1,5 +1,7 @@
 #include "frameworks/penwork/svg/PWSVGPreview.h"
 
+#include "platform/foundation/OperationQueue.h"
+
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -50,6 +52,7 @@ QThreadPool& renderPool()
     static QThreadPool* pool = [] {
         auto* p = new QThreadPool;
         p->setMaxThreadCount(std::max(1, std::min(2, QThread::idealThreadCount())));
+        pf::finishBeforeExit(*p);
         return p;
     }();
     return *pool;
@@ -164,7 +167,9 @@ PWSVGPreview::Result renderPreview(const QString& path, const QString& folder,
 
 void postToMainThread(std::function<void()> work)
 {
-    QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(work), Qt::QueuedConnection);
+    // Nobody is left to hand a result to once the application object has gone.
+    if (auto* application = QCoreApplication::instance())
+        QMetaObject::invokeMethod(application, std::move(work), Qt::QueuedConnection);
 }
 
 } // namespace
