@@ -6,6 +6,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/ButtonCell.h"
 #include "platform/ui/FieldEditor.h"
+#include "platform/ui/ImageView.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/Pasteboard.h"
 #include "platform/ui/TableCellEditor.h"
@@ -16,6 +17,7 @@
 #include "platform/ui/TableRowViewLayout.h"
 #include "platform/ui/TableTreeWidget.h"
 #include "platform/ui/TableViewDelegate.h"
+#include "platform/ui/TextField.h"
 
 #include <QCursor>
 #include <QHeaderView>
@@ -520,6 +522,15 @@ void TableView::scrollWheel(const Event& event)
         m_rowViews->scrollBy(-event.scrollingDeltaY);
     else
         View::scrollWheel(event);
+}
+
+bool TableView::validateProposedFirstResponder(View& view, const Event&)
+{
+    if (auto* image = qobject_cast<ImageView*>(&view))
+        return image->isEditable();
+    if (auto* field = qobject_cast<TextField*>(&view))
+        return field->currentEditor() || field->isEditable() || field->isSelectable();
+    return true;
 }
 
 void TableView::mouseDown(const Event& event)

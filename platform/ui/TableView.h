@@ -61,6 +61,10 @@ public:
     // Chosen before the first reload, as an interface file would.
     bool isViewBased() const { return m_viewBased; }
     void setViewBased(bool viewBased);
+    // Whether a press on `view`, inside one of the rows, goes to that view. Views that only
+    // show something (images, labels, a name not being edited) leave it to the table, which
+    // selects and drags rows with it.
+    virtual bool validateProposedFirstResponder(View& view, const Event& event);
 
     // --- Columns
     const QList<Ref<TableColumn>>& tableColumns() const { return m_columns; }

@@ -1,10 +1,13 @@
 #include "platform/ui/View.h"
 
+#include "platform/ui/TableView.h"
+
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/ui/ClipView.h"
 #include "platform/ui/DraggingSession.h"
 #include "platform/ui/ScrollView.h"
+#include "platform/ui/TableView.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -870,6 +873,12 @@ bool View::shouldSwallowFirstClick(const Event& event) const
     return top && top->isVisible() && active && active != top && !acceptsFirstMouse(&event);
 }
 
+static bool& swallowingClick()
+{
+    static bool swallowing = false;
+    return swallowing;
+}
+
 void View::dispatchMouse(QMouseEvent* qtEvent)
 {
     std::optional<Event> translated = translate(qtEvent);
@@ -879,14 +888,16 @@ void View::dispatchMouse(QMouseEvent* qtEvent)
     CurrentEventScope scope(event);
     m_unhandled = false;
     const bool press = qtEvent->type() == QEvent::MouseButtonPress || qtEvent->type() == QEvent::MouseButtonDblClick;
+    // The swallowed click is the pointer's, not this view's: its release may reach another
+    // view (the one the press was first offered to), and must still end it.
     if (press && shouldSwallowFirstClick(event)) {
-        m_swallowingClick = true;
+        swallowingClick() = true;
         windowWidget()->activateWindow();
         return;
     }
-    if (m_swallowingClick) {
+    if (swallowingClick()) {
         if (qtEvent->type() == QEvent::MouseButtonRelease && qtEvent->buttons() == Qt::NoButton)
-            m_swallowingClick = false;
+            swallowingClick() = false;
         return;
     }
     switch (event.type) {
@@ -934,13 +945,47 @@ LastPress& lastPress()
 }
 } // namespace
 
+// The view-based table whose rows hold `view`, if any.
+static TableView* enclosingRowTable(QWidget* view)
+{
+    for (QWidget* w = view->parentWidget(); w && !w->isWindow(); w = w->parentWidget())
+        if (auto* table = qobject_cast<TableView*>(w))
+            return table->isViewBased() ? table : nullptr;
+    return nullptr;
+}
+
 void View::mousePressEvent(QMouseEvent* event)
 {
     lastPress() = {event->timestamp(), event->button(), true};
+    m_pressGoesToTable = false;
+    if (TableView* table = enclosingRowTable(this)) {
+        std::optional<Event> translated = translate(event);
+        if (translated && !table->validateProposedFirstResponder(*this, *translated)) {
+            m_pressGoesToTable = true;
+            event->ignore();
+            return;
+        }
+    }
     dispatchMouse(event);
 }
-void View::mouseMoveEvent(QMouseEvent* event) { dispatchMouse(event); }
-void View::mouseReleaseEvent(QMouseEvent* event) { dispatchMouse(event); }
+void View::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_pressGoesToTable && event->buttons() != Qt::NoButton) {
+        event->ignore();
+        return;
+    }
+    dispatchMouse(event);
+}
+void View::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (m_pressGoesToTable) {
+        if (event->buttons() == Qt::NoButton)
+            m_pressGoesToTable = false;
+        event->ignore();
+        return;
+    }
+    dispatchMouse(event);
+}
 void View::mouseDoubleClickEvent(QMouseEvent* event)
 {
     const LastPress& press = lastPress();

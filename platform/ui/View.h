@@ -330,7 +330,8 @@ private:
     bool m_cursorRectsValid = false;
     bool m_cursorFromRect = false;
     bool m_unhandled = false;
-    bool m_swallowingClick = false;
+    // The press went on to the enclosing table's row; so do its moves and its release.
+    bool m_pressGoesToTable = false;
     const QRegion* m_paintRegion = nullptr;
     QList<std::shared_ptr<TrackingArea>> m_trackingAreas;
     std::vector<CursorRect> m_cursorRects;

@@ -137,6 +137,8 @@ TEST_F(StartUpTest, RegistersTheDefaultsOfTheResource)
     };
     pf::UserDefaults& defaults = pf::UserDefaults::standard();
     for (const auto& [key, value] : expected) {
+        // What the user set (another test, in the same process) would hide the registered value.
+        defaults.removeObjectForKey(QString::fromLatin1(key));
         const QVariant registered = defaults.objectForKey(QString::fromLatin1(key));
         ASSERT_TRUE(registered.isValid()) << key;
         if (value.typeId() == QMetaType::Bool)

@@ -13,6 +13,8 @@
 #include "platform/foundation/Exception.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/DraggingInfo.h"
+#include "platform/ui/ImageView.h"
+#include "platform/ui/DraggingSession.h"
 #include "platform/ui/Pasteboard.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/PresentationHook.h"
@@ -22,7 +24,10 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDrag>
+#include <QMimeData>
 #include <QMenu>
 #include <QFocusEvent>
 #include <QMessageBox>
@@ -263,6 +268,36 @@ TEST_F(LayersFixture, SelectionFollowsTheDrawingAndTheDrawingFollowsTheOutline)
 
 // One click on a row's name makes its layer active and renames nothing; focus handed to a
 // name by a reloaded row does not start renaming either. A double-click renames.
+// A press on what a row only shows (its icon) goes on to the outline: it selects the row, and
+// dragging from there drags the layer. The icon used to keep the press and the drag for itself.
+TEST_F(LayersFixture, PressingARowsIconSelectsTheRowAndDraggingItDragsTheLayer)
+{
+    endEvent();
+    auto* cell = qobject_cast<VNQLLayerCellView*>(controller->layerCellViewForItem(item(bottom)));
+    ASSERT_TRUE(cell);
+    pf::ImageView* icon = cell->iconView();
+    ASSERT_TRUE(icon && icon->isVisible());
+    struct HookReset {
+        ~HookReset() { pf::DraggingSession::setExecHookForTesting({}); }
+    } reset;
+    QStringList draggedTypes;
+    pf::DraggingSession::setExecHookForTesting([&](QDrag& drag, Qt::DropActions) {
+        draggedTypes = drag.mimeData()->formats();
+        return Qt::IgnoreAction;
+    });
+    const QPointF centre = QRectF(icon->rect()).center();
+    auto send = [&](QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, at, icon->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(icon, &event);
+    };
+    send(QEvent::MouseButtonPress, centre, Qt::LeftButton);
+    EXPECT_TRUE(outline->isRowSelected(row(bottom)));
+    for (int dy = 3; dy <= 30; dy += 9)
+        send(QEvent::MouseMove, centre + QPointF(0, dy), Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, centre + QPointF(0, 30), Qt::NoButton);
+    EXPECT_FALSE(draggedTypes.isEmpty()) << "the row is dragged";
+}
+
 TEST_F(LayersFixture, ClickingALayersNameActivatesItWithoutRenaming)
 {
     endEvent();
