@@ -502,6 +502,7 @@ void CVLToolsController::buildWindow()
     panel->setWindowFlag(Qt::WindowDoesNotAcceptFocus, true);
     panel->setFocusPolicy(Qt::NoFocus);
     panel->setFloatingPanel(true);
+    panel->setResizable(false);
     panel->setBecomesKeyOnlyIfNeeded(true);
 
     auto* content = new RVMultiSectionView(QRectF(0, 0, kWidth, 400));

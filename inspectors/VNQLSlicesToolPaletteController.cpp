@@ -174,6 +174,7 @@ void VNQLSlicesToolPaletteController::loadWindow()
     panel->setWindowFlag(Qt::WindowDoesNotAcceptFocus, true);
     panel->setFocusPolicy(Qt::NoFocus);
     panel->setFloatingPanel(true);
+    panel->setResizable(false);
     panel->setHidesOnDeactivate(true);
     auto* content = new pf::View(QRectF(0, 0, 72, 70));
 

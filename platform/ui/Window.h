@@ -118,6 +118,10 @@ public:
     void setHidesOnDeactivate(bool hides);
     // Shown without taking the keyboard; takes it when a click lands on a control that types.
     bool becomesKeyOnlyIfNeeded() const { return m_becomesKeyOnlyIfNeeded; }
+    // A window the user cannot resize (a palette sized by its content) takes only the position
+    // of a saved frame, never a size saved by an older layout.
+    bool isResizable() const { return m_resizable; }
+    void setResizable(bool resizable) { m_resizable = resizable; }
     void setBecomesKeyOnlyIfNeeded(bool onlyIfNeeded);
 
     // --- Ordering
@@ -169,6 +173,7 @@ private:
     bool m_hidesOnDeactivate = false;
     bool m_hiddenByDeactivation = false;
     bool m_becomesKeyOnlyIfNeeded = false;
+    bool m_resizable = true;
     bool m_adjustingSize = false;
     WindowDelegate* m_delegate = nullptr;
     std::weak_ptr<void> m_delegateLiveness;

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/Window.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -201,6 +202,11 @@ bool WindowFrame::setFrameFromString(QWidget* window, const QString& string)
     if (v[2] <= 0 || v[3] <= 0)
         return false;
     QRectF f(v[0], v[1], v[2], v[3]);
+    if (auto* fixed = qobject_cast<Window*>(window); fixed && !fixed->isResizable()) {
+        // Keep the size; the saved top-left corner stays where the user left it (y runs up).
+        const QSizeF size = frame(window).size();
+        f = QRectF(f.left(), f.bottom() - size.height(), size.width(), size.height());
+    }
 
     const QList<QRectF> screens = Screen::visibleFrames();
     bool onScreen = screens.isEmpty();

@@ -545,3 +545,26 @@ TEST_F(ToolsPalette, TheActiveSlicesLayerBringsUpItsPalette)
     EXPECT_FALSE(palette->window()->isVisible());
     EXPECT_TRUE(main->window()->isVisible());
 }
+
+// The palette is as wide as its columns of buttons, so every button shows whole, even where
+// an older layout saved a narrower frame: a saved frame gives the palette its place, not its size.
+TEST_F(ToolsPalette, ShowsEveryButtonWholeWhateverFrameWasSaved)
+{
+    const QString key = QStringLiteral("NSWindow Frame CVLQ_TOOLS_PALETTE_FRAME");
+    defaults().setObject(QStringLiteral("301 15 74 521 0 0 800 600"), key);
+    struct Forget {
+        ~Forget() { pf::UserDefaults::standard().removeObjectForKey(QStringLiteral("NSWindow Frame CVLQ_TOOLS_PALETTE_FRAME")); }
+    } forget;
+    auto palette = CVLToolsController::sharedToolsController();
+    palette->showWindow({});
+    auto* window = qobject_cast<pf::Window*>(palette->window());
+    ASSERT_TRUE(window);
+    for (pf::Matrix* matrix : window->findChildren<pf::Matrix*>()) {
+        if (!matrix->isVisibleTo(window))
+            continue;
+        const QRect inWindow(matrix->mapTo(window, QPoint()), matrix->size());
+        EXPECT_TRUE(window->rect().contains(inWindow)) << "matrix at " << inWindow.x() << "," << inWindow.y() << " "
+                                                       << inWindow.width() << "x" << inWindow.height() << " in "
+                                                       << window->width() << "x" << window->height();
+    }
+}
