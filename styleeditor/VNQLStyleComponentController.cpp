@@ -20,6 +20,7 @@
 #include "platform/ui/OpenPanel.h"
 #include "platform/ui/Pasteboard.h"
 #include "platform/graphics/Image.h"
+#include "platform/graphics/ImageRep.h"
 #include "platform/ui/PopUpButton.h"
 #include "platform/ui/SegmentedControl.h"
 #include "platform/ui/UserInterfaceItem.h"
@@ -363,7 +364,17 @@ QImage VNQLStyleComponentController::pasteboardImage()
     if (!board)
         return {};
     pf::Ref<pf::Image> image = pf::ImageView::imageFromPasteboard(*board);
-    return image ? image->bitmap() : QImage();
+    return pixelsOfImage(image.get());
+}
+
+QImage VNQLStyleComponentController::pixelsOfImage(const pf::Image* image)
+{
+    if (!image)
+        return {};
+    for (const auto& rep : image->representations())
+        if (rep && rep->pixelsWide() > 0 && rep->pixelsHigh() > 0)
+            return image->bitmap(QSize(rep->pixelsWide(), rep->pixelsHigh()));
+    return image->bitmap();
 }
 
 bool VNQLStyleComponentController::canPasteImage()

@@ -12,6 +12,7 @@
 
 class PWRasterizer;
 namespace pf {
+class Image;
 class PopUpButton;
 }
 class RVCollapsibleContainerView;
@@ -109,6 +110,8 @@ protected:
     // Asks for one image file in a sheet on the pane's window ("Choose an image") and hands
     // the chosen file's path to `chosen`; nothing when the user cancels.
     void chooseImageFile(std::function<void(const QString& path)> chosen);
+    // An image's pixels at their own resolution (not resampled to its size in points).
+    static QImage pixelsOfImage(const pf::Image* image);
     // The image the general pasteboard holds, or a null image.
     static QImage pasteboardImage();
     // Whether the general pasteboard holds an image.

@@ -143,7 +143,7 @@ void VNQLStyleEditSub_PWPathDecorator::imageAction(const QVariant& sender)
     auto* well = qobject_cast<pf::ImageView*>(pf::Control::fromSender(sender));
     pf::Ref<pf::Image> image = well ? well->image() : nullptr;
     if (image)
-        setCommonValue(image->bitmap(), QStringLiteral("image"));
+        setCommonValue(pixelsOfImage(image.get()), QStringLiteral("image"));
 }
 
 void VNQLStyleEditSub_PWPathDecorator::spacingAction(const QVariant& sender) { write(sender, QStringLiteral("interval")); }
