@@ -6,7 +6,10 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Bundle.h"
 #include "platform/ui/ColorPanel.h"
+#include "platform/foundation/UndoManager.h"
 #include "platform/ui/Event.h"
+#include "platform/ui/Menu.h"
+#include "platform/ui/MenuItem.h"
 #include "platform/ui/Pasteboard.h"
 #include "platform/ui/PoofAnimation.h"
 #include "platform/ui/UserInterfaceItem.h"
@@ -14,6 +17,7 @@
 #include "platform/foundation/Variant.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QPainter>
 #include <QPalette>
 
@@ -47,6 +51,7 @@ PWXGradientControl::PWXGradientControl(QWidget* parent) : pf::View(parent)
 
 PWXGradientControl::~PWXGradientControl()
 {
+    endDragUndoGroup();
     if (pf::ColorPanel::sharedExists() && pf::ColorPanel::shared()->target() == this)
         pf::ColorPanel::shared()->setTarget(nullptr);
     if (m_cursorPushed)
@@ -541,6 +546,26 @@ void PWXGradientControl::mouseDown(const pf::Event& event)
     mouseDownAt(convertPointFromView(event.locationInWindow, nullptr));
 }
 
+pf::Ref<pf::Menu> PWXGradientControl::stopsMenu()
+{
+    pf::Ref<pf::Menu> menu = pf::Menu::make(QCoreApplication::translate("PWXGradientControl", "Colour Stops"));
+    for (const auto& [title, action] : {std::pair{"New Stop", "newStop:"}, std::pair{"Remove Stop", "removeStop:"},
+                                        std::pair{"Flip Gradient", "flip:"}}) {
+        pf::Ref<pf::MenuItem> item =
+            pf::MenuItem::make(QCoreApplication::translate("PWXGradientControl", title), QString::fromLatin1(action));
+        item->setTarget(this);
+        menu->addItem(item);
+    }
+    return menu;
+}
+
+QMenu* PWXGradientControl::menuForEvent(const pf::Event&)
+{
+    m_shownMenu = stopsMenu();
+    m_shownMenu->update();
+    return m_shownMenu->qMenu();
+}
+
 void PWXGradientControl::mouseDragged(const pf::Event& event)
 {
     mouseDraggedAt(convertPointFromView(event.locationInWindow, nullptr), event.modifierFlags);
@@ -560,6 +585,7 @@ void PWXGradientControl::mouseDownAt(QPointF point)
     mDragStop = nullptr;
     mStopWasDragged = false;
     if (PWXColourStop* stop = stopAtPoint(point)) {
+        beginDragUndoGroup();
         mDragStop = stop;
         mMouseDownInStop = true;
         if (mShowsInfo)
@@ -603,6 +629,7 @@ void PWXGradientControl::mouseUpAt(QPointF point)
     hideInfo();
     if (!mEnabled) {
         mDragStop = nullptr;
+        endDragUndoGroup();
         return;
     }
     if (mDragStop) {
@@ -629,6 +656,7 @@ void PWXGradientControl::mouseUpAt(QPointF point)
     }
     mDeletionCandidate = nullptr;
     mDragStop = nullptr;
+    endDragUndoGroup();
     setNeedsDisplay(true);
 }
 
@@ -669,4 +697,29 @@ bool PWXGradientControl::dropColour(const std::optional<pf::Color>& colour, QPoi
         return false;
     setSelectedStop(addColorStop(colour, point));
     return true;
+}
+
+void PWXGradientControl::beginDragUndoGroup()
+{
+    endDragUndoGroup();
+    pf::UndoManager* undo = m_undoSource ? m_undoSource() : nullptr;
+    if (!undo)
+        undo = undoManager();
+    if (undo) {
+        undo->beginUndoGrouping();
+        m_dragUndoManager = undo->shared_from_this();
+    }
+}
+
+void PWXGradientControl::endDragUndoGroup()
+{
+    if (auto undo = std::static_pointer_cast<pf::UndoManager>(m_dragUndoManager.lock()); undo && undo->groupingLevel() > 0)
+        undo->endUndoGrouping();
+    m_dragUndoManager.reset();
+}
+
+void PWXGradientControl::hideEvent(QHideEvent* event)
+{
+    endDragUndoGroup();
+    pf::View::hideEvent(event);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "styleeditor/PWXColourStop.h"
 #include "styleeditor/PWXProxyColourWell.h"
 
@@ -13,6 +15,11 @@
 #include <optional>
 
 class RVInfoFloater;
+class QMenu;
+namespace pf {
+class UndoManager;
+class Menu;
+}
 namespace pf {
 class UserInterfaceItem;
 }
@@ -91,7 +98,13 @@ public:
     static const QImage& chequerImage();
 
     void drawRect(const QRectF& dirtyRect) override;
+    // Where the undo manager of the edited model is found (else along the responder chain):
+    // a drag is grouped into one undo step there.
+    void setUndoManagerSource(std::function<pf::UndoManager*()> source) { m_undoSource = std::move(source); }
     void mouseDown(const pf::Event& event) override;
+    // New Stop, Remove Stop and Flip, validated against the control.
+    QMenu* menuForEvent(const pf::Event& event) override;
+    pf::Ref<pf::Menu> stopsMenu();
     void mouseDragged(const pf::Event& event) override;
     void mouseUp(const pf::Event& event) override;
     unsigned draggingEntered(const pf::DraggingInfo& info) override;
@@ -111,6 +124,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void removeStopObject(PWXColourStop* stop);
@@ -142,4 +156,10 @@ private:
     pf::Cursor m_deletionCursor;
     bool m_cursorPushed = false;
     int m_swatchComputations = 0;
+    pf::Ref<pf::Menu> m_shownMenu;
+    // A drag is one undo step however many changes it makes.
+    void beginDragUndoGroup();
+    std::function<pf::UndoManager*()> m_undoSource;
+    void endDragUndoGroup();
+    pf::Weak<pf::Object> m_dragUndoManager;
 };

@@ -5,6 +5,7 @@
 #include "frameworks/penwork/renderers/PWGradientFill.h"
 #include "platform/foundation/ClassBuilder.h"
 #include "platform/graphics/GraphicsContext.h"
+#include "platform/foundation/UndoManager.h"
 #include "platform/ui/Event.h"
 #include "widgets/RVMiniControlCluster.h"
 #include "widgets/RVMiniRadialControl2.h"
@@ -33,6 +34,7 @@ PWXGradientParameterView::PWXGradientParameterView(QWidget* parent) : pf::View(p
 
 PWXGradientParameterView::~PWXGradientParameterView()
 {
+    endDragUndoGroup();
     mCluster->setDelegate(nullptr);
     mLinearCluster->setDelegate(nullptr);
 }
@@ -213,6 +215,7 @@ void PWXGradientParameterView::mouseDown(const pf::Event& event)
     if (!mEnabled || !cluster)
         return;
     m_tracking = true;
+    beginDragUndoGroup();
     cluster->mouseDownAt(convertPointFromView(event.locationInWindow, nullptr), RVMiniControl::kPartWhole,
                          event.modifierFlags);
     setNeedsDisplay(true);
@@ -233,10 +236,10 @@ void PWXGradientParameterView::mouseUp(const pf::Event& event)
     RVMiniControlCluster* cluster = currentCluster();
     const bool wasTracking = m_tracking;
     m_tracking = false;
-    if (!mEnabled || !cluster || !wasTracking)
-        return;
-    cluster->mouseUpAt(convertPointFromView(event.locationInWindow, nullptr), RVMiniControl::kPartWhole,
-                       event.modifierFlags);
+    if (mEnabled && cluster && wasTracking)
+        cluster->mouseUpAt(convertPointFromView(event.locationInWindow, nullptr), RVMiniControl::kPartWhole,
+                           event.modifierFlags);
+    endDragUndoGroup();
     setNeedsDisplay(true);
 }
 
@@ -245,4 +248,29 @@ void PWXGradientParameterView::flagsChanged(const pf::Event& event)
     mCluster->flagsChanged(event.modifierFlags);
     mLinearCluster->flagsChanged(event.modifierFlags);
     setNeedsDisplay(true);
+}
+
+void PWXGradientParameterView::beginDragUndoGroup()
+{
+    endDragUndoGroup();
+    pf::UndoManager* undo = m_undoSource ? m_undoSource() : nullptr;
+    if (!undo)
+        undo = undoManager();
+    if (undo) {
+        undo->beginUndoGrouping();
+        m_dragUndoManager = undo->shared_from_this();
+    }
+}
+
+void PWXGradientParameterView::endDragUndoGroup()
+{
+    if (auto undo = std::static_pointer_cast<pf::UndoManager>(m_dragUndoManager.lock()); undo && undo->groupingLevel() > 0)
+        undo->endUndoGrouping();
+    m_dragUndoManager.reset();
+}
+
+void PWXGradientParameterView::hideEvent(QHideEvent* event)
+{
+    endDragUndoGroup();
+    pf::View::hideEvent(event);
 }

@@ -1,10 +1,15 @@
 #pragma once
 
+#include <functional>
+
 #include "platform/graphics/Color.h"
 #include "platform/ui/View.h"
 #include "widgets/RVMiniControlDelegate.h"
 
 class PWGradientFill;
+namespace pf {
+class UndoManager;
+}
 class RVMiniCircularSlider;
 class RVMiniControlCluster;
 class RVMiniRadialControl2;
@@ -64,6 +69,9 @@ public:
     void setNeedsDisplayInRect(const QRectF& rect) override { pf::View::setNeedsDisplayInRect(rect); }
 
     void drawRect(const QRectF& dirtyRect) override;
+    // Where the undo manager of the edited model is found (else along the responder chain):
+    // a drag is grouped into one undo step there.
+    void setUndoManagerSource(std::function<pf::UndoManager*()> source) { m_undoSource = std::move(source); }
     void mouseDown(const pf::Event& event) override;
     void mouseDragged(const pf::Event& event) override;
     void mouseUp(const pf::Event& event) override;
@@ -71,6 +79,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     PWGradientFill* fill() const;
@@ -86,4 +95,9 @@ private:
     bool mEnabled = true;
     bool m_disableUpdates = false;
     bool m_tracking = false;
+    // A drag is one undo step however many changes it makes.
+    void beginDragUndoGroup();
+    std::function<pf::UndoManager*()> m_undoSource;
+    void endDragUndoGroup();
+    pf::Weak<pf::Object> m_dragUndoManager;
 };

@@ -88,6 +88,14 @@ void VNQLStyleEditSub_PWGradientFill::loadView()
     mRelativeAngleCheckbox = checkBox(tr("Angle turns with the object"), this, QStringLiteral("gradientRelAngleAction:"));
     addRow(view, {}, {mRelativeAngleCheckbox});
 
+    // Drags in either view are one undo step of the style's undo manager.
+    pf::Weak<pf::Object> weakSelf = shared_from_this();
+    auto undoSource = [weakSelf]() -> pf::UndoManager* {
+        auto self = std::dynamic_pointer_cast<VNQLStyleEditSub_PWGradientFill>(weakSelf.lock());
+        return self ? self->dataSourceUndoManager() : nullptr;
+    };
+    mGradientControl->setUndoManagerSource(undoSource);
+    mGradientParameterView->setUndoManagerSource(undoSource);
     // The control reports each change of its stops to this pane.
     mGradientControl->setTarget(this);
     mGradientControl->setAction(QStringLiteral("gradientStopsAction:"));

@@ -154,3 +154,23 @@ TEST_F(GradientPanesTest, ALockedStyleDisablesTheControls)
     EXPECT_FALSE(view->enabled());
     EXPECT_FALSE(pane->typeControl()->isEnabled());
 }
+
+TEST_F(GradientPanesTest, ADragOfAStopIsOneUndoStep)
+{
+    PWXGradientControl* control = pane->gradientControl();
+    control->setFrame(QRectF(0, 0, 220, 32));
+    control->setShowsPositionInfo(false);
+    const pf::Ref<pf::Gradient> before = fill->gradient();
+    control->mouseDownAt(QPointF(211, 16));
+    // Each drag event is handled in a turn of its own, as in the program.
+    for (double x : {190.0, 170.0, 150.0, 130.0}) {
+        control->mouseDraggedAt(QPointF(x, 16), 0);
+        settle();
+    }
+    control->mouseUpAt(QPointF(130, 16));
+    ASSERT_NE(fill->gradient(), before);
+    EXPECT_NEAR(fill->gradient()->colorStopAt(1).location, (130.0 - 9) / 202, 1e-6);
+    undo().undo();
+    EXPECT_EQ(*fill->gradient(), *before);
+    EXPECT_FALSE(undo().canUndo());
+}
