@@ -137,6 +137,12 @@ void PWXGradientControl::invalidate()
     mSwatchBoxes.reset();
 }
 
+void PWXGradientControl::setFrame(const QRectF& frame)
+{
+    pf::View::setFrame(frame);
+    invalidate();
+}
+
 void PWXGradientControl::resizeEvent(QResizeEvent* event)
 {
     pf::View::resizeEvent(event);

@@ -90,6 +90,8 @@ public:
     void removeStop(const QVariant& sender);
     void flip(const QVariant& sender);
     void invalidate();
+    // A new frame moves every box.
+    void setFrame(const QRectF& frame) override;
     bool validateUserInterfaceItem(pf::UserInterfaceItem& item) override;
 
     QImage dragImageForStop(PWXColourStop* stop);

@@ -222,3 +222,10 @@ TEST_F(GradientControlTest, ClickingTheSelectedStopAgainDeselectsIt)
     control->mouseUpAt(at(0.0));
     EXPECT_EQ(control->selectedStop(), control->stopAtPoint(at(0.0)));
 }
+
+TEST_F(GradientControlTest, ANewFrameMovesTheBoxes)
+{
+    EXPECT_NEAR(control->allSwatchBoxes().value(1).center().x(), 211, 0.01);
+    control->setFrame(QRectF(0, 0, 120, 32));
+    EXPECT_NEAR(control->allSwatchBoxes().value(1).center().x(), 111, 0.01);
+}
