@@ -3,6 +3,7 @@
 #include "styleeditor/VNQLStyleEditSub_PWCIFilterTypeBlurGroup.h"
 #include "styleeditor/VNQLStyleEditSub_PWFill.h"
 #include "styleeditor/VNQLStyleEditSub_PWFillPattern.h"
+#include "styleeditor/VNQLStyleEditSub_PWGradientFill.h"
 #include "styleeditor/VNQLStyleEditSub_PWGloomGroup.h"
 #include "styleeditor/VNQLStyleEditSub_PWHatching.h"
 #include "styleeditor/VNQLStyleEditSub_PWImageAdornment.h"
@@ -366,4 +367,46 @@ TEST_F(FillAndGroupPanesTest, ImagesArePastedOrReadFromFiles)
 
     EXPECT_FALSE(pane->takeImageFromFile(QStringLiteral("/nonexistent/image.png")));
     EXPECT_EQ(decorator->image().size(), QSize(5, 6));
+}
+
+// The keys each pane observes, as the renderers name them: a misspelt key would leave its
+// control showing nothing.
+TEST(FillAndGroupPaneKeys, EachPaneObservesItsRenderersKeys)
+{
+    const QList<std::pair<pf::Ref<VNQLStyleComponentController>, QStringList>> cases = {
+        {std::make_shared<VNQLStyleEditSub_PWFill>(), {"enabled", "colour", "shadow"}},
+        {std::make_shared<VNQLStyleEditSub_PWZigZagFill>(),
+         {"enabled", "colour", "shadow", "amplitude", "wavelength", "spread", "closed"}},
+        {std::make_shared<VNQLStyleEditSub_PWTilingFill>(), {"enabled", "image", "opacity"}},
+        {std::make_shared<VNQLStyleEditSub_PWHatching>(),
+         {"enabled", "colour", "width", "spacing", "leadInProportion", "angleInDegrees", "roughness", "wobblyness",
+          "lineCapStyle", "lineJoinStyle", "dash", "angleIsRelativeToObject"}},
+        {std::make_shared<VNQLStyleEditSub_PWGradientFill>(),
+         {"enabled", "gradient", "gradientAngle", "startingLocation", "endingLocation", "gradientType", "startingRadius",
+          "endingRadius", "angleIsRelative", "radialParametersAreRelative"}},
+        {std::make_shared<VNQLStyleEditSub_PWRepeatTransformGroup>(),
+         {"enabled", "deltaX", "deltaY", "scaleX", "scaleY", "deltaAngle", "numberOfRepeats", "angleIsRelative", "reversed",
+          "blendColour", "renderList"}},
+        {std::make_shared<VNQLStyleEditSub_PWGloomGroup>(),
+         {"enabled", "radius", "intensity", "clipping", "renderList", "type", "displayName"}},
+        {std::make_shared<VNQLStyleEditSub_PWCIFilterTypeBlurGroup>(),
+         {"enabled", "blurAmount", "blurAngle", "blurType", "clipping", "renderList", "displayName"}},
+        {std::make_shared<VNQLStyleEditSub_PWPathDecorator>(),
+         {"enabled", "image", "interval", "scale", "scaleRandomness", "lateralOffset", "lateralOffsetAlternates",
+          "normalToPath", "leadInAndOutLengthProportion", "usesChainMethod", "wobblyness", "clipping"}},
+        {std::make_shared<VNQLStyleEditSub_PWFillPattern>(),
+         {"enabled", "image", "interval", "angleInDegrees", "motifAngleInDegrees", "motifAngleRandomness",
+          "angleIsRelativeToObject", "drawingOfClippedElementsSupressed", "scale", "scaleRandomness",
+          "patternAlternateYOffset", "wobblyness", "autoTile"}},
+        {std::make_shared<VNQLStyleEditSub_PWImageAdornment>(),
+         {"enabled", "clipping", "image", "scale", "opacity", "angleInDegrees", "fittingOption", "operation"}},
+    };
+    for (const auto& [pane, keys] : cases) {
+        EXPECT_EQ(pane->keyPathsOfInterest(), keys) << qPrintable(pane->className());
+        // Every key is one the renderer answers.
+        pf::Ref<pf::Object> renderer = pane->managedObjectClass().create();
+        ASSERT_TRUE(renderer) << qPrintable(pane->className());
+        for (const QString& key : keys)
+            EXPECT_NO_THROW(renderer->valueForKey(key)) << qPrintable(pane->className()) << " " << qPrintable(key);
+    }
 }

@@ -52,8 +52,8 @@ TEST_F(GradientPanesTest, RingsWriteCentresAndRadiiOfARadialGradientToTheFill)
     // The view is flipped: its top-left corner is the area's top-left.
     view->startRing()->setCentre(QPointF(0, 0));
     EXPECT_EQ(fill->startingLocation(), QPointF(-0.5, -0.5));
-    view->endRing()->setCentre(QPointF(150, 75));
-    EXPECT_EQ(fill->endingLocation(), QPointF(0.25, 0.25));
+    view->endRing()->setCentre(QPointF(150, 25));
+    EXPECT_EQ(fill->endingLocation(), QPointF(0.25, -0.25));
     // Radii are fractions of the larger side.
     view->endRing()->setRadius(50);
     EXPECT_DOUBLE_EQ(fill->endingRadius(), 0.25);
