@@ -410,3 +410,16 @@ TEST(FillAndGroupPaneKeys, EachPaneObservesItsRenderersKeys)
             EXPECT_NO_THROW(renderer->valueForKey(key)) << qPrintable(pane->className()) << " " << qPrintable(key);
     }
 }
+
+TEST_F(FillAndGroupPanesTest, UndoingAnAddedComponentKeepsItsNameForRedo)
+{
+    showStyle({std::make_shared<PWFill>()});
+    undo().removeAllActions();
+    ASSERT_TRUE(editor->addComponentForTag(6));
+    EXPECT_EQ(undo().undoActionName(), QStringLiteral("Add Hatch Fill"));
+    undo().undo();
+    EXPECT_EQ(undo().redoActionName(), QStringLiteral("Add Hatch Fill"));
+    undo().redo();
+    EXPECT_EQ(undo().undoActionName(), QStringLiteral("Add Hatch Fill"));
+    EXPECT_EQ(editor->content().first()->renderList().size(), 2);
+}
