@@ -28,6 +28,8 @@
 
 #include <QCoreApplication>
 #include <QGridLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
@@ -380,4 +382,26 @@ QImage VNQLStyleComponentController::pixelsOfImage(const pf::Image* image)
 bool VNQLStyleComponentController::canPasteImage()
 {
     return !pasteboardImage().isNull();
+}
+
+void VNQLStyleComponentController::addImageRow(pf::View* view, QWidget* well, pf::Button* choose, pf::Button* paste)
+{
+    if (auto* imageWell = qobject_cast<pf::ImageView*>(well)) {
+        imageWell->setImageFrameStyle(pf::ImageFrameStyle::GrayBezel);
+        imageWell->setImageScaling(pf::ImageScaling::ProportionallyDown);
+    }
+    auto* row = new QWidget;
+    auto* across = new QHBoxLayout(row);
+    across->setContentsMargins(0, 0, 0, 0);
+    across->setSpacing(6);
+    across->addWidget(well);
+    auto* buttons = new QVBoxLayout;
+    buttons->setSpacing(4);
+    buttons->addWidget(choose);
+    buttons->addWidget(paste);
+    buttons->addStretch(1);
+    across->addLayout(buttons);
+    across->addStretch(1);
+    row->setFixedHeight(std::max(well->height(), 64) + 4);
+    VNQLPaneControls::addRow(view, {}, {row});
 }

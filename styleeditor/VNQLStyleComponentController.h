@@ -112,6 +112,9 @@ protected:
     void chooseImageFile(std::function<void(const QString& path)> chosen);
     // An image's pixels at their own resolution (not resampled to its size in points).
     static QImage pixelsOfImage(const pf::Image* image);
+    // A row of an image well with its Choose and Paste buttons stacked beside it, spanning the
+    // pane's width.
+    static void addImageRow(pf::View* view, QWidget* well, pf::Button* choose, pf::Button* paste);
     // The image the general pasteboard holds, or a null image.
     static QImage pasteboardImage();
     // Whether the general pasteboard holds an image.

@@ -12,6 +12,7 @@
 #include <QImageReader>
 
 #include <climits>
+#include <cmath>
 
 PF_DEFINE_CLASS(VNQLStyleEditSub_PWImageAdornment, VNQLStyleComponentController)
 {
@@ -65,19 +66,23 @@ void VNQLStyleEditSub_PWImageAdornment::loadView()
     mImageView->setFixedSize(64, 64);
     mFileButton = pushButton(tr("Choose..."), this, QStringLiteral("fileButtonAction:"), tr("Choose an image file"));
     mPasteButton = pushButton(tr("Paste"), this, QStringLiteral("pasteButtonAction:"), tr("Paste an image"));
-    addRow(view, tr("Image:"), {mImageView, mFileButton, mPasteButton});
+    addImageRow(view, mImageView, mFileButton, mPasteButton);
     auto radio = [&](const QString& title, int option) {
         pf::Button* button = pf::Button::radioButton(title);
+        button->setMinimumSize(int(std::ceil(button->cell()->cellSize().width())) + 4, 22);
         button->setTarget(this);
         button->setAction(QStringLiteral("fillModeAction:"));
         button->setProperty(kFittingProperty, option);
-        addRow(view, {}, {button});
         addLockControl(button);
         return button;
     };
-    mFillProportionallyRadioButton = radio(tr("Fit inside the object"), PWImageAdornment::FitProportionally);
-    mFillObjectRadioBUtton = radio(tr("Fill the object"), PWImageAdornment::StretchToFill);
-    mScaleByRadioButton = radio(tr("Scale by:"), PWImageAdornment::ScaleByFactor);
+    mFillProportionallyRadioButton = radio(tr("Fit"), PWImageAdornment::FitProportionally);
+    mFillObjectRadioBUtton = radio(tr("Fill"), PWImageAdornment::StretchToFill);
+    mScaleByRadioButton = radio(tr("Scale"), PWImageAdornment::ScaleByFactor);
+    mFillProportionallyRadioButton->setToolTip(tr("The whole image inside the object, its proportions kept"));
+    mFillObjectRadioBUtton->setToolTip(tr("The image stretched to the object's size"));
+    mScaleByRadioButton->setToolTip(tr("The image at its own size times the scale"));
+    addRow(view, {}, {mFillProportionallyRadioButton, mFillObjectRadioBUtton, mScaleByRadioButton});
     mScaleTextField = numberField(this, QStringLiteral("scaleAction:"), decimalFormatter(3));
     mScaleStepper = stepper(this, QStringLiteral("scaleAction:"), 0.05, PWImageAdornment::kMinScale, PWImageAdornment::kMaxScale);
     addRow(view, tr("Scale:"), {mScaleTextField, mScaleStepper});
@@ -91,7 +96,7 @@ void VNQLStyleEditSub_PWImageAdornment::loadView()
     for (int value = 0; value <= pw::renderers::kLastCompositingValue; ++value)
         modes.append({pw::renderers::compositingValueName(value), value});
     mCompositionModePopUpButton = taggedPopUp(this, QStringLiteral("compositionModeAction:"), modes);
-    addRow(view, tr("Compositing:"), {mCompositionModePopUpButton});
+    addRow(view, tr("Blend:"), {mCompositionModePopUpButton});
     mClipToPathCheckbox = checkBox(tr("Clip to the object's path"), this, QStringLiteral("clipToPathAction:"));
     addRow(view, {}, {mClipToPathCheckbox});
     for (QWidget* control : std::initializer_list<QWidget*>{mAngleTextField, mAngleStepper, mOpacityTextField,

@@ -85,7 +85,7 @@ void VNQLStyleEditSub_PWPathDecorator::buildImageRows(pf::View* view)
     mPatternImageView->setAction(QStringLiteral("imageAction:"));
     mFileImageButton = pushButton(tr("Choose..."), this, QStringLiteral("imageFileAction:"), tr("Choose an image file"));
     mPasteImageButton = pushButton(tr("Paste"), this, QStringLiteral("pasteImageAction:"), tr("Paste an image"));
-    addRow(view, tr("Image:"), {mPatternImageView, mFileImageButton, mPasteImageButton});
+    addImageRow(view, mPatternImageView, mFileImageButton, mPasteImageButton);
     addLockControl(mPatternImageView);
     addLockControl(mFileImageButton);
     numberRow(view, tr("Spacing:"), "spacingAction:", mSpacingTextField, mSpacingStepper, 1, PWPathDecorator::kMinInterval,

@@ -55,7 +55,7 @@ void VNQLStyleEditSub_PWTilingFill::loadView()
     mImageView->setFixedSize(64, 64);
     mFileButton = pushButton(tr("Choose..."), this, QStringLiteral("fileButtonAction:"), tr("Choose an image file"));
     mPasteButton = pushButton(tr("Paste"), this, QStringLiteral("pasteButtonAction:"), tr("Paste an image"));
-    addRow(view, tr("Image:"), {mImageView, mFileButton, mPasteButton});
+    addImageRow(view, mImageView, mFileButton, mPasteButton);
     mOpacityTextField = numberField(this, QStringLiteral("opacityAction:"), decimalFormatter(2));
     mOpacityStepper = stepper(this, QStringLiteral("opacityAction:"), 0.05, 0.0, 1.0);
     addRow(view, tr("Opacity:"), {mOpacityTextField, mOpacityStepper});
