@@ -9,21 +9,32 @@
 #include "frameworks/penwork/styles/PWRasterizer.h"
 #include "inspectors/VNQLPaneControls.h"
 #include "platform/foundation/ClassBuilder.h"
+#include "platform/foundation/Markers.h"
 #include "platform/foundation/NumberFormatter.h"
 #include "platform/foundation/Variant.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Control.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/MenuItem.h"
+#include "platform/ui/ImageView.h"
+#include "platform/ui/OpenPanel.h"
 #include "platform/ui/Pasteboard.h"
+#include "platform/graphics/Image.h"
+#include "platform/graphics/ImageRep.h"
+#include "platform/ui/PopUpButton.h"
+#include "platform/ui/SegmentedControl.h"
 #include "platform/ui/UserInterfaceItem.h"
 #include "widgets/RVCollapsibleContainerView.h"
 
 #include <QCoreApplication>
 #include <QGridLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
+
+#include <climits>
 
 PF_DEFINE_CLASS(VNQLStyleComponentController, VNQLGenericObjectController)
 {
@@ -270,4 +281,127 @@ pf::Ref<pf::Menu> VNQLStyleComponentController::componentMenu()
         menu->addItem(item);
     }
     return menu;
+}
+
+// --- Helpers for the panes ------------------------------------------------------------------------
+
+void VNQLStyleComponentController::enableLockControls(bool enabled)
+{
+    for (const QPointer<QWidget>& control : std::as_const(m_lockControls))
+        if (control)
+            setControlEnabled(control, enabled);
+}
+
+void VNQLStyleComponentController::updateLengthFields(double factor, const QString& units)
+{
+    for (const QPointer<pf::Control>& field : std::as_const(m_lengthFields))
+        updateFormatterForControl(field, factor, 2, units);
+}
+
+pf::PopUpButton* VNQLStyleComponentController::taggedPopUp(pf::Reflective* target, const QString& action,
+                                                           const QList<std::pair<QString, int>>& items)
+{
+    auto* popUp = new pf::PopUpButton;
+    for (const auto& [title, tag] : items)
+        popUp->addItemWithTitle(title)->setTag(tag);
+    popUp->setTarget(target);
+    popUp->setAction(action);
+    popUp->setFixedHeight(22);
+    popUp->setMinimumWidth(110);
+    // Its items are plain choices: the pop-up sends its action, the lock disables the whole.
+    popUp->setAutoenablesItems(false);
+    return popUp;
+}
+
+int VNQLStyleComponentController::selectedTag(const QVariant& sender)
+{
+    if (pf::Ref<pf::MenuItem> item = pf::objectCast<pf::MenuItem>(sender))
+        return item->tag();
+    if (auto* popUp = qobject_cast<pf::PopUpButton*>(pf::Control::fromSender(sender)))
+        return popUp->selectedItem() ? popUp->selectedItem()->tag() : INT_MIN;
+    if (auto* segments = qobject_cast<pf::SegmentedControl*>(pf::Control::fromSender(sender)))
+        return segments->selectedSegment();
+    return pf::isNumber(sender) ? sender.toInt() : INT_MIN;
+}
+
+void VNQLStyleComponentController::selectTag(pf::PopUpButton* popUp, int tag)
+{
+    if (popUp)
+        popUp->selectItemWithTag(tag);
+}
+
+void VNQLStyleComponentController::write(const QVariant& sender, const QString& keyPath)
+{
+    if (pf::Control* control = pf::Control::fromSender(sender))
+        takeCommonValueFrom(control, keyPath);
+    else
+        takeCommonValueFromValue(sender, keyPath);
+}
+
+void VNQLStyleComponentController::setCheckbox(pf::Button* box, const QVariant& value)
+{
+    if (box)
+        box->setState(pf::isNilOrNull(value) || !pf::variantToBool(value) ? pf::ControlState::Off : pf::ControlState::On);
+}
+
+void VNQLStyleComponentController::chooseImageFile(std::function<void(const QString& path)> chosen)
+{
+    auto panel = std::make_shared<pf::OpenPanel>();
+    panel->setAllowedFileTypes(pf::Image::imageFileTypes());
+    panel->setAllowsMultipleSelection(false);
+    panel->setAllowsOtherFileTypes(false);
+    panel->setCanCreateDirectories(false);
+    panel->setCanChooseDirectories(false);
+    panel->setMessage(tr("Choose an image"));
+    // The panel lives until its sheet ends.
+    panel->beginSheetModal(windowForSheet(), [panel, chosen = std::move(chosen)](int result) {
+        if (result == 1 && !panel->URLs().isEmpty())
+            chosen(panel->URLs().first().toLocalFile());
+    });
+}
+
+QImage VNQLStyleComponentController::pasteboardImage()
+{
+    pf::Ref<pf::Pasteboard> board = pf::Pasteboard::general();
+    if (!board)
+        return {};
+    pf::Ref<pf::Image> image = pf::ImageView::imageFromPasteboard(*board);
+    return pixelsOfImage(image.get());
+}
+
+QImage VNQLStyleComponentController::pixelsOfImage(const pf::Image* image)
+{
+    if (!image)
+        return {};
+    for (const auto& rep : image->representations())
+        if (rep && rep->pixelsWide() > 0 && rep->pixelsHigh() > 0)
+            return image->bitmap(QSize(rep->pixelsWide(), rep->pixelsHigh()));
+    return image->bitmap();
+}
+
+bool VNQLStyleComponentController::canPasteImage()
+{
+    return !pasteboardImage().isNull();
+}
+
+void VNQLStyleComponentController::addImageRow(pf::View* view, QWidget* well, pf::Button* choose, pf::Button* paste)
+{
+    if (auto* imageWell = qobject_cast<pf::ImageView*>(well)) {
+        imageWell->setImageFrameStyle(pf::ImageFrameStyle::GrayBezel);
+        imageWell->setImageScaling(pf::ImageScaling::ProportionallyDown);
+    }
+    auto* row = new QWidget;
+    auto* across = new QHBoxLayout(row);
+    across->setContentsMargins(0, 0, 0, 0);
+    across->setSpacing(6);
+    across->addWidget(well);
+    auto* buttons = new QVBoxLayout;
+    buttons->setSpacing(4);
+    buttons->addWidget(choose);
+    buttons->addWidget(paste);
+    buttons->addStretch(1);
+    across->addLayout(buttons);
+    across->addStretch(1);
+    row->setFixedHeight(std::max(well->height(), 64) + 4);
+    VNQLPaneControls::addRow(view, {}, {row});
 }

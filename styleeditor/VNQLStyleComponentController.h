@@ -11,6 +11,10 @@
 #include <QPointer>
 
 class PWRasterizer;
+namespace pf {
+class Image;
+class PopUpButton;
+}
 class RVCollapsibleContainerView;
 class VNQLStyleEditorController;
 namespace pf {
@@ -78,7 +82,7 @@ public:
     static void setControlEnabled(QWidget* control, bool enabled);
 
     bool validateUserInterfaceItem(pf::UserInterfaceItem& item) override;
-    pf::Ref<pf::Menu> componentMenu();
+    virtual pf::Ref<pf::Menu> componentMenu();
 
     pf::Button* enabledCheckbox() const { return mEnabledCheckbox; }
 
@@ -88,10 +92,40 @@ protected:
     PWRasterizer* renderer() const;
     void setEnabledCheckbox(pf::Button* box) { mEnabledCheckbox = box; }
 
+    // Controls that follow "enabled and not locked", and fields that show lengths.
+    void addLockControl(QWidget* control) { m_lockControls.append(control); }
+    void addLengthField(pf::Control* field) { m_lengthFields.append(field); }
+    void enableLockControls(bool enabled);
+    void updateLengthFields(double factor, const QString& units);
+    // Selects the item tagged `tag` of a pop-up (none when there is no such item).
+    static void selectTag(pf::PopUpButton* popUp, int tag);
+    static pf::PopUpButton* taggedPopUp(pf::Reflective* target, const QString& action,
+                                        const QList<std::pair<QString, int>>& items);
+    // The tag a menu item, pop-up, segmented control or number sender stands for; INT_MIN
+    // for none.
+    static int selectedTag(const QVariant& sender);
+    // The sender control's value (or a plain value) written through the generic controller.
+    void write(const QVariant& sender, const QString& keyPath);
+    static void setCheckbox(pf::Button* box, const QVariant& value);
+    // Asks for one image file in a sheet on the pane's window ("Choose an image") and hands
+    // the chosen file's path to `chosen`; nothing when the user cancels.
+    void chooseImageFile(std::function<void(const QString& path)> chosen);
+    // An image's pixels at their own resolution (not resampled to its size in points).
+    static QImage pixelsOfImage(const pf::Image* image);
+    // A row of an image well with its Choose and Paste buttons stacked beside it, spanning the
+    // pane's width.
+    static void addImageRow(pf::View* view, QWidget* well, pf::Button* choose, pf::Button* paste);
+    // The image the general pasteboard holds, or a null image.
+    static QImage pasteboardImage();
+    // Whether the general pasteboard holds an image.
+    static bool canPasteImage();
+
 private:
     QPointer<pf::Button> mEnabledCheckbox;
     VNQLStyleEditorController* m_styleEditor = nullptr;
     QPointer<RVCollapsibleContainerView> mHostingView;
     bool m_lockedByEditor = false;
     pf::Ref<pf::Menu> m_contextMenu;
+    QList<QPointer<QWidget>> m_lockControls;
+    QList<QPointer<pf::Control>> m_lengthFields;
 };

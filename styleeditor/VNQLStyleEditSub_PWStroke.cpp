@@ -100,21 +100,6 @@ PWStroke* VNQLStyleEditSub_PWStroke::stroke() const
 
 // --- View ---------------------------------------------------------------------------------------
 
-pf::PopUpButton* VNQLStyleEditSub_PWStroke::taggedPopUp(pf::Reflective* target, const QString& action,
-                                                        const QList<std::pair<QString, int>>& items)
-{
-    auto* popUp = new pf::PopUpButton;
-    for (const auto& [title, tag] : items)
-        popUp->addItemWithTitle(title)->setTag(tag);
-    popUp->setTarget(target);
-    popUp->setAction(action);
-    popUp->setFixedHeight(22);
-    popUp->setMinimumWidth(110);
-    // Its items are plain choices: the pop-up sends its action, the lock disables the whole.
-    popUp->setAutoenablesItems(false);
-    return popUp;
-}
-
 void VNQLStyleEditSub_PWStroke::loadView()
 {
     pf::View* view = makeComponentView();
@@ -239,31 +224,6 @@ void VNQLStyleEditSub_PWStroke::initialiseDashMenu()
 }
 
 // --- Actions ------------------------------------------------------------------------------------
-
-int VNQLStyleEditSub_PWStroke::selectedTag(const QVariant& sender)
-{
-    if (pf::Ref<pf::MenuItem> item = pf::objectCast<pf::MenuItem>(sender))
-        return item->tag();
-    if (auto* popUp = qobject_cast<pf::PopUpButton*>(pf::Control::fromSender(sender)))
-        return popUp->selectedItem() ? popUp->selectedItem()->tag() : INT_MIN;
-    if (auto* segments = qobject_cast<pf::SegmentedControl*>(pf::Control::fromSender(sender)))
-        return segments->selectedSegment();
-    return pf::isNumber(sender) ? sender.toInt() : INT_MIN;
-}
-
-void VNQLStyleEditSub_PWStroke::selectTag(pf::PopUpButton* popUp, int tag)
-{
-    if (popUp)
-        popUp->selectItemWithTag(tag);
-}
-
-void VNQLStyleEditSub_PWStroke::write(const QVariant& sender, const QString& keyPath)
-{
-    if (pf::Control* control = pf::Control::fromSender(sender))
-        takeCommonValueFrom(control, keyPath);
-    else
-        takeCommonValueFromValue(sender, keyPath);
-}
 
 void VNQLStyleEditSub_PWStroke::strokeWidthAction(const QVariant& sender) { write(sender, QStringLiteral("width")); }
 
@@ -423,17 +383,13 @@ bool VNQLStyleEditSub_PWStroke::hasShadow() const
 
 void VNQLStyleEditSub_PWStroke::setStatesForLock(bool isLocked, bool isEnabled)
 {
-    const bool e = isEnabled && !isLocked;
-    for (const QPointer<QWidget>& control : std::as_const(m_lockControls))
-        if (control)
-            VNQLStyleComponentController::setControlEnabled(control, e);
+    enableLockControls(isEnabled && !isLocked);
     mShadowEditor->setShadowControlsEnabled(!isLocked && hasShadow() && isEnabled);
 }
 
 void VNQLStyleEditSub_PWStroke::changeUnitsConversionFactorTo(double factor, const QString& units)
 {
-    for (const QPointer<pf::Control>& field : std::as_const(m_lengthFields))
-        updateFormatterForControl(field, factor, 2, units);
+    updateLengthFields(factor, units);
     if (mStrokeWidthPopUpButton)
         initialiseStrokeWidthMenu(mStrokeWidthPopUpButton->menu());
 }

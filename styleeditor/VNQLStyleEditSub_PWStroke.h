@@ -94,15 +94,6 @@ protected:
     PWStroke* stroke() const;
     // Builds the stroke rows into `view`; subclasses add theirs after.
     void buildStrokeRows(pf::View* view);
-    // Controls that follow "enabled and not locked", and fields that show lengths.
-    void addLockControl(QWidget* control) { m_lockControls.append(control); }
-    void addLengthField(pf::Control* field) { m_lengthFields.append(field); }
-    // Selects the item tagged `tag` of a pop-up (none when there is no such item).
-    static void selectTag(pf::PopUpButton* popUp, int tag);
-    static pf::PopUpButton* taggedPopUp(pf::Reflective* target, const QString& action,
-                                        const QList<std::pair<QString, int>>& items);
-    static int selectedTag(const QVariant& sender);
-    void write(const QVariant& sender, const QString& keyPath);
 
     QPointer<pf::TextField> mStrokeWidthTextField;
     QPointer<pf::Stepper> mStrokeWidthStepper;
@@ -119,7 +110,5 @@ protected:
     QPointer<pf::PopUpButton> mClippingPopUpButton;
 
 private:
-    QList<QPointer<QWidget>> m_lockControls;
-    QList<QPointer<pf::Control>> m_lengthFields;
     bool m_shadowChangeOpen = false;
 };

@@ -43,7 +43,7 @@ TEST_F(StyleEditorTest, PaneStackShowsTheRenderListTopDownNestedForGroups)
     };
     const QList<Case> cases = {
         {"flat", [] { return QList<Ref<PWRasterizer>>{stroke(), std::make_shared<PWFill>(), std::make_shared<PWArrowStroke>()}; },
-         {"VNQLStyleEditSub_PWArrowStroke:PWArrowStroke", "VNQLStyleComponentPlaceholder:PWFill",
+         {"VNQLStyleEditSub_PWArrowStroke:PWArrowStroke", "VNQLStyleEditSub_PWFill:PWFill",
           "VNQLStyleEditSub_PWStroke:PWStroke"}},
         {"nested",
          [] {
@@ -53,7 +53,7 @@ TEST_F(StyleEditorTest, PaneStackShowsTheRenderListTopDownNestedForGroups)
              return QList<Ref<PWRasterizer>>{stroke(), group};
          },
          {"VNQLStyleComponentPlaceholder:PWRastGroup", "VNQLStyleEditSub_PWRoughStroke:PWRoughStroke",
-          "VNQLStyleComponentPlaceholder:PWFill", "VNQLStyleEditSub_PWStroke:PWStroke"}},
+          "VNQLStyleEditSub_PWFill:PWFill", "VNQLStyleEditSub_PWStroke:PWStroke"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

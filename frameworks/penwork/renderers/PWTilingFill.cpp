@@ -8,6 +8,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/graphics/GraphicsContext.h"
 
+#include <QBuffer>
 #include <QPainter>
 
 #include <algorithm>
@@ -21,7 +22,7 @@ const QString kOpacityArchiveKey = QStringLiteral("pw_tilingFill_opacity");
 PF_DEFINE_CLASS(PWTilingFill, PWFill)
 {
     b.protocol(pf::kCodingProtocol);
-    b.property(PWTilingFill::kImageKey, &PWTilingFill::image);
+    b.property(PWTilingFill::kImageKey, &PWTilingFill::image, &PWTilingFill::setImage);
     b.property(PWTilingFill::kOpacityKey, &PWTilingFill::opacity, &PWTilingFill::setOpacity);
     b.validator(PWTilingFill::kOpacityKey, [](PWTilingFill&, QVariant* value, pf::Error* error) {
         return pw::renderers::validateNumber(value, 0.0, 1.0, QStringLiteral("The opacity"), error);
@@ -53,6 +54,18 @@ bool PWTilingFill::setImageData(const QByteArray& data, pf::Error* error)
     m_image = image;
     notifyDidChange(kImageKey);
     return true;
+}
+
+void PWTilingFill::setImage(const QImage& image)
+{
+    QByteArray png;
+    if (!image.isNull()) {
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        if (!image.save(&buffer, "PNG"))
+            return;
+    }
+    setImageData(png);
 }
 
 void PWTilingFill::setOpacity(double opacity)

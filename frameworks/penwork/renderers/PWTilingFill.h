@@ -10,8 +10,9 @@
 // Fills the object's path with an image repeated edge to edge from the top left corner of the
 // path's bounds, so the tiles move with the object. The fill's own colour is not drawn.
 //
-// Key-value coding: "image" (read only: set it through setImageData), "opacity" (observable,
-// with undo), besides the fill's keys.
+// Key-value coding: "image" (set it through setImageData to keep a file's own bytes; an image
+// set through the key, as undo does, is kept as PNG), "opacity" (observable, with undo), besides
+// the fill's keys.
 class PWTilingFill : public PWFill {
     PF_CLASS(PWTilingFill)
 public:
@@ -28,6 +29,8 @@ public:
     bool setImageData(const QByteArray& data, pf::Error* error = nullptr);
     // The bytes the image was set from (kept as given, so archives hold the original file).
     QByteArray imageData() const { return m_imageData; }
+    // The image itself, kept as PNG bytes; a null image removes it.
+    void setImage(const QImage& image);
     double opacity() const { return m_opacity; }
     // Clamped to 0...1; NaN is refused.
     void setOpacity(double opacity);

@@ -774,7 +774,10 @@ void PWStyle::recordUndo(const PendingUndo& pending, const QString& actionName)
                 target->setValueForKeyPath(old, keyPath);
         });
     }
-    manager->setActionName(actionName);
+    // Undoing or redoing records the opposite step, which keeps the name of the step it
+    // reverses ("Redo Add Hatch Fill", not the name of the key it happens to touch).
+    if (!manager->isUndoing() && !manager->isRedoing())
+        manager->setActionName(actionName);
 }
 
 void PWStyle::touch()
