@@ -273,6 +273,9 @@ public:
 
     // --- Keyboard
     void keyDown(const pf::Event& event) override;
+    // Both the view's commands and the field editor's keep their names.
+    using pf::View::doCommandBySelector;
+    using pf::FieldEditorDelegate::doCommandBySelector;
     void moveRight(const QVariant& sender = {});
     void moveLeft(const QVariant& sender = {});
     void moveUp(const QVariant& sender = {});

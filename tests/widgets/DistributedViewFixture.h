@@ -40,6 +40,10 @@ public:
         titlesSet.append(value.toString());
         items[index].title = value.toString();
     }
+    unsigned draggingSourceOperationMaskForLocal(ZDDistributedView&, bool) override
+    {
+        return pf::DragOperationCopy | pf::DragOperationDelete;
+    }
     bool implementsWriteItemsAtIndexes() const override { return writes; }
     bool writeItemsAtIndexes(ZDDistributedView&, const pf::IndexSet& indexes, pf::Pasteboard& pasteboard) override
     {
