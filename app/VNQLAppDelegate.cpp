@@ -37,6 +37,7 @@
 #include "inspectors/CVLToolsController.h"
 #include "library/PWXLibrary.h"
 #include "library/PWXLibraryManagerWindowController.h"
+#include "library/PWXLibraryPickerPaletteController.h"
 #include "library/PWXLibraryRegistryShim.h"
 #include "platform/foundation/ClassBuilder.h"
 #include "platform/foundation/Exception.h"
@@ -108,6 +109,7 @@ PF_DEFINE_CLASS(VNQLAppDelegate, pf::ApplicationDelegate)
     b.method("showStyleManagerDialog:", &D::showLibraryManager);
     b.method("cartavelAboutBox:", &D::cartavelAboutBox);
     b.method("showToolPalette:", &D::showToolPalette);
+    b.method("showToolOptionsPalette:", &D::showToolOptionsPalette);
     b.method("showMediaBrowser:", &D::showMediaBrowser);
     b.method("showUserFeedbackDialog:", [](D&, const QVariantList& args) {
         DMFeedbackController::sharedController()->showFeedbackDialog(args.value(0), 0);
@@ -458,11 +460,13 @@ void VNQLAppDelegate::importLibraryCollection(const QString& path)
 void VNQLAppDelegate::saveInspectorStates()
 {
     CVLToolsController::saveToolsControllerState();
+    PWXLibraryPickerPaletteController::saveLibraryPickerState();
 }
 
 void VNQLAppDelegate::restoreInspectorStates()
 {
     CVLToolsController::restoreToolsControllerState();
+    PWXLibraryPickerPaletteController::restoreLibraryPickerState();
 }
 
 void VNQLAppDelegate::willEnterVersionsBrowserWithDocument(RVCartavelDocument* document)
