@@ -35,6 +35,9 @@ class LibraryPicker : public LibraryTest {
 protected:
     void SetUp() override
     {
+        // A palette made by an earlier test (the application's launch makes one) shows a
+        // registry that is gone.
+        Picker::releaseSharedLibraryPicker();
         LibraryTest::SetUp();
         VNQLDrawingTools::registerTools();
         if (!PWDrawingTool::drawingToolWithName(PWXSymbolTool::kToolName))
