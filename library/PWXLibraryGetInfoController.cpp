@@ -59,6 +59,10 @@ QString dateString(const QDateTime& date)
 
 PF_DEFINE_CLASS(PWXLibraryGetInfoController, pf::Object) {}
 
+QWidget* PWXLibraryGetInfoController::view() const { return m_view; }
+QLineEdit* PWXLibraryGetInfoController::nameField() const { return m_nameField; }
+QLineEdit* PWXLibraryGetInfoController::descriptionField() const { return m_descriptionField; }
+
 PWXLibraryGetInfoController::PWXLibraryGetInfoController()
 {
     m_view = new QWidget;

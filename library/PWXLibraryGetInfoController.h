@@ -20,7 +20,7 @@ public:
     ~PWXLibraryGetInfoController() override;
 
     // The panel's view, made with the controller; the caller places it (it has no parent).
-    QWidget* view() const { return m_view; }
+    QWidget* view() const;
 
     QList<pf::Ref<PWXLibraryItem>> content() const { return m_content; }
     // Keeps the items and shows them.
@@ -35,8 +35,8 @@ public:
     void setUIForLibraryItem(const pf::Ref<PWXLibraryItem>& item);
 
     // Read by tests and the manager.
-    QLineEdit* nameField() const { return m_nameField; }
-    QLineEdit* descriptionField() const { return m_descriptionField; }
+    QLineEdit* nameField() const;
+    QLineEdit* descriptionField() const;
     QLabel* fieldNamed(const QString& name) const;
 
 private:

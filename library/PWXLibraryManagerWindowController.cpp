@@ -6,7 +6,10 @@
 #include "library/PWXLibraryGroup.h"
 #include "library/PWXLibraryArchivingDelegate.h"
 #include "library/PWXLibraryItem.h"
+#include "library/PWXLibraryGetInfoController.h"
 #include "library/PWXLibraryManagerTransfers.h"
+#include "library/PWXLibrarySmartCategory.h"
+#include "library/PWXLibrarySmartCategoryEditController.h"
 #include "platform/ui/OpenPanel.h"
 #include "platform/ui/SavePanel.h"
 #include "platform/ui/Sheet.h"
@@ -69,12 +72,18 @@ PWXLibraryManagerWindowController::PWXLibraryManagerWindowController()
     auto* newButton = new QPushButton(tr("New Collection…"), window);
     auto* importButton = new QPushButton(tr("Import Collection…"), window);
     auto* exportButton = new QPushButton(tr("Export Collection…"), window);
+    auto* smartButton = new QPushButton(tr("Smart Category…"), window);
+    auto* infoButton = new QPushButton(tr("Info"), window);
+    smartButton->setObjectName(QStringLiteral("smartCategory"));
+    infoButton->setObjectName(QStringLiteral("getInfo"));
     newButton->setObjectName(QStringLiteral("newCollection"));
     importButton->setObjectName(QStringLiteral("importCollection"));
     exportButton->setObjectName(QStringLiteral("exportCollection"));
     buttons->addWidget(newButton);
     buttons->addWidget(importButton);
+    buttons->addWidget(smartButton);
     buttons->addStretch(1);
+    buttons->addWidget(infoButton);
     buttons->addWidget(exportButton);
     layout->addLayout(buttons);
     setWindow(window);
@@ -84,6 +93,11 @@ PWXLibraryManagerWindowController::PWXLibraryManagerWindowController()
     QObject::connect(exportButton, &QPushButton::clicked, window, [this] { exportLibraryAction(); });
     m_transfers = std::make_shared<PWXLibraryManagerTransfers>();
     m_transfers->setHost(this);
+    m_getInfo = std::make_shared<PWXLibraryGetInfoController>();
+    m_smartEdit = std::make_shared<PWXLibrarySmartCategoryEditController>();
+    QObject::connect(smartButton, &QPushButton::clicked, window, [this] { chooseSmartCategory(); });
+    QObject::connect(infoButton, &QPushButton::clicked, window, [this] { showGetInfoPanel(); });
+    QObject::connect(m_outline, &QTreeWidget::itemSelectionChanged, window, [this] { selectionChanged(); });
 
     // Any change to the libraries reloads the outline once, on the next turn of the run loop.
     auto& center = pf::NotificationCenter::defaultCenter();
@@ -349,4 +363,77 @@ void PWXLibraryManagerWindowController::askAndMakeCollection()
                                                QLineEdit::Normal, tr("New Collection"), &ok);
     if (ok)
         newCollection(name);
+}
+
+// --- Information and smart categories -----------------------------------------------------------
+
+void PWXLibraryManagerWindowController::selectionChanged()
+{
+    QList<pf::Ref<PWXLibraryItem>> items;
+    for (const QString& key : selectedItemUniqueIDs())
+        if (pf::Ref<PWXLibrary> library = PWXLibrary::libraryContainingItemWithUniqueID(key))
+            if (pf::Ref<PWXLibraryItem> item = library->itemWithUniqueID(key))
+                items.append(item);
+    m_getInfo->setContent(items);
+}
+
+void PWXLibraryManagerWindowController::showGetInfoPanel()
+{
+    QWidget* panel = m_getInfo->view();
+    if (!panel->isWindow() || !panel->parentWidget()) {
+        // A small window of its own that stays with the library window.
+        panel->setParent(window(), Qt::Tool);
+        panel->resize(300, 420);
+        if (QWidget* owner = window())
+            panel->move(owner->frameGeometry().topRight() + QPoint(8, 0));
+    }
+    selectionChanged();
+    panel->show();
+    panel->raise();
+}
+
+void PWXLibraryManagerWindowController::chooseSmartCategory()
+{
+    pf::Ref<PWXLibrary> library = selectedLibrary();
+    if (!library || !library->allowsCategoryChanges()) {
+        pf::Application::beep();
+        return;
+    }
+    QList<pf::Ref<PWXLibrarySmartCategory>> smart;
+    QStringList choices;
+    for (const pf::Ref<PWXLibraryCategory>& category : library->categories())
+        if (auto candidate = std::dynamic_pointer_cast<PWXLibrarySmartCategory>(category))
+            if (candidate->predicateEditable()) {
+                smart.append(candidate);
+                choices.append(candidate->name());
+            }
+    choices.append(tr("New Smart Category"));
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(window(), tr("Smart Category"),
+                                                 tr("Smart category of \u201C%1\u201D to edit:").arg(library->name()),
+                                                 choices, 0, false, &ok);
+    if (!ok)
+        return;
+    const qsizetype index = choices.indexOf(chosen);
+    editSmartCategory(index >= 0 && index < smart.size() ? smart[index] : nullptr);
+}
+
+void PWXLibraryManagerWindowController::editSmartCategory(pf::Ref<PWXLibrarySmartCategory> category)
+{
+    if (!category) {
+        pf::Ref<PWXLibrary> library = selectedLibrary();
+        if (!library || !library->allowsCategoryChanges())
+            return;
+        auto made = std::make_shared<PWXLibrarySmartCategory>(
+            library->uniqueNameForSubContainer(tr("untitled smart category")));
+        library->addCategory(made);
+        category = made;
+    }
+    m_smartEdit->beginSmartCategoryEdit(category, window(), this);
+}
+
+void PWXLibraryManagerWindowController::smartCategoryEditorDidFinishEditingCategory(PWXLibrarySmartCategoryEditController*,
+                                                                                   PWXLibrarySmartCategory*)
+{
+    reloadLibraries();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "library/PWXLibraryManagerTransferHost.h"
+#include "library/PWXLibrarySmartCategoryEditDelegate.h"
 #include "platform/ui/WindowController.h"
 
 #include <QHash>
@@ -12,11 +13,16 @@
 
 class PWXLibrary;
 class PWXLibraryCategory;
+class PWXLibraryGetInfoController;
 class PWXLibraryManagerTransfers;
+class PWXLibrarySmartCategory;
+class PWXLibrarySmartCategoryEditController;
 
 // The library manager window: the groups, their collections and each collection's items in
 // one outline, the items with their previews. One shared window, made on first use.
-class PWXLibraryManagerWindowController : public pf::WindowController, public PWXLibraryManagerTransferHost {
+class PWXLibraryManagerWindowController : public pf::WindowController,
+                                          public PWXLibraryManagerTransferHost,
+                                          public PWXLibrarySmartCategoryEditDelegate {
     PF_CLASS(PWXLibraryManagerWindowController)
 public:
     PWXLibraryManagerWindowController();
@@ -45,6 +51,16 @@ public:
     // Commands: Import Collection... and Export Collection...
     void importLibraryAction(const QVariant& sender = {});
     void exportLibraryAction(const QVariant& sender = {});
+
+    // The information panel, following the selected items.
+    PWXLibraryGetInfoController& getInfoController() const { return *m_getInfo; }
+    void showGetInfoPanel();
+    // Opens the smart-category sheet on the category; a new smart category of the selected
+    // collection when null.
+    void editSmartCategory(pf::Ref<PWXLibrarySmartCategory> category);
+    PWXLibrarySmartCategoryEditController& smartCategoryEditor() const { return *m_smartEdit; }
+    void smartCategoryEditorDidFinishEditingCategory(PWXLibrarySmartCategoryEditController*,
+                                                     PWXLibrarySmartCategory* category) override;
 
     // A new empty collection.
     pf::Ref<PWXLibrary> newCollection(const QString& name);
@@ -75,10 +91,14 @@ public:
 private:
     QTreeWidgetItem* rowForItem(const QString& key) const;
     void askAndMakeCollection();
+    void chooseSmartCategory();
+    void selectionChanged();
 
     QPointer<QTreeWidget> m_outline;
     QHash<QString, QTreeWidgetItem*> m_rows; // unique key -> row, rebuilt with the outline
     QList<quint64> m_observations;
     bool m_reloadPending = false;
     pf::Ref<PWXLibraryManagerTransfers> m_transfers;
+    pf::Ref<PWXLibraryGetInfoController> m_getInfo;
+    pf::Ref<PWXLibrarySmartCategoryEditController> m_smartEdit;
 };

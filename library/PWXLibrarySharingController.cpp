@@ -24,6 +24,10 @@ QString tr(const char* text) { return QCoreApplication::translate("PWXLibrarySha
 
 PF_DEFINE_CLASS(PWXLibrarySharingController, pf::WindowController) {}
 
+QLineEdit* PWXLibrarySharingController::nameField() const { return m_libNameTextField; }
+QLineEdit* PWXLibrarySharingController::creditField() const { return m_libCreditTextField; }
+QLineEdit* PWXLibrarySharingController::descriptionField() const { return m_libBriefDescriptionTextField; }
+
 PWXLibrarySharingController::PWXLibrarySharingController() = default;
 
 PWXLibrarySharingController::~PWXLibrarySharingController() = default;

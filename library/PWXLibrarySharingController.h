@@ -45,9 +45,9 @@ public:
     // Fills the fields from the collection.
     void setUIFromLibrary();
 
-    QLineEdit* nameField() const { return m_libNameTextField; }
-    QLineEdit* creditField() const { return m_libCreditTextField; }
-    QLineEdit* descriptionField() const { return m_libBriefDescriptionTextField; }
+    QLineEdit* nameField() const;
+    QLineEdit* creditField() const;
+    QLineEdit* descriptionField() const;
 
 private:
     void endSheet(int code);

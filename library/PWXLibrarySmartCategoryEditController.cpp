@@ -26,6 +26,10 @@ PWXLibrarySmartCategoryEditController::PWXLibrarySmartCategoryEditController() =
 
 PWXLibrarySmartCategoryEditController::~PWXLibrarySmartCategoryEditController() = default;
 
+PWXLibraryPredicateEditor* PWXLibrarySmartCategoryEditController::predicateEditor() const { return m_predicateEditor; }
+QCheckBox* PWXLibrarySmartCategoryEditController::limitCheckbox() const { return m_setLimitCheckbox; }
+QSpinBox* PWXLibrarySmartCategoryEditController::limitField() const { return m_limitTextField; }
+
 void PWXLibrarySmartCategoryEditController::loadWindow()
 {
     auto* sheet = new QDialog(nullptr, Qt::Dialog);

@@ -49,9 +49,9 @@ public:
     void loadCountLimit();
     unsigned savedCountLimit() const { return m_savedCountLimit; }
 
-    PWXLibraryPredicateEditor* predicateEditor() const { return m_predicateEditor; }
-    QCheckBox* limitCheckbox() const { return m_setLimitCheckbox; }
-    QSpinBox* limitField() const { return m_limitTextField; }
+    PWXLibraryPredicateEditor* predicateEditor() const;
+    QCheckBox* limitCheckbox() const;
+    QSpinBox* limitField() const;
     // The sheet's height for the editor's rows.
     int sheetHeightForRows() const;
 
