@@ -69,6 +69,8 @@ void PWXLibraryManagerTransfers::showAlert(const QString& title, const QString& 
     if (beeping)
         pf::Application::beep();
     pf::Alert alert;
+    // Refusals and failures warn; anything else informs.
+    alert.setAlertStyle(beeping ? pf::AlertStyle::Warning : pf::AlertStyle::Informational);
     alert.setMessageText(title);
     alert.setInformativeText(text);
     alert.addButton(button);
