@@ -276,7 +276,8 @@ TEST_F(LibraryPicker, TheToolDecidesWhichItemsCanBePicked)
         {"Zoom", true, std::nullopt, all},
     };
     for (const Case& c : cases) {
-        Picker::setHidesNonMatchingItems(c.hiding);
+        pf::UserDefaults::standard().setBool(c.hiding, "kLibraryPickerHideNonMatchingItems");
+        EXPECT_EQ(Picker::hidesNonMatchingItems(), c.hiding);
         pf::Ref<PWDrawingTool> tool = PWDrawingTool::drawingToolWithName(QString::fromLatin1(c.tool));
         ASSERT_TRUE(tool) << c.tool;
         tool->set();
@@ -452,8 +453,11 @@ TEST_F(LibraryPicker, HeightIsAWholeNumberOfRowsAndFramesComeBackOnAScreen)
         onAScreen |= screen->geometry().intersects(picker->window()->frameGeometry());
     EXPECT_TRUE(onAScreen) << picker->window()->frameGeometry().x() << "," << picker->window()->frameGeometry().y();
 
+    pf::UserDefaults::standard().removeObjectForKey("kQLRYLibraryPickerFrame");
     Picker::saveLibraryPickerState();
     EXPECT_TRUE(pf::UserDefaults::standard().boolForKey("kQLRYLibraryPickerVisible"));
+    EXPECT_EQ(pf::UserDefaults::standard().stringForKey("kQLRYLibraryPickerFrame"),
+              qobject_cast<pf::Window*>(picker->window())->stringWithSavedFrame());
     Picker::releaseSharedLibraryPicker();
     Picker::saveLibraryPickerState();
     EXPECT_FALSE(pf::UserDefaults::standard().boolForKey("kQLRYLibraryPickerVisible"));
