@@ -8,6 +8,11 @@
 #include "platform/ui/Alert.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Document.h"
+#include "platform/foundation/FileManager.h"
+#include "platform/ui/OpenPanel.h"
+#include "platform/ui/Sheet.h"
+
+#include <QFileInfo>
 
 #include <QCoreApplication>
 
@@ -23,6 +28,39 @@ void CartavelDocumentController::noteNewRecentDocument(pf::Document* document)
                           .arg(int(isTemplate)));
     if (!isTemplate)
         pf::DocumentController::noteNewRecentDocument(document);
+}
+
+bool CartavelDocumentController::isLibraryCollectionPath(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return suffix == QStringLiteral("symlibrary") || suffix == QStringLiteral("zip");
+}
+
+void CartavelDocumentController::openDocument(const QVariant&)
+{
+    // A collection is a folder that the panel offers as one file.
+    pf::FileManager::registerPackageExtension(QStringLiteral("symlibrary"));
+    auto panel = std::make_shared<pf::OpenPanel>();
+    panel->setAllowsMultipleSelection(true);
+    QStringList extensions;
+    for (const QString& type : readableTypes())
+        extensions += fileExtensionsFromType(type);
+    extensions << QStringLiteral("symlibrary") << QStringLiteral("zip");
+    panel->setAllowedFileTypes(extensions);
+    if (panel->runModal() != pf::kModalResponseOK)
+        return;
+    for (const QUrl& url : panel->URLs()) {
+        const QString path = url.toLocalFile();
+        // The application hands collections to the library, which asks before installing.
+        if (isLibraryCollectionPath(path) && pf::Application::shared()) {
+            pf::Application::shared()->openFile(path);
+            continue;
+        }
+        openDocumentWithContentsOfURL(url, true, [this](const pf::Ref<pf::Document>&, bool, const pf::Error& error) {
+            if (!error.isNull())
+                presentError(error);
+        });
+    }
 }
 
 pf::Ref<pf::Alert> CartavelDocumentController::alertForError(const pf::Error& error)

@@ -19,6 +19,12 @@ public:
     // exception is recorded in it, and one OK button. Always answers false.
     bool presentError(const pf::Error& error) override;
 
+    // File > Open: documents, and library collections (folders or zip archives of them), which
+    // are offered to the library instead of opening as documents.
+    void openDocument(const QVariant& sender) override;
+    // Whether the file is a library collection or a zip archive (of one, it is hoped).
+    static bool isLibraryCollectionPath(const QString& path);
+
     // The alert presentError shows (exposed so its texts can be checked).
     pf::Ref<pf::Alert> alertForError(const pf::Error& error);
 };

@@ -17,6 +17,7 @@
 #include "browsers/RVMediaBrowserController.h"
 #include "inspectors/CVLToolsController.h"
 #include "library/PWXLibraryManagerWindowController.h"
+#include "library/PWXLibraryPickerPaletteController.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/foundation/Variant.h"
@@ -124,6 +125,15 @@ void VNQLAppDelegate::showToolPalette(const QVariant&)
         window->hide();
     else
         openToolPalette();
+}
+
+void VNQLAppDelegate::showToolOptionsPalette(const QVariant& sender)
+{
+    pf::Ref<PWXLibraryPickerPaletteController> picker = PWXLibraryPickerPaletteController::sharedLibraryPicker();
+    if (QWidget* window = picker->window(); window && window->isVisible())
+        window->hide();
+    else
+        picker->showWindow(sender);
 }
 
 void VNQLAppDelegate::showMediaBrowser(const QVariant& sender)

@@ -36,6 +36,8 @@
 #include "frameworks/penwork/view/PWDrawingView.h"
 #include "inspectors/CVLToolsController.h"
 #include "library/PWXLibrary.h"
+#include "library/PWXLibraryManagerWindowController.h"
+#include "library/PWXLibraryPickerPaletteController.h"
 #include "library/PWXLibraryRegistryShim.h"
 #include "platform/foundation/ClassBuilder.h"
 #include "platform/foundation/Exception.h"
@@ -107,6 +109,7 @@ PF_DEFINE_CLASS(VNQLAppDelegate, pf::ApplicationDelegate)
     b.method("showStyleManagerDialog:", &D::showLibraryManager);
     b.method("cartavelAboutBox:", &D::cartavelAboutBox);
     b.method("showToolPalette:", &D::showToolPalette);
+    b.method("showToolOptionsPalette:", &D::showToolOptionsPalette);
     b.method("showMediaBrowser:", &D::showMediaBrowser);
     b.method("showUserFeedbackDialog:", [](D&, const QVariantList& args) {
         DMFeedbackController::sharedController()->showFeedbackDialog(args.value(0), 0);
@@ -418,8 +421,11 @@ bool VNQLAppDelegate::willDisplayWelcomeVideoAtLaunch() const
 
 bool VNQLAppDelegate::applicationOpenFile(pf::Application&, const QString& path)
 {
-    // A library collection joins the library, after the user agrees; it is no document.
-    if (QFileInfo(path).suffix().compare(PWXLibrary::libraryExtension(), Qt::CaseInsensitive) == 0) {
+    // A library collection (or a zip archive of one) joins the library, after the user agrees;
+    // it is no document.
+    const QString suffix = QFileInfo(path).suffix();
+    if (suffix.compare(PWXLibrary::libraryExtension(), Qt::CaseInsensitive) == 0
+        || suffix.compare(QStringLiteral("zip"), Qt::CaseInsensitive) == 0) {
         importLibraryCollection(path);
         return true;
     }
@@ -446,19 +452,7 @@ bool VNQLAppDelegate::applicationOpenFile(pf::Application&, const QString& path)
 
 void VNQLAppDelegate::importLibraryCollection(const QString& path)
 {
-    pf::Alert alert;
-    alert.setMessageText(QObject::tr("Import the collection \u201C%1\u201D into your library?").arg(QFileInfo(path).completeBaseName()));
-    alert.setInformativeText(QObject::tr("Its styles and clip art are copied into your library; the file itself is left as it is."));
-    alert.addButton(QObject::tr("Import"));
-    alert.addButton(QObject::tr("Cancel"));
-    if (alert.runModal() != pf::kAlertFirstButtonReturn)
-        return;
-    if (!PWXLibrary::importLibraryAtPath(path)) {
-        pf::Alert failure;
-        failure.setMessageText(QObject::tr("The collection could not be imported."));
-        failure.setInformativeText(QObject::tr("\u201C%1\u201D is not a library collection that can be read.").arg(QFileInfo(path).fileName()));
-        failure.runModal();
-    }
+    PWXLibraryManagerWindowController::sharedLibraryManager()->confirmAndImportLibraryFile(path, true);
 }
 
 // --- Inspector states and the versions browser ------------------------------------------------
@@ -466,11 +460,13 @@ void VNQLAppDelegate::importLibraryCollection(const QString& path)
 void VNQLAppDelegate::saveInspectorStates()
 {
     CVLToolsController::saveToolsControllerState();
+    PWXLibraryPickerPaletteController::saveLibraryPickerState();
 }
 
 void VNQLAppDelegate::restoreInspectorStates()
 {
     CVLToolsController::restoreToolsControllerState();
+    PWXLibraryPickerPaletteController::restoreLibraryPickerState();
 }
 
 void VNQLAppDelegate::willEnterVersionsBrowserWithDocument(RVCartavelDocument* document)

@@ -111,6 +111,8 @@ public:
     void openToolPalette();
     // Hides the palette when it shows, else shows it.
     void showToolPalette(const QVariant& sender);
+    // Shows the library picker palette, or hides it when it is shown.
+    void showToolOptionsPalette(const QVariant& sender);
     // In user debug mode the browser starts again from its first sources.
     void showMediaBrowser(const QVariant& sender);
     void cartavelAboutBox(const QVariant& sender);

@@ -6,6 +6,10 @@
 #include "library/PWXLibraryGroup.h"
 #include "library/PWXLibraryArchivingDelegate.h"
 #include "library/PWXLibraryItem.h"
+#include "library/PWXLibraryGetInfoController.h"
+#include "library/PWXLibraryManagerTransfers.h"
+#include "library/PWXLibrarySmartCategory.h"
+#include "library/PWXLibrarySmartCategoryEditController.h"
 #include "platform/ui/OpenPanel.h"
 #include "platform/ui/SavePanel.h"
 #include "platform/ui/Sheet.h"
@@ -26,6 +30,7 @@
 #include <QIcon>
 #include <QPixmap>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -37,16 +42,6 @@ QString tr(const char* text) { return QCoreApplication::translate("PWXLibraryMan
 
 constexpr int kKeyRole = Qt::UserRole + 1;
 constexpr int kLibraryRole = Qt::UserRole + 2;
-
-// Hands the end of an export back to the window, if it is still there.
-class ExportDelegate : public PWXLibraryArchivingDelegate {
-public:
-    explicit ExportDelegate(std::function<void(PWXLibrary*, const QUrl&)> ended) : m_ended(std::move(ended)) {}
-    void libraryAvailableAsZipArchiveURL(PWXLibrary* library, const QUrl& url) override { m_ended(library, url); }
-
-private:
-    std::function<void(PWXLibrary*, const QUrl&)> m_ended;
-};
 
 pf::Ref<PWXLibraryManagerWindowController>& sharedManager()
 {
@@ -77,19 +72,32 @@ PWXLibraryManagerWindowController::PWXLibraryManagerWindowController()
     auto* newButton = new QPushButton(tr("New Collection…"), window);
     auto* importButton = new QPushButton(tr("Import Collection…"), window);
     auto* exportButton = new QPushButton(tr("Export Collection…"), window);
+    auto* smartButton = new QPushButton(tr("Smart Category…"), window);
+    auto* infoButton = new QPushButton(tr("Info"), window);
+    smartButton->setObjectName(QStringLiteral("smartCategory"));
+    infoButton->setObjectName(QStringLiteral("getInfo"));
     newButton->setObjectName(QStringLiteral("newCollection"));
     importButton->setObjectName(QStringLiteral("importCollection"));
     exportButton->setObjectName(QStringLiteral("exportCollection"));
     buttons->addWidget(newButton);
     buttons->addWidget(importButton);
+    buttons->addWidget(smartButton);
     buttons->addStretch(1);
+    buttons->addWidget(infoButton);
     buttons->addWidget(exportButton);
     layout->addLayout(buttons);
     setWindow(window);
     // The buttons live in the window, which this controller owns: they never outlive it.
     QObject::connect(newButton, &QPushButton::clicked, window, [this] { askAndMakeCollection(); });
-    QObject::connect(importButton, &QPushButton::clicked, window, [this] { chooseAndImport(); });
-    QObject::connect(exportButton, &QPushButton::clicked, window, [this] { chooseAndExport(); });
+    QObject::connect(importButton, &QPushButton::clicked, window, [this] { importLibraryAction(); });
+    QObject::connect(exportButton, &QPushButton::clicked, window, [this] { exportLibraryAction(); });
+    m_transfers = std::make_shared<PWXLibraryManagerTransfers>();
+    m_transfers->setHost(this);
+    m_getInfo = std::make_shared<PWXLibraryGetInfoController>();
+    m_smartEdit = std::make_shared<PWXLibrarySmartCategoryEditController>();
+    QObject::connect(smartButton, &QPushButton::clicked, window, [this] { chooseSmartCategory(); });
+    QObject::connect(infoButton, &QPushButton::clicked, window, [this] { showGetInfoPanel(); });
+    QObject::connect(m_outline, &QTreeWidget::itemSelectionChanged, window, [this] { selectionChanged(); });
 
     // Any change to the libraries reloads the outline once, on the next turn of the run loop.
     auto& center = pf::NotificationCenter::defaultCenter();
@@ -121,6 +129,7 @@ PWXLibraryManagerWindowController::PWXLibraryManagerWindowController()
 
 PWXLibraryManagerWindowController::~PWXLibraryManagerWindowController()
 {
+    m_transfers->setHost(nullptr);
     for (quint64 token : m_observations)
         pf::NotificationCenter::defaultCenter().removeObserver(token);
 }
@@ -247,69 +256,82 @@ QStringList PWXLibraryManagerWindowController::selectedItemUniqueIDs() const
     return keys;
 }
 
-// --- Drawable objects as clip art ------------------------------------------------------------
+// --- Transfers --------------------------------------------------------------------------------
 
 bool PWXLibraryManagerWindowController::importItemsAsSymbols(const QList<pf::Ref<pf::Object>>& objects,
                                                              pf::Ref<PWXLibrary> library,
                                                              pf::Ref<PWXLibraryCategory> category)
 {
-    const QList<pf::Ref<pf::Object>> donors = PWXSymbolMaster::validSymbolDonorObjectsFromArray(objects);
-    if (donors.isEmpty())
-        return false;
-    PWXLibrary::initializeRegistry();
-    if (!library)
-        library = PWXLibrary::userLibraryForImpliedOperation();
-    if (!library || !library->allowsContentChanges() || library->isDamaged())
-        return false;
-    if (!category)
-        category = library->allItemsCategory();
-    if (!category)
-        return false;
+    return m_transfers->importItemsAsSymbols(objects, std::move(library), std::move(category));
+}
 
-    QList<pf::Ref<PWXLibraryItem>> made;
-    for (const pf::Ref<pf::Object>& donor : donors) {
-        auto drawable = std::dynamic_pointer_cast<PWDrawableObject>(donor);
-        if (!drawable)
-            continue;
-        const QString name = library->uniqueItemName(tr("untitled clip art"));
-        pf::Ref<PWXSymbolMaster> master = PWXSymbolMaster::symbolMasterWithObject(drawable, name);
-        if (!master || !master->object())
-            continue;
-        pf::Ref<PWXLibraryItem> item = PWXLibraryItem::itemWithLibraryObject(master);
-        if (!item)
-            continue;
-        category->addItem(item);
-        // The library refuses an item it cannot hold; only what it took is reported as made.
-        if (library->containsUniqueID(item->uniqueKey()))
-            made.append(item);
+bool PWXLibraryManagerWindowController::confirmAndImportLibraryFile(const QString& path, bool confirm)
+{
+    return m_transfers->confirmAndImportLibraryFile(path, confirm);
+}
+
+void PWXLibraryManagerWindowController::importLibraryAction(const QVariant& sender)
+{
+    m_transfers->importLibraryAction(sender);
+}
+
+void PWXLibraryManagerWindowController::exportLibraryAction(const QVariant& sender)
+{
+    m_transfers->exportLibraryAction(sender);
+}
+
+void PWXLibraryManagerWindowController::showTransferWindow()
+{
+    pf::WindowController::showWindow({});
+    if (QWidget* shown = window()) {
+        shown->raise();
+        shown->activateWindow();
     }
-    if (made.isEmpty())
-        return false;
+}
 
+void PWXLibraryManagerWindowController::reloadLibrarySelectingCategory(const pf::Ref<PWXLibrary>&,
+                                                                       const pf::Ref<PWXLibraryCategory>&)
+{
     reloadLibraries();
-    if (m_outline) {
-        m_outline->clearSelection();
-        for (const pf::Ref<PWXLibraryItem>& item : made)
-            if (QTreeWidgetItem* row = rowForItem(item->uniqueKey())) {
-                for (QTreeWidgetItem* parent = row->parent(); parent; parent = parent->parent())
-                    parent->setExpanded(true);
-                row->setSelected(true);
-            }
-        if (QTreeWidgetItem* first = rowForItem(made.first()->uniqueKey()))
-            m_outline->scrollToItem(first);
-    }
+}
 
-    if (made.size() < objects.size()) {
-        pf::Application::beep();
-        pf::Alert alert;
-        alert.setMessageText(tr("Add Clip Art"));
-        alert.addButton(tr("OK"));
-        alert.setInformativeText(tr("Some items could not be added because they are not compatible with clip art.\n\n "
-                                    "The remaining %1 were converted successfully and may now be reviewed as required.")
-                                     .arg(made.size()));
-        alert.runModal();
-    }
-    return true;
+void PWXLibraryManagerWindowController::reloadElementRow(const pf::Ref<PWXLibraryElementContainer>&)
+{
+    reloadLibraries();
+}
+
+void PWXLibraryManagerWindowController::reloadItemList(bool) { reloadLibraries(); }
+
+void PWXLibraryManagerWindowController::selectItems(const QList<pf::Ref<PWXLibraryItem>>& items)
+{
+    if (!m_outline)
+        return;
+    m_outline->clearSelection();
+    for (const pf::Ref<PWXLibraryItem>& item : items)
+        if (QTreeWidgetItem* row = item ? rowForItem(item->uniqueKey()) : nullptr) {
+            for (QTreeWidgetItem* parent = row->parent(); parent; parent = parent->parent())
+                parent->setExpanded(true);
+            row->setSelected(true);
+        }
+    if (QTreeWidgetItem* first = items.isEmpty() || !items.first() ? nullptr : rowForItem(items.first()->uniqueKey()))
+        m_outline->scrollToItem(first);
+}
+
+void PWXLibraryManagerWindowController::libraryWasInstalled(const pf::Ref<PWXLibrary>& library)
+{
+    reloadLibraries();
+    if (!m_outline || !library)
+        return;
+    for (QTreeWidgetItemIterator it(m_outline); *it; ++it)
+        if ((*it)->data(0, kLibraryRole).toString() == library->identifier() && (*it)->data(0, kKeyRole).isNull()) {
+            for (QTreeWidgetItem* parent = (*it)->parent(); parent; parent = parent->parent())
+                parent->setExpanded(true);
+            m_outline->clearSelection();
+            (*it)->setSelected(true);
+            m_outline->setCurrentItem(*it);
+            m_outline->scrollToItem(*it);
+            return;
+        }
 }
 
 // --- Collections ------------------------------------------------------------------------------
@@ -334,55 +356,6 @@ pf::Ref<PWXLibrary> PWXLibraryManagerWindowController::newCollection(const QStri
     return library;
 }
 
-pf::Ref<PWXLibrary> PWXLibraryManagerWindowController::importCollectionAtPath(const QString& path)
-{
-    pf::Ref<PWXLibrary> library = PWXLibrary::importLibraryAtPath(path);
-    if (!library) {
-        pf::Application::beep();
-        pf::Alert alert;
-        alert.setMessageText(tr("The collection could not be imported."));
-        alert.setInformativeText(tr("“%1” is not a collection, or a zip archive of one, that can be read.")
-                                     .arg(QFileInfo(path).fileName()));
-        alert.addButton(tr("OK"));
-        alert.runModal();
-        return nullptr;
-    }
-    reloadLibraries();
-    return library;
-}
-
-bool PWXLibraryManagerWindowController::exportCollection(const pf::Ref<PWXLibrary>& library, const QUrl& destination)
-{
-    if (!library || !library->hasPresenceOnDisk() || m_exporting)
-        return false;
-    m_exporting = true;
-    m_lastExport = QUrl();
-    std::weak_ptr<pf::Object> weakSelf = weak_from_this();
-    pf::Weak<PWXLibrary> weakLibrary = library;
-    auto delegate = std::make_shared<ExportDelegate>([weakSelf, weakLibrary](PWXLibrary*, const QUrl& url) {
-        if (auto self = std::static_pointer_cast<PWXLibraryManagerWindowController>(weakSelf.lock()))
-            self->exportEnded(weakLibrary.lock(), url);
-    });
-    library->writeZipFileAtURL(destination, delegate);
-    return true;
-}
-
-void PWXLibraryManagerWindowController::exportEnded(const pf::Ref<PWXLibrary>& library, const QUrl& url)
-{
-    m_exporting = false;
-    m_lastExport = url;
-    if (!url.isEmpty())
-        return;
-    pf::Application::beep();
-    pf::Alert alert;
-    alert.setMessageText(tr("The collection could not be exported."));
-    alert.setInformativeText(tr("The zip archive of “%1” could not be written. Check that the folder you chose can be "
-                                "written to and has room.")
-                                 .arg(library ? library->name() : QString()));
-    alert.addButton(tr("OK"));
-    alert.runModal();
-}
-
 void PWXLibraryManagerWindowController::askAndMakeCollection()
 {
     bool ok = false;
@@ -392,31 +365,75 @@ void PWXLibraryManagerWindowController::askAndMakeCollection()
         newCollection(name);
 }
 
-void PWXLibraryManagerWindowController::chooseAndImport()
+// --- Information and smart categories -----------------------------------------------------------
+
+void PWXLibraryManagerWindowController::selectionChanged()
 {
-    auto panel = std::make_shared<pf::OpenPanel>();
-    panel->setTitle(tr("Import Collection"));
-    panel->setCanChooseFiles(true);
-    panel->setCanChooseDirectories(true);
-    panel->setAllowedFileTypes({PWXLibrary::libraryExtension(), QStringLiteral("zip")});
-    if (panel->runModal() != pf::kModalResponseOK || panel->URLs().isEmpty())
-        return;
-    importCollectionAtPath(panel->URLs().first().toLocalFile());
+    QList<pf::Ref<PWXLibraryItem>> items;
+    for (const QString& key : selectedItemUniqueIDs())
+        if (pf::Ref<PWXLibrary> library = PWXLibrary::libraryContainingItemWithUniqueID(key))
+            if (pf::Ref<PWXLibraryItem> item = library->itemWithUniqueID(key))
+                items.append(item);
+    m_getInfo->setContent(items);
 }
 
-void PWXLibraryManagerWindowController::chooseAndExport()
+void PWXLibraryManagerWindowController::showGetInfoPanel()
+{
+    QWidget* panel = m_getInfo->view();
+    if (!panel->isWindow() || !panel->parentWidget()) {
+        // A small window of its own that stays with the library window.
+        panel->setParent(window(), Qt::Tool);
+        panel->resize(300, 420);
+        if (QWidget* owner = window())
+            panel->move(owner->frameGeometry().topRight() + QPoint(8, 0));
+    }
+    selectionChanged();
+    panel->show();
+    panel->raise();
+}
+
+void PWXLibraryManagerWindowController::chooseSmartCategory()
 {
     pf::Ref<PWXLibrary> library = selectedLibrary();
-    if (!library) {
+    if (!library || !library->allowsCategoryChanges()) {
         pf::Application::beep();
         return;
     }
-    auto panel = std::make_shared<pf::SavePanel>();
-    panel->setTitle(tr("Export Collection"));
-    panel->setPrompt(tr("Export"));
-    panel->setAllowedFileTypes({QStringLiteral("zip")});
-    panel->setNameFieldStringValue(library->name() + QStringLiteral(".zip"));
-    if (panel->runModal() != pf::kModalResponseOK)
+    QList<pf::Ref<PWXLibrarySmartCategory>> smart;
+    QStringList choices;
+    for (const pf::Ref<PWXLibraryCategory>& category : library->categories())
+        if (auto candidate = std::dynamic_pointer_cast<PWXLibrarySmartCategory>(category))
+            if (candidate->predicateEditable()) {
+                smart.append(candidate);
+                choices.append(candidate->name());
+            }
+    choices.append(tr("New Smart Category"));
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(window(), tr("Smart Category"),
+                                                 tr("Smart category of \u201C%1\u201D to edit:").arg(library->name()),
+                                                 choices, 0, false, &ok);
+    if (!ok)
         return;
-    exportCollection(library, panel->URL());
+    const qsizetype index = choices.indexOf(chosen);
+    editSmartCategory(index >= 0 && index < smart.size() ? smart[index] : nullptr);
+}
+
+void PWXLibraryManagerWindowController::editSmartCategory(pf::Ref<PWXLibrarySmartCategory> category)
+{
+    if (!category) {
+        pf::Ref<PWXLibrary> library = selectedLibrary();
+        if (!library || !library->allowsCategoryChanges())
+            return;
+        auto made = std::make_shared<PWXLibrarySmartCategory>(
+            library->uniqueNameForSubContainer(tr("untitled smart category")));
+        library->addCategory(made);
+        category = made;
+    }
+    m_smartEdit->beginSmartCategoryEdit(category, window(), this);
+}
+
+void PWXLibraryManagerWindowController::smartCategoryEditorDidFinishEditingCategory(PWXLibrarySmartCategoryEditController*,
+                                                                                   PWXLibrarySmartCategory*)
+{
+    reloadLibraries();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "library/PWXLibraryManagerTransferHost.h"
+#include "library/PWXLibrarySmartCategoryEditDelegate.h"
 #include "platform/ui/WindowController.h"
 
 #include <QHash>
@@ -11,10 +13,16 @@
 
 class PWXLibrary;
 class PWXLibraryCategory;
+class PWXLibraryGetInfoController;
+class PWXLibraryManagerTransfers;
+class PWXLibrarySmartCategory;
+class PWXLibrarySmartCategoryEditController;
 
 // The library manager window: the groups, their collections and each collection's items in
 // one outline, the items with their previews. One shared window, made on first use.
-class PWXLibraryManagerWindowController : public pf::WindowController {
+class PWXLibraryManagerWindowController : public pf::WindowController,
+                                          public PWXLibraryManagerTransferHost,
+                                          public PWXLibrarySmartCategoryEditDelegate {
     PF_CLASS(PWXLibraryManagerWindowController)
 public:
     PWXLibraryManagerWindowController();
@@ -30,24 +38,47 @@ public:
     // `select`, selects it; false when no library holds the key.
     bool showItemWithUniqueID(const QString& key, bool select);
 
+    // Transfers into and out of the library (the window is their host).
+    PWXLibraryManagerTransfers& transfers() const { return *m_transfers; }
     // Makes a clip-art item of each object that can become a symbol and adds it to `category`
     // of `library` (the user's default library and its "All Items" when null); the new items
     // are shown selected. Tells the user when some objects could not be used. False when no
     // item was made.
     bool importItemsAsSymbols(const QList<pf::Ref<pf::Object>>& objects, pf::Ref<PWXLibrary> library = nullptr,
                               pf::Ref<PWXLibraryCategory> category = nullptr);
+    // Installs a collection folder or zip archive from elsewhere, asking first with `confirm`.
+    bool confirmAndImportLibraryFile(const QString& path, bool confirm);
+    // Commands: Import Collection... and Export Collection...
+    void importLibraryAction(const QVariant& sender = {});
+    void exportLibraryAction(const QVariant& sender = {});
 
-    // Collections: a new empty one, one imported from a folder or zip archive, one written to a
-    // zip archive (reported when done; a failure is told to the user). Each answers whether it
-    // started or did what was asked.
+    // The information panel, following the selected items.
+    PWXLibraryGetInfoController& getInfoController() const { return *m_getInfo; }
+    void showGetInfoPanel();
+    // Opens the smart-category sheet on the category; a new smart category of the selected
+    // collection when null.
+    void editSmartCategory(pf::Ref<PWXLibrarySmartCategory> category);
+    PWXLibrarySmartCategoryEditController& smartCategoryEditor() const { return *m_smartEdit; }
+    void smartCategoryEditorDidFinishEditingCategory(PWXLibrarySmartCategoryEditController*,
+                                                     PWXLibrarySmartCategory* category) override;
+
+    // A new empty collection.
     pf::Ref<PWXLibrary> newCollection(const QString& name);
-    pf::Ref<PWXLibrary> importCollectionAtPath(const QString& path);
-    bool exportCollection(const pf::Ref<PWXLibrary>& library, const QUrl& destination);
     // The collection of the selected row (a collection row or an item row), or null.
-    pf::Ref<PWXLibrary> selectedLibrary() const;
-    // The archive last written by exportCollection, once it has been reported (empty on failure).
-    QUrl lastExportedArchive() const { return m_lastExport; }
-    bool exportInProgress() const { return m_exporting; }
+    pf::Ref<PWXLibrary> selectedLibrary() const override;
+
+    // Transfer host.
+    QWidget* transferWindow() const override
+    {
+        return const_cast<PWXLibraryManagerWindowController*>(this)->window();
+    }
+    void showTransferWindow() override;
+    void reloadLibrarySelectingCategory(const pf::Ref<PWXLibrary>& library,
+                                        const pf::Ref<PWXLibraryCategory>& category) override;
+    void reloadElementRow(const pf::Ref<PWXLibraryElementContainer>& element) override;
+    void reloadItemList(bool preservingSelection) override;
+    void selectItems(const QList<pf::Ref<PWXLibraryItem>>& items) override;
+    void libraryWasInstalled(const pf::Ref<PWXLibrary>& library) override;
 
     // The outline, rebuilt from the registry.
     void reloadLibraries();
@@ -59,15 +90,15 @@ public:
 
 private:
     QTreeWidgetItem* rowForItem(const QString& key) const;
-    void chooseAndImport();
-    void chooseAndExport();
     void askAndMakeCollection();
-    void exportEnded(const pf::Ref<PWXLibrary>& library, const QUrl& url);
+    void chooseSmartCategory();
+    void selectionChanged();
 
     QPointer<QTreeWidget> m_outline;
     QHash<QString, QTreeWidgetItem*> m_rows; // unique key -> row, rebuilt with the outline
     QList<quint64> m_observations;
     bool m_reloadPending = false;
-    bool m_exporting = false;
-    QUrl m_lastExport;
+    pf::Ref<PWXLibraryManagerTransfers> m_transfers;
+    pf::Ref<PWXLibraryGetInfoController> m_getInfo;
+    pf::Ref<PWXLibrarySmartCategoryEditController> m_smartEdit;
 };

@@ -6,6 +6,7 @@
 #include "platform/foundation/Variant.h"
 
 #include <QDateTime>
+#include <QRegularExpression>
 
 namespace {
 
@@ -60,12 +61,38 @@ int order(const QVariant& actual, const QVariant& wanted)
     return actual.toString().compare(wanted.toString(), Qt::CaseSensitive);
 }
 
+// Text as the searches compare it: without accents (the marks that decomposition splits off).
+QString folded(const QString& text)
+{
+    const QString decomposed = text.normalized(QString::NormalizationForm_D);
+    QString result;
+    result.reserve(decomposed.size());
+    for (const QChar c : decomposed)
+        if (c.category() != QChar::Mark_NonSpacing)
+            result.append(c);
+    return result;
+}
+
 bool matches(const PWXLibraryPredicate::Comparison& comparison, const QVariant& actual)
 {
     using Op = PWXLibraryPredicate::Operator;
-    const QString text = actual.toString();
-    const QString wanted = comparison.value.toString();
+    const bool textual = comparison.op == Op::Contains || comparison.op == Op::BeginsWith
+                         || comparison.op == Op::EndsWith || comparison.op == Op::Like;
+    const QString text = textual ? folded(actual.toString()) : actual.toString();
+    const QString wanted = textual ? folded(comparison.value.toString()) : comparison.value.toString();
     switch (comparison.op) {
+    case Op::Like: {
+        // Only "*" and "?" are special: anything else in the pattern stands for itself.
+        QString expression;
+        for (const QChar c : wanted)
+            expression += c == QLatin1Char('*') ? QStringLiteral(".*")
+                          : c == QLatin1Char('?') ? QStringLiteral(".")
+                                                  : QRegularExpression::escape(QString(c));
+        const QRegularExpression pattern(QRegularExpression::anchoredPattern(expression),
+                                         QRegularExpression::CaseInsensitiveOption
+                                             | QRegularExpression::DotMatchesEverythingOption);
+        return pattern.match(text).hasMatch();
+    }
     case Op::Contains:
         return text.contains(wanted, Qt::CaseInsensitive);
     case Op::BeginsWith:
@@ -101,6 +128,7 @@ QString operatorText(PWXLibraryPredicate::Operator op)
     case Op::LessOrEqual: return QStringLiteral("<=");
     case Op::Greater: return QStringLiteral(">");
     case Op::GreaterOrEqual: return QStringLiteral(">=");
+    case Op::Like: return QStringLiteral("LIKE");
     }
     return QString();
 }
@@ -171,7 +199,7 @@ void PWXLibraryPredicate::initWithCoder(pf::KeyedUnarchiver& coder)
         if (key.isEmpty())
             continue;
         const int op = map.value(kOperatorKey).toInt();
-        if (op < int(Operator::Equal) || op > int(Operator::GreaterOrEqual))
+        if (op < int(Operator::Equal) || op > int(Operator::Like))
             continue; // an operator this program does not know matches nothing rather than anything
         m_comparisons.append({key, Operator(op), map.value(kValueKey)});
     }

@@ -10,8 +10,8 @@
 class PWXLibraryItem;
 
 // The filter of a smart category: comparisons of an item's property with a value, joined by
-// OR (any), AND (all) or NOT (none). Text comparisons other than equality ignore case; dates
-// and numbers compare by value. Kept in the category file as a keyed archive.
+// OR (any), AND (all) or NOT (none). Text comparisons other than equality ignore case and
+// accents; dates and numbers compare by value. Kept in the category file as a keyed archive.
 class PWXLibraryPredicate : public pf::Object, public pf::Coding {
     PF_CLASS(PWXLibraryPredicate)
 public:
@@ -27,6 +27,8 @@ public:
         LessOrEqual = 6,
         Greater = 7,
         GreaterOrEqual = 8,
+        // Text with the wildcards "*" (any run of characters) and "?" (any one character).
+        Like = 9,
     };
     // The item keys a comparison may name.
     static QStringList keys();

@@ -71,6 +71,11 @@ PF_DEFINE_CLASS(VNQLStyleEditorController, VNQLTabContentViewController)
     b.method("expandAllAction:", &C::expandAllAction);
     b.method("toggleDrawingUnitsDisplayAction:", &C::toggleDrawingUnitsDisplayAction);
     b.method("styleEditorHelpAction:", &C::styleEditorHelpAction);
+    // Read by key by those who hear of a new style (the tools palette and the library picker).
+    b.method("style", [](C& self, const QVariantList&) {
+        const pf::Ref<PWStyle> style = self.style();
+        return style ? pf::toVariant(style) : QVariant();
+    });
 }
 
 namespace {

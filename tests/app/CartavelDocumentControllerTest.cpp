@@ -9,8 +9,16 @@
 #include "platform/ui/TextField.h"
 #include "platform/ui/ToolbarItem.h"
 
+#include "platform/ui/Application.h"
+#include "platform/ui/ApplicationDelegate.h"
+#include "platform/ui/PresentationHook.h"
+
+#include <QDir>
+#include <QFileDialog>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -72,6 +80,47 @@ pf::Ref<pf::ToolbarItem> readOutItem(const QString& identifier, bool withFields)
     }
     item->setView(view);
     return item;
+}
+
+TEST(CartavelDocumentController, FileOpenHandsCollectionsToTheApplication)
+{
+    struct Recorder : pf::ApplicationDelegate {
+        QStringList opened;
+        bool applicationOpenFile(pf::Application&, const QString& path) override
+        {
+            opened.append(QFileInfo(path).fileName());
+            return true;
+        }
+    };
+    pf::Application* application = pf::Application::shared();
+    ASSERT_TRUE(application);
+    pf::Ref<pf::ApplicationDelegate> before = application->delegate()
+                                                   ? application->delegate()->ref<pf::ApplicationDelegate>()
+                                                   : nullptr;
+    auto recorder = std::make_shared<Recorder>();
+    application->setDelegate(recorder);
+    QTemporaryDir folder;
+    QDir(folder.path()).mkpath("Maps.symlibrary");
+    QFile zip(folder.filePath("Shared.zip"));
+    ASSERT_TRUE(zip.open(QIODevice::WriteOnly));
+    zip.write("PK");
+    zip.close();
+    CartavelDocumentController controller;
+    for (const char* name : {"Shared.zip", "Maps.symlibrary"}) {
+        const QString path = folder.filePath(QString::fromLatin1(name));
+        pf::PresentationHook::set([path](QWidget* widget) {
+            auto* dialog = qobject_cast<QFileDialog*>(widget);
+            ASSERT_NE(dialog, nullptr);
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
+            static_cast<QDialog*>(dialog)->accept();
+            if (dialog->isVisible())
+                dialog->reject();
+        });
+        controller.openDocument({});
+        pf::PresentationHook::clear();
+    }
+    application->setDelegate(before);
+    EXPECT_EQ(recorder->opened, (QStringList{"Shared.zip", "Maps.symlibrary"}));
 }
 
 TEST(CVLMouseLocationController, UpdatesOnlyWhileItsItemIsInstalled)

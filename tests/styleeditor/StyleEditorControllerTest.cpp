@@ -10,6 +10,7 @@
 #include "frameworks/penwork/styles/PWRastGroup.h"
 #include "frameworks/penwork/styles/PWStroke.h"
 #include "platform/foundation/Exception.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/MenuItem.h"
 #include "widgets/RVCollapsibleContainerView.h"
 
@@ -220,8 +221,16 @@ TEST_F(StyleEditorTest, ResetGivesACopyOfTheDefaultStyleAndCloneKeepsTheNameProv
     EXPECT_TRUE(object->style()->isEqualToStyle(PWStyle::defaultStyle().get()));
     EXPECT_EQ(undo().undoActionName(), QStringLiteral("Reset Style"));
 
+    // Who hears of the new style reads it from the editor by key.
+    pf::Ref<PWStyle> announced;
+    const quint64 token = pf::NotificationCenter::defaultCenter().addObserver(
+        kPWStyleInspectorDidCreateNewStyle, nullptr, [&](const pf::Notification& note) {
+            announced = pf::objectCast<PWStyle>(note.object->valueForKey(QStringLiteral("style")));
+        });
     editor->cloneStyleAction({});
+    pf::NotificationCenter::defaultCenter().removeObserver(token);
     EXPECT_NE(object->style(), editor->content().isEmpty() ? nullptr : Ref<PWStyle>());
+    EXPECT_EQ(announced, object->style());
     EXPECT_EQ(undo().undoActionName(), QStringLiteral("Clone Style"));
 
     auto broken = std::make_shared<UncopyableStyle>();
