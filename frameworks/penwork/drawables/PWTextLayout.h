@@ -9,9 +9,11 @@
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
+#include <QTextLayout>
 #include <QTransform>
 #include <QVariantMap>
 
+#include <functional>
 #include <memory>
 
 class PWRenderable;
@@ -19,6 +21,7 @@ class PWStyle;
 class PWTextAdornment;
 class QFontMetricsF;
 class QPainter;
+class QTextCharFormat;
 class QTextDocument;
 
 namespace pf {
@@ -52,6 +55,21 @@ inline const QString kPWTextBaselineProportionAttribute = QStringLiteral("PWText
 // Keys of a paragraph style.
 inline const QString kPWParagraphAlignmentKey = QStringLiteral("alignment");
 inline const QString kPWParagraphWrapsLinesKey = QStringLiteral("wrapsLines");
+
+// A stretch of the text drawn in its own font (its size included) and, when valid, its own
+// colour instead of the format's: text typed in one object can mix fonts.
+struct PWTextRun {
+    int start = 0;
+    int length = 0;
+    QFont font;
+    QColor colour;
+
+    bool operator==(const PWTextRun& other) const
+    {
+        return start == other.start && length == other.length && font == other.font && colour == other.colour;
+    }
+};
+using PWTextRuns = QList<PWTextRun>;
 
 // How text looks and where it goes. The values are the ones the text inspector's controls
 // carry as their tags.
@@ -91,6 +109,8 @@ struct PWTextFormat {
     // Positive levels raise and shrink the text, negative lower and shrink it.
     int superscript = 0;
     pf::Ref<pf::Shadow> shadow;
+    // Stretches of the text in other fonts or colours, in order, not overlapping.
+    PWTextRuns runs;
 
     // Helvetica-like sans serif, 12 points.
     static QFont defaultFont();
@@ -116,6 +136,8 @@ public:
 
     // The glyph outlines with their underlines and strikethroughs.
     const QPainterPath& glyphs() const { return m_glyphs; }
+    // The glyphs by the colour they are filled with (an invalid colour: the format's).
+    const QList<std::pair<QPainterPath, QColor>>& colouredGlyphs() const { return m_coloured; }
     // The mode the text was laid out in.
     int layoutMode() const { return m_mode; }
     // Box layouts: the height of all lines, and whether they do not fit the box (along a
@@ -133,13 +155,19 @@ public:
 private:
     QString displayedText() const;
     QFont displayedFont() const;
+    QFont displayedFont(const QFont& base) const;
     void addDecorations(QPainterPath& path, const QFontMetricsF& metrics, double x, double width,
                         double baseline) const;
     double outlinePenWidth() const;
+    // The runs that fit `length` characters, as layout formats of the displayed fonts.
+    QList<QTextLayout::FormatRange> formatRanges(int length, double unitScale) const;
+    // Stretches of `length` characters with their fill colour (invalid: the format's), in order.
+    QList<std::pair<std::pair<int, int>, QColor>> colourSegments(int length) const;
 
     QString m_text;
     PWTextFormat m_format;
     QPainterPath m_glyphs;
+    QList<std::pair<QPainterPath, QColor>> m_coloured;
     double m_textHeight = 0.0;
     bool m_overflows = false;
     int m_mode = PWTextFormat::LayoutInBox;
@@ -153,6 +181,8 @@ public:
     virtual bool clipsTextToPath() const = 0;
     // Whether the text always runs along the object's path (never in a box).
     virtual bool textFollowsPath() const = 0;
+    // Stretches of the text in their own fonts or colours.
+    virtual PWTextRuns textRuns() const { return {}; }
 };
 
 // The text model text shapes and text paths share, with its archiving.
@@ -161,8 +191,10 @@ struct PWTextContent {
     QVariantMap attributes;
     bool clipsToPath = false;
     int layoutMode = 0;
+    PWTextRuns runs;
 
-    // Keys are `prefix` followed by "_text", "_attributes", "_clipsToPath", "_layoutMode".
+    // Keys are `prefix` followed by "_text", "_attributes", "_clipsToPath", "_layoutMode" and,
+    // for text with runs, "_runs". Runs that do not fit the text are dropped when read.
     void encode(pf::KeyedArchiver& coder, const QString& prefix) const;
     // A layout mode `accepts` refuses becomes `defaultMode`.
     void decode(pf::KeyedUnarchiver& coder, const QString& prefix, bool (*accepts)(int), int defaultMode);
@@ -204,6 +236,19 @@ void drawOverflowIndicator(QPainter& painter, const QSizeF& box);
 
 // A document to edit `text` in, set up with the format's font, colour and alignment and, when
 // `width` is positive, that text width.
+// The format's runs are put on the text.
 std::unique_ptr<QTextDocument> editingDocument(const QString& text, const PWTextFormat& format, double width);
+// The font a stretch of a document is shown in: its format's, the rest the document's.
+QFont resolvedFont(const QTextCharFormat& format, const QTextDocument& document);
+// The runs of an edited document: the stretches whose font or colour differ from the format's
+// (fonts measured at `scale` times their size), adjacent equal ones merged.
+PWTextRuns runsFromDocument(const QTextDocument& document, const PWTextFormat& format, double scale = 1.0);
+// Runs kept inside `length` characters, empty ones dropped.
+PWTextRuns runsFittingLength(const PWTextRuns& runs, int length);
+// Runs as a property list and back; what cannot be read is left out.
+QVariantList archivableRuns(const PWTextRuns& runs);
+PWTextRuns runsFromArchive(const QVariantList& stored);
+// Each run's font passed through `convert`.
+PWTextRuns convertedRuns(const PWTextRuns& runs, const std::function<QFont(const QFont&)>& convert);
 
 } // namespace pwtext
