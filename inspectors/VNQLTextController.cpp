@@ -95,6 +95,9 @@ void VNQLTextController::loadView()
     }
 
     auto* root = new pf::View;
+    // Opaque: the tab view keeps the other tabs' views beneath this one.
+    root->setAttribute(Qt::WA_NoSystemBackground, false);
+    root->setAutoFillBackground(true);
     auto* column = new QVBoxLayout(root);
     column->setContentsMargins(4, 6, 4, 6);
     column->setSpacing(4);
@@ -107,7 +110,13 @@ void VNQLTextController::loadView()
     auto* scroll = new QScrollArea;
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
-    scroll->setWidget(mTextShapeController->view());
+    // The pane keeps the height its rows need; the room below stays empty.
+    auto* content = new QWidget;
+    auto* stack = new QVBoxLayout(content);
+    stack->setContentsMargins(0, 0, 0, 0);
+    stack->addWidget(mTextShapeController->view());
+    stack->addStretch(1);
+    scroll->setWidget(content);
     column->addWidget(scroll, 1);
     setView(root);
     mTextShapeController->setDataSource(this);

@@ -265,6 +265,9 @@ void VNQL_PWTextShapeController::setControlStateForNil()
 {
     setAllControlsEnabled(false);
     mTextShadowController->setShadowControlsEnabled(false);
+    for (pf::PopUpButton* popUp : {mFontsPopUpButton.data(), mFacesPopUpButton.data()})
+        if (popUp)
+            popUp->selectItemAtIndex(-1);
     if (mFontPreview) {
         mFontPreview->setString(std::nullopt);
         mFontPreview->setPlaceholderString(std::nullopt);

@@ -15,6 +15,7 @@
 
 #include <QCoreApplication>
 #include <QFontDatabase>
+#include <QFontInfo>
 
 namespace {
 
@@ -76,9 +77,24 @@ void markAndSelect(pf::PopUpButton* popUp, const QSet<QString>& names)
     VNQL_PWTextShapeController::selectFontsMenu(*popUp->menu(), names);
 }
 
+// The family the menus show for a font's family: the family itself when installed, else the
+// one that stands in for it here (Helvetica's match), else none.
+QString shownFamily(const QString& family)
+{
+    if (family.isEmpty() || QFontDatabase::families().contains(family))
+        return family;
+    const pf::Font standIn = pf::Font::fromName(family, pf::Font::kSystemFontSize);
+    return standIn.isValid() ? QFontInfo(standIn.qFont()).family() : QString();
+}
+
+// The font's name as the menus list it: a stand-in family's font under the family it stands for.
 QString nameOf(const QFont& font)
 {
-    return pf::Font::fromQFont(font).fontName();
+    QFont listed = font;
+    const QString shown = shownFamily(font.family());
+    if (!shown.isEmpty())
+        listed.setFamily(shown);
+    return pf::Font::fromQFont(listed).fontName();
 }
 
 } // namespace
@@ -261,7 +277,7 @@ QSet<QString> VNQL_PWTextShapeController::usedStringsForFontKey(bool familyNames
         const QVariant font = object->valueForKeyPath(kFontKeyPath);
         if (font.typeId() != QMetaType::QFont)
             continue;
-        names.insert(familyNames ? font.value<QFont>().family() : nameOf(font.value<QFont>()));
+        names.insert(familyNames ? shownFamily(font.value<QFont>().family()) : nameOf(font.value<QFont>()));
     }
     return names;
 }
@@ -297,12 +313,16 @@ void VNQL_PWTextShapeController::updateTraitSegments(const QString& family, cons
 void VNQL_PWTextShapeController::setFont(const QVariant& value)
 {
     if (value.typeId() != QMetaType::QFont) {
+        // No text adornment: nothing to show.
         markAndSelect(mFontsPopUpButton, {});
         showFontFamily(QString(), {});
+        updateTraitSegments(QString(), nullptr);
+        if (mFontPreview)
+            mFontPreview->setString(std::nullopt);
         return;
     }
     const QFont font = value.value<QFont>();
-    const QString family = font.family();
+    const QString family = shownFamily(font.family());
     const QString fontName = nameOf(font);
     markAndSelect(mFontsPopUpButton, {mSeparateFacesMenu ? family : fontName});
     showFontFamily(family, {fontName});

@@ -25,6 +25,7 @@
 
 #include <QCoreApplication>
 #include <QGridLayout>
+#include <QHBoxLayout>
 
 using namespace VNQLPaneControls;
 
@@ -147,14 +148,22 @@ pf::PopUpButton* taggedPopUp(pf::Reflective* target, const QString& action,
     return popUp;
 }
 
-pf::SegmentedControl* segments(pf::Reflective* target, const QString& action, const QList<std::pair<int, const char*>>& items,
+// Segments labelled in short (the sidebar is narrow), each with its whole name as tool tip.
+struct Segment {
+    int tag;
+    const char* label;
+    const char* toolTip;
+};
+
+pf::SegmentedControl* segments(pf::Reflective* target, const QString& action, const QList<Segment>& items,
                                pf::SegmentSwitchTracking tracking)
 {
     auto* control = new pf::SegmentedControl;
     control->setSegmentCount(int(items.size()));
     for (int i = 0; i < items.size(); ++i) {
-        control->setLabel(tr(items[i].second), i);
-        control->setTag(items[i].first, i);
+        control->setLabel(tr(items[i].label), i);
+        control->setToolTip(tr(items[i].toolTip), i);
+        control->setTag(items[i].tag, i);
     }
     control->setTrackingMode(tracking);
     control->setTarget(target);
@@ -162,6 +171,19 @@ pf::SegmentedControl* segments(pf::Reflective* target, const QString& action, co
     control->setFixedHeight(22);
     control->sizeToFit();
     return control;
+}
+
+// Several controls in the column after the caption: the sidebar is too narrow for a column each.
+QWidget* strip(const QList<QWidget*>& controls)
+{
+    auto* holder = new QWidget;
+    auto* row = new QHBoxLayout(holder);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(4);
+    for (QWidget* control : controls)
+        row->addWidget(control);
+    row->addStretch(1);
+    return holder;
 }
 
 pf::ColorWell* colourWell(pf::Reflective* target, const QString& action)
@@ -284,11 +306,11 @@ void VNQL_PWTextShapeController::loadView()
     mFontsPopUpButton = new pf::PopUpButton;
     mFontsPopUpButton->setMenu(mFontsMenu);
     mFontsPopUpButton->setFixedHeight(22);
-    mFontsPopUpButton->setMinimumWidth(150);
+    mFontsPopUpButton->setMinimumWidth(110);
     addRow(view, tr("Font:"), {mFontsPopUpButton});
     mFacesPopUpButton = new pf::PopUpButton;
     mFacesPopUpButton->setFixedHeight(22);
-    mFacesPopUpButton->setMinimumWidth(150);
+    mFacesPopUpButton->setMinimumWidth(110);
     addRow(view, tr("Face:"), {mFacesPopUpButton});
 
     mFontSizeTextField = new RVAugmentedTextField(QRectF(0, 0, 60, 22));
@@ -298,20 +320,22 @@ void VNQL_PWTextShapeController::loadView()
     mFontSizeTextField->setFixedSize(60, 22);
     mFontSizeStepper = stepper(this, QStringLiteral("fontSizeAction:"), 1.0, PWTextAdornment::kMinFontSize, 999.0);
     mTextColourWell = colourWell(this, QStringLiteral("textColourAction:"));
-    addRow(view, tr("Size:"), {mFontSizeTextField, mFontSizeStepper, mTextColourWell});
+    addRow(view, tr("Size:"), {strip({mFontSizeTextField, mFontSizeStepper, mTextColourWell})});
 
     mTextStyleSelector = segments(this, QStringLiteral("textStyleAction:"),
-                                  {{kBoldSegment, "B"}, {kItalicSegment, "I"}, {kUnderlineSegment, "U"}, {kStrikethroughSegment, "S"}},
+                                  {{kBoldSegment, "B", "Bold"}, {kItalicSegment, "I", "Italic"}, {kUnderlineSegment, "U", "Underline"},
+                                   {kStrikethroughSegment, "S", "Strikethrough"}},
                                   pf::SegmentSwitchTracking::SelectAny);
     addRow(view, tr("Style:"), {mTextStyleSelector});
     mAlignmentSelector = segments(this, QStringLiteral("textAlignmentAction:"),
-                                  {{PWTextFormat::AlignLeft, "Left"}, {PWTextFormat::AlignCentre, "Centre"},
-                                   {PWTextFormat::AlignRight, "Right"}, {PWTextFormat::AlignJustified, "Justify"}},
+                                  {{PWTextFormat::AlignLeft, "L", "Left"}, {PWTextFormat::AlignCentre, "C", "Centre"},
+                                   {PWTextFormat::AlignRight, "R", "Right"}, {PWTextFormat::AlignJustified, "J", "Justified"}},
                                   pf::SegmentSwitchTracking::SelectOne);
     addRow(view, tr("Align:"), {mAlignmentSelector});
     mVerticalAlignmentSelector = segments(this, QStringLiteral("textVerticalAlignmentAction:"),
-                                          {{PWTextFormat::AlignTop, "Top"}, {PWTextFormat::AlignMiddle, "Middle"},
-                                           {PWTextFormat::AlignBottom, "Bottom"}, {PWTextFormat::AlignBaseline, "Baseline"}},
+                                          {{PWTextFormat::AlignTop, "T", "Top"}, {PWTextFormat::AlignMiddle, "M", "Middle"},
+                                           {PWTextFormat::AlignBottom, "B", "Bottom"},
+                                           {PWTextFormat::AlignBaseline, "BL", "On the baseline"}},
                                           pf::SegmentSwitchTracking::SelectOne);
     addRow(view, tr("Vertical:"), {mVerticalAlignmentSelector});
 
@@ -324,7 +348,7 @@ void VNQL_PWTextShapeController::loadView()
     mUnderlinePopUpButton = taggedPopUp(this, QStringLiteral("underlinesAction:"), lineStyles);
     addRow(view, tr("Underline:"), {mUnderlinePopUpButton});
     mStrikethroughPopUpButton = taggedPopUp(this, QStringLiteral("strikethroughsAction:"), lineStyles);
-    addRow(view, tr("Strikethrough:"), {mStrikethroughPopUpButton});
+    addRow(view, tr("Strike:"), {mStrikethroughPopUpButton});
     mCapitalizationPopUpButton = taggedPopUp(this, QStringLiteral("capitalizationAction:"),
                                              {{PWTextFormat::CapsNone, "As Typed"}, {PWTextFormat::CapsUpper, "Upper Case"},
                                               {PWTextFormat::CapsLower, "Lower Case"}, {PWTextFormat::CapsTitle, "Title Case"},
@@ -335,15 +359,15 @@ void VNQL_PWTextShapeController::loadView()
     mOutlineSizeStepper = stepper(this, QStringLiteral("outlineSizeAction:"), 1.0, -PWTextAdornment::kMaxOutlineWidth,
                                   PWTextAdornment::kMaxOutlineWidth);
     mOutlineColorWell = colourWell(this, QStringLiteral("outlineColourAction:"));
-    addRow(view, tr("Outline:"), {mOutlineSizeTextField, mOutlineSizeStepper, mOutlineColorWell});
+    addRow(view, tr("Outline:"), {strip({mOutlineSizeTextField, mOutlineSizeStepper, mOutlineColorWell})});
     mMaskSizeTextField = numberField(this, QStringLiteral("maskSizeAction:"), decimalFormatter(1));
     mMaskSizeStepper = stepper(this, QStringLiteral("maskSizeAction:"), 0.5, 0.0, PWTextAdornment::kMaxKnockoutDistance);
     mMaskColorWell = colourWell(this, QStringLiteral("maskColourAction:"));
-    addRow(view, tr("Knockout:"), {mMaskSizeTextField, mMaskSizeStepper, mMaskColorWell});
+    addRow(view, tr("Knockout:"), {strip({mMaskSizeTextField, mMaskSizeStepper, mMaskColorWell})});
     mBaselineTextField = numberField(this, QStringLiteral("baselineAction:"), decimalFormatter(2));
     mBaselineStepper = stepper(this, QStringLiteral("baselineAction:"), 0.05, -PWTextAdornment::kMaxBaselineProportion,
                                PWTextAdornment::kMaxBaselineProportion);
-    addRow(view, tr("Baseline:"), {mBaselineTextField, mBaselineStepper});
+    addRow(view, tr("Baseline:"), {strip({mBaselineTextField, mBaselineStepper})});
     mKernAmountSlider = new pf::Slider;
     mKernAmountSlider->setMinValue(-10);
     mKernAmountSlider->setMaxValue(10);

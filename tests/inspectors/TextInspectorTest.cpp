@@ -22,6 +22,7 @@
 #include "platform/ui/MenuItem.h"
 
 #include <QCoreApplication>
+#include <QFontInfo>
 #include <QTextCursor>
 #include <QTextEdit>
 
@@ -102,7 +103,11 @@ TEST_F(TextInspectorTest, FamilyAndFaceChangesKeepEachObjectsOwnSize)
 {
     auto small = text("DejaVu Sans", 12);
     auto large = text("DejaVu Sans", 18);
+    select({large});
+    EXPECT_EQ(pane->fontSizeField()->stringValue(), "18");
+    // Sizes differ: the field shows none.
     select({small, large});
+    EXPECT_TRUE(pane->fontSizeField()->stringValue().isEmpty());
     // Both families show as used: one family, so marked on.
     ASSERT_EQ(marked(pane->fontsMenu()).size(), 1);
     EXPECT_EQ(marked(pane->fontsMenu()).first()->representedObject().toString(), "DejaVu Sans");
@@ -171,6 +176,16 @@ TEST_F(TextInspectorTest, MixedFontsAreMarkedMixedAndAMissingFontMarksNothing)
     pane->setCommonFontValue("DejaVu Serif", "textAdornment.font");
     EXPECT_EQ(fontOf(missing).family(), "DejaVu Serif");
     EXPECT_DOUBLE_EQ(fontOf(missing).pointSizeF(), 15);
+}
+
+TEST_F(TextInspectorTest, AStandInFamilyShowsTheInstalledFamilyItStandsFor)
+{
+    auto helvetica = text("Helvetica", 12);
+    select({helvetica});
+    const QString shown = QFontInfo(pf::Font::fromName("Helvetica", 12).qFont()).family();
+    EXPECT_EQ(pane->fontsPopUp()->titleOfSelectedItem(), shown);
+    EXPECT_GT(pane->facesPopUp()->numberOfItems(), 0);
+    EXPECT_FALSE(pane->facesPopUp()->titleOfSelectedItem().isEmpty());
 }
 
 TEST_F(TextInspectorTest, OutlineWidthIsShownNegatedAndLockedObjectsAreNotWritten)
@@ -390,6 +405,8 @@ TEST_F(TextInspectorTest, EditingWhileTypingAppliesAtOnceAndStaysAfterEditing)
     // The object's own font is untouched: only the word changed.
     EXPECT_DOUBLE_EQ(fontOf(shape).pointSizeF(), 14);
     EXPECT_FALSE(fontOf(shape).bold());
+    // The pane shows the object again.
+    EXPECT_EQ(pane->fontsPopUp()->titleOfSelectedItem(), "DejaVu Sans");
 }
 
 } // namespace
