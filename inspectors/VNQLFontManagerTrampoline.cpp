@@ -141,7 +141,14 @@ pf::Font VNQLFontManagerTrampoline::convertFont(const pf::Font& font) const
 {
     if (m_rastKeyPath == kFontKeyPath) {
         const pf::Font chosen = pf::Font::fromQFont(m_textAdornment->font());
-        return chosen.isValid() ? convertFontToFace(font, chosen.fontName()) : font;
+        if (!chosen.isValid())
+            return font;
+        const pf::Font converted = convertFontToFace(font, chosen.fontName());
+        // A regular face's name is its family's alone, which a face conversion may not take
+        // for a face: the chosen family and face at the font's own size are what is meant.
+        if (converted.familyName() != chosen.familyName() || converted.faceName() != chosen.faceName())
+            return chosen.withSize(font.pointSize());
+        return converted;
     }
     if (m_rastKeyPath == kFontSizeKeyPath)
         return convertFontToSize(font, m_textAdornment->fontSize());

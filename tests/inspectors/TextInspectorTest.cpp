@@ -21,7 +21,9 @@
 #include "platform/ui/Menu.h"
 #include "platform/ui/MenuItem.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QMouseEvent>
 #include <QFontInfo>
 #include <QTextCursor>
 #include <QTextEdit>
@@ -35,6 +37,16 @@ const bool kTrampolineInstalled = [] {
     pf::FontManager::setFontManagerFactory(VNQLFontManagerTrampoline::staticClass());
     return true;
 }();
+
+// A click of the left button at a point of the widget.
+void click(QWidget* widget, QPointF local)
+{
+    const QPointF global = widget->mapToGlobal(local);
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &release);
+}
 
 QFont sized(const QString& family, double size)
 {
@@ -407,6 +419,41 @@ TEST_F(TextInspectorTest, EditingWhileTypingAppliesAtOnceAndStaysAfterEditing)
     EXPECT_FALSE(fontOf(shape).bold());
     // The pane shows the object again.
     EXPECT_EQ(pane->fontsPopUp()->titleOfSelectedItem(), "DejaVu Sans");
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(TextInspectorTest, BoldFromTheStyleSelectorWhileTypingAppliesToWhatIsTypedNext)
+{
+    auto shape = text("Helvetica", 12, "Hello ");
+    select({shape});
+    view = std::make_unique<PWDrawingView>();
+    view->setDrawing(drawing);
+    settle();
+    ASSERT_TRUE(view->beginTextEditing(shape.get()));
+    settle();
+    QTextEdit* editor = view->textEditor();
+    editor->moveCursor(QTextCursor::End);
+    pf::SegmentedControl* styles = pane->textStyleSelector();
+    // Clicked as the user does: the control shows in a window.
+    tab->view()->resize(260, 700);
+    tab->view()->show();
+    settle();
+    ASSERT_TRUE(styles->isEnabledForSegment(VNQL_PWTextShapeController::kBoldSegment));
+    const QPointF bold = styles->frameForSegment(VNQL_PWTextShapeController::kBoldSegment).center();
+    click(styles, bold);
+    editor->insertPlainText("bold");
+    click(styles, bold);
+    editor->insertPlainText(" world");
+    view->endTextEditing();
+    settle();
+    EXPECT_EQ(shape->text(), "Hello bold world");
+    ASSERT_EQ(shape->textRuns().size(), 1);
+    EXPECT_EQ(shape->textRuns()[0].start, 6);
+    EXPECT_EQ(shape->textRuns()[0].length, 4);
+    EXPECT_TRUE(pf::Font::fromQFont(shape->textRuns()[0].font).isBold());
 }
 
 } // namespace

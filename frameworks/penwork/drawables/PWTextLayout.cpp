@@ -13,6 +13,7 @@
 #include "platform/graphics/Color.h"
 #include "platform/graphics/GraphicsContext.h"
 
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QPainter>
@@ -672,11 +673,18 @@ std::unique_ptr<QTextDocument> editingDocument(const QString& text, const PWText
 
 namespace {
 
-// Whether two fonts draw alike (their sizes within a rounding of each other).
+// Whether two fonts draw alike: the fonts they resolve to here (a family that stands for
+// another draws as that one), their sizes within a rounding of each other.
 bool sameFont(const QFont& a, const QFont& b)
 {
-    return a.family() == b.family() && a.styleName() == b.styleName() && a.weight() == b.weight()
-           && a.italic() == b.italic() && std::abs(a.pointSizeF() - b.pointSizeF()) < 0.01;
+    if (std::abs(a.pointSizeF() - b.pointSizeF()) >= 0.01)
+        return false;
+    if (a.family() == b.family() && a.styleName() == b.styleName() && a.weight() == b.weight() && a.italic() == b.italic())
+        return true;
+    const QFontInfo ia(a);
+    const QFontInfo ib(b);
+    return ia.family() == ib.family() && ia.styleName() == ib.styleName() && ia.weight() == ib.weight()
+           && ia.italic() == ib.italic();
 }
 
 QFont unscaledFont(QFont font, double scale)
