@@ -109,6 +109,8 @@ void VNQLTextController::loadView()
     column->addLayout(top);
     auto* scroll = new QScrollArea;
     scroll->setFrameShape(QFrame::NoFrame);
+    // A click in the pane must not take the keyboard from the text being typed.
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setWidgetResizable(true);
     // The pane keeps the height its rows need; the room below stays empty.
     auto* content = new QWidget;

@@ -395,6 +395,14 @@ void VNQL_PWTextShapeController::loadView()
                                    tr("Give the text the default text style"));
     addRow(view, {}, {mSaveStyleButton, mResetStyleButton});
     finish(view);
+    // A click on a button, menu or slider leaves the keyboard where it was, so that typing in
+    // the drawing goes on after Bold or a new size; only the number fields take it.
+    for (QWidget* control : view->findChildren<QWidget*>())
+        if (!qobject_cast<pf::TextField*>(control) && (control->focusPolicy() & Qt::ClickFocus) != 0)
+            control->setFocusPolicy(Qt::TabFocus);
+    for (QWidget* control : allControls())
+        if (control && !qobject_cast<pf::TextField*>(control))
+            control->setFocusPolicy(Qt::TabFocus);
     setView(view);
     awakeFromNib();
 }
