@@ -1,5 +1,7 @@
 #pragma once
 
+#include "frameworks/penwork/drawables/PWTextRun.h"
+
 #include "platform/foundation/Object.h"
 #include "platform/graphics/Shadow.h"
 
@@ -56,20 +58,6 @@ inline const QString kPWTextBaselineProportionAttribute = QStringLiteral("PWText
 inline const QString kPWParagraphAlignmentKey = QStringLiteral("alignment");
 inline const QString kPWParagraphWrapsLinesKey = QStringLiteral("wrapsLines");
 
-// A stretch of the text drawn in its own font (its size included) and, when valid, its own
-// colour instead of the format's: text typed in one object can mix fonts.
-struct PWTextRun {
-    int start = 0;
-    int length = 0;
-    QFont font;
-    QColor colour;
-
-    bool operator==(const PWTextRun& other) const
-    {
-        return start == other.start && length == other.length && font == other.font && colour == other.colour;
-    }
-};
-using PWTextRuns = QList<PWTextRun>;
 
 // How text looks and where it goes. The values are the ones the text inspector's controls
 // carry as their tags.
@@ -238,17 +226,5 @@ void drawOverflowIndicator(QPainter& painter, const QSizeF& box);
 // `width` is positive, that text width.
 // The format's runs are put on the text.
 std::unique_ptr<QTextDocument> editingDocument(const QString& text, const PWTextFormat& format, double width);
-// The font a stretch of a document is shown in: its format's, the rest the document's.
-QFont resolvedFont(const QTextCharFormat& format, const QTextDocument& document);
-// The runs of an edited document: the stretches whose font or colour differ from the format's
-// (fonts measured at `scale` times their size), adjacent equal ones merged.
-PWTextRuns runsFromDocument(const QTextDocument& document, const PWTextFormat& format, double scale = 1.0);
-// Runs kept inside `length` characters, empty ones dropped.
-PWTextRuns runsFittingLength(const PWTextRuns& runs, int length);
-// Runs as a property list and back; what cannot be read is left out.
-QVariantList archivableRuns(const PWTextRuns& runs);
-PWTextRuns runsFromArchive(const QVariantList& stored);
-// Each run's font passed through `convert`.
-PWTextRuns convertedRuns(const PWTextRuns& runs, const std::function<QFont(const QFont&)>& convert);
 
 } // namespace pwtext

@@ -89,5 +89,5 @@ private:
     void changeText(const QString& key, const QString& setter, const QVariant& oldValue,
                     const std::function<void()>& change);
 
-    PWTextContent m_content{QString(), QVariantMap(), false, kLayoutAlongPath};
+    PWTextContent m_content{QString(), QVariantMap(), false, kLayoutAlongPath, {}};
 };
