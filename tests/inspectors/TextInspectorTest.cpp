@@ -15,6 +15,7 @@
 #include "frameworks/penwork/view/PWDrawingView.h"
 #include "platform/foundation/ClassBuilder.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/UserDefaults.h"
 #include "platform/foundation/Variant.h"
 #include "platform/graphics/Font.h"
 #include "platform/graphics/Shadow.h"
@@ -255,6 +256,53 @@ TEST_F(TextInspectorTest, EachObjectGetsItsOwnShadowAndShadowEditsUndo)
     pane->shadowEnableAction(pf::toVariant(pane->shadowCheckbox()));
     EXPECT_FALSE(a->textAdornment()->shadow());
     EXPECT_FALSE(b->textAdornment()->shadow());
+}
+
+TEST_F(TextInspectorTest, ResetGivesEachObjectItsOwnDefaultTextStyleAndSaveWantsOneObject)
+{
+    auto a = text("DejaVu Serif", 30);
+    auto b = text("DejaVu Serif", 40);
+    select({a, b});
+    auto save = std::make_shared<pf::MenuItem>();
+    save->setAction("saveTextStyleAction:");
+    EXPECT_FALSE(pane->validateUserInterfaceItem(*save));
+    pane->resetTextStyleAction({});
+    EXPECT_EQ(undo().undoActionName(), "Reset Text Style");
+    ASSERT_TRUE(a->textAdornment() && b->textAdornment());
+    EXPECT_NE(a->style(), b->style());
+    EXPECT_NE(a->style(), PWStyle::defaultTextStyle());
+    EXPECT_EQ(fontOf(a), PWStyle::defaultTextStyle()->renderersOfClass<PWTextAdornment>().value(0)->font());
+    undo().undo();
+    EXPECT_DOUBLE_EQ(fontOf(b).pointSizeF(), 40);
+    select({a});
+    EXPECT_TRUE(pane->validateUserInterfaceItem(*save));
+}
+
+TEST(TextShapeControllerMenus, WYSIWYGDefaultsDrawNamesInTheirOwnFonts)
+{
+    pf::UserDefaults& defaults = pf::UserDefaults::standard();
+    defaults.setBool(true, "kVNQLHasWYSIWYGFontMenu");
+    defaults.setBool(false, "kVNQLHasWYSIWYGFaceMenu");
+    EXPECT_TRUE(VNQL_PWTextShapeController::hasWYSIWYGFontMenu());
+    EXPECT_FALSE(VNQL_PWTextShapeController::hasWYSIWYGFaceMenu());
+    auto fonts = VNQL_PWTextShapeController::makeFontsMenuWithTarget(nullptr, "fontMenuAction:", true);
+    const int serif = fonts->indexOfItemWithTitle("DejaVu Serif");
+    ASSERT_GE(serif, 0);
+    pf::MenuItem* family = fonts->itemAtIndex(serif);
+    ASSERT_TRUE(family->titleAttributes().font);
+    // The font of the family's first face.
+    EXPECT_TRUE(QFontInfo(*family->titleAttributes().font).family().startsWith("DejaVu Serif"));
+    EXPECT_DOUBLE_EQ(family->titleAttributes().font->pointSizeF(), 11.0);
+    // With faces submenus the family item names its first face, and each face its own font.
+    ASSERT_TRUE(family->submenu());
+    EXPECT_EQ(family->representedObject().toString(), family->submenu()->itemAtIndex(0)->representedObject().toString());
+    QString face;
+    EXPECT_EQ(VNQL_PWTextShapeController::selectFontsMenu(*fonts, {"DejaVuSerif-Bold"}, &face), family);
+    EXPECT_EQ(face, "Bold");
+    auto faces = VNQL_PWTextShapeController::makeFacesMenuWithTarget(nullptr, "fontFaceAction:", "DejaVu Serif");
+    ASSERT_GT(faces->numberOfItems(), 1);
+    EXPECT_FALSE(faces->itemAtIndex(0)->hasAttributedTitle());
+    defaults.setBool(false, "kVNQLHasWYSIWYGFontMenu");
 }
 
 TEST_F(TextInspectorTest, ATextPathOffersOnlyThePathLayouts)
