@@ -8,6 +8,7 @@
 #include "frameworks/penwork/view/PWTextEditor.h"
 
 #include "platform/graphics/Font.h"
+#include "platform/foundation/Variant.h"
 #include "platform/ui/FontManager.h"
 
 #include <QCoreApplication>
@@ -121,6 +122,37 @@ TEST_F(TextEditorFontTest, ZoomingWhileEditingKeepsWhatWasTyped)
     ASSERT_EQ(text->textRuns().size(), 1);
     EXPECT_TRUE(text->textRuns()[0].font.italic());
     EXPECT_DOUBLE_EQ(text->textRuns()[0].font.pointSizeF(), 14.0);
+}
+
+// Converts attributes as a change of colour and underline would.
+class ColouringManager : public pf::FontManager {
+public:
+    QVariantMap convertAttributes(const QVariantMap& attributes) const override
+    {
+        QVariantMap converted = attributes;
+        converted.insert(kPWTextColourAttribute, QColor(Qt::red));
+        converted.insert(kPWTextUnderlineAttribute, 1);
+        converted.remove(kPWTextShadowAttribute);
+        return converted;
+    }
+};
+
+TEST_F(TextEditorFontTest, AttributeChangesColourTheSelectionAndGoOnTheWholeObject)
+{
+    text->textAdornment()->setShadow(PWStyle::defaultShadow());
+    settle();
+    ASSERT_TRUE(view->beginTextEditing(text.get()));
+    select(0, 5);
+    auto manager = std::make_shared<ColouringManager>();
+    editor()->changeAttributes(pf::toVariant(std::static_pointer_cast<pf::Object>(manager)));
+    // Underlines and the shadow belong to the object: changed at once.
+    EXPECT_EQ(text->textAdornment()->underlines(), 1);
+    EXPECT_FALSE(text->textAdornment()->shadow());
+    view->endTextEditing();
+    ASSERT_EQ(text->textRuns().size(), 1);
+    EXPECT_EQ(text->textRuns()[0].start, 0);
+    EXPECT_EQ(text->textRuns()[0].length, 5);
+    EXPECT_EQ(text->textRuns()[0].colour, QColor(Qt::red));
 }
 
 } // namespace
