@@ -213,8 +213,10 @@ std::shared_ptr<pf::NumberFormatter> percentageFormatter(bool bounded)
 void showNumber(pf::TextField* field, pf::Stepper* stepper, const QVariant& value)
 {
     if (!pf::isNumber(value)) {
+        // No value, not an empty text: a formatter refuses to parse one and the field would
+        // go on showing the number it showed before.
         if (field)
-            field->setStringValue(QString());
+            field->setObjectValue(QVariant());
         return;
     }
     if (field)

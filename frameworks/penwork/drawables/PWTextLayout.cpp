@@ -13,17 +13,20 @@
 #include "platform/graphics/Color.h"
 #include "platform/graphics/GraphicsContext.h"
 
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QPainter>
 #include <QPainterPathStroker>
 #include <QRawFont>
+#include <QTextBlock>
 #include <QTextBoundaryFinder>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextLayout>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace {
@@ -122,7 +125,12 @@ QString PWTextLayout::displayedText() const
 
 QFont PWTextLayout::displayedFont() const
 {
-    QFont font = m_format.font;
+    return displayedFont(m_format.font);
+}
+
+QFont PWTextLayout::displayedFont(const QFont& base) const
+{
+    QFont font = base;
     double size = font.pointSizeF() > 0.0 ? font.pointSizeF() : 12.0;
     if (m_format.superscript != 0)
         size *= std::pow(0.7, std::min(std::abs(m_format.superscript), 3));
@@ -131,6 +139,39 @@ QFont PWTextLayout::displayedFont() const
     font.setStrikeOut(false);
     font.setCapitalization(m_format.capitalization == PWTextFormat::CapsSmall ? QFont::SmallCaps : QFont::MixedCase);
     return font;
+}
+
+QList<QTextLayout::FormatRange> PWTextLayout::formatRanges(int length, double k) const
+{
+    QList<QTextLayout::FormatRange> ranges;
+    for (const PWTextRun& run : pwtext::runsFittingLength(m_format.runs, length)) {
+        QFont font = displayedFont(run.font);
+        if (m_format.kerning != 0.0)
+            font.setLetterSpacing(QFont::AbsoluteSpacing, m_format.kerning / k);
+        QTextLayout::FormatRange range;
+        range.start = run.start;
+        range.length = run.length;
+        range.format.setFont(font, QTextCharFormat::FontPropertiesAll);
+        ranges.append(range);
+    }
+    return ranges;
+}
+
+QList<std::pair<std::pair<int, int>, QColor>> PWTextLayout::colourSegments(int length) const
+{
+    QList<std::pair<std::pair<int, int>, QColor>> segments;
+    int at = 0;
+    for (const PWTextRun& run : pwtext::runsFittingLength(m_format.runs, length)) {
+        if (!run.colour.isValid())
+            continue;
+        if (run.start > at)
+            segments.append({{at, run.start - at}, QColor()});
+        segments.append({{run.start, run.length}, run.colour});
+        at = run.start + run.length;
+    }
+    if (at < length)
+        segments.append({{at, length - at}, QColor()});
+    return segments;
 }
 
 double PWTextLayout::outlinePenWidth() const
@@ -161,6 +202,7 @@ void PWTextLayout::layOutInBox(const QSizeF& box)
 {
     m_glyphs = QPainterPath();
     m_glyphs.setFillRule(Qt::WindingFill);
+    m_coloured.clear();
     m_textHeight = 0.0;
     m_overflows = false;
     m_mode = PWTextFormat::LayoutInBox;
@@ -175,6 +217,7 @@ void PWTextLayout::layOutInBox(const QSizeF& box)
     if (m_format.kerning != 0.0)
         font.setLetterSpacing(QFont::AbsoluteSpacing, m_format.kerning / k);
     QTextLayout layout(text, font);
+    layout.setFormats(formatRanges(int(text.size()), k));
     QTextOption option(qtAlignment(m_format.alignment));
     option.setWrapMode(m_format.wrapsLines ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
     layout.setTextOption(option);
@@ -194,18 +237,31 @@ void PWTextLayout::layOutInBox(const QSizeF& box)
 
     QPainterPath glyphs;
     glyphs.setFillRule(Qt::WindingFill);
-    for (const QGlyphRun& run : layout.glyphRuns()) {
-        const QRawFont raw = run.rawFont();
-        const QList<quint32> indexes = run.glyphIndexes();
-        const QList<QPointF> positions = run.positions();
-        for (qsizetype i = 0; i < indexes.size() && i < positions.size(); ++i)
-            glyphs.addPath(raw.pathForGlyph(indexes.at(i)).translated(positions.at(i)));
+    QList<std::pair<QPainterPath, QColor>> coloured;
+    for (const auto& [range, colour] : colourSegments(int(text.size()))) {
+        QPainterPath part;
+        part.setFillRule(Qt::WindingFill);
+        for (const QGlyphRun& run : layout.glyphRuns(range.first, range.second)) {
+            const QRawFont raw = run.rawFont();
+            const QList<quint32> indexes = run.glyphIndexes();
+            const QList<QPointF> positions = run.positions();
+            for (qsizetype i = 0; i < indexes.size() && i < positions.size(); ++i)
+                part.addPath(raw.pathForGlyph(indexes.at(i)).translated(positions.at(i)));
+        }
+        glyphs.addPath(part);
+        coloured.append({part, colour});
     }
     const QFontMetricsF metrics(font);
+    QPainterPath decorations;
+    decorations.setFillRule(Qt::WindingFill);
     for (int i = 0; i < layout.lineCount(); ++i) {
         const QTextLine line = layout.lineAt(i);
         const QRectF natural = line.naturalTextRect();
-        addDecorations(glyphs, metrics, natural.x(), natural.width(), line.y() + line.ascent());
+        addDecorations(decorations, metrics, natural.x(), natural.width(), line.y() + line.ascent());
+    }
+    if (!decorations.isEmpty()) {
+        glyphs.addPath(decorations);
+        coloured.append({decorations, QColor()});
     }
 
     m_textHeight = y * k;
@@ -225,8 +281,9 @@ void PWTextLayout::layOutInBox(const QSizeF& box)
     }
     const double size = m_format.font.pointSizeF() > 0.0 ? m_format.font.pointSizeF() : 12.0;
     const double raise = m_format.baselineOffset + m_format.superscript * size * 0.35;
-    m_glyphs = (QTransform::fromScale(k, k) * QTransform::fromTranslate(0.0, top - raise)).map(glyphs);
-    m_glyphs.setFillRule(Qt::WindingFill);
+    m_glyphs = glyphs;
+    m_coloured = coloured;
+    transform(QTransform::fromScale(k, k) * QTransform::fromTranslate(0.0, top - raise));
     m_overflows = m_textHeight > box.height() + 1e-6 || (!m_format.wrapsLines && widest * k > box.width() + 1e-6);
 }
 
@@ -234,6 +291,7 @@ void PWTextLayout::layOutAlongPath(const pf::BezierPath& path, int mode)
 {
     m_glyphs = QPainterPath();
     m_glyphs.setFillRule(Qt::WindingFill);
+    m_coloured.clear();
     m_textHeight = 0.0;
     m_overflows = false;
     m_mode = mode == PWTextFormat::LayoutCentredOnPath ? mode : PWTextFormat::LayoutOnPath;
@@ -248,6 +306,7 @@ void PWTextLayout::layOutAlongPath(const pf::BezierPath& path, int mode)
     if (m_format.kerning != 0.0)
         font.setLetterSpacing(QFont::AbsoluteSpacing, m_format.kerning / k);
     QTextLayout layout(text, font);
+    layout.setFormats(formatRanges(int(text.size()), k));
     QTextOption option(Qt::AlignLeft | Qt::AlignAbsolute);
     option.setWrapMode(QTextOption::NoWrap);
     layout.setTextOption(option);
@@ -275,7 +334,10 @@ void PWTextLayout::layOutAlongPath(const pf::BezierPath& path, int mode)
     m_overflows = width > total + 1e-6;
 
     const QFontMetricsF metrics(font);
-    for (const QGlyphRun& run : layout.glyphRuns()) {
+    for (const auto& [range, colour] : colourSegments(int(text.size()))) {
+    QPainterPath part;
+    part.setFillRule(Qt::WindingFill);
+    for (const QGlyphRun& run : layout.glyphRuns(range.first, range.second)) {
         const QRawFont raw = run.rawFont();
         const QList<quint32> indexes = run.glyphIndexes();
         const QList<QPointF> positions = run.positions();
@@ -296,8 +358,11 @@ void PWTextLayout::layOutAlongPath(const pf::BezierPath& path, int mode)
             const QTransform place = QTransform::fromTranslate(-advance / 2.0, 0.0) * QTransform::fromScale(k, k) *
                                      QTransform::fromTranslate(0.0, lower) * turn *
                                      QTransform::fromTranslate(at.x(), at.y());
-            m_glyphs.addPath(place.map(glyph));
+            part.addPath(place.map(glyph));
         }
+    }
+    m_glyphs.addPath(part);
+    m_coloured.append({part, colour});
     }
 }
 
@@ -307,6 +372,10 @@ void PWTextLayout::transform(const QTransform& transform)
         return;
     m_glyphs = transform.map(m_glyphs);
     m_glyphs.setFillRule(Qt::WindingFill);
+    for (auto& [path, colour] : m_coloured) {
+        path = transform.map(path);
+        path.setFillRule(Qt::WindingFill);
+    }
 }
 
 QRectF PWTextLayout::inkBounds(bool withShadow) const
@@ -344,7 +413,11 @@ void PWTextLayout::draw(pf::GraphicsContext& context) const
         painter.restore();
     }
 
-    const bool fills = m_format.outlineWidth <= 0.0 && m_format.colour.isValid() && m_format.colour.alpha() > 0;
+    auto fillColour = [&](const QColor& own) { return own.isValid() ? own : m_format.colour; };
+    bool fills = false;
+    if (m_format.outlineWidth <= 0.0)
+        for (const auto& [path, colour] : m_coloured)
+            fills = fills || (fillColour(colour).isValid() && fillColour(colour).alpha() > 0);
     const double penWidth = outlinePenWidth();
     const QColor outline = m_format.outlineColour.isValid() ? m_format.outlineColour : m_format.colour;
     const bool outlines = m_format.outlineWidth != 0.0 && penWidth > 0.0 && outline.isValid() && outline.alpha() > 0;
@@ -353,7 +426,9 @@ void PWTextLayout::draw(pf::GraphicsContext& context) const
     pw::renderers::setShadow(context, m_format.shadow.get());
     context.draw([&](QPainter& p) {
         if (fills)
-            p.fillPath(m_glyphs, m_format.colour);
+            for (const auto& [path, colour] : m_coloured)
+                if (fillColour(colour).isValid() && fillColour(colour).alpha() > 0)
+                    p.fillPath(path, fillColour(colour));
         if (outlines) {
             QPen pen(outline, penWidth);
             pen.setJoinStyle(Qt::MiterJoin);
@@ -370,6 +445,9 @@ void PWTextContent::encode(pf::KeyedArchiver& coder, const QString& prefix) cons
     coder.encodePropertyListValue(pwtext::archivableAttributes(attributes), prefix + QStringLiteral("_attributes"));
     coder.encodeBool(clipsToPath, prefix + QStringLiteral("_clipsToPath"));
     coder.encodeInt32(layoutMode, prefix + QStringLiteral("_layoutMode"));
+    // Text without runs is written as it always was, so older readers see nothing new.
+    if (!runs.isEmpty())
+        coder.encodePropertyListValue(pwtext::archivableRuns(runs), prefix + QStringLiteral("_runs"));
 }
 
 void PWTextContent::decode(pf::KeyedUnarchiver& coder, const QString& prefix, bool (*accepts)(int), int defaultMode)
@@ -380,6 +458,8 @@ void PWTextContent::decode(pf::KeyedUnarchiver& coder, const QString& prefix, bo
     const QString modeKey = prefix + QStringLiteral("_layoutMode");
     const int mode = coder.containsValueForKey(modeKey) ? coder.decodeInt32(modeKey) : defaultMode;
     layoutMode = accepts(mode) ? mode : defaultMode;
+    runs = pwtext::runsFittingLength(
+        pwtext::runsFromArchive(coder.decodePropertyListValue(prefix + QStringLiteral("_runs")).toList()), int(text.size()));
 }
 
 // Shared text support --------------------------------------------------------------------------
@@ -578,6 +658,16 @@ std::unique_ptr<QTextDocument> editingDocument(const QString& text, const PWText
     cursor.select(QTextCursor::Document);
     cursor.mergeCharFormat(colour);
     cursor.mergeBlockCharFormat(colour);
+    for (const PWTextRun& run : runsFittingLength(format.runs, int(document->characterCount() - 1))) {
+        QTextCharFormat own;
+        own.setFont(run.font, QTextCharFormat::FontPropertiesAll);
+        if (run.colour.isValid())
+            own.setForeground(run.colour);
+        QTextCursor stretch(document.get());
+        stretch.setPosition(run.start);
+        stretch.setPosition(run.start + run.length, QTextCursor::KeepAnchor);
+        stretch.mergeCharFormat(own);
+    }
     return document;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "frameworks/penwork/drawables/PWTextRun.h"
+
 #include "platform/foundation/Object.h"
 #include "platform/graphics/Shadow.h"
 
@@ -9,9 +11,11 @@
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
+#include <QTextLayout>
 #include <QTransform>
 #include <QVariantMap>
 
+#include <functional>
 #include <memory>
 
 class PWRenderable;
@@ -19,6 +23,7 @@ class PWStyle;
 class PWTextAdornment;
 class QFontMetricsF;
 class QPainter;
+class QTextCharFormat;
 class QTextDocument;
 
 namespace pf {
@@ -52,6 +57,7 @@ inline const QString kPWTextBaselineProportionAttribute = QStringLiteral("PWText
 // Keys of a paragraph style.
 inline const QString kPWParagraphAlignmentKey = QStringLiteral("alignment");
 inline const QString kPWParagraphWrapsLinesKey = QStringLiteral("wrapsLines");
+
 
 // How text looks and where it goes. The values are the ones the text inspector's controls
 // carry as their tags.
@@ -91,6 +97,8 @@ struct PWTextFormat {
     // Positive levels raise and shrink the text, negative lower and shrink it.
     int superscript = 0;
     pf::Ref<pf::Shadow> shadow;
+    // Stretches of the text in other fonts or colours, in order, not overlapping.
+    PWTextRuns runs;
 
     // Helvetica-like sans serif, 12 points.
     static QFont defaultFont();
@@ -116,6 +124,8 @@ public:
 
     // The glyph outlines with their underlines and strikethroughs.
     const QPainterPath& glyphs() const { return m_glyphs; }
+    // The glyphs by the colour they are filled with (an invalid colour: the format's).
+    const QList<std::pair<QPainterPath, QColor>>& colouredGlyphs() const { return m_coloured; }
     // The mode the text was laid out in.
     int layoutMode() const { return m_mode; }
     // Box layouts: the height of all lines, and whether they do not fit the box (along a
@@ -133,13 +143,19 @@ public:
 private:
     QString displayedText() const;
     QFont displayedFont() const;
+    QFont displayedFont(const QFont& base) const;
     void addDecorations(QPainterPath& path, const QFontMetricsF& metrics, double x, double width,
                         double baseline) const;
     double outlinePenWidth() const;
+    // The runs that fit `length` characters, as layout formats of the displayed fonts.
+    QList<QTextLayout::FormatRange> formatRanges(int length, double unitScale) const;
+    // Stretches of `length` characters with their fill colour (invalid: the format's), in order.
+    QList<std::pair<std::pair<int, int>, QColor>> colourSegments(int length) const;
 
     QString m_text;
     PWTextFormat m_format;
     QPainterPath m_glyphs;
+    QList<std::pair<QPainterPath, QColor>> m_coloured;
     double m_textHeight = 0.0;
     bool m_overflows = false;
     int m_mode = PWTextFormat::LayoutInBox;
@@ -153,6 +169,8 @@ public:
     virtual bool clipsTextToPath() const = 0;
     // Whether the text always runs along the object's path (never in a box).
     virtual bool textFollowsPath() const = 0;
+    // Stretches of the text in their own fonts or colours.
+    virtual PWTextRuns textRuns() const { return {}; }
 };
 
 // The text model text shapes and text paths share, with its archiving.
@@ -161,8 +179,10 @@ struct PWTextContent {
     QVariantMap attributes;
     bool clipsToPath = false;
     int layoutMode = 0;
+    PWTextRuns runs;
 
-    // Keys are `prefix` followed by "_text", "_attributes", "_clipsToPath", "_layoutMode".
+    // Keys are `prefix` followed by "_text", "_attributes", "_clipsToPath", "_layoutMode" and,
+    // for text with runs, "_runs". Runs that do not fit the text are dropped when read.
     void encode(pf::KeyedArchiver& coder, const QString& prefix) const;
     // A layout mode `accepts` refuses becomes `defaultMode`.
     void decode(pf::KeyedUnarchiver& coder, const QString& prefix, bool (*accepts)(int), int defaultMode);
@@ -204,6 +224,7 @@ void drawOverflowIndicator(QPainter& painter, const QSizeF& box);
 
 // A document to edit `text` in, set up with the format's font, colour and alignment and, when
 // `width` is positive, that text width.
+// The format's runs are put on the text.
 std::unique_ptr<QTextDocument> editingDocument(const QString& text, const PWTextFormat& format, double width);
 
 } // namespace pwtext

@@ -31,7 +31,17 @@ PF_DEFINE_CLASS(PWTextPath, PWDrawablePath)
     b.property("layoutMode", &PWTextPath::layoutMode, &PWTextPath::setLayoutMode);
     b.property("textAdornment", &PWTextPath::textAdornment);
     b.keyPathsAffecting("textAdornment", {"style"});
-    b.method("commitEditedText:", &PWTextPath::commitEditedText);
+    b.method("commitEditedText:", std::function<QVariant(PWTextPath&, const QVariantList&)>(
+                                      [](PWTextPath& object, const QVariantList& args) {
+                                          object.commitEditedText(args.value(0).toString());
+                                          return QVariant();
+                                      }));
+    b.property("textRuns", std::function<QVariant(const PWTextPath&)>([](const PWTextPath& object) {
+                   return QVariant(pwtext::archivableRuns(object.textRuns()));
+               }),
+               std::function<void(PWTextPath&, const QVariant&)>([](PWTextPath& object, const QVariant& value) {
+                   object.setTextRuns(pwtext::runsFromArchive(value.toList()));
+               }));
     b.classMethod("allowsGraphicStyle",
                   [](const pf::Class&, const QVariantList&) { return QVariant(PWTextPath::allowsGraphicStyle()); });
     b.classMethod("setAllowsGraphicStyle:", [](const pf::Class&, const QVariantList& args) {
@@ -122,10 +132,12 @@ PWTextFormat PWTextPath::textFormat() const
     if (const pf::Ref<PWTextAdornment> adornment = textAdornment()) {
         PWTextFormat format = adornment->format();
         format.layoutMode = adornment->layoutModeForObject(*this);
+        format.runs = m_content.runs;
         return format;
     }
     PWTextFormat format = PWTextFormat::fromAttributes(m_content.attributes);
     format.layoutMode = m_content.layoutMode;
+    format.runs = m_content.runs;
     return format;
 }
 
@@ -145,16 +157,38 @@ std::unique_ptr<QTextDocument> PWTextPath::editingDocument() const
 
 void PWTextPath::commitEditedText(const QString& text)
 {
-    if (text == m_content.text || !canEdit())
+    commitEditedText(text, pwtext::runsFittingLength(m_content.runs, int(text.size())));
+}
+
+void PWTextPath::commitEditedText(const QString& text, const PWTextRuns& runs)
+{
+    const PWTextRuns fitting = pwtext::runsFittingLength(runs, int(text.size()));
+    if ((text == m_content.text && fitting == m_content.runs) || !canEdit())
         return;
     RVUndoManager* manager = undoManager();
     if (manager)
         manager->beginUndoGrouping();
     setText(text);
+    setTextRuns(fitting);
     if (manager) {
         manager->setActionName(QCoreApplication::translate("PWTextPath", "Typing"));
         manager->endUndoGrouping();
     }
+}
+
+void PWTextPath::setTextRuns(const PWTextRuns& runs)
+{
+    const PWTextRuns fitting = pwtext::runsFittingLength(runs, int(m_content.text.size()));
+    if (fitting == m_content.runs)
+        return;
+    changeText("textRuns", "setTextRuns:", QVariant(pwtext::archivableRuns(m_content.runs)),
+               [&] { m_content.runs = fitting; });
+}
+
+void PWTextPath::convertRunFonts(const std::function<QFont(const QFont&)>& convert)
+{
+    if (!m_content.runs.isEmpty())
+        setTextRuns(pwtext::convertedRuns(m_content.runs, convert));
 }
 
 bool PWTextPath::validateStyle(QVariant* value, pf::Error* error)
@@ -192,6 +226,7 @@ void PWTextPath::drawPlainText()
         return;
     PWTextFormat format = PWTextFormat::fromAttributes(m_content.attributes);
     format.layoutMode = m_content.layoutMode;
+    format.runs = m_content.runs;
     pwtext::drawLayout(pwtext::layoutForObject(m_content.text, format, *this), *this, false);
 }
 

@@ -57,6 +57,15 @@ public:
     // Stores the edited text as one undo step named "Typing"; nothing when it is unchanged or
     // the path is locked.
     void commitEditedText(const QString& text);
+    // The same with the runs of fonts and colours the text was typed in; one undo step.
+    void commitEditedText(const QString& text, const PWTextRuns& runs);
+
+    // Stretches of the text in their own fonts or colours; runs beyond the text are dropped.
+    PWTextRuns textRuns() const override { return m_content.runs; }
+    void setTextRuns(const PWTextRuns& runs);
+    // Each run's font converted (the inspector's family, face, trait and size changes reach
+    // the typed runs too); one undo entry with the change that calls it.
+    void convertRunFonts(const std::function<QFont(const QFont&)>& convert);
 
     QString textContent() const override { return m_content.text; }
     bool clipsTextToPath() const override { return m_content.clipsToPath; }
@@ -80,5 +89,5 @@ private:
     void changeText(const QString& key, const QString& setter, const QVariant& oldValue,
                     const std::function<void()>& change);
 
-    PWTextContent m_content{QString(), QVariantMap(), false, kLayoutAlongPath};
+    PWTextContent m_content{QString(), QVariantMap(), false, kLayoutAlongPath, {}};
 };

@@ -57,7 +57,17 @@ PF_DEFINE_CLASS(PWTextShape, PWDrawableShape)
     b.property("layoutMode", &PWTextShape::layoutMode, &PWTextShape::setLayoutMode);
     b.property("textAdornment", &PWTextShape::textAdornment);
     b.keyPathsAffecting("textAdornment", {"style"});
-    b.method("commitEditedText:", &PWTextShape::commitEditedText);
+    b.method("commitEditedText:", std::function<QVariant(PWTextShape&, const QVariantList&)>(
+                                      [](PWTextShape& object, const QVariantList& args) {
+                                          object.commitEditedText(args.value(0).toString());
+                                          return QVariant();
+                                      }));
+    b.property("textRuns", std::function<QVariant(const PWTextShape&)>([](const PWTextShape& object) {
+                   return QVariant(pwtext::archivableRuns(object.textRuns()));
+               }),
+               std::function<void(PWTextShape&, const QVariant&)>([](PWTextShape& object, const QVariant& value) {
+                   object.setTextRuns(pwtext::runsFromArchive(value.toList()));
+               }));
     b.classMethod("allowsGraphicStyle", boolGetter(&PWTextShape::allowsGraphicStyle));
     b.classMethod("setAllowsGraphicStyle:", boolSetter(&PWTextShape::setAllowsGraphicStyle));
     b.classMethod("showsTextOverflowIndicator", boolGetter(&PWTextShape::showsTextOverflowIndicator));
@@ -181,9 +191,10 @@ namespace {
 
 // The plain drawing's format: the attributes' look, laid out as the shape says (modes beyond
 // the known ones go in the box).
-PWTextFormat plainFormat(const QVariantMap& attributes, int mode)
+PWTextFormat plainFormat(const QVariantMap& attributes, int mode, const PWTextRuns& runs)
 {
     PWTextFormat format = PWTextFormat::fromAttributes(attributes);
+    format.runs = runs;
     format.layoutMode = mode >= PWTextFormat::LayoutInBox && mode <= PWTextFormat::LayoutCentredOnPath
                             ? mode
                             : PWTextFormat::LayoutInBox;
@@ -197,9 +208,10 @@ PWTextFormat PWTextShape::textFormat() const
     if (const pf::Ref<PWTextAdornment> adornment = textAdornment()) {
         PWTextFormat format = adornment->format();
         format.layoutMode = adornment->layoutModeForObject(*this);
+        format.runs = m_content.runs;
         return format;
     }
-    return plainFormat(m_content.attributes, m_content.layoutMode);
+    return plainFormat(m_content.attributes, m_content.layoutMode, m_content.runs);
 }
 
 bool PWTextShape::textOverflows() const
@@ -221,16 +233,38 @@ std::unique_ptr<QTextDocument> PWTextShape::editingDocument() const
 
 void PWTextShape::commitEditedText(const QString& text)
 {
-    if (text == m_content.text || !canEdit())
+    commitEditedText(text, pwtext::runsFittingLength(m_content.runs, int(text.size())));
+}
+
+void PWTextShape::commitEditedText(const QString& text, const PWTextRuns& runs)
+{
+    const PWTextRuns fitting = pwtext::runsFittingLength(runs, int(text.size()));
+    if ((text == m_content.text && fitting == m_content.runs) || !canEdit())
         return;
     RVUndoManager* manager = undoManager();
     if (manager)
         manager->beginUndoGrouping();
     setText(text);
+    setTextRuns(fitting);
     if (manager) {
         manager->setActionName(QCoreApplication::translate("PWTextShape", "Typing"));
         manager->endUndoGrouping();
     }
+}
+
+void PWTextShape::setTextRuns(const PWTextRuns& runs)
+{
+    const PWTextRuns fitting = pwtext::runsFittingLength(runs, int(m_content.text.size()));
+    if (fitting == m_content.runs)
+        return;
+    changeText("textRuns", "setTextRuns:", QVariant(pwtext::archivableRuns(m_content.runs)),
+               [&] { m_content.runs = fitting; });
+}
+
+void PWTextShape::convertRunFonts(const std::function<QFont(const QFont&)>& convert)
+{
+    if (!m_content.runs.isEmpty())
+        setTextRuns(pwtext::convertedRuns(m_content.runs, convert));
 }
 
 void PWTextShape::drawContentWithStyle(PWStyle* style)
@@ -253,7 +287,7 @@ void PWTextShape::drawPlainText()
     if (m_content.text.isEmpty())
         return;
     const PWTextLayout layout =
-        pwtext::layoutForObject(m_content.text, plainFormat(m_content.attributes, m_content.layoutMode), *this);
+        pwtext::layoutForObject(m_content.text, plainFormat(m_content.attributes, m_content.layoutMode, m_content.runs), *this);
     pwtext::drawLayout(layout, *this, m_content.clipsToPath);
 }
 
@@ -267,7 +301,7 @@ void PWTextShape::drawOverflowIndicator(const PWTextAdornment* adornment)
         return;
     const PWTextLayout layout =
         adornment ? adornment->layoutForObject(*this)
-                  : pwtext::layoutForObject(m_content.text, plainFormat(m_content.attributes, m_content.layoutMode), *this);
+                  : pwtext::layoutForObject(m_content.text, plainFormat(m_content.attributes, m_content.layoutMode, m_content.runs), *this);
     if (layout.layoutMode() != PWTextFormat::LayoutInBox || !layout.overflowsBox())
         return;
     pf::GraphicsStateSaver saver(context);

@@ -475,7 +475,11 @@ PWTextLayout PWTextAdornment::layoutForObject(const PWRenderable& object) const
 {
     PWTextFormat laidOut = format();
     laidOut.layoutMode = layoutModeForObject(object);
-    return pwtext::layoutForObject(textToDraw(object), laidOut, object);
+    const QString text = textToDraw(object);
+    // Runs belong to the object's own text; a sequence number put in changes where they fall.
+    if (const auto* textObject = dynamic_cast<const PWTextObject*>(&object); textObject && text == textObject->textContent())
+        laidOut.runs = textObject->textRuns();
+    return pwtext::layoutForObject(text, laidOut, object);
 }
 
 bool PWTextAdornment::textOverflowsForObject(const PWRenderable& object) const

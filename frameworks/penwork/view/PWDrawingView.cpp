@@ -640,6 +640,7 @@ void PWDrawingView::finishTextEditing(bool commit)
         return;
     PWTextEditor* editor = m_textEditor.data();
     m_textEditor = nullptr;
+    editor->detachFromFontManager();
     if (commit)
         editor->commit();
     editor->hide();

@@ -2,7 +2,13 @@
 
 #include "frameworks/penwork/drawables/PWTextPath.h"
 #include "frameworks/penwork/drawables/PWTextShape.h"
+#include "frameworks/penwork/renderers/PWTextAdornment.h"
 #include "frameworks/penwork/view/PWDrawingView.h"
+
+#include "platform/foundation/ClassBuilder.h"
+#include "platform/foundation/Variant.h"
+#include "platform/graphics/Font.h"
+#include "platform/ui/FontManager.h"
 
 #include <QKeyEvent>
 #include <QTextBlock>
@@ -16,21 +22,31 @@ struct TextHooks {
     QRectF frame;
     QTransform transform;
     std::unique_ptr<QTextDocument> document;
+    PWTextFormat format;
+    pf::Ref<PWTextAdornment> adornment;
     bool wraps = false;
 };
 
-TextHooks hooksFor(const PWDrawableObject& object)
+// Without `withDocument` the document is left out (asked on every move of the caret).
+TextHooks hooksFor(const PWDrawableObject& object, bool withDocument = true)
 {
     TextHooks hooks;
     if (auto* shape = dynamic_cast<const PWTextShape*>(&object)) {
         hooks.frame = shape->editingFrame();
         hooks.transform = shape->editingTransform();
-        hooks.document = shape->editingDocument();
+        if (withDocument)
+            hooks.document = shape->editingDocument();
+        hooks.format = shape->textFormat();
+        hooks.adornment = shape->textAdornment();
         hooks.wraps = true;
     } else if (auto* path = dynamic_cast<const PWTextPath*>(&object)) {
         hooks.frame = path->editingFrame();
         hooks.transform = path->editingTransform();
-        hooks.document = path->editingDocument();
+        if (withDocument)
+            hooks.document = path->editingDocument();
+        hooks.format = path->textFormat();
+        hooks.format.wrapsLines = false;
+        hooks.adornment = path->textAdornment();
     }
     return hooks;
 }
@@ -63,7 +79,32 @@ void scaleFonts(QTextDocument& document, double scale)
     }
 }
 
+QFont fontOfFormat(const QTextCharFormat& format, const QTextDocument& document)
+{
+    return pwtext::resolvedFont(format, document);
+}
+
+QFont resized(QFont font, double factor)
+{
+    if (font.pointSizeF() > 0.0 && factor > 0.0 && std::isfinite(factor))
+        font.setPointSizeF(font.pointSizeF() * factor);
+    return font;
+}
+
+pf::FontManager* managerFrom(const QVariant& sender)
+{
+    if (auto manager = std::dynamic_pointer_cast<pf::FontManager>(pf::objectFromVariant(sender)))
+        return manager.get();
+    return pf::FontManager::shared();
+}
+
 } // namespace
+
+PF_DEFINE_CLASS(PWTextEditor, pf::Reflective)
+{
+    b.method("changeFont:", &PWTextEditor::changeFont);
+    b.method("changeAttributes:", &PWTextEditor::changeAttributes);
+}
 
 PWTextEditor::PWTextEditor(PWDrawingView& view, const pf::Ref<PWDrawableObject>& object)
     : QTextEdit(&view), m_view(view), m_object(object)
@@ -75,9 +116,25 @@ PWTextEditor::PWTextEditor(PWDrawingView& view, const pf::Ref<PWDrawableObject>&
     setAutoFillBackground(true);
     loadDocument();
     updatePlacement();
+    // The font manager's changes come here while the text is edited, wherever the focus is
+    // (a click in an inspector must not lose them).
+    pf::FontManager::shared()->setTarget(this);
+    connect(this, &QTextEdit::cursorPositionChanged, this, [this] { reportSelectionToFontManager(); });
+    connect(this, &QTextEdit::selectionChanged, this, [this] { reportSelectionToFontManager(); });
+    reportSelectionToFontManager();
 }
 
-PWTextEditor::~PWTextEditor() = default;
+PWTextEditor::~PWTextEditor()
+{
+    detachFromFontManager();
+}
+
+void PWTextEditor::detachFromFontManager()
+{
+    pf::FontManager* manager = pf::FontManager::shared();
+    if (manager->target() == this)
+        manager->setTarget(nullptr);
+}
 
 bool PWTextEditor::canEditObject(const PWDrawableObject* object)
 {
@@ -96,13 +153,25 @@ void PWTextEditor::commit()
         return;
     pf::Ref<PWDrawableObject> object = m_object.lock();
     const QString text = toPlainText();
+    const PWTextRuns runs = editedRuns();
     if (auto* shape = dynamic_cast<PWTextShape*>(object.get()))
-        shape->commitEditedText(text);
+        shape->commitEditedText(text, runs);
     else if (auto* path = dynamic_cast<PWTextPath*>(object.get()))
-        path->commitEditedText(text);
+        path->commitEditedText(text, runs);
 }
 
-void PWTextEditor::loadDocument()
+PWTextFormat PWTextEditor::objectFormat() const
+{
+    pf::Ref<PWDrawableObject> object = m_object.lock();
+    return object ? hooksFor(*object, false).format : PWTextFormat();
+}
+
+PWTextRuns PWTextEditor::editedRuns() const
+{
+    return pwtext::runsFromDocument(*document(), objectFormat(), m_loadedScale > 0 ? m_loadedScale : 1.0);
+}
+
+void PWTextEditor::loadDocument(const QString* text, const PWTextRuns* runs)
 {
     pf::Ref<PWDrawableObject> object = m_object.lock();
     if (!object)
@@ -110,6 +179,11 @@ void PWTextEditor::loadDocument()
     TextHooks hooks = hooksFor(*object);
     if (!hooks.document)
         return;
+    if (text) {
+        PWTextFormat format = hooks.format;
+        format.runs = runs ? *runs : PWTextRuns();
+        hooks.document = pwtext::editingDocument(*text, format, hooks.document->textWidth());
+    }
     // The text edit keeps its own document: copy the content in, with fonts at the view scale.
     std::unique_ptr<QTextDocument> scaled(hooks.document->clone());
     scaleFonts(*scaled, m_view.scale());
@@ -132,12 +206,12 @@ void PWTextEditor::updatePlacement()
     if (!object)
         return;
     if (m_loadedScale != m_view.scale()) {
+        // Reloaded at the new scale with what has been typed so far, runs and all.
         const QString text = toPlainText();
-        loadDocument();
-        setPlainText(text);
-        moveCursor(QTextCursor::End);
+        const PWTextRuns runs = editedRuns();
+        loadDocument(&text, &runs);
     }
-    const TextHooks hooks = hooksFor(*object);
+    const TextHooks hooks = hooksFor(*object, false);
     const QRectF inDrawing = hooks.transform.mapRect(hooks.frame);
     QRectF inView = m_view.convertRectFromDrawing(inDrawing);
     // Room for the caret, and at least one line for empty text.
@@ -168,4 +242,157 @@ void PWTextEditor::keyPressEvent(QKeyEvent* event)
         }
     }
     QTextEdit::keyPressEvent(event);
+}
+
+// --- The font manager ------------------------------------------------------------------------
+
+QList<QFont> PWTextEditor::selectedFonts() const
+{
+    const double scale = m_loadedScale > 0 ? m_loadedScale : 1.0;
+    QList<QFont> fonts;
+    const QTextCursor cursor = textCursor();
+    if (!cursor.hasSelection()) {
+        fonts.append(resized(fontOfFormat(currentCharFormat(), *document()), 1.0 / scale));
+        return fonts;
+    }
+    const int from = cursor.selectionStart();
+    const int to = cursor.selectionEnd();
+    for (QTextBlock block = document()->findBlock(from); block.isValid() && block.position() < to; block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!fragment.isValid() || fragment.position() + fragment.length() <= from || fragment.position() >= to)
+                continue;
+            const QFont font = resized(fontOfFormat(fragment.charFormat(), *document()), 1.0 / scale);
+            if (!fonts.contains(font))
+                fonts.append(font);
+        }
+    }
+    if (fonts.isEmpty())
+        fonts.append(resized(fontOfFormat(currentCharFormat(), *document()), 1.0 / scale));
+    return fonts;
+}
+
+QColor PWTextEditor::selectedColour() const
+{
+    const QTextCharFormat format = currentCharFormat();
+    if (format.hasProperty(QTextFormat::ForegroundBrush))
+        return format.foreground().color();
+    return objectFormat().colour;
+}
+
+void PWTextEditor::reportSelectionToFontManager()
+{
+    pf::FontManager* manager = pf::FontManager::shared();
+    if (manager->target() != this)
+        return;
+    const QList<QFont> fonts = selectedFonts();
+    const bool multiple = fonts.size() > 1;
+    manager->setSelectedFont(pf::Font::fromQFont(fonts.first()), multiple);
+    pf::Ref<PWDrawableObject> object = m_object.lock();
+    const TextHooks hooks = object ? hooksFor(*object, false) : TextHooks();
+    QVariantMap attributes = hooks.adornment ? hooks.adornment->textAttributes() : QVariantMap();
+    attributes.insert(kPWTextFontAttribute, fonts.first());
+    attributes.insert(kPWTextFontSizeAttribute, fonts.first().pointSizeF());
+    attributes.insert(kPWTextColourAttribute, selectedColour());
+    manager->setSelectedAttributes(attributes, multiple);
+}
+
+void PWTextEditor::changeSelectedFormats(const std::function<void(QTextCharFormat&)>& change)
+{
+    QTextCursor cursor = textCursor();
+    if (!cursor.hasSelection()) {
+        QTextCharFormat format = currentCharFormat();
+        format.setFont(fontOfFormat(format, *document()), QTextCharFormat::FontPropertiesAll);
+        change(format);
+        setCurrentCharFormat(format);
+        return;
+    }
+    // The stretches are collected first: changing one splits and merges fragments.
+    const int from = cursor.selectionStart();
+    const int to = cursor.selectionEnd();
+    QList<std::pair<std::pair<int, int>, QTextCharFormat>> stretches;
+    for (QTextBlock block = document()->findBlock(from); block.isValid() && block.position() < to; block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!fragment.isValid())
+                continue;
+            const int start = std::max(from, fragment.position());
+            const int end = std::min(to, fragment.position() + fragment.length());
+            if (end > start)
+                stretches.append({{start, end}, fragment.charFormat()});
+        }
+    }
+    cursor.beginEditBlock();
+    for (auto& [range, format] : stretches) {
+        format.setFont(fontOfFormat(format, *document()), QTextCharFormat::FontPropertiesAll);
+        change(format);
+        QTextCursor stretch(document());
+        stretch.setPosition(range.first);
+        stretch.setPosition(range.second, QTextCursor::KeepAnchor);
+        stretch.setCharFormat(format);
+    }
+    cursor.endEditBlock();
+}
+
+void PWTextEditor::changeFont(const QVariant& sender)
+{
+    pf::FontManager* manager = managerFrom(sender);
+    const double scale = m_loadedScale > 0 ? m_loadedScale : 1.0;
+    changeSelectedFormats([&](QTextCharFormat& format) {
+        const QFont current = resized(fontOfFormat(format, *document()), 1.0 / scale);
+        const pf::Font converted = manager->convertFont(pf::Font::fromQFont(current));
+        if (!converted.isValid())
+            return;
+        format.setFont(resized(converted.qFont(), scale), QTextCharFormat::FontPropertiesAll);
+    });
+    updatePlacement();
+    reportSelectionToFontManager();
+}
+
+void PWTextEditor::changeAttributes(const QVariant& sender)
+{
+    pf::FontManager* manager = managerFrom(sender);
+    pf::Ref<PWDrawableObject> object = m_object.lock();
+    if (!object)
+        return;
+    const TextHooks hooks = hooksFor(*object, false);
+    QVariantMap current = hooks.adornment ? hooks.adornment->textAttributes() : QVariantMap();
+    current.insert(kPWTextColourAttribute, selectedColour());
+    const QVariantMap converted = manager->convertAttributes(current);
+
+    // The colour goes on the text; a colour taken away leaves it in the object's colour.
+    const QColor colour = pwtext::colourFromAttributes(converted);
+    const bool colourRemoved = !converted.contains(kPWTextColourAttribute);
+    if (colourRemoved || colour != selectedColour()) {
+        const QColor shown = colourRemoved ? hooks.format.colour : colour;
+        changeSelectedFormats([&](QTextCharFormat& format) { format.setForeground(shown); });
+    }
+
+    // What runs cannot hold applies to the whole object, as its text adornment draws it.
+    if (!hooks.adornment || !objectIsEditable())
+        return;
+    QVariantMap changed;
+    for (auto it = converted.constBegin(); it != converted.constEnd(); ++it) {
+        if (it.key() == kPWTextColourAttribute || it.key() == kPWTextFontAttribute || it.key() == kPWTextFontSizeAttribute)
+            continue;
+        if (!current.contains(it.key()) || current.value(it.key()) != it.value())
+            changed.insert(it.key(), it.value());
+    }
+    // Attributes taken away (a colour, a shadow) are cleared.
+    for (auto it = current.constBegin(); it != current.constEnd(); ++it)
+        if (!converted.contains(it.key()) && it.key() != kPWTextColourAttribute)
+            changed.insert(it.key(), QVariant());
+    if (changed.isEmpty())
+        return;
+    hooks.adornment->setTextAttributes(changed);
+    // The editor shows the alignment as the drawing will.
+    if (changed.contains(kPWTextParagraphStyleAttribute)) {
+        const QString text = toPlainText();
+        const PWTextRuns runs = editedRuns();
+        const int position = textCursor().position();
+        loadDocument(&text, &runs);
+        QTextCursor cursor = textCursor();
+        cursor.setPosition(std::min(position, int(toPlainText().size())));
+        setTextCursor(cursor);
+    }
 }

@@ -258,6 +258,27 @@ TEST(ToolsCreation, TextToolMakesABoxAndStartsEditing)
     PWTextShape::setStartEditingOnObjectCreation(saved);
 }
 
+TEST(ToolsCreation, NewTextTakesACopyOfTheDefaultTextStyleNotTheGraphicStyle)
+{
+    const bool saved = PWTextShape::startEditingOnObjectCreation();
+    PWTextShape::setStartEditingOnObjectCreation(false);
+    const pf::Ref<PWStyle> previous = PWObjectCreationTool::styleForCreatedObjects();
+    PWObjectCreationTool::setStyleForCreatedObjects(PWStyle::styleWithFillColour(pf::Color::red(), pf::Color::black()));
+    ToolFixture f;
+    f.use(kPWTextToolName);
+    f.click({20, 30});
+    f.click({20, 130});
+    ASSERT_EQ(f.layer->countOfObjects(), 2);
+    auto first = std::dynamic_pointer_cast<PWTextShape>(f.layer->objectInObjectsAtIndex(0));
+    auto second = std::dynamic_pointer_cast<PWTextShape>(f.layer->objectInObjectsAtIndex(1));
+    ASSERT_TRUE(first && second);
+    ASSERT_TRUE(first->textAdornment());
+    EXPECT_NE(first->style(), second->style());
+    EXPECT_NE(first->style(), PWStyle::defaultTextStyle());
+    PWObjectCreationTool::setStyleForCreatedObjects(previous);
+    PWTextShape::setStartEditingOnObjectCreation(saved);
+}
+
 TEST(ToolsCreation, BezierPathToolClicksCornersAndDragsCurves)
 {
     ToolFixture f;
