@@ -1,5 +1,6 @@
 #include "platform/graphics/BezierPath.h"
 #include "platform/graphics/BezierPath+Rectangle.h"
+#include "platform/graphics/StripStroker.h"
 
 #include "platform/foundation/Exception.h"
 #include "platform/foundation/KeyedArchiver.h"
@@ -1154,7 +1155,11 @@ void BezierPath::fill(QPainter& painter, const QBrush& brush) const
 void BezierPath::stroke(QPainter& painter, const QBrush& brush) const
 {
     const QPen drawn = pen(brush);
-    painter.strokePath(toQPainterPath(), reusedPen(drawn));
+    const QPainterPath path = toQPainterPath();
+    // Long lines over many rows: the engine's own fill of their outline costs their length
+    // times their height.
+    if (!StripStroker::stroke(painter, path, drawn))
+        painter.strokePath(path, reusedPen(drawn));
 }
 
 // Object.
