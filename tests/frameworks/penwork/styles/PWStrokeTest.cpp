@@ -94,6 +94,33 @@ TEST(StylesStrokeRendering, NothingIsDrawnWithoutACurrentContext)
     SUCCEED();
 }
 
+// Round joins and caps: the outline reaches half the width past the curve's own extremes, not
+// past its control points; the stroker's outline agrees.
+TEST(StylesStrokeBounds, RoundLinesReachHalfTheWidthPastTheirCurves)
+{
+    auto wave = pf::BezierPath::path();
+    wave->moveTo(QPointF(10, 40));
+    wave->curveTo(QPointF(70, 40), QPointF(30, -20), QPointF(50, 100)); // end, then the controls
+    wave->curveTo(QPointF(95, 60), QPointF(80, 10), QPointF(90, 10));
+    PWStroke stroke(6.0, pf::Color::black());
+    stroke.setLineCapStyle(pf::BezierPath::LineCap::Round);
+    stroke.setLineJoinStyle(pf::BezierPath::LineJoin::Round);
+    const QRectF bounds = stroke.boundsNeededForObject(PathShape(wave));
+
+    pf::BezierPath solid(*wave);
+    solid.setLineWidth(6.0);
+    solid.setLineCapStyle(pf::BezierPath::LineCap::Round);
+    solid.setLineJoinStyle(pf::BezierPath::LineJoin::Round);
+    const QRectF outline = QPainterPathStroker(solid.pen(QBrush(Qt::black))).createStroke(solid.toQPainterPath()).boundingRect();
+    // The stroker follows the curve to within a fraction of a point, inside the exact bounds.
+    EXPECT_TRUE(bounds.contains(outline));
+    EXPECT_NEAR(bounds.left(), outline.left(), 0.25);
+    EXPECT_NEAR(bounds.top(), outline.top(), 0.25);
+    EXPECT_NEAR(bounds.right(), outline.right(), 0.25);
+    EXPECT_NEAR(bounds.bottom(), outline.bottom(), 0.25);
+    EXPECT_GT(bounds.top(), -20.0 + 3.0); // the control point's height is not reached
+}
+
 struct BoundsCase {
     const char* name;
     double width;
