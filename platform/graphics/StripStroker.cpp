@@ -4,9 +4,14 @@
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPathStroker>
+#include <QSemaphore>
+#include <QThread>
+#include <QThreadPool>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <mutex>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -209,6 +214,97 @@ private:
     std::vector<Strip> m_strips;
 };
 
+// Fills one strip's share through a painter drawing in device pixels.
+void fillStrip(QPainter& painter, Strip& strip, const QBrush& brush, QPainterPath& part)
+{
+    if (strip.points.empty())
+        return;
+    part.clear();
+    part.setFillRule(Qt::WindingFill);
+    part.reserve(int(strip.points.size()));
+    strip.starts.push_back(strip.points.size());
+    for (size_t s = 0; s + 1 < strip.starts.size(); ++s) {
+        part.moveTo(strip.points[strip.starts[s]]);
+        for (size_t i = strip.starts[s] + 1; i < strip.starts[s + 1]; ++i)
+            part.lineTo(strip.points[i]);
+    }
+    painter.fillPath(part, brush);
+}
+
+QThreadPool& stripPool()
+{
+    static QThreadPool pool;
+    static std::once_flag once;
+    std::call_once(once, [] { pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1)); });
+    return pool;
+}
+
+// Below this many points in all, handing strips to other threads costs more than it saves.
+constexpr size_t kParallelPoints = 20000;
+// Strips a thread takes at a time.
+constexpr size_t kStripsPerTurn = 4;
+
+// Each strip touches only its own rows, so strips can be filled on several threads at once, each
+// through a painter of its own on the same pixels, where those painters can stand as the
+// caller's does: an image painted at its own resolution, with no clip but one around the whole
+// of it and nothing the engine clips to on its own. False, having drawn nothing, otherwise.
+bool fillInParallel(QPainter& painter, std::vector<Strip>& strips, const QBrush& brush)
+{
+    size_t points = 0;
+    for (const Strip& strip : strips)
+        points += strip.points.size();
+    const int threads = QThread::idealThreadCount();
+    if (points < kParallelPoints || strips.size() < 2 * kStripsPerTurn || threads < 2)
+        return false;
+    QPaintEngine* engine = painter.paintEngine();
+    if (!engine->systemClip().isEmpty() || painter.device()->devType() != QInternal::Image)
+        return false;
+    auto* image = static_cast<QImage*>(painter.device());
+    if (image->devicePixelRatio() != 1.0 || image->depth() != 32)
+        return false;
+    const QRect whole(0, 0, image->width(), image->height());
+    if (painter.hasClipping()) {
+        const QRegion clip = painter.clipRegion();
+        if (clip.rectCount() != 1
+            || !painter.deviceTransform().mapRect(QRectF(clip.boundingRect())).contains(QRectF(whole)))
+            return false;
+    }
+
+    uchar* bits = const_cast<uchar*>(image->constBits()); // constBits does not detach a painted image
+    const int width = image->width();
+    const int height = image->height();
+    const qsizetype bytesPerLine = image->bytesPerLine();
+    const QImage::Format format = image->format();
+    const QPainter::RenderHints hints = painter.renderHints();
+    const double opacity = painter.opacity();
+    const QPainter::CompositionMode mode = painter.compositionMode();
+    const size_t turns = (strips.size() + kStripsPerTurn - 1) / kStripsPerTurn;
+    std::atomic<size_t> next{0};
+    const auto work = [&] {
+        QImage target(bits, width, height, bytesPerLine, format);
+        QPainter strip(&target);
+        strip.setRenderHints(hints, true);
+        strip.setOpacity(opacity);
+        strip.setCompositionMode(mode);
+        QPainterPath part;
+        for (size_t turn = next++; turn < turns; turn = next++) {
+            const size_t end = std::min(strips.size(), (turn + 1) * kStripsPerTurn);
+            for (size_t i = turn * kStripsPerTurn; i < end; ++i)
+                fillStrip(strip, strips[i], brush, part);
+        }
+    };
+    const int helpers = int(std::min<size_t>(size_t(threads), turns)) - 1;
+    QSemaphore finished;
+    for (int i = 0; i < helpers; ++i)
+        stripPool().start([&] {
+            work();
+            finished.release();
+        });
+    work();
+    finished.acquire(helpers);
+    return true;
+}
+
 // The scales of a transform that only scales and translates, along x and y; none for others.
 std::optional<std::pair<double, double>> axisScales(const QTransform& transform)
 {
@@ -278,24 +374,15 @@ bool StripStroker::stroke(QPainter& painter, const QPainterPath& path, const QPe
     Cutter cutter(firstStrip, lastStrip);
     cutter.cut(polygons);
 
+    std::vector<Strip>& strips = cutter.strips();
+    const QBrush brush = pen.brush();
+    if (fillInParallel(painter, strips, brush))
+        return true;
     const QTransform userTransform = painter.worldTransform();
     painter.setWorldTransform(QTransform());
-    const QBrush brush = pen.brush();
     QPainterPath part;
-    for (Strip& strip : cutter.strips()) {
-        if (strip.points.empty())
-            continue;
-        part.clear();
-        part.setFillRule(Qt::WindingFill);
-        part.reserve(int(strip.points.size()));
-        strip.starts.push_back(strip.points.size());
-        for (size_t s = 0; s + 1 < strip.starts.size(); ++s) {
-            part.moveTo(strip.points[strip.starts[s]]);
-            for (size_t i = strip.starts[s] + 1; i < strip.starts[s + 1]; ++i)
-                part.lineTo(strip.points[i]);
-        }
-        painter.fillPath(part, brush);
-    }
+    for (Strip& strip : strips)
+        fillStrip(painter, strip, brush, part);
     painter.setWorldTransform(userTransform);
     return true;
 }

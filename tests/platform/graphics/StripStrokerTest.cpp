@@ -44,12 +44,12 @@ QImage blank(const QSize& size)
     return image;
 }
 
-struct Setup {
+struct Painting {
     QTransform transform;
     QRectF clip; // user coordinates; null for none
 };
 
-void prepare(QPainter& painter, const Setup& setup)
+void prepare(QPainter& painter, const Painting& setup)
 {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setTransform(setup.transform);
@@ -60,7 +60,7 @@ void prepare(QPainter& painter, const Setup& setup)
 // The engine's own stroke and the strips' stroke of the same path; `used` tells whether the
 // strips drew it.
 std::pair<QImage, QImage> bothWays(const QSize& size, const QPainterPath& path, const QPen& pen,
-                                   const Setup& setup, bool* used)
+                                   const Painting& setup, bool* used)
 {
     QImage plain = blank(size);
     {
@@ -105,7 +105,7 @@ struct Case {
     double width;
     Qt::PenJoinStyle join;
     Qt::PenCapStyle cap;
-    Setup setup;
+    Painting setup;
 };
 
 TEST(StripStrokerTest, LongStrokesKeepTheEnginesPixels)
@@ -138,6 +138,26 @@ TEST(StripStrokerTest, LongStrokesKeepTheEnginesPixels)
         EXPECT_LE(d.largest, 6);
         EXPECT_LT(double(d.overTwo), 0.001 * size.width() * size.height());
         // Something was drawn at all.
+        EXPECT_NE(compare(strips, blank(size)).largest, 0);
+    }
+}
+
+// Roads long enough that their strips are filled on several threads: the painter clipped to the
+// whole image (as an export is) or not at all, and clipped to a part of it (filled here alone).
+TEST(StripStrokerTest, LongRoadsKeepTheEnginesPixelsOnEveryThread)
+{
+    const QSize size(1500, 1100);
+    const QPen pen(QColor(74, 74, 74), 9.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    const QPainterPath path = road(5000, size.width(), size.height(), 23);
+    const Painting setups[] = {{}, {QTransform(), QRectF(0, 0, 1500, 1100)}, {QTransform(), QRectF(100, 80, 900, 700)}};
+    for (const Painting& setup : setups) {
+        SCOPED_TRACE(setup.clip.width());
+        bool used = false;
+        const auto [plain, strips] = bothWays(size, path, pen, setup, &used);
+        EXPECT_TRUE(used);
+        const Difference d = compare(plain, strips);
+        EXPECT_LE(d.largest, 6);
+        EXPECT_LT(double(d.overTwo), 0.001 * size.width() * size.height());
         EXPECT_NE(compare(strips, blank(size)).largest, 0);
     }
 }
