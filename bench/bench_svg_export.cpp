@@ -6,7 +6,8 @@
 //   bench_svg_export [--rounds N]
 //       makes three inputs (10,000 and 100,000 random filled and stroked shapes, forty long
 //       roads drawn as a casing under a line) and times this program against rsvg-convert on
-//       each, the two in turn, as whole processes: wall time and peak resident memory.
+//       each, and against resvg where its Node binding is installed (scripts/install-deps puts it
+//       in bench/resvg), in turn, as whole processes: wall and CPU time and peak resident memory.
 //   bench_svg_export --write-inputs FOLDER
 //       writes those three inputs to FOLDER, for profiling one of them.
 #include "frameworks/penwork/layers/PWDrawing.h"
@@ -15,6 +16,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QRandomGenerator>
 #include <QSaveFile>
@@ -192,6 +194,7 @@ QByteArray roadsDocument()
 
 struct Run {
     double wallSeconds = 0;
+    double cpuSeconds = 0;
     double peakMegabytes = 0;
     QByteArray output;
 };
@@ -235,6 +238,8 @@ std::optional<Run> runProcess(const QStringList& arguments)
     if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return std::nullopt;
     run.wallSeconds = clock.nsecsElapsed() / 1e9;
+    run.cpuSeconds = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec
+                     + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     run.peakMegabytes = peakMegabytes(usage);
     return run;
 }
@@ -263,38 +268,53 @@ struct Comparison {
     double importMs = 0;
 };
 
+// The resvg renderer through its Node binding, where both are installed.
+QStringList resvgCommand(const QString& input, const QString& output)
+{
+    const QString script = QStringLiteral(QUILLORY_RESVG_SCRIPT);
+    const QString node = QStandardPaths::findExecutable(QStringLiteral("node"));
+    const QString module = QFileInfo(script).absolutePath() + QStringLiteral("/node_modules/@resvg/resvg-js");
+    if (node.isEmpty() || !QFileInfo::exists(script) || !QFileInfo::exists(module))
+        return {};
+    return {node, script, input, QString::number(kWidth), output};
+}
+
 std::optional<Comparison> compare(const QString& name, const QString& input, const QString& folder, int rounds)
 {
     const QString self = QCoreApplication::applicationFilePath();
-    const QString ours = folder + QStringLiteral("/ours.png");
-    const QString theirs = folder + QStringLiteral("/rsvg.png");
-    const QStringList oursCommand{self, input, QString::number(kWidth), QString::number(kHeight), ours};
-    const QStringList theirsCommand{QStringLiteral("rsvg-convert"), QStringLiteral("-w"), QString::number(kWidth),
-                                    QStringLiteral("-h"), QString::number(kHeight), QStringLiteral("-f"),
-                                    QStringLiteral("png"), QStringLiteral("-o"), theirs, input};
-    std::vector<double> wall[2], peak[2], ratios, imports, exports;
-    // One warm-up of each, then the two in turn, so that drift in the machine's speed hits both.
+    const QStringList commands[] = {
+        {self, input, QString::number(kWidth), QString::number(kHeight), folder + QStringLiteral("/ours.png")},
+        {QStringLiteral("rsvg-convert"), QStringLiteral("-w"), QString::number(kWidth), QStringLiteral("-h"),
+         QString::number(kHeight), QStringLiteral("-f"), QStringLiteral("png"), QStringLiteral("-o"),
+         folder + QStringLiteral("/rsvg.png"), input},
+        resvgCommand(input, folder + QStringLiteral("/resvg.png")),
+    };
+    const char* names[] = {"the framework", "rsvg-convert", "resvg"};
+    const int programs = commands[2].isEmpty() ? 2 : 3;
+    std::vector<double> wall[3], cpu[3], peak[3], ratios[3], imports;
+    // One warm-up of each, then each in turn, so that drift in the machine's speed hits all.
     for (int round = -1; round < rounds; ++round) {
-        const std::optional<Run> a = runProcess(oursCommand);
-        const std::optional<Run> b = runProcess(theirsCommand);
-        if (!a || !b) {
-            std::fprintf(stderr, "bench_svg_export: %s failed on %s\n", !a ? "the framework" : "rsvg-convert",
-                         qPrintable(name));
-            return std::nullopt;
+        std::optional<Run> runs[3];
+        for (int p = 0; p < programs; ++p) {
+            runs[p] = runProcess(commands[p]);
+            if (!runs[p]) {
+                std::fprintf(stderr, "bench_svg_export: %s failed on %s\n", names[p], qPrintable(name));
+                return std::nullopt;
+            }
         }
         if (round < 0)
             continue;
-        wall[0].push_back(a->wallSeconds);
-        wall[1].push_back(b->wallSeconds);
-        peak[0].push_back(a->peakMegabytes);
-        peak[1].push_back(b->peakMegabytes);
-        ratios.push_back(a->wallSeconds / b->wallSeconds);
-        imports.push_back(figure(a->output, "import_ms"));
-        exports.push_back(figure(a->output, "export_ms"));
+        for (int p = 0; p < programs; ++p) {
+            wall[p].push_back(runs[p]->wallSeconds);
+            cpu[p].push_back(runs[p]->cpuSeconds);
+            peak[p].push_back(runs[p]->peakMegabytes);
+            ratios[p].push_back(runs[0]->wallSeconds / runs[p]->wallSeconds);
+        }
+        imports.push_back(figure(runs[0]->output, "import_ms"));
     }
-    std::printf("%-14s %9.3f %9.3f %7.2f   %9.1f %9.1f %7.2f   %9.1f %9.1f\n", qPrintable(name), median(wall[0]),
-                median(wall[1]), median(ratios), median(peak[0]), median(peak[1]),
-                median(peak[0]) / median(peak[1]), median(imports), median(exports));
+    for (int p = 0; p < programs; ++p)
+        std::printf("%-14s %-14s %9.3f %9.3f %9.1f   %7.2f\n", p == 0 ? qPrintable(name) : "", names[p] + (p == 0 ? 4 : 0),
+                    median(wall[p]), median(cpu[p]), median(peak[p]), median(ratios[p]));
     std::fflush(stdout);
     return Comparison{name, median(imports)};
 }
@@ -341,10 +361,10 @@ int compareWithRsvg(int rounds)
         return 1;
     }
     const std::vector<Input> inputs = benchmarkInputs();
-    std::printf("SVG import + %d x %d PNG export against rsvg-convert, %d rounds, medians\n", kWidth, kHeight,
-                rounds);
-    std::printf("%-14s %9s %9s %7s   %9s %9s %7s   %9s %9s\n", "input", "wall s", "rsvg s", "ratio", "peak MB",
-                "rsvg MB", "ratio", "import ms", "export ms");
+    std::printf("SVG import + %d x %d PNG export against rsvg-convert%s, %d rounds, medians; ratio is our wall "
+                "time over the program's, run by run\n",
+                kWidth, kHeight, resvgCommand(QString(), QString()).isEmpty() ? "" : " and resvg", rounds);
+    std::printf("%-14s %-14s %9s %9s %9s   %7s\n", "input", "program", "wall s", "cpu s", "peak MB", "ratio");
     std::vector<Comparison> results;
     for (const Input& input : inputs) {
         const QString path = folder.filePath(input.name + QStringLiteral(".svg"));

@@ -47,12 +47,14 @@ QImage blank(const QSize& size)
 struct Painting {
     QTransform transform;
     QRectF clip; // user coordinates; null for none
+    double opacity = 1.0;
 };
 
 void prepare(QPainter& painter, const Painting& setup)
 {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setTransform(setup.transform);
+    painter.setOpacity(setup.opacity);
     if (!setup.clip.isNull())
         painter.setClipRect(setup.clip);
 }
@@ -149,9 +151,12 @@ TEST(StripStrokerTest, LongRoadsKeepTheEnginesPixelsOnEveryThread)
     const QSize size(1500, 1100);
     const QPen pen(QColor(74, 74, 74), 9.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     const QPainterPath path = road(5000, size.width(), size.height(), 23);
-    const Painting setups[] = {{}, {QTransform(), QRectF(0, 0, 1500, 1100)}, {QTransform(), QRectF(100, 80, 900, 700)}};
+    const Painting setups[] = {{},
+                               {QTransform(), QRectF(0, 0, 1500, 1100)},
+                               {QTransform(), QRectF(100, 80, 900, 700)},
+                               {QTransform::fromScale(0.9, 0.9), {}, 0.5}};
     for (const Painting& setup : setups) {
-        SCOPED_TRACE(setup.clip.width());
+        SCOPED_TRACE(testing::Message() << setup.clip.width() << " at opacity " << setup.opacity);
         bool used = false;
         const auto [plain, strips] = bothWays(size, path, pen, setup, &used);
         EXPECT_TRUE(used);
