@@ -10,6 +10,8 @@
 //       in bench/resvg), in turn, as whole processes: wall and CPU time and peak resident memory.
 //   bench_svg_export --write-inputs FOLDER
 //       writes those three inputs to FOLDER, for profiling one of them.
+#include "BenchProcess.h"
+
 #include "frameworks/penwork/layers/PWDrawing.h"
 #include "frameworks/penwork/output/PWRenderingOutput.h"
 #include "frameworks/penwork/svg/PWSVGImporter.h"
@@ -30,22 +32,17 @@
 #include <optional>
 #include <vector>
 
-#include <spawn.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
+using bench::median;
+using bench::peakMegabytes;
+using bench::Run;
+using bench::runProcess;
+
 constexpr int kWidth = 3000;
 constexpr int kHeight = 2000;
-
-double peakMegabytes(const rusage& usage)
-{
-    return double(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
-}
 
 // ---- One import and export ------------------------------------------------------------------
 
@@ -191,67 +188,6 @@ QByteArray roadsDocument()
 }
 
 // ---- Side by side ---------------------------------------------------------------------------
-
-struct Run {
-    double wallSeconds = 0;
-    double cpuSeconds = 0;
-    double peakMegabytes = 0;
-    QByteArray output;
-};
-
-// Runs `arguments` as a process of its own; its wall time, peak memory and what it printed.
-std::optional<Run> runProcess(const QStringList& arguments)
-{
-    std::vector<QByteArray> storage;
-    for (const QString& argument : arguments)
-        storage.push_back(argument.toLocal8Bit());
-    std::vector<char*> argv;
-    for (QByteArray& argument : storage)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-
-    int pipeEnds[2];
-    if (pipe(pipeEnds) != 0)
-        return std::nullopt;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
-
-    QElapsedTimer clock;
-    clock.start();
-    pid_t pid = 0;
-    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipeEnds[1]);
-    if (spawned != 0) {
-        close(pipeEnds[0]);
-        return std::nullopt;
-    }
-    Run run;
-    char buffer[4096];
-    for (ssize_t n; (n = read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
-        run.output.append(buffer, n);
-    close(pipeEnds[0]);
-    int status = 0;
-    rusage usage{};
-    if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return std::nullopt;
-    run.wallSeconds = clock.nsecsElapsed() / 1e9;
-    run.cpuSeconds = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec
-                     + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    run.peakMegabytes = peakMegabytes(usage);
-    return run;
-}
-
-double median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const size_t mid = values.size() / 2;
-    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
-}
 
 // The number after `key` in a line this program printed for one import and export.
 double figure(const QByteArray& output, const char* key)

@@ -1,5 +1,9 @@
 // Bitmap tracing of a scanned page, as a whole process, to set beside the potrace program.
 //
+//   bench_tracing [--rounds N]
+//       writes a 2000 x 2000 page as below and times this program tracing it against
+//       `potrace -s` (Debian's potrace package; scripts/install-deps installs it), the two in
+//       turn, as whole processes: wall and CPU time and peak resident memory, medians.
 //   bench_tracing --write-scan FILE.pgm [SIDE]
 //       writes a SIDE x SIDE (2000 unless given) greyscale page: lines of word-like marks, line
 //       art and the speckle of a scanner, as a PGM that both programs read.
@@ -8,6 +12,8 @@
 //       (speckles of 2 pixels dropped, alpha max 1, curve optimisation at 0.2, minority turns:
 //       potrace's own defaults), writes the outlines as an SVG path and prints the time of each
 //       phase. `potrace -s -o OUTPUT.svg FILE` does the same work.
+#include "BenchProcess.h"
+
 #include "frameworks/penwork/tracing/ImageVectorizing.h"
 
 #include <QCoreApplication>
@@ -16,6 +22,8 @@
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QSaveFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 
 #include <cmath>
 #include <cstdio>
@@ -181,6 +189,59 @@ int trace(const QString& input, const QString& output)
     return 0;
 }
 
+QByteArray pgmOf(const QImage& page)
+{
+    QByteArray pgm = "P5\n" + QByteArray::number(page.width()) + ' ' + QByteArray::number(page.height()) + "\n255\n";
+    for (int y = 0; y < page.height(); ++y)
+        pgm.append(reinterpret_cast<const char*>(page.constScanLine(y)), page.width());
+    return pgm;
+}
+
+int compareWithPotrace(int rounds)
+{
+    const QString potrace = QStandardPaths::findExecutable(QStringLiteral("potrace"));
+    if (potrace.isEmpty()) {
+        std::fprintf(stderr, "bench_tracing: potrace is not installed (Debian's potrace; scripts/install-deps "
+                             "installs it)\n");
+        return 1;
+    }
+    QTemporaryDir folder;
+    if (!folder.isValid() || !writeFile(folder.filePath(QStringLiteral("scan.pgm")), pgmOf(scanImage(2000))))
+        return 1;
+    const QString scan = folder.filePath(QStringLiteral("scan.pgm"));
+    const QStringList commands[] = {
+        {QCoreApplication::applicationFilePath(), scan, folder.filePath(QStringLiteral("ours.svg"))},
+        {potrace, QStringLiteral("-s"), QStringLiteral("-o"), folder.filePath(QStringLiteral("potrace.svg")), scan},
+    };
+    std::vector<double> wall[2], cpu[2], peak[2], ratios;
+    // One warm-up of each, then the two in turn, so that drift in the machine's speed hits both.
+    for (int round = -1; round < rounds; ++round) {
+        std::optional<bench::Run> runs[2];
+        for (int p = 0; p < 2; ++p) {
+            runs[p] = bench::runProcess(commands[p]);
+            if (!runs[p]) {
+                std::fprintf(stderr, "bench_tracing: %s failed\n", p == 0 ? "the tracing" : "potrace");
+                return 1;
+            }
+        }
+        if (round < 0)
+            continue;
+        for (int p = 0; p < 2; ++p) {
+            wall[p].push_back(runs[p]->wallSeconds);
+            cpu[p].push_back(runs[p]->cpuSeconds);
+            peak[p].push_back(runs[p]->peakMegabytes);
+        }
+        ratios.push_back(runs[0]->wallSeconds / runs[1]->wallSeconds);
+    }
+    std::printf("Tracing a 2000 x 2000 scan against potrace -s, %d rounds, medians\n", rounds);
+    std::printf("%-10s %9s %9s %9s\n", "program", "wall s", "cpu s", "peak MB");
+    for (int p = 0; p < 2; ++p)
+        std::printf("%-10s %9.3f %9.3f %9.1f\n", p == 0 ? "ours" : "potrace", bench::median(wall[p]),
+                    bench::median(cpu[p]), bench::median(peak[p]));
+    std::printf("wall time against potrace's, run by run: %.2f x\n", bench::median(ratios));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -193,15 +254,20 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "bench_tracing: the side must be 16 to 10000 pixels\n");
             return 2;
         }
-        QByteArray pgm = "P5\n" + QByteArray::number(side) + ' ' + QByteArray::number(side) + "\n255\n";
-        const QImage page = scanImage(side);
-        for (int y = 0; y < side; ++y)
-            pgm.append(reinterpret_cast<const char*>(page.constScanLine(y)), side);
-        return writeFile(arguments[2], pgm) ? 0 : 1;
+        return writeFile(arguments[2], pgmOf(scanImage(side))) ? 0 : 1;
+    }
+    if (arguments.size() == 1)
+        return compareWithPotrace(5);
+    if (arguments.size() == 3 && arguments[1] == u"--rounds") {
+        bool ok = false;
+        const int rounds = arguments[2].toInt(&ok);
+        if (ok && rounds > 0)
+            return compareWithPotrace(rounds);
     }
     if (arguments.size() == 3)
         return trace(arguments[1], arguments[2]);
-    std::fprintf(stderr, "usage: bench_tracing --write-scan FILE.pgm [SIDE]\n"
+    std::fprintf(stderr, "usage: bench_tracing [--rounds N]\n"
+                         "       bench_tracing --write-scan FILE.pgm [SIDE]\n"
                          "       bench_tracing FILE OUTPUT.svg\n");
     return 2;
 }
