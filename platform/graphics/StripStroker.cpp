@@ -189,8 +189,14 @@ private:
         const double low = std::min(a.y(), b.y());
         const double high = std::max(a.y(), b.y());
         const int rows = StripStroker::kStripRows;
-        const int from = std::max(int(std::floor(low / rows)), m_first);
-        const int to = std::min(int(std::ceil(high / rows)) - 1, m_first + int(m_strips.size()) - 1);
+        // In doubles until clamped to the strips there are: an edge may lie far off the image.
+        const double last = double(m_first) + double(m_strips.size()) - 1.0;
+        const double firstMet = std::max(std::floor(low / rows), double(m_first));
+        const double lastMet = std::min(std::ceil(high / rows) - 1.0, last);
+        if (!(firstMet <= lastMet))
+            return;
+        const int from = int(firstMet);
+        const int to = int(lastMet);
         const double slope = (b.x() - a.x()) / (b.y() - a.y());
         const auto at = [&](double y) { return QPointF(a.x() + (y - a.y()) * slope, y); };
         for (int k = from; k <= to; ++k) {
@@ -347,6 +353,12 @@ bool StripStroker::stroke(QPainter& painter, const QPainterPath& path, const QPe
     const QRectF reach = toDevice.mapRect(path.controlPointRect())
                              .adjusted(-width * pen.miterLimit(), -width * pen.miterLimit(), width * pen.miterLimit(),
                                        width * pen.miterLimit());
+    // Coordinates the engine could not place (not finite, or beyond its fixed-point range) are
+    // left to it.
+    constexpr double kFarthest = 1 << 22;
+    if (!(std::abs(reach.left()) < kFarthest && std::abs(reach.right()) < kFarthest
+          && std::abs(reach.top()) < kFarthest && std::abs(reach.bottom()) < kFarthest))
+        return false;
     const QRectF area = visible & reach;
     if (area.isEmpty())
         return true; // nothing of it shows

@@ -219,6 +219,7 @@ TEST(StripStrokerTest, LeavesOtherStrokesToTheEngine)
         {"sheared", longPath, solid, QTransform().shear(0.2, 0.0), true},
         {"not antialiased", longPath, solid, {}, false},
         {"few elements", shortPath, solid, {}, true},
+        {"far beyond the engine's range", longPath, solid, QTransform::fromTranslate(0, 1e9), true},
     };
     for (const Refusal& r : refusals) {
         SCOPED_TRACE(r.name);
