@@ -11,9 +11,13 @@
 #include "frameworks/penwork/styles/PWStyle.h"
 #include "platform/foundation/UndoManager.h"
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QSaveFile>
 #include <QGuiApplication>
 
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 
 #include <malloc.h>
@@ -137,10 +141,59 @@ BENCHMARK(BM_RenderToExportBitmap)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(ben
 
 } // namespace
 
+namespace {
+
+// Saving and opening as a user meets them: once, in a process of its own (nothing cached, no
+// memory already taken from the system).
+//   bench_drawing_files --save COUNT FILE   makes a drawing of COUNT objects and saves it
+//   bench_drawing_files --open FILE         opens a saved drawing
+// Each prints the time of the save or the open alone.
+int saveOrOpenOnce(const QStringList& arguments)
+{
+    QElapsedTimer clock;
+    if (arguments[1] == u"--save" && arguments.size() == 4) {
+        const int count = arguments[2].toInt();
+        if (count <= 0)
+            return 2;
+        const pf::Ref<PWDrawing> drawing = styledDrawing(count);
+        clock.start();
+        const QByteArray data = PWDrawingArchiving::dataWithDrawing(drawing);
+        QSaveFile file(arguments[3]);
+        if (data.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
+            std::fprintf(stderr, "bench_drawing_files: the drawing could not be saved\n");
+            return 1;
+        }
+        std::printf("save_ms %.1f objects %d file_bytes %lld\n", clock.nsecsElapsed() / 1e6, count,
+                    static_cast<long long>(data.size()));
+        return 0;
+    }
+    if (arguments[1] == u"--open" && arguments.size() == 3) {
+        clock.start();
+        QFile file(arguments[2]);
+        if (!file.open(QIODevice::ReadOnly))
+            return 1;
+        const pf::Ref<PWDrawing> drawing = PWDrawingArchiving::drawingWithData(file.readAll());
+        if (!drawing) {
+            std::fprintf(stderr, "bench_drawing_files: the drawing could not be opened\n");
+            return 1;
+        }
+        std::printf("open_ms %.1f elements %llu\n", clock.nsecsElapsed() / 1e6,
+                    static_cast<unsigned long long>(PWDrawingArchiving::countOfElements(*drawing)));
+        // Closing the drawing is not part of opening it.
+        std::fflush(stdout);
+        std::_Exit(0);
+    }
+    return 2;
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
+    if (argc > 1 && (qstrcmp(argv[1], "--save") == 0 || qstrcmp(argv[1], "--open") == 0))
+        return saveOrOpenOnce(application.arguments());
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

@@ -6,15 +6,19 @@
 //   bench_svg_export [--rounds N]
 //       makes three inputs (10,000 and 100,000 random filled and stroked shapes, forty long
 //       roads drawn as a casing under a line) and times this program against rsvg-convert on
-//       each, the two in turn, as whole processes: wall time and peak resident memory.
+//       each, and against resvg where its Node binding is installed (scripts/install-deps puts it
+//       in bench/resvg), in turn, as whole processes: wall and CPU time and peak resident memory.
 //   bench_svg_export --write-inputs FOLDER
 //       writes those three inputs to FOLDER, for profiling one of them.
+#include "BenchProcess.h"
+
 #include "frameworks/penwork/layers/PWDrawing.h"
 #include "frameworks/penwork/output/PWRenderingOutput.h"
 #include "frameworks/penwork/svg/PWSVGImporter.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QRandomGenerator>
 #include <QSaveFile>
@@ -28,22 +32,17 @@
 #include <optional>
 #include <vector>
 
-#include <spawn.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
+using bench::median;
+using bench::peakMegabytes;
+using bench::Run;
+using bench::runProcess;
+
 constexpr int kWidth = 3000;
 constexpr int kHeight = 2000;
-
-double peakMegabytes(const rusage& usage)
-{
-    return double(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
-}
 
 // ---- One import and export ------------------------------------------------------------------
 
@@ -190,64 +189,6 @@ QByteArray roadsDocument()
 
 // ---- Side by side ---------------------------------------------------------------------------
 
-struct Run {
-    double wallSeconds = 0;
-    double peakMegabytes = 0;
-    QByteArray output;
-};
-
-// Runs `arguments` as a process of its own; its wall time, peak memory and what it printed.
-std::optional<Run> runProcess(const QStringList& arguments)
-{
-    std::vector<QByteArray> storage;
-    for (const QString& argument : arguments)
-        storage.push_back(argument.toLocal8Bit());
-    std::vector<char*> argv;
-    for (QByteArray& argument : storage)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-
-    int pipeEnds[2];
-    if (pipe(pipeEnds) != 0)
-        return std::nullopt;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
-
-    QElapsedTimer clock;
-    clock.start();
-    pid_t pid = 0;
-    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipeEnds[1]);
-    if (spawned != 0) {
-        close(pipeEnds[0]);
-        return std::nullopt;
-    }
-    Run run;
-    char buffer[4096];
-    for (ssize_t n; (n = read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
-        run.output.append(buffer, n);
-    close(pipeEnds[0]);
-    int status = 0;
-    rusage usage{};
-    if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return std::nullopt;
-    run.wallSeconds = clock.nsecsElapsed() / 1e9;
-    run.peakMegabytes = peakMegabytes(usage);
-    return run;
-}
-
-double median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const size_t mid = values.size() / 2;
-    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
-}
-
 // The number after `key` in a line this program printed for one import and export.
 double figure(const QByteArray& output, const char* key)
 {
@@ -263,38 +204,53 @@ struct Comparison {
     double importMs = 0;
 };
 
+// The resvg renderer through its Node binding, where both are installed.
+QStringList resvgCommand(const QString& input, const QString& output)
+{
+    const QString script = QStringLiteral(QUILLORY_RESVG_SCRIPT);
+    const QString node = QStandardPaths::findExecutable(QStringLiteral("node"));
+    const QString module = QFileInfo(script).absolutePath() + QStringLiteral("/node_modules/@resvg/resvg-js");
+    if (node.isEmpty() || !QFileInfo::exists(script) || !QFileInfo::exists(module))
+        return {};
+    return {node, script, input, QString::number(kWidth), output};
+}
+
 std::optional<Comparison> compare(const QString& name, const QString& input, const QString& folder, int rounds)
 {
     const QString self = QCoreApplication::applicationFilePath();
-    const QString ours = folder + QStringLiteral("/ours.png");
-    const QString theirs = folder + QStringLiteral("/rsvg.png");
-    const QStringList oursCommand{self, input, QString::number(kWidth), QString::number(kHeight), ours};
-    const QStringList theirsCommand{QStringLiteral("rsvg-convert"), QStringLiteral("-w"), QString::number(kWidth),
-                                    QStringLiteral("-h"), QString::number(kHeight), QStringLiteral("-f"),
-                                    QStringLiteral("png"), QStringLiteral("-o"), theirs, input};
-    std::vector<double> wall[2], peak[2], ratios, imports, exports;
-    // One warm-up of each, then the two in turn, so that drift in the machine's speed hits both.
+    const QStringList commands[] = {
+        {self, input, QString::number(kWidth), QString::number(kHeight), folder + QStringLiteral("/ours.png")},
+        {QStringLiteral("rsvg-convert"), QStringLiteral("-w"), QString::number(kWidth), QStringLiteral("-h"),
+         QString::number(kHeight), QStringLiteral("-f"), QStringLiteral("png"), QStringLiteral("-o"),
+         folder + QStringLiteral("/rsvg.png"), input},
+        resvgCommand(input, folder + QStringLiteral("/resvg.png")),
+    };
+    const char* names[] = {"the framework", "rsvg-convert", "resvg"};
+    const int programs = commands[2].isEmpty() ? 2 : 3;
+    std::vector<double> wall[3], cpu[3], peak[3], ratios[3], imports;
+    // One warm-up of each, then each in turn, so that drift in the machine's speed hits all.
     for (int round = -1; round < rounds; ++round) {
-        const std::optional<Run> a = runProcess(oursCommand);
-        const std::optional<Run> b = runProcess(theirsCommand);
-        if (!a || !b) {
-            std::fprintf(stderr, "bench_svg_export: %s failed on %s\n", !a ? "the framework" : "rsvg-convert",
-                         qPrintable(name));
-            return std::nullopt;
+        std::optional<Run> runs[3];
+        for (int p = 0; p < programs; ++p) {
+            runs[p] = runProcess(commands[p]);
+            if (!runs[p]) {
+                std::fprintf(stderr, "bench_svg_export: %s failed on %s\n", names[p], qPrintable(name));
+                return std::nullopt;
+            }
         }
         if (round < 0)
             continue;
-        wall[0].push_back(a->wallSeconds);
-        wall[1].push_back(b->wallSeconds);
-        peak[0].push_back(a->peakMegabytes);
-        peak[1].push_back(b->peakMegabytes);
-        ratios.push_back(a->wallSeconds / b->wallSeconds);
-        imports.push_back(figure(a->output, "import_ms"));
-        exports.push_back(figure(a->output, "export_ms"));
+        for (int p = 0; p < programs; ++p) {
+            wall[p].push_back(runs[p]->wallSeconds);
+            cpu[p].push_back(runs[p]->cpuSeconds);
+            peak[p].push_back(runs[p]->peakMegabytes);
+            ratios[p].push_back(runs[0]->wallSeconds / runs[p]->wallSeconds);
+        }
+        imports.push_back(figure(runs[0]->output, "import_ms"));
     }
-    std::printf("%-14s %9.3f %9.3f %7.2f   %9.1f %9.1f %7.2f   %9.1f %9.1f\n", qPrintable(name), median(wall[0]),
-                median(wall[1]), median(ratios), median(peak[0]), median(peak[1]),
-                median(peak[0]) / median(peak[1]), median(imports), median(exports));
+    for (int p = 0; p < programs; ++p)
+        std::printf("%-14s %-14s %9.3f %9.3f %9.1f   %7.2f\n", p == 0 ? qPrintable(name) : "", names[p] + (p == 0 ? 4 : 0),
+                    median(wall[p]), median(cpu[p]), median(peak[p]), median(ratios[p]));
     std::fflush(stdout);
     return Comparison{name, median(imports)};
 }
@@ -341,10 +297,10 @@ int compareWithRsvg(int rounds)
         return 1;
     }
     const std::vector<Input> inputs = benchmarkInputs();
-    std::printf("SVG import + %d x %d PNG export against rsvg-convert, %d rounds, medians\n", kWidth, kHeight,
-                rounds);
-    std::printf("%-14s %9s %9s %7s   %9s %9s %7s   %9s %9s\n", "input", "wall s", "rsvg s", "ratio", "peak MB",
-                "rsvg MB", "ratio", "import ms", "export ms");
+    std::printf("SVG import + %d x %d PNG export against rsvg-convert%s, %d rounds, medians; ratio is our wall "
+                "time over the program's, run by run\n",
+                kWidth, kHeight, resvgCommand(QString(), QString()).isEmpty() ? "" : " and resvg", rounds);
+    std::printf("%-14s %-14s %9s %9s %9s   %7s\n", "input", "program", "wall s", "cpu s", "peak MB", "ratio");
     std::vector<Comparison> results;
     for (const Input& input : inputs) {
         const QString path = folder.filePath(input.name + QStringLiteral(".svg"));

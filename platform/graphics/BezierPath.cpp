@@ -1,5 +1,6 @@
 #include "platform/graphics/BezierPath.h"
 #include "platform/graphics/BezierPath+Rectangle.h"
+#include "platform/graphics/StripStroker.h"
 
 #include "platform/foundation/Exception.h"
 #include "platform/foundation/KeyedArchiver.h"
@@ -917,7 +918,17 @@ void BezierPath::transform(const QTransform& transform)
 Ref<BezierPath> BezierPath::transformed(const QTransform& transform) const
 {
     auto result = std::make_shared<BezierPath>(*this);
-    result->transform(transform);
+    // The copy gets a list of exactly its elements: transforming the shared one in place would
+    // copy it with all the spare room it grew into while being built, kept for good by every
+    // shape of a large drawing.
+    QList<Element> elements;
+    elements.reserve(m_elements.size());
+    for (const Element& e : m_elements) {
+        Element& mapped = elements.emplace_back(e);
+        for (int i = 0; i < mapped.pointCount(); ++i)
+            mapped.points[i] = transform.map(mapped.points[i]);
+    }
+    result->m_elements = std::move(elements);
     return result;
 }
 
@@ -1154,7 +1165,11 @@ void BezierPath::fill(QPainter& painter, const QBrush& brush) const
 void BezierPath::stroke(QPainter& painter, const QBrush& brush) const
 {
     const QPen drawn = pen(brush);
-    painter.strokePath(toQPainterPath(), reusedPen(drawn));
+    const QPainterPath path = toQPainterPath();
+    // Long lines over many rows: the engine's own fill of their outline costs their length
+    // times their height.
+    if (!StripStroker::stroke(painter, path, drawn))
+        painter.strokePath(path, reusedPen(drawn));
 }
 
 // Object.

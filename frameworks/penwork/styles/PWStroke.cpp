@@ -23,6 +23,82 @@ namespace {
 // the whole stroke to measure it grows a path many times the size of the line's.
 constexpr int kExactStrokeBoundsElements = 4096;
 
+// Whether every sub-path is closed and turns nowhere by more than half a degree: the outline of
+// such a path (an oval, a rounded outline) has no caps and no corner reaching out, whatever the
+// join, so it lies within half the line's width of the path.
+bool closedWithoutCorners(const pf::BezierPath& path)
+{
+    using Type = pf::BezierPath::ElementType;
+    const auto smooth = [](const QPointF& in, const QPointF& out) {
+        const double cross = in.x() * out.y() - in.y() * out.x();
+        const double dot = QPointF::dotProduct(in, out);
+        const double lengths = std::hypot(in.x(), in.y()) * std::hypot(out.x(), out.y());
+        return lengths > 0.0 && dot > 0.0 && std::abs(cross) <= 0.01 * lengths;
+    };
+    // The direction a piece leaves `from` in and arrives at `to` in, skipping control points
+    // that sit on its ends.
+    const auto firstDirection = [](const QPointF& from, std::initializer_list<QPointF> next) {
+        for (const QPointF& point : next)
+            if (point != from)
+                return point - from;
+        return QPointF();
+    };
+    const QList<pf::BezierPath::Element>& elements = path.elements();
+    QPointF current;
+    QPointF start;
+    QPointF firstOut;
+    QPointF lastIn;
+    bool open = false;
+    const auto piece = [&](const QPointF& out, const QPointF& in) {
+        if (out.isNull() || in.isNull())
+            return false; // a piece of no length
+        if (!open) {
+            firstOut = out;
+            open = true;
+        } else if (!smooth(lastIn, out)) {
+            return false;
+        }
+        lastIn = in;
+        return true;
+    };
+    bool anything = false;
+    for (qsizetype i = 0; i < elements.size(); ++i) {
+        const pf::BezierPath::Element& e = elements[i];
+        switch (e.type) {
+        case Type::MoveTo:
+            if (open)
+                return false; // the sub-path before was left open
+            current = start = e.points[0];
+            break;
+        case Type::LineTo:
+            if (!piece(e.points[0] - current, e.points[0] - current))
+                return false;
+            current = e.points[0];
+            break;
+        case Type::CurveTo: {
+            const QPointF out = firstDirection(current, {e.points[0], e.points[1], e.points[2]});
+            const QPointF in = -firstDirection(e.points[2], {e.points[1], e.points[0], current});
+            if (!piece(out, in))
+                return false;
+            current = e.points[2];
+            break;
+        }
+        case Type::ClosePath:
+            if (!open)
+                return false;
+            if (current != start && !piece(start - current, start - current))
+                return false;
+            if (!smooth(lastIn, firstOut))
+                return false;
+            open = false;
+            anything = true;
+            current = start;
+            break;
+        }
+    }
+    return anything && !open;
+}
+
 } // namespace
 
 PF_DEFINE_CLASS(PWStroke, PWRasterizer)
@@ -253,6 +329,16 @@ QRectF PWStroke::strokeBoundsForPath(const pf::BezierPath& path) const
     // and no further; large drawings hold many, and the stroker would only confirm it.
     if (const std::optional<QRectF> rect = pf::axisAlignedRectangle(path.elements()))
         return rect->adjusted(-lineWidth / 2.0, -lineWidth / 2.0, lineWidth / 2.0, lineWidth / 2.0);
+    // With round joins and caps the line covers every point within half its width of the path
+    // and no other: its bounds are the path's grown by that much, without outlining a road
+    // thousands of points long to measure it. The outline draws its round parts as cubic arcs,
+    // which bulge past the circle by under 0.03 % of its radius.
+    // So do closed paths without corners (ovals), whatever their joins.
+    if ((m_lineJoin == pf::BezierPath::LineJoin::Round && m_lineCap == pf::BezierPath::LineCap::Round)
+        || closedWithoutCorners(path)) {
+        const double reach = lineWidth / 2.0 * 1.001;
+        return path.bounds().adjusted(-reach, -reach, reach, reach);
+    }
     if (path.elementCount() > kExactStrokeBoundsElements) {
         // No corner or cap reaches further from the path than this; a miter's tip stops at the
         // miter limit, in widths either way it is read.

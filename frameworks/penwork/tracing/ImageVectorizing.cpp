@@ -11,7 +11,6 @@
 #include <array>
 #include <climits>
 #include <cmath>
-#include <functional>
 #include <memory>
 #include <numeric>
 #include <optional>
@@ -48,10 +47,19 @@ public:
     {
     }
 
-    void setPixel(int x, int row)
+    // Sets the pixels of image row `row` whose keys `inLayer` accepts, a word at a time.
+    template<typename Key, typename Accept>
+    void setRow(int row, const Key* keys, Accept inLayer)
     {
-        const size_t line = size_t(m_height - 1 - row);
-        m_words[line * size_t(m_wordsPerLine) + size_t(x / kBits)] |= potrace_word(1) << (kBits - 1 - x % kBits);
+        potrace_word* words = m_words.data() + size_t(m_height - 1 - row) * size_t(m_wordsPerLine);
+        for (int word = 0; word < m_wordsPerLine; ++word) {
+            const int first = word * kBits;
+            const int count = std::min(kBits, m_width - first);
+            potrace_word bits = 0;
+            for (int i = 0; i < count; ++i)
+                bits |= potrace_word(inLayer(keys[first + i]) ? 1 : 0) << (kBits - 1 - i);
+            words[word] = bits;
+        }
     }
 
     potrace_bitmap_t bitmap() { return potrace_bitmap_t{m_width, m_height, m_wordsPerLine, m_words.data()}; }
@@ -182,15 +190,43 @@ QRgb flattenedOverWhite(QRgb pixel)
     return qRgb(blend(qRed(pixel)), blend(qGreen(pixel)), blend(qBlue(pixel)));
 }
 
-// One layer to trace: the pixels `inLayer` accepts, with the colour to fill them.
+// Every pixel's key, row by row: what decides the layers it belongs to (its grey band, or its
+// colour), worked out once however many layers there are. Grey bands fit a byte.
+template<typename Key>
+struct Keys {
+    int width = 0;
+    int height = 0;
+    std::vector<Key> keys;
+    const Key* row(int y) const { return keys.data() + size_t(y) * size_t(width); }
+};
+
+template<typename Key, typename KeyOf>
+Keys<Key> keysOf(const QImage& argb, KeyOf keyOf)
+{
+    const int width = argb.width();
+    const int height = argb.height();
+    Keys<Key> keys{width, height, std::vector<Key>(size_t(width) * size_t(height))};
+    for (int y = 0; y < height; ++y) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        Key* out = keys.keys.data() + size_t(y) * size_t(width);
+        for (int x = 0; x < width; ++x)
+            out[x] = keyOf(line[x]);
+    }
+    return keys;
+}
+
+// One layer to trace, with the colour to fill it: the pixels whose key is `key` or, for a
+// cumulative layer, at most `key`.
 struct Layer {
     pf::Color colour;
-    std::function<bool(QRgb)> inLayer;
+    quint16 key;
+    bool cumulative;
 };
 
 // Traces the layers in order into objects; the first failure of the tracer answers nothing.
 // Layers that trace to no curve (all their regions dropped as speckles) make no object.
-Objects traceLayers(const QImage& argb, const QList<Layer>& layers, const QVariantMap& parameters, int colourMode,
+template<typename Key>
+Objects traceLayers(const Keys<Key>& keys, const QList<Layer>& layers, const QVariantMap& parameters, int colourMode,
                     int levels)
 {
     const ParamPtr param = makeParameters(parameters);
@@ -201,15 +237,15 @@ Objects traceLayers(const QImage& argb, const QList<Layer>& layers, const QVaria
     const QVariantMap used = usedParameters(*param, colourMode, levels);
     Objects objects;
     for (const Layer& layer : layers) {
-        TraceBitmap bitmap(argb.width(), argb.height());
-        for (int y = 0; y < argb.height(); ++y) {
-            const QRgb* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
-            for (int x = 0; x < argb.width(); ++x) {
-                if (layer.inLayer(line[x]))
-                    bitmap.setPixel(x, y);
-            }
+        TraceBitmap bitmap(keys.width, keys.height);
+        const Key key = Key(layer.key);
+        for (int y = 0; y < keys.height; ++y) {
+            if (layer.cumulative)
+                bitmap.setRow(y, keys.row(y), [key](Key k) { return k <= key; });
+            else
+                bitmap.setRow(y, keys.row(y), [key](Key k) { return k == key; });
         }
-        const std::optional<pf::Ref<pf::BezierPath>> path = tracePath(*param, bitmap, argb.height());
+        const std::optional<pf::Ref<pf::BezierPath>> path = tracePath(*param, bitmap, keys.height);
         if (!path)
             return {};
         if ((*path)->isEmpty())
@@ -394,15 +430,29 @@ QList<pf::Ref<PWTracedVectorObject>> vectorizeToGrayscaleWithPrecision(const QIm
         return {};
     levels = std::clamp(levels, kMinLevels, kMaxLevels);
     const int bands = 1 << levels;
-    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
-    const auto bandOf = [bands](QRgb pixel) { return qGray(flattenedOverWhite(pixel)) * bands / 256; };
+    const auto bandOfGrey = [bands](int grey) { return quint8(grey * bands / 256); };
+    Keys<quint8> keys;
+    if (image.format() == QImage::Format_Grayscale8) {
+        // A scan: opaque greys, each its own grey once flattened, read as they are.
+        keys = Keys<quint8>{image.width(), image.height(),
+                            std::vector<quint8>(size_t(image.width()) * size_t(image.height()))};
+        std::array<quint8, 256> bandOf;
+        for (int grey = 0; grey < 256; ++grey)
+            bandOf[size_t(grey)] = bandOfGrey(grey);
+        for (int y = 0; y < image.height(); ++y) {
+            const uchar* line = image.constScanLine(y);
+            quint8* out = keys.keys.data() + size_t(y) * size_t(image.width());
+            for (int x = 0; x < image.width(); ++x)
+                out[x] = bandOf[line[x]];
+        }
+    } else {
+        const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+        keys = keysOf<quint8>(argb, [&](QRgb pixel) { return bandOfGrey(qGray(flattenedOverWhite(pixel))); });
+    }
 
     std::vector<bool> bandUsed(size_t(bands), false);
-    for (int y = 0; y < argb.height(); ++y) {
-        const QRgb* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
-        for (int x = 0; x < argb.width(); ++x)
-            bandUsed[size_t(bandOf(line[x]))] = true;
-    }
+    for (const quint8 band : keys.keys)
+        bandUsed[band] = true;
 
     // The lightest band is white, the paper; a band without pixels of its own would only
     // repeat the darker layer under it.
@@ -410,10 +460,9 @@ QList<pf::Ref<PWTracedVectorObject>> vectorizeToGrayscaleWithPrecision(const QIm
     for (int band = bands - 2; band >= 0; --band) {
         if (!bandUsed[size_t(band)])
             continue;
-        layers.append(Layer{pf::Color::rgbGrey(double(band) / double(bands - 1)),
-                            [bandOf, band](QRgb pixel) { return bandOf(pixel) <= band; }});
+        layers.append(Layer{pf::Color::rgbGrey(double(band) / double(bands - 1)), quint16(band), true});
     }
-    return traceLayers(argb, layers, parameters, 1, levels);
+    return traceLayers(keys, layers, parameters, 1, levels);
 }
 
 QList<pf::Ref<PWTracedVectorObject>> vectorizeToColourWithPrecision(const QImage& image, int levels,
@@ -436,15 +485,18 @@ QList<pf::Ref<PWTracedVectorObject>> vectorizeToColourWithPrecision(const QImage
     }
     const QList<MedianCut::Colour> colours = cut->quantise(1 << levels);
 
+    // Key 0 for the transparent pixels, which belong to no layer; a colour's box is its key
+    // less one.
+    const Keys<quint16> keys = keysOf<quint16>(argb, [&cut](QRgb pixel) {
+        return quint16(qAlpha(pixel) == 0 ? 0 : cut->boxOf(flattenedOverWhite(pixel)) + 1);
+    });
     QList<Layer> layers;
     for (int index = 0; index < colours.size(); ++index) {
         const QRgb rgb = colours[index].rgb;
         layers.append(Layer{pf::Color(qRed(rgb) / 255.0, qGreen(rgb) / 255.0, qBlue(rgb) / 255.0),
-                            [cut, index](QRgb pixel) {
-                                return qAlpha(pixel) != 0 && cut->boxOf(flattenedOverWhite(pixel)) == index;
-                            }});
+                            quint16(index + 1), false});
     }
-    return traceLayers(argb, layers, parameters, 0, levels);
+    return traceLayers(keys, layers, parameters, 0, levels);
 }
 
 } // namespace pw

@@ -94,6 +94,65 @@ TEST(StylesStrokeRendering, NothingIsDrawnWithoutACurrentContext)
     SUCCEED();
 }
 
+// Round joins and caps: the outline reaches half the width past the curve's own extremes, not
+// past its control points; the stroker's outline agrees.
+TEST(StylesStrokeBounds, RoundLinesReachHalfTheWidthPastTheirCurves)
+{
+    auto wave = pf::BezierPath::path();
+    wave->moveTo(QPointF(10, 40));
+    wave->curveTo(QPointF(70, 40), QPointF(30, -20), QPointF(50, 100)); // end, then the controls
+    wave->curveTo(QPointF(95, 60), QPointF(80, 10), QPointF(90, 10));
+    PWStroke stroke(6.0, pf::Color::black());
+    stroke.setLineCapStyle(pf::BezierPath::LineCap::Round);
+    stroke.setLineJoinStyle(pf::BezierPath::LineJoin::Round);
+    const QRectF bounds = stroke.boundsNeededForObject(PathShape(wave));
+
+    pf::BezierPath solid(*wave);
+    solid.setLineWidth(6.0);
+    solid.setLineCapStyle(pf::BezierPath::LineCap::Round);
+    solid.setLineJoinStyle(pf::BezierPath::LineJoin::Round);
+    const QRectF outline = QPainterPathStroker(solid.pen(QBrush(Qt::black))).createStroke(solid.toQPainterPath()).boundingRect();
+    // The stroker follows the curve to within a fraction of a point, inside the exact bounds.
+    EXPECT_TRUE(bounds.contains(outline));
+    EXPECT_NEAR(bounds.left(), outline.left(), 0.25);
+    EXPECT_NEAR(bounds.top(), outline.top(), 0.25);
+    EXPECT_NEAR(bounds.right(), outline.right(), 0.25);
+    EXPECT_NEAR(bounds.bottom(), outline.bottom(), 0.25);
+    EXPECT_GT(bounds.top(), -20.0 + 3.0); // the control point's height is not reached
+}
+
+// A closed path without corners has no caps and no miters: its bounds are its own grown by half
+// the width whatever the join. A closed path with a sharp corner still reaches out by its miter.
+TEST(StylesStrokeBounds, ClosedPathsWithoutCornersReachHalfTheWidth)
+{
+    const auto outlineOf = [](const pf::BezierPath& path, double width) {
+        pf::BezierPath solid(path);
+        solid.setLineWidth(width);
+        solid.setLineJoinStyle(pf::BezierPath::LineJoin::Miter);
+        return QPainterPathStroker(solid.pen(QBrush(Qt::black))).createStroke(solid.toQPainterPath()).boundingRect();
+    };
+    PWStroke stroke(4.0, pf::Color::black());
+    stroke.setLineJoinStyle(pf::BezierPath::LineJoin::Miter);
+    stroke.setLineCapStyle(pf::BezierPath::LineCap::Square);
+
+    const pf::Ref<pf::BezierPath> oval = pf::BezierPath::pathWithOval(QRectF(10, 20, 60, 30));
+    const QRectF ovalBounds = stroke.boundsNeededForObject(PathShape(oval));
+    EXPECT_NEAR(ovalBounds.left(), 8.0, 0.01);
+    EXPECT_NEAR(ovalBounds.top(), 18.0, 0.01);
+    EXPECT_NEAR(ovalBounds.right(), 72.0, 0.01);
+    EXPECT_NEAR(ovalBounds.bottom(), 52.0, 0.01);
+    EXPECT_TRUE(ovalBounds.contains(outlineOf(*oval, 4.0)));
+
+    auto triangle = pf::BezierPath::path();
+    triangle->moveTo(QPointF(10, 60));
+    triangle->lineTo(QPointF(30, 10));
+    triangle->lineTo(QPointF(50, 60));
+    triangle->closePath();
+    const QRectF triangleBounds = stroke.boundsNeededForObject(PathShape(triangle));
+    EXPECT_LT(triangleBounds.top(), 10.0 - 2.0 - 1.0); // the apex's miter
+    EXPECT_TRUE(triangleBounds.adjusted(-0.01, -0.01, 0.01, 0.01).contains(outlineOf(*triangle, 4.0)));
+}
+
 struct BoundsCase {
     const char* name;
     double width;

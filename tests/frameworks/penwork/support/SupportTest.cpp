@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "frameworks/penwork/support/PWUniqueID.h"
+
+#include <thread>
+#include <vector>
 #include "frameworks/penwork/support/RVLog.h"
 #include "frameworks/penwork/support/RVObservableObject.h"
 #include "frameworks/penwork/support/RVUndoManager.h"
@@ -274,6 +277,32 @@ TEST(MeasureUniqueID, EveryKeyIsNewAndWellFormed)
         keys.insert(key);
     }
     EXPECT_EQ(keys.size(), 1000);
+}
+
+// Keys are random (version 4, RFC 4122 variant) UUIDs, and threads draw different ones: each
+// seeds its own generator.
+TEST(MeasureUniqueID, KeysAreRandomUuidsDifferentOnEveryThread)
+{
+    const QString key = PWUniqueID::uniqueKey();
+    const QUuid uuid = QUuid::fromString(key);
+    EXPECT_EQ(uuid.version(), QUuid::Random);
+    EXPECT_EQ(uuid.variant(), QUuid::DCE);
+    EXPECT_EQ(key, key.toLower());
+
+    QStringList fromThreads[4];
+    std::vector<std::thread> threads;
+    for (QStringList& list : fromThreads)
+        threads.emplace_back([&list] {
+            for (int i = 0; i < 500; ++i)
+                list << PWUniqueID::uniqueKey();
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    QSet<QString> all;
+    for (const QStringList& list : fromThreads)
+        for (const QString& k : list)
+            all.insert(k);
+    EXPECT_EQ(all.size(), 2000);
 }
 
 TEST(MeasureUndoManager, ExplodesTheTopStepIntoOneStepPerAction)

@@ -184,3 +184,38 @@ TEST(ImageVectorizing, DefaultsAndKeysAreTheTracersOwn)
     ASSERT_TRUE(made);
     EXPECT_TRUE(made->valueForKey("vectorPath").isValid());
 }
+
+// A greyscale scan is read without conversion: its layers are the ones its colour copy gives,
+// band for band, at every number of levels. The width is not a multiple of the tracer's word,
+// so the last word of each row is a partial one.
+TEST(ImageVectorizing, GreyscaleScanTracesAsItsColourCopy)
+{
+    QImage scan(131, 70, QImage::Format_Grayscale8);
+    for (int y = 0; y < scan.height(); ++y)
+        for (int x = 0; x < scan.width(); ++x)
+            scan.scanLine(y)[x] = uchar((x * 255 / scan.width() + (y / 10) * 40) % 256);
+    const QImage colour = scan.convertToFormat(QImage::Format_ARGB32);
+    for (const int levels : {1, 2, 3}) {
+        SCOPED_TRACE(levels);
+        const auto fromScan = pw::vectorizeToGrayscaleWithPrecision(scan, levels);
+        const auto fromColour = pw::vectorizeToGrayscaleWithPrecision(colour, levels);
+        ASSERT_EQ(fromScan.size(), fromColour.size());
+        ASSERT_FALSE(fromScan.isEmpty());
+        for (qsizetype i = 0; i < fromScan.size(); ++i) {
+            EXPECT_EQ(fromScan[i]->colour(), fromColour[i]->colour());
+            EXPECT_EQ(fromScan[i]->vectorPath()->elements(), fromColour[i]->vectorPath()->elements());
+        }
+    }
+    // The darkest column is in the darkest layer; the last pixel of a row is traced too.
+    const auto two = pw::vectorizeToGrayscaleWithPrecision(scan, 1);
+    ASSERT_EQ(two.size(), 1);
+    EXPECT_TRUE(two[0]->vectorPath()->containsPoint(QPointF(1.5, 5.5)));
+    QImage edge(131, 8, QImage::Format_Grayscale8);
+    edge.fill(255);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 120; x < 131; ++x)
+            edge.scanLine(y)[x] = 0;
+    const auto last = pw::vectorizeToGrayscaleWithPrecision(edge, 1);
+    ASSERT_EQ(last.size(), 1);
+    EXPECT_NEAR(last[0]->vectorPath()->bounds().right(), 131.0, 1.0);
+}
