@@ -3,6 +3,7 @@
 #include "app/PWXAboutBox.h"
 #include "app/QuilloryDocumentMenus.h"
 #include "app/VNQLAppDelegate.h"
+#include "frameworks/penwork/registries/PWDefaultStyleRegistry.h"
 #include "app/VNQLTemplateDocumentOpener.h"
 #include "frameworks/feedback/DMFeedbackController.h"
 #include "frameworks/penwork/drawables/PWImageShape.h"
@@ -225,6 +226,13 @@ TEST(AppDelegate, SpecialStylesAreTheCrayonsAsFillsAndStrokes)
 {
     pf::Ref<pf::ColorList> crayons = pf::ColorList::named(QStringLiteral("Crayons"));
     ASSERT_TRUE(crayons);
+    // A registry of the framework's own kind, empty, whatever a launch earlier in the process
+    // installed or registered.
+    struct Reinstall {
+        pf::Ref<PWStyleRegistry> installed = PWStyleRegistry::sharedRegistry();
+        Reinstall() { PWStyleRegistry::setSharedRegistry(std::make_shared<PWDefaultStyleRegistry>()); }
+        ~Reinstall() { PWStyleRegistry::setSharedRegistry(installed); }
+    } reinstall;
     const int registered = VNQLAppDelegate::createSpecialStyles();
     EXPECT_EQ(registered, 2 * crayons->allKeys().size());
     EXPECT_TRUE(PWStyleRegistry::sharedRegistry()->styleNames().contains(crayons->allKeys().first()));
