@@ -258,6 +258,14 @@ void PWStrokeDash::removeAllRegisteredDashes()
     r.dashes.clear();
 }
 
+// A name as the dash file can store it again: control characters (a damaged or hand-made file
+// may hold them) would make every later save of the dashes fail.
+static QString writableName(QString name)
+{
+    name.removeIf([](QChar c) { return c.category() == QChar::Other_Control && c != u'\t' && c != u'\n' && c != u'\r'; });
+    return name;
+}
+
 bool PWStrokeDash::restoreRegisteredDashesFromFile(const QString& path, pf::Error* error)
 {
     if (!QFileInfo::exists(path))
@@ -289,7 +297,7 @@ bool PWStrokeDash::restoreRegisteredDashesFromFile(const QString& path, pf::Erro
         if (scales.isValid())
             dash->setScalesToLineWidth(pf::variantToBool(scales));
         const QVariant name = entry.value(kFileNameKey);
-        restored.push_back({std::move(dash), name.typeId() == QMetaType::QString ? name.toString() : QString()});
+        restored.push_back({std::move(dash), name.typeId() == QMetaType::QString ? writableName(name.toString()) : QString()});
     }
     Registry& r = registry();
     std::lock_guard lock(r.mutex);

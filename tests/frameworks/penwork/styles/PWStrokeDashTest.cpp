@@ -146,3 +146,22 @@ TEST(StylesStrokeDash, MissingOrDamagedFilesLeaveTheListAsItWas)
 }
 
 } // namespace
+
+// A name with a control character (a damaged or hand-made file) is read without it, so the
+// dashes can still be saved afterwards.
+TEST(StylesStrokeDash, ANameTheFileCannotStoreIsCleanedAsItIsRead)
+{
+    RegisteredDashesGuard guard;
+    QTemporaryDir folder;
+    const QString path = folder.filePath("Saved Dashes.dashes");
+    ASSERT_TRUE(pf::writeDataAtomically("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><array>"
+                                        "<dict><key>pattern</key><array><real>4</real><real>2</real></array>"
+                                        "<key>name</key><string>Do&#4;tted</string></dict></array></plist>",
+                                        path));
+    PWStrokeDash::removeAllRegisteredDashes();
+    pf::Error error;
+    ASSERT_TRUE(PWStrokeDash::restoreRegisteredDashesFromFile(path, &error));
+    ASSERT_EQ(PWStrokeDash::registeredDashes().size(), 1);
+    EXPECT_TRUE(PWStrokeDash::writeRegisteredDashesToFile(folder.filePath("again.dashes"), true, &error))
+        << error.description().toStdString();
+}
