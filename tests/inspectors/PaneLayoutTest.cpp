@@ -144,7 +144,6 @@ TEST_P(PaneLayoutTest, GeometryPanesShowTheirWholeTextAtTheSidebarsNarrowestWidt
         layer->exchangeSelectionWithObjectsFromArray(c.make());
         settle();
         ASSERT_FALSE(tab->installedSubcontrollers().isEmpty());
-        if ((false)) for (auto* w : view->findChildren<QWidget*>()) if (w->width() < 10) fprintf(stderr, "DBG %s parent=%s geo=%d,%d %dx%d max=%d pol=%d layout=%p\n", w->metaObject()->className(), w->parentWidget()->metaObject()->className(), w->x(), w->y(), w->width(), w->height(), w->maximumWidth(), int(w->sizePolicy().horizontalPolicy()), (void*)w->parentWidget()->layout());
         for (const QString& clip : quillory::test::clippedTexts(view, visibleWidth(view)))
             ADD_FAILURE() << clip.toStdString();
     }
