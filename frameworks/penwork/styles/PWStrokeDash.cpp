@@ -150,7 +150,10 @@ bool PWStrokeDash::setDashPattern(const QList<double>& pattern, int count)
 {
     if (count < 0 || count > pattern.size())
         return false;
-    const QList<double> kept = pattern.first(std::min(count, kMaxCount));
+    QList<double> kept = pattern.first(std::min(count, kMaxCount));
+    // A length of -0 (a file may say so) is kept as 0, so equal patterns are stored alike.
+    for (double& length : kept)
+        length += 0.0;
     if (!acceptablePattern(kept))
         return false;
     if (kept != m_pattern)
