@@ -62,10 +62,13 @@ class LayersFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        pf::UserDefaults::standard().removeObjectForKey(kVNQLLayersControllerShowsTopLevel);
-        pf::UserDefaults::standard().removeObjectForKey(kVNQLLayersControllerShowsGraphicObjects);
-        pf::UserDefaults::standard().removeObjectForKey(kVNQLLayersControllerActiveFollowsSelection);
-        pf::UserDefaults::standard().removeObjectForKey(kVNQLLayersControllerCompactView);
+        // Set, not removed: the defaults the program registers (an earlier test may have
+        // registered them in this process) differ from the panel's own fallbacks the tests expect.
+        pf::UserDefaults& defaults = pf::UserDefaults::standard();
+        defaults.setBool(true, kVNQLLayersControllerShowsTopLevel);
+        defaults.setBool(true, kVNQLLayersControllerShowsGraphicObjects);
+        defaults.setBool(true, kVNQLLayersControllerActiveFollowsSelection);
+        defaults.setBool(false, kVNQLLayersControllerCompactView);
         drawing->addLayer(grid);
         drawing->addLayer(slices);
         drawing->addLayer(bottom);
@@ -93,7 +96,17 @@ protected:
         controller->setDrawing(drawing);
         outline = controller->outlineView();
     }
-    void TearDown() override { pf::PresentationHook::clear(); }
+    void TearDown() override
+    {
+        pf::PresentationHook::clear();
+        for (const QString& key : panelKeys())
+            pf::UserDefaults::standard().removeObjectForKey(key);
+    }
+    static QStringList panelKeys()
+    {
+        return {kVNQLLayersControllerShowsTopLevel, kVNQLLayersControllerShowsGraphicObjects,
+                kVNQLLayersControllerActiveFollowsSelection, kVNQLLayersControllerCompactView};
+    }
 
     static void endEvent() { QCoreApplication::processEvents(); }
     RVUndoManager& undo() const { return *drawing->undoManager(); }
