@@ -6,6 +6,7 @@
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/ui/ClipView.h"
 #include "platform/ui/DraggingSession.h"
+#include "platform/ui/Panel.h"
 #include "platform/ui/ScrollView.h"
 #include "platform/ui/TableView.h"
 
@@ -868,8 +869,12 @@ bool View::shouldSwallowFirstClick(const Event& event) const
 {
     // A click that brings another window of the application forward only activates it,
     // unless the view takes first mouse.
+    // A palette or other panel holding the focus does not make the program's other windows
+    // inactive: clicks there work at once.
     QWidget* top = windowWidget();
     QWidget* active = QApplication::activeWindow();
+    if (qobject_cast<Panel*>(active))
+        return false;
     return top && top->isVisible() && active && active != top && !acceptsFirstMouse(&event);
 }
 
@@ -889,13 +894,15 @@ void View::dispatchMouse(QMouseEvent* qtEvent)
     m_unhandled = false;
     const bool press = qtEvent->type() == QEvent::MouseButtonPress || qtEvent->type() == QEvent::MouseButtonDblClick;
     // The swallowed click is the pointer's, not this view's: its release may reach another
-    // view (the one the press was first offered to), and must still end it.
-    if (press && shouldSwallowFirstClick(event)) {
-        swallowingClick() = true;
-        windowWidget()->activateWindow();
-        return;
-    }
-    if (swallowingClick()) {
+    // view (the one the press was first offered to) and still ends it. Each press decides
+    // afresh, so a click whose release never reached a view holds no later one back.
+    if (press) {
+        swallowingClick() = shouldSwallowFirstClick(event);
+        if (swallowingClick()) {
+            windowWidget()->activateWindow();
+            return;
+        }
+    } else if (swallowingClick()) {
         if (qtEvent->type() == QEvent::MouseButtonRelease && qtEvent->buttons() == Qt::NoButton)
             swallowingClick() = false;
         return;

@@ -44,7 +44,13 @@ protected:
         panel->setRootFolder(QUrl::fromLocalFile(dir.filePath("Root")));
         panel->setAllowedFileTypes({"qlry"});
     }
-    void TearDown() override { pf::PresentationHook::clear(); }
+    void TearDown() override
+    {
+        pf::PresentationHook::clear();
+        // A panel still running holds itself and stays up, application-modal, over whatever
+        // runs next in this process.
+        panel->cancel();
+    }
     QString current() const { return panel->currentFolder().toLocalFile(); }
     void run() { panel->runModalForWindow(nullptr, &ender); }
 

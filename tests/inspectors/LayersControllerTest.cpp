@@ -93,6 +93,9 @@ protected:
         controller->view()->setParent(&window);
         controller->view()->resize(320, 900);
         window.show();
+        // The panel's window is the active one, as when the user works in it: a click in an
+        // inactive window would only activate it.
+        QApplication::setActiveWindow(&window);
         controller->setDrawing(drawing);
         outline = controller->outlineView();
     }

@@ -1,4 +1,5 @@
 // The click that brings an inactive window forward only activates it; the next click works.
+#include "platform/ui/Panel.h"
 #include "platform/ui/View.h"
 
 #include <gtest/gtest.h>
@@ -61,6 +62,27 @@ TEST(FirstClick, ASwallowedClickEndsWhereverItsReleaseGoes)
     EXPECT_EQ(parent.downs, 1);
     click();
     EXPECT_EQ(parent.downs, 2);
+}
+
+// A palette holding the focus leaves the program's windows working: their first click counts.
+TEST(FirstClick, APanelHoldingTheFocusSwallowsNothing)
+{
+    pf::Panel palette;
+    palette.resize(50, 50);
+    CountingView view;
+    view.resize(100, 100);
+    palette.show();
+    view.show();
+    QApplication::setActiveWindow(&palette);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), view.mapToGlobal(QPointF(5, 5)), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    press.setTimestamp(9'000'000);
+    QApplication::sendEvent(&view, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), view.mapToGlobal(QPointF(5, 5)), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    release.setTimestamp(9'000'050);
+    QApplication::sendEvent(&view, &release);
+    EXPECT_EQ(view.downs, 1);
 }
 
 } // namespace
