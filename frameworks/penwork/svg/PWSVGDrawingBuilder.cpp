@@ -15,6 +15,7 @@
 #include "frameworks/penwork/support/RVUndoManager.h"
 #include "frameworks/penwork/svg/PWSVGElement.h"
 #include "frameworks/penwork/svg/PWSVGErrors.h"
+#include "frameworks/penwork/svg/PWSVGStyle.h"
 #include "frameworks/penwork/svg/PWSVGValueParsing.h"
 
 #include "platform/graphics/BezierPath.h"
@@ -34,35 +35,6 @@
 
 #include <cmath>
 
-namespace pwsvg {
-
-// The computed properties of an element. Everything above `opacity` inherits.
-struct Style {
-    Paint fill{Paint::Colour, QColor(Qt::black), {}, {}, false};
-    double fillOpacity = 1.0;
-    bool evenOdd = false;
-    Paint stroke;
-    double strokeOpacity = 1.0;
-    double strokeWidth = 1.0;
-    pf::BezierPath::LineCap cap = pf::BezierPath::LineCap::Butt;
-    pf::BezierPath::LineJoin join = pf::BezierPath::LineJoin::Miter;
-    double miterLimit = 4.0;
-    QList<double> dashes;
-    double dashOffset = 0.0;
-    QColor colour = Qt::black;
-    QString fontFamily;
-    double fontSize = 16.0;
-    int fontWeight = 400;
-    bool italic = false;
-    int anchor = 0; // 0 start, 1 middle, 2 end
-    bool visible = true;
-
-    double opacity = 1.0;
-    bool displayNone = false;
-    QString filterId;
-};
-
-} // namespace pwsvg
 
 using pwsvg::Length;
 using pwsvg::LengthAxis;
@@ -81,7 +53,11 @@ const QSet<QString>& propertyNames()
         QStringLiteral("color"), QStringLiteral("display"), QStringLiteral("visibility"),
         QStringLiteral("font-family"), QStringLiteral("font-size"), QStringLiteral("font-weight"),
         QStringLiteral("font-style"), QStringLiteral("text-anchor"), QStringLiteral("filter"),
-        QStringLiteral("stop-color"), QStringLiteral("stop-opacity")};
+        QStringLiteral("stop-color"), QStringLiteral("stop-opacity"), QStringLiteral("clip-path"),
+        QStringLiteral("clip-rule"), QStringLiteral("mask"), QStringLiteral("mask-type"),
+        QStringLiteral("paint-order"), QStringLiteral("marker-start"), QStringLiteral("marker-mid"),
+        QStringLiteral("marker-end"), QStringLiteral("marker"), QStringLiteral("mix-blend-mode"),
+        QStringLiteral("isolation"), QStringLiteral("transform-origin")};
     return names;
 }
 
@@ -105,6 +81,23 @@ double opacityValue(const QString& text, double fallback)
     if (!value)
         return fallback;
     return std::clamp(percent ? *value / 100.0 : *value, 0.0, 1.0);
+}
+
+// "normal", or one to three of fill, stroke and markers in the order they are painted, the
+// ones left out following in their usual order; anything else is normal.
+QString paintOrderValue(const QString& text)
+{
+    QString order;
+    for (QStringView word : QStringView(text).split(u' ', Qt::SkipEmptyParts)) {
+        const QChar letter = word == u"fill" ? u'f' : word == u"stroke" ? u's' : word == u"markers" ? u'm' : QChar();
+        if (letter.isNull() || order.contains(letter))
+            return QStringLiteral("fsm");
+        order.append(letter);
+    }
+    for (QChar letter : QStringLiteral("fsm"))
+        if (!order.contains(letter))
+            order.append(letter);
+    return order;
 }
 
 QColor withAlpha(QColor colour, double factor)
@@ -172,6 +165,16 @@ void placeBox(PWDrawableObject& object, const QRectF& rect, const QTransform& ct
     if (std::abs(angle) > 1e-12)
         object.setAngle(angle);
 }
+
+} // namespace
+
+bool pwsvg::isShapeElement(const QString& name)
+{
+    return name == u"path" || name == u"rect" || name == u"circle" || name == u"ellipse" || name == u"line"
+        || name == u"polyline" || name == u"polygon";
+}
+
+namespace {
 
 bool isDigitAt(const QString& data, qsizetype i, qsizetype end)
 {
@@ -347,8 +350,9 @@ PWSVGAttributes PWSVGDrawingBuilder::declaredProperties(const PWSVGElement& elem
 {
     // Presentation attributes, then the style sheet, then the style attribute.
     PWSVGAttributes declared;
+    // "marker" is a property but no presentation attribute.
     for (const auto& [key, value] : element.attributes)
-        if (propertyNames().contains(key))
+        if (propertyNames().contains(key) && key != u"marker")
             declared.insert(key, value.trimmed());
     if (!m_sheet.isEmpty()) {
         const QHash<QString, QString> sheet = m_sheet.declarationsFor(element);
@@ -369,6 +373,8 @@ Style PWSVGDrawingBuilder::computeStyle(const PWSVGElement& element, const Style
     style.opacity = 1.0;
     style.displayNone = false;
     style.filterId.clear();
+    style.clipId.clear();
+    style.maskId.clear();
     const PWSVGAttributes declared = declaredProperties(element);
     if (declared.size() == 0)
         return style;
@@ -497,6 +503,26 @@ Style PWSVGDrawingBuilder::computeStyle(const PWSVGElement& element, const Style
         style.displayNone = value("display").trimmed() == u"none";
     if (has("filter"))
         style.filterId = pwsvg::urlReference(value("filter"));
+    if (has("clip-path"))
+        style.clipId = pwsvg::urlReference(value("clip-path"));
+    if (has("mask"))
+        style.maskId = pwsvg::urlReference(value("mask"));
+    if (has("clip-rule"))
+        style.clipEvenOdd = value("clip-rule").trimmed() == u"evenodd";
+    if (has("paint-order"))
+        style.paintOrder = paintOrderValue(value("paint-order"));
+    // The marker shorthand (from style sheets and style attributes only) sets all three; the
+    // longhands win over it.
+    if (has("marker")) {
+        const QString marker = pwsvg::urlReference(value("marker"));
+        style.markerStart = style.markerMid = style.markerEnd = marker;
+    }
+    if (has("marker-start"))
+        style.markerStart = pwsvg::urlReference(value("marker-start"));
+    if (has("marker-mid"))
+        style.markerMid = pwsvg::urlReference(value("marker-mid"));
+    if (has("marker-end"))
+        style.markerEnd = pwsvg::urlReference(value("marker-end"));
     return style;
 }
 
@@ -1014,9 +1040,10 @@ bool PWSVGDrawingBuilder::buildElement(const PWSVGElement& element, const Style&
                                                .arg(kMaxVisits));
     if (element.isText() || !renderedElements().contains(element.name))
         return true;
-    const Style style = computeStyle(element, parentStyle);
+    Style style = computeStyle(element, parentStyle);
     if (style.displayNone)
         return true;
+    const QString& name = element.name;
     QTransform ctm = parentCTM;
     if (element.name != u"svg" && element.hasAttribute(QStringLiteral("transform")))
         if (auto own = pwsvg::parseTransform(element.attribute(QStringLiteral("transform"))))
@@ -1024,8 +1051,36 @@ bool PWSVGDrawingBuilder::buildElement(const PWSVGElement& element, const Style&
     // A transform that flattens everything onto a line draws nothing.
     if (!pwsvg::isFinite(ctm) || !(std::abs(ctm.determinant()) > 1e-18))
         return true;
+    if (m_clipContent > 0) {
+        // A clip path is the union of its shapes', texts' and direct uses' outlines, each with
+        // its own clip rule; paint, opacity and containers play no part in it.
+        if (name != u"use" && name != u"text" && !pwsvg::isShapeElement(name))
+            return true;
+        style.fill = Paint{Paint::Colour, QColor(Qt::black), {}, {}, false};
+        style.fillOpacity = 1.0;
+        style.stroke = Paint();
+        style.evenOdd = style.clipEvenOdd;
+        style.opacity = 1.0;
+        style.filterId.clear();
+        style.maskId.clear();
+        style.markerStart.clear();
+        style.markerMid.clear();
+        style.markerEnd.clear();
+    }
     const double opacity = opacityAbove * style.opacity;
+    if (!style.clipId.isEmpty() || !style.maskId.isEmpty()) {
+        Objects content;
+        if (!buildElementContent(element, style, ctm, opacity, content))
+            return false;
+        return appendClipped(element, style, ctm, content, out);
+    }
+    return buildElementContent(element, style, ctm, opacity, out);
+}
 
+bool PWSVGDrawingBuilder::buildElementContent(const PWSVGElement& element, const Style& style, const QTransform& ctmIn,
+                                              double opacity, Objects& out)
+{
+    QTransform ctm = ctmIn;
     const QString& name = element.name;
     if (name == u"g" || name == u"a" || name == u"switch" || name == u"svg") {
         if (name == u"svg") {

@@ -112,6 +112,22 @@ private:
                    Objects& out);
     bool buildImage(const PWSVGElement& element, const QTransform& ctm, double opacity, Objects& out);
     bool addObject(const pf::Ref<PWDrawableObject>& object, Objects& out);
+    // What `element` draws, its clip path and mask aside.
+    bool buildElementContent(const PWSVGElement& element, const pwsvg::Style& style, const QTransform& ctm,
+                             double opacity, Objects& out);
+
+    // Clip paths and masks (PWSVGDrawingBuilder+Clipping.cpp). `content` is what `element`
+    // draws; it goes to `out` shown through the element's clip path and mask.
+    bool appendClipped(const PWSVGElement& element, const pwsvg::Style& style, const QTransform& ctm,
+                       Objects& content, Objects& out);
+    // The object whose coverage a clipPath element lets through for an element of user-space
+    // bounds `bbox` drawn through `ctm`; null when it lets nothing through.
+    pf::Ref<PWDrawableObject> clipObject(const PWSVGElement& clipPath, const QRectF& bbox, const QTransform& ctm);
+    // The same for a mask element, with the kind of clip it is (coverage or luminance).
+    pf::Ref<PWDrawableObject> maskObject(const PWSVGElement& mask, const QRectF& bbox, const QTransform& ctm,
+                                         int* kind);
+    // The element `id` names when it is a `name` element that is not in use already; else null.
+    const PWSVGElement* referencedElement(const QString& id, const char* name) const;
     bool fail(int code, const QString& reason);
 
     // Several objects as one group, one object itself, none as nothing.
@@ -129,6 +145,10 @@ private:
     QHash<QString, const PWSVGElement*> m_ids;
     QSizeF m_viewport;
     QList<const PWSVGElement*> m_useStack;
+    // Clip paths, masks and markers being built, so that one referring to itself is cut off.
+    QList<const PWSVGElement*> m_referenceStack;
+    // Above zero while a clip path's children are built: they draw their outlines only.
+    int m_clipContent = 0;
     int m_objectCount = 0;
     int m_visits = 0;
     pf::Error m_error;

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "frameworks/penwork/svg/PWSVGValueParsing.h"
+#include "platform/graphics/BezierPath.h"
+
+#include <QColor>
+#include <QList>
+#include <QString>
+
+namespace pwsvg {
+
+// The computed properties of an element. Everything above `opacity` inherits.
+struct Style {
+    Paint fill{Paint::Colour, QColor(Qt::black), {}, {}, false};
+    double fillOpacity = 1.0;
+    bool evenOdd = false;
+    Paint stroke;
+    double strokeOpacity = 1.0;
+    double strokeWidth = 1.0;
+    pf::BezierPath::LineCap cap = pf::BezierPath::LineCap::Butt;
+    pf::BezierPath::LineJoin join = pf::BezierPath::LineJoin::Miter;
+    double miterLimit = 4.0;
+    QList<double> dashes;
+    double dashOffset = 0.0;
+    QColor colour = Qt::black;
+    QString fontFamily;
+    double fontSize = 16.0;
+    int fontWeight = 400;
+    bool italic = false;
+    int anchor = 0; // 0 start, 1 middle, 2 end
+    bool visible = true;
+    bool clipEvenOdd = false;
+    // paint-order: the order fill (f), stroke (s) and markers (m) are painted in.
+    QString paintOrder = QStringLiteral("fsm");
+    QString markerStart;
+    QString markerMid;
+    QString markerEnd;
+
+    double opacity = 1.0;
+    bool displayNone = false;
+    QString filterId;
+    QString clipId;
+    QString maskId;
+};
+
+// path, rect, circle, ellipse, line, polyline or polygon.
+bool isShapeElement(const QString& name);
+
+} // namespace pwsvg
