@@ -57,7 +57,7 @@ const QSet<QString>& propertyNames()
         QStringLiteral("clip-rule"), QStringLiteral("mask"), QStringLiteral("mask-type"),
         QStringLiteral("paint-order"), QStringLiteral("marker-start"), QStringLiteral("marker-mid"),
         QStringLiteral("marker-end"), QStringLiteral("marker"), QStringLiteral("mix-blend-mode"),
-        QStringLiteral("isolation"), QStringLiteral("transform-origin")};
+        QStringLiteral("isolation"), QStringLiteral("transform-origin"), QStringLiteral("overflow")};
     return names;
 }
 
@@ -1159,6 +1159,8 @@ bool PWSVGDrawingBuilder::buildShape(const PWSVGElement& element, const Style& s
     const QString& name = element.name;
     const double fs = style.fontSize;
     auto userPath = pf::BezierPath::path();
+    // A path's segments as written (arcs whole), for the markers at its vertices.
+    Geom::PathVector geomPaths;
     bool isShape = false;
     bool isLine = false;
     if (name == u"rect") {
@@ -1213,7 +1215,7 @@ bool PWSVGDrawingBuilder::buildShape(const PWSVGElement& element, const Style& s
             return fail(kPWSVGErrorTooComplex, QCoreApplication::translate("PWSVGImporter", "A path holds more than %1 "
                                                                                             "characters of data.")
                                                    .arg(kMaxPathDataChars));
-        Geom::PathVector paths;
+        Geom::PathVector& paths = geomPaths;
         Geom::SubpathInserter inserter(paths);
         Geom::PathIteratorSink<Geom::SubpathInserter> sink(inserter);
         try {
@@ -1248,14 +1250,9 @@ bool PWSVGDrawingBuilder::buildShape(const PWSVGElement& element, const Style& s
 
     PaintResolver paints(
         m_ids, [this](const PWSVGElement& e) { return declaredProperties(e); }, m_viewport);
-    auto pwStyle = std::make_shared<PWStyle>();
-    pwStyle->setOpacity(opacity);
     pf::Ref<PWFill> fill;
-    if (!isLine) {
+    if (!isLine)
         fill = paints.fillFor(style.fill, style.fillOpacity, bbox, ctm, area);
-        if (fill)
-            pwStyle->addRenderer(fill);
-    }
     const double scale = pwsvg::lengthScale(ctm);
     const double width = style.strokeWidth * scale;
     pf::Ref<PWStroke> stroke;
@@ -1278,7 +1275,6 @@ bool PWSVGDrawingBuilder::buildShape(const PWSVGElement& element, const Style& s
                     stroke->setDash(dash);
                 }
             }
-            pwStyle->addRenderer(stroke);
         }
     }
     if (!style.filterId.isEmpty() && !PWStyle::ignoresFilterElements()) {
@@ -1290,12 +1286,57 @@ bool PWSVGDrawingBuilder::buildShape(const PWSVGElement& element, const Style& s
         }
     }
 
-    pf::Ref<PWDrawableObject> object;
-    if (isShape)
-        object = PWDrawableShape::drawableShapeWithPath(*drawingPath, pwStyle);
-    else
-        object = PWDrawablePath::drawablePathWithPath(*drawingPath, pwStyle);
-    return addObject(object, out);
+    // The object painting `renderers` in their order; the shape's kind is kept.
+    auto objectWith = [&](const QList<pf::Ref<PWRasterizer>>& renderers) -> pf::Ref<PWDrawableObject> {
+        auto pwStyle = std::make_shared<PWStyle>();
+        pwStyle->setOpacity(opacity);
+        for (const auto& renderer : renderers)
+            if (renderer)
+                pwStyle->addRenderer(renderer);
+        if (isShape)
+            return PWDrawableShape::drawableShapeWithPath(*drawingPath, pwStyle);
+        return PWDrawablePath::drawablePathWithPath(*drawingPath, pwStyle);
+    };
+    // Fill and stroke in the order paint-order gives them.
+    const QString order = style.paintOrder;
+    const bool strokeFirst = order.indexOf(u's') < order.indexOf(u'f');
+    const pf::Ref<PWRasterizer> first = strokeFirst ? pf::Ref<PWRasterizer>(stroke) : pf::Ref<PWRasterizer>(fill);
+    const pf::Ref<PWRasterizer> second = strokeFirst ? pf::Ref<PWRasterizer>(fill) : pf::Ref<PWRasterizer>(stroke);
+
+    Objects markers;
+    const bool takesMarkers = name == u"path" || name == u"line" || name == u"polyline" || name == u"polygon";
+    if (takesMarkers && m_clipContent == 0
+        && (!style.markerStart.isEmpty() || !style.markerMid.isEmpty() || !style.markerEnd.isEmpty())) {
+        if (geomPaths.empty())
+            geomPaths = pf::toGeomPathVector(*userPath);
+        if (!buildMarkers(geomPaths, style, ctm, opacity, markers))
+            return false;
+    }
+    if (markers.size() == 0)
+        return addObject(objectWith({first, second}), out);
+    // Markers are painted before, between or after the fill and stroke; between them the
+    // shape is drawn as two objects, one for each.
+    Objects painted;
+    const qsizetype markersAt = order.indexOf(u'm');
+    auto appendMarkers = [&] {
+        for (qsizetype i = 0; i < markers.size(); ++i)
+            painted.append(markers.objects[i], markers.logicalBounds[i]);
+    };
+    if (markersAt == 0)
+        appendMarkers();
+    if (markersAt == 1) {
+        if (first && !addObject(objectWith({first}), painted))
+            return false;
+        appendMarkers();
+        if (second && !addObject(objectWith({second}), painted))
+            return false;
+    } else if ((first || second) && !addObject(objectWith({first, second}), painted)) {
+        return false;
+    }
+    if (markersAt == 2)
+        appendMarkers();
+    appendGrouped(painted, out);
+    return true;
 }
 
 namespace {

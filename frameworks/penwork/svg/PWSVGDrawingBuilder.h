@@ -18,6 +18,10 @@
 class PWDrawableObject;
 class PWDrawing;
 
+namespace Geom {
+class PathVector;
+}
+
 namespace pwsvg {
 struct Style;
 }
@@ -126,6 +130,13 @@ private:
     // The same for a mask element, with the kind of clip it is (coverage or luminance).
     pf::Ref<PWDrawableObject> maskObject(const PWSVGElement& mask, const QRectF& bbox, const QTransform& ctm,
                                          int* kind);
+    // Markers (PWSVGDrawingBuilder+Markers.cpp): the marker objects at the vertices of
+    // `paths` (user space of an element drawn through `ctm`) as `style` asks for them.
+    bool buildMarkers(const Geom::PathVector& paths, const pwsvg::Style& style, const QTransform& ctm,
+                      double opacity, Objects& out);
+    // One marker's content placed at `vertex`, turned by `angle` (radians).
+    bool buildMarker(const PWSVGElement& marker, const QPointF& vertex, double angle, const pwsvg::Style& style,
+                     const QTransform& ctm, double opacity, Objects& out);
     // The element `id` names when it is a `name` element that is not in use already; else null.
     const PWSVGElement* referencedElement(const QString& id, const char* name) const;
     bool fail(int code, const QString& reason);

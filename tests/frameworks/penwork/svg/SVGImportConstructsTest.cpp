@@ -5,6 +5,7 @@
 
 #include "frameworks/penwork/archiving/PWDrawingArchiving.h"
 #include "frameworks/penwork/drawables/PWClippingGroup.h"
+#include "frameworks/penwork/drawables/PWDrawablePath.h"
 #include "frameworks/penwork/drawables/PWDrawableShape.h"
 #include "frameworks/penwork/layers/PWDrawing.h"
 #include "frameworks/penwork/layers/PWObjectDrawingLayer.h"
@@ -185,6 +186,106 @@ TEST(SVGImportClipping, MaskShowsByLuminanceOrAlphaWithinItsRegion)
     const QImage picture = rendered(alpha);
     EXPECT_TRUE(near(picture.pixel(25, 50), kGreen));
     EXPECT_TRUE(near(picture.pixel(75, 50), kWhite));
+}
+
+// ---- Markers and paint order ----------------------------------------------------------------
+
+TEST(SVGImportMarkers, MarkersArePlacedAtTheVerticesAsObjects)
+{
+    // An arrow-like marker 10 x 4 whose reference point is its left middle.
+    auto drawing = imported("<marker id=\"m\" markerWidth=\"10\" markerHeight=\"4\" refX=\"0\" refY=\"2\" "
+                            "orient=\"auto\" markerUnits=\"userSpaceOnUse\">"
+                            "<rect width=\"10\" height=\"4\" fill=\"green\"/></marker>"
+                            "<path d=\"M10 10 L50 10 L50 50\" fill=\"none\" stroke=\"black\" "
+                            "marker-start=\"url(#m)\" marker-mid=\"url(#m)\" marker-end=\"url(#m)\"/>");
+    ASSERT_TRUE(drawing);
+    auto group = std::dynamic_pointer_cast<PWShapeGroup>(objectsOf(drawing).value(0));
+    ASSERT_TRUE(group);
+    // The path, then a marker at each of its three vertices.
+    ASSERT_EQ(group->countOfMembers(), 4);
+    EXPECT_TRUE(std::dynamic_pointer_cast<PWDrawablePath>(group->members()[0]));
+    auto boundsOf = [&](int i) { return group->members()[i]->bounds(); };
+    // Start: heading right, the marker runs right from (10, 10).
+    EXPECT_NEAR(boundsOf(1).left(), 10.0, 0.6);
+    EXPECT_NEAR(boundsOf(1).center().y(), 10.0, 0.6);
+    EXPECT_NEAR(boundsOf(1).width(), 10.0, 0.6);
+    // Middle: the bisector of right and down, 45 degrees.
+    EXPECT_NEAR(boundsOf(2).width(), boundsOf(2).height(), 0.6);
+    EXPECT_GT(boundsOf(2).width(), 8.0);
+    // End: heading down, the marker runs down from (50, 50).
+    EXPECT_NEAR(boundsOf(3).top(), 50.0, 0.6);
+    EXPECT_NEAR(boundsOf(3).center().x(), 50.0, 0.6);
+    EXPECT_NEAR(boundsOf(3).height(), 10.0, 0.6);
+
+    const QImage picture = rendered(savedAndReopened(drawing));
+    EXPECT_TRUE(near(picture.pixel(15, 10), kGreen));
+    EXPECT_TRUE(near(picture.pixel(50, 55), kGreen));
+}
+
+TEST(SVGImportMarkers, SizeOrientAndOverflow)
+{
+    struct Case {
+        const char* marker;
+        QRectF expected; // the marker's bounds for the vertex at (50, 50), stroke width 2
+    };
+    const Case cases[] = {
+        // markerUnits strokeWidth (the default) scales by the stroke width.
+        {"<marker id=\"m\" markerWidth=\"5\" markerHeight=\"5\" orient=\"0\"><rect width=\"5\" height=\"5\"/></marker>",
+         QRectF(50, 50, 10, 10)},
+        // A fixed angle, in degrees without a unit or in turns.
+        {"<marker id=\"m\" markerWidth=\"10\" markerHeight=\"4\" markerUnits=\"userSpaceOnUse\" orient=\"90\">"
+         "<rect width=\"10\" height=\"4\"/></marker>",
+         QRectF(46, 50, 4, 10)},
+        {"<marker id=\"m\" markerWidth=\"10\" markerHeight=\"4\" markerUnits=\"userSpaceOnUse\" orient=\"0.5turn\">"
+         "<rect width=\"10\" height=\"4\"/></marker>",
+         QRectF(40, 46, 10, 4)},
+        // The viewBox maps onto the marker's size; what overflows it is clipped.
+        {"<marker id=\"m\" markerWidth=\"10\" markerHeight=\"10\" markerUnits=\"userSpaceOnUse\" "
+         "viewBox=\"0 0 100 100\"><rect width=\"200\" height=\"50\"/></marker>",
+         QRectF(50, 50, 10, 5)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.marker);
+        auto drawing = imported(QString::fromLatin1(c.marker)
+                                + "<polyline points=\"50 50 90 50\" stroke=\"black\" stroke-width=\"2\" "
+                                  "marker-start=\"url(#m)\"/>");
+        ASSERT_TRUE(drawing);
+        auto group = std::dynamic_pointer_cast<PWShapeGroup>(objectsOf(drawing).value(0));
+        ASSERT_TRUE(group);
+        ASSERT_EQ(group->countOfMembers(), 2);
+        const QRectF bounds = group->members()[1]->bounds();
+        EXPECT_NEAR(bounds.left(), c.expected.left(), 0.6);
+        EXPECT_NEAR(bounds.top(), c.expected.top(), 0.6);
+        EXPECT_NEAR(bounds.width(), c.expected.width(), 0.6);
+        EXPECT_NEAR(bounds.height(), c.expected.height(), 0.6);
+    }
+}
+
+TEST(SVGImportMarkers, PaintOrderOrdersRenderersAndMarkers)
+{
+    auto drawing = imported("<marker id=\"m\"><rect width=\"3\" height=\"3\"/></marker>"
+                            "<polyline points=\"10 10 90 10\" fill=\"none\" stroke=\"blue\" paint-order=\"stroke\"/>"
+                            "<rect width=\"10\" height=\"10\" fill=\"green\" stroke=\"blue\" "
+                            "paint-order=\"stroke fill\"/>"
+                            "<rect width=\"10\" height=\"10\" fill=\"green\" stroke=\"blue\" paint-order=\"bogus\"/>"
+                            "<path d=\"M10 50 H90\" fill=\"red\" stroke=\"blue\" marker-end=\"url(#m)\" "
+                            "paint-order=\"fill markers\"/>");
+    ASSERT_TRUE(drawing);
+    const auto objects = objectsOf(drawing);
+    ASSERT_EQ(objects.size(), 4);
+    auto firstIsStroke = [](const pf::Ref<PWDrawableObject>& object) {
+        const auto renderers = object->style()->renderList();
+        return !renderers.isEmpty() && bool(std::dynamic_pointer_cast<PWStroke>(renderers.first()));
+    };
+    EXPECT_TRUE(firstIsStroke(objects[1]));
+    EXPECT_FALSE(firstIsStroke(objects[2]));
+    // Fill, then the markers, then the stroke: the path is split in two around the marker.
+    auto split = std::dynamic_pointer_cast<PWShapeGroup>(objects[3]);
+    ASSERT_TRUE(split);
+    ASSERT_EQ(split->countOfMembers(), 3);
+    EXPECT_FALSE(firstIsStroke(split->members()[0]));
+    EXPECT_EQ(split->members()[0]->style()->renderList().size(), 1);
+    EXPECT_TRUE(firstIsStroke(split->members()[2]));
 }
 
 } // namespace
