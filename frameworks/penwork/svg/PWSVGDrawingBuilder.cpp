@@ -1252,7 +1252,8 @@ bool PWSVGDrawingBuilder::buildShape(const PWSVGElement& element, const Style& s
         m_ids, [this](const PWSVGElement& e) { return declaredProperties(e); }, m_viewport);
     pf::Ref<PWFill> fill;
     if (!isLine)
-        fill = paints.fillFor(style.fill, style.fillOpacity, bbox, ctm, area);
+        fill = isPatternPaint(style.fill) ? patternFill(style.fill, style.fillOpacity, bbox, ctm, area)
+                                          : paints.fillFor(style.fill, style.fillOpacity, bbox, ctm, area);
     const double scale = pwsvg::lengthScale(ctm);
     const double width = style.strokeWidth * scale;
     pf::Ref<PWStroke> stroke;

@@ -17,6 +17,7 @@
 
 class PWDrawableObject;
 class PWDrawing;
+class PWFill;
 
 namespace Geom {
 class PathVector;
@@ -24,6 +25,7 @@ class PathVector;
 
 namespace pwsvg {
 struct Style;
+struct Paint;
 }
 
 // Turns a parsed SVG document into a drawing of editable objects: shapes and paths with their
@@ -137,6 +139,12 @@ private:
     // One marker's content placed at `vertex`, turned by `angle` (radians).
     bool buildMarker(const PWSVGElement& marker, const QPointF& vertex, double angle, const pwsvg::Style& style,
                      const QTransform& ctm, double opacity, Objects& out);
+    // Patterns (PWSVGDrawingBuilder+Patterns.cpp): whether `paint` refers to a pattern, and
+    // the fill it gives an object of user-space bounds `bbox` drawn through `ctm` with
+    // drawing-space bounds `area` (the fallback, or null for none, when it cannot be used).
+    bool isPatternPaint(const pwsvg::Paint& paint) const;
+    pf::Ref<PWFill> patternFill(const pwsvg::Paint& paint, double opacity, const QRectF& bbox, const QTransform& ctm,
+                                const QRectF& area);
     // The element `id` names when it is a `name` element that is not in use already; else null.
     const PWSVGElement* referencedElement(const QString& id, const char* name) const;
     bool fail(int code, const QString& reason);

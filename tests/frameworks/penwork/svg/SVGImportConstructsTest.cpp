@@ -10,6 +10,7 @@
 #include "frameworks/penwork/layers/PWDrawing.h"
 #include "frameworks/penwork/layers/PWObjectDrawingLayer.h"
 #include "frameworks/penwork/output/PWRenderingOutput.h"
+#include "frameworks/penwork/renderers/PWObjectPatternFill.h"
 #include "frameworks/penwork/styles/PWFill.h"
 #include "frameworks/penwork/styles/PWStroke.h"
 #include "frameworks/penwork/styles/PWStyle.h"
@@ -286,6 +287,92 @@ TEST(SVGImportMarkers, PaintOrderOrdersRenderersAndMarkers)
     EXPECT_FALSE(firstIsStroke(split->members()[0]));
     EXPECT_EQ(split->members()[0]->style()->renderList().size(), 1);
     EXPECT_TRUE(firstIsStroke(split->members()[2]));
+}
+
+// ---- Patterns -------------------------------------------------------------------------------
+
+TEST(SVGImportPatterns, PatternFillRepeatsItsObjects)
+{
+    // A 20-unit tile from (5, 0): a green square in its top left quarter.
+    auto drawing = imported("<pattern id=\"p\" patternUnits=\"userSpaceOnUse\" x=\"5\" width=\"20\" height=\"20\">"
+                            "<rect width=\"10\" height=\"10\" fill=\"green\"/></pattern>"
+                            "<rect width=\"100\" height=\"100\" fill=\"url(#p)\"/>");
+    ASSERT_TRUE(drawing);
+    const auto objects = objectsOf(drawing);
+    ASSERT_EQ(objects.size(), 1);
+    auto fills = objects.first()->style()->renderersOfClass<PWObjectPatternFill>();
+    ASSERT_EQ(fills.size(), 1);
+    EXPECT_EQ(fills.first()->tile(), QRectF(5, 0, 20, 20));
+    ASSERT_EQ(fills.first()->objects().size(), 1);
+    EXPECT_EQ(fills.first()->objects().first()->bounds().toRect(), QRect(5, 0, 10, 10));
+
+    auto reopened = savedAndReopened(drawing);
+    ASSERT_TRUE(reopened);
+    ASSERT_EQ(objectsOf(reopened).first()->style()->renderersOfClass<PWObjectPatternFill>().size(), 1);
+    for (const auto& picture : {rendered(drawing), rendered(reopened)}) {
+        EXPECT_TRUE(near(picture.pixel(10, 5), kGreen));
+        EXPECT_TRUE(near(picture.pixel(50, 45), kGreen)); // the tile two along, two down
+        EXPECT_TRUE(near(picture.pixel(2, 5), kWhite));   // left of the first tile: the one before's gap
+        EXPECT_TRUE(near(picture.pixel(20, 5), kWhite));
+        EXPECT_TRUE(near(picture.pixel(10, 15), kWhite));
+    }
+}
+
+TEST(SVGImportPatterns, UnitsTransformAndReferences)
+{
+    struct Case {
+        const char* body;
+        QPoint green;
+        QPoint white;
+    };
+    const Case cases[] = {
+        // objectBoundingBox tile: halves of the 40-unit box at (20, 20), content in user space
+        // from the tile's corner.
+        {"<pattern id=\"p\" width=\"0.5\" height=\"0.5\"><rect width=\"10\" height=\"10\" fill=\"green\"/></pattern>"
+         "<rect x=\"20\" y=\"20\" width=\"40\" height=\"40\" fill=\"url(#p)\"/>",
+         {45, 45}, {55, 55}},
+        // patternContentUnits objectBoundingBox: the content's unit square is the box.
+        {"<pattern id=\"p\" width=\"1\" height=\"1\" patternContentUnits=\"objectBoundingBox\">"
+         "<rect width=\"0.25\" height=\"1\" fill=\"green\"/></pattern>"
+         "<rect x=\"20\" y=\"20\" width=\"40\" height=\"40\" fill=\"url(#p)\"/>",
+         {25, 50}, {40, 50}},
+        // patternTransform moves the tiles.
+        {"<pattern id=\"p\" patternUnits=\"userSpaceOnUse\" width=\"50\" height=\"50\" "
+         "patternTransform=\"translate(25 0)\"><rect width=\"25\" height=\"50\" fill=\"green\"/></pattern>"
+         "<rect width=\"100\" height=\"100\" fill=\"url(#p)\"/>",
+         {30, 10}, {10, 10}},
+        // Attributes and content come through href from another pattern.
+        {"<pattern id=\"base\" patternUnits=\"userSpaceOnUse\" width=\"50\" height=\"50\">"
+         "<rect width=\"25\" height=\"50\" fill=\"green\"/></pattern>"
+         "<pattern id=\"p\" href=\"#base\" x=\"25\"/>"
+         "<rect width=\"100\" height=\"100\" fill=\"url(#p)\"/>",
+         {30, 10}, {10, 10}},
+        // A pattern without a size paints nothing, not even its fallback colour.
+        {"<pattern id=\"p\"><rect width=\"10\" height=\"10\" fill=\"red\"/></pattern>"
+         "<rect width=\"50\" height=\"100\" fill=\"green\"/>"
+         "<rect width=\"100\" height=\"100\" fill=\"url(#p) red\"/>",
+         {10, 10}, {60, 10}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.body);
+        auto drawing = imported(c.body);
+        ASSERT_TRUE(drawing);
+        const QImage picture = rendered(drawing);
+        EXPECT_TRUE(near(picture.pixel(c.green), kGreen));
+        EXPECT_TRUE(near(picture.pixel(c.white), kWhite));
+    }
+}
+
+TEST(SVGImportPatterns, PatternFillArchivesUnderItsKeys)
+{
+    auto drawing = imported("<pattern id=\"p\" patternUnits=\"userSpaceOnUse\" width=\"20\" height=\"20\">"
+                            "<rect width=\"10\" height=\"10\"/></pattern>"
+                            "<rect width=\"100\" height=\"100\" fill=\"url(#p)\"/>");
+    ASSERT_TRUE(drawing);
+    const QByteArray data = PWDrawingArchiving::dataWithDrawing(drawing, pf::PropertyListFormat::XML);
+    for (const char* key : {"pw_objectPatternFill_objects", "pw_objectPatternFill_tile",
+                            "pw_objectPatternFill_transform", "pw_objectPatternFill_opacity"})
+        EXPECT_TRUE(data.contains(key)) << key;
 }
 
 } // namespace
