@@ -638,8 +638,9 @@ public:
                 return PWFill::fillWithColour(pf::Color(withAlpha(*paint.fallback, opacity)));
             return nullptr;
         }
+        // A gradient without stops paints as none, or as the fallback colour given with it.
         if (spec->stops.isEmpty())
-            return nullptr;
+            return paint.fallback ? PWFill::fillWithColour(pf::Color(withAlpha(*paint.fallback, opacity))) : nullptr;
         QList<pf::ColorStop> stops = spec->stops;
         for (auto& stop : stops)
             stop.color = pf::Color(withAlpha(stop.color.qColor(), opacity));

@@ -288,13 +288,48 @@ std::optional<QColor> parseColour(QStringView text)
         }
         return QColor::fromRgbF(float(channels[0]), float(channels[1]), float(channels[2]), float(channels[3]));
     }
+    if (lower.startsWith(u"hsl(") || lower.startsWith(u"hsla(")) {
+        // Hue in degrees (any turn), saturation and lightness as percentages, clamped.
+        const qsizetype open = lower.indexOf(u'(');
+        if (!lower.endsWith(u')'))
+            return std::nullopt;
+        const QString inner = lower.mid(open + 1, lower.size() - open - 2);
+        QStringList parts = inner.split(u',');
+        if (parts.size() == 1)
+            parts = inner.simplified().remove(u'/').split(u' ', Qt::SkipEmptyParts);
+        if (parts.size() != 3 && parts.size() != 4)
+            return std::nullopt;
+        double values[4] = {0, 0, 0, 1};
+        for (int k = 0; k < parts.size(); ++k) {
+            QString part = parts[k].trimmed();
+            if (k == 0 && part.endsWith(QStringLiteral("deg")))
+                part.chop(3);
+            const bool percent = part.endsWith(u'%');
+            auto value = parseNumber(percent ? QStringView(part).chopped(1) : QStringView(part));
+            if (!value)
+                return std::nullopt;
+            values[k] = percent || (k == 1 || k == 2) ? *value / 100.0 : *value;
+        }
+        const double hue = std::fmod(std::fmod(values[0], 360.0) + 360.0, 360.0) / 360.0;
+        return QColor::fromHslF(float(hue), float(clampUnit(values[1])), float(clampUnit(values[2])),
+                                float(clampUnit(values[3])));
+    }
     if (lower.startsWith(u'#')) {
         const qsizetype digits = lower.size() - 1;
-        if (digits != 3 && digits != 6)
+        if (digits != 3 && digits != 4 && digits != 6 && digits != 8)
             return std::nullopt;
         for (qsizetype k = 1; k < lower.size(); ++k)
             if (!std::isxdigit(lower[k].toLatin1()))
                 return std::nullopt;
+        // With an alpha digit or pair last (Qt would read it first).
+        if (digits == 4 || digits == 8) {
+            const int width = digits / 4;
+            auto channel = [&](int index) {
+                const int value = lower.mid(1 + index * width, width).toInt(nullptr, 16);
+                return width == 1 ? value * 17 : value;
+            };
+            return QColor(channel(0), channel(1), channel(2), channel(3));
+        }
     } else {
         for (QChar c : lower)
             if (!c.isLetter())
