@@ -106,7 +106,7 @@ pf::Ref<PWDrawableObject> PWSVGDrawingBuilder::clipObject(const PWSVGElement& cl
         // A transform that cannot be read leaves the clip path as it is; one that flattens it
         // lets nothing through.
         if (auto own = pwsvg::parseTransform(clipPath.attribute(QStringLiteral("transform"))))
-            transform = *own * transform;
+            transform = pwsvg::aboutOrigin(*own, clipStyle.transformOrigin, m_viewport) * transform;
     }
     if (clipPath.attribute(QStringLiteral("clipPathUnits")).trimmed() == u"objectBoundingBox") {
         if (!(bbox.width() > 0.0) || !(bbox.height() > 0.0))

@@ -107,7 +107,7 @@ pf::Ref<PWFill> PWSVGDrawingBuilder::patternFill(const Paint& paint, double opac
     content *= QTransform::fromTranslate(tile.x(), tile.y());
     QTransform patternTransform;
     if (auto parsed = pwsvg::parseTransform(spec.attributes.value(QStringLiteral("patternTransform"))))
-        patternTransform = *parsed;
+        patternTransform = pwsvg::aboutOrigin(*parsed, computeStyle(*pattern, Style()).transformOrigin, m_viewport);
     const QTransform toDrawing = patternTransform * ctm;
     if (!pwsvg::isFinite(content) || !pwsvg::isFinite(toDrawing) || !(std::abs(toDrawing.determinant()) > 1e-18)
         || !(std::abs(content.determinant()) > 1e-18))

@@ -29,6 +29,7 @@
 #include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QImage>
+#include <QLocale>
 #include <QRegularExpression>
 #include <QSet>
 #include <QtMath>
@@ -167,6 +168,65 @@ void placeBox(PWDrawableObject& object, const QRectF& rect, const QTransform& ct
 }
 
 } // namespace
+
+QTransform pwsvg::aboutOrigin(const QTransform& transform, const QString& origin, const QSizeF& viewport)
+{
+    if (origin.trimmed().isEmpty())
+        return transform;
+    QStringList parts = origin.simplified().split(u' ');
+    auto isVertical = [](const QString& word) { return word == u"top" || word == u"bottom"; };
+    auto isHorizontal = [](const QString& word) { return word == u"left" || word == u"right"; };
+    if (parts.size() == 1)
+        parts.append(isVertical(parts.first()) ? QStringLiteral("center") : QStringLiteral("center"));
+    if (isVertical(parts[0]) || isHorizontal(parts[1]))
+        std::swap(parts[0], parts[1]);
+    auto coordinate = [&](const QString& text, LengthAxis axis, double side) -> std::optional<double> {
+        if (text == u"center")
+            return side / 2.0;
+        if (text == u"left" || text == u"top")
+            return 0.0;
+        if (text == u"right" || text == u"bottom")
+            return side;
+        auto length = pwsvg::parseLength(text);
+        if (!length)
+            return std::nullopt;
+        return pwsvg::resolveLength(*length, axis, viewport, 16.0);
+    };
+    // A lone vertical keyword puts the origin at the horizontal centre.
+    const auto x = coordinate(parts[0], LengthAxis::Horizontal, viewport.width());
+    const auto y = coordinate(parts[1], LengthAxis::Vertical, viewport.height());
+    if (!x || !y)
+        return transform;
+    return QTransform::fromTranslate(-*x, -*y) * transform * QTransform::fromTranslate(*x, *y);
+}
+
+std::optional<QTransform> pwsvg::parseCSSTransform(const QString& text)
+{
+    // CSS writes units: lengths in px (user units here) and angles in deg.
+    QString plain = text;
+    plain.replace(QStringLiteral("px"), QString()).replace(QStringLiteral("deg"), QString());
+    return pwsvg::parseTransform(plain);
+}
+
+bool pwsvg::passesConditions(const PWSVGElement& element)
+{
+    // No extension is supported; features are no longer tested (every renderer claims them).
+    if (element.hasAttribute(QStringLiteral("requiredExtensions")))
+        return false;
+    const QString* languages = element.attributes.find(QStringView(u"systemLanguage"));
+    if (!languages)
+        return true;
+    // A language matches by its primary tag: "en-GB" for a user reading "en_US".
+    static const QString user = [] {
+        const QString name = QLocale::system().name();
+        const QString primary = name.section(u'_', 0, 0).section(u'-', 0, 0).toLower();
+        return primary.isEmpty() || primary == u"c" ? QStringLiteral("en") : primary;
+    }();
+    for (QStringView tag : QStringView(*languages).split(u',', Qt::SkipEmptyParts))
+        if (tag.trimmed().split(u'-').first().compare(user, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
 
 bool pwsvg::isShapeElement(const QString& name)
 {
@@ -375,6 +435,8 @@ Style PWSVGDrawingBuilder::computeStyle(const PWSVGElement& element, const Style
     style.filterId.clear();
     style.clipId.clear();
     style.maskId.clear();
+    style.cssTransform.clear();
+    style.transformOrigin.clear();
     const PWSVGAttributes declared = declaredProperties(element);
     if (declared.size() == 0)
         return style;
@@ -503,6 +565,10 @@ Style PWSVGDrawingBuilder::computeStyle(const PWSVGElement& element, const Style
         style.displayNone = value("display").trimmed() == u"none";
     if (has("filter"))
         style.filterId = pwsvg::urlReference(value("filter"));
+    if (has("transform"))
+        style.cssTransform = value("transform");
+    if (has("transform-origin"))
+        style.transformOrigin = value("transform-origin");
     if (has("clip-path"))
         style.clipId = pwsvg::urlReference(value("clip-path"));
     if (has("mask"))
@@ -547,7 +613,8 @@ constexpr int kOther = int(LengthAxis::Other);
 // Follows the href chain of a gradient (bounded, cycles cut) and merges what each link leaves
 // unsaid from the next.
 std::optional<GradientSpec> resolveGradient(const QString& id, const QHash<QString, const PWSVGElement*>& ids,
-                                            const std::function<PWSVGAttributes(const PWSVGElement&)>& declared)
+                                            const std::function<PWSVGAttributes(const PWSVGElement&)>& declared,
+                                            const QSizeF& viewport)
 {
     const PWSVGElement* element = ids.value(id);
     if (!element || (element->name != u"linearGradient" && element->name != u"radialGradient"))
@@ -589,7 +656,8 @@ std::optional<GradientSpec> resolveGradient(const QString& id, const QHash<QStri
     }
     spec.userSpace = spec.attributes.value(QStringLiteral("gradientUnits")) == u"userSpaceOnUse";
     if (auto transform = pwsvg::parseTransform(spec.attributes.value(QStringLiteral("gradientTransform"))))
-        spec.transform = *transform;
+        spec.transform = pwsvg::aboutOrigin(*transform, declared(*element).value(QStringView(u"transform-origin")),
+                                            viewport);
     return spec;
 }
 
@@ -616,7 +684,7 @@ public:
             return withAlpha(paint.colour, opacity);
         if (paint.kind != Paint::Server)
             return {};
-        if (auto spec = resolveGradient(paint.serverId, m_ids, m_declared); spec && !spec->stops.isEmpty())
+        if (auto spec = resolveGradient(paint.serverId, m_ids, m_declared, m_viewport); spec && !spec->stops.isEmpty())
             return withAlpha(pf::Gradient(spec->stops).interpolatedColorAtLocation(0.5).qColor(), opacity);
         if (paint.fallback)
             return withAlpha(*paint.fallback, opacity);
@@ -632,7 +700,7 @@ public:
             return PWFill::fillWithColour(pf::Color(withAlpha(paint.colour, opacity)));
         if (paint.kind != Paint::Server)
             return nullptr;
-        auto spec = resolveGradient(paint.serverId, m_ids, m_declared);
+        auto spec = resolveGradient(paint.serverId, m_ids, m_declared, m_viewport);
         if (!spec) {
             if (paint.fallback)
                 return PWFill::fillWithColour(pf::Color(withAlpha(*paint.fallback, opacity)));
@@ -870,9 +938,11 @@ qint64 PWSVGDrawingBuilder::expandedVisits(const PWSVGElement& element, QList<co
         if (visits > kMaxVisits)
             break;
         if (!child->isText() && renderedElements().contains(child->name)) {
+            if (element.name == u"switch" && !pwsvg::passesConditions(*child))
+                continue;
             visits += expandedVisits(*child, useStack, counts, &everywhere);
             if (element.name == u"switch")
-                break; // only its first child is drawn
+                break; // only its first child whose conditions hold is drawn
         }
     }
     if (element.name == u"use" && visits <= kMaxVisits) {
@@ -1022,6 +1092,9 @@ bool PWSVGDrawingBuilder::buildChildren(const PWSVGElement& element, const Style
     for (const auto& child : element.children) {
         if (child->isText() || !renderedElements().contains(child->name))
             continue;
+        // A switch draws the first of its children whose conditions hold.
+        if (firstOnly && !pwsvg::passesConditions(*child))
+            continue;
         if (!buildElement(*child, style, ctm, opacity, out))
             return false;
         if (firstOnly)
@@ -1039,16 +1112,22 @@ bool PWSVGDrawingBuilder::buildElement(const PWSVGElement& element, const Style&
         return fail(kPWSVGErrorTooComplex, QCoreApplication::translate("PWSVGImporter", "The document takes more than "
                                                                                         "%1 steps to draw.")
                                                .arg(kMaxVisits));
-    if (element.isText() || !renderedElements().contains(element.name))
+    if (element.isText() || !renderedElements().contains(element.name) || !pwsvg::passesConditions(element))
         return true;
     Style style = computeStyle(element, parentStyle);
     if (style.displayNone)
         return true;
     const QString& name = element.name;
     QTransform ctm = parentCTM;
-    if (element.name != u"svg" && element.hasAttribute(QStringLiteral("transform")))
-        if (auto own = pwsvg::parseTransform(element.attribute(QStringLiteral("transform"))))
-            ctm = *own * parentCTM;
+    if (name != u"svg") {
+        std::optional<QTransform> own;
+        if (!style.cssTransform.isEmpty())
+            own = pwsvg::parseCSSTransform(style.cssTransform);
+        else if (element.hasAttribute(QStringLiteral("transform")))
+            own = pwsvg::parseTransform(element.attribute(QStringLiteral("transform")));
+        if (own)
+            ctm = pwsvg::aboutOrigin(*own, style.transformOrigin, m_viewport) * parentCTM;
+    }
     // A transform that flattens everything onto a line draws nothing.
     if (!pwsvg::isFinite(ctm) || !(std::abs(ctm.determinant()) > 1e-18))
         return true;

@@ -7,6 +7,8 @@
 #include <QList>
 #include <QString>
 
+struct PWSVGElement;
+
 namespace pwsvg {
 
 // The computed properties of an element. Everything above `opacity` inherits.
@@ -41,8 +43,19 @@ struct Style {
     QString filterId;
     QString clipId;
     QString maskId;
+    // From style sheets and style attributes, which override the transform attribute.
+    QString cssTransform;
+    QString transformOrigin;
 };
 
+// Whether the element's conditional attributes (requiredExtensions, systemLanguage) hold
+// for this program and its user's language.
+bool passesConditions(const PWSVGElement& element);
+// `transform` applied about the point transform-origin `origin` names; percentages and
+// keywords refer to `viewport`.
+QTransform aboutOrigin(const QTransform& transform, const QString& origin, const QSizeF& viewport);
+// A transform list as CSS writes it ("rotate(45deg) translate(10px, 0)"), or nothing.
+std::optional<QTransform> parseCSSTransform(const QString& text);
 // path, rect, circle, ellipse, line, polyline or polygon.
 bool isShapeElement(const QString& name);
 

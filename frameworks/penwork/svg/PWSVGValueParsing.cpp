@@ -400,6 +400,23 @@ std::optional<Paint> parsePaint(QStringView text)
 QHash<QString, QString> parseDeclarations(QStringView text)
 {
     QHash<QString, QString> declarations;
+    // Comments may stand anywhere a space may.
+    QString uncommented;
+    if (text.contains(u"/*")) {
+        uncommented.reserve(text.size());
+        for (qsizetype i = 0; i < text.size();) {
+            if (text[i] == u'/' && i + 1 < text.size() && text[i + 1] == u'*') {
+                const qsizetype end = text.indexOf(u"*/", i + 2);
+                if (end < 0)
+                    break;
+                uncommented.append(u' ');
+                i = end + 2;
+                continue;
+            }
+            uncommented.append(text[i++]);
+        }
+        text = uncommented;
+    }
     for (QStringView item : text.split(u';')) {
         const qsizetype colon = item.indexOf(u':');
         if (colon <= 0)

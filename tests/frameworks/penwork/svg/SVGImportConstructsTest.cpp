@@ -375,4 +375,50 @@ TEST(SVGImportPatterns, PatternFillArchivesUnderItsKeys)
         EXPECT_TRUE(data.contains(key)) << key;
 }
 
+// ---- Structure: conditions, style sheets, transforms -----------------------------------------
+
+// Each body draws a green square over (20, 20)-(80, 80) when the rule holds, red or nothing
+// when it does not.
+TEST(SVGImportStructure, RulesThatDecideWhatDrawsAndWhere)
+{
+    const char* bodies[] = {
+        // switch: the first child whose conditions hold.
+        "<switch><rect x=\"20\" y=\"20\" width=\"60\" height=\"60\" fill=\"red\" requiredExtensions=\"x\"/>"
+        "<rect x=\"20\" y=\"20\" width=\"60\" height=\"60\" fill=\"green\"/>"
+        "<rect x=\"20\" y=\"20\" width=\"60\" height=\"60\" fill=\"red\"/></switch>",
+        "<switch><rect x=\"20\" y=\"20\" width=\"60\" height=\"60\" fill=\"red\" systemLanguage=\"zz\"/>"
+        "<rect x=\"20\" y=\"20\" width=\"60\" height=\"60\" fill=\"green\"/></switch>",
+        // Outside a switch a failing condition hides the element.
+        "<rect x=\"20\" y=\"20\" width=\"60\" height=\"60\" fill=\"green\"/>"
+        "<rect x=\"20\" y=\"20\" width=\"60\" height=\"60\" fill=\"red\" systemLanguage=\"zz-ZZ\"/>",
+        // Selectors: attributes, child and descendant combinators, siblings, first-child.
+        "<style>[x] { fill: green }</style><rect x=\"20\" y=\"20\" width=\"60\" height=\"60\" fill=\"red\"/>",
+        "<style>svg > rect { fill: green }</style><rect x=\"20\" y=\"20\" width=\"60\" height=\"60\" fill=\"red\"/>",
+        "<style>g rect[fill^=r] { fill: green } svg > rect { fill: red }</style>"
+        "<g><g><rect x=\"20\" y=\"20\" width=\"60\" height=\"60\" fill=\"red\"/></g></g>",
+        "<style>circle + rect { fill: green } rect:first-child { fill: red }</style>"
+        "<g><circle r=\"1\" fill=\"none\"/><rect x=\"20\" y=\"20\" width=\"60\" height=\"60\" fill=\"red\"/></g>",
+        // Comments in a style attribute.
+        "<rect x=\"20\" y=\"20\" width=\"60\" height=\"60\" style=\"/* a */fill:green/* b */\"/>",
+        // A transform from a style sheet wins over the attribute.
+        "<style>#r { transform: scale(2) }</style>"
+        "<rect id=\"r\" x=\"10\" y=\"10\" width=\"30\" height=\"30\" fill=\"green\" transform=\"scale(5)\"/>",
+        // transform-origin: the rotation turns the square about its own centre.
+        "<rect x=\"20\" y=\"20\" width=\"60\" height=\"60\" fill=\"green\" transform=\"rotate(90)\" "
+        "transform-origin=\"50 50\"/>",
+        "<rect x=\"20\" y=\"20\" width=\"60\" height=\"60\" fill=\"green\" transform=\"rotate(180)\" "
+        "transform-origin=\"center\"/>",
+    };
+    for (const char* body : bodies) {
+        SCOPED_TRACE(body);
+        auto drawing = imported(QString::fromLatin1(body));
+        ASSERT_TRUE(drawing);
+        const QImage picture = rendered(drawing);
+        EXPECT_TRUE(near(picture.pixel(25, 25), kGreen));
+        EXPECT_TRUE(near(picture.pixel(75, 75), kGreen));
+        EXPECT_TRUE(near(picture.pixel(85, 85), kWhite));
+        EXPECT_TRUE(near(picture.pixel(15, 15), kWhite));
+    }
+}
+
 } // namespace
