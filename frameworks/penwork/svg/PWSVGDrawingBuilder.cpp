@@ -1,5 +1,6 @@
 #include "frameworks/penwork/svg/PWSVGDrawingBuilder.h"
 
+#include "frameworks/penwork/drawables/PWClippingGroup.h"
 #include "frameworks/penwork/drawables/PWDrawablePath.h"
 #include "frameworks/penwork/drawables/PWDrawableShape.h"
 #include "frameworks/penwork/drawables/PWImageShape.h"
@@ -1168,13 +1169,7 @@ bool PWSVGDrawingBuilder::buildElementContent(const PWSVGElement& element, const
             const double y = length(element, QStringLiteral("y"), kY, style.fontSize);
             const double w = length(element, QStringLiteral("width"), kX, style.fontSize, m_viewport.width());
             const double h = length(element, QStringLiteral("height"), kY, style.fontSize, m_viewport.height());
-            auto viewBox = pwsvg::parseViewBox(element.attribute(QStringLiteral("viewBox")));
-            if (viewBox && viewBox->width() > 0 && viewBox->height() > 0 && w > 0 && h > 0)
-                ctm = pwsvg::viewBoxTransform(*viewBox, QRectF(x, y, w, h),
-                                              element.attribute(QStringLiteral("preserveAspectRatio")))
-                    * ctm;
-            else
-                ctm = QTransform::fromTranslate(x, y) * ctm;
+            return buildViewport(element, style, ctm, opacity, QRectF(x, y, w, h), out);
         }
         Objects children;
         if (!buildChildren(element, style, ctm, opacity, name == u"switch", children))
@@ -1209,18 +1204,22 @@ bool PWSVGDrawingBuilder::buildUse(const PWSVGElement& use, const Style& style, 
     m_useStack.append(target);
     bool ok = true;
     Objects objects;
-    if (target->name == u"symbol") {
-        const Style symbolStyle = computeStyle(*target, style);
-        if (!symbolStyle.displayNone) {
-            const double w = length(use, QStringLiteral("width"), kX, style.fontSize, m_viewport.width());
-            const double h = length(use, QStringLiteral("height"), kY, style.fontSize, m_viewport.height());
-            auto viewBox = pwsvg::parseViewBox(target->attribute(QStringLiteral("viewBox")));
-            if (viewBox && viewBox->width() > 0 && viewBox->height() > 0 && w > 0 && h > 0)
-                placed = pwsvg::viewBoxTransform(*viewBox, QRectF(0, 0, w, h),
-                                                 target->attribute(QStringLiteral("preserveAspectRatio")))
-                    * placed;
-            if (pwsvg::isFinite(placed) && std::abs(placed.determinant()) > 1e-18)
-                ok = buildChildren(*target, symbolStyle, placed, opacity * symbolStyle.opacity, false, objects);
+    if (target->name == u"symbol" || target->name == u"svg") {
+        // A symbol or svg element instanced by a use takes the use's size, when it gives one.
+        const Style targetStyle = computeStyle(*target, style);
+        if (!targetStyle.displayNone && pwsvg::passesConditions(*target)) {
+            const bool isSymbol = target->name == u"symbol";
+            const double fs = style.fontSize;
+            const double w = use.hasAttribute(QStringLiteral("width")) || isSymbol
+                                 ? length(use, QStringLiteral("width"), kX, fs, m_viewport.width())
+                                 : length(*target, QStringLiteral("width"), kX, fs, m_viewport.width());
+            const double h = use.hasAttribute(QStringLiteral("height")) || isSymbol
+                                 ? length(use, QStringLiteral("height"), kY, fs, m_viewport.height())
+                                 : length(*target, QStringLiteral("height"), kY, fs, m_viewport.height());
+            const double x = isSymbol ? 0.0 : length(*target, QStringLiteral("x"), kX, fs);
+            const double y = isSymbol ? 0.0 : length(*target, QStringLiteral("y"), kY, fs);
+            ok = buildViewport(*target, targetStyle, placed, opacity * targetStyle.opacity, QRectF(x, y, w, h),
+                               objects);
         }
     } else {
         ok = buildElement(*target, style, placed, opacity, objects);
@@ -1231,6 +1230,52 @@ bool PWSVGDrawingBuilder::buildUse(const PWSVGElement& use, const Style& style, 
         return false;
     appendGrouped(objects, out);
     return true;
+}
+
+bool PWSVGDrawingBuilder::buildViewport(const PWSVGElement& element, const Style& style, const QTransform& ctm,
+                                        double opacity, const QRectF& viewport, Objects& out)
+{
+    if (!(viewport.width() > 0.0) || !(viewport.height() > 0.0))
+        return true;
+    QTransform content = QTransform::fromTranslate(viewport.x(), viewport.y()) * ctm;
+    QSizeF inner = viewport.size();
+    if (element.hasAttribute(QStringLiteral("viewBox"))) {
+        auto viewBox = pwsvg::parseViewBox(element.attribute(QStringLiteral("viewBox")));
+        if (viewBox && viewBox->width() > 0.0 && viewBox->height() > 0.0) {
+            content = pwsvg::viewBoxTransform(*viewBox, viewport,
+                                              element.attribute(QStringLiteral("preserveAspectRatio")))
+                * ctm;
+            inner = viewBox->size();
+        }
+    }
+    if (!pwsvg::isFinite(content) || !(std::abs(content.determinant()) > 1e-18))
+        return true;
+    // Percentages within refer to this viewport.
+    const QSizeF outer = std::exchange(m_viewport, inner);
+    Objects children;
+    const bool ok = buildChildren(element, style, content, opacity, false, children);
+    m_viewport = outer;
+    if (!ok)
+        return false;
+    if (children.size() == 0)
+        return true;
+    // What lies outside the viewport is cut off unless its overflow shows.
+    const QString overflow = declaredProperties(element).value(QStringView(u"overflow")).trimmed();
+    auto frame = pf::BezierPath::pathWithRect(viewport)->transformed(ctm);
+    QRectF drawn;
+    for (qsizetype i = 0; i < children.size(); ++i)
+        drawn = drawn.isNull() ? children.objects[i]->bounds() : drawn.united(children.objects[i]->bounds());
+    const bool rectilinear = std::abs(ctm.m12()) < 1e-12 && std::abs(ctm.m21()) < 1e-12;
+    if (overflow == u"visible" || overflow == u"auto" || (rectilinear && frame->bounds().contains(drawn))) {
+        appendGrouped(children, out);
+        return true;
+    }
+    auto frameStyle = std::make_shared<PWStyle>();
+    frameStyle->addRenderer(PWFill::fillWithColour(pf::Color(QColor(Qt::black))));
+    return addObject(PWClippingGroup::clippingGroupWithObjects(
+                         children.objects, PWDrawableShape::drawableShapeWithPath(*frame, frameStyle),
+                         PWClippingGroup::ClipCoverage),
+                     out);
 }
 
 bool PWSVGDrawingBuilder::buildShape(const PWSVGElement& element, const Style& style, const QTransform& ctm,

@@ -112,6 +112,10 @@ private:
                        bool firstOnly, Objects& out);
     bool buildUse(const PWSVGElement& use, const pwsvg::Style& style, const QTransform& ctm, double opacity,
                   Objects& out);
+    // The children of a nested svg or an instanced symbol in `viewport` (parent user space),
+    // through the element's viewBox, cut off at the viewport unless overflow shows.
+    bool buildViewport(const PWSVGElement& element, const pwsvg::Style& style, const QTransform& ctm, double opacity,
+                       const QRectF& viewport, Objects& out);
     bool buildShape(const PWSVGElement& element, const pwsvg::Style& style, const QTransform& ctm, double opacity,
                     Objects& out);
     bool buildText(const PWSVGElement& element, const pwsvg::Style& style, const QTransform& ctm, double opacity,

@@ -408,6 +408,17 @@ TEST(SVGImportStructure, RulesThatDecideWhatDrawsAndWhere)
         "transform-origin=\"50 50\"/>",
         "<rect x=\"20\" y=\"20\" width=\"60\" height=\"60\" fill=\"green\" transform=\"rotate(180)\" "
         "transform-origin=\"center\"/>",
+        // A nested svg: percentages of its own viewport, and what overflows it is cut off.
+        "<svg x=\"20\" y=\"20\" width=\"60\" height=\"60\"><rect width=\"100%\" height=\"100%\" fill=\"green\"/>"
+        "<rect x=\"60\" width=\"40\" height=\"100\" fill=\"red\"/><rect x=\"-20\" y=\"-20\" width=\"10\" "
+        "height=\"10\" fill=\"red\"/></svg>",
+        // A use of an svg element gives it its size; its viewBox maps onto that.
+        "<defs><svg id=\"s\" x=\"20\" y=\"20\" width=\"10\" height=\"10\" viewBox=\"0 0 10 10\">"
+        "<rect width=\"10\" height=\"10\" fill=\"green\"/><rect x=\"10\" width=\"10\" height=\"10\" "
+        "fill=\"red\"/></svg></defs><use href=\"#s\" width=\"60\" height=\"60\"/>",
+        // A symbol is cut off at the size the use gives it.
+        "<symbol id=\"y\"><rect width=\"100\" height=\"100\" fill=\"green\"/></symbol>"
+        "<use href=\"#y\" x=\"20\" y=\"20\" width=\"60\" height=\"60\"/>",
     };
     for (const char* body : bodies) {
         SCOPED_TRACE(body);
