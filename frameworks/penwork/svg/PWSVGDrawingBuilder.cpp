@@ -154,20 +154,6 @@ QFontMetricsF drawingFontMetrics(const QFont& font)
     return QFontMetricsF(font, &device);
 }
 
-// Places a box-shaped object (text, image) on `rect` of user space seen through `ctm`: its
-// centre, its sides scaled as the transform scales them, and the transform's rotation.
-void placeBox(PWDrawableObject& object, const QRectF& rect, const QTransform& ctm)
-{
-    const QPointF xAxis(ctm.m11(), ctm.m12());
-    const double xScale = std::hypot(xAxis.x(), xAxis.y());
-    const double yScale = xScale > 0.0 ? std::abs(ctm.determinant()) / xScale : 0.0;
-    object.setSize(QSizeF(rect.width() * xScale, rect.height() * yScale));
-    object.setLocation(ctm.map(rect.center()));
-    const double angle = std::atan2(xAxis.y(), xAxis.x());
-    if (std::abs(angle) > 1e-12)
-        object.setAngle(angle);
-}
-
 } // namespace
 
 QTransform pwsvg::aboutOrigin(const QTransform& transform, const QString& origin, const QSizeF& viewport)
@@ -227,6 +213,20 @@ bool pwsvg::passesConditions(const PWSVGElement& element)
         if (tag.trimmed().split(u'-').first().compare(user, Qt::CaseInsensitive) == 0)
             return true;
     return false;
+}
+
+// Places a box-shaped object (text, image) on `rect` of user space seen through `ctm`: its
+// centre, its sides scaled as the transform scales them, and the transform's rotation.
+void pwsvg::placeBox(PWDrawableObject& object, const QRectF& rect, const QTransform& ctm)
+{
+    const QPointF xAxis(ctm.m11(), ctm.m12());
+    const double xScale = std::hypot(xAxis.x(), xAxis.y());
+    const double yScale = xScale > 0.0 ? std::abs(ctm.determinant()) / xScale : 0.0;
+    object.setSize(QSizeF(rect.width() * xScale, rect.height() * yScale));
+    object.setLocation(ctm.map(rect.center()));
+    const double angle = std::atan2(xAxis.y(), xAxis.x());
+    if (std::abs(angle) > 1e-12)
+        object.setAngle(angle);
 }
 
 bool pwsvg::isShapeElement(const QString& name)
@@ -1018,21 +1018,8 @@ pf::Ref<PWDrawing> PWSVGDrawingBuilder::build(pf::Error* error)
     QTransform rootTransform;
     bool sizeFromContent = false;
     Objects objects;
-    if (rootGeometry(&size, &rootTransform, &sizeFromContent)) {
-        const Style rootStyle = computeStyle(m_root, Style());
-        if (!rootStyle.displayNone) {
-            for (auto& child : m_document->children) {
-                if (child->isText() || !renderedElements().contains(child->name))
-                    continue;
-                if (!buildElement(*child, rootStyle, rootTransform, rootStyle.opacity, objects))
-                    break;
-                // Nothing refers to a part of the document without ids once it is built; the
-                // root's children are not visited again.
-                if (!m_referable.contains(child.get()))
-                    child.reset();
-            }
-        }
-    }
+    if (rootGeometry(&size, &rootTransform, &sizeFromContent))
+        buildRootChildren(rootTransform, 1.0, objects);
     if (m_failed) {
         pf::fail(error, m_error);
         return nullptr;
@@ -1058,6 +1045,23 @@ pf::Ref<PWDrawing> PWSVGDrawingBuilder::build(pf::Error* error)
     layer->addObjectsFromArray(objects.objects);
     undo->enableUndoRegistration();
     return drawing;
+}
+
+void PWSVGDrawingBuilder::buildRootChildren(const QTransform& ctm, double opacity, Objects& objects)
+{
+    const Style rootStyle = computeStyle(m_root, Style());
+    if (rootStyle.displayNone)
+        return;
+    for (auto& child : m_document->children) {
+        if (!child || child->isText() || !renderedElements().contains(child->name))
+            continue;
+        if (!buildElement(*child, rootStyle, ctm, opacity * rootStyle.opacity, objects))
+            break;
+        // Nothing refers to a part of the document without ids once it is built; the root's
+        // children are not visited again.
+        if (!m_referable.contains(child.get()))
+            child.reset();
+    }
 }
 
 bool PWSVGDrawingBuilder::addObject(const pf::Ref<PWDrawableObject>& object, Objects& out)
@@ -1611,62 +1615,10 @@ bool PWSVGDrawingBuilder::buildText(const PWSVGElement& element, const Style& st
         shape->setTextAttributes({{kPWTextFontAttribute, drawingFont},
                                   {kPWTextFontSizeAttribute, size},
                                   {kPWTextColourAttribute, colour}});
-        placeBox(*shape, box, ctm);
+        pwsvg::placeBox(*shape, box, ctm);
         if (!addObject(shape, shapes))
             return false;
     }
     appendGrouped(shapes, out);
     return true;
-}
-
-bool PWSVGDrawingBuilder::buildImage(const PWSVGElement& element, const QTransform& ctm, double opacity, Objects& out)
-{
-    // Pictures come only from data: URIs inside the document; links to files are never read.
-    const QString href = element.href().trimmed();
-    if (!href.startsWith(u"data:", Qt::CaseInsensitive))
-        return true;
-    const qsizetype comma = href.indexOf(u',');
-    if (comma < 0)
-        return true;
-    const QString header = href.mid(5, comma - 5);
-    QByteArray data;
-    if (header.endsWith(u";base64", Qt::CaseInsensitive)) {
-        QByteArray encoded = href.mid(comma + 1).toLatin1();
-        encoded.replace(' ', "").replace('\n', "").replace('\r', "").replace('\t', "");
-        auto decoded = QByteArray::fromBase64Encoding(encoded, QByteArray::AbortOnBase64DecodingErrors);
-        if (!decoded)
-            return true;
-        data = *decoded;
-    } else {
-        data = QByteArray::fromPercentEncoding(href.mid(comma + 1).toUtf8());
-    }
-    // Bitmaps only: a nested SVG would be drawn by a renderer that may read other files.
-    const QByteArray format = pf::ImageReader::formatOf(data);
-    if (format.isEmpty() || format == "svg")
-        return true;
-    const QImage image = pf::ImageReader::decodeBitmap(data, format, QString(), true);
-    if (image.isNull())
-        return true;
-    const double fs = 16.0;
-    const double x = length(element, QStringLiteral("x"), kX, fs);
-    const double y = length(element, QStringLiteral("y"), kY, fs);
-    double w = length(element, QStringLiteral("width"), kX, fs, -1.0);
-    double h = length(element, QStringLiteral("height"), kY, fs, -1.0);
-    // A missing size is the picture's own; a given one of zero hides it.
-    if (w < 0.0 && h < 0.0) {
-        w = image.width();
-        h = image.height();
-    } else if (w < 0.0) {
-        w = h * image.width() / image.height();
-    } else if (h < 0.0) {
-        h = w * image.height() / image.width();
-    }
-    if (!(w > 0.0) || !(h > 0.0))
-        return true;
-    const QRectF placed = pwsvg::placedRect(QSizeF(image.size()), QRectF(x, y, w, h),
-                                            element.attribute(QStringLiteral("preserveAspectRatio")));
-    auto shape = PWImageShape::imageShapeWithImageData(data);
-    placeBox(*shape, placed, ctm);
-    shape->setImageOpacity(opacity);
-    return addObject(shape, out);
 }

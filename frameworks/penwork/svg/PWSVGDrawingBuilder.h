@@ -56,6 +56,14 @@ public:
     explicit PWSVGDrawingBuilder(std::unique_ptr<PWSVGElement> root);
     ~PWSVGDrawingBuilder();
 
+    // Pictures nested in pictures (an SVG image showing an SVG image ...) are drawn this deep.
+    static constexpr int kMaxImageNesting = 4;
+
+    // The folder of the document's file: images it links to by a relative path are read from
+    // there, and only from within that folder's tree. Without one, only images written into
+    // the document (data: URIs) are drawn.
+    void setBaseFolder(const QString& folder);
+
     // Refuses a document that would take more than kMaxVisits steps before making anything.
     pf::Ref<PWDrawing> build(pf::Error* error);
 
@@ -120,7 +128,18 @@ private:
                     Objects& out);
     bool buildText(const PWSVGElement& element, const pwsvg::Style& style, const QTransform& ctm, double opacity,
                    Objects& out);
+    // Images (PWSVGDrawingBuilder+Images.cpp): bitmaps as image shapes, SVG pictures as the
+    // objects they draw, each cut off at its viewport.
     bool buildImage(const PWSVGElement& element, const QTransform& ctm, double opacity, Objects& out);
+    // The file a relative href names within the base folder's tree, or empty.
+    QString linkedImagePath(const QString& href) const;
+    // The objects of the SVG document `data` placed in `viewport` (user space through `ctm`);
+    // false only once a bound of this build is passed.
+    bool buildNestedDocument(const QByteArray& data, const QString& folder, const PWSVGElement& image,
+                             const QRectF& viewport, const QTransform& ctm, double opacity, Objects& out);
+    // `objects` cut off at `frame` (user space through `ctm`) where they reach beyond it.
+    bool appendFramed(Objects& objects, const QRectF& frame, const QTransform& ctm, Objects& out);
+    void buildRootChildren(const QTransform& ctm, double opacity, Objects& objects);
     bool addObject(const pf::Ref<PWDrawableObject>& object, Objects& out);
     // What `element` draws, its clip path and mask aside.
     bool buildElementContent(const PWSVGElement& element, const pwsvg::Style& style, const QTransform& ctm,
@@ -172,6 +191,10 @@ private:
     QList<const PWSVGElement*> m_referenceStack;
     // Above zero while a clip path's children are built: they draw their outlines only.
     int m_clipContent = 0;
+    // Where linked images are looked for, and the folder tree they must lie in.
+    QString m_baseFolder;
+    QString m_treeFolder;
+    int m_imageDepth = 0;
     int m_objectCount = 0;
     int m_visits = 0;
     pf::Error m_error;

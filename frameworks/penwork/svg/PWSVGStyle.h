@@ -8,6 +8,7 @@
 #include <QString>
 
 struct PWSVGElement;
+class PWDrawableObject;
 
 namespace pwsvg {
 
@@ -56,6 +57,9 @@ bool passesConditions(const PWSVGElement& element);
 QTransform aboutOrigin(const QTransform& transform, const QString& origin, const QSizeF& viewport);
 // A transform list as CSS writes it ("rotate(45deg) translate(10px, 0)"), or nothing.
 std::optional<QTransform> parseCSSTransform(const QString& text);
+// Places a box-shaped object (text, image) on `rect` of user space seen through `ctm`: its
+// centre, its sides scaled as the transform scales them, and the transform's rotation.
+void placeBox(PWDrawableObject& object, const QRectF& rect, const QTransform& ctm);
 // path, rect, circle, ellipse, line, polyline or polygon.
 bool isShapeElement(const QString& name);
 

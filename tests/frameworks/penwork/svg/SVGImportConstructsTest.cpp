@@ -7,6 +7,7 @@
 #include "frameworks/penwork/drawables/PWClippingGroup.h"
 #include "frameworks/penwork/drawables/PWDrawablePath.h"
 #include "frameworks/penwork/drawables/PWDrawableShape.h"
+#include "frameworks/penwork/drawables/PWImageShape.h"
 #include "frameworks/penwork/layers/PWDrawing.h"
 #include "frameworks/penwork/layers/PWObjectDrawingLayer.h"
 #include "frameworks/penwork/output/PWRenderingOutput.h"
@@ -18,7 +19,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
 #include <QImage>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -430,6 +435,107 @@ TEST(SVGImportStructure, RulesThatDecideWhatDrawsAndWhere)
         EXPECT_TRUE(near(picture.pixel(85, 85), kWhite));
         EXPECT_TRUE(near(picture.pixel(15, 15), kWhite));
     }
+}
+
+// ---- Images ---------------------------------------------------------------------------------
+
+QByteArray greenPNG(QSize size = QSize(10, 10))
+{
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(QColor(0, 128, 0));
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return data;
+}
+
+bool writeFile(const QString& path, const QByteArray& data)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+}
+
+TEST(SVGImportImages, LinkedPicturesAreReadOnlyWithinTheFilesFolderTree)
+{
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    const QString folder = root.filePath(QStringLiteral("drawing"));
+    ASSERT_TRUE(writeFile(folder + QStringLiteral("/pictures/green.png"), greenPNG()));
+    ASSERT_TRUE(writeFile(root.filePath(QStringLiteral("outside.png")), greenPNG()));
+    ASSERT_TRUE(QFile::link(root.filePath(QStringLiteral("outside.png")), folder + QStringLiteral("/link.png")));
+    struct Case {
+        const char* href;
+        bool drawn;
+    };
+    const Case cases[] = {
+        {"pictures/green.png", true},
+        {"./pictures/../pictures/green%2Epng", true},
+        {"../outside.png", false},           // out of the tree
+        {"link.png", false},                 // a link leading out of it
+        {"missing.png", false},
+        {"file:pictures/green.png", false},  // no schemes
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.href);
+        const QString path = folder + QStringLiteral("/picture.svg");
+        ASSERT_TRUE(writeFile(path, svg(QStringLiteral("<image href=\"%1\" x=\"20\" y=\"20\" width=\"60\" "
+                                                       "height=\"60\"/>")
+                                            .arg(QString::fromLatin1(c.href)))));
+        pf::Error error;
+        auto drawing = PWSVGImporter::drawingWithContentsOfSVGFile(path, &error);
+        ASSERT_TRUE(drawing) << error.description().toStdString();
+        const auto objects = objectsOf(drawing);
+        ASSERT_EQ(objects.size(), c.drawn ? 1 : 0);
+        if (c.drawn) {
+            EXPECT_TRUE(std::dynamic_pointer_cast<PWImageShape>(objects.first()));
+            EXPECT_TRUE(near(rendered(drawing).pixel(50, 50), kGreen));
+        }
+        // The same data with no file to start from reads nothing.
+        auto data = PWSVGImporter::drawingWithSVGData(svg(QStringLiteral("<image href=\"%1\" width=\"60\" "
+                                                                         "height=\"60\"/>")
+                                                              .arg(QString::fromLatin1(c.href))));
+        ASSERT_TRUE(data);
+        EXPECT_TRUE(objectsOf(data).isEmpty());
+        // Given the folder, data reads as the file does.
+        auto withFolder = PWSVGImporter::drawingWithSVGData(
+            svg(QStringLiteral("<image href=\"%1\" width=\"60\" height=\"60\"/>").arg(QString::fromLatin1(c.href))),
+            folder);
+        ASSERT_TRUE(withFolder);
+        EXPECT_EQ(objectsOf(withFolder).size(), c.drawn ? 1 : 0);
+    }
+}
+
+TEST(SVGImportImages, SlicedPicturesAreCutOffAndSVGPicturesBecomeObjects)
+{
+    // A 20 x 10 picture sliced into a 60 x 60 square: scaled to 120 x 60 and cut at the square.
+    const QString png = QString::fromLatin1(greenPNG(QSize(20, 10)).toBase64());
+    auto sliced = imported(QStringLiteral("<image href=\"data:image/png;base64,%1\" x=\"20\" y=\"20\" width=\"60\" "
+                                          "height=\"60\" preserveAspectRatio=\"xMidYMid slice\"/>")
+                               .arg(png));
+    ASSERT_TRUE(sliced);
+    auto group = std::dynamic_pointer_cast<PWClippingGroup>(objectsOf(sliced).value(0));
+    ASSERT_TRUE(group);
+    EXPECT_NEAR(group->members().first()->bounds().width(), 120.0, 0.5);
+    EXPECT_NEAR(group->bounds().width(), 60.0, 0.5);
+    const QImage picture = rendered(sliced);
+    EXPECT_TRUE(near(picture.pixel(25, 50), kGreen));
+    EXPECT_TRUE(near(picture.pixel(10, 50), kWhite));
+
+    // An SVG picture: its own drawing, placed and scaled into the image's viewport.
+    const QString inner = QString::fromLatin1(
+        QByteArray("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" height=\"10\">"
+                   "<rect width=\"10\" height=\"10\" fill=\"green\"/></svg>")
+            .toBase64());
+    auto nested = imported(QStringLiteral("<image href=\"data:image/svg+xml;base64,%1\" x=\"20\" y=\"20\" "
+                                          "width=\"60\" height=\"60\"/>")
+                               .arg(inner));
+    ASSERT_TRUE(nested);
+    const auto objects = objectsOf(nested);
+    ASSERT_EQ(objects.size(), 1);
+    EXPECT_TRUE(std::dynamic_pointer_cast<PWDrawableShape>(objects.first()));
+    EXPECT_EQ(objects.first()->bounds().toRect(), QRect(20, 20, 60, 60));
 }
 
 } // namespace
