@@ -143,7 +143,9 @@ bool PWSVGDrawingBuilder::buildMarkers(const Geom::PathVector& paths, const Styl
 bool PWSVGDrawingBuilder::buildMarker(const PWSVGElement& marker, const QPointF& vertex, double angle,
                                       const Style& style, const QTransform& ctm, double opacity, Objects& out)
 {
+    const Style* outer = std::exchange(m_context, &style);
     const Style markerStyle = computeStyle(marker, Style());
+    m_context = outer;
     const double fs = markerStyle.fontSize;
     const double width = length(marker, QStringLiteral("markerWidth"), int(LengthAxis::Horizontal), fs, 3.0);
     const double height = length(marker, QStringLiteral("markerHeight"), int(LengthAxis::Vertical), fs, 3.0);
@@ -174,8 +176,11 @@ bool PWSVGDrawingBuilder::buildMarker(const PWSVGElement& marker, const QPointF&
         return true;
 
     m_referenceStack.append(&marker);
+    // The marked element is the context element of the marker's content.
+    const Style* outerContext = std::exchange(m_context, &style);
     Objects drawn;
     const bool ok = buildChildren(marker, markerStyle, content, opacity * markerStyle.opacity, false, drawn);
+    m_context = outerContext;
     m_referenceStack.removeLast();
     if (!ok)
         return false;

@@ -461,6 +461,13 @@ Style PWSVGDrawingBuilder::computeStyle(const PWSVGElement& element, const Style
                 paint->kind = Paint::Colour;
                 paint->colour = style.colour;
             }
+            // Context paints take the context element's paint, and none without one.
+            if (paint->kind == Paint::ContextFill || paint->kind == Paint::ContextStroke) {
+                const bool fill = paint->kind == Paint::ContextFill;
+                *paint = m_context ? (fill ? m_context->fill : m_context->stroke) : Paint();
+                if (m_context && paint->kind == Paint::Colour)
+                    paint->colour = withAlpha(paint->colour, fill ? m_context->fillOpacity : m_context->strokeOpacity);
+            }
         }
     };
     resolvePaint("fill", &style.fill);
@@ -1206,6 +1213,8 @@ bool PWSVGDrawingBuilder::buildUse(const PWSVGElement& use, const Style& style, 
 
     m_useStack.append(&use);
     m_useStack.append(target);
+    // The use is the context element of what it instances.
+    const Style* outerContext = std::exchange(m_context, &style);
     bool ok = true;
     Objects objects;
     if (target->name == u"symbol" || target->name == u"svg") {
@@ -1228,6 +1237,7 @@ bool PWSVGDrawingBuilder::buildUse(const PWSVGElement& use, const Style& style, 
     } else {
         ok = buildElement(*target, style, placed, opacity, objects);
     }
+    m_context = outerContext;
     m_useStack.removeLast();
     m_useStack.removeLast();
     if (!ok)

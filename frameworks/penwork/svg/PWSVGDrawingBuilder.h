@@ -191,6 +191,9 @@ private:
     QList<const PWSVGElement*> m_referenceStack;
     // Above zero while a clip path's children are built: they draw their outlines only.
     int m_clipContent = 0;
+    // The style of the context element (a marked shape, or a use) while its markers' or its
+    // instanced content is built; context-fill and context-stroke take its paints.
+    const pwsvg::Style* m_context = nullptr;
     // Where linked images are looked for, and the folder tree they must lie in.
     QString m_baseFolder;
     QString m_treeFolder;

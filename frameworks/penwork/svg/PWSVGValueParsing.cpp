@@ -376,6 +376,14 @@ std::optional<Paint> parsePaint(QStringView text)
         paint.kind = Paint::CurrentColour;
         return paint;
     }
+    if (text.compare(u"context-fill", Qt::CaseInsensitive) == 0) {
+        paint.kind = Paint::ContextFill;
+        return paint;
+    }
+    if (text.compare(u"context-stroke", Qt::CaseInsensitive) == 0) {
+        paint.kind = Paint::ContextStroke;
+        return paint;
+    }
     if (text.startsWith(u"url(", Qt::CaseInsensitive)) {
         const qsizetype close = text.indexOf(u')');
         if (close < 0)

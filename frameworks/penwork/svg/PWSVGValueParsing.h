@@ -44,10 +44,11 @@ std::optional<QTransform> parseTransform(QStringView text);
 // Colour keywords, #rgb, #rrggbb, rgb()/rgba() with numbers or percentages, "transparent".
 std::optional<QColor> parseColour(QStringView text);
 
-// A paint: none, a colour, currentColor, or a reference to a paint server with an optional
-// fallback.
+// A paint: none, a colour, currentColor, the fill or stroke of the context element (the
+// element a marker is drawn for, or the use instancing the content), or a reference to a
+// paint server with an optional fallback.
 struct Paint {
-    enum Kind { None, Colour, CurrentColour, Server };
+    enum Kind { None, Colour, CurrentColour, Server, ContextFill, ContextStroke };
     Kind kind = None;
     QColor colour;
     QString serverId;

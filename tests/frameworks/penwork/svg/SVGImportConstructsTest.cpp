@@ -294,6 +294,36 @@ TEST(SVGImportMarkers, PaintOrderOrdersRenderersAndMarkers)
     EXPECT_TRUE(firstIsStroke(split->members()[2]));
 }
 
+TEST(SVGImportMarkers, ContextPaintsComeFromTheMarkedElementOrTheUse)
+{
+    auto fillColour = [](const pf::Ref<PWDrawableObject>& object) {
+        auto fills = object->style()->renderersOfClass<PWFill>();
+        return fills.isEmpty() ? QColor() : fills.first()->colour().qColor();
+    };
+    auto drawing = imported("<marker id=\"m\" markerUnits=\"userSpaceOnUse\" overflow=\"visible\">"
+                            "<rect width=\"3\" height=\"3\" fill=\"context-stroke\" stroke=\"context-fill\"/></marker>"
+                            "<path d=\"M10 10 H90\" fill=\"blue\" stroke=\"green\" stroke-opacity=\"0.5\" "
+                            "marker-start=\"url(#m)\"/>"
+                            "<defs><rect id=\"r\" width=\"5\" height=\"5\" fill=\"context-fill\"/></defs>"
+                            "<use href=\"#r\" fill=\"red\"/>"
+                            "<rect width=\"5\" height=\"5\" fill=\"context-fill\"/>");
+    ASSERT_TRUE(drawing);
+    const auto objects = objectsOf(drawing);
+    ASSERT_EQ(objects.size(), 3);
+    auto marked = std::dynamic_pointer_cast<PWShapeGroup>(objects[0]);
+    ASSERT_TRUE(marked);
+    ASSERT_EQ(marked->countOfMembers(), 2);
+    const auto marker = marked->members()[1];
+    EXPECT_EQ(fillColour(marker).green(), 128);
+    EXPECT_NEAR(fillColour(marker).alphaF(), 0.5, 0.01);
+    auto strokes = marker->style()->renderersOfClass<PWStroke>();
+    ASSERT_EQ(strokes.size(), 1);
+    EXPECT_EQ(strokes.first()->colour().qColor(), QColor(Qt::blue));
+    EXPECT_EQ(fillColour(objects[1]), QColor(Qt::red));
+    // Without a context element there is nothing to paint with.
+    EXPECT_TRUE(objects[2]->style()->renderersOfClass<PWFill>().isEmpty());
+}
+
 // ---- Patterns -------------------------------------------------------------------------------
 
 TEST(SVGImportPatterns, PatternFillRepeatsItsObjects)
