@@ -1,5 +1,6 @@
 #include "frameworks/penwork/drawables/PWClippingGroup.h"
 
+#include "frameworks/penwork/renderers/PWCompositing.h"
 #include "frameworks/penwork/renderers/PWOffscreenLayer.h"
 #include "frameworks/penwork/styles/PWStyle.h"
 #include "platform/foundation/KeyedArchiver.h"
@@ -8,13 +9,22 @@
 
 #include <QCoreApplication>
 #include <QImage>
+#include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
 const QString kClipKey = QStringLiteral("pw_clippingGroup_clip");
 const QString kClipKindKey = QStringLiteral("pw_clippingGroup_kind");
+const QString kOpacityKey = QStringLiteral("pw_clippingGroup_opacity");
+const QString kBlendModeKey = QStringLiteral("pw_clippingGroup_blendMode");
+
+bool isBlendValue(int mode)
+{
+    return pw::renderers::isCompositingValue(mode) || pw::renderers::isNonSeparableBlendValue(mode);
+}
 
 // Whether `object` is `target` or holds it at any depth, as a member or as a clip; a damaged
 // archive could otherwise make a group clip itself and every drawing of it endless.
@@ -42,14 +52,20 @@ PF_DEFINE_CLASS(PWClippingGroup, PWShapeGroup)
     b.property(
         "clip", [](const PWClippingGroup& self) -> QVariant { return pf::toVariant(self.clip()); }, {});
     b.property("clipKind", &PWClippingGroup::clipKind);
+    b.property("groupOpacity", &PWClippingGroup::groupOpacity, &PWClippingGroup::setGroupOpacity);
+    b.property("blendMode", &PWClippingGroup::blendMode, &PWClippingGroup::setBlendMode);
     b.classMethod("displayName", [](const pf::Class&, const QVariantList&) {
         return QVariant(QCoreApplication::translate("PWClippingGroup", "Clipping Group"));
     });
 }
 
-PWClippingGroup::PWClippingGroup() = default;
+PWClippingGroup::PWClippingGroup() : m_blendMode(pw::renderers::CompositeSourceOver) {}
 
-PWClippingGroup::PWClippingGroup(const PWClippingGroup& other) : PWShapeGroup(other), m_kind(other.m_kind)
+PWClippingGroup::PWClippingGroup(const PWClippingGroup& other)
+    : PWShapeGroup(other)
+    , m_kind(other.m_kind)
+    , m_opacity(other.m_opacity)
+    , m_blendMode(other.m_blendMode)
 {
     if (other.m_clip)
         adoptClip(std::dynamic_pointer_cast<PWDrawableObject>(other.m_clip->copy()));
@@ -75,6 +91,27 @@ pf::Ref<PWClippingGroup> PWClippingGroup::clippingGroupWithObjects(const QList<p
     if (clip && !reaches(clip.get(), group.get()))
         group->adoptClip(clip);
     return group;
+}
+
+void PWClippingGroup::setGroupOpacity(double opacity)
+{
+    if (std::isnan(opacity))
+        return;
+    m_opacity = std::clamp(opacity, 0.0, 1.0);
+    notifyVisualChange();
+}
+
+void PWClippingGroup::setBlendMode(int mode)
+{
+    if (!isBlendValue(mode))
+        return;
+    m_blendMode = mode;
+    notifyVisualChange();
+}
+
+bool PWClippingGroup::isComposited() const
+{
+    return m_clip || m_opacity < 1.0 || m_blendMode != pw::renderers::CompositeSourceOver;
 }
 
 void PWClippingGroup::adoptClip(const pf::Ref<PWDrawableObject>& clip)
@@ -154,25 +191,48 @@ void PWClippingGroup::drawClipped(PWStyle* style)
         else
             PWShapeGroup::drawContent();
     };
-    if (!m_clip) {
+    if (!isComposited()) {
         drawMembers();
         return;
     }
+    if (m_opacity <= 0.0)
+        return;
     const QRectF area = bounds();
     if (area.isEmpty())
         return;
-    // The members and the clip are drawn apart over the same pixels, and the members' pixels
-    // are then kept as far as the clip lets them.
+    // The members (and the clip) are drawn apart over the same pixels; the members' pixels
+    // are kept as far as the clip lets them, then laid over what is under the group.
     PWOffscreenLayer content(*context, area);
     if (content.isNull())
         return;
     content.paint(drawMembers);
-    PWOffscreenLayer clip(*context, area);
-    if (clip.isNull() || clip.image().size() != content.image().size())
+    if (m_clip) {
+        PWOffscreenLayer clip(*context, area);
+        if (clip.isNull() || clip.image().size() != content.image().size())
+            return;
+        clip.paint([&] { m_clip->drawContent(); });
+        applyClip(content.image(), clip.image(), m_kind);
+    }
+    if (pw::renderers::isNonSeparableBlendValue(m_blendMode)) {
+        QPaintDevice* device = context->painter().device();
+        if (device && device->devType() == QInternal::Image && content.reduction() == 1.0) {
+            auto* target = static_cast<QImage*>(device);
+            QImage backdrop = target->copy(content.region());
+            if (backdrop.size() == content.image().size()) {
+                if (m_opacity < 1.0) {
+                    QPainter fade(&content.image());
+                    fade.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+                    fade.fillRect(content.image().rect(), QColor(0, 0, 0, int(std::lround(m_opacity * 255.0))));
+                }
+                pw::renderers::blendNonSeparable(backdrop, content.image(), m_blendMode);
+                content.composite(QPainter::CompositionMode_Source, 1.0, &backdrop);
+                return;
+            }
+        }
+        content.composite(QPainter::CompositionMode_SourceOver, m_opacity);
         return;
-    clip.paint([&] { m_clip->drawContent(); });
-    applyClip(content.image(), clip.image(), m_kind);
-    content.composite();
+    }
+    content.composite(pw::renderers::compositionModeForValue(m_blendMode), m_opacity);
 }
 
 void PWClippingGroup::drawContent() { drawClipped(nullptr); }
@@ -210,6 +270,8 @@ void PWClippingGroup::encodeWithCoder(pf::KeyedArchiver& coder) const
     PWShapeGroup::encodeWithCoder(coder);
     coder.encodeObject(m_clip, kClipKey);
     coder.encodeInt32(m_kind, kClipKindKey);
+    coder.encodeDouble(m_opacity, kOpacityKey);
+    coder.encodeInt32(m_blendMode, kBlendModeKey);
 }
 
 void PWClippingGroup::initWithCoder(pf::KeyedUnarchiver& coder)
@@ -217,6 +279,11 @@ void PWClippingGroup::initWithCoder(pf::KeyedUnarchiver& coder)
     PWShapeGroup::initWithCoder(coder);
     const int kind = coder.decodeInt32(kClipKindKey);
     m_kind = kind == ClipLuminance ? ClipLuminance : ClipCoverage;
+    const double opacity = coder.containsValueForKey(kOpacityKey) ? coder.decodeDouble(kOpacityKey) : 1.0;
+    m_opacity = std::isfinite(opacity) ? std::clamp(opacity, 0.0, 1.0) : 1.0;
+    const int mode = coder.containsValueForKey(kBlendModeKey) ? coder.decodeInt32(kBlendModeKey)
+                                                              : int(pw::renderers::CompositeSourceOver);
+    m_blendMode = isBlendValue(mode) ? mode : int(pw::renderers::CompositeSourceOver);
     auto clip = coder.decodeObjectOfClass<PWDrawableObject>(kClipKey);
     adoptClip(clip && !reaches(clip.get(), this) ? clip : nullptr);
 }

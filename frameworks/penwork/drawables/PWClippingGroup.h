@@ -11,7 +11,14 @@ class QImage;
 // turns with the group and is copied and archived with it. Ungrouping lets the members go
 // unclipped.
 //
-// Key-value coding: "clip" (the object), "clipKind" (0 coverage, 1 luminance).
+// The group is also drawn as one picture: with its own opacity (members that overlap do not
+// show through each other) and blended with what lies under it by its blend mode, one of the
+// framework's compositing values or the hue, saturation, colour and luminosity modes (these
+// need the pixels under the group: where the output cannot be read back, as on some screens,
+// the group is drawn normally). An "isolated" group without a clip is just such a picture.
+//
+// Key-value coding: "clip" (the object), "clipKind" (0 coverage, 1 luminance),
+// "groupOpacity", "blendMode".
 class PWClippingGroup : public PWShapeGroup {
     PF_CLASS(PWClippingGroup)
 public:
@@ -28,6 +35,14 @@ public:
 
     pf::Ref<PWDrawableObject> clip() const { return m_clip; }
     int clipKind() const { return m_kind; }
+    // 0...1; values beyond are clamped, NaN refused.
+    double groupOpacity() const { return m_opacity; }
+    void setGroupOpacity(double opacity);
+    // A compositing value (PWCompositing.h) or a non-separable blend value; others are refused.
+    int blendMode() const { return m_blendMode; }
+    void setBlendMode(int mode);
+    // Whether the group draws other than as its members would one by one.
+    bool isComposited() const;
 
     // Limits `content` (premultiplied) by `clip` (the clip object drawn over the same pixels):
     // every pixel of the content is scaled by the clip's coverage or luminance there.
@@ -55,4 +70,6 @@ private:
 
     pf::Ref<PWDrawableObject> m_clip;
     int m_kind = ClipCoverage;
+    double m_opacity = 1.0;
+    int m_blendMode;
 };

@@ -8,6 +8,7 @@
 #include "frameworks/penwork/drawables/PWTextShape.h"
 #include "frameworks/penwork/layers/PWDrawing.h"
 #include "frameworks/penwork/layers/PWObjectDrawingLayer.h"
+#include "frameworks/penwork/renderers/PWCompositing.h"
 #include "frameworks/penwork/renderers/PWGradientFill.h"
 #include "frameworks/penwork/styles/PWFill.h"
 #include "frameworks/penwork/styles/PWStroke.h"
@@ -42,6 +43,7 @@ using pwsvg::Length;
 using pwsvg::LengthAxis;
 using pwsvg::Paint;
 using pwsvg::Style;
+using pwsvg::kNormalBlend;
 
 namespace {
 
@@ -83,6 +85,19 @@ double opacityValue(const QString& text, double fallback)
     if (!value)
         return fallback;
     return std::clamp(percent ? *value / 100.0 : *value, 0.0, 1.0);
+}
+
+// The compositing value of a mix-blend-mode keyword; normal for any other.
+int blendModeValue(const QString& text)
+{
+    using namespace pw::renderers;
+    static const QHash<QString, int> modes = {
+        {"multiply", CompositeMultiply},     {"screen", CompositeScreen},         {"overlay", CompositeOverlay},
+        {"darken", CompositeDarken},         {"lighten", CompositeLighten},       {"color-dodge", CompositeColorDodge},
+        {"color-burn", CompositeColorBurn},  {"hard-light", CompositeHardLight}, {"soft-light", CompositeSoftLight},
+        {"difference", CompositeDifference}, {"exclusion", CompositeExclusion}, {"hue", CompositeHue},
+        {"saturation", CompositeSaturation}, {"color", CompositeColour},          {"luminosity", CompositeLuminosity}};
+    return modes.value(text.trimmed(), kNormalBlend);
 }
 
 // "normal", or one to three of fill, stroke and markers in the order they are painted, the
@@ -438,6 +453,8 @@ Style PWSVGDrawingBuilder::computeStyle(const PWSVGElement& element, const Style
     style.maskId.clear();
     style.cssTransform.clear();
     style.transformOrigin.clear();
+    style.blendMode = kNormalBlend;
+    style.isolated = false;
     const PWSVGAttributes declared = declaredProperties(element);
     if (declared.size() == 0)
         return style;
@@ -575,6 +592,10 @@ Style PWSVGDrawingBuilder::computeStyle(const PWSVGElement& element, const Style
         style.filterId = pwsvg::urlReference(value("filter"));
     if (has("transform"))
         style.cssTransform = value("transform");
+    if (has("mix-blend-mode"))
+        style.blendMode = blendModeValue(value("mix-blend-mode"));
+    if (has("isolation"))
+        style.isolated = value("isolation").trimmed() == u"isolate";
     if (has("transform-origin"))
         style.transformOrigin = value("transform-origin");
     if (has("clip-path"))
@@ -1159,14 +1180,43 @@ bool PWSVGDrawingBuilder::buildElement(const PWSVGElement& element, const Style&
         style.markerMid.clear();
         style.markerEnd.clear();
     }
-    const double opacity = opacityAbove * style.opacity;
+    // A container's opacity applies to its content as one picture; so does a blend mode or
+    // an isolated group. Leaves take their opacity into their own style.
+    const bool container = name == u"g" || name == u"a" || name == u"switch" || name == u"svg" || name == u"use";
+    const bool groupOpacity = container && style.opacity < 1.0 && m_clipContent == 0;
+    const bool composited = groupOpacity || (m_clipContent == 0 && (style.blendMode != kNormalBlend || style.isolated));
+    const double opacity = groupOpacity ? opacityAbove : opacityAbove * style.opacity;
+    if (style.clipId.isEmpty() && style.maskId.isEmpty() && !composited)
+        return buildElementContent(element, style, ctm, opacity, out);
+    Objects content;
+    if (!buildElementContent(element, style, ctm, opacity, content))
+        return false;
     if (!style.clipId.isEmpty() || !style.maskId.isEmpty()) {
-        Objects content;
-        if (!buildElementContent(element, style, ctm, opacity, content))
+        Objects clipped;
+        if (!appendClipped(element, style, ctm, content, clipped))
             return false;
-        return appendClipped(element, style, ctm, content, out);
+        content = clipped;
     }
-    return buildElementContent(element, style, ctm, opacity, out);
+    if (!composited || content.size() == 0) {
+        for (qsizetype i = 0; i < content.size(); ++i)
+            out.append(content.objects[i], content.logicalBounds[i]);
+        return true;
+    }
+    double groupAlpha = groupOpacity ? style.opacity : 1.0;
+    if (content.size() == 1 && style.blendMode == kNormalBlend && !style.isolated) {
+        // One shape or path alone shows its opacity the same through its own style.
+        const pf::Ref<PWDrawableObject>& only = content.objects.first();
+        if ((std::dynamic_pointer_cast<PWDrawableShape>(only) || std::dynamic_pointer_cast<PWDrawablePath>(only))
+            && only->style()) {
+            only->style()->setOpacity(only->style()->opacity() * groupAlpha);
+            out.append(only, content.logicalBounds.first());
+            return true;
+        }
+    }
+    auto group = PWClippingGroup::clippingGroupWithObjects(content.objects, nullptr, PWClippingGroup::ClipCoverage);
+    group->setGroupOpacity(groupAlpha);
+    group->setBlendMode(style.blendMode);
+    return addObject(group, out);
 }
 
 bool PWSVGDrawingBuilder::buildElementContent(const PWSVGElement& element, const Style& style, const QTransform& ctmIn,

@@ -47,7 +47,12 @@ struct Style {
     // From style sheets and style attributes, which override the transform attribute.
     QString cssTransform;
     QString transformOrigin;
+    int blendMode = 2; // source over: kNormalBlend
+    bool isolated = false;
 };
+
+// The compositing value of mix-blend-mode: normal.
+inline constexpr int kNormalBlend = 2;
 
 // Whether the element's conditional attributes (requiredExtensions, systemLanguage) hold
 // for this program and its user's language.

@@ -11,6 +11,7 @@
 #include "frameworks/penwork/layers/PWDrawing.h"
 #include "frameworks/penwork/layers/PWObjectDrawingLayer.h"
 #include "frameworks/penwork/output/PWRenderingOutput.h"
+#include "frameworks/penwork/renderers/PWCompositing.h"
 #include "frameworks/penwork/renderers/PWObjectPatternFill.h"
 #include "frameworks/penwork/styles/PWFill.h"
 #include "frameworks/penwork/styles/PWStroke.h"
@@ -322,6 +323,73 @@ TEST(SVGImportMarkers, ContextPaintsComeFromTheMarkedElementOrTheUse)
     EXPECT_EQ(fillColour(objects[1]), QColor(Qt::red));
     // Without a context element there is nothing to paint with.
     EXPECT_TRUE(objects[2]->style()->renderersOfClass<PWFill>().isEmpty());
+}
+
+// ---- Group opacity and blend modes ----------------------------------------------------------
+
+TEST(SVGImportCompositing, GroupOpacityIsOnePictureAndBlendModesMixWithWhatIsUnder)
+{
+    // Two overlapping opaque squares at half group opacity: where they overlap, the upper one
+    // alone shows at half strength, not the lower one through it.
+    auto drawing = imported("<g opacity=\"0.5\"><rect width=\"60\" height=\"60\" fill=\"red\"/>"
+                            "<rect x=\"20\" y=\"20\" width=\"60\" height=\"60\" fill=\"blue\"/></g>");
+    ASSERT_TRUE(drawing);
+    auto group = std::dynamic_pointer_cast<PWClippingGroup>(objectsOf(drawing).value(0));
+    ASSERT_TRUE(group);
+    EXPECT_FALSE(group->clip());
+    EXPECT_DOUBLE_EQ(group->groupOpacity(), 0.5);
+    for (const auto& picture : {rendered(drawing), rendered(savedAndReopened(drawing))})
+        EXPECT_TRUE(near(picture.pixel(40, 40), QColor(128, 128, 255), 8));
+
+    // Hue: the backdrop's saturation and luminosity with the source's hue. A grey backdrop has
+    // no saturation, so a red square over it leaves the grey as it is; over white nothing shows
+    // through either.
+    auto hue = imported("<rect width=\"50\" height=\"100\" fill=\"rgb(0,128,0)\"/>"
+                        "<rect width=\"100\" height=\"100\" fill=\"blue\" style=\"mix-blend-mode: hue\"/>");
+    ASSERT_TRUE(hue);
+    auto blended = std::dynamic_pointer_cast<PWClippingGroup>(objectsOf(hue).value(1));
+    ASSERT_TRUE(blended);
+    EXPECT_EQ(blended->blendMode(), int(pw::renderers::CompositeHue));
+    const QImage picture = rendered(savedAndReopened(hue));
+    // Green's luminosity and saturation with blue's hue: a dark blue.
+    const QRgb left = picture.pixel(25, 50);
+    EXPECT_GT(qBlue(left), qGreen(left) + 40);
+    EXPECT_LT(qBlue(left), 200);
+    EXPECT_TRUE(near(picture.pixel(75, 50), kWhite, 8));
+
+    auto multiply = imported("<rect width=\"100\" height=\"100\" fill=\"yellow\"/>"
+                             "<rect width=\"100\" height=\"100\" fill=\"cyan\" mix-blend-mode=\"multiply\"/>");
+    ASSERT_TRUE(multiply);
+    EXPECT_TRUE(near(rendered(multiply).pixel(50, 50), QColor(0, 255, 0), 8));
+}
+
+TEST(SVGImportCompositing, NonSeparableBlendFormulas)
+{
+    struct Case {
+        int mode;
+        QColor backdrop, source, expected;
+    };
+    using namespace pw::renderers;
+    const Case cases[] = {
+        // Luminosity: the backdrop's hue and saturation with the source's luminosity.
+        {CompositeLuminosity, QColor(128, 128, 128), QColor(255, 255, 255), QColor(255, 255, 255)},
+        {CompositeLuminosity, QColor(255, 0, 0), QColor(0, 0, 0), QColor(0, 0, 0)},
+        // Colour: the source's hue and saturation with the backdrop's luminosity.
+        {CompositeColour, QColor(255, 255, 255), QColor(255, 0, 0), QColor(255, 255, 255)},
+        {CompositeColour, QColor(0, 0, 0), QColor(0, 255, 0), QColor(0, 0, 0)},
+        // Saturation of grey is none: the backdrop's grey stays.
+        {CompositeSaturation, QColor(255, 0, 0), QColor(128, 128, 128), QColor(77, 77, 77)},
+        // Hue over grey: no saturation to carry the hue.
+        {CompositeHue, QColor(128, 128, 128), QColor(255, 0, 0), QColor(128, 128, 128)},
+    };
+    for (const Case& c : cases) {
+        QImage backdrop(1, 1, QImage::Format_ARGB32_Premultiplied);
+        backdrop.setPixel(0, 0, c.backdrop.rgba());
+        QImage source(1, 1, QImage::Format_ARGB32_Premultiplied);
+        source.setPixel(0, 0, c.source.rgba());
+        blendNonSeparable(backdrop, source, c.mode);
+        EXPECT_TRUE(near(backdrop.pixel(0, 0), c.expected, 3)) << c.mode << " " << std::hex << backdrop.pixel(0, 0);
+    }
 }
 
 // ---- Patterns -------------------------------------------------------------------------------
