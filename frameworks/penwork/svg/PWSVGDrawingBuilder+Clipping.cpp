@@ -3,6 +3,7 @@
 #include "frameworks/penwork/svg/PWSVGDrawingBuilder.h"
 
 #include "frameworks/penwork/drawables/PWClippingGroup.h"
+#include "frameworks/penwork/drawables/PWDrawablePath.h"
 #include "frameworks/penwork/drawables/PWDrawableShape.h"
 #include "frameworks/penwork/drawables/PWShapeGroup.h"
 #include "frameworks/penwork/styles/PWFill.h"
@@ -48,6 +49,19 @@ pf::Ref<PWDrawableObject> oneObject(const QList<pf::Ref<PWDrawableObject>>& obje
 
 } // namespace
 
+Style PWSVGDrawingBuilder::inheritedStyle(const PWSVGElement& element) const
+{
+    // Referenced elements inherit from where they stand in the document, not from where
+    // they are used.
+    QList<const PWSVGElement*> chain;
+    for (const PWSVGElement* e = &element; e && chain.size() < 512; e = e->parent)
+        chain.prepend(e);
+    Style style;
+    for (const PWSVGElement* e : chain)
+        style = computeStyle(*e, style);
+    return style;
+}
+
 const PWSVGElement* PWSVGDrawingBuilder::referencedElement(const QString& id, const char* name) const
 {
     const PWSVGElement* target = m_ids.value(id);
@@ -62,12 +76,23 @@ bool PWSVGDrawingBuilder::appendClipped(const PWSVGElement& element, const Style
     if (content.size() == 0)
         return true;
     // The element's bounding box in its user space, for clips and masks sized by it.
-    QRectF drawn;
-    for (qsizetype i = 0; i < content.size(); ++i)
-        drawn = drawn.isNull() ? content.boundsAt(i) : drawn.united(content.boundsAt(i));
+    // Outlines are measured in user space, so that a skewed or turned element has the box
+    // its own geometry has; other objects by their drawn bounds.
     bool invertible = false;
     const QTransform toUser = ctm.inverted(&invertible);
-    const QRectF bbox = invertible ? toUser.mapRect(drawn) : QRectF();
+    QRectF bbox;
+    if (invertible) {
+        for (qsizetype i = 0; i < content.size(); ++i) {
+            const pf::Ref<PWDrawableObject>& object = content.objects[i];
+            QRectF box;
+            if (std::dynamic_pointer_cast<PWDrawableShape>(object) || std::dynamic_pointer_cast<PWDrawablePath>(object))
+                if (auto path = object->renderingPath(); path && !path->isEmpty())
+                    box = path->transformed(toUser)->bounds();
+            if (box.isNull())
+                box = toUser.mapRect(content.boundsAt(i));
+            bbox = bbox.isNull() ? box : bbox.united(box);
+        }
+    }
 
     QList<pf::Ref<PWDrawableObject>> shown = content.objects;
     // A reference to nothing, to the wrong kind of element or to one being built is ignored;
@@ -100,7 +125,7 @@ bool PWSVGDrawingBuilder::appendClipped(const PWSVGElement& element, const Style
 pf::Ref<PWDrawableObject> PWSVGDrawingBuilder::clipObject(const PWSVGElement& clipPath, const QRectF& bbox,
                                                           const QTransform& ctm)
 {
-    const Style clipStyle = computeStyle(clipPath, Style());
+    const Style clipStyle = inheritedStyle(clipPath);
     QTransform transform = ctm;
     if (clipPath.hasAttribute(QStringLiteral("transform"))) {
         // A transform that cannot be read leaves the clip path as it is; one that flattens it
@@ -170,7 +195,7 @@ pf::Ref<PWDrawableObject> PWSVGDrawingBuilder::maskObject(const PWSVGElement& ma
     const PWSVGAttributes declared = declaredProperties(mask);
     *kind = declared.value(QStringView(u"mask-type")).trimmed() == u"alpha" ? PWClippingGroup::ClipCoverage
                                                                             : PWClippingGroup::ClipLuminance;
-    Style maskStyle = computeStyle(mask, Style());
+    Style maskStyle = inheritedStyle(mask);
     m_referenceStack.append(&mask);
     const int clipContent = std::exchange(m_clipContent, 0);
     Objects painted;

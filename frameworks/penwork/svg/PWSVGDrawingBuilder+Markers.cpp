@@ -144,7 +144,7 @@ bool PWSVGDrawingBuilder::buildMarker(const PWSVGElement& marker, const QPointF&
                                       const Style& style, const QTransform& ctm, double opacity, Objects& out)
 {
     const Style* outer = std::exchange(m_context, &style);
-    const Style markerStyle = computeStyle(marker, Style());
+    const Style markerStyle = inheritedStyle(marker);
     m_context = outer;
     const double fs = markerStyle.fontSize;
     const double width = length(marker, QStringLiteral("markerWidth"), int(LengthAxis::Horizontal), fs, 3.0);

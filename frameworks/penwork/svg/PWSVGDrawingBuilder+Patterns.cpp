@@ -116,7 +116,7 @@ pf::Ref<PWFill> PWSVGDrawingBuilder::patternFill(const Paint& paint, double opac
     m_referenceStack.append(pattern);
     const int clipContent = std::exchange(m_clipContent, 0);
     Objects objects;
-    const Style patternStyle = computeStyle(*spec.content, Style());
+    const Style patternStyle = inheritedStyle(*spec.content);
     const bool ok = buildChildren(*spec.content, patternStyle, content, 1.0, false, objects);
     m_clipContent = clipContent;
     m_referenceStack.removeLast();

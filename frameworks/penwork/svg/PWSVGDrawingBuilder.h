@@ -168,6 +168,8 @@ private:
     bool isPatternPaint(const pwsvg::Paint& paint) const;
     pf::Ref<PWFill> patternFill(const pwsvg::Paint& paint, double opacity, const QRectF& bbox, const QTransform& ctm,
                                 const QRectF& area);
+    // The computed style of `element` where it stands in the document.
+    pwsvg::Style inheritedStyle(const PWSVGElement& element) const;
     // The element `id` names when it is a `name` element that is not in use already; else null.
     const PWSVGElement* referencedElement(const QString& id, const char* name) const;
     bool fail(int code, const QString& reason);

@@ -123,6 +123,10 @@ TEST(SVGImportClipping, UnitsTransformsRulesAndNesting)
         {"<clipPath id=\"c\"><path clip-rule=\"evenodd\" d=\"M0 0H100V100H0Z M30 30H70V70H30Z\"/></clipPath>"
          "<rect width=\"100\" height=\"100\" fill=\"green\" clip-path=\"url(#c)\"/>",
          {10, 10}, {50, 50}},
+        // clip-rule inherits from where the clip path stands, not from where it is used.
+        {"<g clip-rule=\"evenodd\"><clipPath id=\"c\"><path d=\"M0 0H100V100H0Z M30 30H70V70H30Z\"/></clipPath></g>"
+         "<rect width=\"100\" height=\"100\" fill=\"green\" clip-path=\"url(#c)\" clip-rule=\"nonzero\"/>",
+         {10, 10}, {50, 50}},
         // A clip path clipped in turn: the intersection of the two.
         {"<clipPath id=\"a\"><rect width=\"60\" height=\"100\"/></clipPath>"
          "<clipPath id=\"c\" clip-path=\"url(#a)\"><rect x=\"40\" width=\"60\" height=\"100\"/></clipPath>"
