@@ -910,7 +910,10 @@ bool PWSVGDrawingBuilder::rootGeometry(QSizeF* drawingSize, QTransform* rootTran
         auto parsed = pwsvg::parseLength(text);
         if (!parsed)
             return false;
-        if (parsed->unit == Length::Percent)
+        // Relative to a viewport the document has no say over: taken as not given.
+        if (parsed->unit == Length::Percent || parsed->unit == Length::ViewportWidth
+            || parsed->unit == Length::ViewportHeight || parsed->unit == Length::ViewportMin
+            || parsed->unit == Length::ViewportMax)
             return true;
         const double value = pwsvg::resolveLength(*parsed, LengthAxis::Other, {}, 16.0);
         if (!(value > 0.0) || !std::isfinite(value))

@@ -129,6 +129,16 @@ std::optional<Length> parseLength(QStringView text)
         length.value = *value * 72.0 / 2.54;
     else if (unit == u"mm")
         length.value = *value * 72.0 / 25.4;
+    else if (unit == u"q")
+        length.value = *value * 72.0 / 25.4 / 4.0;
+    else if (unit == u"vw")
+        length.unit = Length::ViewportWidth;
+    else if (unit == u"vh")
+        length.unit = Length::ViewportHeight;
+    else if (unit == u"vmin")
+        length.unit = Length::ViewportMin;
+    else if (unit == u"vmax")
+        length.unit = Length::ViewportMax;
     else if (unit == u"%")
         length.unit = Length::Percent;
     else if (unit == u"em")
@@ -151,6 +161,14 @@ double resolveLength(const Length& length, LengthAxis axis, const QSizeF& viewpo
         return length.value * fontSize;
     case Length::Ex:
         return length.value * fontSize / 2.0;
+    case Length::ViewportWidth:
+        return length.value / 100.0 * viewport.width();
+    case Length::ViewportHeight:
+        return length.value / 100.0 * viewport.height();
+    case Length::ViewportMin:
+        return length.value / 100.0 * std::min(viewport.width(), viewport.height());
+    case Length::ViewportMax:
+        return length.value / 100.0 * std::max(viewport.width(), viewport.height());
     case Length::Percent:
         break;
     }

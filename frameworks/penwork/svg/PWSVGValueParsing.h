@@ -20,7 +20,8 @@ namespace pwsvg {
 
 // A length with its unit, before it is resolved against a font size or a viewport.
 struct Length {
-    enum Unit { User, Percent, Em, Ex };
+    // Viewport units are hundredths of the viewport's width, height, shorter or longer side.
+    enum Unit { User, Percent, Em, Ex, ViewportWidth, ViewportHeight, ViewportMin, ViewportMax };
     double value = 0.0;
     Unit unit = User;
 };

@@ -38,4 +38,24 @@ TEST(SVGValueParsing, ColourForms)
     }
 }
 
+TEST(SVGValueParsing, LengthUnits)
+{
+    struct Case {
+        const char* text;
+        double expected; // in a 200 x 100 viewport, font size 10
+    };
+    const Case cases[] = {
+        {"5", 5}, {"1in", 72}, {"2.54cm", 72}, {"4q", 72 / 25.4}, {"2em", 20},
+        {"10vw", 20}, {"10vh", 10}, {"10vmin", 10}, {"10vmax", 20}, {"50%", 100},
+    };
+    for (const Case& c : cases) {
+        const auto length = pwsvg::parseLength(QString::fromLatin1(c.text));
+        ASSERT_TRUE(length) << c.text;
+        EXPECT_NEAR(pwsvg::resolveLength(*length, pwsvg::LengthAxis::Horizontal, QSizeF(200, 100), 10.0), c.expected,
+                    1e-9)
+            << c.text;
+    }
+    EXPECT_FALSE(pwsvg::parseLength(u"10furlongs"));
+}
+
 } // namespace
