@@ -10,6 +10,10 @@
 #include <cstdint>
 #include <cstdlib>
 
+namespace {
+constexpr quint64 kMaxElementsDrawn = 2000;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
 {
     const QByteArray data(reinterpret_cast<const char*>(bytes), qsizetype(size));
@@ -17,7 +21,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
     const pf::Ref<PWDrawing> drawing = PWSVGImporter::drawingWithSVGData(data, &error);
     if (!drawing && error.isNull())
         std::abort(); // a failure reported as nothing
-    if (!drawing)
+    // Drawing and archiving are for the kinds of objects made; a drawing of many thousands of
+    // instanced objects would spend the time limit on sheer number (the drawing and archive
+    // targets take large documents).
+    if (!drawing || PWDrawingArchiving::countOfElements(*drawing) > kMaxElementsDrawn)
         return 0;
     PWRenderingOutput::image(*drawing, QRectF(QPointF(), drawing->drawingSize()), QSize(48, 48), pf::Color::white());
     const QByteArray archive = PWDrawingArchiving::dataWithDrawing(drawing);

@@ -188,6 +188,17 @@ TEST(SVGImportClipping, MaskShowsByLuminanceOrAlphaWithinItsRegion)
         EXPECT_TRUE(near(picture.pixel(90, 75), kWhite));
     }
 
+    // By default the region is the box with a tenth more each side: what the element draws
+    // beyond it (here its wide stroke) is cut.
+    auto region = imported("<mask id=\"m\"><rect x=\"-50\" y=\"-50\" width=\"200\" height=\"200\" "
+                           "fill=\"white\"/></mask>"
+                           "<rect x=\"20\" y=\"20\" width=\"60\" height=\"60\" fill=\"none\" stroke=\"green\" "
+                           "stroke-width=\"40\" mask=\"url(#m)\"/>");
+    ASSERT_TRUE(region);
+    const QImage regionPicture = rendered(region);
+    EXPECT_TRUE(near(regionPicture.pixel(20, 50), kGreen));
+    EXPECT_TRUE(near(regionPicture.pixel(5, 50), kWhite)); // the region begins at 14
+
     auto alpha = imported("<mask id=\"m\" mask-type=\"alpha\"><rect width=\"50\" height=\"100\" fill=\"black\"/></mask>"
                           "<rect width=\"100\" height=\"100\" fill=\"green\" mask=\"url(#m)\"/>");
     ASSERT_TRUE(alpha);
@@ -249,6 +260,10 @@ TEST(SVGImportMarkers, SizeOrientAndOverflow)
          QRectF(46, 50, 4, 10)},
         {"<marker id=\"m\" markerWidth=\"10\" markerHeight=\"4\" markerUnits=\"userSpaceOnUse\" orient=\"0.5turn\">"
          "<rect width=\"10\" height=\"4\"/></marker>",
+         QRectF(40, 46, 10, 4)},
+        // The start marker turned round to point back along the path.
+        {"<marker id=\"m\" markerWidth=\"10\" markerHeight=\"4\" markerUnits=\"userSpaceOnUse\" "
+         "orient=\"auto-start-reverse\"><rect width=\"10\" height=\"4\"/></marker>",
          QRectF(40, 46, 10, 4)},
         // The viewBox maps onto the marker's size; what overflows it is clipped.
         {"<marker id=\"m\" markerWidth=\"10\" markerHeight=\"10\" markerUnits=\"userSpaceOnUse\" "
@@ -438,6 +453,10 @@ TEST(SVGImportPatterns, UnitsTransformAndReferences)
         {"<pattern id=\"p\" width=\"0.5\" height=\"0.5\"><rect width=\"10\" height=\"10\" fill=\"green\"/></pattern>"
          "<rect x=\"20\" y=\"20\" width=\"40\" height=\"40\" fill=\"url(#p)\"/>",
          {45, 45}, {55, 55}},
+        // The tile starts a quarter into the box: its first square covers 30..40.
+        {"<pattern id=\"p\" x=\"0.25\" width=\"0.5\" height=\"1\"><rect width=\"10\" height=\"40\" "
+         "fill=\"green\"/></pattern><rect x=\"20\" y=\"20\" width=\"40\" height=\"40\" fill=\"url(#p)\"/>",
+         {35, 40}, {45, 40}},
         // patternContentUnits objectBoundingBox: the content's unit square is the box.
         {"<pattern id=\"p\" width=\"1\" height=\"1\" patternContentUnits=\"objectBoundingBox\">"
          "<rect width=\"0.25\" height=\"1\" fill=\"green\"/></pattern>"
