@@ -115,6 +115,11 @@ TEST(SVGImportClipping, UnitsTransformsRulesAndNesting)
         {"<clipPath id=\"c\" clipPathUnits=\"objectBoundingBox\"><rect width=\"0.5\" height=\"0.5\"/></clipPath>"
          "<rect x=\"40\" y=\"40\" width=\"60\" height=\"60\" fill=\"green\" clip-path=\"url(#c)\"/>",
          {60, 60}, {80, 80}},
+        // ... measured in the element's user space, under the element's own transforms.
+        {"<clipPath id=\"c\" clipPathUnits=\"objectBoundingBox\"><rect width=\"0.5\" height=\"1\"/></clipPath>"
+         "<g transform=\"translate(20 0)\"><rect x=\"20\" y=\"40\" width=\"60\" height=\"60\" fill=\"green\" "
+         "clip-path=\"url(#c)\"/></g>",
+         {55, 70}, {85, 70}},
         // The clip path's transform moves its outline.
         {"<clipPath id=\"c\" transform=\"translate(50 0)\"><rect width=\"50\" height=\"100\"/></clipPath>"
          "<rect width=\"100\" height=\"100\" fill=\"green\" clip-path=\"url(#c)\"/>",
