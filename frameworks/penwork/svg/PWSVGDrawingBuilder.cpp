@@ -10,6 +10,7 @@
 #include "frameworks/penwork/layers/PWObjectDrawingLayer.h"
 #include "frameworks/penwork/renderers/PWCompositing.h"
 #include "frameworks/penwork/renderers/PWGradientFill.h"
+#include "frameworks/penwork/renderers/PWObjectPatternFill.h"
 #include "frameworks/penwork/styles/PWFill.h"
 #include "frameworks/penwork/styles/PWStroke.h"
 #include "frameworks/penwork/styles/PWStrokeDash.h"
@@ -743,8 +744,9 @@ public:
             stop.color = pf::Color(withAlpha(stop.color.qColor(), opacity));
         if (stops.size() == 1)
             return PWFill::fillWithColour(stops.first().color);
+        // A box without width or height cannot place the gradient: the fallback colour paints.
         if (!spec->userSpace && (bbox.width() <= 0.0 || bbox.height() <= 0.0))
-            return nullptr;
+            return paint.fallback ? PWFill::fillWithColour(pf::Color(withAlpha(*paint.fallback, opacity))) : nullptr;
         if (area.isEmpty())
             return nullptr;
 
@@ -1449,8 +1451,24 @@ bool PWSVGDrawingBuilder::buildShape(const PWSVGElement& element, const Style& s
     const double scale = pwsvg::lengthScale(ctm);
     const double width = style.strokeWidth * scale;
     pf::Ref<PWStroke> stroke;
+    // A stroke painted with a gradient or a pattern: its outline shows that paint through a
+    // clipping group, a stroke renderer carrying one colour.
+    pf::Ref<PWFill> strokePaint;
+    QRectF strokeReach;
+    if (width > 0.0 && std::isfinite(width) && style.stroke.kind == Paint::Server && m_clipContent == 0) {
+        const double joins = style.join == pf::BezierPath::LineJoin::Miter ? std::max(1.0, style.miterLimit) : 1.0;
+        const double reach = width / 2.0 * std::max(joins, std::sqrt(2.0)) + 1.0;
+        strokeReach = area.adjusted(-reach, -reach, reach, reach);
+        strokePaint = isPatternPaint(style.stroke)
+                          ? patternFill(style.stroke, style.strokeOpacity, bbox, ctm, strokeReach)
+                          : paints.fillFor(style.stroke, style.strokeOpacity, bbox, ctm, strokeReach);
+    }
+    const bool paintedStroke = strokePaint && (std::dynamic_pointer_cast<PWGradientFill>(strokePaint)
+                                               || std::dynamic_pointer_cast<PWObjectPatternFill>(strokePaint));
     if (width > 0.0 && std::isfinite(width)) {
-        const QColor colour = paints.colourFor(style.stroke, style.strokeOpacity);
+        QColor colour = paints.colourFor(style.stroke, style.strokeOpacity);
+        if (style.stroke.kind == Paint::Server && m_clipContent == 0)
+            colour = paintedStroke ? QColor(Qt::black) : strokePaint ? strokePaint->colour().qColor() : QColor();
         if (colour.isValid()) {
             stroke = PWStroke::strokeWithWidth(width, pf::Color(colour));
             stroke->setLineCapStyle(style.cap);
@@ -1490,11 +1508,23 @@ bool PWSVGDrawingBuilder::buildShape(const PWSVGElement& element, const Style& s
             return PWDrawableShape::drawableShapeWithPath(*drawingPath, pwStyle);
         return PWDrawablePath::drawablePathWithPath(*drawingPath, pwStyle);
     };
-    // Fill and stroke in the order paint-order gives them.
-    const QString order = style.paintOrder;
-    const bool strokeFirst = order.indexOf(u's') < order.indexOf(u'f');
-    const pf::Ref<PWRasterizer> first = strokeFirst ? pf::Ref<PWRasterizer>(stroke) : pf::Ref<PWRasterizer>(fill);
-    const pf::Ref<PWRasterizer> second = strokeFirst ? pf::Ref<PWRasterizer>(fill) : pf::Ref<PWRasterizer>(stroke);
+    pf::Ref<PWDrawableObject> strokeGroup;
+    if (paintedStroke && stroke) {
+        auto outline = std::make_shared<PWStyle>();
+        outline->addRenderer(stroke);
+        pf::Ref<PWDrawableObject> clip;
+        if (isShape)
+            clip = PWDrawableShape::drawableShapeWithPath(*drawingPath, outline);
+        else
+            clip = PWDrawablePath::drawablePathWithPath(*drawingPath, outline);
+        auto paintStyle = std::make_shared<PWStyle>();
+        paintStyle->addRenderer(strokePaint);
+        auto painted = PWDrawableShape::drawableShapeWithPath(*pf::BezierPath::pathWithRect(strokeReach), paintStyle);
+        auto group = PWClippingGroup::clippingGroupWithObjects({painted}, clip, PWClippingGroup::ClipCoverage);
+        group->setGroupOpacity(opacity);
+        strokeGroup = group;
+        stroke = nullptr;
+    }
 
     Objects markers;
     const bool takesMarkers = name == u"path" || name == u"line" || name == u"polyline" || name == u"polygon";
@@ -1505,29 +1535,56 @@ bool PWSVGDrawingBuilder::buildShape(const PWSVGElement& element, const Style& s
         if (!buildMarkers(geomPaths, style, ctm, opacity, markers))
             return false;
     }
-    if (markers.size() == 0)
-        return addObject(objectWith({first, second}), out);
-    // Markers are painted before, between or after the fill and stroke; between them the
-    // shape is drawn as two objects, one for each.
-    Objects painted;
-    const qsizetype markersAt = order.indexOf(u'm');
-    auto appendMarkers = [&] {
-        for (qsizetype i = 0; i < markers.size(); ++i)
-            painted.append(markers.objects[i], markers.logicalBounds[i]);
+    // Fill, stroke and markers in the order paint-order gives them: renderers next to each
+    // other share one object; markers and a painted stroke stand between them.
+    struct Layer {
+        pf::Ref<PWRasterizer> renderer;
+        pf::Ref<PWDrawableObject> object;
+        bool markers = false;
     };
-    if (markersAt == 0)
-        appendMarkers();
-    if (markersAt == 1) {
-        if (first && !addObject(objectWith({first}), painted))
-            return false;
-        appendMarkers();
-        if (second && !addObject(objectWith({second}), painted))
-            return false;
-    } else if ((first || second) && !addObject(objectWith({first, second}), painted)) {
-        return false;
+    QList<Layer> layers;
+    for (QChar c : style.paintOrder) {
+        if (c == u'f' && fill)
+            layers.append({fill, nullptr});
+        else if (c == u's' && stroke)
+            layers.append({stroke, nullptr});
+        else if (c == u's' && strokeGroup)
+            layers.append({nullptr, strokeGroup});
+        else if (c == u'm' && markers.size() > 0)
+            layers.append({nullptr, nullptr, true});
     }
-    if (markersAt == 2)
-        appendMarkers();
+    // An unpainted shape stays an object of its own, as the document has it.
+    if (layers.isEmpty())
+        return addObject(objectWith({}), out);
+    if (std::all_of(layers.cbegin(), layers.cend(), [](const Layer& layer) { return bool(layer.renderer); })) {
+        QList<pf::Ref<PWRasterizer>> renderers;
+        for (const Layer& layer : layers)
+            renderers.append(layer.renderer);
+        return addObject(objectWith(renderers), out);
+    }
+    Objects painted;
+    QList<pf::Ref<PWRasterizer>> run;
+    auto flush = [&] {
+        const bool ok = run.isEmpty() || addObject(objectWith(run), painted);
+        run.clear();
+        return ok;
+    };
+    for (const Layer& layer : layers) {
+        if (layer.renderer) {
+            run.append(layer.renderer);
+            continue;
+        }
+        if (!flush())
+            return false;
+        if (layer.markers) {
+            for (qsizetype i = 0; i < markers.size(); ++i)
+                painted.append(markers.objects[i], markers.logicalBounds[i]);
+        } else if (!addObject(layer.object, painted)) {
+            return false;
+        }
+    }
+    if (!flush())
+        return false;
     appendGrouped(painted, out);
     return true;
 }

@@ -349,6 +349,36 @@ TEST(SVGImportMarkers, ContextPaintsComeFromTheMarkedElementOrTheUse)
     EXPECT_TRUE(objects[2]->style()->renderersOfClass<PWFill>().isEmpty());
 }
 
+TEST(SVGImportMarkers, GradientAndPatternStrokesShowThroughTheStrokesOutline)
+{
+    auto drawing = imported("<linearGradient id=\"g\"><stop offset=\"0\" stop-color=\"green\"/>"
+                            "<stop offset=\"1\" stop-color=\"blue\"/></linearGradient>"
+                            "<rect x=\"20\" y=\"20\" width=\"60\" height=\"60\" fill=\"yellow\" stroke=\"url(#g)\" "
+                            "stroke-width=\"10\"/>"
+                            "<line x1=\"50\" y1=\"0\" x2=\"50\" y2=\"10\" stroke=\"url(#g) red\" stroke-width=\"4\"/>");
+    ASSERT_TRUE(drawing);
+    const auto objects = objectsOf(drawing);
+    ASSERT_EQ(objects.size(), 2);
+    // The filled rect, then its stroke: the gradient's rect seen through the stroke's outline.
+    auto pair = std::dynamic_pointer_cast<PWShapeGroup>(objects[0]);
+    ASSERT_TRUE(pair);
+    ASSERT_EQ(pair->countOfMembers(), 2);
+    auto stroke = std::dynamic_pointer_cast<PWClippingGroup>(pair->members()[1]);
+    ASSERT_TRUE(stroke);
+    ASSERT_TRUE(stroke->clip());
+    EXPECT_EQ(stroke->clip()->style()->renderersOfClass<PWStroke>().size(), 1);
+    for (const auto& picture : {rendered(drawing), rendered(savedAndReopened(drawing))}) {
+        const QRgb left = picture.pixel(20, 50);
+        const QRgb right = picture.pixel(80, 50);
+        EXPECT_GT(qGreen(left), qBlue(left));
+        EXPECT_GT(qBlue(right), qGreen(right));
+        EXPECT_TRUE(near(picture.pixel(50, 50), QColor(Qt::yellow)));
+        EXPECT_TRUE(near(picture.pixel(10, 50), kWhite));
+    }
+    // A line has no box for an objectBoundingBox gradient: the fallback colour strokes it.
+    EXPECT_EQ(objects[1]->style()->renderersOfClass<PWStroke>().value(0)->colour().qColor(), QColor(Qt::red));
+}
+
 // ---- Group opacity and blend modes ----------------------------------------------------------
 
 TEST(SVGImportCompositing, GroupOpacityIsOnePictureAndBlendModesMixWithWhatIsUnder)
