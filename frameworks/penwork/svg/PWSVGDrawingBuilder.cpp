@@ -1718,7 +1718,10 @@ bool PWSVGDrawingBuilder::buildText(const PWSVGElement& element, const Style& st
     for (const Piece& piece : pieces) {
         if (!piece.style.visible)
             continue;
-        const QColor colour = paints.colourFor(piece.style.fill, piece.style.fillOpacity * opacity);
+        // Text painted with a gradient or a pattern shows that paint through its glyphs.
+        const bool paintedFill = piece.style.fill.kind == Paint::Server && m_clipContent == 0;
+        QColor colour = paintedFill ? QColor(Qt::black)
+                                    : paints.colourFor(piece.style.fill, piece.style.fillOpacity * opacity);
         if (!colour.isValid())
             continue;
         const double chunkWidth = chunkEnd[piece.chunk] - chunkStart[piece.chunk];
@@ -1736,6 +1739,30 @@ bool PWSVGDrawingBuilder::buildText(const PWSVGElement& element, const Style& st
                                   {kPWTextFontSizeAttribute, size},
                                   {kPWTextColourAttribute, colour}});
         pwsvg::placeBox(*shape, box, ctm);
+        if (paintedFill) {
+            const QRectF area = shape->bounds();
+            // The run's box in user space stands for the text's bounding box.
+            const QRectF textBox(box.x(), box.y(), piece.advance, metrics.height());
+            pf::Ref<PWFill> paint = isPatternPaint(piece.style.fill)
+                                        ? patternFill(piece.style.fill, piece.style.fillOpacity, textBox, ctm, area)
+                                        : paints.fillFor(piece.style.fill, piece.style.fillOpacity, textBox, ctm, area);
+            if (!paint || area.isEmpty())
+                continue;
+            if (!std::dynamic_pointer_cast<PWGradientFill>(paint) && !std::dynamic_pointer_cast<PWObjectPatternFill>(paint)) {
+                shape->setTextAttributes({{kPWTextFontAttribute, drawingFont},
+                                          {kPWTextFontSizeAttribute, size},
+                                          {kPWTextColourAttribute, withAlpha(paint->colour().qColor(), opacity)}});
+            } else {
+                auto paintStyle = std::make_shared<PWStyle>();
+                paintStyle->addRenderer(paint);
+                auto painted = PWDrawableShape::drawableShapeWithPath(*pf::BezierPath::pathWithRect(area), paintStyle);
+                auto group = PWClippingGroup::clippingGroupWithObjects({painted}, shape, PWClippingGroup::ClipCoverage);
+                group->setGroupOpacity(opacity);
+                if (!addObject(group, shapes))
+                    return false;
+                continue;
+            }
+        }
         if (!addObject(shape, shapes))
             return false;
     }

@@ -8,6 +8,7 @@
 #include "frameworks/penwork/drawables/PWDrawablePath.h"
 #include "frameworks/penwork/drawables/PWDrawableShape.h"
 #include "frameworks/penwork/drawables/PWImageShape.h"
+#include "frameworks/penwork/drawables/PWTextShape.h"
 #include "frameworks/penwork/layers/PWDrawing.h"
 #include "frameworks/penwork/layers/PWObjectDrawingLayer.h"
 #include "frameworks/penwork/output/PWRenderingOutput.h"
@@ -377,6 +378,16 @@ TEST(SVGImportMarkers, GradientAndPatternStrokesShowThroughTheStrokesOutline)
     }
     // A line has no box for an objectBoundingBox gradient: the fallback colour strokes it.
     EXPECT_EQ(objects[1]->style()->renderersOfClass<PWStroke>().value(0)->colour().qColor(), QColor(Qt::red));
+
+    // Text painted with a gradient: the text shape is the clip of the gradient's rect.
+    auto text = imported("<linearGradient id=\"g\"><stop offset=\"0\" stop-color=\"green\"/>"
+                         "<stop offset=\"1\" stop-color=\"blue\"/></linearGradient>"
+                         "<text x=\"10\" y=\"60\" font-size=\"40\" fill=\"url(#g)\">Wow</text>");
+    ASSERT_TRUE(text);
+    auto painted = std::dynamic_pointer_cast<PWClippingGroup>(objectsOf(text).value(0));
+    ASSERT_TRUE(painted);
+    EXPECT_TRUE(std::dynamic_pointer_cast<PWTextShape>(painted->clip()));
+    EXPECT_FALSE(savedAndReopened(text) == nullptr);
 }
 
 // ---- Group opacity and blend modes ----------------------------------------------------------
