@@ -186,7 +186,10 @@ bool PWSVGDrawingBuilder::buildMarker(const PWSVGElement& marker, const QPointF&
         return false;
     if (drawn.size() == 0)
         return true;
-    const QString overflow = declaredProperties(marker).value(QStringView(u"overflow")).trimmed();
+    // overflow does not inherit, but may ask for its parent's value.
+    QString overflow = declaredProperties(marker).value(QStringView(u"overflow")).trimmed();
+    for (const PWSVGElement* up = marker.parent; overflow == u"inherit" && up; up = up->parent)
+        overflow = declaredProperties(*up).value(QStringView(u"overflow")).trimmed();
     const bool clips = overflow != u"visible" && overflow != u"auto";
     auto viewport = pf::BezierPath::pathWithRect(QRectF(0, 0, width, height))->transformed(placement);
     QRectF shown;

@@ -427,9 +427,9 @@ PWSVGAttributes PWSVGDrawingBuilder::declaredProperties(const PWSVGElement& elem
 {
     // Presentation attributes, then the style sheet, then the style attribute.
     PWSVGAttributes declared;
-    // "marker" is a property but no presentation attribute.
+    // "marker", "mix-blend-mode" and "isolation" are properties but no presentation attributes.
     for (const auto& [key, value] : element.attributes)
-        if (propertyNames().contains(key) && key != u"marker")
+        if (propertyNames().contains(key) && key != u"marker" && key != u"mix-blend-mode" && key != u"isolation")
             declared.insert(key, value.trimmed());
     if (!m_sheet.isEmpty()) {
         const QHash<QString, QString> sheet = m_sheet.declarationsFor(element);

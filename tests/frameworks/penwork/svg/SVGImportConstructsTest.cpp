@@ -422,10 +422,14 @@ TEST(SVGImportCompositing, GroupOpacityIsOnePictureAndBlendModesMixWithWhatIsUnd
     EXPECT_LT(qBlue(left), 200);
     EXPECT_TRUE(near(picture.pixel(75, 50), kWhite, 8));
 
-    auto multiply = imported("<rect width=\"100\" height=\"100\" fill=\"yellow\"/>"
-                             "<rect width=\"100\" height=\"100\" fill=\"cyan\" mix-blend-mode=\"multiply\"/>");
+    auto multiply = imported("<style>.m { mix-blend-mode: multiply }</style>"
+                             "<rect width=\"100\" height=\"100\" fill=\"yellow\"/>"
+                             "<rect width=\"100\" height=\"50\" fill=\"cyan\" class=\"m\"/>"
+                             "<rect y=\"50\" width=\"100\" height=\"50\" fill=\"cyan\" mix-blend-mode=\"multiply\"/>");
     ASSERT_TRUE(multiply);
-    EXPECT_TRUE(near(rendered(multiply).pixel(50, 50), QColor(0, 255, 0), 8));
+    EXPECT_TRUE(near(rendered(multiply).pixel(50, 25), QColor(0, 255, 0), 8));
+    // Only style sheets and style attributes set it: as an attribute it is no property.
+    EXPECT_TRUE(near(rendered(multiply).pixel(50, 75), QColor(0, 255, 255), 8));
 }
 
 TEST(SVGImportCompositing, NonSeparableBlendFormulas)
