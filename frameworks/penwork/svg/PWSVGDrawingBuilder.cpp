@@ -1032,7 +1032,13 @@ const PWSVGElement* PWSVGDrawingBuilder::useTarget(const PWSVGElement& use) cons
 bool PWSVGDrawingBuilder::isStoppedByOpenUses(const PWSVGElement& use, const PWSVGElement& target,
                                               const QList<const PWSVGElement*>& useStack)
 {
-    return useStack.contains(&target) || useStack.contains(&use) || useStack.size() >= kMaxUseDepth;
+    // The stack holds each open use and its target. A use that is itself the target of an
+    // open use (a use of a use) is a chain, not a cycle: only its own target coming round
+    // again is one.
+    for (qsizetype i = 0; i + 1 < useStack.size(); i += 2)
+        if (useStack[i] == &use || useStack[i + 1] == &target)
+            return true;
+    return useStack.size() >= kMaxUseDepth;
 }
 
 pf::Ref<PWDrawing> PWSVGDrawingBuilder::build(pf::Error* error)

@@ -346,6 +346,14 @@ TEST(SVGImportMarkers, ContextPaintsComeFromTheMarkedElementOrTheUse)
     ASSERT_EQ(strokes.size(), 1);
     EXPECT_EQ(strokes.first()->colour().qColor(), QColor(Qt::blue));
     EXPECT_EQ(fillColour(objects[1]), QColor(Qt::red));
+    // A use of a use: each is the context of what it instances, in turn.
+    auto chain = imported("<defs><rect id=\"r\" width=\"50\" height=\"50\" fill=\"context-stroke\" "
+                          "stroke=\"context-fill\"/></defs><use id=\"u\" href=\"#r\" fill=\"context-fill\" "
+                          "stroke=\"context-stroke\"/><use href=\"#u\" fill=\"blue\" stroke=\"green\"/>");
+    ASSERT_TRUE(chain);
+    const auto chained = objectsOf(chain);
+    ASSERT_EQ(chained.size(), 2);
+    EXPECT_EQ(fillColour(chained[1]), QColor(0, 128, 0));
     // Without a context element there is nothing to paint with.
     EXPECT_TRUE(objects[2]->style()->renderersOfClass<PWFill>().isEmpty());
 }
