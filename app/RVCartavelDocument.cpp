@@ -917,6 +917,14 @@ bool RVCartavelDocument::readFromFileWrapper(const pf::FileWrapper& wrapper, con
     return ok;
 }
 
+bool RVCartavelDocument::readFromURL(const QUrl& url, const QString& type, pf::Error* error)
+{
+    m_readingFolder = url.isLocalFile() ? QFileInfo(url.toLocalFile()).absolutePath() : QString();
+    const bool ok = PWDrawingDocument::readFromURL(url, type, error);
+    m_readingFolder.clear();
+    return ok;
+}
+
 bool RVCartavelDocument::readPackage(const pf::FileWrapper& wrapper, const QString&, pf::Error*)
 {
     // A package without its drawing is no document of ours; nothing to say beyond that.
@@ -931,7 +939,7 @@ bool RVCartavelDocument::readForeignFile(const pf::FileWrapper& wrapper, const Q
     const QString name = wrapper.filenameWithoutExtension();
     pf::Ref<PWDrawing> drawing;
     if (type == kSVGType) {
-        drawing = PWSVGImporter::drawingWithSVGData(wrapper.regularFileContents());
+        drawing = PWSVGImporter::drawingWithSVGData(wrapper.regularFileContents(), m_readingFolder);
         if (!drawing)
             return false;
         if (!name.isEmpty())

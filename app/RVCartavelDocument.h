@@ -217,6 +217,8 @@ public:
     bool canConcurrentlyReadDocumentsOfType(const QString&) const override { return true; }
     bool canAsynchronouslyWriteToURL(const QUrl& url, const QString& type, pf::SaveOperation operation) const override;
     bool readFromFileWrapper(const pf::FileWrapper& wrapper, const QString& type, pf::Error* error) override;
+    // Notes the folder of the file being read, where an SVG file's linked pictures are found.
+    bool readFromURL(const QUrl& url, const QString& type, pf::Error* error) override;
     pf::FileWrapperRef fileWrapperOfType(const QString& type, pf::Error* error) override;
     void setFileURL(const QUrl& url) override;
     void setFileType(const QString& type) override;
@@ -599,6 +601,8 @@ public:
 private:
     struct ReadOutcome;
     bool readPackage(const pf::FileWrapper& wrapper, const QString& type, pf::Error* error);
+    // The folder of the file readFromURL is reading, empty otherwise.
+    QString m_readingFolder;
     bool readForeignFile(const pf::FileWrapper& wrapper, const QString& type, pf::Error* error);
     void readAuxiliaryEntry(const pf::FileWrapper& entry);
     void readWindowEntry(const pf::FileWrapper* entry);

@@ -6,6 +6,7 @@
 #include "frameworks/penwork/drawables/PWImageShape.h"
 #include "frameworks/penwork/drawables/PWRegularPolygonPath.h"
 #include "frameworks/penwork/drawables/PWRoundRectShape.h"
+#include "frameworks/penwork/drawables/PWClippingGroup.h"
 #include "frameworks/penwork/drawables/PWShapeGroup.h"
 #include "frameworks/penwork/drawables/PWTextPath.h"
 #include "frameworks/penwork/drawables/PWTextShape.h"
@@ -34,6 +35,7 @@ void PWDrawableObjectDisplayName::install()
     named(PWArcPath::staticClass(), "Arc");
     named(PWRegularPolygonPath::staticClass(), "Regular Polygon");
     named(PWShapeGroup::staticClass(), "Group");
+    named(PWClippingGroup::staticClass(), "Clipping Group");
     named(PWTextShape::staticClass(), "Text");
     named(PWTextPath::staticClass(), "Text Path");
     named(PWImageShape::staticClass(), "Image Shape");

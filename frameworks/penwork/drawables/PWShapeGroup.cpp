@@ -120,6 +120,12 @@ pf::Ref<PWShapeGroup> PWShapeGroup::groupWithObjects(const QList<pf::Ref<PWDrawa
                                                      const QRectF& logicalBounds)
 {
     auto group = std::make_shared<PWShapeGroup>();
+    group->takeObjects(objects, logicalBounds);
+    return group;
+}
+
+void PWShapeGroup::takeObjects(const QList<pf::Ref<PWDrawableObject>>& objects, const QRectF& logicalBounds)
+{
     QList<pf::Ref<PWDrawableObject>> members;
     QSet<const PWDrawableObject*> seen; // a list lookup would make large groups quadratic
     for (const auto& object : objects)
@@ -130,11 +136,10 @@ pf::Ref<PWShapeGroup> PWShapeGroup::groupWithObjects(const QList<pf::Ref<PWDrawa
     QRectF reference = logicalBounds;
     if (!finiteRect(reference))
         reference = QRectF();
-    group->m_referenceRect = reference;
-    group->m_location = reference.center();
-    group->m_size = reference.size();
-    group->adoptMembers(members);
-    return group;
+    m_referenceRect = reference;
+    m_location = reference.center();
+    m_size = reference.size();
+    adoptMembers(members);
 }
 
 void PWShapeGroup::adoptMembers(const QList<pf::Ref<PWDrawableObject>>& members)

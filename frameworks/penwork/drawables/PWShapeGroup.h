@@ -82,10 +82,16 @@ public:
     void encodeWithCoder(pf::KeyedArchiver& coder) const override;
     void initWithCoder(pf::KeyedUnarchiver& coder) override;
 
+protected:
+    // Makes a new, empty group hold `objects` (their union of logical bounds given), placed
+    // where they are: what the factories do, for subclasses' own factories.
+    void takeObjects(const QList<pf::Ref<PWDrawableObject>>& objects, const QRectF& logicalBounds);
+    // The members render with the group's transform, so their cached bounds go stale with it.
+    // Subclasses with objects of their own in group space clear those too.
+    virtual void clearMemberBounds() const;
+
 private:
     void adoptMembers(const QList<pf::Ref<PWDrawableObject>>& members);
-    // The members render with the group's transform, so their cached bounds go stale with it.
-    void clearMemberBounds() const;
     void observeOwnGeometry();
     void observeValueForKeyPath(const QString& keyPath, pf::Reflective* object, const QVariantMap& change,
                                 void* context) override;

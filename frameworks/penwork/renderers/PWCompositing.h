@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QPainter>
 #include <QString>
 
@@ -35,6 +36,20 @@ enum CompositingValue : int {
     CompositeExclusion = 24,
 };
 inline constexpr int kLastCompositingValue = CompositeExclusion;
+
+// The blend modes that mix hue, saturation and luminosity rather than each channel alone.
+// QPainter has no counterpart: they are composited by blendNonSeparable, over pixels that can
+// be read back.
+enum NonSeparableBlendValue : int {
+    CompositeHue = 25,
+    CompositeSaturation = 26,
+    CompositeColour = 27,
+    CompositeLuminosity = 28,
+};
+bool isNonSeparableBlendValue(int value);
+// Composites premultiplied `source` over premultiplied `backdrop` (the same size) with one of
+// the blend modes above, into `backdrop`.
+void blendNonSeparable(QImage& backdrop, const QImage& source, int value);
 
 // Whether `value` is one of the values above.
 bool isCompositingValue(int value);

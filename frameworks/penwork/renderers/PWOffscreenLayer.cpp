@@ -63,10 +63,20 @@ void PWOffscreenLayer::composite(QPainter::CompositionMode mode, double opacity,
         return;
     QPainter& painter = m_context.painter();
     painter.save();
-    // Device pixels: no view transform, and a world transform that undoes the pixel ratio the
-    // painter applies on its own. The clip stays where it was set.
-    painter.setViewTransformEnabled(false);
-    painter.setWorldTransform(QTransform::fromScale(1.0 / m_pixelRatio, 1.0 / m_pixelRatio));
+    QPaintDevice* device = painter.device();
+    bool invertible = false;
+    const QTransform fromDevice = painter.deviceTransform().inverted(&invertible);
+    if (device && device->devType() == QInternal::Widget && invertible) {
+        // A widget's painter may draw into a backing store at the widget's offset, which its
+        // device transform already holds: undoing that transform puts the pixels back where
+        // the layer was measured.
+        painter.setWorldTransform(fromDevice * painter.worldTransform());
+    } else {
+        // Device pixels: no view transform, and a world transform that undoes the pixel ratio
+        // the painter applies on its own. The clip stays where it was set.
+        painter.setViewTransformEnabled(false);
+        painter.setWorldTransform(QTransform::fromScale(1.0 / m_pixelRatio, 1.0 / m_pixelRatio));
+    }
     painter.setCompositionMode(mode);
     painter.setOpacity(painter.opacity() * std::min(1.0, opacity));
     if (m_reduction < 1.0)

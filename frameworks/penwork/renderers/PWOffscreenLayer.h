@@ -31,6 +31,8 @@ public:
     const QImage& image() const { return m_image; }
     // Layer pixels per device pixel.
     double reduction() const { return m_reduction; }
+    // The device pixels the layer covers.
+    QRect region() const { return m_region; }
     // Layer pixels per user-space unit, for effects sized in points.
     double pixelsPerUnit() const { return m_pixelsPerUnit; }
 

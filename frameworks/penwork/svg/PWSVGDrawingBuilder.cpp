@@ -1,5 +1,6 @@
 #include "frameworks/penwork/svg/PWSVGDrawingBuilder.h"
 
+#include "frameworks/penwork/drawables/PWClippingGroup.h"
 #include "frameworks/penwork/drawables/PWDrawablePath.h"
 #include "frameworks/penwork/drawables/PWDrawableShape.h"
 #include "frameworks/penwork/drawables/PWImageShape.h"
@@ -7,7 +8,9 @@
 #include "frameworks/penwork/drawables/PWTextShape.h"
 #include "frameworks/penwork/layers/PWDrawing.h"
 #include "frameworks/penwork/layers/PWObjectDrawingLayer.h"
+#include "frameworks/penwork/renderers/PWCompositing.h"
 #include "frameworks/penwork/renderers/PWGradientFill.h"
+#include "frameworks/penwork/renderers/PWObjectPatternFill.h"
 #include "frameworks/penwork/styles/PWFill.h"
 #include "frameworks/penwork/styles/PWStroke.h"
 #include "frameworks/penwork/styles/PWStrokeDash.h"
@@ -15,6 +18,7 @@
 #include "frameworks/penwork/support/RVUndoManager.h"
 #include "frameworks/penwork/svg/PWSVGElement.h"
 #include "frameworks/penwork/svg/PWSVGErrors.h"
+#include "frameworks/penwork/svg/PWSVGStyle.h"
 #include "frameworks/penwork/svg/PWSVGValueParsing.h"
 
 #include "platform/graphics/BezierPath.h"
@@ -28,46 +32,19 @@
 #include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QImage>
+#include <QLocale>
 #include <QRegularExpression>
 #include <QSet>
 #include <QtMath>
 
 #include <cmath>
 
-namespace pwsvg {
-
-// The computed properties of an element. Everything above `opacity` inherits.
-struct Style {
-    Paint fill{Paint::Colour, QColor(Qt::black), {}, {}, false};
-    double fillOpacity = 1.0;
-    bool evenOdd = false;
-    Paint stroke;
-    double strokeOpacity = 1.0;
-    double strokeWidth = 1.0;
-    pf::BezierPath::LineCap cap = pf::BezierPath::LineCap::Butt;
-    pf::BezierPath::LineJoin join = pf::BezierPath::LineJoin::Miter;
-    double miterLimit = 4.0;
-    QList<double> dashes;
-    double dashOffset = 0.0;
-    QColor colour = Qt::black;
-    QString fontFamily;
-    double fontSize = 16.0;
-    int fontWeight = 400;
-    bool italic = false;
-    int anchor = 0; // 0 start, 1 middle, 2 end
-    bool visible = true;
-
-    double opacity = 1.0;
-    bool displayNone = false;
-    QString filterId;
-};
-
-} // namespace pwsvg
 
 using pwsvg::Length;
 using pwsvg::LengthAxis;
 using pwsvg::Paint;
 using pwsvg::Style;
+using pwsvg::kNormalBlend;
 
 namespace {
 
@@ -81,7 +58,11 @@ const QSet<QString>& propertyNames()
         QStringLiteral("color"), QStringLiteral("display"), QStringLiteral("visibility"),
         QStringLiteral("font-family"), QStringLiteral("font-size"), QStringLiteral("font-weight"),
         QStringLiteral("font-style"), QStringLiteral("text-anchor"), QStringLiteral("filter"),
-        QStringLiteral("stop-color"), QStringLiteral("stop-opacity")};
+        QStringLiteral("stop-color"), QStringLiteral("stop-opacity"), QStringLiteral("clip-path"),
+        QStringLiteral("clip-rule"), QStringLiteral("mask"), QStringLiteral("mask-type"),
+        QStringLiteral("paint-order"), QStringLiteral("marker-start"), QStringLiteral("marker-mid"),
+        QStringLiteral("marker-end"), QStringLiteral("marker"), QStringLiteral("mix-blend-mode"),
+        QStringLiteral("isolation"), QStringLiteral("transform-origin"), QStringLiteral("overflow")};
     return names;
 }
 
@@ -105,6 +86,36 @@ double opacityValue(const QString& text, double fallback)
     if (!value)
         return fallback;
     return std::clamp(percent ? *value / 100.0 : *value, 0.0, 1.0);
+}
+
+// The compositing value of a mix-blend-mode keyword; normal for any other.
+int blendModeValue(const QString& text)
+{
+    using namespace pw::renderers;
+    static const QHash<QString, int> modes = {
+        {"multiply", CompositeMultiply},     {"screen", CompositeScreen},         {"overlay", CompositeOverlay},
+        {"darken", CompositeDarken},         {"lighten", CompositeLighten},       {"color-dodge", CompositeColorDodge},
+        {"color-burn", CompositeColorBurn},  {"hard-light", CompositeHardLight}, {"soft-light", CompositeSoftLight},
+        {"difference", CompositeDifference}, {"exclusion", CompositeExclusion}, {"hue", CompositeHue},
+        {"saturation", CompositeSaturation}, {"color", CompositeColour},          {"luminosity", CompositeLuminosity}};
+    return modes.value(text.trimmed(), kNormalBlend);
+}
+
+// "normal", or one to three of fill, stroke and markers in the order they are painted, the
+// ones left out following in their usual order; anything else is normal.
+QString paintOrderValue(const QString& text)
+{
+    QString order;
+    for (QStringView word : QStringView(text).split(u' ', Qt::SkipEmptyParts)) {
+        const QChar letter = word == u"fill" ? u'f' : word == u"stroke" ? u's' : word == u"markers" ? u'm' : QChar();
+        if (letter.isNull() || order.contains(letter))
+            return QStringLiteral("fsm");
+        order.append(letter);
+    }
+    for (QChar letter : QStringLiteral("fsm"))
+        if (!order.contains(letter))
+            order.append(letter);
+    return order;
 }
 
 QColor withAlpha(QColor colour, double factor)
@@ -159,9 +170,70 @@ QFontMetricsF drawingFontMetrics(const QFont& font)
     return QFontMetricsF(font, &device);
 }
 
+} // namespace
+
+QTransform pwsvg::aboutOrigin(const QTransform& transform, const QString& origin, const QSizeF& viewport)
+{
+    if (origin.trimmed().isEmpty())
+        return transform;
+    QStringList parts = origin.simplified().split(u' ');
+    auto isVertical = [](const QString& word) { return word == u"top" || word == u"bottom"; };
+    auto isHorizontal = [](const QString& word) { return word == u"left" || word == u"right"; };
+    if (parts.size() == 1)
+        parts.append(isVertical(parts.first()) ? QStringLiteral("center") : QStringLiteral("center"));
+    if (isVertical(parts[0]) || isHorizontal(parts[1]))
+        std::swap(parts[0], parts[1]);
+    auto coordinate = [&](const QString& text, LengthAxis axis, double side) -> std::optional<double> {
+        if (text == u"center")
+            return side / 2.0;
+        if (text == u"left" || text == u"top")
+            return 0.0;
+        if (text == u"right" || text == u"bottom")
+            return side;
+        auto length = pwsvg::parseLength(text);
+        if (!length)
+            return std::nullopt;
+        return pwsvg::resolveLength(*length, axis, viewport, 16.0);
+    };
+    // A lone vertical keyword puts the origin at the horizontal centre.
+    const auto x = coordinate(parts[0], LengthAxis::Horizontal, viewport.width());
+    const auto y = coordinate(parts[1], LengthAxis::Vertical, viewport.height());
+    if (!x || !y)
+        return transform;
+    return QTransform::fromTranslate(-*x, -*y) * transform * QTransform::fromTranslate(*x, *y);
+}
+
+std::optional<QTransform> pwsvg::parseCSSTransform(const QString& text)
+{
+    // CSS writes units: lengths in px (user units here) and angles in deg.
+    QString plain = text;
+    plain.replace(QStringLiteral("px"), QString()).replace(QStringLiteral("deg"), QString());
+    return pwsvg::parseTransform(plain);
+}
+
+bool pwsvg::passesConditions(const PWSVGElement& element)
+{
+    // No extension is supported; features are no longer tested (every renderer claims them).
+    if (element.hasAttribute(QStringLiteral("requiredExtensions")))
+        return false;
+    const QString* languages = element.attributes.find(QStringView(u"systemLanguage"));
+    if (!languages)
+        return true;
+    // A language matches by its primary tag: "en-GB" for a user reading "en_US".
+    static const QString user = [] {
+        const QString name = QLocale::system().name();
+        const QString primary = name.section(u'_', 0, 0).section(u'-', 0, 0).toLower();
+        return primary.isEmpty() || primary == u"c" ? QStringLiteral("en") : primary;
+    }();
+    for (QStringView tag : QStringView(*languages).split(u',', Qt::SkipEmptyParts))
+        if (tag.trimmed().split(u'-').first().compare(user, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
 // Places a box-shaped object (text, image) on `rect` of user space seen through `ctm`: its
 // centre, its sides scaled as the transform scales them, and the transform's rotation.
-void placeBox(PWDrawableObject& object, const QRectF& rect, const QTransform& ctm)
+void pwsvg::placeBox(PWDrawableObject& object, const QRectF& rect, const QTransform& ctm)
 {
     const QPointF xAxis(ctm.m11(), ctm.m12());
     const double xScale = std::hypot(xAxis.x(), xAxis.y());
@@ -172,6 +244,14 @@ void placeBox(PWDrawableObject& object, const QRectF& rect, const QTransform& ct
     if (std::abs(angle) > 1e-12)
         object.setAngle(angle);
 }
+
+bool pwsvg::isShapeElement(const QString& name)
+{
+    return name == u"path" || name == u"rect" || name == u"circle" || name == u"ellipse" || name == u"line"
+        || name == u"polyline" || name == u"polygon";
+}
+
+namespace {
 
 bool isDigitAt(const QString& data, qsizetype i, qsizetype end)
 {
@@ -347,8 +427,9 @@ PWSVGAttributes PWSVGDrawingBuilder::declaredProperties(const PWSVGElement& elem
 {
     // Presentation attributes, then the style sheet, then the style attribute.
     PWSVGAttributes declared;
+    // "marker", "mix-blend-mode" and "isolation" are properties but no presentation attributes.
     for (const auto& [key, value] : element.attributes)
-        if (propertyNames().contains(key))
+        if (propertyNames().contains(key) && key != u"marker" && key != u"mix-blend-mode" && key != u"isolation")
             declared.insert(key, value.trimmed());
     if (!m_sheet.isEmpty()) {
         const QHash<QString, QString> sheet = m_sheet.declarationsFor(element);
@@ -369,6 +450,12 @@ Style PWSVGDrawingBuilder::computeStyle(const PWSVGElement& element, const Style
     style.opacity = 1.0;
     style.displayNone = false;
     style.filterId.clear();
+    style.clipId.clear();
+    style.maskId.clear();
+    style.cssTransform.clear();
+    style.transformOrigin.clear();
+    style.blendMode = kNormalBlend;
+    style.isolated = false;
     const PWSVGAttributes declared = declaredProperties(element);
     if (declared.size() == 0)
         return style;
@@ -391,6 +478,13 @@ Style PWSVGDrawingBuilder::computeStyle(const PWSVGElement& element, const Style
             if (paint->kind == Paint::CurrentColour) {
                 paint->kind = Paint::Colour;
                 paint->colour = style.colour;
+            }
+            // Context paints take the context element's paint, and none without one.
+            if (paint->kind == Paint::ContextFill || paint->kind == Paint::ContextStroke) {
+                const bool fill = paint->kind == Paint::ContextFill;
+                *paint = m_context ? (fill ? m_context->fill : m_context->stroke) : Paint();
+                if (m_context && paint->kind == Paint::Colour)
+                    paint->colour = withAlpha(paint->colour, fill ? m_context->fillOpacity : m_context->strokeOpacity);
             }
         }
     };
@@ -497,6 +591,34 @@ Style PWSVGDrawingBuilder::computeStyle(const PWSVGElement& element, const Style
         style.displayNone = value("display").trimmed() == u"none";
     if (has("filter"))
         style.filterId = pwsvg::urlReference(value("filter"));
+    if (has("transform"))
+        style.cssTransform = value("transform");
+    if (has("mix-blend-mode"))
+        style.blendMode = blendModeValue(value("mix-blend-mode"));
+    if (has("isolation"))
+        style.isolated = value("isolation").trimmed() == u"isolate";
+    if (has("transform-origin"))
+        style.transformOrigin = value("transform-origin");
+    if (has("clip-path"))
+        style.clipId = pwsvg::urlReference(value("clip-path"));
+    if (has("mask"))
+        style.maskId = pwsvg::urlReference(value("mask"));
+    if (has("clip-rule"))
+        style.clipEvenOdd = value("clip-rule").trimmed() == u"evenodd";
+    if (has("paint-order"))
+        style.paintOrder = paintOrderValue(value("paint-order"));
+    // The marker shorthand (from style sheets and style attributes only) sets all three; the
+    // longhands win over it.
+    if (has("marker")) {
+        const QString marker = pwsvg::urlReference(value("marker"));
+        style.markerStart = style.markerMid = style.markerEnd = marker;
+    }
+    if (has("marker-start"))
+        style.markerStart = pwsvg::urlReference(value("marker-start"));
+    if (has("marker-mid"))
+        style.markerMid = pwsvg::urlReference(value("marker-mid"));
+    if (has("marker-end"))
+        style.markerEnd = pwsvg::urlReference(value("marker-end"));
     return style;
 }
 
@@ -521,7 +643,8 @@ constexpr int kOther = int(LengthAxis::Other);
 // Follows the href chain of a gradient (bounded, cycles cut) and merges what each link leaves
 // unsaid from the next.
 std::optional<GradientSpec> resolveGradient(const QString& id, const QHash<QString, const PWSVGElement*>& ids,
-                                            const std::function<PWSVGAttributes(const PWSVGElement&)>& declared)
+                                            const std::function<PWSVGAttributes(const PWSVGElement&)>& declared,
+                                            const QSizeF& viewport)
 {
     const PWSVGElement* element = ids.value(id);
     if (!element || (element->name != u"linearGradient" && element->name != u"radialGradient"))
@@ -563,7 +686,8 @@ std::optional<GradientSpec> resolveGradient(const QString& id, const QHash<QStri
     }
     spec.userSpace = spec.attributes.value(QStringLiteral("gradientUnits")) == u"userSpaceOnUse";
     if (auto transform = pwsvg::parseTransform(spec.attributes.value(QStringLiteral("gradientTransform"))))
-        spec.transform = *transform;
+        spec.transform = pwsvg::aboutOrigin(*transform, declared(*element).value(QStringView(u"transform-origin")),
+                                            viewport);
     return spec;
 }
 
@@ -590,7 +714,7 @@ public:
             return withAlpha(paint.colour, opacity);
         if (paint.kind != Paint::Server)
             return {};
-        if (auto spec = resolveGradient(paint.serverId, m_ids, m_declared); spec && !spec->stops.isEmpty())
+        if (auto spec = resolveGradient(paint.serverId, m_ids, m_declared, m_viewport); spec && !spec->stops.isEmpty())
             return withAlpha(pf::Gradient(spec->stops).interpolatedColorAtLocation(0.5).qColor(), opacity);
         if (paint.fallback)
             return withAlpha(*paint.fallback, opacity);
@@ -606,21 +730,23 @@ public:
             return PWFill::fillWithColour(pf::Color(withAlpha(paint.colour, opacity)));
         if (paint.kind != Paint::Server)
             return nullptr;
-        auto spec = resolveGradient(paint.serverId, m_ids, m_declared);
+        auto spec = resolveGradient(paint.serverId, m_ids, m_declared, m_viewport);
         if (!spec) {
             if (paint.fallback)
                 return PWFill::fillWithColour(pf::Color(withAlpha(*paint.fallback, opacity)));
             return nullptr;
         }
+        // A gradient without stops paints as none, or as the fallback colour given with it.
         if (spec->stops.isEmpty())
-            return nullptr;
+            return paint.fallback ? PWFill::fillWithColour(pf::Color(withAlpha(*paint.fallback, opacity))) : nullptr;
         QList<pf::ColorStop> stops = spec->stops;
         for (auto& stop : stops)
             stop.color = pf::Color(withAlpha(stop.color.qColor(), opacity));
         if (stops.size() == 1)
             return PWFill::fillWithColour(stops.first().color);
+        // A box without width or height cannot place the gradient: the fallback colour paints.
         if (!spec->userSpace && (bbox.width() <= 0.0 || bbox.height() <= 0.0))
-            return nullptr;
+            return paint.fallback ? PWFill::fillWithColour(pf::Color(withAlpha(*paint.fallback, opacity))) : nullptr;
         if (area.isEmpty())
             return nullptr;
 
@@ -786,7 +912,10 @@ bool PWSVGDrawingBuilder::rootGeometry(QSizeF* drawingSize, QTransform* rootTran
         auto parsed = pwsvg::parseLength(text);
         if (!parsed)
             return false;
-        if (parsed->unit == Length::Percent)
+        // Relative to a viewport the document has no say over: taken as not given.
+        if (parsed->unit == Length::Percent || parsed->unit == Length::ViewportWidth
+            || parsed->unit == Length::ViewportHeight || parsed->unit == Length::ViewportMin
+            || parsed->unit == Length::ViewportMax)
             return true;
         const double value = pwsvg::resolveLength(*parsed, LengthAxis::Other, {}, 16.0);
         if (!(value > 0.0) || !std::isfinite(value))
@@ -843,9 +972,11 @@ qint64 PWSVGDrawingBuilder::expandedVisits(const PWSVGElement& element, QList<co
         if (visits > kMaxVisits)
             break;
         if (!child->isText() && renderedElements().contains(child->name)) {
+            if (element.name == u"switch" && !pwsvg::passesConditions(*child))
+                continue;
             visits += expandedVisits(*child, useStack, counts, &everywhere);
             if (element.name == u"switch")
-                break; // only its first child is drawn
+                break; // only its first child whose conditions hold is drawn
         }
     }
     if (element.name == u"use" && visits <= kMaxVisits) {
@@ -901,7 +1032,13 @@ const PWSVGElement* PWSVGDrawingBuilder::useTarget(const PWSVGElement& use) cons
 bool PWSVGDrawingBuilder::isStoppedByOpenUses(const PWSVGElement& use, const PWSVGElement& target,
                                               const QList<const PWSVGElement*>& useStack)
 {
-    return useStack.contains(&target) || useStack.contains(&use) || useStack.size() >= kMaxUseDepth;
+    // The stack holds each open use and its target. A use that is itself the target of an
+    // open use (a use of a use) is a chain, not a cycle: only its own target coming round
+    // again is one.
+    for (qsizetype i = 0; i + 1 < useStack.size(); i += 2)
+        if (useStack[i] == &use || useStack[i + 1] == &target)
+            return true;
+    return useStack.size() >= kMaxUseDepth;
 }
 
 pf::Ref<PWDrawing> PWSVGDrawingBuilder::build(pf::Error* error)
@@ -920,21 +1057,8 @@ pf::Ref<PWDrawing> PWSVGDrawingBuilder::build(pf::Error* error)
     QTransform rootTransform;
     bool sizeFromContent = false;
     Objects objects;
-    if (rootGeometry(&size, &rootTransform, &sizeFromContent)) {
-        const Style rootStyle = computeStyle(m_root, Style());
-        if (!rootStyle.displayNone) {
-            for (auto& child : m_document->children) {
-                if (child->isText() || !renderedElements().contains(child->name))
-                    continue;
-                if (!buildElement(*child, rootStyle, rootTransform, rootStyle.opacity, objects))
-                    break;
-                // Nothing refers to a part of the document without ids once it is built; the
-                // root's children are not visited again.
-                if (!m_referable.contains(child.get()))
-                    child.reset();
-            }
-        }
-    }
+    if (rootGeometry(&size, &rootTransform, &sizeFromContent))
+        buildRootChildren(rootTransform, 1.0, objects);
     if (m_failed) {
         pf::fail(error, m_error);
         return nullptr;
@@ -960,6 +1084,23 @@ pf::Ref<PWDrawing> PWSVGDrawingBuilder::build(pf::Error* error)
     layer->addObjectsFromArray(objects.objects);
     undo->enableUndoRegistration();
     return drawing;
+}
+
+void PWSVGDrawingBuilder::buildRootChildren(const QTransform& ctm, double opacity, Objects& objects)
+{
+    const Style rootStyle = computeStyle(m_root, Style());
+    if (rootStyle.displayNone)
+        return;
+    for (auto& child : m_document->children) {
+        if (!child || child->isText() || !renderedElements().contains(child->name))
+            continue;
+        if (!buildElement(*child, rootStyle, ctm, opacity * rootStyle.opacity, objects))
+            break;
+        // Nothing refers to a part of the document without ids once it is built; the root's
+        // children are not visited again.
+        if (!m_referable.contains(child.get()))
+            child.reset();
+    }
 }
 
 bool PWSVGDrawingBuilder::addObject(const pf::Ref<PWDrawableObject>& object, Objects& out)
@@ -995,6 +1136,9 @@ bool PWSVGDrawingBuilder::buildChildren(const PWSVGElement& element, const Style
     for (const auto& child : element.children) {
         if (child->isText() || !renderedElements().contains(child->name))
             continue;
+        // A switch draws the first of its children whose conditions hold.
+        if (firstOnly && !pwsvg::passesConditions(*child))
+            continue;
         if (!buildElement(*child, style, ctm, opacity, out))
             return false;
         if (firstOnly)
@@ -1012,20 +1156,84 @@ bool PWSVGDrawingBuilder::buildElement(const PWSVGElement& element, const Style&
         return fail(kPWSVGErrorTooComplex, QCoreApplication::translate("PWSVGImporter", "The document takes more than "
                                                                                         "%1 steps to draw.")
                                                .arg(kMaxVisits));
-    if (element.isText() || !renderedElements().contains(element.name))
+    if (element.isText() || !renderedElements().contains(element.name) || !pwsvg::passesConditions(element))
         return true;
-    const Style style = computeStyle(element, parentStyle);
+    Style style = computeStyle(element, parentStyle);
     if (style.displayNone)
         return true;
+    const QString& name = element.name;
     QTransform ctm = parentCTM;
-    if (element.name != u"svg" && element.hasAttribute(QStringLiteral("transform")))
-        if (auto own = pwsvg::parseTransform(element.attribute(QStringLiteral("transform"))))
-            ctm = *own * parentCTM;
+    if (name != u"svg") {
+        std::optional<QTransform> own;
+        if (!style.cssTransform.isEmpty())
+            own = pwsvg::parseCSSTransform(style.cssTransform);
+        else if (element.hasAttribute(QStringLiteral("transform")))
+            own = pwsvg::parseTransform(element.attribute(QStringLiteral("transform")));
+        if (own)
+            ctm = pwsvg::aboutOrigin(*own, style.transformOrigin, m_viewport) * parentCTM;
+    }
     // A transform that flattens everything onto a line draws nothing.
     if (!pwsvg::isFinite(ctm) || !(std::abs(ctm.determinant()) > 1e-18))
         return true;
-    const double opacity = opacityAbove * style.opacity;
+    if (m_clipContent > 0) {
+        // A clip path is the union of its shapes', texts' and direct uses' outlines, each with
+        // its own clip rule; paint, opacity and containers play no part in it.
+        if (name != u"use" && name != u"text" && !pwsvg::isShapeElement(name))
+            return true;
+        style.fill = Paint{Paint::Colour, QColor(Qt::black), {}, {}, false};
+        style.fillOpacity = 1.0;
+        style.stroke = Paint();
+        style.evenOdd = style.clipEvenOdd;
+        style.opacity = 1.0;
+        style.filterId.clear();
+        style.maskId.clear();
+        style.markerStart.clear();
+        style.markerMid.clear();
+        style.markerEnd.clear();
+    }
+    // A container's opacity applies to its content as one picture; so does a blend mode or
+    // an isolated group. Leaves take their opacity into their own style.
+    const bool container = name == u"g" || name == u"a" || name == u"switch" || name == u"svg" || name == u"use";
+    const bool groupOpacity = container && style.opacity < 1.0 && m_clipContent == 0;
+    const bool composited = groupOpacity || (m_clipContent == 0 && (style.blendMode != kNormalBlend || style.isolated));
+    const double opacity = groupOpacity ? opacityAbove : opacityAbove * style.opacity;
+    if (style.clipId.isEmpty() && style.maskId.isEmpty() && !composited)
+        return buildElementContent(element, style, ctm, opacity, out);
+    Objects content;
+    if (!buildElementContent(element, style, ctm, opacity, content))
+        return false;
+    if (!style.clipId.isEmpty() || !style.maskId.isEmpty()) {
+        Objects clipped;
+        if (!appendClipped(element, style, ctm, content, clipped))
+            return false;
+        content = clipped;
+    }
+    if (!composited || content.size() == 0) {
+        for (qsizetype i = 0; i < content.size(); ++i)
+            out.append(content.objects[i], content.logicalBounds[i]);
+        return true;
+    }
+    double groupAlpha = groupOpacity ? style.opacity : 1.0;
+    if (content.size() == 1 && style.blendMode == kNormalBlend && !style.isolated) {
+        // One shape or path alone shows its opacity the same through its own style.
+        const pf::Ref<PWDrawableObject>& only = content.objects.first();
+        if ((std::dynamic_pointer_cast<PWDrawableShape>(only) || std::dynamic_pointer_cast<PWDrawablePath>(only))
+            && only->style()) {
+            only->style()->setOpacity(only->style()->opacity() * groupAlpha);
+            out.append(only, content.logicalBounds.first());
+            return true;
+        }
+    }
+    auto group = PWClippingGroup::clippingGroupWithObjects(content.objects, nullptr, PWClippingGroup::ClipCoverage);
+    group->setGroupOpacity(groupAlpha);
+    group->setBlendMode(style.blendMode);
+    return addObject(group, out);
+}
 
+bool PWSVGDrawingBuilder::buildElementContent(const PWSVGElement& element, const Style& style, const QTransform& ctmIn,
+                                              double opacity, Objects& out)
+{
+    QTransform ctm = ctmIn;
     const QString& name = element.name;
     if (name == u"g" || name == u"a" || name == u"switch" || name == u"svg") {
         if (name == u"svg") {
@@ -1033,13 +1241,7 @@ bool PWSVGDrawingBuilder::buildElement(const PWSVGElement& element, const Style&
             const double y = length(element, QStringLiteral("y"), kY, style.fontSize);
             const double w = length(element, QStringLiteral("width"), kX, style.fontSize, m_viewport.width());
             const double h = length(element, QStringLiteral("height"), kY, style.fontSize, m_viewport.height());
-            auto viewBox = pwsvg::parseViewBox(element.attribute(QStringLiteral("viewBox")));
-            if (viewBox && viewBox->width() > 0 && viewBox->height() > 0 && w > 0 && h > 0)
-                ctm = pwsvg::viewBoxTransform(*viewBox, QRectF(x, y, w, h),
-                                              element.attribute(QStringLiteral("preserveAspectRatio")))
-                    * ctm;
-            else
-                ctm = QTransform::fromTranslate(x, y) * ctm;
+            return buildViewport(element, style, ctm, opacity, QRectF(x, y, w, h), out);
         }
         Objects children;
         if (!buildChildren(element, style, ctm, opacity, name == u"switch", children))
@@ -1072,24 +1274,31 @@ bool PWSVGDrawingBuilder::buildUse(const PWSVGElement& use, const Style& style, 
 
     m_useStack.append(&use);
     m_useStack.append(target);
+    // The use is the context element of what it instances.
+    const Style* outerContext = std::exchange(m_context, &style);
     bool ok = true;
     Objects objects;
-    if (target->name == u"symbol") {
-        const Style symbolStyle = computeStyle(*target, style);
-        if (!symbolStyle.displayNone) {
-            const double w = length(use, QStringLiteral("width"), kX, style.fontSize, m_viewport.width());
-            const double h = length(use, QStringLiteral("height"), kY, style.fontSize, m_viewport.height());
-            auto viewBox = pwsvg::parseViewBox(target->attribute(QStringLiteral("viewBox")));
-            if (viewBox && viewBox->width() > 0 && viewBox->height() > 0 && w > 0 && h > 0)
-                placed = pwsvg::viewBoxTransform(*viewBox, QRectF(0, 0, w, h),
-                                                 target->attribute(QStringLiteral("preserveAspectRatio")))
-                    * placed;
-            if (pwsvg::isFinite(placed) && std::abs(placed.determinant()) > 1e-18)
-                ok = buildChildren(*target, symbolStyle, placed, opacity * symbolStyle.opacity, false, objects);
+    if (target->name == u"symbol" || target->name == u"svg") {
+        // A symbol or svg element instanced by a use takes the use's size, when it gives one.
+        const Style targetStyle = computeStyle(*target, style);
+        if (!targetStyle.displayNone && pwsvg::passesConditions(*target)) {
+            const bool isSymbol = target->name == u"symbol";
+            const double fs = style.fontSize;
+            const double w = use.hasAttribute(QStringLiteral("width")) || isSymbol
+                                 ? length(use, QStringLiteral("width"), kX, fs, m_viewport.width())
+                                 : length(*target, QStringLiteral("width"), kX, fs, m_viewport.width());
+            const double h = use.hasAttribute(QStringLiteral("height")) || isSymbol
+                                 ? length(use, QStringLiteral("height"), kY, fs, m_viewport.height())
+                                 : length(*target, QStringLiteral("height"), kY, fs, m_viewport.height());
+            const double x = isSymbol ? 0.0 : length(*target, QStringLiteral("x"), kX, fs);
+            const double y = isSymbol ? 0.0 : length(*target, QStringLiteral("y"), kY, fs);
+            ok = buildViewport(*target, targetStyle, placed, opacity * targetStyle.opacity, QRectF(x, y, w, h),
+                               objects);
         }
     } else {
         ok = buildElement(*target, style, placed, opacity, objects);
     }
+    m_context = outerContext;
     m_useStack.removeLast();
     m_useStack.removeLast();
     if (!ok)
@@ -1098,12 +1307,60 @@ bool PWSVGDrawingBuilder::buildUse(const PWSVGElement& use, const Style& style, 
     return true;
 }
 
+bool PWSVGDrawingBuilder::buildViewport(const PWSVGElement& element, const Style& style, const QTransform& ctm,
+                                        double opacity, const QRectF& viewport, Objects& out)
+{
+    if (!(viewport.width() > 0.0) || !(viewport.height() > 0.0))
+        return true;
+    QTransform content = QTransform::fromTranslate(viewport.x(), viewport.y()) * ctm;
+    QSizeF inner = viewport.size();
+    if (element.hasAttribute(QStringLiteral("viewBox"))) {
+        auto viewBox = pwsvg::parseViewBox(element.attribute(QStringLiteral("viewBox")));
+        if (viewBox && viewBox->width() > 0.0 && viewBox->height() > 0.0) {
+            content = pwsvg::viewBoxTransform(*viewBox, viewport,
+                                              element.attribute(QStringLiteral("preserveAspectRatio")))
+                * ctm;
+            inner = viewBox->size();
+        }
+    }
+    if (!pwsvg::isFinite(content) || !(std::abs(content.determinant()) > 1e-18))
+        return true;
+    // Percentages within refer to this viewport.
+    const QSizeF outer = std::exchange(m_viewport, inner);
+    Objects children;
+    const bool ok = buildChildren(element, style, content, opacity, false, children);
+    m_viewport = outer;
+    if (!ok)
+        return false;
+    if (children.size() == 0)
+        return true;
+    // What lies outside the viewport is cut off unless its overflow shows.
+    const QString overflow = declaredProperties(element).value(QStringView(u"overflow")).trimmed();
+    auto frame = pf::BezierPath::pathWithRect(viewport)->transformed(ctm);
+    QRectF drawn;
+    for (qsizetype i = 0; i < children.size(); ++i)
+        drawn = drawn.isNull() ? children.objects[i]->bounds() : drawn.united(children.objects[i]->bounds());
+    const bool rectilinear = std::abs(ctm.m12()) < 1e-12 && std::abs(ctm.m21()) < 1e-12;
+    if (overflow == u"visible" || overflow == u"auto" || (rectilinear && frame->bounds().contains(drawn))) {
+        appendGrouped(children, out);
+        return true;
+    }
+    auto frameStyle = std::make_shared<PWStyle>();
+    frameStyle->addRenderer(PWFill::fillWithColour(pf::Color(QColor(Qt::black))));
+    return addObject(PWClippingGroup::clippingGroupWithObjects(
+                         children.objects, PWDrawableShape::drawableShapeWithPath(*frame, frameStyle),
+                         PWClippingGroup::ClipCoverage),
+                     out);
+}
+
 bool PWSVGDrawingBuilder::buildShape(const PWSVGElement& element, const Style& style, const QTransform& ctm,
                                      double opacity, Objects& out)
 {
     const QString& name = element.name;
     const double fs = style.fontSize;
     auto userPath = pf::BezierPath::path();
+    // A path's segments as written (arcs whole), for the markers at its vertices.
+    Geom::PathVector geomPaths;
     bool isShape = false;
     bool isLine = false;
     if (name == u"rect") {
@@ -1158,7 +1415,7 @@ bool PWSVGDrawingBuilder::buildShape(const PWSVGElement& element, const Style& s
             return fail(kPWSVGErrorTooComplex, QCoreApplication::translate("PWSVGImporter", "A path holds more than %1 "
                                                                                             "characters of data.")
                                                    .arg(kMaxPathDataChars));
-        Geom::PathVector paths;
+        Geom::PathVector& paths = geomPaths;
         Geom::SubpathInserter inserter(paths);
         Geom::PathIteratorSink<Geom::SubpathInserter> sink(inserter);
         try {
@@ -1193,19 +1450,31 @@ bool PWSVGDrawingBuilder::buildShape(const PWSVGElement& element, const Style& s
 
     PaintResolver paints(
         m_ids, [this](const PWSVGElement& e) { return declaredProperties(e); }, m_viewport);
-    auto pwStyle = std::make_shared<PWStyle>();
-    pwStyle->setOpacity(opacity);
     pf::Ref<PWFill> fill;
-    if (!isLine) {
-        fill = paints.fillFor(style.fill, style.fillOpacity, bbox, ctm, area);
-        if (fill)
-            pwStyle->addRenderer(fill);
-    }
+    if (!isLine)
+        fill = isPatternPaint(style.fill) ? patternFill(style.fill, style.fillOpacity, bbox, ctm, area)
+                                          : paints.fillFor(style.fill, style.fillOpacity, bbox, ctm, area);
     const double scale = pwsvg::lengthScale(ctm);
     const double width = style.strokeWidth * scale;
     pf::Ref<PWStroke> stroke;
+    // A stroke painted with a gradient or a pattern: its outline shows that paint through a
+    // clipping group, a stroke renderer carrying one colour.
+    pf::Ref<PWFill> strokePaint;
+    QRectF strokeReach;
+    if (width > 0.0 && std::isfinite(width) && style.stroke.kind == Paint::Server && m_clipContent == 0) {
+        const double joins = style.join == pf::BezierPath::LineJoin::Miter ? std::max(1.0, style.miterLimit) : 1.0;
+        const double reach = width / 2.0 * std::max(joins, std::sqrt(2.0)) + 1.0;
+        strokeReach = area.adjusted(-reach, -reach, reach, reach);
+        strokePaint = isPatternPaint(style.stroke)
+                          ? patternFill(style.stroke, style.strokeOpacity, bbox, ctm, strokeReach)
+                          : paints.fillFor(style.stroke, style.strokeOpacity, bbox, ctm, strokeReach);
+    }
+    const bool paintedStroke = strokePaint && (std::dynamic_pointer_cast<PWGradientFill>(strokePaint)
+                                               || std::dynamic_pointer_cast<PWObjectPatternFill>(strokePaint));
     if (width > 0.0 && std::isfinite(width)) {
-        const QColor colour = paints.colourFor(style.stroke, style.strokeOpacity);
+        QColor colour = paints.colourFor(style.stroke, style.strokeOpacity);
+        if (style.stroke.kind == Paint::Server && m_clipContent == 0)
+            colour = paintedStroke ? QColor(Qt::black) : strokePaint ? strokePaint->colour().qColor() : QColor();
         if (colour.isValid()) {
             stroke = PWStroke::strokeWithWidth(width, pf::Color(colour));
             stroke->setLineCapStyle(style.cap);
@@ -1223,7 +1492,6 @@ bool PWSVGDrawingBuilder::buildShape(const PWSVGElement& element, const Style& s
                     stroke->setDash(dash);
                 }
             }
-            pwStyle->addRenderer(stroke);
         }
     }
     if (!style.filterId.isEmpty() && !PWStyle::ignoresFilterElements()) {
@@ -1235,12 +1503,96 @@ bool PWSVGDrawingBuilder::buildShape(const PWSVGElement& element, const Style& s
         }
     }
 
-    pf::Ref<PWDrawableObject> object;
-    if (isShape)
-        object = PWDrawableShape::drawableShapeWithPath(*drawingPath, pwStyle);
-    else
-        object = PWDrawablePath::drawablePathWithPath(*drawingPath, pwStyle);
-    return addObject(object, out);
+    // The object painting `renderers` in their order; the shape's kind is kept.
+    auto objectWith = [&](const QList<pf::Ref<PWRasterizer>>& renderers) -> pf::Ref<PWDrawableObject> {
+        auto pwStyle = std::make_shared<PWStyle>();
+        pwStyle->setOpacity(opacity);
+        for (const auto& renderer : renderers)
+            if (renderer)
+                pwStyle->addRenderer(renderer);
+        if (isShape)
+            return PWDrawableShape::drawableShapeWithPath(*drawingPath, pwStyle);
+        return PWDrawablePath::drawablePathWithPath(*drawingPath, pwStyle);
+    };
+    pf::Ref<PWDrawableObject> strokeGroup;
+    if (paintedStroke && stroke) {
+        auto outline = std::make_shared<PWStyle>();
+        outline->addRenderer(stroke);
+        pf::Ref<PWDrawableObject> clip;
+        if (isShape)
+            clip = PWDrawableShape::drawableShapeWithPath(*drawingPath, outline);
+        else
+            clip = PWDrawablePath::drawablePathWithPath(*drawingPath, outline);
+        auto paintStyle = std::make_shared<PWStyle>();
+        paintStyle->addRenderer(strokePaint);
+        auto painted = PWDrawableShape::drawableShapeWithPath(*pf::BezierPath::pathWithRect(strokeReach), paintStyle);
+        auto group = PWClippingGroup::clippingGroupWithObjects({painted}, clip, PWClippingGroup::ClipCoverage);
+        group->setGroupOpacity(opacity);
+        strokeGroup = group;
+        stroke = nullptr;
+    }
+
+    Objects markers;
+    const bool takesMarkers = name == u"path" || name == u"line" || name == u"polyline" || name == u"polygon";
+    if (takesMarkers && m_clipContent == 0
+        && (!style.markerStart.isEmpty() || !style.markerMid.isEmpty() || !style.markerEnd.isEmpty())) {
+        if (geomPaths.empty())
+            geomPaths = pf::toGeomPathVector(*userPath);
+        if (!buildMarkers(geomPaths, style, ctm, opacity, markers))
+            return false;
+    }
+    // Fill, stroke and markers in the order paint-order gives them: renderers next to each
+    // other share one object; markers and a painted stroke stand between them.
+    struct Layer {
+        pf::Ref<PWRasterizer> renderer;
+        pf::Ref<PWDrawableObject> object;
+        bool markers = false;
+    };
+    QList<Layer> layers;
+    for (QChar c : style.paintOrder) {
+        if (c == u'f' && fill)
+            layers.append({fill, nullptr});
+        else if (c == u's' && stroke)
+            layers.append({stroke, nullptr});
+        else if (c == u's' && strokeGroup)
+            layers.append({nullptr, strokeGroup});
+        else if (c == u'm' && markers.size() > 0)
+            layers.append({nullptr, nullptr, true});
+    }
+    // An unpainted shape stays an object of its own, as the document has it.
+    if (layers.isEmpty())
+        return addObject(objectWith({}), out);
+    if (std::all_of(layers.cbegin(), layers.cend(), [](const Layer& layer) { return bool(layer.renderer); })) {
+        QList<pf::Ref<PWRasterizer>> renderers;
+        for (const Layer& layer : layers)
+            renderers.append(layer.renderer);
+        return addObject(objectWith(renderers), out);
+    }
+    Objects painted;
+    QList<pf::Ref<PWRasterizer>> run;
+    auto flush = [&] {
+        const bool ok = run.isEmpty() || addObject(objectWith(run), painted);
+        run.clear();
+        return ok;
+    };
+    for (const Layer& layer : layers) {
+        if (layer.renderer) {
+            run.append(layer.renderer);
+            continue;
+        }
+        if (!flush())
+            return false;
+        if (layer.markers) {
+            for (qsizetype i = 0; i < markers.size(); ++i)
+                painted.append(markers.objects[i], markers.logicalBounds[i]);
+        } else if (!addObject(layer.object, painted)) {
+            return false;
+        }
+    }
+    if (!flush())
+        return false;
+    appendGrouped(painted, out);
+    return true;
 }
 
 namespace {
@@ -1372,7 +1724,10 @@ bool PWSVGDrawingBuilder::buildText(const PWSVGElement& element, const Style& st
     for (const Piece& piece : pieces) {
         if (!piece.style.visible)
             continue;
-        const QColor colour = paints.colourFor(piece.style.fill, piece.style.fillOpacity * opacity);
+        // Text painted with a gradient or a pattern shows that paint through its glyphs.
+        const bool paintedFill = piece.style.fill.kind == Paint::Server && m_clipContent == 0;
+        QColor colour = paintedFill ? QColor(Qt::black)
+                                    : paints.colourFor(piece.style.fill, piece.style.fillOpacity * opacity);
         if (!colour.isValid())
             continue;
         const double chunkWidth = chunkEnd[piece.chunk] - chunkStart[piece.chunk];
@@ -1389,62 +1744,34 @@ bool PWSVGDrawingBuilder::buildText(const PWSVGElement& element, const Style& st
         shape->setTextAttributes({{kPWTextFontAttribute, drawingFont},
                                   {kPWTextFontSizeAttribute, size},
                                   {kPWTextColourAttribute, colour}});
-        placeBox(*shape, box, ctm);
+        pwsvg::placeBox(*shape, box, ctm);
+        if (paintedFill) {
+            const QRectF area = shape->bounds();
+            // The run's box in user space stands for the text's bounding box.
+            const QRectF textBox(box.x(), box.y(), piece.advance, metrics.height());
+            pf::Ref<PWFill> paint = isPatternPaint(piece.style.fill)
+                                        ? patternFill(piece.style.fill, piece.style.fillOpacity, textBox, ctm, area)
+                                        : paints.fillFor(piece.style.fill, piece.style.fillOpacity, textBox, ctm, area);
+            if (!paint || area.isEmpty())
+                continue;
+            if (!std::dynamic_pointer_cast<PWGradientFill>(paint) && !std::dynamic_pointer_cast<PWObjectPatternFill>(paint)) {
+                shape->setTextAttributes({{kPWTextFontAttribute, drawingFont},
+                                          {kPWTextFontSizeAttribute, size},
+                                          {kPWTextColourAttribute, withAlpha(paint->colour().qColor(), opacity)}});
+            } else {
+                auto paintStyle = std::make_shared<PWStyle>();
+                paintStyle->addRenderer(paint);
+                auto painted = PWDrawableShape::drawableShapeWithPath(*pf::BezierPath::pathWithRect(area), paintStyle);
+                auto group = PWClippingGroup::clippingGroupWithObjects({painted}, shape, PWClippingGroup::ClipCoverage);
+                group->setGroupOpacity(opacity);
+                if (!addObject(group, shapes))
+                    return false;
+                continue;
+            }
+        }
         if (!addObject(shape, shapes))
             return false;
     }
     appendGrouped(shapes, out);
     return true;
-}
-
-bool PWSVGDrawingBuilder::buildImage(const PWSVGElement& element, const QTransform& ctm, double opacity, Objects& out)
-{
-    // Pictures come only from data: URIs inside the document; links to files are never read.
-    const QString href = element.href().trimmed();
-    if (!href.startsWith(u"data:", Qt::CaseInsensitive))
-        return true;
-    const qsizetype comma = href.indexOf(u',');
-    if (comma < 0)
-        return true;
-    const QString header = href.mid(5, comma - 5);
-    QByteArray data;
-    if (header.endsWith(u";base64", Qt::CaseInsensitive)) {
-        QByteArray encoded = href.mid(comma + 1).toLatin1();
-        encoded.replace(' ', "").replace('\n', "").replace('\r', "").replace('\t', "");
-        auto decoded = QByteArray::fromBase64Encoding(encoded, QByteArray::AbortOnBase64DecodingErrors);
-        if (!decoded)
-            return true;
-        data = *decoded;
-    } else {
-        data = QByteArray::fromPercentEncoding(href.mid(comma + 1).toUtf8());
-    }
-    // Bitmaps only: a nested SVG would be drawn by a renderer that may read other files.
-    const QByteArray format = pf::ImageReader::formatOf(data);
-    if (format.isEmpty() || format == "svg")
-        return true;
-    const QImage image = pf::ImageReader::decodeBitmap(data, format, QString(), true);
-    if (image.isNull())
-        return true;
-    const double fs = 16.0;
-    const double x = length(element, QStringLiteral("x"), kX, fs);
-    const double y = length(element, QStringLiteral("y"), kY, fs);
-    double w = length(element, QStringLiteral("width"), kX, fs, -1.0);
-    double h = length(element, QStringLiteral("height"), kY, fs, -1.0);
-    // A missing size is the picture's own; a given one of zero hides it.
-    if (w < 0.0 && h < 0.0) {
-        w = image.width();
-        h = image.height();
-    } else if (w < 0.0) {
-        w = h * image.width() / image.height();
-    } else if (h < 0.0) {
-        h = w * image.height() / image.width();
-    }
-    if (!(w > 0.0) || !(h > 0.0))
-        return true;
-    const QRectF placed = pwsvg::placedRect(QSizeF(image.size()), QRectF(x, y, w, h),
-                                            element.attribute(QStringLiteral("preserveAspectRatio")));
-    auto shape = PWImageShape::imageShapeWithImageData(data);
-    placeBox(*shape, placed, ctm);
-    shape->setImageOpacity(opacity);
-    return addObject(shape, out);
 }

@@ -17,9 +17,15 @@
 
 class PWDrawableObject;
 class PWDrawing;
+class PWFill;
+
+namespace Geom {
+class PathVector;
+}
 
 namespace pwsvg {
 struct Style;
+struct Paint;
 }
 
 // Turns a parsed SVG document into a drawing of editable objects: shapes and paths with their
@@ -49,6 +55,14 @@ public:
     // the document and the drawing made of it are not both held whole at once.
     explicit PWSVGDrawingBuilder(std::unique_ptr<PWSVGElement> root);
     ~PWSVGDrawingBuilder();
+
+    // Pictures nested in pictures (an SVG image showing an SVG image ...) are drawn this deep.
+    static constexpr int kMaxImageNesting = 4;
+
+    // The folder of the document's file: images it links to by a relative path are read from
+    // there, and only from within that folder's tree. Without one, only images written into
+    // the document (data: URIs) are drawn.
+    void setBaseFolder(const QString& folder);
 
     // Refuses a document that would take more than kMaxVisits steps before making anything.
     pf::Ref<PWDrawing> build(pf::Error* error);
@@ -106,12 +120,58 @@ private:
                        bool firstOnly, Objects& out);
     bool buildUse(const PWSVGElement& use, const pwsvg::Style& style, const QTransform& ctm, double opacity,
                   Objects& out);
+    // The children of a nested svg or an instanced symbol in `viewport` (parent user space),
+    // through the element's viewBox, cut off at the viewport unless overflow shows.
+    bool buildViewport(const PWSVGElement& element, const pwsvg::Style& style, const QTransform& ctm, double opacity,
+                       const QRectF& viewport, Objects& out);
     bool buildShape(const PWSVGElement& element, const pwsvg::Style& style, const QTransform& ctm, double opacity,
                     Objects& out);
     bool buildText(const PWSVGElement& element, const pwsvg::Style& style, const QTransform& ctm, double opacity,
                    Objects& out);
+    // Images (PWSVGDrawingBuilder+Images.cpp): bitmaps as image shapes, SVG pictures as the
+    // objects they draw, each cut off at its viewport.
     bool buildImage(const PWSVGElement& element, const QTransform& ctm, double opacity, Objects& out);
+    // The file a relative href names within the base folder's tree, or empty.
+    QString linkedImagePath(const QString& href) const;
+    // The objects of the SVG document `data` placed in `viewport` (user space through `ctm`);
+    // false only once a bound of this build is passed.
+    bool buildNestedDocument(const QByteArray& data, const QString& folder, const PWSVGElement& image,
+                             const QRectF& viewport, const QTransform& ctm, double opacity, Objects& out);
+    // `objects` cut off at `frame` (user space through `ctm`) where they reach beyond it.
+    bool appendFramed(Objects& objects, const QRectF& frame, const QTransform& ctm, Objects& out);
+    void buildRootChildren(const QTransform& ctm, double opacity, Objects& objects);
     bool addObject(const pf::Ref<PWDrawableObject>& object, Objects& out);
+    // What `element` draws, its clip path and mask aside.
+    bool buildElementContent(const PWSVGElement& element, const pwsvg::Style& style, const QTransform& ctm,
+                             double opacity, Objects& out);
+
+    // Clip paths and masks (PWSVGDrawingBuilder+Clipping.cpp). `content` is what `element`
+    // draws; it goes to `out` shown through the element's clip path and mask.
+    bool appendClipped(const PWSVGElement& element, const pwsvg::Style& style, const QTransform& ctm,
+                       Objects& content, Objects& out);
+    // The object whose coverage a clipPath element lets through for an element of user-space
+    // bounds `bbox` drawn through `ctm`; null when it lets nothing through.
+    pf::Ref<PWDrawableObject> clipObject(const PWSVGElement& clipPath, const QRectF& bbox, const QTransform& ctm);
+    // The same for a mask element, with the kind of clip it is (coverage or luminance).
+    pf::Ref<PWDrawableObject> maskObject(const PWSVGElement& mask, const QRectF& bbox, const QTransform& ctm,
+                                         int* kind);
+    // Markers (PWSVGDrawingBuilder+Markers.cpp): the marker objects at the vertices of
+    // `paths` (user space of an element drawn through `ctm`) as `style` asks for them.
+    bool buildMarkers(const Geom::PathVector& paths, const pwsvg::Style& style, const QTransform& ctm,
+                      double opacity, Objects& out);
+    // One marker's content placed at `vertex`, turned by `angle` (radians).
+    bool buildMarker(const PWSVGElement& marker, const QPointF& vertex, double angle, const pwsvg::Style& style,
+                     const QTransform& ctm, double opacity, Objects& out);
+    // Patterns (PWSVGDrawingBuilder+Patterns.cpp): whether `paint` refers to a pattern, and
+    // the fill it gives an object of user-space bounds `bbox` drawn through `ctm` with
+    // drawing-space bounds `area` (the fallback, or null for none, when it cannot be used).
+    bool isPatternPaint(const pwsvg::Paint& paint) const;
+    pf::Ref<PWFill> patternFill(const pwsvg::Paint& paint, double opacity, const QRectF& bbox, const QTransform& ctm,
+                                const QRectF& area);
+    // The computed style of `element` where it stands in the document.
+    pwsvg::Style inheritedStyle(const PWSVGElement& element) const;
+    // The element `id` names when it is a `name` element that is not in use already; else null.
+    const PWSVGElement* referencedElement(const QString& id, const char* name) const;
     bool fail(int code, const QString& reason);
 
     // Several objects as one group, one object itself, none as nothing.
@@ -129,6 +189,17 @@ private:
     QHash<QString, const PWSVGElement*> m_ids;
     QSizeF m_viewport;
     QList<const PWSVGElement*> m_useStack;
+    // Clip paths, masks and markers being built, so that one referring to itself is cut off.
+    QList<const PWSVGElement*> m_referenceStack;
+    // Above zero while a clip path's children are built: they draw their outlines only.
+    int m_clipContent = 0;
+    // The style of the context element (a marked shape, or a use) while its markers' or its
+    // instanced content is built; context-fill and context-stroke take its paints.
+    const pwsvg::Style* m_context = nullptr;
+    // Where linked images are looked for, and the folder tree they must lie in.
+    QString m_baseFolder;
+    QString m_treeFolder;
+    int m_imageDepth = 0;
     int m_objectCount = 0;
     int m_visits = 0;
     pf::Error m_error;

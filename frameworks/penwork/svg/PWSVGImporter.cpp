@@ -10,10 +10,19 @@
 
 pf::Ref<PWDrawing> PWSVGImporter::drawingWithSVGData(const QByteArray& data, pf::Error* error)
 {
+    return drawingWithSVGData(data, QString(), error);
+}
+
+pf::Ref<PWDrawing> PWSVGImporter::drawingWithSVGData(const QByteArray& data, const QString& baseFolder,
+                                                     pf::Error* error)
+{
     std::unique_ptr<PWSVGElement> root = PWSVGDocumentReader::read(data, error);
     if (!root)
         return nullptr;
-    return PWSVGDrawingBuilder(std::move(root)).build(error);
+    PWSVGDrawingBuilder builder(std::move(root));
+    if (!baseFolder.isEmpty())
+        builder.setBaseFolder(baseFolder);
+    return builder.build(error);
 }
 
 pf::Ref<PWDrawing> PWSVGImporter::drawingWithContentsOfSVGFile(const QString& path, pf::Error* error)
@@ -49,5 +58,8 @@ pf::Ref<PWDrawing> PWSVGImporter::drawingWithContentsOfSVGFile(const QString& pa
     data = QByteArray();
     if (!root)
         return nullptr;
-    return PWSVGDrawingBuilder(std::move(root)).build(error);
+    PWSVGDrawingBuilder builder(std::move(root));
+    // Pictures the file links to are read from its own folder tree.
+    builder.setBaseFolder(info.absolutePath());
+    return builder.build(error);
 }

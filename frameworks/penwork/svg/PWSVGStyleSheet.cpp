@@ -43,27 +43,95 @@ bool PWSVGStyleSheet::parseSelector(const QString& text, Selector* selector)
             ++i;
         return s.mid(start, i - start);
     };
-    if (s[0] == u'*') {
-        ++i;
-    } else if (isNameChar(s[0])) {
-        selector->tag = readName();
-        selector->specificity += 1;
-    }
+    auto skipSpace = [&]() {
+        bool skipped = false;
+        while (i < s.size() && s[i].isSpace()) {
+            ++i;
+            skipped = true;
+        }
+        return skipped;
+    };
+    Compound compound;
+    bool empty = true;
     while (i < s.size()) {
-        const QChar c = s[i++];
-        const QString name = readName();
-        if (name.isEmpty())
-            return false;
-        if (c == u'.') {
-            selector->classes.append(name);
+        const QChar c = s[i];
+        if (c == u'*' && empty) {
+            ++i;
+            empty = false;
+        } else if (isNameChar(c) && empty) {
+            compound.tag = readName();
+            selector->specificity += 1;
+            empty = false;
+        } else if (c == u'.' || c == u'#') {
+            ++i;
+            const QString name = readName();
+            if (name.isEmpty())
+                return false;
+            if (c == u'.') {
+                compound.classes.append(name);
+                selector->specificity += 100;
+            } else {
+                if (!compound.id.isEmpty())
+                    return false;
+                compound.id = name;
+                selector->specificity += 10000;
+            }
+            empty = false;
+        } else if (c == u'[') {
+            const qsizetype close = s.indexOf(u']', i);
+            if (close < 0)
+                return false;
+            const QString inside = s.mid(i + 1, close - i - 1).trimmed();
+            i = close + 1;
+            AttributeTest test;
+            const qsizetype equals = inside.indexOf(u'=');
+            if (equals < 0) {
+                test.name = inside;
+            } else {
+                test.op = u'=';
+                qsizetype nameEnd = equals;
+                if (equals > 0 && QStringLiteral("~|^$*").contains(inside[equals - 1])) {
+                    test.op = inside[equals - 1];
+                    nameEnd = equals - 1;
+                }
+                test.name = inside.left(nameEnd).trimmed();
+                test.value = inside.mid(equals + 1).trimmed();
+                if (test.value.size() >= 2 && (test.value.front() == u'"' || test.value.front() == u'\'')
+                    && test.value.back() == test.value.front())
+                    test.value = test.value.mid(1, test.value.size() - 2);
+            }
+            if (test.name.isEmpty())
+                return false;
+            compound.attributes.append(test);
             selector->specificity += 100;
-        } else if (c == u'#' && selector->id.isEmpty()) {
-            selector->id = name;
-            selector->specificity += 10000;
+            empty = false;
+        } else if (c == u':') {
+            ++i;
+            if (readName() != u"first-child")
+                return false; // other pseudo-classes depend on state the import has not
+            compound.firstChild = true;
+            selector->specificity += 100;
+            empty = false;
+        } else if (c.isSpace() || c == u'>' || c == u'+' || c == u'~') {
+            skipSpace();
+            QChar combinator = u' ';
+            if (i < s.size() && (s[i] == u'>' || s[i] == u'+' || s[i] == u'~')) {
+                combinator = s[i++];
+                skipSpace();
+            }
+            if (empty || i >= s.size())
+                return false;
+            selector->compounds.append(compound);
+            selector->combinators.append(combinator);
+            compound = Compound();
+            empty = true;
         } else {
-            return false; // combinators, pseudo-classes, attribute selectors
+            return false;
         }
     }
+    if (empty || selector->compounds.size() >= 32)
+        return false;
+    selector->compounds.append(compound);
     return true;
 }
 
@@ -114,27 +182,104 @@ void PWSVGStyleSheet::addSheet(const QString& sheet)
 
 void PWSVGStyleSheet::index(int ruleIndex)
 {
-    const Selector& selector = m_rules[ruleIndex].selector;
-    if (!selector.id.isEmpty())
-        m_byId[selector.id].append(ruleIndex);
-    else if (!selector.classes.isEmpty())
-        m_byClass[selector.classes.first()].append(ruleIndex);
-    else if (!selector.tag.isEmpty())
-        m_byTag[selector.tag].append(ruleIndex);
+    // By the subject (the last compound): every element it matches has what is indexed.
+    const Compound& subject = m_rules[ruleIndex].selector.compounds.last();
+    if (!subject.id.isEmpty())
+        m_byId[subject.id].append(ruleIndex);
+    else if (!subject.classes.isEmpty())
+        m_byClass[subject.classes.first()].append(ruleIndex);
+    else if (!subject.tag.isEmpty())
+        m_byTag[subject.tag].append(ruleIndex);
     else
         m_universal.append(ruleIndex);
 }
 
-bool PWSVGStyleSheet::matches(const Selector& selector, const PWSVGElement& element)
+namespace {
+
+const PWSVGElement* previousElementSibling(const PWSVGElement& element)
 {
-    if (!selector.tag.isEmpty() && selector.tag != element.name)
+    if (!element.parent)
+        return nullptr;
+    const PWSVGElement* previous = nullptr;
+    for (const auto& child : element.parent->children) {
+        if (child.get() == &element)
+            return previous;
+        if (!child->isText())
+            previous = child.get();
+    }
+    return nullptr;
+}
+
+} // namespace
+
+bool PWSVGStyleSheet::matchesCompound(const Compound& compound, const PWSVGElement& element)
+{
+    if (element.isText())
         return false;
-    if (!selector.id.isEmpty() && selector.id != element.attribute(QStringLiteral("id")))
+    if (!compound.tag.isEmpty() && compound.tag != element.name)
         return false;
-    for (const QString& cls : selector.classes)
+    if (!compound.id.isEmpty() && compound.id != element.attribute(QStringLiteral("id")))
+        return false;
+    for (const QString& cls : compound.classes)
         if (!element.classes.contains(cls))
             return false;
+    for (const AttributeTest& test : compound.attributes) {
+        const QString* value = element.attributes.find(test.name);
+        if (!value)
+            return false;
+        bool ok = true;
+        switch (test.op.unicode()) {
+        case 0: break;
+        case u'=': ok = *value == test.value; break;
+        case u'~': ok = value->split(u' ', Qt::SkipEmptyParts).contains(test.value); break;
+        case u'|': ok = *value == test.value || value->startsWith(test.value + u'-'); break;
+        case u'^': ok = !test.value.isEmpty() && value->startsWith(test.value); break;
+        case u'$': ok = !test.value.isEmpty() && value->endsWith(test.value); break;
+        case u'*': ok = !test.value.isEmpty() && value->contains(test.value); break;
+        default: ok = false;
+        }
+        if (!ok)
+            return false;
+    }
+    if (compound.firstChild && previousElementSibling(element))
+        return false;
     return true;
+}
+
+bool PWSVGStyleSheet::matchesFrom(const Selector& selector, qsizetype index, const PWSVGElement& element, int& budget)
+{
+    if (!matchesCompound(selector.compounds[index], element))
+        return false;
+    if (index == 0)
+        return true;
+    // Many descendant combinators over a deep document could otherwise try paths without end:
+    // each match has a bounded number of steps, and one that needs more fails.
+    if (--budget < 0)
+        return false;
+    const QChar combinator = selector.combinators[index - 1];
+    if (combinator == u'>')
+        return element.parent && matchesFrom(selector, index - 1, *element.parent, budget);
+    if (combinator == u'+') {
+        const PWSVGElement* previous = previousElementSibling(element);
+        return previous && matchesFrom(selector, index - 1, *previous, budget);
+    }
+    if (combinator == u'~') {
+        for (const PWSVGElement* previous = previousElementSibling(element); previous;
+             previous = previousElementSibling(*previous))
+            if (matchesFrom(selector, index - 1, *previous, budget))
+                return true;
+        return false;
+    }
+    for (const PWSVGElement* up = element.parent; up; up = up->parent)
+        if (matchesFrom(selector, index - 1, *up, budget))
+            return true;
+    return false;
+}
+
+bool PWSVGStyleSheet::matches(const Selector& selector, const PWSVGElement& element)
+{
+    int budget = kMaxMatchSteps;
+    return matchesFrom(selector, selector.compounds.size() - 1, element, budget);
 }
 
 QHash<QString, QString> PWSVGStyleSheet::declarationsFor(const PWSVGElement& element) const

@@ -129,6 +129,16 @@ std::optional<Length> parseLength(QStringView text)
         length.value = *value * 72.0 / 2.54;
     else if (unit == u"mm")
         length.value = *value * 72.0 / 25.4;
+    else if (unit == u"q")
+        length.value = *value * 72.0 / 25.4 / 4.0;
+    else if (unit == u"vw")
+        length.unit = Length::ViewportWidth;
+    else if (unit == u"vh")
+        length.unit = Length::ViewportHeight;
+    else if (unit == u"vmin")
+        length.unit = Length::ViewportMin;
+    else if (unit == u"vmax")
+        length.unit = Length::ViewportMax;
     else if (unit == u"%")
         length.unit = Length::Percent;
     else if (unit == u"em")
@@ -151,6 +161,14 @@ double resolveLength(const Length& length, LengthAxis axis, const QSizeF& viewpo
         return length.value * fontSize;
     case Length::Ex:
         return length.value * fontSize / 2.0;
+    case Length::ViewportWidth:
+        return length.value / 100.0 * viewport.width();
+    case Length::ViewportHeight:
+        return length.value / 100.0 * viewport.height();
+    case Length::ViewportMin:
+        return length.value / 100.0 * std::min(viewport.width(), viewport.height());
+    case Length::ViewportMax:
+        return length.value / 100.0 * std::max(viewport.width(), viewport.height());
     case Length::Percent:
         break;
     }
@@ -288,13 +306,48 @@ std::optional<QColor> parseColour(QStringView text)
         }
         return QColor::fromRgbF(float(channels[0]), float(channels[1]), float(channels[2]), float(channels[3]));
     }
+    if (lower.startsWith(u"hsl(") || lower.startsWith(u"hsla(")) {
+        // Hue in degrees (any turn), saturation and lightness as percentages, clamped.
+        const qsizetype open = lower.indexOf(u'(');
+        if (!lower.endsWith(u')'))
+            return std::nullopt;
+        const QString inner = lower.mid(open + 1, lower.size() - open - 2);
+        QStringList parts = inner.split(u',');
+        if (parts.size() == 1)
+            parts = inner.simplified().remove(u'/').split(u' ', Qt::SkipEmptyParts);
+        if (parts.size() != 3 && parts.size() != 4)
+            return std::nullopt;
+        double values[4] = {0, 0, 0, 1};
+        for (int k = 0; k < parts.size(); ++k) {
+            QString part = parts[k].trimmed();
+            if (k == 0 && part.endsWith(QStringLiteral("deg")))
+                part.chop(3);
+            const bool percent = part.endsWith(u'%');
+            auto value = parseNumber(percent ? QStringView(part).chopped(1) : QStringView(part));
+            if (!value)
+                return std::nullopt;
+            values[k] = percent || (k == 1 || k == 2) ? *value / 100.0 : *value;
+        }
+        const double hue = std::fmod(std::fmod(values[0], 360.0) + 360.0, 360.0) / 360.0;
+        return QColor::fromHslF(float(hue), float(clampUnit(values[1])), float(clampUnit(values[2])),
+                                float(clampUnit(values[3])));
+    }
     if (lower.startsWith(u'#')) {
         const qsizetype digits = lower.size() - 1;
-        if (digits != 3 && digits != 6)
+        if (digits != 3 && digits != 4 && digits != 6 && digits != 8)
             return std::nullopt;
         for (qsizetype k = 1; k < lower.size(); ++k)
             if (!std::isxdigit(lower[k].toLatin1()))
                 return std::nullopt;
+        // With an alpha digit or pair last (Qt would read it first).
+        if (digits == 4 || digits == 8) {
+            const int width = digits / 4;
+            auto channel = [&](int index) {
+                const int value = lower.mid(1 + index * width, width).toInt(nullptr, 16);
+                return width == 1 ? value * 17 : value;
+            };
+            return QColor(channel(0), channel(1), channel(2), channel(3));
+        }
     } else {
         for (QChar c : lower)
             if (!c.isLetter())
@@ -341,6 +394,14 @@ std::optional<Paint> parsePaint(QStringView text)
         paint.kind = Paint::CurrentColour;
         return paint;
     }
+    if (text.compare(u"context-fill", Qt::CaseInsensitive) == 0) {
+        paint.kind = Paint::ContextFill;
+        return paint;
+    }
+    if (text.compare(u"context-stroke", Qt::CaseInsensitive) == 0) {
+        paint.kind = Paint::ContextStroke;
+        return paint;
+    }
     if (text.startsWith(u"url(", Qt::CaseInsensitive)) {
         const qsizetype close = text.indexOf(u')');
         if (close < 0)
@@ -365,6 +426,23 @@ std::optional<Paint> parsePaint(QStringView text)
 QHash<QString, QString> parseDeclarations(QStringView text)
 {
     QHash<QString, QString> declarations;
+    // Comments may stand anywhere a space may.
+    QString uncommented;
+    if (text.contains(u"/*")) {
+        uncommented.reserve(text.size());
+        for (qsizetype i = 0; i < text.size();) {
+            if (text[i] == u'/' && i + 1 < text.size() && text[i + 1] == u'*') {
+                const qsizetype end = text.indexOf(u"*/", i + 2);
+                if (end < 0)
+                    break;
+                uncommented.append(u' ');
+                i = end + 2;
+                continue;
+            }
+            uncommented.append(text[i++]);
+        }
+        text = uncommented;
+    }
     for (QStringView item : text.split(u';')) {
         const qsizetype colon = item.indexOf(u':');
         if (colon <= 0)

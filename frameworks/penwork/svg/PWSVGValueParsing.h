@@ -20,7 +20,8 @@ namespace pwsvg {
 
 // A length with its unit, before it is resolved against a font size or a viewport.
 struct Length {
-    enum Unit { User, Percent, Em, Ex };
+    // Viewport units are hundredths of the viewport's width, height, shorter or longer side.
+    enum Unit { User, Percent, Em, Ex, ViewportWidth, ViewportHeight, ViewportMin, ViewportMax };
     double value = 0.0;
     Unit unit = User;
 };
@@ -44,10 +45,11 @@ std::optional<QTransform> parseTransform(QStringView text);
 // Colour keywords, #rgb, #rrggbb, rgb()/rgba() with numbers or percentages, "transparent".
 std::optional<QColor> parseColour(QStringView text);
 
-// A paint: none, a colour, currentColor, or a reference to a paint server with an optional
-// fallback.
+// A paint: none, a colour, currentColor, the fill or stroke of the context element (the
+// element a marker is drawn for, or the use instancing the content), or a reference to a
+// paint server with an optional fallback.
 struct Paint {
-    enum Kind { None, Colour, CurrentColour, Server };
+    enum Kind { None, Colour, CurrentColour, Server, ContextFill, ContextStroke };
     Kind kind = None;
     QColor colour;
     QString serverId;

@@ -360,7 +360,7 @@ TEST(SVGImportModel, EmbeddedImageIsPlacedWhereTheDocumentSays)
     EXPECT_DOUBLE_EQ(image->imageOpacity(), 0.5);
 }
 
-TEST(SVGImportModel, ExternalReferencesAreNotRead)
+TEST(SVGImportModel, OnlyRelativeLinksWithinTheFolderAreRead)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -387,9 +387,12 @@ TEST(SVGImportModel, ExternalReferencesAreNotRead)
     auto drawing = PWSVGImporter::drawingWithContentsOfSVGFile(dir.filePath("document.svg"), &error);
     ASSERT_TRUE(drawing) << error.description().toStdString();
     const auto objects = objectsOf(drawing);
-    // Only the rect of the document itself; the rule after the @import still applies.
-    ASSERT_EQ(objects.size(), 1);
-    EXPECT_EQ(objects[0]->style()->renderersOfClass<PWFill>().first()->colour().qColor(), QColor(Qt::red));
+    // The picture beside the document (a relative link within its folder) and the rect of the
+    // document itself; the file URL, the entity and the other document are not read, and the
+    // rule after the @import still applies.
+    ASSERT_EQ(objects.size(), 2);
+    EXPECT_TRUE(std::dynamic_pointer_cast<PWImageShape>(objects[0]));
+    EXPECT_EQ(objects[1]->style()->renderersOfClass<PWFill>().first()->colour().qColor(), QColor(Qt::red));
 }
 
 TEST(SVGImportModel, FiltersBecomeShadowsUnlessIgnored)
