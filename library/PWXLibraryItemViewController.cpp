@@ -151,7 +151,9 @@ void PWXLibraryItemViewController::buildViews()
     m_layoutControl->setTag(ListLayout, 1);
     m_layoutControl->setTarget(this);
     m_layoutControl->setAction(QStringLiteral("layoutModeAction:"));
+    m_layoutControl->setFixedHeight(24);
     m_layoutControl->sizeToFit();
+    m_layoutControl->setFixedSize(m_layoutControl->size());
     m_iconSizeControl = new pf::SegmentedControl(m_toolbar);
     m_iconSizeControl->setObjectName(QStringLiteral("iconSize"));
     // Small to large: the segment tags are the sizing codes.
@@ -164,7 +166,9 @@ void PWXLibraryItemViewController::buildViews()
     }
     m_iconSizeControl->setTarget(this);
     m_iconSizeControl->setAction(QStringLiteral("iconSizingAction:"));
+    m_iconSizeControl->setFixedHeight(24);
     m_iconSizeControl->sizeToFit();
+    m_iconSizeControl->setFixedSize(m_iconSizeControl->size());
     m_sortPopUp = new pf::PopUpButton(m_toolbar);
     m_sortPopUp->setObjectName(QStringLiteral("sortBy"));
     const QList<std::pair<int, QString>> sorts{{0, tr("Sort by Name")}, {1, tr("Sort by Kind")}, {2, tr("Sort by Lock")}};
@@ -174,7 +178,9 @@ void PWXLibraryItemViewController::buildViews()
         item->setTarget(this);
         item->setAction(QStringLiteral("sortByAction:"));
     }
+    m_sortPopUp->setFixedHeight(24);
     m_sortPopUp->sizeToFit();
+    m_sortPopUp->setFixedSize(m_sortPopUp->size());
     bar->addWidget(m_layoutControl);
     bar->addWidget(m_iconSizeControl);
     bar->addStretch(1);

@@ -155,7 +155,7 @@ void PWXLibraryManagerWindowController::buildWindow()
     top->addWidget(mItemViewController->toolbarView(), 1);
     mFilterInputSearchField = new pf::SearchField(window);
     mFilterInputSearchField->setObjectName(QStringLiteral("librarySearch"));
-    mFilterInputSearchField->setMinimumWidth(200);
+    mFilterInputSearchField->setFixedSize(220, 24);
     mFilterInputSearchField->setPlaceholderString(tr("Search"));
     mFilterInputSearchField->setTarget(this);
     mFilterInputSearchField->setAction(QStringLiteral("searchFieldAction:"));
@@ -300,7 +300,9 @@ void PWXLibraryManagerWindowController::buildWindow()
         actions.addItem(debugItem);
     }
     mBottomBarButtonsControl->setMenu(mBottomBarActionMenu, 3);
+    mBottomBarButtonsControl->setFixedHeight(24);
     mBottomBarButtonsControl->sizeToFit();
+    mBottomBarButtonsControl->setFixedSize(mBottomBarButtonsControl->size());
 
     setWindow(window);
     mItemViewController->setSheetHostWindow(window);
