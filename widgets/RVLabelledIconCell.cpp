@@ -406,8 +406,16 @@ void RVLabelledIconCell::editWithFrame(const QRectF& frame, pf::View* view, pf::
     mEditingFrame = frame;
     const pf::AttributedString title = attributedTitleForFrame(frame);
     const double height = pf::StringDrawing::size(title, QSizeF(titleTextBoxForFrame(frame).width(), 0)).height();
-    // The whole label is selected, ready to be typed over.
-    pf::ActionCell::selectWithFrame(labelRectForFrame(frame, height), view, editor, delegate, 0, int(stringValue().size()));
+    if (!view || !editor || !(isEditable() || isSelectable()))
+        return;
+    // Put over the label itself (the base class would select through this very function and
+    // never return), with the whole label selected, ready to be typed over.
+    setUpFieldEditorAttributes(*editor);
+    const QRectF label = labelRectForFrame(frame, height);
+    const QRect qtRect = view->boundsToWidgetTransform().mapRect(label).toAlignedRect();
+    if (!editor->beginEditing(view, qtRect, stringValue(), delegate))
+        return;
+    editor->setSelection(0, int(stringValue().size()));
 }
 
 void RVLabelledIconCell::setUpFieldEditorAttributes(pf::FieldEditor& editor) const
