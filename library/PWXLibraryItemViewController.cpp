@@ -9,14 +9,21 @@
 #include "platform/ui/Menu.h"
 #include "platform/ui/MenuItem.h"
 #include "platform/ui/PopUpButton.h"
+#include "platform/graphics/GraphicsContext.h"
+#include "platform/graphics/SystemColor.h"
+#include "platform/ui/Cursor.h"
 #include "platform/ui/PrintInfo.h"
+#include "platform/ui/ScrollView.h"
 #include "platform/ui/SegmentedControl.h"
 #include "platform/ui/Sheet.h"
 #include "platform/ui/TableColumn.h"
 #include "platform/ui/Workspace.h"
 #include "widgets/RVIconTextFieldCell.h"
+#include "widgets/RVLabelledIconCell.h"
+#include "widgets/RVStyleButtonCell.h"
 
 #include <QCoreApplication>
+#include <QApplication>
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -111,8 +118,14 @@ void PWXLibraryItemViewController::buildViews()
     layout->setContentsMargins(0, 0, 0, 0);
     m_stack = new QStackedWidget(m_container);
     layout->addWidget(m_stack);
-    m_iconPlaceholder = new QWidget(m_stack);
-    m_stack->addWidget(m_iconPlaceholder);
+    auto* scroll = new pf::ScrollView(m_stack);
+    scroll->setHasVerticalScroller(true);
+    scroll->setHasHorizontalScroller(false);
+    scroll->setAutohidesScrollers(true);
+    scroll->setDrawsBackground(true);
+    m_iconScroll = scroll;
+    m_stack->addWidget(scroll);
+    setIconView(new ZDDistributedView(QRectF(0, 0, 400, 300)));
 
     m_table = new pf::TableView(m_stack);
     m_table->setObjectName(QStringLiteral("itemList"));
@@ -191,7 +204,34 @@ void PWXLibraryItemViewController::buildViews()
 
 QWidget* PWXLibraryItemViewController::activeView() const
 {
-    return m_mode == ListLayout ? static_cast<QWidget*>(m_table) : m_iconPlaceholder.data();
+    return m_mode == ListLayout ? static_cast<QWidget*>(m_table) : static_cast<QWidget*>(m_iconView);
+}
+
+void PWXLibraryItemViewController::setIconView(ZDDistributedView* view)
+{
+    if (!view || view == m_iconView)
+        return;
+    if (m_iconView) {
+        m_iconView->setDataSource(nullptr);
+        m_iconView->setDelegate(nullptr);
+        delete m_iconView;
+    }
+    m_iconView = view;
+    view->setObjectName(QStringLiteral("itemIcons"));
+    // The prototype draws every item: an editable labelled icon, highlighted in the browser's
+    // selection colour.
+    auto cell = std::make_shared<RVLabelledIconCell>();
+    cell->setEditable(true);
+    cell->setHighlightColour(cellSelectionColour());
+    cell->setTextBackgroundHighlightColour(pf::SystemColor::selectedTextBackground());
+    view->setPrototype(cell);
+    view->setCellInset(QSizeF(1, 1));
+    view->setCellSize(m_cellSize);
+    view->setCanBecomeKeyView(true);
+    view->setDataSource(this);
+    view->setDelegate(this);
+    if (auto* scroll = qobject_cast<pf::ScrollView*>(m_iconScroll.data()))
+        scroll->setDocumentView(view);
 }
 
 QWidget* PWXLibraryItemViewController::sheetHostWindow() const
@@ -247,7 +287,7 @@ void PWXLibraryItemViewController::setContent(const QList<pf::Ref<PWXLibraryItem
     m_disabledItems.reset();
     m_content = content;
     m_indexOfItem.clear();
-    QHash<const PWXLibraryItem*, QImage> kept;
+    QHash<const PWXLibraryItem*, pf::Ref<pf::Image>> kept;
     for (int i = 0; i < m_content.size(); ++i) {
         const PWXLibraryItem* item = m_content[i].get();
         m_indexOfItem.insert(item, i);
@@ -282,7 +322,9 @@ int PWXLibraryItemViewController::numberOfItemsInContent()
 
 pf::IndexSet PWXLibraryItemViewController::selectedItemIndexes() const
 {
-    return m_table ? m_table->selectedRowIndexes() : pf::IndexSet();
+    if (m_mode == ListLayout)
+        return m_table ? m_table->selectedRowIndexes() : pf::IndexSet();
+    return m_iconView ? m_iconView->selectedItemIndexes() : pf::IndexSet();
 }
 
 QList<pf::Ref<PWXLibraryItem>> PWXLibraryItemViewController::selectedItems()
@@ -325,6 +367,8 @@ void PWXLibraryItemViewController::selectItemsAtIndexes(const pf::IndexSet& inde
         selectInActiveView(indexes);
         if (!indexes.isEmpty() && m_mode == ListLayout && m_table)
             m_table->scrollRowToVisible(int(indexes.firstIndex()));
+        else if (!indexes.isEmpty() && m_iconView)
+            m_iconView->scrollItemToVisible(int(indexes.firstIndex()));
     }
     m_preservedSelection.clear();
     m_hasPreservedSelection = false;
@@ -332,9 +376,12 @@ void PWXLibraryItemViewController::selectItemsAtIndexes(const pf::IndexSet& inde
 
 void PWXLibraryItemViewController::selectInActiveView(const pf::IndexSet& indexes)
 {
-    if (!m_table)
-        return;
-    m_table->selectRowIndexes(indexes, false);
+    if (m_mode == ListLayout) {
+        if (m_table)
+            m_table->selectRowIndexes(indexes, false);
+    } else if (m_iconView) {
+        m_iconView->selectItemsAtIndexes(indexes, false);
+    }
 }
 
 void PWXLibraryItemViewController::selectAll(const QVariant&)
@@ -366,6 +413,8 @@ bool PWXLibraryItemViewController::revealItem(const pf::Ref<PWXLibraryItem>& ite
     }
     if (m_mode == ListLayout && m_table)
         m_table->scrollRowToVisible(index);
+    else if (m_iconView)
+        m_iconView->scrollItemToVisible(index);
     return false;
 }
 
@@ -387,10 +436,15 @@ void PWXLibraryItemViewController::restoreSelectedItems()
 
 void PWXLibraryItemViewController::reloadActiveView()
 {
-    if (m_table && m_mode == ListLayout)
-        m_table->reloadData();
-    else if (m_table)
-        m_table->reloadData(); // the list keeps the selection while the icons are shown
+    if (m_mode == ListLayout) {
+        if (m_table)
+            m_table->reloadData();
+    } else if (m_iconView) {
+        // A reload ends an edit in place first, so that the text typed never renames whatever
+        // item has that position afterwards.
+        m_iconView->endEditing();
+        m_iconView->reloadData();
+    }
 }
 
 void PWXLibraryItemViewController::refreshActiveView()
@@ -402,32 +456,41 @@ void PWXLibraryItemViewController::refreshActiveView()
 
 double PWXLibraryItemViewController::rowHeight() const
 {
-    return m_mode == ListLayout && m_table ? m_table->rowHeight() : m_cellSize.height();
+    if (m_mode == ListLayout)
+        return m_table ? m_table->rowHeight() : 0;
+    return m_iconView ? m_iconView->cellSize().height() : m_cellSize.height();
 }
 
 double PWXLibraryItemViewController::fixedHeight() const
 {
-    return m_mode == ListLayout && m_table ? m_table->headerHeight() : 8.0;
+    if (m_mode == ListLayout)
+        return m_table ? m_table->headerHeight() : 0;
+    return m_iconView ? m_iconView->contentInset() : 0;
 }
 
 void PWXLibraryItemViewController::itemChanged(PWXLibraryItem* item)
 {
     const auto found = m_indexOfItem.constFind(item);
-    if (found == m_indexOfItem.constEnd() || !m_table)
+    if (found == m_indexOfItem.constEnd())
         return;
-    if (m_mode == ListLayout)
+    if (m_mode == ListLayout && m_table)
         m_table->reloadDataForRowIndexes(pf::IndexSet(*found), pf::IndexSet::range(0, m_table->numberOfColumns()));
+    else if (m_mode == IconLayout && m_iconView && *found < numberOfItemsInContent())
+        m_iconView->itemNeedsDisplay(*found);
 }
 
-QImage PWXLibraryItemViewController::previewForItem(PWXLibraryItem& item)
+pf::Ref<pf::Image> PWXLibraryItemViewController::previewForItem(PWXLibraryItem& item)
 {
     const auto found = m_previews.constFind(&item);
     if (found != m_previews.constEnd())
         return *found;
     const QImage preview = item.previewImage();
-    if (!preview.isNull() && m_indexOfItem.contains(&item))
-        m_previews.insert(&item, preview);
-    return preview;
+    if (preview.isNull())
+        return nullptr;
+    pf::Ref<pf::Image> image = pf::Image::fromQImage(preview);
+    if (m_indexOfItem.contains(&item))
+        m_previews.insert(&item, image);
+    return image;
 }
 
 // --- Settings -------------------------------------------------------------------------------------
@@ -458,7 +521,12 @@ void PWXLibraryItemViewController::setIconSizing(int sizing)
     m_iconSizing = sizing;
     const double side = iconSizeForSizing(sizing);
     m_cellSize = QSizeF(side, side);
+    if (m_iconView)
+        m_iconView->setCellSize(m_cellSize);
     refreshActiveView();
+    const pf::IndexSet selected = selectedItemIndexes();
+    if (!selected.isEmpty() && m_iconView)
+        m_iconView->scrollItemToVisible(int(selected.firstIndex()));
     if (m_iconSizeControl)
         m_iconSizeControl->selectSegmentWithTag(sizing);
     pf::UserDefaults::standard().setInteger(sizing, defaultsKey(kIconSizingKey));
@@ -571,6 +639,8 @@ void PWXLibraryItemViewController::updateSortPopUp()
 void PWXLibraryItemViewController::setIconViewBackgroundColour(int code)
 {
     m_backgroundCode = code;
+    if (auto* scroll = qobject_cast<pf::ScrollView*>(m_iconScroll.data()))
+        scroll->setBackgroundColor(backgroundColourForCode(code));
     pf::UserDefaults::standard().setInteger(code, defaultsKey(kBackgroundColourKey));
     refreshActiveView();
 }
@@ -584,6 +654,8 @@ void PWXLibraryItemViewController::renameItemAtIndex(int index)
         const int column = m_table->columnWithIdentifier(kNameColumn);
         if (column >= 0)
             m_table->editColumn(column, index, true);
+    } else if (m_mode == IconLayout && m_iconView && index < numberOfItemsInContent()) {
+        m_iconView->editItemIndex(index, nullptr, true);
     }
 }
 
@@ -889,8 +961,7 @@ void PWXLibraryItemViewController::willDisplayCell(pf::TableView&, pf::Cell& cel
     if (row < 0 || row >= items.size())
         return;
     if (auto* iconCell = dynamic_cast<RVIconTextFieldCell*>(&cell)) {
-        const QImage preview = previewForItem(*items[row]);
-        iconCell->setTextFieldIcon(preview.isNull() ? nullptr : pf::Image::fromQImage(preview, QSizeF(28, 28)));
+        iconCell->setTextFieldIcon(previewForItem(*items[row]));
     }
 }
 
@@ -908,4 +979,134 @@ bool PWXLibraryItemViewController::shouldEditTableColumn(pf::TableView&, pf::Tab
     if (!column || column->identifier() != kNameColumn || row < 0 || row >= items.size() || items[row]->locked())
         return false;
     return shouldEditItemAtIndex(row);
+}
+
+// --- The icons --------------------------------------------------------------------------------------
+
+QPointF PWXLibraryItemViewController::positionForCell(ZDDistributedView& view, pf::Cell* cell, int itemIndex)
+{
+    if (cell) {
+        const QList<pf::Ref<PWXLibraryItem>> items = content();
+        if (itemIndex >= 0 && itemIndex < items.size()) {
+            PWXLibraryItem& item = *items[itemIndex];
+            pf::GraphicsContext* context = pf::GraphicsContext::current();
+            const bool toScreen = !context || context->isDrawingToScreen();
+            auto* labelled = dynamic_cast<RVLabelledIconCell*>(cell);
+            if (labelled)
+                labelled->setImageScaling(m_allowIconUpscaling ? pf::ImageScaling::ProportionallyUpOrDown
+                                                               : pf::ImageScaling::ProportionallyDown);
+            if (toScreen) {
+                cell->setImage(previewForItem(item));
+            } else {
+                // Printing waits for each preview rather than leaving holes in the page.
+                const QImage preview = item.previewImageLoadingAsynchronously(false);
+                cell->setImage(preview.isNull() ? nullptr : pf::Image::fromQImage(preview));
+            }
+            if (!dynamic_cast<RVStyleButtonCell*>(cell))
+                cell->setStringValue(item.name());
+            if (labelled)
+                labelled->setBadgeImage(toScreen && m_lockBadging && item.locked() ? lockBadgeImage() : nullptr);
+            cell->setEnabled(!isItemDisabled(itemIndex));
+        }
+    }
+    // Icons are always placed by their position in the list.
+    return view.itemPositionBasedOnItemIndex(itemIndex);
+}
+
+void PWXLibraryItemViewController::setPosition(ZDDistributedView&, QPointF position, int itemIndex)
+{
+    const QList<pf::Ref<PWXLibraryItem>> items = content();
+    if (itemIndex >= 0 && itemIndex < items.size())
+        items[itemIndex]->setIconPosition(position);
+}
+
+QString PWXLibraryItemViewController::toolTipForItemAtIndex(ZDDistributedView&, int itemIndex)
+{
+    const QList<pf::Ref<PWXLibraryItem>> items = content();
+    if (itemIndex < 0 || itemIndex >= items.size())
+        return {};
+    return tr("%1 \u201C%2\u201D").arg(PWXLibraryItem::localisedKindStringForClassCode(items[itemIndex]->classCode()),
+                                       items[itemIndex]->name());
+}
+
+void PWXLibraryItemViewController::setObjectValue(ZDDistributedView&, const QVariant& value, int itemIndex)
+{
+    const QList<pf::Ref<PWXLibraryItem>> items = content();
+    const QString name = value.toString().trimmed();
+    if (itemIndex < 0 || itemIndex >= items.size() || name.isEmpty() || items[itemIndex]->locked())
+        return;
+    pf::Ref<PWXLibraryItem> item = items[itemIndex];
+    item->setName(name);
+    selectItems({item});
+}
+
+bool PWXLibraryItemViewController::writeItemsAtIndexes(ZDDistributedView&, const pf::IndexSet& indexes,
+                                                       pf::Pasteboard& pasteboard)
+{
+    const QList<pf::Ref<PWXLibraryItem>> items = content();
+    QList<pf::Ref<PWXLibraryItem>> dragged;
+    for (qint64 index : indexes.toList())
+        if (index >= 0 && index < items.size())
+            dragged.append(items[index]);
+    return !dragged.isEmpty() && PWXLibraryItem::writeLibraryItems(dragged, &pasteboard);
+}
+
+unsigned PWXLibraryItemViewController::draggingSourceOperationMaskForLocal(ZDDistributedView&, bool)
+{
+    return pf::DragOperationCopy | pf::DragOperationDelete;
+}
+
+void PWXLibraryItemViewController::draggedImageMovedTo(ZDDistributedView&, QPointF screenPoint)
+{
+    bool outside = true;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible() && window->frameGeometry().contains(screenPoint.toPoint())) {
+            outside = false;
+            break;
+        }
+    if (outside && !m_flagDragDelete && m_delegate && m_delegate->canRemoveItemsAtIndexes(selectedItemIndexes())) {
+        m_flagDragDelete = true;
+        pf::Cursor::disappearingItem().set();
+    } else if (!outside && m_flagDragDelete) {
+        m_flagDragDelete = false;
+        pf::Cursor::arrow().set();
+    }
+}
+
+void PWXLibraryItemViewController::dragEndedWithOperation(ZDDistributedView&, unsigned operation)
+{
+    if ((operation == pf::DragOperationDelete || m_flagDragDelete) && m_delegate)
+        m_delegate->removeItemsAtIndexes(selectedItemIndexes());
+    m_flagDragDelete = false;
+}
+
+std::optional<pf::IndexSet> PWXLibraryItemViewController::proposedSelectionAtIndexes(ZDDistributedView&,
+                                                                                    const pf::IndexSet& proposed)
+{
+    if (!m_disabledItems || proposed.isEmpty())
+        return std::nullopt;
+    pf::IndexSet allowed;
+    if (!m_disabledItems->isEmpty())
+        for (qint64 index : proposed.toList())
+            if (!m_disabledItems->contains(index))
+                allowed.add(index);
+    return allowed;
+}
+
+bool PWXLibraryItemViewController::didSelectItemsAtIndexes(ZDDistributedView&, const pf::IndexSet& selection)
+{
+    if (m_delegate)
+        m_delegate->itemSelectionChanged(selection);
+    return true;
+}
+
+void PWXLibraryItemViewController::cellDoubleClickedAtItemIndex(ZDDistributedView&, int itemIndex)
+{
+    if (m_delegate)
+        m_delegate->editItemsAtIndexes(pf::IndexSet(itemIndex));
+}
+
+bool PWXLibraryItemViewController::shouldEditItemAtIndex(ZDDistributedView&, int itemIndex)
+{
+    return shouldEditItemAtIndex(itemIndex);
 }

@@ -6,11 +6,15 @@
 #include "platform/ui/Responder.h"
 #include "platform/ui/TableView.h"
 #include "platform/ui/TableViewDelegate.h"
+#include "widgets/ZDDistributedView.h"
+#include "widgets/ZDDistributedViewDataSource.h"
+#include "widgets/ZDDistributedViewDelegate.h"
 
 #include <QHash>
 #include <QImage>
 #include <QPointer>
 
+#include <limits>
 #include <optional>
 
 class PWXLibraryItem;
@@ -34,7 +38,9 @@ class SegmentedControl;
 class PWXLibraryItemViewController : public pf::Object,
                                      public pf::Responder,
                                      public pf::TableViewDataSource,
-                                     public pf::TableViewDelegate {
+                                     public pf::TableViewDelegate,
+                                     public ZDDistributedViewDataSource,
+                                     public ZDDistributedViewDelegate {
     PF_CLASS(PWXLibraryItemViewController)
 public:
     enum LayoutMode { IconLayout = 0, ListLayout = 1 };
@@ -59,6 +65,9 @@ public:
     QWidget* containerView() const { return m_container; }
     QWidget* toolbarView() const { return m_toolbar; }
     pf::TableView* listView() const { return m_table; }
+    ZDDistributedView* iconView() const { return m_iconView; }
+    // Replaces the icon view (the old one is deleted); the new one is set up as the browser's.
+    void setIconView(ZDDistributedView* view);
     QWidget* activeView() const;
     // The window that hosts the delete sheet and the print panel.
     QWidget* sheetHostWindow() const;
@@ -139,7 +148,7 @@ public:
 
     // The cell image of an item: its preview, kept by this browser for as long as the item is
     // in its content so that a preview, once decoded, is never decoded again while shown.
-    QImage previewForItem(PWXLibraryItem& item);
+    pf::Ref<pf::Image> previewForItem(PWXLibraryItem& item);
     int cachedPreviewCount() const { return int(m_previews.size()); }
 
     // --- Commands
@@ -172,6 +181,24 @@ public:
     bool shouldSelectRow(pf::TableView&, int row) override;
     void selectionDidChange(pf::TableView&) override;
     bool shouldEditTableColumn(pf::TableView&, pf::TableColumn* column, int row) override;
+    // ZDDistributedViewDataSource / ZDDistributedViewDelegate
+    int numberOfItemsInDistributedView(ZDDistributedView&) override { return numberOfItemsInContent(); }
+    QPointF positionForCell(ZDDistributedView& view, pf::Cell* cell, int itemIndex) override;
+    bool implementsSetPosition() const override { return true; }
+    void setPosition(ZDDistributedView& view, QPointF position, int itemIndex) override;
+    bool implementsToolTips() const override { return true; }
+    QString toolTipForItemAtIndex(ZDDistributedView& view, int itemIndex) override;
+    void setObjectValue(ZDDistributedView& view, const QVariant& value, int itemIndex) override;
+    bool implementsWriteItemsAtIndexes() const override { return true; }
+    bool writeItemsAtIndexes(ZDDistributedView& view, const pf::IndexSet& indexes, pf::Pasteboard& pasteboard) override;
+    void dragEndedWithOperation(ZDDistributedView& view, unsigned operation) override;
+    void draggedImageMovedTo(ZDDistributedView& view, QPointF screenPoint) override;
+    unsigned draggingSourceOperationMaskForLocal(ZDDistributedView& view, bool local) override;
+    std::optional<pf::IndexSet> proposedSelectionAtIndexes(ZDDistributedView& view, const pf::IndexSet& proposed) override;
+    bool didSelectItemsAtIndexes(ZDDistributedView& view, const pf::IndexSet& selection) override;
+    void cellDoubleClickedAtItemIndex(ZDDistributedView& view, int itemIndex) override;
+    bool shouldEditItemAtIndex(ZDDistributedView& view, int itemIndex) override;
+    bool isDragDeleting() const { return m_flagDragDelete; }
 
 private:
     void buildViews();
@@ -188,7 +215,8 @@ private:
     QPointer<QStackedWidget> m_stack;
     QPointer<QWidget> m_toolbar;
     QPointer<pf::TableView> m_table;
-    QPointer<QWidget> m_iconPlaceholder;
+    QPointer<ZDDistributedView> m_iconView;
+    QPointer<QWidget> m_iconScroll;
     QPointer<pf::SegmentedControl> m_iconSizeControl;
     QPointer<pf::SegmentedControl> m_layoutControl;
     QPointer<pf::PopUpButton> m_sortPopUp;
@@ -210,7 +238,7 @@ private:
     QList<pf::SortDescriptor> m_sortDescriptors;
     int m_backgroundCode = 0;
     bool m_flagDragDelete = false;
-    QHash<const PWXLibraryItem*, QImage> m_previews;
+    QHash<const PWXLibraryItem*, pf::Ref<pf::Image>> m_previews;
     QHash<const PWXLibraryItem*, int> m_indexOfItem;
     QList<quint64> m_observations;
 };
