@@ -6,6 +6,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/graphics/Image.h"
+#include "platform/ui/ButtonCell.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/MenuItem.h"
 #include "platform/ui/PopUpButton.h"
@@ -87,8 +88,16 @@ PWXLibraryItemViewController::PWXLibraryItemViewController()
             auto* item = dynamic_cast<PWXLibraryItem*>(note.object);
             if (!item)
                 return;
-            if (name == kPWXLibraryObjectInternallyUpdated)
+            if (name == kPWXLibraryObjectInternallyUpdated) {
                 m_previews.remove(item); // a changed item shows its new preview
+            } else if (m_indexOfItem.contains(item)) {
+                // Kept at once, shown or not: the shared preview cache holds fewer previews than
+                // a large collection has, and one that arrived must not be decoded again when
+                // the user scrolls back to it.
+                const QImage preview = PWXLibraryItem::iconForItem(*item);
+                if (!preview.isNull())
+                    m_previews.insert(item, pf::Image::fromQImage(preview));
+            }
             itemChanged(item);
         }));
     }
@@ -139,6 +148,12 @@ void PWXLibraryItemViewController::buildViews()
         if (identifier == kNameColumn) {
             column->setDataCell(std::make_shared<RVIconTextFieldCell>());
             column->setWidth(240);
+        } else if (identifier == kLockedColumn) {
+            auto check = std::make_shared<pf::ButtonCell>(QString());
+            check->setButtonType(pf::ButtonType::Switch);
+            column->setDataCell(check);
+            column->setEditable(true);
+            column->setWidth(60);
         } else {
             column->setWidth(90);
         }
@@ -927,7 +942,10 @@ void PWXLibraryItemViewController::setObjectValue(pf::TableView&, const QVariant
             items[row]->setName(name);
         return;
     }
-    items[row]->setValueForKeyPath(value, column->identifier());
+    if (column->identifier() == kLockedColumn) {
+        items[row]->setLocked(value.toBool() || value.toInt() != 0);
+        m_table->reloadDataForRowIndexes(pf::IndexSet(row), pf::IndexSet::range(0, m_table->numberOfColumns()));
+    }
 }
 
 void PWXLibraryItemViewController::sortDescriptorsDidChange(pf::TableView& table, const QList<pf::SortDescriptor>& old)
@@ -976,7 +994,13 @@ void PWXLibraryItemViewController::selectionDidChange(pf::TableView& table)
 bool PWXLibraryItemViewController::shouldEditTableColumn(pf::TableView&, pf::TableColumn* column, int row)
 {
     const QList<pf::Ref<PWXLibraryItem>> items = content();
-    if (!column || column->identifier() != kNameColumn || row < 0 || row >= items.size() || items[row]->locked())
+    if (!column || row < 0 || row >= items.size())
+        return false;
+    if (column->identifier() == kLockedColumn) {
+        PWXLibrary* library = items[row]->library();
+        return library && library->allowsContentChanges();
+    }
+    if (column->identifier() != kNameColumn || items[row]->locked())
         return false;
     return shouldEditItemAtIndex(row);
 }

@@ -204,12 +204,14 @@ void PWXLibraryManagerWindowController::buildWindow()
     mBottomBarButtonsControl->setObjectName(QStringLiteral("libraryBottomBar"));
     mBottomBarButtonsControl->setTrackingMode(pf::SegmentSwitchTracking::Momentary);
     mBottomBarButtonsControl->setSegmentCount(4);
-    const QStringList labels{QStringLiteral("+"), QStringLiteral("\u2212"), tr("New Collection"), tr("Actions")};
+    const QStringList labels{QStringLiteral("+"), QStringLiteral("\u2212"), tr("New Collection"), tr("Actions \u25BE")};
+    const QList<double> widths{30, 30, 112, 76};
     const QStringList tips{tr("New category"), tr("Delete category"), tr("New collection"), tr("More actions")};
     for (int i = 0; i < 4; ++i) {
         mBottomBarButtonsControl->setLabel(labels[i], i);
         mBottomBarButtonsControl->setToolTip(tips[i], i);
         mBottomBarButtonsControl->setTag(i, i);
+        mBottomBarButtonsControl->setWidth(widths[i], i);
     }
     mBottomBarButtonsControl->setTarget(this);
     mBottomBarButtonsControl->setAction(QStringLiteral("bottomBarButtonAction:"));
