@@ -335,17 +335,15 @@ void ZDFinderIconCell::drawInteriorWithFrame(const QRectF& frame, pf::View* view
     const pf::Color boxColour = (highlighted ? m_selectionColor : m_nameColor).colorWithAlphaComponent(m_alpha);
     const Layout layout = layoutForFrame(frame, flipped);
 
-    if (!(m_flags & CurrentlyEditing)) {
-        context->setFillColour(active ? boxColour : pf::SystemColor::secondarySelectedControl());
-        context->fillPath(*bezierPathWithCappedBoxInRect(layout.nameBox));
-        const QString title = layout.title;
-        const QColor colour = textColour.qColor();
-        pf::Cell::drawUpright(layout.titleRect, [&](QPainter& painter, const QRectF& local) {
-            painter.setFont(font);
-            painter.setPen(colour);
-            painter.drawText(local, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, title);
-        });
-    }
+    context->setFillColour(active ? boxColour : pf::SystemColor::secondarySelectedControl());
+    context->fillPath(*bezierPathWithCappedBoxInRect(layout.nameBox));
+    const QString title = layout.title;
+    const QColor colour = textColour.qColor();
+    pf::Cell::drawUpright(layout.titleRect, [&](QPainter& painter, const QRectF& local) {
+        painter.setFont(font);
+        painter.setPen(colour);
+        painter.drawText(local, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, title);
+    });
 
     if (highlighted) {
         auto box = pf::BezierPath::pathWithRoundedRect(layout.imageRect, 5, 5);
