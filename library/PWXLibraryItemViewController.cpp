@@ -14,6 +14,7 @@
 #include "platform/graphics/SystemColor.h"
 #include "platform/ui/Cursor.h"
 #include "platform/ui/PrintInfo.h"
+#include "platform/ui/PrintOperation.h"
 #include "platform/ui/ScrollView.h"
 #include "platform/ui/SegmentedControl.h"
 #include "platform/ui/Sheet.h"
@@ -21,6 +22,7 @@
 #include "platform/ui/Workspace.h"
 #include "widgets/RVIconTextFieldCell.h"
 #include "widgets/RVLabelledIconCell.h"
+#include "widgets/RVPrintableZDDistributedView.h"
 #include "widgets/RVStyleButtonCell.h"
 
 #include <QCoreApplication>
@@ -298,6 +300,9 @@ void PWXLibraryItemViewController::setContent(const QList<pf::Ref<PWXLibraryItem
     QList<pf::Ref<PWXLibraryItem>> saved;
     if (preservingSelection)
         saved = selectedItems();
+    // An edit in place ends unwritten: after the change its row may hold another item.
+    if (m_table && m_table->editedRow() >= 0)
+        m_table->abortEditing();
     selectInActiveView({});
     m_disabledItems.reset();
     m_content = content;
@@ -455,10 +460,7 @@ void PWXLibraryItemViewController::reloadActiveView()
         if (m_table)
             m_table->reloadData();
     } else if (m_iconView) {
-        // A reload ends an edit in place first, so that the text typed never renames whatever
-        // item has that position afterwards.
-        m_iconView->endEditing();
-        m_iconView->reloadData();
+        m_iconView->reloadData(); // which drops an edit in place: the index may name another item
     }
 }
 
@@ -745,10 +747,63 @@ PWXLibraryItemViewController::PrintLayout PWXLibraryItemViewController::printLay
     return layout;
 }
 
-void PWXLibraryItemViewController::performPrintWithPrintInfo(const pf::Ref<pf::PrintInfo>&)
+double PWXLibraryItemViewController::printableWidth(const pf::PrintInfo& info)
 {
-    // Printing needs the printable icon view.
-    RVLog(kInfoEvent, QStringLiteral("printing of the item view is not available"));
+    return info.imageablePageBounds().width() - info.leftMargin() - info.rightMargin();
+}
+
+RVPrintableZDDistributedView* PWXLibraryItemViewController::makePrintableView(const pf::PrintInfo& info)
+{
+    const PrintLayout layout = printLayoutForWidth(printableWidth(info), numberOfItemsInContent());
+    auto* view = new RVPrintableZDDistributedView(QRectF(0, 0, layout.width, std::max(layout.height, kPrintCell)));
+    view->setPrototype(std::make_shared<RVLabelledIconCell>());
+    view->setShowsHeaders(true);
+    view->setShowsFooters(true);
+    view->setSizeToFit(false);
+    view->setCellSize(QSizeF(kPrintCell - 2, kPrintCell - 2));
+    view->setContentInset(0);
+    view->setCellInset(QSizeF(1, 1));
+    view->setDataSource(this);
+    view->setDelegate(this);
+    view->reloadData();
+    return view;
+}
+
+void PWXLibraryItemViewController::performPrintWithPrintInfo(const pf::Ref<pf::PrintInfo>& given)
+{
+    pf::Ref<pf::PrintInfo> info = given ? given : pf::PrintInfo::sharedPrintInfo();
+    RVPrintableZDDistributedView* view = makePrintableView(*info);
+    pf::Ref<pf::PrintOperation> operation = pf::PrintOperation::printOperationWithView(view, info);
+    operation->setShowsPrintPanel(true);
+    pf::Weak<PWXLibraryItemViewController> weakSelf = weak<PWXLibraryItemViewController>();
+    QPointer<RVPrintableZDDistributedView> printed = view;
+    operation->runOperationModalForWindow(sheetHostWindow(), [weakSelf, printed, operation](bool success) {
+        if (auto self = weakSelf.lock())
+            if (self->m_delegate)
+                self->m_delegate->printOperationDidRun(success, kPrintContext);
+        if (printed)
+            printed->deleteLater();
+    });
+}
+
+bool PWXLibraryItemViewController::printToPDF(const pf::Ref<pf::PrintInfo>& given, const QString& path)
+{
+    pf::Ref<pf::PrintInfo> info = given ? given : pf::PrintInfo::sharedPrintInfo();
+    std::unique_ptr<RVPrintableZDDistributedView> view(makePrintableView(*info));
+    pf::Ref<pf::PrintOperation> operation = pf::PrintOperation::printOperationWithView(view.get(), info);
+    operation->setShowsPrintPanel(false);
+    operation->setOutputFileName(path);
+    return operation->runOperation();
+}
+
+QString PWXLibraryItemViewController::headerStringForPage(RVPrintableZDDistributedView&, int page)
+{
+    return m_delegate ? m_delegate->printHeaderStringForPage(page) : QString();
+}
+
+QString PWXLibraryItemViewController::footerStringForPage(RVPrintableZDDistributedView&, int page)
+{
+    return m_delegate ? m_delegate->printFooterStringForPage(page) : QString();
 }
 
 // --- Commands --------------------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include "platform/ui/Responder.h"
 #include "platform/ui/TableView.h"
 #include "platform/ui/TableViewDelegate.h"
+#include "widgets/RVPrintableZDDistributedViewDelegate.h"
 #include "widgets/ZDDistributedView.h"
 #include "widgets/ZDDistributedViewDataSource.h"
 #include "widgets/ZDDistributedViewDelegate.h"
@@ -18,6 +19,7 @@
 #include <optional>
 
 class PWXLibraryItem;
+class RVPrintableZDDistributedView;
 class QDialog;
 class QLabel;
 class QStackedWidget;
@@ -40,7 +42,8 @@ class PWXLibraryItemViewController : public pf::Object,
                                      public pf::TableViewDataSource,
                                      public pf::TableViewDelegate,
                                      public ZDDistributedViewDataSource,
-                                     public ZDDistributedViewDelegate {
+                                     public ZDDistributedViewDelegate,
+                                     public RVPrintableZDDistributedViewDelegate {
     PF_CLASS(PWXLibraryItemViewController)
 public:
     enum LayoutMode { IconLayout = 0, ListLayout = 1 };
@@ -135,7 +138,15 @@ public:
         double height = 0;
     };
     static PrintLayout printLayoutForWidth(double printableWidth, int itemCount);
+    // The width the items print in: the imageable width of the page less its margins.
+    static double printableWidth(const pf::PrintInfo& info);
+    // Prints the content with the print panel as a sheet (the shared print info when null);
+    // the delegate hears the outcome with the context "print_preview".
     void performPrintWithPrintInfo(const pf::Ref<pf::PrintInfo>& info);
+    // The view that prints the content, laid out for `info` (owned by the caller).
+    RVPrintableZDDistributedView* makePrintableView(const pf::PrintInfo& info);
+    // Prints the content into a PDF file without a panel; false when it could not be written.
+    bool printToPDF(const pf::Ref<pf::PrintInfo>& info, const QString& path);
 
     // --- Class side
     static double iconSizeForSizing(int sizing);
@@ -199,6 +210,9 @@ public:
     void cellDoubleClickedAtItemIndex(ZDDistributedView& view, int itemIndex) override;
     bool shouldEditItemAtIndex(ZDDistributedView& view, int itemIndex) override;
     bool isDragDeleting() const { return m_flagDragDelete; }
+    // RVPrintableZDDistributedViewDelegate: the owner's texts.
+    QString headerStringForPage(RVPrintableZDDistributedView& view, int page) override;
+    QString footerStringForPage(RVPrintableZDDistributedView& view, int page) override;
 
 private:
     void buildViews();
