@@ -103,6 +103,12 @@ PWXLibraryItemViewController::PWXLibraryItemViewController()
             itemChanged(item);
         }));
     }
+    m_observations.append(center.addObserver(ZDDistributedViewSelectionDidChangeNotification, nullptr,
+                                             [this](const pf::Notification& note) {
+                                                 if (m_iconView && note.object == static_cast<pf::Reflective*>(m_iconView.data()) && m_delegate
+                                                     && m_mode == IconLayout)
+                                                     m_delegate->itemSelectionChanged(m_iconView->selectedItemIndexes());
+                                             }));
     // Sort by name, ascending, until the owner or the user chooses otherwise.
     setSortedBy(0);
     setIconSizing(0);
@@ -1172,10 +1178,9 @@ std::optional<pf::IndexSet> PWXLibraryItemViewController::proposedSelectionAtInd
     return allowed;
 }
 
-bool PWXLibraryItemViewController::didSelectItemsAtIndexes(ZDDistributedView&, const pf::IndexSet& selection)
+bool PWXLibraryItemViewController::didSelectItemsAtIndexes(ZDDistributedView&, const pf::IndexSet&)
 {
-    if (m_delegate)
-        m_delegate->itemSelectionChanged(selection);
+    // The owner hears of every change, deselections too, from the view's notification.
     return true;
 }
 
