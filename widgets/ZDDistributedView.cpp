@@ -116,6 +116,11 @@ void ZDDistributedView::init()
 
 ZDDistributedView::~ZDDistributedView()
 {
+    // The field editor must not hand a title to a view that is gone.
+    if (m_editedItem >= 0)
+        if (pf::FieldEditor* editor = pf::FieldEditor::forWindow(window(), false);
+            editor && editor->isEditing() && editor->delegate() == this)
+            editor->abortEditing();
     stopAutoscroll();
     pf::NotificationCenter::defaultCenter().removeObserver(this);
 }
