@@ -223,6 +223,11 @@ QRectF ZDFinderIconCell::titleRectForFrame(const QRectF& frame) const
     return QRectF(frame.x(), y, frame.width(), height);
 }
 
+pf::AttributedString ZDFinderIconCell::attributedTitleForFrame(const QRectF& frame) const
+{
+    return pf::AttributedString(stringValue(), titleAttributesForFrame(frame));
+}
+
 // --- Drawing
 
 ZDFinderIconCell::Layout ZDFinderIconCell::layoutForFrame(const QRectF& frame, bool flipped) const

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "platform/foundation/Coding.h"
+#include "platform/graphics/AttributedString.h"
 #include "platform/graphics/Color.h"
 #include "platform/ui/TextFieldCell.h"
 
 #include <QRectF>
 #include <QSizeF>
+#include <QVariantMap>
 
 // The icon view's companion cell: an image with its title in a pill-shaped box beside it, a
 // rounded box behind the image when selected, the title cut with "..." to fit, as a file
@@ -66,6 +68,9 @@ public:
     QSizeF cellSizeForBounds(const QRectF& bounds) const override;
     QRectF imageRectForBounds(const QRectF& bounds) const override;
     QRectF titleRectForFrame(const QRectF& frame) const;
+    // No attributes of its own: the title is drawn in the font the frame's height gives.
+    QVariantMap titleAttributesForFrame(const QRectF& frame) const { return {}; }
+    pf::AttributedString attributedTitleForFrame(const QRectF& frame) const;
 
     // --- Drawing
     void highlight(bool flag, const QRectF& frame, pf::View* view);
