@@ -775,9 +775,22 @@ RVPrintableZDDistributedView* PWXLibraryItemViewController::makePrintableView(co
     return view;
 }
 
+namespace {
+
+// The items start at the top of the first page, below its header, however short the list.
+pf::Ref<pf::PrintInfo> itemPrintInfo(const pf::Ref<pf::PrintInfo>& given)
+{
+    pf::Ref<pf::PrintInfo> info = std::static_pointer_cast<pf::PrintInfo>(
+        (given ? given : pf::PrintInfo::sharedPrintInfo())->copy());
+    info->setVerticallyCentered(false);
+    return info;
+}
+
+} // namespace
+
 void PWXLibraryItemViewController::performPrintWithPrintInfo(const pf::Ref<pf::PrintInfo>& given)
 {
-    pf::Ref<pf::PrintInfo> info = given ? given : pf::PrintInfo::sharedPrintInfo();
+    pf::Ref<pf::PrintInfo> info = itemPrintInfo(given);
     RVPrintableZDDistributedView* view = makePrintableView(*info);
     pf::Ref<pf::PrintOperation> operation = pf::PrintOperation::printOperationWithView(view, info);
     operation->setShowsPrintPanel(true);
@@ -794,7 +807,7 @@ void PWXLibraryItemViewController::performPrintWithPrintInfo(const pf::Ref<pf::P
 
 bool PWXLibraryItemViewController::printToPDF(const pf::Ref<pf::PrintInfo>& given, const QString& path)
 {
-    pf::Ref<pf::PrintInfo> info = given ? given : pf::PrintInfo::sharedPrintInfo();
+    pf::Ref<pf::PrintInfo> info = itemPrintInfo(given);
     std::unique_ptr<RVPrintableZDDistributedView> view(makePrintableView(*info));
     pf::Ref<pf::PrintOperation> operation = pf::PrintOperation::printOperationWithView(view.get(), info);
     operation->setShowsPrintPanel(false);

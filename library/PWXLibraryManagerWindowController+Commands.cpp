@@ -519,6 +519,14 @@ void PWXLibraryManagerWindowController::bottomBarButtonAction(const QVariant& se
     case 0: newCategoryAction(sender); break;
     case 1: deleteCategoryAction(sender); break;
     case 2: newLibraryAction(sender); break;
+    case 3:
+        // A click on the actions segment opens its menu at once (holding the press does too).
+        if (mBottomBarButtonsControl && mBottomBarActionMenu) {
+            const QRectF frame = mBottomBarButtonsControl->frameForSegment(3);
+            mBottomBarActionMenu->popUp(mBottomBarButtonsControl->mapToGlobal(
+                QPoint(int(frame.left()), mBottomBarButtonsControl->height())));
+        }
+        break;
     default: break;
     }
 }

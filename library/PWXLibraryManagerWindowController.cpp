@@ -263,7 +263,7 @@ void PWXLibraryManagerWindowController::buildWindow()
     moveTo->setSubmenu(mMoveToDynamicMenu);
     actions.addItem(moveTo);
     add(actions, tr("Delete Items\u2026"), "delete:")->setTarget(mItemViewController.get());
-    add(actions, tr("Lock Items"), "enableEditingAction:")->setTarget(mItemViewController.get());
+    add(actions, tr("Allow Editing"), "enableEditingAction:")->setTarget(mItemViewController.get());
     actions.addItem(pf::MenuItem::separator());
     pf::Ref<pf::Menu> sortMenu = pf::Menu::make(tr("Sort Collections"));
     add(*sortMenu, tr("By Name"), "sortMainListAction:", 0);
