@@ -69,6 +69,15 @@ bool PWXLibraryManagerWindowController::validateUserInterfaceItem(pf::UserInterf
 {
     if (auto* menuItem = dynamic_cast<pf::MenuItem*>(&item))
         return validateMenuItem(*menuItem);
+    if (item.action() == QLatin1String("bottomBarButtonAction:")) {
+        // Each segment as the command it sends.
+        auto container = std::dynamic_pointer_cast<PWXLibraryElementContainer>(selectedItem());
+        switch (item.tag()) {
+        case 0: return container && container->allowsSubContainers();
+        case 1: return selectedCategoriesCanBeDeleted();
+        default: return true;
+        }
+    }
     return pf::WindowController::validateUserInterfaceItem(item);
 }
 
