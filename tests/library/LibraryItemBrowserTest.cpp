@@ -82,7 +82,9 @@ TEST_F(LibraryItemBrowser, IconSizesAndSortCodes)
         int sortedBy;
     };
     const QList<Case> cases{{0, "name", true, 0},      {1, "kind", true, 1},      {2, "locked", true, 2},
-                            {-32767, "kind", false, 1}, {-32768, "name", false, 0}, {7, "name", true, 0}};
+                            {-32767, "kind", false, 1}, {-32768, "name", false, 0}, {7, "name", true, 0},
+                            // The sign is the 16-bit code's: 0x8002 is "locked", descending.
+                            {0x8002, "locked", false, 2}};
     for (const Case& c : cases) {
         browser->setSortDescriptors({});
         browser->setSortedBy(c.code);
