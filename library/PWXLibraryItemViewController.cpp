@@ -267,7 +267,9 @@ QWidget* PWXLibraryItemViewController::sheetHostWindow() const
 void PWXLibraryItemViewController::setDelegate(PWXLibraryItemViewControllerDelegate* delegate)
 {
     m_delegate = delegate;
-    readSettings();
+    // Settings belong to an owner: letting go of one reads (and writes) nothing.
+    if (delegate)
+        readSettings();
 }
 
 QString PWXLibraryItemViewController::defaultsKey(const QString& pattern) const

@@ -106,6 +106,7 @@ PWXLibraryManagerWindowController::~PWXLibraryManagerWindowController()
     }
     if (mItemViewController)
         mItemViewController->setDelegate(nullptr);
+    delete mMainWatcher;
     delete mLibDeleteDialog;
 }
 
@@ -308,7 +309,12 @@ void PWXLibraryManagerWindowController::buildWindow()
 
     setWindow(window);
     mItemViewController->setSheetHostWindow(window);
-    mMainWatcher = new ActivationWatcher(window, [this] { windowBecameMain(); });
+    // The window may be deleted later than this controller: the watcher holds it weakly.
+    pf::Weak<PWXLibraryManagerWindowController> weakSelf = weak<PWXLibraryManagerWindowController>();
+    mMainWatcher = new ActivationWatcher(window, [weakSelf] {
+        if (auto self = weakSelf.lock())
+            self->windowBecameMain();
+    });
     window->installEventFilter(mMainWatcher);
 }
 
