@@ -69,6 +69,7 @@ PF_DEFINE_CLASS(PWXLibraryItemViewController, pf::Object)
     b.method("deleteItemsCancelAction:", &PWXLibraryItemViewController::deleteItemsCancelAction);
     b.method("iconSizingAction:", &PWXLibraryItemViewController::iconSizingAction);
     b.method("layoutModeAction:", &PWXLibraryItemViewController::layoutModeAction);
+    b.method("iconContinuousSizingAction:", &PWXLibraryItemViewController::iconContinuousSizingAction);
     b.method("enableEditingAction:", &PWXLibraryItemViewController::enableEditingAction);
     b.method("revealInFinderAction:", &PWXLibraryItemViewController::revealInFinderAction);
     b.method("renameAction:", &PWXLibraryItemViewController::renameAction);
@@ -904,6 +905,22 @@ void PWXLibraryItemViewController::deleteItemsCancelAction(const QVariant&)
 }
 
 void PWXLibraryItemViewController::iconSizingAction(const QVariant& sender) { setIconSizing(senderTag(sender)); }
+
+void PWXLibraryItemViewController::iconContinuousSizingAction(const QVariant& sender)
+{
+    if (m_mode != IconLayout)
+        return;
+    auto* control = pf::Control::fromSender(sender);
+    const double side = control ? control->doubleValue() : sender.toDouble();
+    if (side < 1)
+        return;
+    m_cellSize = QSizeF(side, side);
+    if (m_iconView)
+        m_iconView->setCellSize(m_cellSize);
+    refreshActiveView();
+    if (m_delegate)
+        m_delegate->iconSizingChanged(m_cellSize);
+}
 
 void PWXLibraryItemViewController::layoutModeAction(const QVariant& sender) { setLayoutMode(senderTag(sender)); }
 

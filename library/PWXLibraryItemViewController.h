@@ -167,6 +167,8 @@ public:
     void deleteItemsOKAction(const QVariant& sender);
     void deleteItemsCancelAction(const QVariant& sender);
     void iconSizingAction(const QVariant& sender);
+    // A continuous size control: both sides of the icons take its value.
+    void iconContinuousSizingAction(const QVariant& sender);
     void layoutModeAction(const QVariant& sender);
     void enableEditingAction(const QVariant& sender);
     void revealInFinderAction(const QVariant& sender);

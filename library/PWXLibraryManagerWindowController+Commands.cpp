@@ -256,6 +256,18 @@ pf::Ref<PWXLibraryCategory> PWXLibraryManagerWindowController::makeNewSmartCateg
     return smart;
 }
 
+void PWXLibraryManagerWindowController::smartCategoryEditorDidFinishEditingCategory(
+    const pf::Ref<PWXLibraryCategory>& category)
+{
+    if (!category)
+        return;
+    rowDidChange(pf::toVariant(category), false);
+    if (selectedCategories().contains(category)) {
+        invalidateItemsCache();
+        loadItemsViewPreservingSelection(true);
+    }
+}
+
 void PWXLibraryManagerWindowController::newSmartCategoryAction(const QVariant&)
 {
     makeNewSmartCategoryForLibrary(selectedLibrary(), true);

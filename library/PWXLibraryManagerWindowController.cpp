@@ -335,6 +335,8 @@ void PWXLibraryManagerWindowController::awakeFromNib()
 
 void PWXLibraryManagerWindowController::windowDidLoad()
 {
+    // Reached from Window > Library, not from the list of open windows.
+    window()->setProperty("excludedFromWindowsMenu", true);
     mCatSortChanges = kInitialCookie;
     mItemSortChanges = kInitialCookie;
     pf::UserDefaults& defaults = pf::UserDefaults::standard();

@@ -183,6 +183,9 @@ public:
     void endLibraryDeleteSheet(int code);
     void deleteLibrary(const pf::Ref<PWXLibrary>& library);
     bool moveItemsToLibrary(const QList<pf::Ref<PWXLibraryItem>>& items, const pf::Ref<PWXLibrary>& library);
+    // The smart-category sheet finished with `category`: its row and, when it is shown, the
+    // item list follow the new rule.
+    void smartCategoryEditorDidFinishEditingCategory(const pf::Ref<PWXLibraryCategory>& category);
 
     // OutlineViewDataSource
     int numberOfChildrenOfItem(pf::OutlineView&, const QVariant& item) override;
