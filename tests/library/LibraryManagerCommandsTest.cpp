@@ -375,3 +375,53 @@ TEST_F(LibraryManagerCommands, CommandsThatNeedTheTransfersAreDisabled)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(LibraryManagerCommands, NewCollectionsAndCategoriesAreMadeWhereSelected)
+{
+    pf::Ref<Manager> manager = openManager();
+    pf::OutlineView& outline = *manager->outlineView();
+    // A category inside the selected category, named uniquely, selected and being renamed.
+    ASSERT_TRUE(manager->selectCategory(broadleaf));
+    auto item = pf::MenuItem::make("New Category", "newCategoryAction:");
+    EXPECT_TRUE(manager->validateMenuItem(*item));
+    manager->newCategoryAction({});
+    pf::Ref<PWXLibraryCategory> made = broadleaf->categoryWithName("untitled category");
+    ASSERT_TRUE(made);
+    EXPECT_EQ(manager->lastSelectedCategory(), made);
+    EXPECT_EQ(outline.editedRow(), outline.rowForItem(pf::toVariant(made)));
+    outline.abortEditing();
+    // Renaming through the outline re-sorts and keeps it selected.
+    manager->setObjectValue(outline, "Acorns", outline.tableColumnWithIdentifier("name"), pf::toVariant(made));
+    EXPECT_EQ(made->name(), "Acorns");
+    EXPECT_EQ(manager->lastSelectedCategory(), made);
+    // A second one at the library's top level.
+    ASSERT_TRUE(manager->selectLibrary(trees));
+    manager->newCategoryAction({});
+    EXPECT_TRUE(trees->categoryWithName("untitled category"));
+    outline.abortEditing();
+    // Smart and fixed-length categories take no sub-categories.
+    ASSERT_TRUE(manager->selectCategory(trees->recentlyUsedCategory()));
+    EXPECT_FALSE(manager->validateMenuItem(*item));
+
+    // A new collection in "MY LIBRARY", selected; then made the default one.
+    const qsizetype before = PWXLibrary::userLibraries().size();
+    manager->newLibraryAction({});
+    outline.abortEditing();
+    ASSERT_EQ(PWXLibrary::userLibraries().size(), before + 1);
+    pf::Ref<PWXLibrary> fresh = manager->selectedLibrary();
+    ASSERT_TRUE(fresh);
+    EXPECT_NE(fresh, trees);
+    EXPECT_NE(fresh, stones);
+    auto nominate = pf::MenuItem::make("Default", "nominateDefaultLibraryAction:");
+    if (fresh != PWXLibrary::defaultUserLibrary()) {
+        EXPECT_TRUE(manager->validateMenuItem(*nominate));
+        manager->nominateDefaultLibraryAction({});
+    }
+    EXPECT_EQ(PWXLibrary::defaultUserLibrary(), fresh);
+    EXPECT_FALSE(manager->validateMenuItem(*nominate));
+    EXPECT_EQ(nominate->state(), pf::ControlState::On);
+}
+
+} // namespace
