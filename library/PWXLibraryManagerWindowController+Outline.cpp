@@ -310,6 +310,39 @@ void PWXLibraryManagerWindowController::reloadLibrary(const pf::Ref<PWXLibrary>&
     }
 }
 
+void PWXLibraryManagerWindowController::reloadElementRow(const pf::Ref<PWXLibraryElementContainer>& element)
+{
+    if (element)
+        rowDidChange(pf::toVariant(element), true);
+}
+
+void PWXLibraryManagerWindowController::reloadItemList(bool preservingSelection)
+{
+    invalidateItemsCache();
+    if (!preservingSelection)
+        mNeedsSelection = false;
+    loadItemsViewPreservingSelection(preservingSelection);
+}
+
+void PWXLibraryManagerWindowController::selectItems(const QList<pf::Ref<PWXLibraryItem>>& items)
+{
+    if (mItemViewController)
+        mItemViewController->selectItems(items);
+}
+
+void PWXLibraryManagerWindowController::libraryWasInstalled(const pf::Ref<PWXLibrary>& library)
+{
+    if (!library)
+        return;
+    mCachedLibraries.reset();
+    if (pf::Ref<PWXLibraryGroup> group = groupWithName(library->group())) {
+        group->invalidateElementsCache();
+        rowDidChange(pf::toVariant(group), true);
+        mLibraryOutlineView->expandItem(pf::toVariant(group));
+    }
+    selectAndScrollTo(library, false);
+}
+
 bool PWXLibraryManagerWindowController::showItemWithUniqueID(const QString& key, bool select)
 {
     return showItemWithUniqueID(key, nullptr, select);

@@ -467,7 +467,7 @@ pf::Ref<PWXLibraryElement> PWXLibraryManagerWindowController::elementOf(const QV
     return pf::objectCast<PWXLibraryElement>(item);
 }
 
-pf::Ref<PWXLibraryElement> PWXLibraryManagerWindowController::selectedItem()
+pf::Ref<PWXLibraryElement> PWXLibraryManagerWindowController::selectedItem() const
 {
     if (!mLibraryOutlineView)
         return nullptr;
@@ -480,7 +480,7 @@ pf::Ref<PWXLibraryElement> PWXLibraryManagerWindowController::selectedItem()
     return element;
 }
 
-pf::Ref<PWXLibrary> PWXLibraryManagerWindowController::selectedLibrary()
+pf::Ref<PWXLibrary> PWXLibraryManagerWindowController::selectedLibrary() const
 {
     pf::Ref<PWXLibraryElement> element = selectedItem();
     if (!element)
@@ -490,7 +490,7 @@ pf::Ref<PWXLibrary> PWXLibraryManagerWindowController::selectedLibrary()
     return element->libraryRef();
 }
 
-QList<pf::Ref<PWXLibraryCategory>> PWXLibraryManagerWindowController::selectedCategories()
+QList<pf::Ref<PWXLibraryCategory>> PWXLibraryManagerWindowController::selectedCategories() const
 {
     QList<pf::Ref<PWXLibraryCategory>> categories;
     if (!mLibraryOutlineView)
@@ -507,7 +507,7 @@ QList<pf::Ref<PWXLibraryCategory>> PWXLibraryManagerWindowController::selectedCa
     return categories;
 }
 
-pf::Ref<PWXLibraryCategory> PWXLibraryManagerWindowController::lastSelectedCategory()
+pf::Ref<PWXLibraryCategory> PWXLibraryManagerWindowController::lastSelectedCategory() const
 {
     const QList<pf::Ref<PWXLibraryCategory>> categories = selectedCategories();
     return categories.isEmpty() ? nullptr : categories.last();

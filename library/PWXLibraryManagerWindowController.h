@@ -81,6 +81,25 @@ public:
     bool selectCategory(const pf::Ref<PWXLibraryCategory>& category);
     void reloadLibrary(const pf::Ref<PWXLibrary>& library, const pf::Ref<PWXLibraryCategory>& category);
 
+    // --- What the collection transfers (import, export, paste, drops) ask of the window that
+    // hosts them: where the user is and how to show what a transfer changed.
+    QWidget* transferWindow() const { return const_cast<PWXLibraryManagerWindowController*>(this)->window(); }
+    void showTransferWindow() { showWindow(); }
+    pf::Ref<PWXLibraryElement> selectedOutlineElement() const { return selectedItem(); }
+    void reloadLibrarySelectingCategory(const pf::Ref<PWXLibrary>& library, const pf::Ref<PWXLibraryCategory>& category)
+    {
+        reloadLibrary(library, category);
+    }
+    // Reloads one row of the outline, with its children when it is expanded.
+    void reloadElementRow(const pf::Ref<PWXLibraryElementContainer>& element);
+    // Drops the cached item list and reloads it, keeping the selection or not.
+    void reloadItemList(bool preservingSelection);
+    // Selects the items in the item browser.
+    void selectItems(const QList<pf::Ref<PWXLibraryItem>>& items);
+    // A collection was installed: its group's row is expanded and reloaded, and the new
+    // collection's row selected and scrolled to when it is shown.
+    void libraryWasInstalled(const pf::Ref<PWXLibrary>& library);
+
     // Makes a clip-art item of each object that can become a symbol and adds it to `category`
     // of `library` (the user's default library and its "All Items" when null); the new items
     // are shown selected. Tells the user when some objects could not be used. False when no
@@ -92,10 +111,10 @@ public:
     QList<pf::Ref<PWXLibraryGroup>> groups();
     QList<pf::Ref<PWXLibrary>> userLibraries();
     // The element of the first selected row; null without one or for a group row.
-    pf::Ref<PWXLibraryElement> selectedItem();
-    pf::Ref<PWXLibrary> selectedLibrary();
-    QList<pf::Ref<PWXLibraryCategory>> selectedCategories();
-    pf::Ref<PWXLibraryCategory> lastSelectedCategory();
+    pf::Ref<PWXLibraryElement> selectedItem() const;
+    pf::Ref<PWXLibrary> selectedLibrary() const;
+    QList<pf::Ref<PWXLibraryCategory>> selectedCategories() const;
+    pf::Ref<PWXLibraryCategory> lastSelectedCategory() const;
     // The items selected in the item browser.
     QList<pf::Ref<PWXLibraryItem>> selection();
     // The unique key of the first selected item, or empty; all of them.

@@ -422,6 +422,12 @@ TEST_F(LibraryManagerCommands, NewCollectionsAndCategoriesAreMadeWhereSelected)
     EXPECT_EQ(PWXLibrary::defaultUserLibrary(), fresh);
     EXPECT_FALSE(manager->validateMenuItem(*nominate));
     EXPECT_EQ(nominate->state(), pf::ControlState::On);
+
+    // A collection installed from elsewhere is shown selected.
+    pf::Ref<PWXLibrary> installed = makeLibrary("Installed");
+    PWXLibrary::addLibraryToGroup(installed, PWXLibraryGroup::kUserGroupName, false);
+    manager->libraryWasInstalled(installed);
+    EXPECT_EQ(manager->selectedLibrary(), installed);
 }
 
 } // namespace
