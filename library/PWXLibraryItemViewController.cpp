@@ -3,6 +3,7 @@
 #include "frameworks/penwork/support/RVLog.h"
 #include "library/PWXLibrary.h"
 #include "library/PWXLibraryItem.h"
+#include "platform/foundation/Exception.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/graphics/Image.h"
@@ -537,7 +538,8 @@ void PWXLibraryItemViewController::setLayoutMode(int mode)
         m_iconSizeControl->setEnabled(mode == IconLayout);
     if (m_layoutControl)
         m_layoutControl->selectSegmentWithTag(mode);
-    pf::UserDefaults::standard().setInteger(mode, defaultsKey(kLayoutModeKey));
+    if (m_delegate)
+        pf::UserDefaults::standard().setInteger(mode, defaultsKey(kLayoutModeKey));
 }
 
 void PWXLibraryItemViewController::setIconSizing(int sizing)
@@ -555,7 +557,8 @@ void PWXLibraryItemViewController::setIconSizing(int sizing)
         m_iconView->scrollItemToVisible(int(selected.firstIndex()));
     if (m_iconSizeControl)
         m_iconSizeControl->selectSegmentWithTag(sizing);
-    pf::UserDefaults::standard().setInteger(sizing, defaultsKey(kIconSizingKey));
+    if (m_delegate)
+        pf::UserDefaults::standard().setInteger(sizing, defaultsKey(kIconSizingKey));
     if (m_delegate)
         m_delegate->iconSizingChanged(m_cellSize);
 }
@@ -566,7 +569,8 @@ void PWXLibraryItemViewController::setIconsCanBeScaledUp(bool upscaling)
         return;
     m_allowIconUpscaling = upscaling;
     refreshActiveView();
-    pf::UserDefaults::standard().setBool(!upscaling, defaultsKey(kIconUpscalingKey));
+    if (m_delegate)
+        pf::UserDefaults::standard().setBool(!upscaling, defaultsKey(kIconUpscalingKey));
 }
 
 void PWXLibraryItemViewController::setShowsLockBadging(bool badging)
@@ -575,7 +579,8 @@ void PWXLibraryItemViewController::setShowsLockBadging(bool badging)
         return;
     m_lockBadging = badging;
     refreshActiveView();
-    pf::UserDefaults::standard().setBool(badging, defaultsKey(kLockBadgingKey));
+    if (m_delegate)
+        pf::UserDefaults::standard().setBool(badging, defaultsKey(kLockBadgingKey));
 }
 
 int PWXLibraryItemViewController::isEditingEnabled()
@@ -667,7 +672,8 @@ void PWXLibraryItemViewController::setIconViewBackgroundColour(int code)
     m_backgroundCode = code;
     if (auto* scroll = qobject_cast<pf::ScrollView*>(m_iconScroll.data()))
         scroll->setBackgroundColor(backgroundColourForCode(code));
-    pf::UserDefaults::standard().setInteger(code, defaultsKey(kBackgroundColourKey));
+    if (m_delegate)
+        pf::UserDefaults::standard().setInteger(code, defaultsKey(kBackgroundColourKey));
     refreshActiveView();
 }
 
@@ -728,6 +734,32 @@ pf::Ref<pf::Image> PWXLibraryItemViewController::lockBadgeImage()
         return copy;
     }();
     return badge;
+}
+
+QByteArray PWXLibraryItemViewController::pdfPreviewForContent(const QList<pf::Ref<PWXLibraryItem>>& content,
+                                                              int columns, int sizing)
+{
+    PF_ASSERT(columns > 0, "number of columns must be > 0");
+    if (columns <= 0)
+        return {};
+    const double side = iconSizeForSizing(sizing);
+    const int rows = int((content.size() + columns - 1) / columns);
+    const QRectF frame(0, 0, (side + 2) * columns, (side + 2) * std::max(rows, 1));
+    // A temporary browser fills an off-screen icon view of exactly that size.
+    auto filler = std::make_shared<PWXLibraryItemViewController>();
+    auto* view = new ZDDistributedView(frame);
+    filler->setIconView(view);
+    if (auto* labelled = dynamic_cast<RVLabelledIconCell*>(view->prototype().get()))
+        labelled->setEditable(false);
+    view->setSizeToFit(false);
+    view->setFrame(frame);
+    filler->m_iconSizing = -1;
+    filler->setIconSizing(sizing);
+    filler->setContent(content, false);
+    view->setCellSize(QSizeF(side + 2, side + 2));
+    view->setContentInset(0);
+    view->reloadData();
+    return view->dataWithPDFInsideRect(view->bounds());
 }
 
 QString PWXLibraryItemViewController::deleteSheetText(const QList<pf::Ref<PWXLibraryItem>>& items)

@@ -154,6 +154,9 @@ public:
     static pf::Color standardBackgroundColour();
     static pf::Color backgroundColourForCode(int code);
     static pf::Ref<pf::Image> lockBadgeImage();
+    // The items as icons of `sizing` in `columns` columns, as one page of PDF data. No
+    // columns is a programming error.
+    static QByteArray pdfPreviewForContent(const QList<pf::Ref<PWXLibraryItem>>& content, int columns, int sizing);
     // The text of the delete sheet for `items` (the last one's library named).
     static QString deleteSheetText(const QList<pf::Ref<PWXLibraryItem>>& items);
 

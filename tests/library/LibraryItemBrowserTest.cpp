@@ -1,7 +1,9 @@
 #include "LibraryTestSupport.h"
 
 #include "library/PWXLibraryItemViewController.h"
+#include "platform/foundation/Exception.h"
 #include "platform/graphics/GraphicsContext.h"
+#include "platform/graphics/Image.h"
 #include "platform/ui/MenuItem.h"
 #include "platform/ui/PrintInfo.h"
 #include "platform/ui/Sheet.h"
@@ -262,6 +264,19 @@ TEST_F(LibraryItemBrowser, PrintingLaysOutWholeColumnsAndWritesPages)
     QFile pdf(path);
     ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
     EXPECT_TRUE(pdf.read(5).startsWith("%PDF"));
+}
+
+TEST_F(LibraryItemBrowser, PdfPreviewArrangesTheItemsInColumns)
+{
+    const QByteArray pdf = PWXLibraryItemViewController::pdfPreviewForContent(items, 3, 3);
+    ASSERT_TRUE(pdf.startsWith("%PDF"));
+    pf::Ref<pf::Image> page = pf::Image::fromPdfData(pdf);
+    ASSERT_TRUE(page);
+    // Icons of 48 points plus their one-point inset on each side: 3 columns, 2 rows.
+    EXPECT_EQ(page->size(), QSizeF(150, 100));
+    EXPECT_TRUE(pf::UserDefaults::standard().objectForKey("_PWLIB_ITEM_VIEW_iconSizing").isNull())
+        << "a browser with no owner stores no settings";
+    EXPECT_THROW(PWXLibraryItemViewController::pdfPreviewForContent(items, 0, 0), pf::Exception);
 }
 
 TEST_F(LibraryItemBrowser, SortingIsRefusedWhenTheOwnerForbidsIt)
