@@ -1,23 +1,26 @@
 #include "library/PWXLibraryManagerWindowController.h"
 
 #include "app/VNQLHelpTrampoline.h"
-#include "drawing/PWXSymbolMaster.h"
-#include "frameworks/penwork/drawables/PWDrawableObject.h"
 #include "frameworks/penwork/support/RVLog.h"
 #include "library/PWXFixedLengthLibraryCategory.h"
 #include "library/PWXLibrary.h"
 #include "library/PWXLibraryCategory.h"
 #include "library/PWXLibraryGroup.h"
 #include "library/PWXLibraryItem.h"
+#include "library/PWXLibraryGetInfoController.h"
 #include "library/PWXLibraryItemViewController.h"
+#include "library/PWXLibraryManagerTransfers.h"
 #include "library/PWXLibraryPredicate.h"
+#include "library/PWXLibrarySharingController.h"
 #include "library/PWXLibrarySmartCategory.h"
+#include "library/PWXLibrarySmartCategoryEditController.h"
 #include "platform/foundation/KeyedArchiver.h"
 #include "platform/foundation/KeyedUnarchiver.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Alert.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Pasteboard.h"
 #include "platform/ui/PageLayout.h"
 #include "platform/ui/PrintInfo.h"
 #include "platform/ui/SearchField.h"
@@ -52,13 +55,11 @@ int tagOf(const QVariant& sender)
     return sender.toInt();
 }
 
-// Commands whose work is done by the collection transfers (import, export, paste, smart-category
-// editing), present in the menus but not available until that work is part of the program.
-bool isTransferCommand(const QString& action)
+// A smart category whose rule the user may edit.
+pf::Ref<PWXLibrarySmartCategory> editableSmartCategory(const pf::Ref<PWXLibraryCategory>& category)
 {
-    static const QStringList actions{QStringLiteral("importLibraryAction:"), QStringLiteral("exportLibraryAction:"),
-                                     QStringLiteral("paste:"), QStringLiteral("editSmartCategoryAction:")};
-    return actions.contains(action);
+    auto smart = std::dynamic_pointer_cast<PWXLibrarySmartCategory>(category);
+    return smart && smart->predicateEditable() ? smart : nullptr;
 }
 
 } // namespace
@@ -90,11 +91,8 @@ bool PWXLibraryManagerWindowController::validateMenuItem(pf::MenuItem& item)
     auto container = std::dynamic_pointer_cast<PWXLibraryElementContainer>(element);
     pf::Ref<PWXLibraryCategory> last = lastSelectedCategory();
 
-    if (isTransferCommand(action)) {
-        item.setToolTip(tr("Not available yet: collection transfers are not part of this build."));
-        return false;
-    }
     if (action == QLatin1String("newLibraryAction:") || action == QLatin1String("searchFieldAction:")
+        || action == QLatin1String("importLibraryAction:") || action == QLatin1String("getInfoAction:")
         || action == QLatin1String("printDocument:") || action == QLatin1String("runPageLayout:")
         || action == QLatin1String("libDeleteCancelAction:") || action == QLatin1String("libDeleteOKAction:")
         || action == QLatin1String("helpButtonAction:") || action == QLatin1String("bottomBarButtonAction:"))
@@ -103,8 +101,14 @@ bool PWXLibraryManagerWindowController::validateMenuItem(pf::MenuItem& item)
         return container && container->allowsSubContainers();
     if (action == QLatin1String("deleteCategoryAction:"))
         return selectedCategoriesCanBeDeleted();
-    if (action == QLatin1String("deleteLibraryAction:"))
+    if (action == QLatin1String("deleteLibraryAction:") || action == QLatin1String("exportLibraryAction:"))
         return library && !library->isFactoryLibrary() && library->hasPresenceOnDisk();
+    if (action == QLatin1String("paste:")) {
+        pf::Ref<pf::Pasteboard> pasteboard = pf::Pasteboard::general();
+        return pasteboard && mTransfers->canPasteIntoLibrary(library, pasteTargetCategory(), *pasteboard);
+    }
+    if (action == QLatin1String("editSmartCategoryAction:"))
+        return bool(editableSmartCategory(last));
     if (action == QLatin1String("nominateDefaultLibraryAction:")) {
         const bool isDefault = library && library == PWXLibrary::defaultUserLibrary();
         item.setState(on(isDefault));
@@ -150,8 +154,9 @@ bool PWXLibraryManagerWindowController::validateMenuItem(pf::MenuItem& item)
         return library && !library->isFactoryLibrary();
     if (action == QLatin1String("toggleLibrarySharing:")) {
         // No library is ever shared: the title offers sharing, and with no library is plain.
+        // The sheet keeps a collection's credit and description, so a factory one has none.
         item.setTitle(library ? tr("Share Collection\u2026") : tr("Share"));
-        return bool(library);
+        return library && !library->isFactoryLibrary();
     }
     if (action == QLatin1String("moveToLibraryAction:")) {
         const bool movable = library && library->allowsContentChanges() && !selection().isEmpty();
@@ -229,8 +234,10 @@ pf::Ref<PWXLibraryCategory> PWXLibraryManagerWindowController::makeNewSmartCateg
     rowDidChange(pf::toVariant(library), true);
     mLibraryOutlineView->expandItem(pf::toVariant(library));
     selectAndScrollTo(smart, false);
-    if (startEditing)
+    if (startEditing) {
         RVLog(kInfoEvent, QStringLiteral("will edit %1").arg(smart->name()));
+        editSmartCategory(smart);
+    }
     return smart;
 }
 
@@ -256,11 +263,12 @@ pf::Ref<PWXLibraryCategory> PWXLibraryManagerWindowController::makeNewSmartCateg
     return smart;
 }
 
-void PWXLibraryManagerWindowController::smartCategoryEditorDidFinishEditingCategory(
-    const pf::Ref<PWXLibraryCategory>& category)
+void PWXLibraryManagerWindowController::smartCategoryEditorDidFinishEditingCategory(PWXLibrarySmartCategoryEditController*,
+                                                                                   PWXLibrarySmartCategory* edited)
 {
-    if (!category)
+    if (!edited)
         return;
+    const pf::Ref<PWXLibraryCategory> category = edited->ref<PWXLibraryCategory>();
     rowDidChange(pf::toVariant(category), false);
     if (selectedCategories().contains(category)) {
         invalidateItemsCache();
@@ -271,6 +279,17 @@ void PWXLibraryManagerWindowController::smartCategoryEditorDidFinishEditingCateg
 void PWXLibraryManagerWindowController::newSmartCategoryAction(const QVariant&)
 {
     makeNewSmartCategoryForLibrary(selectedLibrary(), true);
+}
+
+void PWXLibraryManagerWindowController::editSmartCategoryAction(const QVariant&)
+{
+    editSmartCategory(lastSelectedCategory());
+}
+
+void PWXLibraryManagerWindowController::editSmartCategory(const pf::Ref<PWXLibraryCategory>& category)
+{
+    if (pf::Ref<PWXLibrarySmartCategory> smart = editableSmartCategory(category))
+        mSmartEditController->beginSmartCategoryEdit(smart, window(), this);
 }
 
 void PWXLibraryManagerWindowController::searchFieldConvertToSmartCategoryAction(const QVariant&)
@@ -443,17 +462,7 @@ bool PWXLibraryManagerWindowController::moveItemsToLibrary(const QList<pf::Ref<P
 {
     if (!library || items.isEmpty() || !library->allowsContentChanges())
         return false;
-    QList<pf::Ref<PWXLibraryItem>> moved;
-    for (const pf::Ref<PWXLibraryItem>& item : items) {
-        pf::Ref<PWXLibraryItem> now = library->transferItem(item, library->allItemsCategory(), false);
-        if (!now)
-            return false;
-        moved.append(now);
-    }
-    reloadLibrary(library, library->allItemsCategory());
-    if (mItemViewController)
-        mItemViewController->selectItems(moved);
-    return true;
+    return mTransfers->moveItems(items, library, nullptr, false);
 }
 
 void PWXLibraryManagerWindowController::moveToLibraryAction(const QVariant& sender)
@@ -527,11 +536,18 @@ void PWXLibraryManagerWindowController::revealInFinderAction(const QVariant&)
         pf::Workspace::shared().selectFile(library->path(), QString());
 }
 
-void PWXLibraryManagerWindowController::shareLibraryAction(const QVariant&) {}
-
-void PWXLibraryManagerWindowController::toggleLibrarySharing(const QVariant&)
+void PWXLibraryManagerWindowController::shareLibraryAction(const QVariant&)
 {
-    // Collections are never shared: there is nothing to start or stop.
+    // There is no sharing service: the sheet keeps the collection's credit and description.
+    pf::Ref<PWXLibrary> library = selectedLibrary();
+    if (library && !library->isFactoryLibrary())
+        mSharingController->beginShareLibraryDialogWithParent(window(), this);
+}
+
+void PWXLibraryManagerWindowController::toggleLibrarySharing(const QVariant& sender)
+{
+    // No collection is ever shared, so there is nothing to stop: the command always offers it.
+    shareLibraryAction(sender);
 }
 
 void PWXLibraryManagerWindowController::bottomBarButtonAction(const QVariant& sender)
@@ -649,66 +665,58 @@ void PWXLibraryManagerWindowController::debug_remakePreviewImage(const QVariant&
     mItemViewController->refreshActiveView();
 }
 
-// --- Clip art from drawn objects -----------------------------------------------------------------------
+// --- Transfers --------------------------------------------------------------------------------------------
 
 bool PWXLibraryManagerWindowController::importItemsAsSymbols(const QList<pf::Ref<pf::Object>>& objects,
                                                              pf::Ref<PWXLibrary> library,
                                                              pf::Ref<PWXLibraryCategory> category)
 {
-    const QList<pf::Ref<pf::Object>> donors = PWXSymbolMaster::validSymbolDonorObjectsFromArray(objects);
-    if (donors.isEmpty())
-        return false;
-    PWXLibrary::initializeRegistry();
-    if (!library)
-        library = PWXLibrary::userLibraryForImpliedOperation();
-    if (!library || !library->allowsContentChanges() || library->isDamaged())
-        return false;
-    if (!category)
-        category = library->allItemsCategory();
-    if (!category)
-        return false;
+    return mTransfers->importItemsAsSymbols(objects, std::move(library), std::move(category));
+}
 
-    QList<pf::Ref<PWXLibraryItem>> made;
-    for (const pf::Ref<pf::Object>& donor : donors) {
-        auto drawable = std::dynamic_pointer_cast<PWDrawableObject>(donor);
-        if (!drawable)
-            continue;
-        const QString name = library->uniqueItemName(tr("untitled clip art"));
-        pf::Ref<PWXSymbolMaster> master = PWXSymbolMaster::symbolMasterWithObject(drawable, name);
-        if (!master || !master->object())
-            continue;
-        pf::Ref<PWXLibraryItem> item = PWXLibraryItem::itemWithLibraryObject(master);
-        if (!item)
-            continue;
-        category->addItem(item);
-        // The library refuses an item it cannot hold; only what it took is reported as made.
-        if (library->containsUniqueID(item->uniqueKey()))
-            made.append(item);
-    }
-    if (made.isEmpty())
-        return false;
+bool PWXLibraryManagerWindowController::confirmAndImportLibraryFile(const QString& path, bool confirm)
+{
+    return mTransfers->confirmAndImportLibraryFile(path, confirm);
+}
 
-    rowDidChange(pf::toVariant(library), true);
-    if (!selectCategory(category) && selectedItem() != library && category == library->allItemsCategory())
-        selectLibrary(library);
-    invalidateItemsCache();
-    mNeedsSelection = false;
-    loadItemsViewPreservingSelection(false);
-    if (mItemViewController) {
-        if (!isWindowLoaded() || !window()->isVisible())
-            mItemViewController->setContent(sortedAndFilteredItems(), false);
-        mItemViewController->selectItems(made);
-    }
+void PWXLibraryManagerWindowController::importLibraryAction(const QVariant& sender)
+{
+    mTransfers->importLibraryAction(sender);
+}
 
-    if (made.size() < objects.size()) {
-        pf::Application::beep();
-        pf::Alert alert;
-        alert.setMessageText(tr("Add Clip Art"));
-        alert.addButton(tr("OK"));
-        alert.setInformativeText(tr("Some items could not be added because they are not compatible with clip art.\n\n "
-                                    "The remaining %1 were converted successfully and may now be reviewed as required.")
-                                     .arg(made.size()));
-        alert.runModal();
+void PWXLibraryManagerWindowController::exportLibraryAction(const QVariant& sender)
+{
+    mTransfers->exportLibraryAction(sender);
+}
+
+pf::Ref<PWXLibraryCategory> PWXLibraryManagerWindowController::pasteTargetCategory() const
+{
+    // "All Items" lists the collection itself and takes nothing by hand: with a collection's
+    // row selected the paste goes into the collection, as a drop on that row does.
+    pf::Ref<PWXLibraryCategory> last = lastSelectedCategory();
+    pf::Ref<PWXLibrary> library = selectedLibrary();
+    return library && last == library->allItemsCategory() ? nullptr : last;
+}
+
+void PWXLibraryManagerWindowController::paste(const QVariant&)
+{
+    pf::Ref<pf::Pasteboard> pasteboard = pf::Pasteboard::general();
+    if (pasteboard)
+        mTransfers->pasteIntoLibrary(selectedLibrary(), pasteTargetCategory(), *pasteboard, true);
+}
+
+void PWXLibraryManagerWindowController::getInfoAction(const QVariant&)
+{
+    QWidget* panel = mGetInfoController->view();
+    if (!panel->isWindow() || !panel->parentWidget()) {
+        // A small window of its own that stays with the library window.
+        panel->setParent(window(), Qt::Tool);
+        panel->setWindowTitle(tr("Info"));
+        panel->resize(300, 420);
+        if (QWidget* owner = window())
+            panel->move(owner->frameGeometry().topRight() + QPoint(8, 0));
     }
-    return true;
+    mGetInfoController->setContent(selection());
+    panel->show();
+    panel->raise();
 }

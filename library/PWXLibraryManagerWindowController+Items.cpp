@@ -9,6 +9,7 @@
 #include "library/PWXLibrary.h"
 #include "library/PWXLibraryCategory.h"
 #include "library/PWXLibraryGroup.h"
+#include "library/PWXLibraryGetInfoController.h"
 #include "library/PWXLibraryItem.h"
 #include "library/PWXLibraryItemViewController.h"
 #include "library/PWXLibraryPredicate.h"
@@ -210,6 +211,7 @@ void PWXLibraryManagerWindowController::itemSelectionChanged(const pf::IndexSet&
     if (mItemIdentifierField)
         mItemIdentifierField->setText(items.size() == 1 ? items.first()->uniqueKey()
                                                         : (items.isEmpty() ? tr("no selection") : tr("<multiple values>")));
+    mGetInfoController->setContent(items);
     updateBottomBarInfo();
     pf::NotificationCenter::defaultCenter().post(kPWLayerSelectionDidChange, this);
     if (!indexes.isEmpty() && !items.isEmpty()) {

@@ -5,6 +5,8 @@
 #include "library/PWXLibraryGroup.h"
 #include "library/PWXLibraryItem.h"
 #include "library/PWXLibraryItemViewController.h"
+#include "library/PWXLibraryManagerTransfers.h"
+#include "platform/ui/DraggingInfo.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Image.h"
@@ -185,6 +187,38 @@ bool PWXLibraryManagerWindowController::shouldEditTableColumn(pf::OutlineView&, 
     return false;
 }
 
+// --- Drags and drops -------------------------------------------------------------------------------
+
+bool PWXLibraryManagerWindowController::writeItems(pf::OutlineView&, const QVariantList& items, pf::Pasteboard& pasteboard)
+{
+    QList<pf::Ref<PWXLibraryElement>> rows;
+    for (const QVariant& item : items)
+        rows.append(elementOf(item));
+    return mTransfers->writeItemsToPasteboard(rows, pasteboard);
+}
+
+unsigned PWXLibraryManagerWindowController::validateDrop(pf::OutlineView& outline, const pf::DraggingInfo& info,
+                                                         const QVariant& item, int childIndex)
+{
+    // A drop between rows counts for the row it was proposed next to: its parent's row.
+    const unsigned operation = mTransfers->dragOperationForDraggingInfo(&info, elementOf(item));
+    if (operation != pf::DragOperationNone) {
+        if (QWidget* shown = window())
+            shown->raise();
+        // Drops land on rows, never between them.
+        if (childIndex != -1)
+            outline.setDropItem(item, -1);
+    }
+    return operation;
+}
+
+bool PWXLibraryManagerWindowController::acceptDrop(pf::OutlineView&, const pf::DraggingInfo& info, const QVariant& item, int)
+{
+    const bool accepted = mTransfers->acceptDrop(&info, elementOf(item));
+    mTransfers->forgetDraggingCategory();
+    return accepted;
+}
+
 void PWXLibraryManagerWindowController::selectionDidChange(pf::OutlineView&)
 {
     updateCategoryButtons();
@@ -326,8 +360,12 @@ void PWXLibraryManagerWindowController::reloadItemList(bool preservingSelection)
 
 void PWXLibraryManagerWindowController::selectItems(const QList<pf::Ref<PWXLibraryItem>>& items)
 {
-    if (mItemViewController)
-        mItemViewController->selectItems(items);
+    if (!mItemViewController)
+        return;
+    // A hidden window loads no item list; the items to select must be listed all the same.
+    if (!isWindowLoaded() || !window()->isVisible())
+        mItemViewController->setContent(sortedAndFilteredItems(), false);
+    mItemViewController->selectItems(items);
 }
 
 void PWXLibraryManagerWindowController::libraryWasInstalled(const pf::Ref<PWXLibrary>& library)

@@ -10,9 +10,13 @@
 #include "library/PWXLibraryCategory.h"
 #include "library/PWXLibraryGroup.h"
 #include "library/PWXLibraryItem.h"
+#include "library/PWXLibraryGetInfoController.h"
 #include "library/PWXLibraryItemViewController.h"
+#include "library/PWXLibraryManagerTransfers.h"
 #include "library/PWXLibraryPredicate.h"
+#include "library/PWXLibrarySharingController.h"
 #include "library/PWXLibrarySmartCategory.h"
+#include "library/PWXLibrarySmartCategoryEditController.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/graphics/Image.h"
@@ -76,6 +80,11 @@ PF_DEFINE_CLASS(PWXLibraryManagerWindowController, pf::WindowController)
     b.method("toggleShowCategoryCounts:", &C::toggleShowCategoryCounts);
     b.method("toggleShowLibraryCounts:", &C::toggleShowLibraryCounts);
     b.method("newSmartCategoryAction:", &C::newSmartCategoryAction);
+    b.method("editSmartCategoryAction:", &C::editSmartCategoryAction);
+    b.method("importLibraryAction:", &C::importLibraryAction);
+    b.method("exportLibraryAction:", &C::exportLibraryAction);
+    b.method("paste:", &C::paste);
+    b.method("getInfoAction:", &C::getInfoAction);
     b.method("revealInFinderAction:", &C::revealInFinderAction);
     b.method("printDocument:", &C::printDocument);
     b.method("runPageLayout:", &C::runPageLayout);
@@ -94,10 +103,24 @@ PF_DEFINE_CLASS(PWXLibraryManagerWindowController, pf::WindowController)
     b.method("debug_remakePreviewImage:", &C::debug_remakePreviewImage);
 }
 
-PWXLibraryManagerWindowController::PWXLibraryManagerWindowController() = default;
+PWXLibraryManagerWindowController::PWXLibraryManagerWindowController()
+    : mTransfers(std::make_shared<PWXLibraryManagerTransfers>()),
+      mGetInfoController(std::make_shared<PWXLibraryGetInfoController>()),
+      mSmartEditController(std::make_shared<PWXLibrarySmartCategoryEditController>()),
+      mSharingController(std::make_shared<PWXLibrarySharingController>())
+{
+    mTransfers->setHost(this);
+}
 
 PWXLibraryManagerWindowController::~PWXLibraryManagerWindowController()
 {
+    // The transfers, sheets and panel may be held a little longer (a queued selection, a
+    // running sheet): none of them may call back into this window.
+    mTransfers->setHost(nullptr);
+    if (mSmartEditController->delegate() == this)
+        mSmartEditController->setDelegate(nullptr);
+    if (mSharingController->delegate() == this)
+        mSharingController->setDelegate(nullptr);
     for (quint64 token : mObservations)
         pf::NotificationCenter::defaultCenter().removeObserver(token);
     if (mLibraryOutlineView) {
@@ -253,6 +276,8 @@ void PWXLibraryManagerWindowController::buildWindow()
     add(actions, tr("Share Collection\u2026"), "toggleLibrarySharing:");
     add(actions, tr("Reveal in File Manager"), "revealInFinderAction:");
     actions.addItem(pf::MenuItem::separator());
+    add(actions, tr("Get Info"), "getInfoAction:");
+    add(actions, tr("Paste Into Category"), "paste:");
     add(actions, tr("Remove From Category"), "removeItemsAction:");
     mMoveToDynamicMenu = pf::Menu::make(tr("Move to Collection"));
     pf::Ref<pf::MenuItem> newTarget = pf::MenuItem::make(tr("New Collection"), QStringLiteral("moveToLibraryAction:"));
@@ -327,6 +352,7 @@ void PWXLibraryManagerWindowController::awakeFromNib()
     mLibraryOutlineView->setDelegate(this);
     mLibraryOutlineView->setAutosaveName(kOutlineAutosaveName);
     mLibraryOutlineView->setAutosaveExpandedItems(true);
+    mLibraryOutlineView->registerForDraggedTypes(acceptedPasteboardTypes());
     mItemViewController->setDelegate(this);
     mBottomBarButtonsControl->setEnabled(false, 0);
     mBottomBarButtonsControl->setEnabled(false, 1);
@@ -372,6 +398,15 @@ void PWXLibraryManagerWindowController::showWindow(const QVariant& sender)
     pf::WindowController::showWindow(sender);
     if (!mCachedItems)
         loadItemsViewPreservingSelection(true);
+}
+
+void PWXLibraryManagerWindowController::showTransferWindow()
+{
+    showWindow();
+    if (QWidget* shown = window()) {
+        shown->raise();
+        shown->activateWindow();
+    }
 }
 
 void PWXLibraryManagerWindowController::windowBecameMain()

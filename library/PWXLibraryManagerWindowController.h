@@ -1,6 +1,9 @@
 #pragma once
 
 #include "library/PWXLibraryItemViewControllerDelegate.h"
+#include "library/PWXLibraryManagerTransferHost.h"
+#include "library/PWXLibrarySharingDelegate.h"
+#include "library/PWXLibrarySmartCategoryEditDelegate.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/OutlineView.h"
 #include "platform/ui/SearchField.h"
@@ -19,10 +22,15 @@ class PWXLibrary;
 class PWXLibraryCategory;
 class PWXLibraryElement;
 class PWXLibraryElementContainer;
+class PWXLibraryGetInfoController;
 class PWXLibraryGroup;
 class PWXLibraryItem;
 class PWXLibraryItemViewController;
+class PWXLibraryManagerTransfers;
 class PWXLibraryPredicate;
+class PWXLibrarySmartCategory;
+class PWXLibrarySharingController;
+class PWXLibrarySmartCategoryEditController;
 class QLabel;
 class QLineEdit;
 
@@ -40,7 +48,10 @@ class PWXLibraryManagerWindowController : public pf::WindowController,
                                           public pf::OutlineViewDataSource,
                                           public pf::OutlineViewDelegate,
                                           public pf::MenuDelegate,
-                                          public PWXLibraryItemViewControllerDelegate {
+                                          public PWXLibraryItemViewControllerDelegate,
+                                          public PWXLibraryManagerTransferHost,
+                                          public PWXLibrarySmartCategoryEditDelegate,
+                                          public PWXLibrarySharingDelegate {
     PF_CLASS(PWXLibraryManagerWindowController)
 public:
     // User defaults.
@@ -78,43 +89,56 @@ public:
     bool showItemWithUniqueID(const QString& key, bool select);
     bool showItemWithUniqueID(const QString& key, const pf::Ref<PWXLibraryCategory>& category, bool select);
     bool selectLibrary(const pf::Ref<PWXLibrary>& library);
-    bool selectCategory(const pf::Ref<PWXLibraryCategory>& category);
+    bool selectCategory(const pf::Ref<PWXLibraryCategory>& category) override;
     void reloadLibrary(const pf::Ref<PWXLibrary>& library, const pf::Ref<PWXLibraryCategory>& category);
 
     // --- What the collection transfers (import, export, paste, drops) ask of the window that
     // hosts them: where the user is and how to show what a transfer changed.
-    QWidget* transferWindow() const { return const_cast<PWXLibraryManagerWindowController*>(this)->window(); }
-    void showTransferWindow() { showWindow(); }
-    pf::Ref<PWXLibraryElement> selectedOutlineElement() const { return selectedItem(); }
-    void reloadLibrarySelectingCategory(const pf::Ref<PWXLibrary>& library, const pf::Ref<PWXLibraryCategory>& category)
+    QWidget* transferWindow() const override { return const_cast<PWXLibraryManagerWindowController*>(this)->window(); }
+    void showTransferWindow() override;
+    pf::Ref<PWXLibraryElement> selectedOutlineElement() const override { return selectedItem(); }
+    void reloadLibrarySelectingCategory(const pf::Ref<PWXLibrary>& library,
+                                        const pf::Ref<PWXLibraryCategory>& category) override
     {
         reloadLibrary(library, category);
     }
     // Reloads one row of the outline, with its children when it is expanded.
-    void reloadElementRow(const pf::Ref<PWXLibraryElementContainer>& element);
+    void reloadElementRow(const pf::Ref<PWXLibraryElementContainer>& element) override;
     // Drops the cached item list and reloads it, keeping the selection or not.
-    void reloadItemList(bool preservingSelection);
+    void reloadItemList(bool preservingSelection) override;
     // Selects the items in the item browser.
-    void selectItems(const QList<pf::Ref<PWXLibraryItem>>& items);
+    void selectItems(const QList<pf::Ref<PWXLibraryItem>>& items) override;
     // A collection was installed: its group's row is expanded and reloaded, and the new
     // collection's row selected and scrolled to when it is shown.
-    void libraryWasInstalled(const pf::Ref<PWXLibrary>& library);
+    void libraryWasInstalled(const pf::Ref<PWXLibrary>& library) override;
 
+    // The transfers into, out of and between collections; this window is their host.
+    PWXLibraryManagerTransfers& transfers() const { return *mTransfers; }
     // Makes a clip-art item of each object that can become a symbol and adds it to `category`
     // of `library` (the user's default library and its "All Items" when null); the new items
     // are shown selected. Tells the user when some objects could not be used. False when no
     // item was made.
     bool importItemsAsSymbols(const QList<pf::Ref<pf::Object>>& objects, pf::Ref<PWXLibrary> library = nullptr,
                               pf::Ref<PWXLibraryCategory> category = nullptr);
+    // Installs a collection folder or zip archive from elsewhere, asking first with `confirm`.
+    bool confirmAndImportLibraryFile(const QString& path, bool confirm);
+
+    // The information panel (it follows the item selection), the smart-category sheet and the
+    // sharing sheet.
+    PWXLibraryGetInfoController& getInfoController() const { return *mGetInfoController; }
+    PWXLibrarySmartCategoryEditController& smartCategoryEditor() const { return *mSmartEditController; }
+    PWXLibrarySharingController& sharingController() const { return *mSharingController; }
+    // Opens the smart-category sheet on the category, when its rule may be edited.
+    void editSmartCategory(const pf::Ref<PWXLibraryCategory>& category);
 
     // --- What is shown and selected
     QList<pf::Ref<PWXLibraryGroup>> groups();
     QList<pf::Ref<PWXLibrary>> userLibraries();
     // The element of the first selected row; null without one or for a group row.
     pf::Ref<PWXLibraryElement> selectedItem() const;
-    pf::Ref<PWXLibrary> selectedLibrary() const;
+    pf::Ref<PWXLibrary> selectedLibrary() const override;
     QList<pf::Ref<PWXLibraryCategory>> selectedCategories() const;
-    pf::Ref<PWXLibraryCategory> lastSelectedCategory() const;
+    pf::Ref<PWXLibraryCategory> lastSelectedCategory() const override;
     // The items selected in the item browser.
     QList<pf::Ref<PWXLibraryItem>> selection();
     // The unique key of the first selected item, or empty; all of them.
@@ -172,6 +196,11 @@ public:
     void toggleShowCategoryCounts(const QVariant& sender);
     void toggleShowLibraryCounts(const QVariant& sender);
     void newSmartCategoryAction(const QVariant& sender);
+    void editSmartCategoryAction(const QVariant& sender);
+    void importLibraryAction(const QVariant& sender = {});
+    void exportLibraryAction(const QVariant& sender = {});
+    void paste(const QVariant& sender);
+    void getInfoAction(const QVariant& sender);
     void revealInFinderAction(const QVariant& sender);
     void printDocument(const QVariant& sender);
     void runPageLayout(const QVariant& sender);
@@ -204,7 +233,10 @@ public:
     bool moveItemsToLibrary(const QList<pf::Ref<PWXLibraryItem>>& items, const pf::Ref<PWXLibrary>& library);
     // The smart-category sheet finished with `category`: its row and, when it is shown, the
     // item list follow the new rule.
-    void smartCategoryEditorDidFinishEditingCategory(const pf::Ref<PWXLibraryCategory>& category);
+    void smartCategoryEditorDidFinishEditingCategory(PWXLibrarySmartCategoryEditController* editor,
+                                                     PWXLibrarySmartCategory* category) override;
+    // The sharing sheet describes the selected collection.
+    pf::Ref<PWXLibrary> libraryToUpload() const override { return selectedLibrary(); }
 
     // OutlineViewDataSource
     int numberOfChildrenOfItem(pf::OutlineView&, const QVariant& item) override;
@@ -215,6 +247,10 @@ public:
     void sortDescriptorsDidChange(pf::OutlineView&, const QList<pf::SortDescriptor>& oldDescriptors) override;
     QVariant persistentObjectForItem(pf::OutlineView&, const QVariant& item) override;
     QVariant itemForPersistentObject(pf::OutlineView&, const QVariant& object) override;
+    // Drags and drops on the outline, done by the transfers.
+    bool writeItems(pf::OutlineView&, const QVariantList& items, pf::Pasteboard& pasteboard) override;
+    unsigned validateDrop(pf::OutlineView&, const pf::DraggingInfo& info, const QVariant& item, int childIndex) override;
+    bool acceptDrop(pf::OutlineView&, const pf::DraggingInfo& info, const QVariant& item, int childIndex) override;
     // OutlineViewDelegate
     void willDisplayCell(pf::OutlineView&, pf::Cell& cell, pf::TableColumn* column, const QVariant& item) override;
     QString toolTipForCell(pf::OutlineView&, pf::Cell& cell, QRectF& rect, pf::TableColumn* column,
@@ -253,6 +289,8 @@ private:
     void selectAndScrollTo(const pf::Ref<PWXLibraryElement>& element, bool edit);
     void editNameOfRow(int row);
     pf::Ref<PWXLibraryElement> elementOf(const QVariant& item) const;
+    // Where paste: puts items: the last selected category, or none for a collection's row.
+    pf::Ref<PWXLibraryCategory> pasteTargetCategory() const;
     bool answersAllowsSubContainers(const pf::Ref<PWXLibraryElement>& element) const;
     void windowBecameMain();
 
@@ -280,4 +318,8 @@ private:
     bool mSymbolEditorIsOpen = false;
     QList<quint64> mObservations;
     QPointer<QObject> mMainWatcher;
+    pf::Ref<PWXLibraryManagerTransfers> mTransfers;
+    pf::Ref<PWXLibraryGetInfoController> mGetInfoController;
+    pf::Ref<PWXLibrarySmartCategoryEditController> mSmartEditController;
+    pf::Ref<PWXLibrarySharingController> mSharingController;
 };

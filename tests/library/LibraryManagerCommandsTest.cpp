@@ -2,7 +2,14 @@
 
 #include "library/PWXFixedLengthLibraryCategory.h"
 #include "library/PWXLibraryCategory.h"
+#include "library/PWXLibraryGetInfoController.h"
 #include "library/PWXLibraryItemViewController.h"
+#include "library/PWXLibraryManagerTransfers.h"
+#include "library/PWXLibraryPredicateEditor.h"
+#include "library/PWXLibrarySharingController.h"
+#include "library/PWXLibrarySmartCategoryEditController.h"
+#include "platform/ui/DraggingInfo.h"
+#include "platform/ui/Pasteboard.h"
 #include "library/PWXLibraryPredicate.h"
 #include "library/PWXLibrarySmartCategory.h"
 #include "platform/ui/MenuItem.h"
@@ -13,6 +20,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 
 using namespace library_test;
@@ -360,18 +368,171 @@ TEST_F(LibraryManagerCommands, SettingsUseTheirOwnKeys)
     EXPECT_EQ(Manager::acceptedPasteboardTypes().value(1), "PWXLIBITEM_PB_TYPE");
 }
 
-TEST_F(LibraryManagerCommands, CommandsThatNeedTheTransfersAreDisabled)
+TEST_F(LibraryManagerCommands, TransferCommandsAreEnabledWhereTheyCanAct)
+{
+    auto smart = std::make_shared<PWXLibrarySmartCategory>("Smart");
+    trees->addCategory(smart);
+    auto fixedRule = std::make_shared<PWXLibrarySmartCategory>("Styles Only");
+    fixedRule->setPredicateEditable(false);
+    trees->addCategory(fixedRule);
+    pf::Ref<Manager> manager = openManager();
+    pf::Ref<PWXLibrary> factory = PWXLibrary::factoryLibraries().value(0);
+    pf::Ref<pf::Pasteboard> general = pf::Pasteboard::general();
+    general->clearContents();
+    const auto enabled = [&](const char* action) {
+        auto item = pf::MenuItem::make("x", action);
+        return manager->validateMenuItem(*item);
+    };
+
+    ASSERT_TRUE(manager->selectLibrary(trees));
+    EXPECT_TRUE(enabled("importLibraryAction:"));
+    EXPECT_TRUE(enabled("exportLibraryAction:"));
+    EXPECT_TRUE(enabled("toggleLibrarySharing:"));
+    EXPECT_TRUE(enabled("getInfoAction:"));
+    EXPECT_FALSE(enabled("paste:")) << "nothing to paste";
+    EXPECT_FALSE(enabled("editSmartCategoryAction:")) << "All Items is no smart category";
+    ASSERT_TRUE(PWXLibraryItem::writeLibraryItems({items[3]}, general.get()));
+    EXPECT_TRUE(enabled("paste:"));
+    ASSERT_TRUE(manager->selectCategory(smart));
+    EXPECT_TRUE(enabled("editSmartCategoryAction:"));
+    ASSERT_TRUE(manager->selectCategory(fixedRule));
+    EXPECT_FALSE(enabled("editSmartCategoryAction:")) << "its rule may not be edited";
+    if (factory && manager->selectLibrary(factory)) {
+        EXPECT_FALSE(enabled("exportLibraryAction:"));
+        EXPECT_FALSE(enabled("toggleLibrarySharing:"));
+        EXPECT_TRUE(enabled("importLibraryAction:"));
+    }
+    manager->outlineView()->deselectAll();
+    EXPECT_FALSE(enabled("paste:"));
+    EXPECT_FALSE(enabled("exportLibraryAction:"));
+    general->clearContents();
+}
+
+TEST_F(LibraryManagerCommands, OutlineDragsAndDropsGoThroughTheTransfers)
 {
     pf::Ref<Manager> manager = openManager();
-    manager->selectLibrary(trees);
-    for (const char* action : {"importLibraryAction:", "exportLibraryAction:", "paste:", "editSmartCategoryAction:"}) {
-        auto item = pf::MenuItem::make("x", action);
-        EXPECT_FALSE(manager->validateMenuItem(*item)) << action;
-        EXPECT_FALSE(item->toolTip().isEmpty());
-    }
-    auto share = pf::MenuItem::make("x", "toggleLibrarySharing:");
-    EXPECT_TRUE(manager->validateMenuItem(*share));
-    EXPECT_EQ(share->title(), "Share Collection\u2026");
+    pf::OutlineView& outline = *manager->outlineView();
+    ASSERT_TRUE(manager->selectCategory(broadleaf));
+    const auto dragOf = [](const QList<pf::Ref<PWXLibraryItem>>& dragged, unsigned mask) {
+        auto pasteboard = pf::Pasteboard::withName(QStringLiteral("manager-drop-test"));
+        EXPECT_TRUE(PWXLibraryItem::writeLibraryItems(dragged, pasteboard.get()));
+        return pf::DraggingInfo(pasteboard, nullptr, mask, QPointF(), nullptr, 1);
+    };
+    pf::Ref<PWXLibraryCategory> conifers = trees->addCategoryWithName("Conifers");
+    manager->reloadLibrary(trees, broadleaf);
+
+    // Within one collection onto another category: linked, the source keeps them. A drop
+    // proposed between rows lands on the row.
+    pf::DraggingInfo link = dragOf({items[1]}, pf::DragOperationEvery);
+    EXPECT_EQ(manager->validateDrop(outline, link, pf::toVariant(conifers), 0), pf::DragOperationLink);
+    EXPECT_EQ(outline.dropItem(), pf::toVariant(conifers));
+    EXPECT_EQ(outline.dropChildIndex(), -1);
+    EXPECT_EQ(manager->validateDrop(outline, link, pf::toVariant(broadleaf), -1), pf::DragOperationNone) << "onto itself";
+    ASSERT_TRUE(manager->acceptDrop(outline, link, pf::toVariant(conifers), -1));
+    EXPECT_TRUE(conifers->containsElement(items[1].get()));
+    EXPECT_TRUE(broadleaf->containsElement(items[1].get()));
+
+    // Onto another collection, as the item browser offers it (copy only): copied.
+    ASSERT_TRUE(manager->selectCategory(broadleaf));
+    pf::DraggingInfo copy = dragOf({items[0]}, pf::DragOperationCopy);
+    EXPECT_EQ(manager->validateDrop(outline, copy, pf::toVariant(stones), -1), pf::DragOperationCopy);
+    ASSERT_TRUE(manager->acceptDrop(outline, copy, pf::toVariant(stones), -1));
+    EXPECT_TRUE(stones->itemWithName("Oak"));
+    EXPECT_TRUE(trees->itemWithName("Oak"));
+    EXPECT_EQ(manager->selectedLibrary(), stones) << "the collection that took them is shown";
+    EXPECT_EQ(names(manager->selection()), QStringList{"Oak"});
+
+    // A group row takes nothing.
+    EXPECT_EQ(manager->validateDrop(outline, copy, pf::toVariant(PWXLibraryGroup::userGroup()), -1), pf::DragOperationNone);
+
+    // A category row drags as the internal category type; a collection row does not drag.
+    auto pasteboard = pf::Pasteboard::withName(QStringLiteral("manager-drag-test"));
+    EXPECT_TRUE(manager->writeItems(outline, {pf::toVariant(conifers)}, *pasteboard));
+    EXPECT_TRUE(pasteboard->types().contains("PWX_LIB_CAT_INTERNAL"));
+    EXPECT_EQ(manager->transfers().draggingCategory(), conifers);
+    pf::DraggingInfo category(pasteboard, nullptr, pf::DragOperationEvery, QPointF(), nullptr, 1);
+    EXPECT_EQ(manager->validateDrop(outline, category, pf::toVariant(broadleaf), -1), pf::DragOperationMove);
+    ASSERT_TRUE(manager->acceptDrop(outline, category, pf::toVariant(broadleaf), -1));
+    EXPECT_EQ(conifers->container(), broadleaf.get());
+    EXPECT_FALSE(manager->transfers().draggingCategory()) << "forgotten once dropped";
+    EXPECT_FALSE(manager->writeItems(outline, {pf::toVariant(trees)}, *pasteboard));
+}
+
+TEST_F(LibraryManagerCommands, PasteCopiesIntoTheSelectedCategory)
+{
+    pf::Ref<PWXLibraryCategory> gravel = stones->addCategoryWithName("Gravel");
+    pf::Ref<Manager> manager = openManager();
+    pf::Ref<pf::Pasteboard> general = pf::Pasteboard::general();
+    ASSERT_TRUE(PWXLibraryItem::writeLibraryItems({items[2], items[3]}, general.get()));
+    ASSERT_TRUE(manager->selectCategory(gravel));
+    manager->paste({});
+    EXPECT_EQ(names(gravel->items()), (QStringList{"Ash", "Elm"}));
+    EXPECT_TRUE(trees->itemWithName("Ash")) << "pasting copies";
+    general->clearContents();
+}
+
+TEST_F(LibraryManagerCommands, SmartCategorySheetEditsTheSelectedCategoryAndRefreshesItsList)
+{
+    pf::Ref<Manager> manager = openManager();
+    ASSERT_TRUE(manager->selectLibrary(trees));
+    manager->newSmartCategoryAction({});
+    auto smart = std::dynamic_pointer_cast<PWXLibrarySmartCategory>(manager->lastSelectedCategory());
+    ASSERT_TRUE(smart);
+    PWXLibrarySmartCategoryEditController& sheet = manager->smartCategoryEditor();
+    EXPECT_EQ(pf::Sheet::attachedSheet(manager->window()), sheet.window()) << "a new one opens in the editor";
+    EXPECT_EQ(sheet.smartCategory(), smart);
+    EXPECT_EQ(sheet.delegate(), manager.get());
+    // A text rule typed with an accent the name lacks still finds the item.
+    qobject_cast<QLineEdit*>(sheet.predicateEditor()->valueControl(0))->setText("ÖAK");
+    sheet.okAction();
+    EXPECT_FALSE(pf::Sheet::attachedSheet(manager->window()));
+    EXPECT_EQ(names(manager->itemViewController()->content()), QStringList{"Oak"}) << "the list follows the new rule";
+
+    // Edit again from the command.
+    manager->editSmartCategoryAction({});
+    EXPECT_EQ(pf::Sheet::attachedSheet(manager->window()), sheet.window());
+    sheet.cancelAction();
+}
+
+TEST_F(LibraryManagerCommands, GetInfoFollowsTheItemSelectionAndSharingDescribesTheCollection)
+{
+    pf::Ref<Manager> manager = openManager();
+    ASSERT_TRUE(manager->selectLibrary(trees));
+    manager->itemViewController()->selectItems({items[2]});
+    EXPECT_EQ(manager->getInfoController().content(), QList<pf::Ref<PWXLibraryItem>>{items[2]});
+    manager->getInfoAction({});
+    QWidget* panel = manager->getInfoController().view();
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(manager->getInfoController().nameField()->text(), "Ash");
+    manager->itemViewController()->selectItems({items[2], items[3]});
+    EXPECT_EQ(manager->getInfoController().content().size(), 2);
+
+    trees->setUserDescription("Leafy");
+    manager->toggleLibrarySharing({});
+    PWXLibrarySharingController& sharing = manager->sharingController();
+    EXPECT_EQ(pf::Sheet::attachedSheet(manager->window()), sharing.window());
+    EXPECT_EQ(sharing.library(), trees);
+    EXPECT_EQ(sharing.descriptionField()->text(), "Leafy");
+    sharing.descriptionField()->setText("Trees of the north");
+    sharing.submitAction();
+    EXPECT_EQ(trees->userDescription(), "Trees of the north");
+}
+
+TEST_F(LibraryManagerCommands, CollectionsOpenedFromElsewhereGoThroughTheImportChecks)
+{
+    pf::Ref<Manager> manager = openManager();
+    QStringList messages;
+    pf::PresentationHook::set([&messages](QWidget* dialog) {
+        auto* box = qobject_cast<QMessageBox*>(dialog);
+        ASSERT_NE(box, nullptr);
+        messages.append(box->text());
+        box->buttons().first()->click();
+    });
+    // Already installed: the user's own collection folder.
+    EXPECT_FALSE(manager->confirmAndImportLibraryFile(trees->path(), true));
+    EXPECT_FALSE(manager->confirmAndImportLibraryFile(QStringLiteral("/nonexistent/Thing.symlibrary"), true));
+    pf::PresentationHook::clear();
+    EXPECT_EQ(messages, (QStringList{"Collection Already Installed", "Invalid Collection"}));
 }
 
 } // namespace
