@@ -1,5 +1,7 @@
 #include "library/PWXLibraryItemViewController.h"
 
+#include "platform/ui/Pasteboard.h"
+
 #include "frameworks/penwork/support/RVLog.h"
 #include "library/PWXLibrary.h"
 #include "library/PWXLibraryItem.h"
@@ -201,6 +203,13 @@ void PWXLibraryItemViewController::backgroundColourAction(const QVariant& sender
 
 void PWXLibraryItemViewController::sortByAction(const QVariant& sender) { setSortedBy(senderTag(sender)); }
 
+void PWXLibraryItemViewController::copy(const QVariant&)
+{
+    const QList<pf::Ref<PWXLibraryItem>> items = selectedItems();
+    if (pf::Ref<pf::Pasteboard> general = pf::Pasteboard::general(); general && !items.isEmpty())
+        PWXLibraryItem::writeLibraryItems(items, general.get());
+}
+
 bool PWXLibraryItemViewController::validateMenuItem(pf::MenuItem& item)
 {
     const QString action = item.action();
@@ -210,6 +219,8 @@ bool PWXLibraryItemViewController::validateMenuItem(pf::MenuItem& item)
         PWXLibrary* library = unlocked.isEmpty() ? nullptr : unlocked.last()->library();
         return library && library->allowsContentChanges();
     }
+    if (action == QLatin1String("copy:"))
+        return !selectedItems().isEmpty();
     if (action == QLatin1String("enableEditingAction:")) {
         const int editing = isEditingEnabled();
         const bool any = !selectedItemIndexes().isEmpty();

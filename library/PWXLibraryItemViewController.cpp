@@ -52,6 +52,7 @@ constexpr double kPrintCell = 52.0;
 PF_DEFINE_CLASS(PWXLibraryItemViewController, pf::Object)
 {
     b.method("delete:", &PWXLibraryItemViewController::deleteAction);
+    b.method("copy:", &PWXLibraryItemViewController::copy);
     b.method("deleteItemsOKAction:", &PWXLibraryItemViewController::deleteItemsOKAction);
     b.method("deleteItemsCancelAction:", &PWXLibraryItemViewController::deleteItemsCancelAction);
     b.method("iconSizingAction:", &PWXLibraryItemViewController::iconSizingAction);

@@ -167,6 +167,9 @@ public:
 
     // --- Commands
     void deleteAction(const QVariant& sender);
+    // Puts the selected items on the general pasteboard, for pasting into another category or
+    // collection.
+    void copy(const QVariant& sender = {});
     void deleteItemsOKAction(const QVariant& sender);
     void deleteItemsCancelAction(const QVariant& sender);
     void iconSizingAction(const QVariant& sender);

@@ -277,7 +277,8 @@ void PWXLibraryManagerWindowController::buildWindow()
     add(actions, tr("Reveal in File Manager"), "revealInFinderAction:");
     actions.addItem(pf::MenuItem::separator());
     add(actions, tr("Get Info"), "getInfoAction:");
-    add(actions, tr("Paste Into Category"), "paste:");
+    add(actions, tr("Copy Items"), "copy:")->setTarget(mItemViewController.get());
+    add(actions, tr("Paste Items"), "paste:");
     add(actions, tr("Remove From Category"), "removeItemsAction:");
     mMoveToDynamicMenu = pf::Menu::make(tr("Move to Collection"));
     pf::Ref<pf::MenuItem> newTarget = pf::MenuItem::make(tr("New Collection"), QStringLiteral("moveToLibraryAction:"));

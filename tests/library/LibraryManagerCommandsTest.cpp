@@ -463,7 +463,13 @@ TEST_F(LibraryManagerCommands, PasteCopiesIntoTheSelectedCategory)
     pf::Ref<PWXLibraryCategory> gravel = stones->addCategoryWithName("Gravel");
     pf::Ref<Manager> manager = openManager();
     pf::Ref<pf::Pasteboard> general = pf::Pasteboard::general();
-    ASSERT_TRUE(PWXLibraryItem::writeLibraryItems({items[2], items[3]}, general.get()));
+    general->clearContents();
+    // Copied from the item browser.
+    ASSERT_TRUE(manager->selectLibrary(trees));
+    manager->itemViewController()->selectItems({items[2], items[3]});
+    auto copy = pf::MenuItem::make("Copy", "copy:");
+    EXPECT_TRUE(manager->itemViewController()->validateMenuItem(*copy));
+    manager->itemViewController()->copy();
     ASSERT_TRUE(manager->selectCategory(gravel));
     manager->paste({});
     EXPECT_EQ(names(gravel->items()), (QStringList{"Ash", "Elm"}));
