@@ -35,7 +35,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 // The window's commands, their validation and the sheets and menus they use.
 
@@ -713,8 +716,18 @@ void PWXLibraryManagerWindowController::getInfoAction(const QVariant&)
         panel->setParent(window(), Qt::Tool);
         panel->setWindowTitle(tr("Info"));
         panel->resize(300, 420);
-        if (QWidget* owner = window())
-            panel->move(owner->frameGeometry().topRight() + QPoint(8, 0));
+        if (QWidget* owner = window()) {
+            // Beside the library window, on the side where the screen has room for it.
+            const QRect frame = owner->frameGeometry();
+            const QScreen* screen = owner->screen();
+            const QRect room = screen ? screen->availableGeometry() : QRect();
+            QPoint place = frame.topRight() + QPoint(8, 0);
+            if (room.isValid() && place.x() + panel->width() > room.right())
+                place.setX(std::max(room.left(), frame.left() - 8 - panel->width()));
+            if (room.isValid())
+                place.setY(std::clamp(place.y(), room.top(), std::max(room.top(), room.bottom() - panel->height())));
+            panel->move(place);
+        }
     }
     mGetInfoController->setContent(selection());
     panel->show();

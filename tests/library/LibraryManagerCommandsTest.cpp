@@ -432,9 +432,10 @@ TEST_F(LibraryManagerCommands, OutlineDragsAndDropsGoThroughTheTransfers)
     EXPECT_TRUE(conifers->containsElement(items[1].get()));
     EXPECT_TRUE(broadleaf->containsElement(items[1].get()));
 
-    // Onto another collection, as the item browser offers it (copy only): copied.
+    // Onto another collection, as the item browser offers it (copy, and delete for the trash):
+    // copied.
     ASSERT_TRUE(manager->selectCategory(broadleaf));
-    pf::DraggingInfo copy = dragOf({items[0]}, pf::DragOperationCopy);
+    pf::DraggingInfo copy = dragOf({items[0]}, pf::DragOperationCopy | pf::DragOperationDelete);
     EXPECT_EQ(manager->validateDrop(outline, copy, pf::toVariant(stones), -1), pf::DragOperationCopy);
     ASSERT_TRUE(manager->acceptDrop(outline, copy, pf::toVariant(stones), -1));
     EXPECT_TRUE(stones->itemWithName("Oak"));
