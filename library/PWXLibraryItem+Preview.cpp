@@ -32,6 +32,7 @@ QCache<QString, QImage>& iconCache()
 }
 
 std::atomic<bool> g_loadsImagesUsingThread{true};
+std::atomic<qint64> g_previewDecodes{0};
 
 bool readFile(const QString& path, QByteArray* data)
 {
@@ -63,6 +64,8 @@ void PWXLibraryItem::setIconForItem(const QImage& image, const PWXLibraryItem& i
 }
 
 int PWXLibraryItem::iconCacheCount() { return int(iconCache().count()); }
+
+qint64 PWXLibraryItem::previewDecodeCount() { return g_previewDecodes.load(); }
 
 void PWXLibraryItem::clearIconCache() { iconCache().clear(); }
 
@@ -119,6 +122,7 @@ QImage PWXLibraryItem::previewImageLoadingAsynchronously(bool asynchronously)
 
 QImage PWXLibraryItem::loadImageWithPath(const QString& path)
 {
+    g_previewDecodes.fetch_add(1);
     QByteArray data;
     if (!readFile(path, &data)) {
         pf::log(QStringLiteral("PDF not found at '%1', trying TIFF").arg(path));

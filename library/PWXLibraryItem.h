@@ -100,6 +100,8 @@ public:
     static QImage iconForItem(const PWXLibraryItem& item);
     static void setIconForItem(const QImage& image, const PWXLibraryItem& item);
     static int iconCacheCount();
+    // How many preview files have been decoded since the program started (any thread).
+    static qint64 previewDecodeCount();
     static void clearIconCache();
     // The one queue previews load on.
     static pf::OperationQueue& iconFetchQueue();

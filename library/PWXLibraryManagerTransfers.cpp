@@ -119,7 +119,9 @@ unsigned PWXLibraryManagerTransfers::dragOperationForDraggingInfo(const pf::Drag
         }
         if (!to.library->allowsContentChanges() || (to.category && to.category->isReadOnly()))
             return pf::DragOperationNone;
-        if (info->draggingSourceOperationMask() == pf::DragOperationCopy)
+        // Delete in the source's mask only lets items be dragged to the trash; it offers no
+        // transfer, so a source offering copy besides it offers only copy (the item browser).
+        if ((info->draggingSourceOperationMask() & ~unsigned(pf::DragOperationDelete)) == pf::DragOperationCopy)
             return pf::DragOperationCopy;
         return sourceLibrary && sourceLibrary->allowsContentChanges() ? pf::DragOperationMove : pf::DragOperationCopy;
     }

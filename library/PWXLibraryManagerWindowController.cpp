@@ -1,47 +1,44 @@
 #include "library/PWXLibraryManagerWindowController.h"
 
-#include "drawing/PWXSymbolMaster.h"
+#include "frameworks/penwork/archiving/PWDrawableObjectPasteboard.h"
+#include "frameworks/penwork/layers/PWLayer.h"
+#include "frameworks/penwork/registries/PWStyleHistory.h"
+#include "frameworks/penwork/styles/PWStyle.h"
+#include "frameworks/penwork/support/RVLog.h"
+#include "library/PWXFixedLengthLibraryCategory.h"
 #include "library/PWXLibrary.h"
 #include "library/PWXLibraryCategory.h"
 #include "library/PWXLibraryGroup.h"
-#include "library/PWXLibraryArchivingDelegate.h"
 #include "library/PWXLibraryItem.h"
 #include "library/PWXLibraryGetInfoController.h"
+#include "library/PWXLibraryItemViewController.h"
 #include "library/PWXLibraryManagerTransfers.h"
+#include "library/PWXLibraryPredicate.h"
+#include "library/PWXLibrarySharingController.h"
 #include "library/PWXLibrarySmartCategory.h"
 #include "library/PWXLibrarySmartCategoryEditController.h"
-#include "platform/ui/OpenPanel.h"
-#include "platform/ui/SavePanel.h"
-#include "platform/ui/Sheet.h"
 #include "platform/foundation/NotificationCenter.h"
-#include "platform/foundation/RunLoop.h"
-#include "platform/ui/Alert.h"
-#include "platform/ui/Application.h"
-#include "frameworks/penwork/drawables/PWDrawableObject.h"
-#include "frameworks/penwork/registries/PWCategoryManager.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/graphics/Image.h"
+#include "platform/ui/SearchField.h"
+#include "platform/ui/SegmentedControl.h"
+#include "platform/ui/TableColumn.h"
+#include "widgets/RVSourceListCell.h"
 
-#include <QApplication>
 #include <QCoreApplication>
-#include <QFileInfo>
+#include <QEvent>
+#include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QHeaderView>
-#include <QInputDialog>
-#include <QPushButton>
-#include <QIcon>
-#include <QPixmap>
-#include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
+#include <QLabel>
+#include <QSplitter>
 #include <QVBoxLayout>
 #include <QWidget>
-
-#include <algorithm>
 
 namespace {
 
 QString tr(const char* text) { return QCoreApplication::translate("PWXLibraryManagerWindowController", text); }
 
-constexpr int kKeyRole = Qt::UserRole + 1;
-constexpr int kLibraryRole = Qt::UserRole + 2;
+const QString kNameColumn = QStringLiteral("name");
 
 pf::Ref<PWXLibraryManagerWindowController>& sharedManager()
 {
@@ -49,391 +46,649 @@ pf::Ref<PWXLibraryManagerWindowController>& sharedManager()
     return manager;
 }
 
+// Tells the controller when its window becomes the active one.
+class ActivationWatcher : public QObject {
+public:
+    ActivationWatcher(QObject* parent, std::function<void()> activated) : QObject(parent), m_activated(std::move(activated)) {}
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::WindowActivate && watched == parent())
+            m_activated();
+        return false;
+    }
+
+private:
+    std::function<void()> m_activated;
+};
+
 } // namespace
 
-PF_DEFINE_CLASS(PWXLibraryManagerWindowController, pf::WindowController) {}
+PF_DEFINE_CLASS(PWXLibraryManagerWindowController, pf::WindowController)
+{
+    using C = PWXLibraryManagerWindowController;
+    b.method("newLibraryAction:", &C::newLibraryAction);
+    b.method("newCategoryAction:", &C::newCategoryAction);
+    b.method("deleteCategoryAction:", &C::deleteCategoryAction);
+    b.method("deleteLibraryAction:", &C::deleteLibraryAction);
+    b.method("nominateDefaultLibraryAction:", &C::nominateDefaultLibraryAction);
+    b.method("searchFieldAction:", &C::searchFieldAction);
+    b.method("searchFieldModeAction:", &C::searchFieldModeAction);
+    b.method("searchFieldConvertToSmartCategoryAction:", &C::searchFieldConvertToSmartCategoryAction);
+    b.method("renameAction:", &C::renameAction);
+    b.method("removeItemsAction:", &C::removeItemsAction);
+    b.method("editItemsAction:", &C::editItemsAction);
+    b.method("toggleShowCategoryCounts:", &C::toggleShowCategoryCounts);
+    b.method("toggleShowLibraryCounts:", &C::toggleShowLibraryCounts);
+    b.method("newSmartCategoryAction:", &C::newSmartCategoryAction);
+    b.method("editSmartCategoryAction:", &C::editSmartCategoryAction);
+    b.method("importLibraryAction:", &C::importLibraryAction);
+    b.method("exportLibraryAction:", &C::exportLibraryAction);
+    b.method("paste:", &C::paste);
+    b.method("getInfoAction:", &C::getInfoAction);
+    b.method("revealInFinderAction:", &C::revealInFinderAction);
+    b.method("printDocument:", &C::printDocument);
+    b.method("runPageLayout:", &C::runPageLayout);
+    b.method("sortMainListAction:", &C::sortMainListAction);
+    b.method("shareLibraryAction:", &C::shareLibraryAction);
+    b.method("toggleLibrarySharing:", &C::toggleLibrarySharing);
+    b.method("libDeleteCancelAction:", &C::libDeleteCancelAction);
+    b.method("libDeleteOKAction:", &C::libDeleteOKAction);
+    b.method("bottomBarButtonAction:", &C::bottomBarButtonAction);
+    b.method("moveToLibraryAction:", &C::moveToLibraryAction);
+    b.method("helpButtonAction:", &C::helpButtonAction);
+    b.method("debug_forceWritable:", &C::debug_forceWritable);
+    b.method("debug_gatherOrphanedItemsAction:", &C::debug_gatherOrphanedItemsAction);
+    b.method("debug_toggleLock:", &C::debug_toggleLock);
+    b.method("debug_forceCatfileUpdate:", &C::debug_forceCatfileUpdate);
+    b.method("debug_remakePreviewImage:", &C::debug_remakePreviewImage);
+}
 
 PWXLibraryManagerWindowController::PWXLibraryManagerWindowController()
+    : mTransfers(std::make_shared<PWXLibraryManagerTransfers>()),
+      mGetInfoController(std::make_shared<PWXLibraryGetInfoController>()),
+      mSmartEditController(std::make_shared<PWXLibrarySmartCategoryEditController>()),
+      mSharingController(std::make_shared<PWXLibrarySharingController>())
 {
-    auto* window = new QWidget(nullptr, Qt::Window);
-    window->setWindowTitle(tr("Library"));
-    window->resize(420, 560);
-    auto* layout = new QVBoxLayout(window);
-    layout->setContentsMargins(0, 0, 0, 0);
-    m_outline = new QTreeWidget(window);
-    m_outline->setColumnCount(2);
-    m_outline->setHeaderLabels({tr("Name"), tr("Kind")});
-    m_outline->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-    m_outline->setIconSize(QSize(32, 32));
-    m_outline->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    layout->addWidget(m_outline);
-    auto* buttons = new QHBoxLayout;
-    buttons->setContentsMargins(8, 4, 8, 8);
-    auto* newButton = new QPushButton(tr("New Collection…"), window);
-    auto* importButton = new QPushButton(tr("Import Collection…"), window);
-    auto* exportButton = new QPushButton(tr("Export Collection…"), window);
-    auto* smartButton = new QPushButton(tr("Smart Category…"), window);
-    auto* infoButton = new QPushButton(tr("Info"), window);
-    smartButton->setObjectName(QStringLiteral("smartCategory"));
-    infoButton->setObjectName(QStringLiteral("getInfo"));
-    newButton->setObjectName(QStringLiteral("newCollection"));
-    importButton->setObjectName(QStringLiteral("importCollection"));
-    exportButton->setObjectName(QStringLiteral("exportCollection"));
-    buttons->addWidget(newButton);
-    buttons->addWidget(importButton);
-    buttons->addWidget(smartButton);
-    buttons->addStretch(1);
-    buttons->addWidget(infoButton);
-    buttons->addWidget(exportButton);
-    layout->addLayout(buttons);
-    setWindow(window);
-    // The buttons live in the window, which this controller owns: they never outlive it.
-    QObject::connect(newButton, &QPushButton::clicked, window, [this] { askAndMakeCollection(); });
-    QObject::connect(importButton, &QPushButton::clicked, window, [this] { importLibraryAction(); });
-    QObject::connect(exportButton, &QPushButton::clicked, window, [this] { exportLibraryAction(); });
-    m_transfers = std::make_shared<PWXLibraryManagerTransfers>();
-    m_transfers->setHost(this);
-    m_getInfo = std::make_shared<PWXLibraryGetInfoController>();
-    m_smartEdit = std::make_shared<PWXLibrarySmartCategoryEditController>();
-    QObject::connect(smartButton, &QPushButton::clicked, window, [this] { chooseSmartCategory(); });
-    QObject::connect(infoButton, &QPushButton::clicked, window, [this] { showGetInfoPanel(); });
-    QObject::connect(m_outline, &QTreeWidget::itemSelectionChanged, window, [this] { selectionChanged(); });
-
-    // Any change to the libraries reloads the outline once, on the next turn of the run loop.
-    auto& center = pf::NotificationCenter::defaultCenter();
-    // A preview that arrives from the loading queue goes straight to its row.
-    m_observations.append(center.addObserver(kPWXLibraryObjectImageUpdated, nullptr, [this](const pf::Notification& note) {
-        auto* item = dynamic_cast<PWXLibraryItem*>(note.object);
-        QTreeWidgetItem* row = item ? rowForItem(item->uniqueKey()) : nullptr;
-        const QImage preview = item ? PWXLibraryItem::iconForItem(*item) : QImage();
-        if (row && !preview.isNull())
-            row->setIcon(0, QIcon(QPixmap::fromImage(preview)));
-    }));
-    for (const QString& name : {kPWXLibraryGroupContentWasChanged, kPWXLibraryDidAddItem, kPWXLibraryDidRemoveItem,
-                                kPWXLibraryDidChangeName, kPWXDocumentLibraryWasAddedOrRemoved}) {
-        m_observations.append(center.addObserver(name, nullptr, [this](const pf::Notification&) {
-            if (m_reloadPending || !pf::RunLoop::isMainThread())
-                return;
-            m_reloadPending = true;
-            std::weak_ptr<pf::Object> weakSelf = weak_from_this();
-            QMetaObject::invokeMethod(qApp, [weakSelf] {
-                if (auto self = std::static_pointer_cast<PWXLibraryManagerWindowController>(weakSelf.lock())) {
-                    self->m_reloadPending = false;
-                    self->reloadLibraries();
-                }
-            }, Qt::QueuedConnection);
-        }));
-    }
-    reloadLibraries();
+    mTransfers->setHost(this);
 }
 
 PWXLibraryManagerWindowController::~PWXLibraryManagerWindowController()
 {
-    m_transfers->setHost(nullptr);
-    for (quint64 token : m_observations)
+    // The transfers, sheets and panel may be held a little longer (a queued selection, a
+    // running sheet): none of them may call back into this window.
+    mTransfers->setHost(nullptr);
+    if (mSmartEditController->delegate() == this)
+        mSmartEditController->setDelegate(nullptr);
+    if (mSharingController->delegate() == this)
+        mSharingController->setDelegate(nullptr);
+    for (quint64 token : mObservations)
         pf::NotificationCenter::defaultCenter().removeObserver(token);
+    if (mLibraryOutlineView) {
+        mLibraryOutlineView->setDataSource(nullptr);
+        mLibraryOutlineView->setDelegate(nullptr);
+    }
+    if (mItemViewController)
+        mItemViewController->setDelegate(nullptr);
+    delete mMainWatcher;
+    delete mLibDeleteDialog;
 }
 
 pf::Ref<PWXLibraryManagerWindowController> PWXLibraryManagerWindowController::sharedLibraryManager()
 {
     pf::Ref<PWXLibraryManagerWindowController>& manager = sharedManager();
-    if (!manager)
+    if (!manager) {
         manager = std::make_shared<PWXLibraryManagerWindowController>();
+        manager->window(); // loads it, as the nib would
+    }
     return manager;
 }
 
 bool PWXLibraryManagerWindowController::sharedLibraryManagerAvailable() { return sharedManager() != nullptr; }
 
-void PWXLibraryManagerWindowController::releaseSharedLibraryManager()
+void PWXLibraryManagerWindowController::releaseSharedLibraryManager() { sharedManager().reset(); }
+
+const QStringList& PWXLibraryManagerWindowController::acceptedPasteboardTypes()
 {
-    pf::Ref<PWXLibraryManagerWindowController>& manager = sharedManager();
-    manager.reset();
+    static const QStringList types{QStringLiteral("PWX_LIB_ELEMENT_TYPE"), kPWXLibraryItemPasteboardType,
+                                   kPWDrawableObjectPasteboardType, QStringLiteral("PWX_LIB_CAT_INTERNAL")};
+    return types;
+}
+
+// --- The window ------------------------------------------------------------------------------------
+
+void PWXLibraryManagerWindowController::loadWindow()
+{
+    buildWindow();
+    awakeFromNib();
+}
+
+void PWXLibraryManagerWindowController::buildWindow()
+{
+    auto* window = new QWidget(nullptr, Qt::Window);
+    window->setObjectName(QStringLiteral("LibraryManager"));
+    window->setWindowTitle(tr("Library"));
+    window->resize(860, 580);
+    auto* layout = new QVBoxLayout(window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    mItemViewController = std::make_shared<PWXLibraryItemViewController>();
+
+    auto* top = new QHBoxLayout;
+    top->setContentsMargins(8, 6, 8, 6);
+    top->addWidget(mItemViewController->toolbarView(), 1);
+    mFilterInputSearchField = new pf::SearchField(window);
+    mFilterInputSearchField->setObjectName(QStringLiteral("librarySearch"));
+    mFilterInputSearchField->setFixedSize(220, 24);
+    mFilterInputSearchField->setPlaceholderString(tr("Search"));
+    mFilterInputSearchField->setTarget(this);
+    mFilterInputSearchField->setAction(QStringLiteral("searchFieldAction:"));
+    pf::Ref<pf::Menu> modes = pf::Menu::make(tr("Search"));
+    const QList<std::pair<int, QString>> modeTitles{
+        {0, tr("Contains")}, {1, tr("Begins With")}, {3, tr("Ends With")}, {2, tr("Matches Wildcards (* and ?)")}};
+    for (const auto& [tag, title] : modeTitles) {
+        pf::Ref<pf::MenuItem> item = pf::MenuItem::make(title, QStringLiteral("searchFieldModeAction:"));
+        item->setTag(tag);
+        item->setTarget(this);
+        modes->addItem(item);
+    }
+    modes->addItem(pf::MenuItem::separator());
+    pf::Ref<pf::MenuItem> convert =
+        pf::MenuItem::make(tr("Make Smart Category From Search"), QStringLiteral("searchFieldConvertToSmartCategoryAction:"));
+    convert->setTarget(this);
+    modes->addItem(convert);
+    mFilterInputSearchField->setSearchMenuTemplate(modes);
+    top->addWidget(mFilterInputSearchField);
+    layout->addLayout(top);
+
+    auto* splitter = new QSplitter(window);
+    splitter->setObjectName(QStringLiteral("librarySplit"));
+    mLibraryOutlineView = new pf::OutlineView(splitter);
+    mLibraryOutlineView->setObjectName(QStringLiteral("libraryOutline"));
+    pf::Ref<pf::TableColumn> nameColumn = pf::TableColumn::make(kNameColumn);
+    nameColumn->setTitle(tr("Collections"));
+    nameColumn->setDataCell(std::make_shared<RVSourceListCell>());
+    nameColumn->setSortDescriptorPrototype(pf::SortDescriptor(kNameColumn, true, pf::SortDescriptor::Comparison::LocalizedStandardCompare));
+    nameColumn->setEditable(true);
+    nameColumn->setWidth(220);
+    mLibraryOutlineView->addTableColumn(nameColumn);
+    mLibraryOutlineView->setSelectionHighlightStyle(pf::TableView::SelectionHighlightStyle::SourceList);
+    mLibraryOutlineView->setAllowsMultipleSelection(true);
+    mLibraryOutlineView->setRowHeight(20);
+    mLibraryOutlineView->setVerticalMotionCanBeginDrag(true);
+    splitter->addWidget(mLibraryOutlineView);
+    splitter->addWidget(mItemViewController->containerView());
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({230, 630});
+    layout->addWidget(splitter, 1);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->setContentsMargins(8, 4, 8, 6);
+    mBottomBarButtonsControl = new pf::SegmentedControl(window);
+    mBottomBarButtonsControl->setObjectName(QStringLiteral("libraryBottomBar"));
+    mBottomBarButtonsControl->setTrackingMode(pf::SegmentSwitchTracking::Momentary);
+    mBottomBarButtonsControl->setSegmentCount(4);
+    const QStringList labels{QStringLiteral("+"), QStringLiteral("\u2212"), tr("New Collection"), tr("Actions \u25BE")};
+    const QList<double> widths{30, 30, 112, 76};
+    const QStringList tips{tr("New category"), tr("Delete category"), tr("New collection"), tr("More actions")};
+    for (int i = 0; i < 4; ++i) {
+        mBottomBarButtonsControl->setLabel(labels[i], i);
+        mBottomBarButtonsControl->setToolTip(tips[i], i);
+        mBottomBarButtonsControl->setTag(i, i);
+        mBottomBarButtonsControl->setWidth(widths[i], i);
+    }
+    mBottomBarButtonsControl->setTarget(this);
+    mBottomBarButtonsControl->setAction(QStringLiteral("bottomBarButtonAction:"));
+    bottom->addWidget(mBottomBarButtonsControl);
+    mBottomBarItemsInfoTextField = new QLabel(window);
+    mBottomBarItemsInfoTextField->setObjectName(QStringLiteral("libraryItemsInfo"));
+    bottom->addWidget(mBottomBarItemsInfoTextField, 1, Qt::AlignCenter);
+    mItemIdentifierField = new QLabel(tr("no selection"), window);
+    mItemIdentifierField->setObjectName(QStringLiteral("libraryItemIdentifier"));
+    mItemIdentifierField->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QFont small = mItemIdentifierField->font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    mItemIdentifierField->setFont(small);
+    bottom->addWidget(mItemIdentifierField);
+    layout->addLayout(bottom);
+
+    // The actions menu of the last segment and the move-to-collection submenu.
+    mBottomBarActionMenu = pf::Menu::make(tr("Actions"));
+    const auto add = [this](pf::Menu& menu, const QString& title, const char* action, int tag = 0) {
+        pf::Ref<pf::MenuItem> item = pf::MenuItem::make(title, QString::fromLatin1(action));
+        item->setTag(tag);
+        item->setTarget(this);
+        menu.addItem(item);
+        return item;
+    };
+    pf::Menu& actions = *mBottomBarActionMenu;
+    add(actions, tr("New Collection"), "newLibraryAction:");
+    add(actions, tr("New Category"), "newCategoryAction:");
+    add(actions, tr("New Smart Category\u2026"), "newSmartCategoryAction:");
+    add(actions, tr("Edit Smart Category\u2026"), "editSmartCategoryAction:");
+    add(actions, tr("Rename"), "renameAction:");
+    add(actions, tr("Delete Category"), "deleteCategoryAction:");
+    add(actions, tr("Delete Collection\u2026"), "deleteLibraryAction:");
+    actions.addItem(pf::MenuItem::separator());
+    add(actions, tr("Import Collection\u2026"), "importLibraryAction:");
+    add(actions, tr("Export Collection\u2026"), "exportLibraryAction:");
+    add(actions, tr("Use as Default Collection"), "nominateDefaultLibraryAction:");
+    add(actions, tr("Share Collection\u2026"), "toggleLibrarySharing:");
+    add(actions, tr("Reveal in File Manager"), "revealInFinderAction:");
+    actions.addItem(pf::MenuItem::separator());
+    add(actions, tr("Get Info"), "getInfoAction:");
+    add(actions, tr("Copy Items"), "copy:")->setTarget(mItemViewController.get());
+    add(actions, tr("Paste Items"), "paste:");
+    add(actions, tr("Remove From Category"), "removeItemsAction:");
+    mMoveToDynamicMenu = pf::Menu::make(tr("Move to Collection"));
+    pf::Ref<pf::MenuItem> newTarget = pf::MenuItem::make(tr("New Collection"), QStringLiteral("moveToLibraryAction:"));
+    newTarget->setTag(-1);
+    newTarget->setTarget(this);
+    mMoveToDynamicMenu->addItem(newTarget);
+    mMoveToDynamicMenu->setDelegate(this);
+    pf::Ref<pf::MenuItem> moveTo = pf::MenuItem::make(tr("Move to Collection"));
+    moveTo->setSubmenu(mMoveToDynamicMenu);
+    actions.addItem(moveTo);
+    add(actions, tr("Delete Items\u2026"), "delete:")->setTarget(mItemViewController.get());
+    add(actions, tr("Allow Editing"), "enableEditingAction:")->setTarget(mItemViewController.get());
+    actions.addItem(pf::MenuItem::separator());
+    pf::Ref<pf::Menu> sortMenu = pf::Menu::make(tr("Sort Collections"));
+    add(*sortMenu, tr("By Name"), "sortMainListAction:", 0);
+    add(*sortMenu, tr("By Kind"), "sortMainListAction:", 1);
+    add(*sortMenu, tr("By Item Count"), "sortMainListAction:", 2);
+    pf::Ref<pf::MenuItem> sortItem = pf::MenuItem::make(tr("Sort Collections"));
+    sortItem->setSubmenu(sortMenu);
+    actions.addItem(sortItem);
+    add(actions, tr("Show Collection Counts"), "toggleShowLibraryCounts:");
+    add(actions, tr("Show Category Counts"), "toggleShowCategoryCounts:");
+    pf::Ref<pf::Menu> viewMenu = pf::Menu::make(tr("Icons"));
+    add(*viewMenu, tr("Don't Enlarge Small Previews"), "toggleIconScalingAction:")->setTarget(mItemViewController.get());
+    add(*viewMenu, tr("Show Lock Badges"), "toggleLockBadgingAction:")->setTarget(mItemViewController.get());
+    viewMenu->addItem(pf::MenuItem::separator());
+    const QStringList backgrounds{tr("Standard Background"), tr("White"), tr("Grey"), tr("Light Grey"), tr("Black")};
+    for (int code = 0; code < backgrounds.size(); ++code)
+        add(*viewMenu, backgrounds[code], "backgroundColourAction:", code)->setTarget(mItemViewController.get());
+    pf::Ref<pf::MenuItem> viewItem = pf::MenuItem::make(tr("Icons"));
+    viewItem->setSubmenu(viewMenu);
+    actions.addItem(viewItem);
+    actions.addItem(pf::MenuItem::separator());
+    add(actions, tr("Page Setup\u2026"), "runPageLayout:");
+    add(actions, tr("Print\u2026"), "printDocument:");
+    add(actions, tr("Library Help"), "helpButtonAction:");
+    // Held Alt and Shift while the window is made: the debugging commands.
+    if ((QGuiApplication::queryKeyboardModifiers() & (Qt::AltModifier | Qt::ShiftModifier | Qt::ControlModifier))
+        == (Qt::AltModifier | Qt::ShiftModifier)) {
+        pf::Ref<pf::Menu> debug = pf::Menu::make(tr("Debug"));
+        add(*debug, tr("Force Writable"), "debug_forceWritable:");
+        add(*debug, tr("Gather Orphaned Items"), "debug_gatherOrphanedItemsAction:");
+        add(*debug, tr("Toggle Lock"), "debug_toggleLock:");
+        add(*debug, tr("Force Category File Update"), "debug_forceCatfileUpdate:");
+        add(*debug, tr("Remake Preview Image"), "debug_remakePreviewImage:");
+        pf::Ref<pf::MenuItem> debugItem = pf::MenuItem::make(tr("Debug"));
+        debugItem->setSubmenu(debug);
+        actions.addItem(debugItem);
+    }
+    mBottomBarButtonsControl->setMenu(mBottomBarActionMenu, 3);
+    mBottomBarButtonsControl->setFixedHeight(24);
+    mBottomBarButtonsControl->sizeToFit();
+    mBottomBarButtonsControl->setFixedSize(mBottomBarButtonsControl->size());
+
+    setWindow(window);
+    mItemViewController->setSheetHostWindow(window);
+    // The window may be deleted later than this controller: the watcher holds it weakly.
+    pf::Weak<PWXLibraryManagerWindowController> weakSelf = weak<PWXLibraryManagerWindowController>();
+    mMainWatcher = new ActivationWatcher(window, [weakSelf] {
+        if (auto self = weakSelf.lock())
+            self->windowBecameMain();
+    });
+    window->installEventFilter(mMainWatcher);
+}
+
+void PWXLibraryManagerWindowController::awakeFromNib()
+{
+    if (!mLibraryOutlineView)
+        return;
+    setShowsDocumentsLibraries(false);
+    mLibraryOutlineView->setDataSource(this);
+    mLibraryOutlineView->setDelegate(this);
+    mLibraryOutlineView->setAutosaveName(kOutlineAutosaveName);
+    mLibraryOutlineView->setAutosaveExpandedItems(true);
+    mLibraryOutlineView->registerForDraggedTypes(acceptedPasteboardTypes());
+    mItemViewController->setDelegate(this);
+    mBottomBarButtonsControl->setEnabled(false, 0);
+    mBottomBarButtonsControl->setEnabled(false, 1);
+    observeNotifications();
+}
+
+void PWXLibraryManagerWindowController::windowDidLoad()
+{
+    // Reached from Window > Library, not from the list of open windows.
+    window()->setProperty("excludedFromWindowsMenu", true);
+    mCatSortChanges = kInitialCookie;
+    mItemSortChanges = kInitialCookie;
+    pf::UserDefaults& defaults = pf::UserDefaults::standard();
+    mShowLibraryCounts = defaults.boolForKey(kShowLibraryCountsKey);
+    mShowCategoryCounts = defaults.boolForKey(kShowCategoryCountsKey);
+    setWindowFrameAutosaveName(kFrameAutosaveName);
+    if (pf::TableColumn* column = mLibraryOutlineView->tableColumnWithIdentifier(kNameColumn))
+        if (column->sortDescriptorPrototype())
+            mLibraryOutlineView->setSortDescriptors({*column->sortDescriptorPrototype()});
+    reloadOutline();
+    for (const pf::Ref<PWXLibraryGroup>& group : groups())
+        mLibraryOutlineView->expandItem(pf::toVariant(group));
+
+    auto category = std::dynamic_pointer_cast<PWXLibraryCategory>(itemWithIdentifier(defaults.stringForKey(kLastCategoryKey)));
+    if (!category) {
+        const QList<pf::Ref<PWXLibraryGroup>> shown = groups();
+        const auto libraries = shown.isEmpty() ? std::nullopt : shown.first()->libraries();
+        if (libraries && !libraries->isEmpty())
+            category = libraries->last()->allItemsCategory();
+    }
+    if (!category || !selectCategory(category))
+        loadItemsViewPreservingSelection(true);
+    mObservations.append(pf::NotificationCenter::defaultCenter().addObserver(
+        kPWXLibraryGroupWasRegistered, nullptr, [this](const pf::Notification& note) {
+            mCachedLibraries.reset();
+            reloadOutline();
+            RVLog(kReactiveEvent, QStringLiteral("root content changed, group = %1").arg(note.object ? note.object->description() : QString()));
+        }));
 }
 
 void PWXLibraryManagerWindowController::showWindow(const QVariant& sender)
 {
-    reloadLibraries();
     pf::WindowController::showWindow(sender);
-}
-
-void PWXLibraryManagerWindowController::reloadLibraries()
-{
-    if (!m_outline)
-        return;
-    const QStringList selected = selectedItemUniqueIDs();
-    PWXLibrary::initializeRegistry();
-    m_outline->clear();
-    m_rows.clear();
-    QTreeWidgetItem* groupRow = nullptr;
-    for (const pf::Ref<PWXLibraryElement>& entry : PWXLibraryGroup::flattenedListOfGroupsAndLibraries()) {
-        if (auto group = std::dynamic_pointer_cast<PWXLibraryGroup>(entry)) {
-            groupRow = new QTreeWidgetItem(m_outline, {group->displayName()});
-            groupRow->setToolTip(0, group->toolTipString());
-            QFont bold = groupRow->font(0);
-            bold.setBold(true);
-            groupRow->setFont(0, bold);
-            groupRow->setFlags(Qt::ItemIsEnabled);
-            continue;
-        }
-        auto library = std::dynamic_pointer_cast<PWXLibrary>(entry);
-        if (!library || !groupRow)
-            continue;
-        auto* libraryRow = new QTreeWidgetItem(groupRow, {library->name()});
-        libraryRow->setToolTip(0, library->toolTipString());
-        libraryRow->setData(0, kLibraryRole, library->identifier());
-        libraryRow->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable); // chosen for export
-        QList<pf::Ref<PWXLibraryItem>> items = library->items();
-        std::stable_sort(items.begin(), items.end(), [](const auto& a, const auto& b) {
-            return PWCategoryManager::compareNames(a->name(), b->name()) < 0;
-        });
-        for (const pf::Ref<PWXLibraryItem>& item : items) {
-            auto* row = new QTreeWidgetItem(libraryRow, {item->name(), item->kind()});
-            row->setData(0, kKeyRole, item->uniqueKey());
-            row->setData(0, kLibraryRole, library->identifier());
-            m_rows.insert(item->uniqueKey(), row);
-            row->setToolTip(0, item->toolTipString());
-            const QImage preview = item->previewImage();
-            if (!preview.isNull())
-                row->setIcon(0, QIcon(QPixmap::fromImage(preview)));
-        }
-        groupRow->setExpanded(true);
-    }
-    // The rows selected before stay selected and in view.
-    for (const QString& key : selected)
-        if (QTreeWidgetItem* row = rowForItem(key)) {
-            for (QTreeWidgetItem* parent = row->parent(); parent; parent = parent->parent())
-                parent->setExpanded(true);
-            row->setSelected(true);
-        }
-}
-
-QTreeWidgetItem* PWXLibraryManagerWindowController::rowForItem(const QString& key) const
-{
-    // Rows by key: previews arrive one by one for every row, so finding one must not search.
-    return m_outline && !key.isEmpty() ? m_rows.value(key) : nullptr;
-}
-
-bool PWXLibraryManagerWindowController::showItemWithUniqueID(const QString& key, bool select)
-{
-    if (!PWXLibrary::libraryContainingItemWithUniqueID(key))
-        return false;
-    QTreeWidgetItem* row = rowForItem(key);
-    if (!row) {
-        reloadLibraries();
-        row = rowForItem(key);
-    }
-    if (!row)
-        return false;
-    for (QTreeWidgetItem* parent = row->parent(); parent; parent = parent->parent())
-        parent->setExpanded(true);
-    if (select) {
-        m_outline->clearSelection();
-        row->setSelected(true);
-        m_outline->setCurrentItem(row);
-    }
-    m_outline->scrollToItem(row);
-    return true;
-}
-
-QString PWXLibraryManagerWindowController::selectedItemUniqueID() const
-{
-    if (!m_outline)
-        return {};
-    const QList<QTreeWidgetItem*> rows = m_outline->selectedItems();
-    return rows.isEmpty() ? QString() : rows.first()->data(0, kKeyRole).toString();
-}
-
-QStringList PWXLibraryManagerWindowController::selectedItemUniqueIDs() const
-{
-    QStringList keys;
-    if (!m_outline)
-        return keys;
-    for (QTreeWidgetItem* row : m_outline->selectedItems()) {
-        const QString key = row->data(0, kKeyRole).toString();
-        if (!key.isEmpty())
-            keys.append(key);
-    }
-    return keys;
-}
-
-// --- Transfers --------------------------------------------------------------------------------
-
-bool PWXLibraryManagerWindowController::importItemsAsSymbols(const QList<pf::Ref<pf::Object>>& objects,
-                                                             pf::Ref<PWXLibrary> library,
-                                                             pf::Ref<PWXLibraryCategory> category)
-{
-    return m_transfers->importItemsAsSymbols(objects, std::move(library), std::move(category));
-}
-
-bool PWXLibraryManagerWindowController::confirmAndImportLibraryFile(const QString& path, bool confirm)
-{
-    return m_transfers->confirmAndImportLibraryFile(path, confirm);
-}
-
-void PWXLibraryManagerWindowController::importLibraryAction(const QVariant& sender)
-{
-    m_transfers->importLibraryAction(sender);
-}
-
-void PWXLibraryManagerWindowController::exportLibraryAction(const QVariant& sender)
-{
-    m_transfers->exportLibraryAction(sender);
+    if (!mCachedItems)
+        loadItemsViewPreservingSelection(true);
 }
 
 void PWXLibraryManagerWindowController::showTransferWindow()
 {
-    pf::WindowController::showWindow({});
+    showWindow();
     if (QWidget* shown = window()) {
         shown->raise();
         shown->activateWindow();
     }
 }
 
-void PWXLibraryManagerWindowController::reloadLibrarySelectingCategory(const pf::Ref<PWXLibrary>&,
-                                                                       const pf::Ref<PWXLibraryCategory>&)
+void PWXLibraryManagerWindowController::windowBecameMain()
 {
-    reloadLibraries();
+    if (!mCachedItems)
+        loadItemsViewPreservingSelection(true);
 }
 
-void PWXLibraryManagerWindowController::reloadElementRow(const pf::Ref<PWXLibraryElementContainer>&)
+void PWXLibraryManagerWindowController::observeNotifications()
 {
-    reloadLibraries();
-}
-
-void PWXLibraryManagerWindowController::reloadItemList(bool) { reloadLibraries(); }
-
-void PWXLibraryManagerWindowController::selectItems(const QList<pf::Ref<PWXLibraryItem>>& items)
-{
-    if (!m_outline)
-        return;
-    m_outline->clearSelection();
-    for (const pf::Ref<PWXLibraryItem>& item : items)
-        if (QTreeWidgetItem* row = item ? rowForItem(item->uniqueKey()) : nullptr) {
-            for (QTreeWidgetItem* parent = row->parent(); parent; parent = parent->parent())
-                parent->setExpanded(true);
-            row->setSelected(true);
-        }
-    if (QTreeWidgetItem* first = items.isEmpty() || !items.first() ? nullptr : rowForItem(items.first()->uniqueKey()))
-        m_outline->scrollToItem(first);
-}
-
-void PWXLibraryManagerWindowController::libraryWasInstalled(const pf::Ref<PWXLibrary>& library)
-{
-    reloadLibraries();
-    if (!m_outline || !library)
-        return;
-    for (QTreeWidgetItemIterator it(m_outline); *it; ++it)
-        if ((*it)->data(0, kLibraryRole).toString() == library->identifier() && (*it)->data(0, kKeyRole).isNull()) {
-            for (QTreeWidgetItem* parent = (*it)->parent(); parent; parent = parent->parent())
-                parent->setExpanded(true);
-            m_outline->clearSelection();
-            (*it)->setSelected(true);
-            m_outline->setCurrentItem(*it);
-            m_outline->scrollToItem(*it);
+    auto& center = pf::NotificationCenter::defaultCenter();
+    mObservations.append(center.addObserver(kPWXDocumentLibraryWasAddedOrRemoved, nullptr, [this](const pf::Notification&) {
+        if (!showsDocumentsLibraries())
             return;
+        if (pf::Ref<PWXLibraryGroup> documents = PWXLibraryGroup::documentsGroup()) {
+            documents->invalidateElementsCache();
+            rowDidChange(pf::toVariant(documents), true);
         }
+        invalidateItemsCache();
+        loadItemsViewPreservingSelection(true);
+    }));
+    mObservations.append(center.addObserver(kPWXLibraryGroupContentWasChanged, nullptr, [this](const pf::Notification& note) {
+        if (auto* group = dynamic_cast<PWXLibraryGroup*>(note.object))
+            rowDidChange(pf::toVariant(group->ref<PWXLibraryGroup>()), true);
+        else
+            reloadOutline();
+        invalidateItemsCache();
+        loadItemsViewPreservingSelection(true);
+    }));
+    mObservations.append(center.addObserver(kPWXLibraryContentDidChange, nullptr, [this](const pf::Notification& note) {
+        auto* library = dynamic_cast<PWXLibrary*>(note.object);
+        pf::Ref<PWXLibraryCategory> last = lastSelectedCategory();
+        if (library && last && last == library->allItemsCategory()) {
+            invalidateItemsCache();
+            loadItemsViewPreservingSelection(true);
+        }
+    }));
+    for (const QString& name : {kPWXLibraryCategoryContentDidChange, kPWXLibraryCategoryDidAddItem, kPWXLibraryCategoryDidRemoveItem}) {
+        mObservations.append(center.addObserver(name, nullptr, [this](const pf::Notification& note) {
+            RVLog(kReactiveEvent, QStringLiteral("got category change from %1").arg(note.object ? note.object->description() : QString()));
+            pf::Ref<PWXLibraryCategory> last = lastSelectedCategory();
+            if (last && note.object == last.get()) {
+                invalidateItemsCache();
+                loadItemsViewPreservingSelection(true);
+            }
+        }));
+    }
+    // Items added to or taken from a library change the counts the outline shows.
+    for (const QString& name : {kPWXLibraryDidAddItem, kPWXLibraryDidRemoveItem, kPWXLibraryDidChangeName}) {
+        mObservations.append(center.addObserver(name, nullptr, [this](const pf::Notification&) {
+            if (mLibraryOutlineView)
+                mLibraryOutlineView->update();
+        }));
+    }
 }
 
-// --- Collections ------------------------------------------------------------------------------
+// --- Groups and selection ---------------------------------------------------------------------------
+
+QList<pf::Ref<PWXLibraryGroup>> PWXLibraryManagerWindowController::groups()
+{
+    if (mCachedLibraries)
+        return *mCachedLibraries;
+    PWXLibrary::initializeRegistry();
+    PWXLibrary::factoryLibraries();
+    PWXLibrary::userLibraries();
+    QList<pf::Ref<PWXLibraryGroup>> list;
+    if (pf::Ref<PWXLibraryGroup> factory = PWXLibraryGroup::factoryGroup())
+        list.append(factory);
+    if (pf::Ref<PWXLibraryGroup> user = PWXLibraryGroup::userGroup())
+        list.append(user);
+    if (showsDocumentsLibraries()) {
+        PWXLibrary::documentsLibraries();
+        if (pf::Ref<PWXLibraryGroup> documents = PWXLibraryGroup::documentsGroup())
+            list.append(documents);
+    }
+    for (const pf::Ref<PWXLibraryGroup>& group : PWXLibraryGroup::allGroups())
+        if (group && !list.contains(group) && group->name() != PWXLibraryGroup::kDocumentsGroupName)
+            list.append(group);
+    mCachedLibraries = list;
+    return list;
+}
+
+QList<pf::Ref<PWXLibrary>> PWXLibraryManagerWindowController::userLibraries()
+{
+    const QList<pf::Ref<PWXLibraryGroup>> shown = groups();
+    if (shown.size() < 2)
+        return {};
+    return shown[1]->libraries().value_or(QList<pf::Ref<PWXLibrary>>());
+}
+
+pf::Ref<PWXLibraryElement> PWXLibraryManagerWindowController::elementOf(const QVariant& item) const
+{
+    return pf::objectCast<PWXLibraryElement>(item);
+}
+
+pf::Ref<PWXLibraryElement> PWXLibraryManagerWindowController::selectedItem() const
+{
+    if (!mLibraryOutlineView)
+        return nullptr;
+    const pf::IndexSet rows = mLibraryOutlineView->selectedRowIndexes();
+    if (rows.isEmpty())
+        return nullptr;
+    pf::Ref<PWXLibraryElement> element = elementOf(mLibraryOutlineView->itemAtRow(int(rows.firstIndex())));
+    if (std::dynamic_pointer_cast<PWXLibraryGroup>(element))
+        return nullptr;
+    return element;
+}
 
 pf::Ref<PWXLibrary> PWXLibraryManagerWindowController::selectedLibrary() const
 {
-    if (!m_outline)
+    pf::Ref<PWXLibraryElement> element = selectedItem();
+    if (!element)
         return nullptr;
-    const QList<QTreeWidgetItem*> rows = m_outline->selectedItems();
-    QTreeWidgetItem* row = rows.isEmpty() ? m_outline->currentItem() : rows.first();
-    if (!row)
-        return nullptr;
-    return PWXLibrary::libraryContainingIdentifier(row->data(0, kLibraryRole).toString());
+    if (auto library = std::dynamic_pointer_cast<PWXLibrary>(element))
+        return library;
+    return element->libraryRef();
 }
 
-pf::Ref<PWXLibrary> PWXLibraryManagerWindowController::newCollection(const QString& name)
+QList<pf::Ref<PWXLibraryCategory>> PWXLibraryManagerWindowController::selectedCategories() const
 {
-    if (name.trimmed().isEmpty())
-        return nullptr;
-    pf::Ref<PWXLibrary> library = PWXLibrary::userLibraryWithPreferredName(name.trimmed());
-    reloadLibraries();
-    return library;
-}
-
-void PWXLibraryManagerWindowController::askAndMakeCollection()
-{
-    bool ok = false;
-    const QString name = QInputDialog::getText(window(), tr("New Collection"), tr("Name of the new collection:"),
-                                               QLineEdit::Normal, tr("New Collection"), &ok);
-    if (ok)
-        newCollection(name);
-}
-
-// --- Information and smart categories -----------------------------------------------------------
-
-void PWXLibraryManagerWindowController::selectionChanged()
-{
-    QList<pf::Ref<PWXLibraryItem>> items;
-    for (const QString& key : selectedItemUniqueIDs())
-        if (pf::Ref<PWXLibrary> library = PWXLibrary::libraryContainingItemWithUniqueID(key))
-            if (pf::Ref<PWXLibraryItem> item = library->itemWithUniqueID(key))
-                items.append(item);
-    m_getInfo->setContent(items);
-}
-
-void PWXLibraryManagerWindowController::showGetInfoPanel()
-{
-    QWidget* panel = m_getInfo->view();
-    if (!panel->isWindow() || !panel->parentWidget()) {
-        // A small window of its own that stays with the library window.
-        panel->setParent(window(), Qt::Tool);
-        panel->resize(300, 420);
-        if (QWidget* owner = window())
-            panel->move(owner->frameGeometry().topRight() + QPoint(8, 0));
+    QList<pf::Ref<PWXLibraryCategory>> categories;
+    if (!mLibraryOutlineView)
+        return categories;
+    for (qint64 row : mLibraryOutlineView->selectedRowIndexes().toList()) {
+        pf::Ref<PWXLibraryElement> element = elementOf(mLibraryOutlineView->itemAtRow(int(row)));
+        if (auto library = std::dynamic_pointer_cast<PWXLibrary>(element)) {
+            if (pf::Ref<PWXLibraryCategory> all = library->allItemsCategory())
+                categories.append(all);
+        } else if (auto category = std::dynamic_pointer_cast<PWXLibraryCategory>(element)) {
+            categories.append(category);
+        }
     }
-    selectionChanged();
-    panel->show();
-    panel->raise();
+    return categories;
 }
 
-void PWXLibraryManagerWindowController::chooseSmartCategory()
+pf::Ref<PWXLibraryCategory> PWXLibraryManagerWindowController::lastSelectedCategory() const
 {
-    pf::Ref<PWXLibrary> library = selectedLibrary();
-    if (!library || !library->allowsCategoryChanges()) {
-        pf::Application::beep();
+    const QList<pf::Ref<PWXLibraryCategory>> categories = selectedCategories();
+    return categories.isEmpty() ? nullptr : categories.last();
+}
+
+QList<pf::Ref<PWXLibraryItem>> PWXLibraryManagerWindowController::selection()
+{
+    return mItemViewController ? mItemViewController->selectedItems() : QList<pf::Ref<PWXLibraryItem>>();
+}
+
+QString PWXLibraryManagerWindowController::selectedItemUniqueID()
+{
+    const QList<pf::Ref<PWXLibraryItem>> items = selection();
+    return items.isEmpty() ? QString() : items.first()->uniqueKey();
+}
+
+QStringList PWXLibraryManagerWindowController::selectedItemUniqueIDs()
+{
+    QStringList keys;
+    for (const pf::Ref<PWXLibraryItem>& item : selection())
+        keys.append(item->uniqueKey());
+    return keys;
+}
+
+bool PWXLibraryManagerWindowController::selectedCategoriesCanBeDeleted()
+{
+    // The command deletes the last selected category, so that is the one it is enabled for.
+    pf::Ref<PWXLibraryCategory> category = lastSelectedCategory();
+    if (!category || !category->isDeletable())
+        return false;
+    PWXLibraryElementContainer* container = category->container();
+    return container && container->allowsSubContainers();
+}
+
+pf::Ref<PWXLibraryElement> PWXLibraryManagerWindowController::itemWithIdentifier(const QString& identifier)
+{
+    const QStringList parts = identifier.split(QLatin1Char('.'));
+    if (identifier.isEmpty() || parts.isEmpty())
+        return nullptr;
+    pf::Ref<PWXLibraryGroup> group = groupWithName(parts[0]);
+    if (!group)
+        return nullptr;
+    if (parts.size() == 1)
+        return group;
+    pf::Ref<PWXLibrary> library;
+    for (const pf::Ref<PWXLibrary>& candidate : group->libraries().value_or(QList<pf::Ref<PWXLibrary>>()))
+        if (candidate->cleanName() == parts[1] || candidate->name() == parts[1]
+            || candidate->identifier() == parts[0] + QLatin1Char('.') + parts[1]) {
+            library = candidate;
+            break;
+        }
+    if (!library)
+        return nullptr;
+    if (parts.size() == 2)
+        return library;
+    return library->itemWithIdentifier(identifier);
+}
+
+pf::Ref<PWXLibraryGroup> PWXLibraryManagerWindowController::groupWithName(const QString& name)
+{
+    for (const pf::Ref<PWXLibraryGroup>& group : groups())
+        if (group->name() == name || group->identifier() == name)
+            return group;
+    return PWXLibraryGroup::groupWithName(name);
+}
+
+// --- Properties -----------------------------------------------------------------------------------------
+
+void PWXLibraryManagerWindowController::setFilterString(const QString& text)
+{
+    mFilterString = text;
+    invalidateItemsCache();
+    loadItemsViewPreservingSelection(true);
+}
+
+void PWXLibraryManagerWindowController::setFilterMode(int mode)
+{
+    if (mode == mFilterMode)
         return;
-    }
-    QList<pf::Ref<PWXLibrarySmartCategory>> smart;
-    QStringList choices;
-    for (const pf::Ref<PWXLibraryCategory>& category : library->categories())
-        if (auto candidate = std::dynamic_pointer_cast<PWXLibrarySmartCategory>(category))
-            if (candidate->predicateEditable()) {
-                smart.append(candidate);
-                choices.append(candidate->name());
-            }
-    choices.append(tr("New Smart Category"));
-    bool ok = false;
-    const QString chosen = QInputDialog::getItem(window(), tr("Smart Category"),
-                                                 tr("Smart category of \u201C%1\u201D to edit:").arg(library->name()),
-                                                 choices, 0, false, &ok);
-    if (!ok)
+    mFilterMode = mode;
+    invalidateItemsCache();
+    loadItemsViewPreservingSelection(true);
+}
+
+void PWXLibraryManagerWindowController::setShowsLibraryCounts(bool show)
+{
+    if (show == mShowLibraryCounts)
         return;
-    const qsizetype index = choices.indexOf(chosen);
-    editSmartCategory(index >= 0 && index < smart.size() ? smart[index] : nullptr);
+    mShowLibraryCounts = show;
+    if (mLibraryOutlineView)
+        mLibraryOutlineView->update();
+    pf::UserDefaults::standard().setBool(show, kShowLibraryCountsKey);
 }
 
-void PWXLibraryManagerWindowController::editSmartCategory(pf::Ref<PWXLibrarySmartCategory> category)
+void PWXLibraryManagerWindowController::setShowsCategoryCounts(bool show)
 {
-    if (!category) {
-        pf::Ref<PWXLibrary> library = selectedLibrary();
-        if (!library || !library->allowsCategoryChanges())
-            return;
-        auto made = std::make_shared<PWXLibrarySmartCategory>(
-            library->uniqueNameForSubContainer(tr("untitled smart category")));
-        library->addCategory(made);
-        category = made;
+    if (show == mShowCategoryCounts)
+        return;
+    mShowCategoryCounts = show;
+    if (mLibraryOutlineView)
+        mLibraryOutlineView->update();
+    pf::UserDefaults::standard().setBool(show, kShowCategoryCountsKey);
+}
+
+bool PWXLibraryManagerWindowController::showsDocumentsLibraries() const
+{
+    return pf::UserDefaults::standard().boolForKey(kShowDocumentsKey);
+}
+
+void PWXLibraryManagerWindowController::setShowsDocumentsLibraries(bool show)
+{
+    const bool changed = show != showsDocumentsLibraries();
+    pf::UserDefaults::standard().setBool(show, kShowDocumentsKey);
+    if (!changed)
+        return;
+    mCachedLibraries.reset();
+    reloadOutline();
+}
+
+int PWXLibraryManagerWindowController::sortMainListMode() const
+{
+    return int(pf::UserDefaults::standard().integerForKey(kSortModeKey));
+}
+
+void PWXLibraryManagerWindowController::setSortMainListMode(int mode, bool forced)
+{
+    if (mode == sortMainListMode() && !forced)
+        return;
+    const pf::SortDescriptor name(QStringLiteral("name"), true, pf::SortDescriptor::Comparison::LocalizedStandardCompare);
+    const pf::SortDescriptor kind(QStringLiteral("classCode"), true);
+    const pf::SortDescriptor count(QStringLiteral("allElementsCount"), true);
+    QList<pf::SortDescriptor> descriptors;
+    if (mode == 1)
+        descriptors = {kind, name, count};
+    else if (mode == 2)
+        descriptors = {count, name, kind};
+    else
+        descriptors = {name, kind, count};
+    pf::Ref<PWXLibraryElement> selected = selectedItem();
+    ++mCatSortChanges;
+    if (mLibraryOutlineView) {
+        mLibraryOutlineView->setSortDescriptors(descriptors);
+        reloadOutline();
+        if (selected)
+            selectAndScrollTo(selected, false);
     }
-    m_smartEdit->beginSmartCategoryEdit(category, window(), this);
-}
-
-void PWXLibraryManagerWindowController::smartCategoryEditorDidFinishEditingCategory(PWXLibrarySmartCategoryEditController*,
-                                                                                   PWXLibrarySmartCategory*)
-{
-    reloadLibraries();
+    pf::UserDefaults::standard().setInteger(mode, kSortModeKey);
 }

@@ -581,7 +581,9 @@ pf::Ref<PWXLibraryPredicate> PWXLibraryPickerPaletteController::filterPredicate(
                       : m_filterStringMode == 2 ? Op::Like
                       : m_filterStringMode == 3 ? Op::EndsWith
                                                 : Op::Contains;
-        parts.append({QStringLiteral("name"), op, m_filterString});
+        PWXLibraryPredicate::Comparison name{QStringLiteral("name"), op, m_filterString};
+        name.diacriticInsensitive = true; // the search ignores case and accents
+        parts.append(name);
     }
     m_cachedPredicate = parts.isEmpty() ? nullptr
                                         : std::make_shared<PWXLibraryPredicate>(PWXLibraryPredicate::Compound::And, parts);

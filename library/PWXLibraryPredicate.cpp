@@ -6,7 +6,6 @@
 #include "platform/foundation/Variant.h"
 
 #include <QDateTime>
-#include <QRegularExpression>
 
 namespace {
 
@@ -15,6 +14,7 @@ const QString kComparisonsKey = QStringLiteral("PWXPredicate_comparisons");
 const QString kKeyKey = QStringLiteral("key");
 const QString kOperatorKey = QStringLiteral("op");
 const QString kValueKey = QStringLiteral("value");
+const QString kDiacriticKey = QStringLiteral("cd");
 
 } // namespace
 
@@ -26,6 +26,73 @@ PF_DEFINE_CLASS(PWXLibraryPredicate, pf::Object)
 pf::Ref<PWXLibraryPredicate> PWXLibraryPredicate::comparison(const QString& key, Operator op, const QVariant& value)
 {
     return std::make_shared<PWXLibraryPredicate>(Compound::Or, QList<Comparison>{{key, op, value}});
+}
+
+pf::Ref<PWXLibraryPredicate> PWXLibraryPredicate::nameSearch(const QString& text, Operator op)
+{
+    if (text.isEmpty())
+        return nullptr;
+    if (op != Operator::BeginsWith && op != Operator::EndsWith && op != Operator::Like)
+        op = Operator::Contains;
+    Comparison comparison{QStringLiteral("name"), op, text};
+    comparison.diacriticInsensitive = true;
+    return std::make_shared<PWXLibraryPredicate>(Compound::Or, QList<Comparison>{comparison});
+}
+
+QString PWXLibraryPredicate::foldedText(const QString& text, bool diacriticInsensitive)
+{
+    if (!diacriticInsensitive)
+        return text.toCaseFolded();
+    // Decomposed, a letter with an accent is the letter followed by its combining marks: drop
+    // the marks and what is left compares as the plain letter.
+    const QString decomposed = text.normalized(QString::NormalizationForm_KD);
+    QString folded;
+    folded.reserve(decomposed.size());
+    for (const QChar c : decomposed) {
+        const QChar::Category category = c.category();
+        if (category == QChar::Mark_NonSpacing || category == QChar::Mark_SpacingCombining
+            || category == QChar::Mark_Enclosing)
+            continue;
+        folded.append(c);
+    }
+    return folded.toCaseFolded();
+}
+
+bool PWXLibraryPredicate::matchesWildcardPattern(const QString& text, const QString& pattern)
+{
+    // Iterative matching with one remembered star: linear in practice, never recursive, so a
+    // hostile pattern of many stars cannot exhaust the stack.
+    qsizetype t = 0, p = 0, starP = -1, starT = 0;
+    const qsizetype tn = text.size(), pn = pattern.size();
+    while (t < tn) {
+        if (p < pn) {
+            QChar pc = pattern[p];
+            if (pc == QLatin1Char('*')) {
+                starP = p++;
+                starT = t;
+                continue;
+            }
+            qsizetype step = 1;
+            bool any = pc == QLatin1Char('?');
+            if (pc == QLatin1Char('\\') && p + 1 < pn) {
+                pc = pattern[p + 1];
+                step = 2;
+                any = false;
+            }
+            if (any || pc == text[t]) {
+                p += step;
+                ++t;
+                continue;
+            }
+        }
+        if (starP < 0)
+            return false;
+        p = starP + 1;
+        t = ++starT;
+    }
+    while (p < pn && pattern[p] == QLatin1Char('*'))
+        ++p;
+    return p == pn;
 }
 
 bool PWXLibraryPredicate::isEqualToPredicate(const PWXLibraryPredicate& other) const
@@ -61,44 +128,25 @@ int order(const QVariant& actual, const QVariant& wanted)
     return actual.toString().compare(wanted.toString(), Qt::CaseSensitive);
 }
 
-// Text as the searches compare it: without accents (the marks that decomposition splits off).
-QString folded(const QString& text)
-{
-    const QString decomposed = text.normalized(QString::NormalizationForm_D);
-    QString result;
-    result.reserve(decomposed.size());
-    for (const QChar c : decomposed)
-        if (c.category() != QChar::Mark_NonSpacing)
-            result.append(c);
-    return result;
-}
-
 bool matches(const PWXLibraryPredicate::Comparison& comparison, const QVariant& actual)
 {
     using Op = PWXLibraryPredicate::Operator;
-    const bool textual = comparison.op == Op::Contains || comparison.op == Op::BeginsWith
+    const bool folding = comparison.op == Op::Contains || comparison.op == Op::BeginsWith
                          || comparison.op == Op::EndsWith || comparison.op == Op::Like;
-    const QString text = textual ? folded(actual.toString()) : actual.toString();
-    const QString wanted = textual ? folded(comparison.value.toString()) : comparison.value.toString();
+    const QString text = folding ? PWXLibraryPredicate::foldedText(actual.toString(), comparison.diacriticInsensitive)
+                                 : QString();
+    const QString wanted = folding ? PWXLibraryPredicate::foldedText(comparison.value.toString(),
+                                                                     comparison.diacriticInsensitive)
+                                   : QString();
     switch (comparison.op) {
-    case Op::Like: {
-        // Only "*" and "?" are special: anything else in the pattern stands for itself.
-        QString expression;
-        for (const QChar c : wanted)
-            expression += c == QLatin1Char('*') ? QStringLiteral(".*")
-                          : c == QLatin1Char('?') ? QStringLiteral(".")
-                                                  : QRegularExpression::escape(QString(c));
-        const QRegularExpression pattern(QRegularExpression::anchoredPattern(expression),
-                                         QRegularExpression::CaseInsensitiveOption
-                                             | QRegularExpression::DotMatchesEverythingOption);
-        return pattern.match(text).hasMatch();
-    }
     case Op::Contains:
-        return text.contains(wanted, Qt::CaseInsensitive);
+        return text.contains(wanted);
     case Op::BeginsWith:
-        return text.startsWith(wanted, Qt::CaseInsensitive);
+        return text.startsWith(wanted);
     case Op::EndsWith:
-        return text.endsWith(wanted, Qt::CaseInsensitive);
+        return text.endsWith(wanted);
+    case Op::Like:
+        return PWXLibraryPredicate::matchesWildcardPattern(text, wanted);
     case Op::Equal:
         return order(actual, comparison.value) == 0;
     case Op::NotEqual:
@@ -155,10 +203,16 @@ QString PWXLibraryPredicate::predicateFormat() const
 {
     QStringList parts;
     for (const Comparison& comparison : m_comparisons) {
-        const QString value = comparison.value.typeId() == QMetaType::QString
-                                  ? QStringLiteral("\"%1\"").arg(comparison.value.toString())
-                                  : comparison.value.toString();
-        parts.append(QStringLiteral("%1 %2 %3").arg(comparison.key, operatorText(comparison.op), value));
+        QString value = comparison.value.toString();
+        if (comparison.value.typeId() == QMetaType::QString) {
+            value.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+            value.replace(QLatin1Char('"'), QStringLiteral("\\\""));
+            value = QLatin1Char('"') + value + QLatin1Char('"');
+        }
+        QString op = operatorText(comparison.op);
+        if (comparison.diacriticInsensitive)
+            op += QStringLiteral("[cd]");
+        parts.append(QStringLiteral("%1 %2 %3").arg(comparison.key, op, value));
     }
     if (m_compound == Compound::Not)
         return QStringLiteral("NOT (%1)").arg(parts.join(QStringLiteral(" OR ")));
@@ -182,9 +236,12 @@ void PWXLibraryPredicate::encodeWithCoder(pf::KeyedArchiver& coder) const
     coder.encodeInt32(int(m_compound), kCompoundKey);
     QVariantList list;
     for (const Comparison& comparison : m_comparisons)
-        list.append(QVariantMap{{kKeyKey, comparison.key},
-                                {kOperatorKey, int(comparison.op)},
-                                {kValueKey, comparison.value}});
+    {
+        QVariantMap entry{{kKeyKey, comparison.key}, {kOperatorKey, int(comparison.op)}, {kValueKey, comparison.value}};
+        if (comparison.diacriticInsensitive)
+            entry.insert(kDiacriticKey, true);
+        list.append(entry);
+    }
     coder.encodePropertyListValue(list, kComparisonsKey);
 }
 
@@ -201,6 +258,8 @@ void PWXLibraryPredicate::initWithCoder(pf::KeyedUnarchiver& coder)
         const int op = map.value(kOperatorKey).toInt();
         if (op < int(Operator::Equal) || op > int(Operator::Like))
             continue; // an operator this program does not know matches nothing rather than anything
-        m_comparisons.append({key, Operator(op), map.value(kValueKey)});
+        Comparison comparison{key, Operator(op), map.value(kValueKey)};
+        comparison.diacriticInsensitive = map.value(kDiacriticKey).toBool();
+        m_comparisons.append(comparison);
     }
 }

@@ -9,9 +9,11 @@
 
 class PWXLibraryItem;
 
-// The filter of a smart category: comparisons of an item's property with a value, joined by
-// OR (any), AND (all) or NOT (none). Text comparisons other than equality ignore case and
-// accents; dates and numbers compare by value. Kept in the category file as a keyed archive.
+// The filter of a smart category or of a search: comparisons of an item's property with a value,
+// joined by OR (any), AND (all) or NOT (none). Text comparisons other than equality ignore case
+// (and, for a comparison marked so, accents: "Café" begins with "cafe"); "like" matches a
+// pattern where "*" stands for any run of characters and "?" for one. Dates and numbers
+// compare by value. Kept in the category file as a keyed archive.
 class PWXLibraryPredicate : public pf::Object, public pf::Coding {
     PF_CLASS(PWXLibraryPredicate)
 public:
@@ -27,7 +29,6 @@ public:
         LessOrEqual = 6,
         Greater = 7,
         GreaterOrEqual = 8,
-        // Text with the wildcards "*" (any run of characters) and "?" (any one character).
         Like = 9,
     };
     // The item keys a comparison may name.
@@ -36,6 +37,8 @@ public:
         QString key;
         Operator op = Operator::Equal;
         QVariant value;
+        // Text comparisons also ignore accents and other diacritic marks.
+        bool diacriticInsensitive = false;
         bool operator==(const Comparison&) const = default;
     };
 
@@ -46,13 +49,23 @@ public:
     }
     // "%K == %@" / "%K contains %@" of one key and value.
     static pf::Ref<PWXLibraryPredicate> comparison(const QString& key, Operator op, const QVariant& value);
+    // The search of the item lists: the item's name compared with `text` ignoring case and
+    // accents, as the only member of an OR compound. `op` is Contains, BeginsWith, EndsWith or
+    // Like; null for empty text.
+    static pf::Ref<PWXLibraryPredicate> nameSearch(const QString& text, Operator op);
+    // Text folded for comparisons that ignore case and accents.
+    static QString foldedText(const QString& text, bool diacriticInsensitive);
+    // Whether `text` matches `pattern` ("*" any run, "?" one character, "\\" makes the next
+    // character plain), both compared as given.
+    static bool matchesWildcardPattern(const QString& text, const QString& pattern);
 
     Compound compound() const { return m_compound; }
     const QList<Comparison>& comparisons() const { return m_comparisons; }
     bool isEqualToPredicate(const PWXLibraryPredicate& other) const;
 
     bool evaluateWithItem(const PWXLibraryItem& item) const;
-    // The predicate as text, e.g. `name CONTAINS "Cartavel"`.
+    // The predicate as text, e.g. `name CONTAINS "Cartavel"` (quotes and backslashes in text
+    // are escaped, so the text always reads back as one string).
     QString predicateFormat() const;
 
     QByteArray archivedData() const;

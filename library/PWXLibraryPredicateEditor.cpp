@@ -251,8 +251,12 @@ PWXLibraryPredicate::Comparison PWXLibraryPredicateEditor::comparisonOfRow(const
     PWXLibraryPredicate::Comparison comparison;
     comparison.key = row.key->currentData().toString();
     comparison.op = Op(row.op->currentData().toInt());
-    if (auto* field = qobject_cast<QLineEdit*>(row.value))
+    if (auto* field = qobject_cast<QLineEdit*>(row.value)) {
         comparison.value = field->text();
+        // Text rules match as the searches do: "cafe" finds "Café".
+        comparison.diacriticInsensitive = comparison.op == Op::Contains || comparison.op == Op::BeginsWith
+                                          || comparison.op == Op::EndsWith || comparison.op == Op::Like;
+    }
     else if (auto* popUp = qobject_cast<QComboBox*>(row.value))
         comparison.value = popUp->currentData();
     else if (auto* edit = qobject_cast<QDateTimeEdit*>(row.value))

@@ -760,7 +760,13 @@ void TableView::editColumn(int column, int row, bool select, const Event* event)
     if (!editor)
         editor = FieldEditor::forWindow(window());
     m_cellEditor = std::make_unique<TableCellEditor>(*this, cell, column, row);
-    cell->editWithFrame(frameOfCellAtColumn(column, row), this, editor, m_cellEditor.get(), event);
+    // Selecting edits the whole text (a new name replaces what was there); an event places
+    // the caret where it happened instead.
+    if (select && !event)
+        cell->selectWithFrame(frameOfCellAtColumn(column, row), this, editor, m_cellEditor.get(), 0,
+                              int(cell->stringValue().size()));
+    else
+        cell->editWithFrame(frameOfCellAtColumn(column, row), this, editor, m_cellEditor.get(), event);
     if (editor->isEditing() && editor->delegate() == m_cellEditor.get())
         noteEditing(column, row);
 }

@@ -299,6 +299,8 @@ TEST(PreferencesReset, ResetsEverySettingOnlyWhenConfirmed)
     EXPECT_EQ(message, QStringLiteral("Do you really want to reset all preferences?"));
     EXPECT_FALSE(pf::UserDefaults::standard().boolForKey(QStringLiteral("kPWDocumentDontClearUndoOnSave")));
     EXPECT_TRUE(PWStyle::shouldAntialias());
+    // The reset registered the shipped defaults, which the other tests do not run under.
+    pf::UserDefaults::resetStandardUserDefaults();
 }
 
 } // namespace

@@ -4,12 +4,12 @@
 
 #include "drawing/VNQLDrawingExtensions.h"
 #include "library/PWXLibraryCategory.h"
+#include "library/PWXLibraryItemViewController.h"
 #include "platform/ui/PresentationHook.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QMessageBox>
-#include <QTreeWidget>
 
 using namespace library_test;
 
@@ -37,16 +37,17 @@ TEST_F(LibraryManagerWindow, ShowMasterInLibrarySelectsTheMastersItem)
     pf::Ref<PWXLibraryManagerWindowController> manager = PWXLibraryManagerWindowController::sharedLibraryManager();
     EXPECT_TRUE(manager->window()->isVisible());
     EXPECT_EQ(manager->selectedItemUniqueID(), master->uniqueKey());
-    // The outline lists the three standard groups, the collection under "MY LIBRARY" and its items.
-    QTreeWidget* outline = manager->outline();
-    ASSERT_GE(outline->topLevelItemCount(), 3);
-    QStringList groups;
-    for (int i = 0; i < outline->topLevelItemCount(); ++i)
-        groups.append(outline->topLevelItem(i)->text(0));
-    EXPECT_EQ(groups.mid(0, 3), (QStringList{"VINTREL LIBRARY", "MY LIBRARY", "OPEN DOCUMENTS"}));
-    EXPECT_EQ(manager->selectedItemUniqueID(), master->uniqueKey());
-    EXPECT_TRUE(outline->currentItem()->parent()->parent()->isExpanded());
-    EXPECT_EQ(outline->currentItem()->text(0), "Lighthouse");
+    // The outline lists the factory and user groups (documents hidden), the collection is the
+    // selected row and the item browser lists its items.
+    pf::OutlineView* outline = manager->outlineView();
+    ASSERT_TRUE(outline);
+    const QList<pf::Ref<PWXLibraryGroup>> groups = manager->groups();
+    ASSERT_GE(groups.size(), 2);
+    EXPECT_EQ(groups[0]->name(), "VINTREL LIBRARY");
+    EXPECT_EQ(groups[1]->name(), "MY LIBRARY");
+    EXPECT_EQ(manager->selectedLibrary(), shelf);
+    EXPECT_EQ(manager->itemViewController()->content().size(), 2);
+    EXPECT_EQ(manager->itemIdentifierText(), master->uniqueKey());
 
     // A key no library holds selects nothing new.
     EXPECT_FALSE(manager->showItemWithUniqueID("unknown", true));
@@ -89,8 +90,6 @@ TEST_F(LibraryManagerWindow, DrawnObjectsBecomeClipArtItems)
     EXPECT_EQ(manager->selectedItemUniqueIDs().size(), 2) << "the new items are shown selected";
     QCoreApplication::processEvents(); // the library's own change notices reload the outline
     EXPECT_EQ(manager->selectedItemUniqueIDs().size(), 2) << "and stay selected after the reload";
-    for (QTreeWidgetItem* row : manager->outline()->selectedItems())
-        EXPECT_TRUE(row->parent()->isExpanded());
 
     // The items hold copies: the drawn shape is still the drawing's own.
     for (const auto& item : library->allItemsCategory()->items()) {

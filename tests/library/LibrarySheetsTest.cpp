@@ -103,7 +103,7 @@ TEST_F(LibrarySheets, PredicateEditorShowsAndBuildsEachKindOfRule)
     const QDateTime when(QDate(2024, 5, 1), QTime(12, 0));
     auto predicate = std::make_shared<PWXLibraryPredicate>(
         PWXLibraryPredicate::Compound::And,
-        QList<PWXLibraryPredicate::Comparison>{{"name", Op::Like, QString("Oak*")},
+        QList<PWXLibraryPredicate::Comparison>{{"name", Op::Like, QString("Oak*"), true},
                                                {"classCode", Op::NotEqual, 2},
                                                {"locked", Op::Equal, false},
                                                {"creationDate", Op::Greater, when}});
@@ -126,7 +126,7 @@ TEST_F(LibrarySheets, PredicateEditorShowsAndBuildsEachKindOfRule)
     EXPECT_EQ(editor.predicate()->comparisons().first().key, "name");
 }
 
-TEST_F(LibrarySheets, LikeRulesTakeWildcardsAndIgnoreCaseAndAccents)
+TEST_F(LibrarySheets, TextRulesTakeWildcardsAndIgnoreCaseAndAccents)
 {
     pf::Ref<PWXLibraryItem> item = addObject(*library, namedStyle("Café Road 12"));
     struct Case {
@@ -139,10 +139,23 @@ TEST_F(LibrarySheets, LikeRulesTakeWildcardsAndIgnoreCaseAndAccents)
         {Op::Like, "café road 12", true}, {Op::Like, "[c]afe*", false}, {Op::Contains, "CAFE", true},
         {Op::BeginsWith, "cafe", true}, {Op::EndsWith, "12", true},   {Op::Equal, "café road 12", false},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(PWXLibraryPredicate::comparison("name", c.op, QString::fromUtf8(c.value))->evaluateWithItem(*item),
-                  c.expected)
-            << c.value;
+    // The rules as the editor makes them from what the user chose and typed.
+    PWXLibraryPredicateEditor editor;
+    for (const Case& c : cases) {
+        editor.setPredicate(PWXLibraryPredicate::comparison("name", c.op, QString()));
+        qobject_cast<QLineEdit*>(editor.valueControl(0))->setText(QString::fromUtf8(c.value));
+        pf::Ref<PWXLibraryPredicate> rule = editor.predicate();
+        ASSERT_EQ(rule->comparisons().size(), 1);
+        EXPECT_EQ(rule->comparisons().first().op, c.op) << c.value;
+        EXPECT_EQ(rule->evaluateWithItem(*item), c.expected) << c.value;
+        // Kept with the category and read back, the rule still ignores accents.
+        pf::Ref<PWXLibraryPredicate> read = PWXLibraryPredicate::predicateWithArchivedData(rule->archivedData());
+        ASSERT_TRUE(read);
+        EXPECT_EQ(read->evaluateWithItem(*item), c.expected) << c.value;
+    }
+    // A comparison not marked so (as older category files hold) tells accents apart.
+    EXPECT_FALSE(PWXLibraryPredicate::comparison("name", Op::BeginsWith, "cafe")->evaluateWithItem(*item));
+    EXPECT_TRUE(PWXLibraryPredicate::comparison("name", Op::BeginsWith, "CAFÉ")->evaluateWithItem(*item));
 }
 
 struct RecordingEditDelegate : PWXLibrarySmartCategoryEditDelegate {

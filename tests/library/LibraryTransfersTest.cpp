@@ -154,6 +154,8 @@ TEST_F(LibraryTransfers, ItemDragOperationsFollowSourceTargetAndModifier)
         {"a read-only category is refused", readOnly, pf::DragOperationEvery, pf::DragOperationNone},
         {"another collection takes a move", other, pf::DragOperationEvery, pf::DragOperationMove},
         {"a drag offering only copy copies", other, pf::DragOperationCopy, pf::DragOperationCopy},
+        {"the item browser's copy and delete copies", other, pf::DragOperationCopy | pf::DragOperationDelete,
+         pf::DragOperationCopy},
         {"a collection without content changes is refused", factory, pf::DragOperationEvery, pf::DragOperationNone},
         {"a group row is refused", PWXLibraryGroup::userGroup(), pf::DragOperationEvery, pf::DragOperationNone},
         {"no row is refused", nullptr, pf::DragOperationEvery, pf::DragOperationNone},

@@ -24,10 +24,16 @@ public:
     QList<int> renamed;
     QStringList titlesSet;
     int writeCount = 0;
+    // Positions asked for items that do not exist.
+    int outOfRangeRequests = 0;
 
     int numberOfItemsInDistributedView(ZDDistributedView&) override { return int(items.size()); }
     QPointF positionForCell(ZDDistributedView&, pf::Cell* cell, int index) override
     {
+        if (index < 0 || index >= items.size()) {
+            ++outOfRangeRequests;
+            return {};
+        }
         if (cell)
             cell->setStringValue(items[index].title);
         return items[index].position;

@@ -69,7 +69,11 @@ protected:
         token = pf::NotificationCenter::defaultCenter().addObserver(ZDDistributedViewSelectionDidChangeNotification,
                                                                     &view, [this](const pf::Notification&) { ++posts; });
     }
-    void TearDown() override { pf::NotificationCenter::defaultCenter().removeObserver(token); }
+    void TearDown() override
+    {
+        pf::NotificationCenter::defaultCenter().removeObserver(token);
+        EXPECT_EQ(source.outOfRangeRequests, 0);
+    }
 
     pf::Event at(int type, QPointF point, unsigned flags = 0, int clicks = 1)
     {

@@ -25,6 +25,7 @@ protected:
         view.setDataSource(&source);
         view.setPrototype(std::make_shared<pf::Cell>());
     }
+    void TearDown() override { EXPECT_EQ(source.outOfRangeRequests, 0); }
     ZDDistributedView view{QRectF(0, 0, 416, 300)};
     ItemSource source;
 };

@@ -239,6 +239,7 @@ TEST_F(TableFixture, EditingInPlaceUsesTheFieldEditorAndWritesBackThroughTheData
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(editor, FieldEditor::forWindow(&window, false));
     EXPECT_EQ(editor->text(), "gamma");
+    EXPECT_EQ(editor->selectedText(), "gamma") << "selecting edits the whole name, so typing replaces it";
     EXPECT_EQ(table->editedRow(), 2);
     // Over the cell's frame, in the table's coordinates.
     const QRectF shown = table->boundsToWidgetTransform().inverted().mapRect(QRectF(editor->geometry()));
