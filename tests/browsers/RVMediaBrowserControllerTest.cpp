@@ -49,7 +49,8 @@ protected:
                                    RVMediaBrowserController::kRVMediaBrowserBookmarkedItems,
                                    RVMediaBrowserController::kRVMediaBrowserLastFolderPrefsKey,
                                    RVMediaBrowserController::kRVMediaBrowserZoomLevelPrefsKey,
-                                   RVMediaBrowserController::kRVMediaBrowserShowsAllFilesPrefsKey})
+                                   RVMediaBrowserController::kRVMediaBrowserShowsAllFilesPrefsKey,
+                                   RVImagePath::kRVMediaBrowserShowFileExtensions})
             defaults().removeObjectForKey(key);
         pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
         QDir().mkpath(pictures);
