@@ -27,6 +27,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 
 #include <functional>
@@ -238,6 +239,8 @@ TEST_F(PrefsControllerTest, ReloadsOnDefaultsChangesButLeavesAFieldBeingEdited)
     EXPECT_TRUE(quillory::test::waitUntil([&] { return prefs->checkbox(QStringLiteral("keepUndoAfterSaveAction:"))->isChecked(); }));
 
     QSpinBox* field = prefs->undoLevelsField();
+    // Typing goes to the active window: the preferences, as when the user types there.
+    QApplication::setActiveWindow(prefs->window());
     field->setFocus();
     ASSERT_TRUE(quillory::test::waitUntil([&] { return field->hasFocus(); }));
     field->setValue(77); // typed, not yet entered
