@@ -553,7 +553,7 @@ void VNQLAppDelegate::loadMainMenu(pf::Application& application)
         window->addItem(pf::MenuItem::separator());
         window->addItem(menuItem(QObject::tr("&Tools"), "showToolPalette:", 0, QStringLiteral("Ctrl+Alt+T")));
         window->addItem(menuItem(QObject::tr("Library &Picker"), "showToolOptionsPalette:", 0, QStringLiteral("Ctrl+Alt+P")));
-        window->addItem(menuItem(QObject::tr("&Library"), "showLibraryManager:", 0, QStringLiteral("Ctrl+Alt+L")));
+        window->addItem(menuItem(QObject::tr("&Library"), "showLibraryManager:", 0, QStringLiteral("Ctrl+Alt+B")));
         window->addItem(menuItem(QObject::tr("&Media Browser"), "showMediaBrowser:", 0, QStringLiteral("Ctrl+Alt+M")));
     }
     if (pf::Menu* help = menu->menuWithTitle(QObject::tr("Help"))) {

@@ -208,6 +208,29 @@ TEST_F(AppDelegateMenusTest, ValidationAndTheApplicationItems)
         EXPECT_TRUE(actions.contains(QString::fromLatin1(action))) << action;
 }
 
+// Two menu items with one key answer neither (Qt calls the shortcut ambiguous).
+TEST_F(AppDelegateMenusTest, NoTwoMenuItemsShareAKey)
+{
+    QHash<QKeySequence, QString> seen;
+    std::function<void(pf::Menu&)> walk = [&](pf::Menu& menu) {
+        for (const auto& entry : menu.items()) {
+            if (entry->submenu())
+                walk(*entry->submenu());
+            if (!entry->qAction())
+                continue;
+            for (const QKeySequence& key : entry->qAction()->shortcuts()) {
+                if (key.isEmpty())
+                    continue;
+                EXPECT_FALSE(seen.contains(key)) << key.toString().toStdString() << ": " << entry->title().toStdString()
+                                                 << " and " << seen.value(key).toStdString();
+                seen.insert(key, entry->title());
+            }
+        }
+    };
+    walk(pf::Application::shared()->mainMenu()->root());
+    EXPECT_GT(seen.size(), 20);
+}
+
 TEST(AppDelegate, WebPagesByTag)
 {
     const std::pair<int, const char*> pages[] = {
