@@ -141,7 +141,8 @@ unsigned PWXLibraryManagerTransfers::dragOperationForDraggingInfo(const pf::Drag
         if (target.get() == dragged->container())
             return pf::DragOperationNone;
         if (to.category) {
-            if (typeid(*to.category) != typeid(PWXLibraryCategory))
+            const PWXLibraryCategory& category = *to.category;
+            if (typeid(category) != typeid(PWXLibraryCategory))
                 return pf::DragOperationNone;
             // A category inside itself would make the tree a cycle.
             if (dragged->containsElement(to.category.get()))
