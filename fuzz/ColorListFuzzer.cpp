@@ -3,8 +3,6 @@
 #include "platform/graphics/ColorList.h"
 #include "fuzz/FuzzWorkFolder.h"
 
-#include <QFile>
-
 #include <cstdint>
 
 namespace {
@@ -22,11 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
 {
     const QString path = workFolder() + QStringLiteral("/Fuzz.clr");
     const QString copyPath = workFolder() + QStringLiteral("/Copy.clr");
-    {
-        QFile file(path);
-        check(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        check(file.write(reinterpret_cast<const char*>(bytes), qint64(size)) == qint64(size));
-    }
+    quillory::fuzz::writeInput(path, bytes, size);
     pf::Error error;
     const pf::Ref<pf::ColorList> list = pf::ColorList::fromFile(QString(), path, &error);
     if (!list) {

@@ -6,8 +6,6 @@
 #include "platform/foundation/Error.h"
 #include "platform/foundation/UserDefaults.h"
 
-#include <QFile>
-
 #include <cmath>
 #include <cstdint>
 
@@ -25,11 +23,7 @@ const QString& workFolder()
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
 {
     const QString path = workFolder() + QStringLiteral("/Quillory_defaults.plist");
-    {
-        QFile file(path);
-        check(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        check(file.write(reinterpret_cast<const char*>(bytes), qint64(size)) == qint64(size));
-    }
+    quillory::fuzz::writeInput(path, bytes, size);
     pf::UserDefaults::resetStandardUserDefaults();
     pf::UserDefaults& defaults = pf::UserDefaults::standard();
     pf::Error error;

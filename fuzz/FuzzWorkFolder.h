@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QDir>
+#include <QFile>
 #include <QString>
 #include <QTemporaryDir>
 
+#include <cstdint>
 #include <cstdlib>
 
 namespace quillory::fuzz {
@@ -26,6 +28,14 @@ inline const QString& workFolder(const char* name)
         return made->path();
     }();
     return folder;
+}
+
+// Writes a run's input whole to `path` (in the work folder), replacing what was there.
+inline void writeInput(const QString& path, const uint8_t* bytes, size_t size)
+{
+    QFile file(path);
+    check(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    check(file.write(reinterpret_cast<const char*>(bytes), qint64(size)) == qint64(size));
 }
 
 } // namespace quillory::fuzz

@@ -4,8 +4,6 @@
 #include "app/VNQLHelpTrampoline.h"
 #include "fuzz/FuzzWorkFolder.h"
 
-#include <QFile>
-
 #include <cstdint>
 
 namespace {
@@ -31,11 +29,7 @@ QStringList namesIn(const QVariantMap& page, const QString& key)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
 {
     const QString path = workFolder() + QStringLiteral("/VNQLQuilloryHelpIndex.plist");
-    {
-        QFile file(path);
-        check(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        check(file.write(reinterpret_cast<const char*>(bytes), qint64(size)) == qint64(size));
-    }
+    quillory::fuzz::writeInput(path, bytes, size);
     const VNQLHelpTrampoline help(path);
     // A name made of the input itself, whatever it holds.
     const QString stray = QString::fromUtf8(reinterpret_cast<const char*>(bytes), int(std::min<size_t>(size, 64)));

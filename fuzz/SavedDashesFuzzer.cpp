@@ -5,8 +5,6 @@
 #include "fuzz/FuzzWorkFolder.h"
 #include "platform/foundation/Error.h"
 
-#include <QFile>
-
 #include <cmath>
 #include <cstdint>
 
@@ -42,11 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
 {
     const QString path = workFolder() + QStringLiteral("/Saved Dashes.dashes");
     const QString copyPath = workFolder() + QStringLiteral("/Copy.dashes");
-    {
-        QFile file(path);
-        check(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        check(file.write(reinterpret_cast<const char*>(bytes), qint64(size)) == qint64(size));
-    }
+    quillory::fuzz::writeInput(path, bytes, size);
     PWStrokeDash::removeAllRegisteredDashes();
     pf::Error error;
     if (!PWStrokeDash::restoreRegisteredDashesFromFile(path, &error)) {
