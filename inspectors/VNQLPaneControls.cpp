@@ -84,6 +84,44 @@ int addRow(QWidget* view, const QString& caption, const QList<QWidget*>& control
     return row;
 }
 
+namespace {
+QHBoxLayout* stripOf(const QList<QWidget*>& controls)
+{
+    auto* strip = new QHBoxLayout;
+    strip->setSpacing(4);
+    for (QWidget* control : controls)
+        if (control)
+            strip->addWidget(control);
+    strip->addStretch(1);
+    return strip;
+}
+} // namespace
+
+int addWrappedRow(QWidget* view, const QString& caption, const QList<QWidget*>& controls)
+{
+    QGridLayout* grid = gridOf(view);
+    if (!grid)
+        return -1;
+    int row = grid->rowCount() == 1 && !grid->itemAtPosition(0, 0) && !grid->itemAtPosition(0, 1) ? 0 : grid->rowCount();
+    if (!caption.isEmpty()) {
+        pf::TextField* captionLabel = label(caption);
+        captionLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        grid->addWidget(captionLabel, row++, 0, 1, -1);
+    }
+    grid->addLayout(stripOf(controls), row, 0, 1, -1);
+    return row;
+}
+
+int addContinuationRow(QWidget* view, const QList<QWidget*>& controls)
+{
+    QGridLayout* grid = gridOf(view);
+    if (!grid)
+        return -1;
+    const int row = grid->rowCount();
+    grid->addLayout(stripOf(controls), row, 1, 1, -1);
+    return row;
+}
+
 pf::Button* addHelpButton(QWidget* view, pf::Reflective* target, const QString& action)
 {
     QGridLayout* grid = gridOf(view);
@@ -121,6 +159,12 @@ pf::TextField* numberField(pf::Reflective* target, const QString& action,
     field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     field->setFormatter(formatter ? formatter : decimalFormatter());
     return field;
+}
+
+void fitFieldTo(pf::TextField* field, const QString& longestValue)
+{
+    if (field)
+        field->setFixedWidth(textWidth(field, longestValue) + kTextInset + 4);
 }
 
 pf::TextField* textField(pf::Reflective* target, const QString& action)

@@ -10,6 +10,7 @@
 #include "platform/ui/Stepper.h"
 #include "platform/ui/TextField.h"
 
+#include <cmath>
 #include <QCoreApplication>
 
 using namespace VNQLPaneControls;
@@ -71,6 +72,8 @@ void VNQL_PWRegularPolygonPathController::loadView()
     mStarSegments->setAction(QStringLiteral("starAction:"));
     mStarSegments->setFixedHeight(22);
     mStarSegments->sizeToFit();
+    // The layout would squeeze it below its labels' width.
+    mStarSegments->setMinimumWidth(int(std::ceil(mStarSegments->frame().width())));
     addRow(view, tr("Kind:"), {mStarSegments});
     mSidesTextField = numberField(this, "sidesAction:", decimalFormatter(0));
     mSidesStepper = stepper(this, "sidesAction:", 1.0, 3.0, 100.0);

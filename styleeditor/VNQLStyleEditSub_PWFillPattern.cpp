@@ -64,7 +64,9 @@ void VNQLStyleEditSub_PWFillPattern::loadView()
     numberRow(view, tr("Motif angle:"), "motifAngleAction:", mMotifAngleTextField, mMotifAngleStepper, 5, -360, 360);
     numberRow(view, tr("Angle varies:"), "motifAngleRandomnessAction:", mMotifAngleRandomnessTextField,
               mMotifAngleRandomnessStepper, 0.05, 0, 1);
-    mRelativeAngleCheckbox = checkBox(tr("Grid turns with the object"), this, QStringLiteral("relativeAngleAction:"));
+    mRelativeAngleCheckbox = checkBox(tr("Turn with object"), this, QStringLiteral("relativeAngleAction:"));
+    // Short for the sidebar; the whole name is the tool tip.
+    mRelativeAngleCheckbox->setToolTip(tr("The grid turns with the object"));
     addRow(view, {}, {mRelativeAngleCheckbox});
     mNoClippingCheckbox = checkBox(tr("Leave out cut-off motifs"), this, QStringLiteral("noClippingAction:"));
     addRow(view, {}, {mNoClippingCheckbox});

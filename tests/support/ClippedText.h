@@ -3,10 +3,12 @@
 // Finds the text a window cuts off: every shown label, button, field and pop-up under a widget
 // whose text does not fit the room it is drawn in, or that reaches past the widget's right edge.
 // For the layout tests that render panes at the narrowest width they get.
+#include "platform/graphics/Image.h"
 #include "platform/ui/ButtonCell.h"
 #include "platform/ui/Cell.h"
 #include "platform/ui/Control.h"
 #include "platform/ui/PopUpButton.h"
+#include "platform/ui/SegmentedControl.h"
 #include "platform/ui/Stepper.h"
 
 #include <QAbstractButton>
@@ -53,6 +55,31 @@ inline QStringList clippedTexts(QWidget* root, int visibleWidth = -1, QStringLis
         double room = 0;
         if (qobject_cast<pf::Stepper*>(widget))
             continue; // arrows only
+        if (auto* segmented = qobject_cast<pf::SegmentedControl*>(widget)) {
+            // Each segment draws its label inside its bevel, less 6 px a side and any image;
+            // a segment reaching past the control is cut at the control's edge.
+            for (int i = 0; i < segmented->segmentCount(); ++i) {
+                const QString label = segmented->labelForSegment(i);
+                if (label.isEmpty())
+                    continue;
+                const QRectF frame = segmented->frameForSegment(i);
+                const QRectF content = frame.adjusted(6, 2, -6, -2);
+                double segmentRoom = std::min<double>(frame.right(), widget->width()) - frame.left() - 12;
+                if (pf::Ref<pf::Image> image = segmented->imageForSegment(i)) {
+                    const QSizeF size = image->size().scaled(content.size().boundedTo(image->size()), Qt::KeepAspectRatio);
+                    segmentRoom -= size.width() + 4;
+                }
+                const double segmentNeeds = QFontMetricsF(segmented->font()).horizontalAdvance(label);
+                if (checked)
+                    checked->append(label);
+                if (segmentNeeds > segmentRoom + 0.5)
+                    note(widget, label, QStringLiteral("segment needs %1 px, has %2").arg(segmentNeeds, 0, 'f', 1).arg(segmentRoom, 0, 'f', 1));
+            }
+            const int right = widget->mapTo(root, QPoint(widget->width(), 0)).x();
+            if (right > visibleWidth)
+                note(widget, segmented->labelForSegment(0), QStringLiteral("ends at %1, past the edge at %2").arg(right).arg(visibleWidth));
+            continue;
+        }
         if (auto* control = qobject_cast<pf::Control*>(widget)) {
             pf::Cell* cell = control->cell();
             if (!cell)

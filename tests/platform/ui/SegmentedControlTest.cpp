@@ -110,4 +110,27 @@ TEST_F(SegmentedControlTest, SegmentsAreFoundByTagAndFrame)
     EXPECT_EQ(control->toolTipAt(QPointF(100, 10)), QStringLiteral("Third"));
 }
 
+TEST_F(SegmentedControlTest, FittedSegmentsShareTheRoomAndALongLabelKeepsItsWidth)
+{
+    // A long label beside two short ones: the long one keeps its fitted width, the short ones
+    // share what is left, and the three end at the control's edge, none cut.
+    control->setLabel(QStringLiteral("S"), 0);
+    control->setLabel(QStringLiteral("S"), 1);
+    control->setLabel(QStringLiteral("A much longer label"), 2);
+    for (int i = 0; i < 3; ++i)
+        control->setWidth(0, i);
+    control->sizeToFit();
+    const double fitted = control->frame().width();
+    control->setFrameSize(QSizeF(fitted + 30, 24));
+    const QRectF last = control->frameForSegment(2);
+    EXPECT_DOUBLE_EQ(last.right(), fitted + 30);
+    EXPECT_DOUBLE_EQ(control->frameForSegment(0).width(), control->frameForSegment(1).width());
+    EXPECT_DOUBLE_EQ(control->frameForSegment(1).right(), last.left());
+    EXPECT_GT(last.width(), control->frameForSegment(0).width());
+    // A fixed width is kept as it is.
+    control->setWidth(50, 0);
+    EXPECT_DOUBLE_EQ(control->frameForSegment(0).width(), 50);
+    EXPECT_DOUBLE_EQ(control->frameForSegment(1).left(), 50);
+}
+
 } // namespace
