@@ -45,6 +45,11 @@ pf::TextField* numberField(pf::Reflective* target, const QString& action,
 // Narrows a number field to what its longest value needs (a field whose range is small gives
 // the room of a thousands-wide one back to the row).
 void fitFieldTo(pf::TextField* field, const QString& longestValue);
+// Narrows a number field to the widest value of a small range (no wider than a thousands-wide
+// field), leaving room for a unit after it.
+void fitFieldToRange(pf::TextField* field, double low, double high, int fractionDigits = 2, bool roomForUnit = true);
+// Gives a row's caption a tool tip: the whole name of a caption shortened to fit.
+void setCaptionToolTip(QWidget* view, int row, const QString& toolTip);
 pf::TextField* textField(pf::Reflective* target, const QString& action);
 pf::TextField* label(const QString& text = {});
 // Keeps a control at least wide enough for `sample` in the font its cell draws in (a label

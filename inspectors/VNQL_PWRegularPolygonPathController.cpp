@@ -73,8 +73,9 @@ void VNQL_PWRegularPolygonPathController::loadView()
     mStarSegments->setFixedHeight(22);
     mStarSegments->sizeToFit();
     // The layout would squeeze it below its labels' width.
-    mStarSegments->setMinimumWidth(int(std::ceil(mStarSegments->frame().width())));
-    addRow(view, tr("Kind:"), {mStarSegments});
+    mStarSegments->setFixedWidth(int(std::ceil(mStarSegments->frame().width())));
+    // Under its caption: beside it, it would run under the help button.
+    addWrappedRow(view, tr("Kind:"), {mStarSegments});
     mSidesTextField = numberField(this, "sidesAction:", decimalFormatter(0));
     mSidesStepper = stepper(this, "sidesAction:", 1.0, 3.0, 100.0);
     addRow(view, tr("Sides:"), {mSidesTextField, mSidesStepper});

@@ -73,7 +73,8 @@ void VNQLStyleEditSub_PWXTaggedStroke::loadView()
     // Its longest kind is too wide for the column beside the captions.
     addWrappedRow(view, tr("Tag:"), {mTagTypePopUpButton});
     mTagTaperKindPopUpButton = taggedPopUp(this, QStringLiteral("tagTaperKindAction:"), {{tr("Smooth"), 0}, {tr("Linear"), 1}, {tr("Sharp"), 2}, {tr("Blunt"), 3}});
-    addRow(view, tr("Taper Profile:"), {mTagTaperKindPopUpButton});
+    // Short for the sidebar; the whole name is the tool tip.
+    setCaptionToolTip(view, addRow(view, tr("Profile:"), {mTagTaperKindPopUpButton}), tr("Taper profile"));
     mTagCapStylePopUpButton = taggedPopUp(this, QStringLiteral("tagCapStyleAction:"), {{tr("Butt"), 0}, {tr("Round"), 1}, {tr("Square"), 2}});
     addRow(view, tr("Tag Caps:"), {mTagCapStylePopUpButton});
     mTagLengthTextField = numberField(this, QStringLiteral("tagLengthAction:"));

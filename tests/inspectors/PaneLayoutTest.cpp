@@ -68,8 +68,9 @@ void PrintTo(const DesktopFont& font, std::ostream* os)
     *os << font.family << " " << font.size;
 }
 
-// The sans-serif faces of a Debian desktop, at the sizes its desktops set.
-const DesktopFont kDesktopFonts[] = {{"DejaVu Sans", 10}, {"DejaVu Sans", 11}, {"Liberation Sans", 11}};
+// The sans-serif faces of a Debian desktop, at the sizes its desktops set, and the size Qt falls
+// back to where no desktop sets one.
+const DesktopFont kDesktopFonts[] = {{"DejaVu Sans", 9}, {"DejaVu Sans", 10}, {"DejaVu Sans", 11}, {"Liberation Sans", 11}};
 
 class PaneLayoutTest : public ::testing::TestWithParam<DesktopFont> {
 protected:

@@ -10,6 +10,7 @@
 #include "platform/ui/PopUpButton.h"
 #include "platform/ui/SegmentedControl.h"
 #include "platform/ui/Stepper.h"
+#include "platform/ui/TextField.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -25,6 +26,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <cmath>
 
 namespace quillory::test {
 
@@ -35,6 +37,48 @@ inline bool isShown(const QWidget* widget, const QWidget* root)
         if (w->isHidden())
             return false;
     return true;
+}
+
+// Where a widget draws, in its parent's coordinates: a label only where its text goes (a help
+// button in the corner of a title row covers none of the title), any other widget whole.
+inline QRect textAreaOf(const QWidget* widget)
+{
+    QRect area = widget->geometry();
+    auto* field = qobject_cast<const pf::TextField*>(widget);
+    if (!field || !field->cell() || field->isEditable() || field->isBezeled())
+        return area;
+    const double needed = QFontMetricsF(field->cell()->font()).horizontalAdvance(field->cell()->title());
+    const int width = int(std::ceil(needed)) + 8;
+    if (width >= area.width())
+        return area;
+    const Qt::Alignment alignment = field->cell()->alignment();
+    if (alignment & Qt::AlignRight)
+        area.setLeft(area.right() - width);
+    else if (alignment & Qt::AlignHCenter)
+        area = QRect(area.center().x() - width / 2, area.top(), width, area.height());
+    else
+        area.setWidth(width);
+    return area;
+}
+
+// A shown sibling drawn over the widget's text: a layout squeezed below what its rows need keeps
+// each widget at its least width, so that one runs into the next. `textRect` is where the
+// widget's text is drawn, in its parent's coordinates.
+inline const QWidget* overlappingSibling(const QWidget* widget, const QRect& textRect, const QWidget* root)
+{
+    const QWidget* parent = widget->parentWidget();
+    if (!parent)
+        return nullptr;
+    // Only the siblings stacked above it (later children) hide it: a box it sits in is below.
+    const QObjectList& siblings = parent->children();
+    for (qsizetype i = siblings.indexOf(const_cast<QWidget*>(widget)) + 1; i > 0 && i < siblings.size(); ++i) {
+        auto* sibling = qobject_cast<const QWidget*>(siblings.at(i));
+        if (!sibling || sibling->isWindow() || !isShown(sibling, root) || sibling->width() <= 0)
+            continue;
+        if (textAreaOf(sibling).intersects(textRect))
+            return sibling;
+    }
+    return nullptr;
 }
 
 inline QStringList clippedTexts(QWidget* root, int visibleWidth = -1, QStringList* checked = nullptr)
@@ -137,6 +181,12 @@ inline QStringList clippedTexts(QWidget* root, int visibleWidth = -1, QStringLis
         const int right = widget->mapTo(root, QPoint(widget->width(), 0)).x();
         if (right > visibleWidth)
             note(widget, text, QStringLiteral("ends at %1, past the edge at %2").arg(right).arg(visibleWidth));
+        const QRect textRect = textAreaOf(widget);
+        if (const QWidget* over = overlappingSibling(widget, textRect, root))
+            note(widget, text, QStringLiteral("drawn over by a %1 at %2..%3 (it spans %4..%5)")
+                                   .arg(QString::fromLatin1(over->metaObject()->className()))
+                                   .arg(over->x()).arg(over->x() + over->width())
+                                   .arg(widget->x()).arg(widget->x() + widget->width()));
     }
     return clipped;
 }
