@@ -37,11 +37,14 @@
 #include "frameworks/penwork/styles/PWStyle.h"
 #include "inspectors/VNQLGeometryController.h"
 #include "inspectors/VNQLLayersController.h"
+#include "inspectors/VNQLPaneControls.h"
 #include "inspectors/VNQLTextController.h"
 #include "library/PWXLibrary.h"
 #include "library/PWXLibraryRegistryShim.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/graphics/Shadow.h"
+#include "platform/ui/Stepper.h"
+#include "platform/ui/TextField.h"
 #include "styleeditor/VNQLStyleComponentController.h"
 #include "styleeditor/VNQLStyleEditorController.h"
 #include "platform/graphics/BezierPath.h"
@@ -205,6 +208,40 @@ TEST_P(PaneLayoutTest, LayersPanelShowsItsWholeTextAtTheSidebarsNarrowestWidth)
     for (const QString& clip : quillory::test::clippedTexts(view, visibleWidth(view), &checked))
         ADD_FAILURE() << clip.toStdString();
     EXPECT_TRUE(checked.contains(QStringLiteral("Graph Paper"))) << qPrintable(checked.join(u'|'));
+}
+
+TEST_P(PaneLayoutTest, NumberFieldsFittedToARangeShowItsWidestValues)
+{
+    struct Case {
+        double low, high;
+        int digits;
+        bool unit;
+        const char* widest;
+    };
+    const Case cases[] = {
+        {-360, 360, 2, false, "-359.99"}, {0, 1, 2, true, "0.99cm"}, {-10, 10, 2, true, "-9.99cm"},
+        {-1, 1, 2, false, "-0.99"},       {0, 100, 2, false, "99.99"}, {0, 100, 2, false, "100"},
+        {0, 50, 0, false, "49"},
+        {0, 5000, 2, false, "-4,999.99"}, // past a thousand the field keeps its usual width
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.widest);
+        std::unique_ptr<pf::View> pane(VNQLPaneControls::makePaneView());
+        pf::TextField* field = VNQLPaneControls::numberField(nullptr, QStringLiteral("noAction:"));
+        const int usual = field->width();
+        VNQLPaneControls::fitFieldToRange(field, c.low, c.high, c.digits, c.unit);
+        VNQLPaneControls::addRow(pane.get(), QStringLiteral("Value:"),
+                                 {field, VNQLPaneControls::stepper(nullptr, QStringLiteral("noAction:"))});
+        VNQLPaneControls::finish(pane.get());
+        pane->resize(int(RVCartavelDocument::kSidebarMinimumSize), pane->minimumHeight());
+        pane->show();
+        field->setFormatter(nullptr);
+        field->setStringValue(QString::fromUtf8(c.widest));
+        settle();
+        EXPECT_LE(field->width(), usual);
+        for (const QString& clip : quillory::test::clippedTexts(pane.get()))
+            ADD_FAILURE() << clip.toStdString();
+    }
 }
 
 // One renderer of every kind the Style tab has a pane for; the groups hold a child each, and
