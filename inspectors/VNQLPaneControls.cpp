@@ -49,6 +49,19 @@ QGridLayout* gridOf(QWidget* view)
     return view ? qobject_cast<QGridLayout*>(view->layout()) : nullptr;
 }
 
+namespace {
+QHBoxLayout* stripOf(const QList<QWidget*>& controls)
+{
+    auto* strip = new QHBoxLayout;
+    strip->setSpacing(4);
+    for (QWidget* control : controls)
+        if (control)
+            strip->addWidget(control);
+    strip->addStretch(1);
+    return strip;
+}
+} // namespace
+
 int addRow(QWidget* view, const QString& caption, const QList<QWidget*>& controls)
 {
     QGridLayout* grid = gridOf(view);
@@ -77,10 +90,40 @@ int addRow(QWidget* view, const QString& caption, const QList<QWidget*>& control
         grid->addLayout(strip, row, 0, 1, -1);
         return row;
     }
-    int column = caption.isEmpty() ? 0 : 1;
-    for (QWidget* control : controls)
-        if (control)
-            grid->addWidget(control, row, column++);
+    // The controls of a captioned row sit side by side after the caption: in columns of their
+    // own, a field's stepper would go after the widest control of every other row and push
+    // the pane past the sidebar's edge.
+    if (controls.size() == 1) {
+        grid->addWidget(controls.first(), row, 1);
+        return row;
+    }
+    grid->addLayout(stripOf(controls), row, 1, 1, -1);
+    return row;
+}
+
+
+int addWrappedRow(QWidget* view, const QString& caption, const QList<QWidget*>& controls)
+{
+    QGridLayout* grid = gridOf(view);
+    if (!grid)
+        return -1;
+    int row = grid->rowCount() == 1 && !grid->itemAtPosition(0, 0) && !grid->itemAtPosition(0, 1) ? 0 : grid->rowCount();
+    if (!caption.isEmpty()) {
+        pf::TextField* captionLabel = label(caption);
+        captionLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        grid->addWidget(captionLabel, row++, 0, 1, -1);
+    }
+    grid->addLayout(stripOf(controls), row, 0, 1, -1);
+    return row;
+}
+
+int addContinuationRow(QWidget* view, const QList<QWidget*>& controls)
+{
+    QGridLayout* grid = gridOf(view);
+    if (!grid)
+        return -1;
+    const int row = grid->rowCount();
+    grid->addLayout(stripOf(controls), row, 1, 1, -1);
     return row;
 }
 
@@ -94,7 +137,9 @@ pf::Button* addHelpButton(QWidget* view, pf::Reflective* target, const QString& 
     button->setToolTip(QCoreApplication::translate("VNQLPaneControls", "Help"));
     button->setTarget(target);
     button->setAction(action);
-    grid->addWidget(button, 0, grid->columnCount(), Qt::AlignRight | Qt::AlignTop);
+    // Across the whole first row, kept to its right end: in a column of its own it would sit
+    // over the first row's text whenever the pane's rows have no caption column.
+    grid->addWidget(button, 0, 0, 1, -1, Qt::AlignRight | Qt::AlignTop);
     return button;
 }
 
@@ -121,6 +166,40 @@ pf::TextField* numberField(pf::Reflective* target, const QString& action,
     field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     field->setFormatter(formatter ? formatter : decimalFormatter());
     return field;
+}
+
+void fitFieldTo(pf::TextField* field, const QString& longestValue)
+{
+    if (field)
+        field->setFixedWidth(textWidth(field, longestValue) + kTextInset + 4);
+}
+
+void fitFieldToRange(pf::TextField* field, double low, double high, int fractionDigits, bool roomForUnit)
+{
+    const double widest = std::max(std::abs(low), std::abs(high));
+    if (!field || !std::isfinite(widest) || widest >= 1000)
+        return;
+    // The widest value the range holds, in the widest digits: 360 with two fraction digits
+    // shows at most "359.99", as wide as "888.88"; a whole top value ("100") is narrower still.
+    int integerDigits = 1;
+    for (double bound = 10; bound <= widest; bound *= 10)
+        ++integerDigits;
+    if (double(std::pow(10.0, integerDigits - 1)) == widest && integerDigits > 1 && fractionDigits > 0)
+        --integerDigits;
+    QString sample = (low < 0 ? QStringLiteral("-") : QString()) + QString(integerDigits, u'8');
+    if (fractionDigits > 0)
+        sample += u'.' + QString(fractionDigits, u'8');
+    if (roomForUnit)
+        sample += QStringLiteral("cm");
+    field->setFixedWidth(std::min(field->width(), textWidth(field, sample) + kTextInset + 4));
+}
+
+void setCaptionToolTip(QWidget* view, int row, const QString& toolTip)
+{
+    QGridLayout* grid = gridOf(view);
+    QLayoutItem* item = grid && row >= 0 ? grid->itemAtPosition(row, 0) : nullptr;
+    if (item && item->widget())
+        item->widget()->setToolTip(toolTip);
 }
 
 pf::TextField* textField(pf::Reflective* target, const QString& action)

@@ -61,7 +61,9 @@ void VNQL_PWArcPathController::loadView()
     addRow(view, tr("Radius:"), {mRadiusTextField, mRadiusStepper});
     mIncludedAngleTextField = numberField(this, "includedAngleAction:", decimalFormatter(2));
     mIncludedAngleStepper = stepper(this, "includedAngleAction:", 1.0, 0.0, 360.0);
-    addRow(view, tr("Included angle:"), {mIncludedAngleTextField, mIncludedAngleStepper});
+    // Short for the sidebar, beside the help button; the whole name is the tool tip.
+    VNQLPaneControls::setCaptionToolTip(
+        view, addRow(view, tr("Sweep:"), {mIncludedAngleTextField, mIncludedAngleStepper}), tr("Included angle"));
     mAnglesTextLabel = label();
     fitWidthTo(mAnglesTextLabel, QStringLiteral("888.88\u00B0 - 888.88\u00B0"));
     // The start and end angles read as one line under their caption: beside the captions'

@@ -10,6 +10,7 @@
 #include "platform/ui/Stepper.h"
 #include "platform/ui/TextField.h"
 
+#include <cmath>
 #include <QCoreApplication>
 
 using namespace VNQLPaneControls;
@@ -71,7 +72,10 @@ void VNQL_PWRegularPolygonPathController::loadView()
     mStarSegments->setAction(QStringLiteral("starAction:"));
     mStarSegments->setFixedHeight(22);
     mStarSegments->sizeToFit();
-    addRow(view, tr("Kind:"), {mStarSegments});
+    // The layout would squeeze it below its labels' width.
+    mStarSegments->setFixedWidth(int(std::ceil(mStarSegments->frame().width())));
+    // Under its caption: beside it, it would run under the help button.
+    addWrappedRow(view, tr("Kind:"), {mStarSegments});
     mSidesTextField = numberField(this, "sidesAction:", decimalFormatter(0));
     mSidesStepper = stepper(this, "sidesAction:", 1.0, 3.0, 100.0);
     addRow(view, tr("Sides:"), {mSidesTextField, mSidesStepper});

@@ -342,7 +342,8 @@ void VNQL_PWTextShapeController::loadView()
     mLayoutModePopUpButon = taggedPopUp(this, QStringLiteral("layoutModeAction:"),
                                         {{PWTextFormat::LayoutInBox, "In Box"}, {PWTextFormat::LayoutOnPath, "On Path"},
                                          {PWTextFormat::LayoutCentredOnPath, "Centred on Path"}});
-    addRow(view, tr("Layout:"), {mLayoutModePopUpButon});
+    // Its longest item is too wide for the column beside the captions.
+    addWrappedRow(view, tr("Layout:"), {mLayoutModePopUpButon});
     const QList<std::pair<int, const char*>> lineStyles = {{PWTextFormat::LineNone, "None"}, {PWTextFormat::LineSingle, "Single"},
                                                            {PWTextFormat::LineThick, "Thick"}, {PWTextFormat::LineDouble, "Double"}};
     mUnderlinePopUpButton = taggedPopUp(this, QStringLiteral("underlinesAction:"), lineStyles);
@@ -358,15 +359,18 @@ void VNQL_PWTextShapeController::loadView()
     mOutlineSizeTextField = numberField(this, QStringLiteral("outlineSizeAction:"), decimalFormatter(1));
     mOutlineSizeStepper = stepper(this, QStringLiteral("outlineSizeAction:"), 1.0, -PWTextAdornment::kMaxOutlineWidth,
                                   PWTextAdornment::kMaxOutlineWidth);
+    fitFieldTo(mOutlineSizeTextField, QStringLiteral("-100.0"));
     mOutlineColorWell = colourWell(this, QStringLiteral("outlineColourAction:"));
     addRow(view, tr("Outline:"), {strip({mOutlineSizeTextField, mOutlineSizeStepper, mOutlineColorWell})});
     mMaskSizeTextField = numberField(this, QStringLiteral("maskSizeAction:"), decimalFormatter(1));
     mMaskSizeStepper = stepper(this, QStringLiteral("maskSizeAction:"), 0.5, 0.0, PWTextAdornment::kMaxKnockoutDistance);
+    fitFieldTo(mMaskSizeTextField, QStringLiteral("1,000.0"));
     mMaskColorWell = colourWell(this, QStringLiteral("maskColourAction:"));
     addRow(view, tr("Knockout:"), {strip({mMaskSizeTextField, mMaskSizeStepper, mMaskColorWell})});
     mBaselineTextField = numberField(this, QStringLiteral("baselineAction:"), decimalFormatter(2));
     mBaselineStepper = stepper(this, QStringLiteral("baselineAction:"), 0.05, -PWTextAdornment::kMaxBaselineProportion,
                                PWTextAdornment::kMaxBaselineProportion);
+    fitFieldTo(mBaselineTextField, QStringLiteral("-1.00"));
     addRow(view, tr("Baseline:"), {strip({mBaselineTextField, mBaselineStepper})});
     mKernAmountSlider = new pf::Slider;
     mKernAmountSlider->setMinValue(-10);
@@ -378,7 +382,9 @@ void VNQL_PWTextShapeController::loadView()
 
     mWrapsLinesCheckbox = checkBox(tr("Wrap lines"), this, QStringLiteral("wrapsLinesAction:"));
     mClipsCheckbox = checkBox(tr("Clip to shape"), this, QStringLiteral("clipsAction:"));
-    addRow(view, {}, {mWrapsLinesCheckbox, mClipsCheckbox});
+    // A row each: side by side they are wider than the sidebar in a desktop's larger fonts.
+    addRow(view, {}, {mWrapsLinesCheckbox});
+    addRow(view, {}, {mClipsCheckbox});
 
     mTextShadowEnableCheckbox = checkBox(tr("Shadow"), this, QStringLiteral("shadowEnableAction:"));
     addRow(view, {}, {mTextShadowEnableCheckbox});

@@ -17,6 +17,7 @@
 #include "platform/ui/SegmentedControl.h"
 #include "platform/ui/TextField.h"
 
+#include <cmath>
 #include <QCoreApplication>
 
 using namespace VNQLPaneControls;
@@ -81,6 +82,8 @@ void VNQL_PWXSliceController::loadView()
     mToolModeSegmentedControl->setAction(QStringLiteral("toolModeAction:"));
     mToolModeSegmentedControl->setFixedHeight(22);
     mToolModeSegmentedControl->sizeToFit();
+    // The layout would squeeze it below its labels' width.
+    mToolModeSegmentedControl->setMinimumWidth(int(std::ceil(mToolModeSegmentedControl->frame().width())));
     addRow(view, tr("Tool:"), {mToolModeSegmentedControl});
     mExportButton = pushButton(tr("Export Slices…"), this, "exportAction:");
     addRow(view, {}, {mExportButton});

@@ -307,7 +307,10 @@ pf::PopUpButton* VNQLStyleComponentController::taggedPopUp(pf::Reflective* targe
     popUp->setTarget(target);
     popUp->setAction(action);
     popUp->setFixedHeight(22);
+    // As wide as its longest item, so that whichever is chosen shows whole.
     popUp->setMinimumWidth(110);
+    for (const auto& item : items)
+        VNQLPaneControls::fitWidthTo(popUp, item.first);
     // Its items are plain choices: the pop-up sends its action, the lock disables the whole.
     popUp->setAutoenablesItems(false);
     return popUp;

@@ -38,7 +38,8 @@ pf::Slider* slider(pf::Reflective* target, const QString& action, double minimum
     control->setContinuous(true);
     control->setTarget(target);
     control->setAction(action);
-    control->setMinimumWidth(120);
+    // Room to drag in, beside the widest caption of the panes that embed it.
+    control->setMinimumWidth(96);
     control->setFixedHeight(22);
     return control;
 }

@@ -86,6 +86,7 @@ void VNQLStyleEditSub_PWArrowStroke::loadView()
     mArrowOutlineColourWell->setAction(QStringLiteral("arrowOutlineColourAction:"));
     mArrowOutlineWidthTextField = numberField(this, QStringLiteral("arrowOutlineWidthAction:"));
     mArrowOutlineWidthStepper = stepper(this, QStringLiteral("arrowOutlineWidthAction:"), 0.5, 0.0, PWArrowStroke::kMaxOutlineWidth);
+    fitFieldToRange(mArrowOutlineWidthTextField, 0.0, PWArrowStroke::kMaxOutlineWidth, 2, false);
     addRow(view, tr("Outline:"), {mArrowOutlineColourWell, mArrowOutlineWidthTextField, mArrowOutlineWidthStepper});
     mArrowDimensionOptionsPopUpButton =
         taggedPopUp(this, QStringLiteral("arrowDimensionOptionsAction:"),
@@ -96,7 +97,8 @@ void VNQLStyleEditSub_PWArrowStroke::loadView()
     mDimensionTextKindPopUpButton = taggedPopUp(this, QStringLiteral("dimensionKindAction:"),
                                                 {{tr("With Units"), PWArrowStroke::DimensionTextWithUnits},
                                                  {tr("Number Only"), PWArrowStroke::DimensionTextNumberOnly}});
-    addRow(view, tr("Dimension:"), {mArrowDimensionOptionsPopUpButton});
+    // Its longest choice is too wide for the column beside the captions.
+    addWrappedRow(view, tr("Dimension:"), {mArrowDimensionOptionsPopUpButton});
     addRow(view, tr("Text:"), {mDimensionTextKindPopUpButton});
     mToleranceCheckbox = checkBox(tr("Tolerance"), this, QStringLiteral("toleranceEnableAction:"));
     addRow(view, {}, {mToleranceCheckbox});

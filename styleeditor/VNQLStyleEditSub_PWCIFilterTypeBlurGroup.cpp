@@ -76,7 +76,8 @@ void VNQLStyleEditSub_PWCIFilterTypeBlurGroup::loadView()
     addRow(view, tr("Angle:"), {mBlurAngleTextField, mBlurAngleStepper});
     mClippingPopUpButton = taggedPopUp(this, QStringLiteral("clippingAction:"),
                                        {{tr("No Clipping"), 0}, {tr("Outside Only"), 1}, {tr("Inside Only"), 2}});
-    addRow(view, tr("Clipping:"), {mClippingPopUpButton});
+    // Its longest choice is too wide for the column beside the captions.
+    addWrappedRow(view, tr("Clipping:"), {mClippingPopUpButton});
     for (QWidget* control : std::initializer_list<QWidget*>{mBlurAmountTextField, mBlurAmountStepper, mClippingPopUpButton,
                                                            mBlurTypePopUpButon})
         addLockControl(control);

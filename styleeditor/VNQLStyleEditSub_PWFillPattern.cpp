@@ -59,12 +59,19 @@ void VNQLStyleEditSub_PWFillPattern::loadView()
     mAutoTileCheckbox = checkBox(tr("Tile edge to edge"), this, QStringLiteral("autoTileAction:"));
     addRow(view, {}, {mAutoTileCheckbox});
     numberRow(view, tr("Grid angle:"), "angleAction:", mAngleTextField, mAngleStepper, 5, -360, 360);
-    numberRow(view, tr("Column shift:"), "patternOffsetYAction:", mAlternateOffsetTextField, mAlternateOffsetStepper,
-              0.05, 0, 1);
+    // Short captions for the sidebar; the whole names are the tool tips.
+    setCaptionToolTip(view,
+                      numberRow(view, tr("Stagger:"), "patternOffsetYAction:", mAlternateOffsetTextField,
+                                mAlternateOffsetStepper, 0.05, 0, 1),
+                      tr("Column shift"));
     numberRow(view, tr("Motif angle:"), "motifAngleAction:", mMotifAngleTextField, mMotifAngleStepper, 5, -360, 360);
-    numberRow(view, tr("Angle varies:"), "motifAngleRandomnessAction:", mMotifAngleRandomnessTextField,
-              mMotifAngleRandomnessStepper, 0.05, 0, 1);
-    mRelativeAngleCheckbox = checkBox(tr("Grid turns with the object"), this, QStringLiteral("relativeAngleAction:"));
+    setCaptionToolTip(view,
+                      numberRow(view, tr("Angle ±:"), "motifAngleRandomnessAction:", mMotifAngleRandomnessTextField,
+                                mMotifAngleRandomnessStepper, 0.05, 0, 1),
+                      tr("Angle varies by"));
+    mRelativeAngleCheckbox = checkBox(tr("Turn with object"), this, QStringLiteral("relativeAngleAction:"));
+    // Short for the sidebar; the whole name is the tool tip.
+    mRelativeAngleCheckbox->setToolTip(tr("The grid turns with the object"));
     addRow(view, {}, {mRelativeAngleCheckbox});
     mNoClippingCheckbox = checkBox(tr("Leave out cut-off motifs"), this, QStringLiteral("noClippingAction:"));
     addRow(view, {}, {mNoClippingCheckbox});

@@ -63,7 +63,8 @@ void VNQLStyleEditSub_PWGloomGroup::loadView()
     addRow(view, tr("Intensity:"), {mIntensityTextField, mIntensityStepper});
     mClippingPopUpButton = taggedPopUp(this, QStringLiteral("clippingAction:"),
                                        {{tr("No Clipping"), 0}, {tr("Outside Only"), 1}, {tr("Inside Only"), 2}});
-    addRow(view, tr("Clipping:"), {mClippingPopUpButton});
+    // Its longest choice is too wide for the column beside the captions.
+    addWrappedRow(view, tr("Clipping:"), {mClippingPopUpButton});
     for (QWidget* control : std::initializer_list<QWidget*>{mTypePopUpButton, mClippingPopUpButton, mIntensityTextField,
                                                            mIntensityStepper, mRadiusTextField, mRadiusStepper})
         addLockControl(control);

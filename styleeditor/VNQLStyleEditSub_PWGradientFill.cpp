@@ -85,7 +85,9 @@ void VNQLStyleEditSub_PWGradientFill::loadView()
     mGradientParameterView->setController(this);
     mGradientParameterView->setMinimumSize(200, 120);
     addRow(view, {}, {mGradientParameterView});
-    mRelativeAngleCheckbox = checkBox(tr("Angle turns with the object"), this, QStringLiteral("gradientRelAngleAction:"));
+    mRelativeAngleCheckbox = checkBox(tr("Turn with object"), this, QStringLiteral("gradientRelAngleAction:"));
+    // Short for the sidebar; the whole name is the tool tip.
+    mRelativeAngleCheckbox->setToolTip(tr("The angle turns with the object"));
     addRow(view, {}, {mRelativeAngleCheckbox});
 
     // Drags in either view are one undo step of the style's undo manager.

@@ -10,6 +10,7 @@
 #include "platform/foundation/Variant.h"
 #include "platform/ui/MenuItem.h"
 
+#include <cmath>
 #include <QCoreApplication>
 
 PF_DEFINE_CLASS(VNQLStyleEditSub_PWHatching, VNQLStyleComponentController)
@@ -101,7 +102,9 @@ void VNQLStyleEditSub_PWHatching::loadView()
     mWidthPopUpButton->setAction(QStringLiteral("widthPopUpMenuAction:"));
     mWidthPopUpButton->setFixedHeight(22);
     mWidthPopUpButton->setMinimumWidth(90);
-    addRow(view, tr("Width:"), {mWidthTextField, mWidthStepper, mWidthPopUpButton});
+    // The presets go under the field: beside it they pass the sidebar's edge.
+    addRow(view, tr("Width:"), {mWidthTextField, mWidthStepper});
+    addContinuationRow(view, {mWidthPopUpButton});
 
     auto pair = [&](const char* caption, const char* action, QPointer<pf::TextField>& field, QPointer<pf::Stepper>& step,
                     double increment, double low, double high) {
@@ -115,7 +118,9 @@ void VNQLStyleEditSub_PWHatching::loadView()
          PWHatching::kMaxSpacing);
     pair("Lead-in:", "leadInAction:", mLeadInTextField, mLeadInStepper, 0.05, 0.0, 1.0);
     pair("Angle:", "angleAction:", mAngleTextField, mAngleStepper, 5, -360, 360);
-    mRelAngleCheckbox = checkBox(tr("Angle turns with the object"), this, QStringLiteral("relativeAngleAction:"));
+    mRelAngleCheckbox = checkBox(tr("Turn with object"), this, QStringLiteral("relativeAngleAction:"));
+    // Short for the sidebar; the whole name is the tool tip.
+    mRelAngleCheckbox->setToolTip(tr("The angle turns with the object"));
     addRow(view, {}, {mRelAngleCheckbox});
     pair("Roughness:", "roughnessAction:", mRoughnessTextField, mRoughnessStepper, 0.05, 0.0, 1.0);
     pair("Wobble:", "wobblynessAction:", mWobbleTextField, mWobbleStepper, 0.5, 0.0, PWHatching::kMaxWobblyness);
@@ -131,17 +136,19 @@ void VNQLStyleEditSub_PWHatching::loadView()
         for (int i = 0; i < labels.size(); ++i) {
             control->setLabel(labels[i], i);
             control->setTag(i, i);
-            control->setWidth(54, i);
         }
         control->setTarget(this);
         control->setAction(QString::fromLatin1(action));
-        control->setFixedSize(166, 22);
+        // Segments as wide as their labels, sharing whatever the row has besides.
+        control->setFixedHeight(22);
+        control->sizeToFit();
+        control->setMinimumWidth(int(std::ceil(control->frame().width())));
         return control;
     };
     mLineCapSegmentedButton = segments({tr("Butt"), tr("Round"), tr("Square")}, "lineCapAction:");
-    addRow(view, tr("Caps:"), {mLineCapSegmentedButton});
+    addWrappedRow(view, tr("Caps:"), {mLineCapSegmentedButton});
     mLineJoinSegmentedButton = segments({tr("Mitre"), tr("Round"), tr("Bevel")}, "lineJoinAction:");
-    addRow(view, tr("Joins:"), {mLineJoinSegmentedButton});
+    addWrappedRow(view, tr("Joins:"), {mLineJoinSegmentedButton});
 
     for (QWidget* control : std::initializer_list<QWidget*>{mColourWell, mWidthTextField, mWidthStepper, mWidthPopUpButton,
                                                            mDashPopUpButton, mLineCapSegmentedButton,

@@ -96,7 +96,8 @@ void VNQLStyleEditSub_PWImageAdornment::loadView()
     for (int value = 0; value <= pw::renderers::kLastCompositingValue; ++value)
         modes.append({pw::renderers::compositingValueName(value), value});
     mCompositionModePopUpButton = taggedPopUp(this, QStringLiteral("compositionModeAction:"), modes);
-    addRow(view, tr("Blend:"), {mCompositionModePopUpButton});
+    // Its longest mode is too wide for the column beside the captions.
+    addWrappedRow(view, tr("Blend:"), {mCompositionModePopUpButton});
     mClipToPathCheckbox = checkBox(tr("Clip to the object's path"), this, QStringLiteral("clipToPathAction:"));
     addRow(view, {}, {mClipToPathCheckbox});
     for (QWidget* control : std::initializer_list<QWidget*>{mAngleTextField, mAngleStepper, mOpacityTextField,

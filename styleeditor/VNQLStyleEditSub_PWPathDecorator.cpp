@@ -64,15 +64,17 @@ QStringList VNQLStyleEditSub_PWPathDecorator::keyPathsOfInterest() const
                          "leadInAndOutLengthProportion", "usesChainMethod", "wobblyness", "clipping"};
 }
 
-void VNQLStyleEditSub_PWPathDecorator::numberRow(pf::View* view, const QString& caption, const char* action,
+int VNQLStyleEditSub_PWPathDecorator::numberRow(pf::View* view, const QString& caption, const char* action,
                                                  QPointer<pf::TextField>& field, QPointer<pf::Stepper>& step,
                                                  double increment, double low, double high)
 {
     field = VNQLPaneControls::numberField(this, QString::fromLatin1(action), VNQLPaneControls::decimalFormatter(2));
     step = VNQLPaneControls::stepper(this, QString::fromLatin1(action), increment, low, high);
-    VNQLPaneControls::addRow(view, caption, {field, step});
+    VNQLPaneControls::fitFieldToRange(field, low, high);
+    const int row = VNQLPaneControls::addRow(view, caption, {field, step});
     addLockControl(field);
     addLockControl(step);
+    return row;
 }
 
 void VNQLStyleEditSub_PWPathDecorator::buildImageRows(pf::View* view)
@@ -92,8 +94,11 @@ void VNQLStyleEditSub_PWPathDecorator::buildImageRows(pf::View* view)
               PWPathDecorator::kMaxInterval);
     numberRow(view, tr("Scale:"), "scaleAction:", mScaleTextField, mScaleStepper, 0.05, PWPathDecorator::kMinScale,
               PWPathDecorator::kMaxScale);
-    numberRow(view, tr("Scale varies:"), "scaleRandomnessAction:", mScaleRandomnessTextField, mScaleRandomnessStepper,
-              0.05, 0, 1);
+    // Short captions for the sidebar; the whole names are the tool tips.
+    VNQLPaneControls::setCaptionToolTip(view,
+                                        numberRow(view, tr("Scale ±:"), "scaleRandomnessAction:", mScaleRandomnessTextField,
+                                                  mScaleRandomnessStepper, 0.05, 0, 1),
+                                        tr("Scale varies by"));
     numberRow(view, tr("Wobble:"), "wobblynessAction:", mWobbleTextField, mWobbleStepper, 0.5, 0,
               PWPathDecorator::kMaxWobblyness);
     addLengthField(mSpacingTextField);
@@ -114,7 +119,8 @@ void VNQLStyleEditSub_PWPathDecorator::buildPathRows(pf::View* view)
     addRow(view, {}, {mChainCheckbox});
     mClippingPopUpButton = taggedPopUp(this, QStringLiteral("clippingAction:"),
                                        {{tr("No Clipping"), 0}, {tr("Outside Only"), 1}, {tr("Inside Only"), 2}});
-    addRow(view, tr("Clipping:"), {mClippingPopUpButton});
+    // Its longest choice is too wide for the column beside the captions.
+    addWrappedRow(view, tr("Clipping:"), {mClippingPopUpButton});
     for (QWidget* control : std::initializer_list<QWidget*>{mNormalToPathCheckbox, mLateralAlternatesCheckbox,
                                                            mChainCheckbox, mClippingPopUpButton})
         addLockControl(control);

@@ -64,7 +64,8 @@ protected:
     void buildImageRows(pf::View* view);
     void buildPathRows(pf::View* view);
     // Number rows of a field and a stepper that follow the lock.
-    void numberRow(pf::View* view, const QString& caption, const char* action, QPointer<pf::TextField>& field,
+    // Answers the row, for a shortened caption's tool tip.
+    int numberRow(pf::View* view, const QString& caption, const char* action, QPointer<pf::TextField>& field,
                    QPointer<pf::Stepper>& step, double increment, double low, double high);
 
     QPointer<pf::ImageView> mPatternImageView;

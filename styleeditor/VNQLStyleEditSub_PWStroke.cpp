@@ -123,7 +123,9 @@ void VNQLStyleEditSub_PWStroke::buildStrokeRows(pf::View* view)
     mStrokeWidthPopUpButton->setAction(QStringLiteral("strokeWidthMenuAction:"));
     mStrokeWidthPopUpButton->setFixedHeight(22);
     mStrokeWidthPopUpButton->setMinimumWidth(90);
-    addRow(view, tr("Width:"), {mStrokeWidthTextField, mStrokeWidthStepper, mStrokeWidthPopUpButton});
+    // The presets go under the field: beside it they pass the sidebar's edge.
+    addRow(view, tr("Width:"), {mStrokeWidthTextField, mStrokeWidthStepper});
+    addContinuationRow(view, {mStrokeWidthPopUpButton});
 
     mStrokeColourWell = new pf::ColorWell;
     mStrokeColourWell->setFixedSize(44, 22);
@@ -143,24 +145,28 @@ void VNQLStyleEditSub_PWStroke::buildStrokeRows(pf::View* view)
     for (int i = 0; i < 3; ++i) {
         mLineCapSegmentedButton->setLabel(caps[i], i);
         mLineCapSegmentedButton->setTag(i, i);
-        mLineCapSegmentedButton->setWidth(54, i);
     }
     mLineCapSegmentedButton->setTarget(this);
     mLineCapSegmentedButton->setAction(QStringLiteral("lineCapAction:"));
-    mLineCapSegmentedButton->setFixedSize(166, 22);
-    addRow(view, tr("Caps:"), {mLineCapSegmentedButton});
+    // Segments as wide as their labels, sharing whatever the row has besides.
+    mLineCapSegmentedButton->setFixedHeight(22);
+    mLineCapSegmentedButton->sizeToFit();
+    mLineCapSegmentedButton->setMinimumWidth(int(std::ceil(mLineCapSegmentedButton->frame().width())));
+    addWrappedRow(view, tr("Caps:"), {mLineCapSegmentedButton});
     mLineJoinSegmentedButton = new pf::SegmentedControl;
     mLineJoinSegmentedButton->setSegmentCount(3);
     const QStringList joins = {tr("Mitre"), tr("Round"), tr("Bevel")};
     for (int i = 0; i < 3; ++i) {
         mLineJoinSegmentedButton->setLabel(joins[i], i);
         mLineJoinSegmentedButton->setTag(i, i);
-        mLineJoinSegmentedButton->setWidth(54, i);
     }
     mLineJoinSegmentedButton->setTarget(this);
     mLineJoinSegmentedButton->setAction(QStringLiteral("lineJoinAction:"));
-    mLineJoinSegmentedButton->setFixedSize(166, 22);
-    addRow(view, tr("Joins:"), {mLineJoinSegmentedButton});
+    // Segments as wide as their labels, sharing whatever the row has besides.
+    mLineJoinSegmentedButton->setFixedHeight(22);
+    mLineJoinSegmentedButton->sizeToFit();
+    mLineJoinSegmentedButton->setMinimumWidth(int(std::ceil(mLineJoinSegmentedButton->frame().width())));
+    addWrappedRow(view, tr("Joins:"), {mLineJoinSegmentedButton});
 
     mLateralOffsetTextField = numberField(this, QStringLiteral("lateralOffsetAction:"), decimalFormatter(2));
     mLateralOffsetStepper = stepper(this, QStringLiteral("lateralOffsetAction:"), 0.5);
@@ -169,7 +175,8 @@ void VNQLStyleEditSub_PWStroke::buildStrokeRows(pf::View* view)
                                        {{tr("No Clipping"), PWStroke::ClipNone},
                                         {tr("Outside Only"), PWStroke::ClipOutside},
                                         {tr("Inside Only"), PWStroke::ClipInside}});
-    addRow(view, tr("Clipping:"), {mClippingPopUpButton});
+    // Its longest choice is too wide for the column beside the captions.
+    addWrappedRow(view, tr("Clipping:"), {mClippingPopUpButton});
 
     mShadowEnableCheckbox = checkBox(tr("Shadow"), this, QStringLiteral("shadowEnabledAction:"));
     addRow(view, {}, {mShadowEnableCheckbox});

@@ -70,9 +70,11 @@ void VNQLStyleEditSub_PWXTaggedStroke::loadView()
     pf::View* view = makeComponentView();
     buildStrokeRows(view);
     mTagTypePopUpButton = taggedPopUp(this, QStringLiteral("tagKindAction:"), {{tr("Tick"), 0}, {tr("Spike"), 1}, {tr("Triangle"), 2}, {tr("Half Disc"), 3}, {tr("Square"), 4}, {tr("Double Tick"), 5}, {tr("Two Bars"), 6}, {tr("Three Bars"), 7}, {tr("Two Spikes"), 8}, {tr("Disc"), 9}, {tr("Circle"), 10}, {tr("Filled Chevron"), 11}, {tr("Chevron"), 12}});
-    addRow(view, tr("Tag:"), {mTagTypePopUpButton});
+    // Its longest kind is too wide for the column beside the captions.
+    addWrappedRow(view, tr("Tag:"), {mTagTypePopUpButton});
     mTagTaperKindPopUpButton = taggedPopUp(this, QStringLiteral("tagTaperKindAction:"), {{tr("Smooth"), 0}, {tr("Linear"), 1}, {tr("Sharp"), 2}, {tr("Blunt"), 3}});
-    addRow(view, tr("Taper Profile:"), {mTagTaperKindPopUpButton});
+    // Short for the sidebar; the whole name is the tool tip.
+    setCaptionToolTip(view, addRow(view, tr("Profile:"), {mTagTaperKindPopUpButton}), tr("Taper profile"));
     mTagCapStylePopUpButton = taggedPopUp(this, QStringLiteral("tagCapStyleAction:"), {{tr("Butt"), 0}, {tr("Round"), 1}, {tr("Square"), 2}});
     addRow(view, tr("Tag Caps:"), {mTagCapStylePopUpButton});
     mTagLengthTextField = numberField(this, QStringLiteral("tagLengthAction:"));

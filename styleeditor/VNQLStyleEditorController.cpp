@@ -282,7 +282,9 @@ void VNQLStyleEditorController::buildViews()
     mNoAdornmentsMenu = makeComponentMenu(false);
     mComponentMenuPopUp = new pf::PopUpButton(nullptr, true);
     mComponentMenuPopUp->setMenu(styleEditorShowsAdornments() ? mComponentMenu : mNoAdornmentsMenu);
-    mComponentMenuPopUp->setMinimumWidth(70);
+    // Pull-downs titled by a sign: as wide as that and their arrows, so that the row fits
+    // the sidebar's narrowest width beside Reset and Clone.
+    fitWidthTo(mComponentMenuPopUp, QStringLiteral("+"));
     mComponentMenuPopUp->setFixedHeight(22);
     mComponentMenuPopUp->setToolTip(tr("Add a component to the style"));
     buttons->addWidget(mComponentMenuPopUp);
@@ -290,7 +292,7 @@ void VNQLStyleEditorController::buildViews()
     populateMenuOfUserLibraries(mUserLibrariesListMenu.get());
     mActionMenuPopUp = new pf::PopUpButton(nullptr, true);
     mActionMenuPopUp->setMenu(makeActionMenu());
-    mActionMenuPopUp->setMinimumWidth(60);
+    mActionMenuPopUp->setMinimumWidth(40);
     mActionMenuPopUp->setFixedHeight(22);
     buttons->addWidget(mActionMenuPopUp);
     buttons->addStretch(1);

@@ -243,22 +243,41 @@ QRectF SegmentedControl::frameForSegment(int segment) const
 {
     if (!valid(segment))
         return {};
-    // Segments without a width share what the fixed ones leave, at least their fitted width.
-    double fixed = 0;
-    int flexible = 0;
-    for (const Segment& s : m_segments) {
-        if (s.width > 0)
-            fixed += s.width;
-        else
-            ++flexible;
+    // Segments without a width share what the fixed ones leave, each at least its fitted
+    // width: a segment whose label needs more than an even share takes its fitted width, and
+    // the others share what is left, so that segments that fit together never overflow.
+    QList<double> widths(m_segments.size(), 0.0);
+    QList<int> sharing;
+    double left = bounds().width();
+    for (int i = 0; i < m_segments.size(); ++i) {
+        if (m_segments.at(i).width > 0) {
+            widths[i] = m_segments.at(i).width;
+            left -= widths[i];
+        } else {
+            sharing.append(i);
+        }
     }
-    const double share = flexible ? std::max(0.0, bounds().width() - fixed) / flexible : 0;
+    for (bool settled = false; !settled && !sharing.isEmpty();) {
+        settled = true;
+        const double share = std::max(0.0, left) / sharing.size();
+        for (qsizetype k = 0; k < sharing.size(); ++k) {
+            const double fitted = fittedWidth(m_segments.at(sharing.at(k)));
+            if (fitted > share) {
+                widths[sharing.at(k)] = fitted;
+                left -= fitted;
+                sharing.removeAt(k);
+                settled = false;
+                break;
+            }
+        }
+        if (settled)
+            for (int i : sharing)
+                widths[i] = share;
+    }
     double x = bounds().x();
     for (int i = 0; i < segment; ++i)
-        x += m_segments.at(i).width > 0 ? m_segments.at(i).width : std::max(share, fittedWidth(m_segments.at(i)));
-    const Segment& s = m_segments.at(segment);
-    const double width = s.width > 0 ? s.width : std::max(share, fittedWidth(s));
-    return QRectF(x, bounds().y(), width, bounds().height());
+        x += widths.at(i);
+    return QRectF(x, bounds().y(), widths.at(segment), bounds().height());
 }
 
 int SegmentedControl::segmentAt(QPointF point) const

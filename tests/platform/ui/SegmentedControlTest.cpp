@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QFontMetricsF>
+
 namespace {
 
 // The first responder: takes the action and refuses the segment tagged 2.
@@ -108,6 +110,40 @@ TEST_F(SegmentedControlTest, SegmentsAreFoundByTagAndFrame)
     EXPECT_EQ(control->frameForSegment(2), QRectF(80, 0, 40, 24));
     control->setToolTip(QStringLiteral("Third"), 2);
     EXPECT_EQ(control->toolTipAt(QPointF(100, 10)), QStringLiteral("Third"));
+}
+
+TEST_F(SegmentedControlTest, FittedSegmentsShareTheRoomAndALongLabelKeepsItsWidth)
+{
+    // A long label beside two short ones: the long one keeps its fitted width, the short ones
+    // share what is left, and the three end at the control's edge, none cut.
+    control->setLabel(QStringLiteral("S"), 0);
+    control->setLabel(QStringLiteral("S"), 1);
+    control->setLabel(QStringLiteral("A much longer label"), 2);
+    for (int i = 0; i < 3; ++i)
+        control->setWidth(0, i);
+    control->sizeToFit();
+    const double fitted = control->frame().width();
+    control->setFrameSize(QSizeF(fitted + 30, 24));
+    const QRectF last = control->frameForSegment(2);
+    EXPECT_DOUBLE_EQ(last.right(), fitted + 30);
+    EXPECT_DOUBLE_EQ(control->frameForSegment(0).width(), control->frameForSegment(1).width());
+    EXPECT_DOUBLE_EQ(control->frameForSegment(1).right(), last.left());
+    EXPECT_GT(last.width(), control->frameForSegment(0).width());
+    // Labels only a little apart in length, in a control exactly as wide as they need: each
+    // segment holds its whole label.
+    control->setLabel(QStringLiteral("Butt"), 0);
+    control->setLabel(QStringLiteral("Round"), 1);
+    control->setLabel(QStringLiteral("Square"), 2);
+    control->sizeToFit();
+    const QFontMetricsF metrics(control->font());
+    for (int i = 0; i < 3; ++i)
+        EXPECT_GE(control->frameForSegment(i).width() - 12, metrics.horizontalAdvance(control->labelForSegment(i)) - 0.01)
+            << i;
+    EXPECT_LE(control->frameForSegment(2).right(), control->frame().width() + 0.01);
+    // A fixed width is kept as it is.
+    control->setWidth(50, 0);
+    EXPECT_DOUBLE_EQ(control->frameForSegment(0).width(), 50);
+    EXPECT_DOUBLE_EQ(control->frameForSegment(1).left(), 50);
 }
 
 } // namespace
