@@ -267,6 +267,13 @@ namespace {
 
 TEST_F(MediaBrowserTest, ClosingTheWindowDropsPreviewsInFlight)
 {
+    // A drawing slow enough to preview that the preview is surely still being made when the
+    // window closes.
+    QString circles;
+    for (int i = 0; i < 20000; ++i)
+        circles += QStringLiteral("<circle cx='%1' cy='%2' r='3'/>").arg(i % 400).arg(i / 50);
+    touch(dir.filePath("Photos/vector.svg"),
+          ("<svg xmlns='http://www.w3.org/2000/svg' width='400' height='400'>" + circles + "</svg>").toUtf8());
     auto browser = makeBrowser();
     browser->showWindow({});
     browser->setFolder(root("Photos"));
