@@ -79,6 +79,9 @@ void RVFolderWatcher::setLatency(double seconds)
     m_latency = seconds > 0 ? seconds : kDefaultLatency;
     if (m_pollTimer && m_pollTimer->isActive())
         m_pollTimer->start(int(m_latency * 1000));
+    // Changes already waiting are delivered after the new latency, not the old one.
+    if (m_deliveryTimer && m_deliveryTimer->isActive())
+        m_deliveryTimer->start(int(m_latency * 1000));
 }
 
 pf::Ref<RVWatcher> RVFolderWatcher::watcherForObserver(pf::Reflective* observer, const QString& selector,

@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
 namespace {
 
 using pf::Ref;
@@ -71,6 +74,22 @@ TEST_F(FolderWatcherTest, ReportsAChangeToTheFolderItHappenedInOnly)
     EXPECT_EQ(a.paths, QStringList{path("A")});
     EXPECT_EQ(a.extras.first().toMap().value("tag"), "a");
     EXPECT_EQ(b.paths.size(), 1);
+}
+
+// A change waiting under a long latency goes out after a shorter one set meanwhile (tests and
+// the program shorten it; the old timer once kept its 5 s).
+TEST_F(FolderWatcherTest, AShorterLatencyAppliesToChangesAlreadyWaiting)
+{
+    watcher.setLatency(60);
+    watcher.addObserver(&a, "changed:", url("A"));
+    touch(dir.filePath("A/new.png"));
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 300)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_TRUE(a.paths.isEmpty()) << "held for the latency";
+    watcher.setLatency(0.1);
+    EXPECT_TRUE(waitUntil([&] { return !a.paths.isEmpty(); }));
 }
 
 TEST_F(FolderWatcherTest, RemovingOneFolderKeepsWatchingTheOthers)
