@@ -253,12 +253,20 @@ void RVDashEditor::dashPhaseSliderAction(const QVariant&)
         mDashPreviewEditView->setNeedsDisplay(true);
 }
 
-void RVDashEditor::registerDashAction(const QVariant&)
+pf::Ref<PWStrokeDash> RVDashEditor::finishedDash() const
 {
     if (!mDash)
-        return;
+        return nullptr;
     auto copy = std::static_pointer_cast<PWStrokeDash>(mDash->copy());
     copy->setIsBeingEdited(false);
+    return copy;
+}
+
+void RVDashEditor::registerDashAction(const QVariant&)
+{
+    pf::Ref<PWStrokeDash> copy = finishedDash();
+    if (!copy)
+        return;
     for (const pf::Ref<PWStrokeDash>& saved : PWStrokeDash::registeredDashes())
         if (saved->isEqualToDash(copy.get()))
             return;

@@ -35,6 +35,9 @@ public:
     // The dash handed in, and the working copy.
     void setDash(const pf::Ref<PWStrokeDash>& dash);
     pf::Ref<PWStrokeDash> dash() const { return mDash; }
+    // A copy of the dash being edited, no longer marked as being edited: what a stroke or a
+    // saved list is given (null without a dash).
+    pf::Ref<PWStrokeDash> finishedDash() const;
     pf::Ref<PWStrokeDash> originalDash() const { return mOriginalDash; }
     void updateForDash();
     // Makes the working copy `count` long (new elements are 1) and shows it.

@@ -29,6 +29,7 @@
 #include <QCoreApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QImageReader>
 #include <QVBoxLayout>
 #include <QImage>
 #include <QPainter>
@@ -360,6 +361,26 @@ void VNQLStyleComponentController::chooseImageFile(std::function<void(const QStr
     panel->beginSheetModal(windowForSheet(), [panel, chosen = std::move(chosen)](int result) {
         if (result == 1 && !panel->URLs().isEmpty())
             chosen(panel->URLs().first().toLocalFile());
+    });
+}
+
+bool VNQLStyleComponentController::takeImageFromFile(const QString& path)
+{
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    const QImage image = reader.read();
+    if (image.isNull())
+        return false;
+    setCommonValue(image, QStringLiteral("image"));
+    return true;
+}
+
+void VNQLStyleComponentController::chooseImageForComponent()
+{
+    pf::Weak<pf::Object> weakSelf = shared_from_this();
+    chooseImageFile([weakSelf](const QString& path) {
+        if (auto self = std::dynamic_pointer_cast<VNQLStyleComponentController>(weakSelf.lock()))
+            self->takeImageFromFile(path);
     });
 }
 

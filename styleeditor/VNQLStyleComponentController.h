@@ -86,6 +86,10 @@ public:
 
     pf::Button* enabledCheckbox() const { return mEnabledCheckbox; }
 
+    // Reads an image file (turned as it says) into the component's "image"; a file that holds
+    // no image changes nothing.
+    bool takeImageFromFile(const QString& path);
+
 protected:
     // Lays the common top row (enable checkbox) into a new pane view.
     pf::View* makeComponentView();
@@ -110,6 +114,8 @@ protected:
     // Asks for one image file in a sheet on the pane's window ("Choose an image") and hands
     // the chosen file's path to `chosen`; nothing when the user cancels.
     void chooseImageFile(std::function<void(const QString& path)> chosen);
+    // Asks for an image file, as chooseImageFile does, and takes the chosen one as the image.
+    void chooseImageForComponent();
     // An image's pixels at their own resolution (not resampled to its size in points).
     static QImage pixelsOfImage(const pf::Image* image);
     // A row of an image well with its Choose and Paste buttons stacked beside it, spanning the

@@ -198,10 +198,7 @@ void VNQLStyleEditSub_PWHatching::widthPopUpMenuAction(const QVariant& sender)
 
 void VNQLStyleEditSub_PWHatching::dashMenuAction(const QVariant& sender)
 {
-    pf::Ref<pf::MenuItem> item = pf::objectCast<pf::MenuItem>(sender);
-    if (!item)
-        if (auto* popUp = qobject_cast<pf::PopUpButton*>(pf::Control::fromSender(sender)); popUp && popUp->selectedItem())
-            item = std::static_pointer_cast<pf::MenuItem>(popUp->selectedItem()->shared_from_this());
+    pf::Ref<pf::MenuItem> item = VNQLStyleEditSub_PWStroke::dashMenuItemOfSender(sender);
     if (!item)
         return;
     if (item->tag() == VNQLStyleEditSub_PWStroke::kCustomDashTag) {
@@ -291,21 +288,7 @@ void VNQLStyleEditSub_PWHatching::setLineJoinStyle(const QVariant& value)
 
 void VNQLStyleEditSub_PWHatching::setDash(const QVariant& value)
 {
-    if (!mDashPopUpButton)
-        return;
-    pf::Ref<PWStrokeDash> dash = pf::objectCast<PWStrokeDash>(value);
-    if (!dash || !dash->isValid()) {
-        mDashPopUpButton->selectItemWithTag(VNQLStyleEditSub_PWStroke::kSolidLineTag);
-        return;
-    }
-    for (pf::MenuItem* item : mDashPopUpButton->itemArray()) {
-        pf::Ref<PWStrokeDash> listed = pf::objectCast<PWStrokeDash>(item->representedObject());
-        if (listed && listed->isEqualToDash(dash.get())) {
-            mDashPopUpButton->selectItem(item);
-            return;
-        }
-    }
-    mDashPopUpButton->selectItemWithTag(VNQLStyleEditSub_PWStroke::kCustomDashTag);
+    VNQLStyleEditSub_PWStroke::showDash(mDashPopUpButton, value);
 }
 
 void VNQLStyleEditSub_PWHatching::setAngleIsRelativeToObject(const QVariant& value)
@@ -336,10 +319,7 @@ void VNQLStyleEditSub_PWHatching::dashDidChange(RVDashEditor& editor)
 {
     // Through the generic controller, so that each change made in the editor is an undoable
     // change of the hatching.
-    pf::Ref<PWStrokeDash> edited = editor.dash();
-    pf::Ref<PWStrokeDash> fresh = edited ? std::static_pointer_cast<PWStrokeDash>(edited->copy()) : nullptr;
-    if (fresh)
-        fresh->setIsBeingEdited(false);
+    pf::Ref<PWStrokeDash> fresh = editor.finishedDash();
     setCommonValue(fresh ? pf::toVariant(fresh) : QVariant(), QStringLiteral("dash"));
 }
 

@@ -9,7 +9,6 @@
 #include "platform/graphics/Image.h"
 
 #include <QCoreApplication>
-#include <QImageReader>
 
 #include <climits>
 #include <cmath>
@@ -124,24 +123,9 @@ void VNQLStyleEditSub_PWImageAdornment::newObjectWasAssigned()
 
 // --- Values out -------------------------------------------------------------------------------
 
-bool VNQLStyleEditSub_PWImageAdornment::takeImageFromFile(const QString& path)
-{
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    const QImage image = reader.read();
-    if (image.isNull())
-        return false;
-    setCommonValue(image, QStringLiteral("image"));
-    return true;
-}
-
 void VNQLStyleEditSub_PWImageAdornment::fileButtonAction(const QVariant&)
 {
-    pf::Weak<pf::Object> weakSelf = shared_from_this();
-    chooseImageFile([weakSelf](const QString& path) {
-        if (auto self = std::dynamic_pointer_cast<VNQLStyleEditSub_PWImageAdornment>(weakSelf.lock()))
-            self->takeImageFromFile(path);
-    });
+    chooseImageForComponent();
 }
 
 void VNQLStyleEditSub_PWImageAdornment::pasteButtonAction(const QVariant&)

@@ -28,7 +28,6 @@ public:
     void clipToPathAction(const QVariant& sender);
     void compositionModeAction(const QVariant& sender);
     void fillModeAction(const QVariant& sender);
-    bool takeImageFromFile(const QString& path);
 
     void setImage(const QVariant& value);
     void setScale(const QVariant& value);

@@ -6,7 +6,6 @@
 #include "platform/graphics/Image.h"
 
 #include <QCoreApplication>
-#include <QImageReader>
 
 #include <climits>
 
@@ -175,24 +174,9 @@ void VNQLStyleEditSub_PWPathDecorator::pasteImageAction(const QVariant&)
         setCommonValue(image, QStringLiteral("image"));
 }
 
-bool VNQLStyleEditSub_PWPathDecorator::takeImageFromFile(const QString& path)
-{
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    const QImage image = reader.read();
-    if (image.isNull())
-        return false;
-    setCommonValue(image, QStringLiteral("image"));
-    return true;
-}
-
 void VNQLStyleEditSub_PWPathDecorator::imageFileAction(const QVariant&)
 {
-    pf::Weak<pf::Object> weakSelf = shared_from_this();
-    chooseImageFile([weakSelf](const QString& path) {
-        if (auto self = std::dynamic_pointer_cast<VNQLStyleEditSub_PWPathDecorator>(weakSelf.lock()))
-            self->takeImageFromFile(path);
-    });
+    chooseImageForComponent();
 }
 
 // --- Values in --------------------------------------------------------------------------------

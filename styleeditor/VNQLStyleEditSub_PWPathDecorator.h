@@ -33,8 +33,6 @@ public:
     void clippingAction(const QVariant& sender);
     void pasteImageAction(const QVariant& sender);
     void imageFileAction(const QVariant& sender);
-    // Sets "image" from a file; a file that is no image changes nothing.
-    bool takeImageFromFile(const QString& path);
 
     void setImage(const QVariant& value);
     void setInterval(const QVariant& value);

@@ -249,12 +249,18 @@ void VNQLStyleEditSub_PWStroke::strokeColourAction(const QVariant& sender)
         setCommonValue(pw::renderers::colourToVariant(well->color()), QStringLiteral("colour"));
 }
 
-void VNQLStyleEditSub_PWStroke::dashMenuAction(const QVariant& sender)
+pf::Ref<pf::MenuItem> VNQLStyleEditSub_PWStroke::dashMenuItemOfSender(const QVariant& sender)
 {
     pf::Ref<pf::MenuItem> item = pf::objectCast<pf::MenuItem>(sender);
     if (!item)
         if (auto* popUp = qobject_cast<pf::PopUpButton*>(pf::Control::fromSender(sender)); popUp && popUp->selectedItem())
             item = std::static_pointer_cast<pf::MenuItem>(popUp->selectedItem()->shared_from_this());
+    return item;
+}
+
+void VNQLStyleEditSub_PWStroke::dashMenuAction(const QVariant& sender)
+{
+    pf::Ref<pf::MenuItem> item = dashMenuItemOfSender(sender);
     if (!item)
         return;
     if (item->tag() == kCustomDashTag) {
@@ -343,23 +349,28 @@ void VNQLStyleEditSub_PWStroke::setLineJoinStyle(const QVariant& value)
         mLineJoinSegmentedButton->selectSegmentWithTag(value.toInt());
 }
 
-void VNQLStyleEditSub_PWStroke::setDash(const QVariant& value)
+void VNQLStyleEditSub_PWStroke::showDash(pf::PopUpButton* popUp, const QVariant& value)
 {
-    if (!mDashPopUpButton)
+    if (!popUp)
         return;
     pf::Ref<PWStrokeDash> dash = pf::objectCast<PWStrokeDash>(value);
     if (!dash || !dash->isValid()) {
-        mDashPopUpButton->selectItemWithTag(kSolidLineTag);
+        popUp->selectItemWithTag(kSolidLineTag);
         return;
     }
-    for (pf::MenuItem* item : mDashPopUpButton->itemArray()) {
+    for (pf::MenuItem* item : popUp->itemArray()) {
         pf::Ref<PWStrokeDash> listed = pf::objectCast<PWStrokeDash>(item->representedObject());
         if (listed && listed->isEqualToDash(dash.get())) {
-            mDashPopUpButton->selectItem(item);
+            popUp->selectItem(item);
             return;
         }
     }
-    mDashPopUpButton->selectItemWithTag(kCustomDashTag);
+    popUp->selectItemWithTag(kCustomDashTag);
+}
+
+void VNQLStyleEditSub_PWStroke::setDash(const QVariant& value)
+{
+    showDash(mDashPopUpButton, value);
 }
 
 void VNQLStyleEditSub_PWStroke::setLateralOffset(const QVariant& value)
@@ -427,11 +438,7 @@ void VNQLStyleEditSub_PWStroke::dashDidChange(RVDashEditor& editor)
         return;
     // A new dash object each time: the stroke ignores a dash equal to the one it holds, so
     // handing it the editor's (changing) copy would show only the first change.
-    pf::Ref<PWStrokeDash> edited = editor.dash();
-    pf::Ref<PWStrokeDash> fresh = edited ? std::static_pointer_cast<PWStrokeDash>(edited->copy()) : nullptr;
-    if (fresh)
-        fresh->setIsBeingEdited(false);
-    current->setDash(fresh);
+    current->setDash(editor.finishedDash());
 }
 
 void VNQLStyleEditSub_PWStroke::dashEditorDidRegisterDash(RVDashEditor&, const pf::Ref<PWStrokeDash>& dash)

@@ -38,6 +38,11 @@ public:
     // widths no integer tag can hold.
     static std::optional<int> strokeWidthTagForWidth(double width);
     static pf::Ref<pf::Menu> createDashMenu(pf::Reflective* target, const QString& action);
+    // Shows a dash in a menu made by createDashMenu: its saved entry, else "Solid Line" for
+    // none, else the custom entry.
+    static void showDash(pf::PopUpButton* popUp, const QVariant& value);
+    // The dash menu's item a dash menu action was sent for (the item, or its pop-up's choice).
+    static pf::Ref<pf::MenuItem> dashMenuItemOfSender(const QVariant& sender);
     void initialiseDashMenu();
 
     // Actions.
