@@ -148,12 +148,17 @@ std::vector<QThreadPool*>& poolsToFinish()
     return pools;
 }
 
+// Drops the work that has not started and waits for the running work.
+void finishPool(QThreadPool& pool)
+{
+    pool.clear();
+    pool.waitForDone();
+}
+
 void finishPools()
 {
-    for (QThreadPool* pool : poolsToFinish()) {
-        pool->clear();
-        pool->waitForDone();
-    }
+    for (QThreadPool* pool : poolsToFinish())
+        finishPool(*pool);
 }
 
 } // namespace
@@ -165,10 +170,7 @@ void finishBeforeExit(QThreadPool& pool)
         return;
     pools.push_back(&pool);
     if (auto* application = QCoreApplication::instance())
-        QObject::connect(application, &QCoreApplication::aboutToQuit, &pool, [&pool] {
-            pool.clear();
-            pool.waitForDone();
-        });
+        QObject::connect(application, &QCoreApplication::aboutToQuit, &pool, [&pool] { finishPool(pool); });
     if (pools.size() == 1)
         qAddPostRoutine(finishPools);
 }
